@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Ormelle builds, runs and tests with, when any is missing.
+set -euo pipefail
+
+PAQUETS=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
+  libgl-dev libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont
+  fonts-liberation2 fonts-dejavu
+  xvfb xauth
+)
+# Only the tests want these: the fuzzer (clang's libFuzzer) and the bench's reference tools.
+if [ "${1:-}" = "--tests" ]; then
+  PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools)
+fi
+
+manquants=()
+for p in "${PAQUETS[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || manquants+=("$p")
+done
+[ ${#manquants[@]} -eq 0 ] && exit 0
+
+echo "Installation de : ${manquants[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${manquants[@]}"
