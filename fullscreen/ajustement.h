@@ -1,0 +1,22 @@
+#pragma once
+// Where a picture goes on the screen or in a box. Everything is in twips and
+// doubles, so that the results can be compared with the designed examples
+// exactly; conversion to pixels happens only when drawing.
+
+#include <QRectF>
+#include <QSizeF>
+
+namespace ajustement {
+
+enum Mode { Proportions = 0, NePasAdapter = 1, ToutEcran = 2 };
+
+// The picture of natural size `naturelle` fitted on a screen of size `ecran`
+// by the fitting mode `mode` (AdapterImage); an unknown mode keeps the
+// shrink-to-fit placement.
+QRectF ajusterPleinEcran(QSizeF naturelle, QSizeF ecran, int mode);
+
+// The main window's preview: natural size when it fits, otherwise reduced
+// proportionally until it fills the box in one direction; centred in `boite`.
+QRectF ajusterDansBoite(QSizeF naturelle, QRectF boite);
+
+} // namespace ajustement
