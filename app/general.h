@@ -1,0 +1,101 @@
+#pragma once
+// The state every window shares, one instance for the whole run. The application
+// creates it and hands it by reference to each window it opens; a test creates its own.
+#include "colours/schema.h"
+
+#include <QColor>
+#include <QString>
+
+class Reglages;
+class Services;
+class QWidget;
+
+class General {
+public:
+    General(Reglages& reglages, Services& services);
+
+    Reglages& reglages;
+    Services& services;
+
+    // Start-up and interface
+    QString TitreProgramme = QStringLiteral("Ormelle");
+    SchemaCouleurs Couleurs;
+    QString AvertisAuDemarrage = QStringLiteral("Oui");
+    QString InfoBullesTexte = QStringLiteral("Oui");
+    bool InfoBulles = true;
+    QString FichierAide;
+    QString ConseilDemarrage = QStringLiteral("Oui");
+    bool OuvrirRemarques = false;
+    bool BarreTacheMasquee = false;
+
+    // Current picture and folder
+    QString FichierCourant;
+    QString NomFichierCourant;
+    QString ExtensionCourante;
+    QString DossierCourant;
+    QString DossierLecteur;
+
+    // Slideshow and full-screen view
+    int DureePause = 1;
+    bool EffetTransition = false;
+    int DureeTransition = 1;
+    QString CouleurTransition = QStringLiteral("1");  // kept as read until the user picks one
+    int AdapterImage = 1;                             // -1: a stored text that is no mode
+    QString AdapterImageTexte = QStringLiteral("1");
+    bool OrdreAleatoire = false;
+    QColor CouleurFond = Qt::black;
+    bool LancerDiaporama = false;
+    bool DiaporamaEnCours = false;
+    bool RetourFenetre = false;
+    bool VueUnique = false;
+    bool CurseurMasque = false;
+    bool CommentaireAffiche = false;
+
+    // Slideshow settings dialog
+    bool EnregistrerReglages = false;
+    bool ReglagesDepuisPleinEcran = false;
+    bool RetourReglages = false;
+    bool PanneauVisible = false;
+
+    // Comment font, as stored
+    QString PoliceNom = QStringLiteral("Comic Sans MS");
+    QString CouleurPrincipale = QStringLiteral("&H0FFFF");
+    QString PoliceTaille = QStringLiteral("18");
+    QString PoliceGras = QStringLiteral("True");
+    QString PoliceItalic = QStringLiteral("False");
+    QString PoliceBarree = QStringLiteral("False");
+    QString PoliceSoulignee = QStringLiteral("False");
+
+    // Backdrop
+    QColor CouleurFenFond = Qt::black;
+    int PositionRouge = 255;
+    int PositionVert = 255;
+    int PositionBleu = 255;
+
+    // Message box request
+    QString TitreMessage;
+    QString TexteMessage;
+    int IconeMessage = 0;
+    int ReponseMessage = 0;
+
+    QColor couleur(Role r) const { return Couleurs.couleur(r); }
+    QColor couleurTransition() const;
+
+    // Reads the slideshow settings and the comment font with their range and marker rules.
+    void lireReglagesDiaporama();
+    void lireReglagesCommentaire();
+    // Writes the seven slideshow keys, "Nom du dossier" first.
+    void enregistrerReglagesDiaporama();
+};
+
+// Folder holding the program's read-only data (tips, help), beside the executable.
+QString DossierProgramme();
+
+// Shared procedures.
+int BoiteMessage(General& g, const QString& texte, const QString& titre, QWidget* parent = nullptr);
+void JouerSon(General& g, int numero);
+// Opens a help page ("fenêtre_principale.htm"); an empty page opens the help's start page.
+void OuvrirAide(General& g, const QString& page);
+void AfficherPressePapiers(General& g, QWidget* parent = nullptr);
+// Unloads every top-level window, last opened first.
+void FermerTout();

@@ -1,0 +1,85 @@
+#pragma once
+// Everything Ormelle asks of the desktop goes through this one small interface,
+// so that tests substitute scripted answers and never block on a real dialog.
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <optional>
+
+class General;
+class QWidget;
+
+class Services {
+public:
+    virtual ~Services() = default;
+
+    // Sound cue 19 to 23; returns when the cue has ended (at once without an audio device).
+    virtual void jouerSon(int numero) = 0;
+
+    // The program's own message box; -1 for the first button, 0 for the second or a close.
+    virtual int boiteMessage(General& g, QWidget* parent, const QString& texte, const QString& titre) = 0;
+
+    // The desktop's own dialogs. nullopt is a cancel.
+    virtual std::optional<QColor> choisirCouleur(QWidget* parent, const QColor& initiale) = 0;
+    virtual std::optional<QFont> choisirPolice(QWidget* parent, const QFont& initiale) = 0;
+    virtual std::optional<QString> saisirTexte(QWidget* parent, const QString& titre, const QString& invite,
+                                               const QString& defaut) = 0;
+    virtual QString choisirFichierEnregistrement(QWidget* parent, const QString& titre, const QString& chemin,
+                                                 const QString& filtre) = 0;
+    virtual QString choisirFichierOuverture(QWidget* parent, const QString& titre, const QString& dossier,
+                                            const QString& filtre) = 0;
+    virtual QMessageBox::StandardButton questionSysteme(QWidget* parent, QMessageBox::Icon icone,
+                                                        const QString& titre, const QString& texte,
+                                                        QMessageBox::StandardButtons boutons) = 0;
+
+    // Starts a program by name or path, detached; false when it could not be started.
+    virtual bool demarrerProgramme(const QString& programme, const QStringList& arguments) = 0;
+    virtual bool programmeInstalle(const QString& programme) = 0;
+    virtual bool ouvrirUrl(const QUrl& url) = 0;
+    // Shows a help address ("…/Ormelle.chm::/htm/page.htm", or the help folder alone).
+    virtual void ouvrirAide(const QString& adresse) = 0;
+
+    virtual void copierImage(const QImage& image) = 0;
+
+    // Hourglass pointer, counted by the caller's guard.
+    virtual void sablier(bool actif) = 0;
+};
+
+// The services of the running desktop.
+class ServicesBureau : public Services {
+public:
+    void jouerSon(int numero) override;
+    int boiteMessage(General& g, QWidget* parent, const QString& texte, const QString& titre) override;
+    std::optional<QColor> choisirCouleur(QWidget* parent, const QColor& initiale) override;
+    std::optional<QFont> choisirPolice(QWidget* parent, const QFont& initiale) override;
+    std::optional<QString> saisirTexte(QWidget* parent, const QString& titre, const QString& invite,
+                                       const QString& defaut) override;
+    QString choisirFichierEnregistrement(QWidget* parent, const QString& titre, const QString& chemin,
+                                         const QString& filtre) override;
+    QString choisirFichierOuverture(QWidget* parent, const QString& titre, const QString& dossier,
+                                    const QString& filtre) override;
+    QMessageBox::StandardButton questionSysteme(QWidget* parent, QMessageBox::Icon icone, const QString& titre,
+                                                const QString& texte, QMessageBox::StandardButtons boutons) override;
+    bool demarrerProgramme(const QString& programme, const QStringList& arguments) override;
+    bool programmeInstalle(const QString& programme) override;
+    bool ouvrirUrl(const QUrl& url) override;
+    void ouvrirAide(const QString& adresse) override;
+    void copierImage(const QImage& image) override;
+    void sablier(bool actif) override;
+};
+
+// Scoped hourglass: one restore for each set, even on an early return.
+class Sablier {
+public:
+    explicit Sablier(Services& s) : s_(s) { s_.sablier(true); }
+    ~Sablier() { s_.sablier(false); }
+    Sablier(const Sablier&) = delete;
+    Sablier& operator=(const Sablier&) = delete;
+
+private:
+    Services& s_;
+};

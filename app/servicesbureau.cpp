@@ -1,0 +1,91 @@
+#include "app/services.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QProcess>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+std::optional<QColor> ServicesBureau::choisirCouleur(QWidget* parent, const QColor& initiale)
+{
+    const QColor c = QColorDialog::getColor(initiale, parent);
+    if (!c.isValid())
+        return std::nullopt;
+    return c;
+}
+
+std::optional<QFont> ServicesBureau::choisirPolice(QWidget* parent, const QFont& initiale)
+{
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, initiale, parent);
+    if (!ok)
+        return std::nullopt;
+    return f;
+}
+
+std::optional<QString> ServicesBureau::saisirTexte(QWidget* parent, const QString& titre, const QString& invite,
+                                                   const QString& defaut)
+{
+    bool ok = false;
+    const QString t = QInputDialog::getText(parent, titre, invite, QLineEdit::Normal, defaut, &ok);
+    if (!ok)
+        return std::nullopt;
+    return t;
+}
+
+QString ServicesBureau::choisirFichierEnregistrement(QWidget* parent, const QString& titre, const QString& chemin,
+                                                     const QString& filtre)
+{
+    return QFileDialog::getSaveFileName(parent, titre, chemin, filtre, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+QString ServicesBureau::choisirFichierOuverture(QWidget* parent, const QString& titre, const QString& dossier,
+                                                const QString& filtre)
+{
+    return QFileDialog::getOpenFileName(parent, titre, dossier, filtre);
+}
+
+QMessageBox::StandardButton ServicesBureau::questionSysteme(QWidget* parent, QMessageBox::Icon icone,
+                                                            const QString& titre, const QString& texte,
+                                                            QMessageBox::StandardButtons boutons)
+{
+    QMessageBox boite(icone, titre, texte, boutons, parent);
+    return static_cast<QMessageBox::StandardButton>(boite.exec());
+}
+
+bool ServicesBureau::demarrerProgramme(const QString& programme, const QStringList& arguments)
+{
+    return QProcess::startDetached(programme, arguments);
+}
+
+bool ServicesBureau::programmeInstalle(const QString& programme)
+{
+    if (programme.startsWith(QLatin1Char('/')))
+        return QFileInfo(programme).isExecutable();
+    return !QStandardPaths::findExecutable(programme).isEmpty();
+}
+
+bool ServicesBureau::ouvrirUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+void ServicesBureau::copierImage(const QImage& image)
+{
+    QGuiApplication::clipboard()->setImage(image);
+}
+
+void ServicesBureau::sablier(bool actif)
+{
+    if (actif)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,3 @@
+#include "app/services.h"
+
+void ServicesBureau::jouerSon(int) {}

@@ -1,0 +1,176 @@
+#include "app/general.h"
+#include "app/reglages.h"
+#include "colours/schema.h"
+#include "commun/servicesfactices.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestReglages : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dossier_;
+    QString chemin() const { return dossier_.filePath(QStringLiteral("Ormelle/Ormelle.ini")); }
+
+private slots:
+    void init() { QFile::remove(chemin()); }
+
+    void valeursRevenuesTellesQuelles_data()
+    {
+        QTest::addColumn<QString>("valeur");
+        QTest::newRow("virgules") << "a, b,c";
+        QTest::newRow("guillemets") << "il a dit \"oui\"";
+        QTest::newRow("barres obliques inverses") << "C:\\Images\\été";
+        QTest::newRow("arobase en tête") << "@Variant(abc)";
+        QTest::newRow("espaces autour") << "  deux espaces  ";
+        QTest::newRow("accents et guillemets français") << "« Début du dégradé »";
+        QTest::newRow("point-virgule et dièse") << "a;b #c";
+        QTest::newRow("vide") << "";
+        QTest::newRow("saut de ligne") << "ligne1\nligne2";
+    }
+    void valeursRevenuesTellesQuelles()
+    {
+        QFETCH(QString, valeur);
+        {
+            Reglages r(chemin());
+            r.SaveSetting(cles::Application, cles::SectionPause, cles::ClePause, valeur);
+        }
+        // A fresh store reads the file again, as the next run would.
+        Reglages relu(chemin());
+        const auto lu = relu.lire(cles::SectionPause, cles::ClePause);
+        QVERIFY(lu.has_value());
+        QCOMPARE(*lu, valeur);
+    }
+
+    void absentDistinctDeVide()
+    {
+        Reglages r(chemin());
+        QVERIFY(!r.lire(cles::SectionAvertissement, cles::CleAffichage).has_value());
+        QCOMPARE(r.GetSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage, "Oui"), "Oui");
+        r.SaveSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage, "");
+        QCOMPARE(r.GetSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage, "Oui"), "");
+    }
+
+    void sectionsEtClesEcritesEnClair()
+    {
+        // Other tools and the user read this file: section and key names stay exactly as named.
+        Reglages r(chemin());
+        r.SaveSetting(cles::Application, cles::SectionPause, cles::ClePause, "5");
+        Reglages relu(chemin());
+        QCOMPARE(relu.GetSetting(cles::Application, cles::SectionPause, cles::ClePause, "1"), "5");
+        QVERIFY(QFileInfo::exists(chemin()));
+    }
+
+    void suppressionRameneLesDefauts()
+    {
+        Reglages r(chemin());
+        r.SaveSetting(cles::Application, cles::SectionCouleurs, "Fin du dégradé", "255");
+        r.SaveSetting(cles::Application, cles::SectionConseils, cles::CleConseil, "Non");
+        r.DeleteSetting(cles::Application);
+        Reglages relu(chemin());
+        QVERIFY(!relu.lire(cles::SectionCouleurs, "Fin du dégradé").has_value());
+        QVERIFY(!relu.lire(cles::SectionConseils, cles::CleConseil).has_value());
+    }
+
+    void bornesDeLaPauseEtDeLaTransition_data()
+    {
+        QTest::addColumn<QString>("pause");
+        QTest::addColumn<QString>("transition");
+        QTest::addColumn<int>("pauseLue");
+        QTest::addColumn<int>("transitionLue");
+        QTest::newRow("zéro") << "0" << "0" << 1 << 1;
+        QTest::newRow("trop grand") << "75" << "250" << 60 << 100;
+        QTest::newRow("pas un nombre") << "abc" << "" << 1 << 1;
+        QTest::newRow("négatif") << "-4" << "-1" << 1 << 1;
+        QTest::newRow("dans les bornes") << "12" << "37" << 12 << 37;
+        QTest::newRow("énorme") << "99999999999999999999" << "4294967296" << 1 << 100;
+    }
+    void bornesDeLaPauseEtDeLaTransition()
+    {
+        QFETCH(QString, pause);
+        QFETCH(QString, transition);
+        Reglages r(chemin());
+        r.SaveSetting(cles::Application, cles::SectionPause, cles::ClePause, pause);
+        r.SaveSetting(cles::Application, cles::SectionTransition, cles::CleDureeTransition, transition);
+        ServicesFactices s;
+        General g(r, s);
+        g.lireReglagesDiaporama();
+        QTEST(g.DureePause, "pauseLue");
+        QTEST(g.DureeTransition, "transitionLue");
+    }
+
+    void magasinVide()
+    {
+        Reglages r(chemin());
+        ServicesFactices s;
+        General g(r, s);
+        g.Couleurs.lire(r);
+        g.lireReglagesDiaporama();
+        g.lireReglagesCommentaire();
+        QCOMPARE(g.Couleurs[Role::DebutDegrade], "&H808000");
+        QCOMPARE(g.Couleurs[Role::FinDegrade], "&HE0E0E0");
+        QCOMPARE(g.DureePause, 1);
+        QVERIFY(!g.EffetTransition);
+        QCOMPARE(g.DureeTransition, 1);
+        QCOMPARE(g.couleurTransition(), QColor(1, 0, 0));
+        QCOMPARE(g.AdapterImage, 1);
+        QVERIFY(!g.OrdreAleatoire);
+        QCOMPARE(g.PoliceNom, "Comic Sans MS");
+        QCOMPARE(g.PoliceTaille, "18");
+        QCOMPARE(g.PoliceGras, "True");
+        QCOMPARE(g.PoliceItalic, "False");
+        QCOMPARE(versQColor(*lireNombreCouleur(g.CouleurPrincipale)), QColor(255, 255, 0));
+    }
+
+    void ouiExactement()
+    {
+        Reglages r(chemin());
+        r.SaveSetting(cles::Application, cles::SectionTransition, cles::CleEffet, "oui");
+        r.SaveSetting(cles::Application, cles::SectionAleatoire, cles::CleAleatoire, "Oui");
+        ServicesFactices s;
+        General g(r, s);
+        g.lireReglagesDiaporama();
+        QVERIFY(!g.EffetTransition);
+        QVERIFY(g.OrdreAleatoire);
+    }
+
+    void marqueursDeLaPoliceRemplaces()
+    {
+        Reglages r(chemin());
+        // A marker stored as such is read as its default; another key's marker is a real value.
+        r.SaveSetting(cles::Application, cles::SectionCommentaire, "PoliceNom", "1");
+        r.SaveSetting(cles::Application, cles::SectionCommentaire, "PoliceTaille", "1");
+        ServicesFactices s;
+        General g(r, s);
+        g.lireReglagesCommentaire();
+        QCOMPARE(g.PoliceNom, "Comic Sans MS");
+        QCOMPARE(g.PoliceTaille, "1");
+    }
+
+    void septClesDuDiaporamaEcrites()
+    {
+        Reglages r(chemin());
+        ServicesFactices s;
+        General g(r, s);
+        g.DossierCourant = "/home/moi/Images";
+        g.DureePause = 5;
+        g.EffetTransition = true;
+        g.DureeTransition = 30;
+        g.CouleurTransition = "255";
+        g.AdapterImage = 2;
+        g.OrdreAleatoire = false;
+        g.enregistrerReglagesDiaporama();
+        Reglages relu(chemin());
+        const auto lire = [&](const QString& sec, const QString& cle) { return relu.lire(sec, cle).value_or("<absent>"); };
+        QCOMPARE(lire(cles::SectionDossier, cles::CleDossier), "/home/moi/Images");
+        QCOMPARE(lire(cles::SectionPause, cles::ClePause), "5");
+        QCOMPARE(lire(cles::SectionTransition, cles::CleEffet), "Oui");
+        QCOMPARE(lire(cles::SectionTransition, cles::CleDureeTransition), "30");
+        QCOMPARE(lire(cles::SectionTransition, cles::CleCouleurTransition), "255");
+        QCOMPARE(lire(cles::SectionAdapter, cles::CleAdapter), "2");
+        QCOMPARE(lire(cles::SectionAleatoire, cles::CleAleatoire), "Non");
+    }
+};
+
+QTEST_MAIN(TestReglages)
+#include "tst_reglages.moc"

@@ -1,0 +1,84 @@
+#pragma once
+// Desktop services for tests: scripted answers, and a record of what was asked.
+#include "app/services.h"
+
+#include <QList>
+#include <QPair>
+#include <deque>
+#include <functional>
+
+class ServicesFactices : public Services {
+public:
+    // Recorded
+    QList<int> sons;
+    QStringList aides;
+    QList<QPair<QString, QString>> boites;  // (titre, texte)
+    QList<QPair<QString, QStringList>> programmes;
+    QList<QUrl> urls;
+    QList<QImage> images;
+    int sabliers = 0;  // currently set
+
+    // Scripted
+    std::deque<int> reponsesBoite;                   // default 0
+    std::deque<std::optional<QColor>> couleurs;      // default: cancel
+    std::deque<std::optional<QFont>> polices;        // default: cancel
+    std::deque<std::optional<QString>> saisies;      // default: cancel
+    std::deque<QString> fichiers;                    // default: "" (cancel)
+    std::deque<QMessageBox::StandardButton> questions;  // default: Cancel
+    QStringList installes;                           // programs that exist
+    std::function<int(General&, const QString&, const QString&)> surBoite;
+
+    void jouerSon(int numero) override { sons << numero; }
+    int boiteMessage(General& g, QWidget*, const QString& texte, const QString& titre) override
+    {
+        boites << qMakePair(titre, texte);
+        if (surBoite)
+            return surBoite(g, texte, titre);
+        return prendre(reponsesBoite, 0);
+    }
+    std::optional<QColor> choisirCouleur(QWidget*, const QColor&) override { return prendre(couleurs, {}); }
+    std::optional<QFont> choisirPolice(QWidget*, const QFont&) override { return prendre(polices, {}); }
+    std::optional<QString> saisirTexte(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return prendre(saisies, {});
+    }
+    QString choisirFichierEnregistrement(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return prendre(fichiers, QString());
+    }
+    QString choisirFichierOuverture(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return prendre(fichiers, QString());
+    }
+    QMessageBox::StandardButton questionSysteme(QWidget*, QMessageBox::Icon, const QString& titre,
+                                                const QString& texte, QMessageBox::StandardButtons) override
+    {
+        boites << qMakePair(titre, texte);
+        return prendre(questions, QMessageBox::Cancel);
+    }
+    bool demarrerProgramme(const QString& p, const QStringList& a) override
+    {
+        programmes << qMakePair(p, a);
+        return installes.contains(p);
+    }
+    bool programmeInstalle(const QString& p) override { return installes.contains(p); }
+    bool ouvrirUrl(const QUrl& u) override
+    {
+        urls << u;
+        return true;
+    }
+    void ouvrirAide(const QString& adresse) override { aides << adresse; }
+    void copierImage(const QImage& image) override { images << image; }
+    void sablier(bool actif) override { sabliers += actif ? 1 : -1; }
+
+private:
+    template <class T, class D>
+    static T prendre(std::deque<T>& file, D defaut)
+    {
+        if (file.empty())
+            return T(defaut);
+        T v = file.front();
+        file.pop_front();
+        return v;
+    }
+};
