@@ -1,0 +1,268 @@
+// Lines, shapes and the pens and brushes they are drawn with.
+#include "platform/wmf/enregistrements.h"
+#include "platform/wmf/joueurwmf.h"
+
+#include <QtMath>
+
+namespace wmf {
+
+QPen JoueurWmf::stylo() const
+{
+    const Plume& pl = m_dc.plume;
+    const int style = pl.style & 0x0F;
+    if (style == PsNull)
+        return Qt::NoPen;
+    QPen pen(pl.couleur);
+    const qreal echelle = qMax(qAbs(m_transfo.m11()), qAbs(m_transfo.m22()));
+    if (pl.largeur == 0 || pl.largeur * echelle < 1.0) {
+        pen.setWidth(0);
+        pen.setCosmetic(true);
+    } else {
+        pen.setWidthF(pl.largeur);
+    }
+    // Dashes only apply to thin pens; wider ones draw solid, as in GDI.
+    if (pl.largeur <= 1) {
+        static const Qt::PenStyle tirets[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine,
+                                              Qt::DashDotLine, Qt::DashDotDotLine};
+        if (style < 5)
+            pen.setStyle(tirets[style]);
+    }
+    const int fin = pl.style & 0x0F00;
+    pen.setCapStyle(fin == 0x0100 ? Qt::SquareCap : fin == 0x0200 ? Qt::FlatCap : Qt::RoundCap);
+    const int joint = pl.style & 0xF000;
+    pen.setJoinStyle(joint == 0x1000 ? Qt::BevelJoin : joint == 0x2000 ? Qt::MiterJoin : Qt::RoundJoin);
+    return pen;
+}
+
+QBrush JoueurWmf::pinceau(const Brosse& b) const
+{
+    switch (b.style) {
+    case BsNull:
+        return Qt::NoBrush;
+    case BsHatched: {
+        static const Qt::BrushStyle hachures[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern,
+                                                  Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+        return QBrush(b.couleur, b.hachure >= 0 && b.hachure < 6 ? hachures[b.hachure] : Qt::SolidPattern);
+    }
+    case BsPattern:
+    case BsDibPattern: {
+        if (b.motif.isNull())
+            return Qt::NoBrush;
+        // Patterns repeat in device pixels, whatever the mapping.
+        QBrush brosse(b.motif);
+        brosse.setTransform(m_transfo.inverted());
+        return brosse;
+    }
+    default:
+        return QBrush(b.couleur);
+    }
+}
+
+void JoueurWmf::preparerRop()
+{
+    static const struct { int rop; QPainter::CompositionMode mode; } modes[] = {
+        {6, QPainter::RasterOp_NotDestination},
+        {7, QPainter::RasterOp_SourceXorDestination},
+        {9, QPainter::RasterOp_SourceAndDestination},
+        {10, QPainter::RasterOp_NotSourceXorDestination},
+        {15, QPainter::RasterOp_SourceOrDestination},
+    };
+    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+    for (const auto& m : modes)
+        if (m.rop == m_dc.rop2)
+            mode = m.mode;
+    m_peintre.setCompositionMode(mode);
+    // Raster operations on blended edges leave speckles; GDI never blends.
+    m_peintre.setRenderHint(QPainter::Antialiasing, mode == QPainter::CompositionMode_SourceOver);
+}
+
+void JoueurWmf::remplir(const QPainterPath& chemin, const Brosse& brosse)
+{
+    if (brosse.style == BsHatched && m_dc.fondOpaque)
+        m_peintre.fillPath(chemin, m_dc.couleurFond);
+    m_peintre.fillPath(chemin, pinceau(brosse));
+}
+
+void JoueurWmf::dessiner(const QPainterPath& chemin, bool avecFond)
+{
+    if (m_dc.rop2 == 11)  // R2_NOP
+        return;
+    m_points += chemin.elementCount();
+    preparerRop();
+    Brosse brosse = m_dc.brosse;
+    QPen pen = stylo();
+    // R2_BLACK, R2_WHITE and R2_NOTCOPYPEN replace the colours, not the shapes.
+    auto recolorer = [&](auto changer) {
+        brosse.couleur = changer(brosse.couleur);
+        if (pen.style() != Qt::NoPen)
+            pen.setColor(changer(pen.color()));
+    };
+    if (m_dc.rop2 == 1)
+        recolorer([](QColor) { return QColor(Qt::black); });
+    else if (m_dc.rop2 == 16)
+        recolorer([](QColor) { return QColor(Qt::white); });
+    else if (m_dc.rop2 == 4)
+        recolorer([](QColor c) { return QColor(255 - c.red(), 255 - c.green(), 255 - c.blue()); });
+    if (avecFond && brosse.style != BsNull)
+        remplir(chemin, brosse);
+    if (pen.style() != Qt::NoPen)
+        m_peintre.strokePath(chemin, pen);
+    ++m_dessins;
+}
+
+QPainterPath JoueurWmf::arc(QRectF boite, QPointF debut, QPointF fin, int genre) const
+{
+    // Angles are taken in device space, where GDI draws counter-clockwise.
+    const QRectF r = m_transfo.mapRect(boite);
+    const QPointF c = r.center();
+    const QPointF d = m_transfo.map(debut), f = m_transfo.map(fin);
+    auto angle = [&](QPointF p) {
+        return qRadiansToDegrees(qAtan2(-(p.y() - c.y()) / qMax<qreal>(r.height(), 1e-9),
+                                        (p.x() - c.x()) / qMax<qreal>(r.width(), 1e-9)));
+    };
+    const qreal a0 = angle(d);
+    qreal balayage = angle(f) - a0;
+    if (balayage <= 0)
+        balayage += 360;
+    QPainterPath chemin;
+    if (genre == Fn::Pie) {
+        chemin.moveTo(c);
+        chemin.arcTo(r, a0, balayage);
+        chemin.closeSubpath();
+    } else {
+        chemin.arcMoveTo(r, a0);
+        chemin.arcTo(r, a0, balayage);
+        if (genre == Fn::Chord)
+            chemin.closeSubpath();
+    }
+    return m_transfo.inverted().map(chemin);
+}
+
+bool JoueurWmf::polyPolygone(Octets& p)
+{
+    const int nPoly = p.u16();
+    if (!p.ok() || qint64(nPoly) * 2 > p.reste())
+        return true;
+    QVector<int> comptes(nPoly);
+    qint64 total = 0;
+    for (int& c : comptes) {
+        c = p.u16();
+        total += c;
+    }
+    if (total * 4 > p.reste())
+        return true;  // counts that promise more points than the record holds
+    QPainterPath chemin;
+    chemin.setFillRule(m_dc.remplissageEnroulement ? Qt::WindingFill : Qt::OddEvenFill);
+    for (const int c : comptes) {
+        QPolygonF poly(c);
+        for (QPointF& pt : poly) {
+            const qint16 x = p.i16(), y = p.i16();
+            pt = QPointF(x, y);
+        }
+        if (!poly.isEmpty()) {
+            chemin.addPolygon(poly);
+            chemin.closeSubpath();
+        }
+    }
+    dessiner(chemin, true);
+    return true;
+}
+
+namespace {
+
+QRectF lireRect(Octets& p)
+{
+    const qint16 b = p.i16(), r = p.i16(), t = p.i16(), l = p.i16();
+    return QRectF(QPointF(l, t), QPointF(r, b)).normalized();
+}
+
+QPolygonF lirePoints(Octets& p)
+{
+    const int n = p.i16();
+    if (n <= 0 || qint64(n) * 4 > p.reste())
+        return {};
+    QPolygonF poly(n);
+    for (QPointF& pt : poly) {
+        const qint16 x = p.i16(), y = p.i16();
+        pt = QPointF(x, y);
+    }
+    return poly;
+}
+
+} // namespace
+
+bool JoueurWmf::jouerForme(quint16 fonction, Octets& p)
+{
+    QPainterPath chemin;
+    chemin.setFillRule(m_dc.remplissageEnroulement ? Qt::WindingFill : Qt::OddEvenFill);
+    bool avecFond = true;
+    switch (fonction) {
+    case Fn::LineTo: {
+        const qint16 y = p.i16(), x = p.i16();
+        if (!p.ok())
+            return true;
+        chemin.moveTo(m_dc.position);
+        m_dc.position = QPointF(x, y);
+        chemin.lineTo(m_dc.position);
+        avecFond = false;
+        break;
+    }
+    case Fn::Polyline:
+        avecFond = false;
+        [[fallthrough]];
+    case Fn::Polygon: {
+        const QPolygonF poly = lirePoints(p);
+        if (poly.isEmpty())
+            return true;
+        chemin.addPolygon(poly);
+        if (avecFond)
+            chemin.closeSubpath();
+        break;
+    }
+    case Fn::PolyPolygon:
+        return polyPolygone(p);
+    case Fn::Rectangle:
+    case Fn::Ellipse: {
+        const QRectF r = lireRect(p);
+        if (!p.ok())
+            return true;
+        if (fonction == Fn::Rectangle)
+            chemin.addRect(r);
+        else
+            chemin.addEllipse(r);
+        break;
+    }
+    case Fn::RoundRect: {
+        const qint16 h = p.i16(), w = p.i16();
+        const QRectF r = lireRect(p);
+        if (!p.ok())
+            return true;
+        chemin.addRoundedRect(r, qAbs(w) / 2.0, qAbs(h) / 2.0);
+        break;
+    }
+    case Fn::Arc:
+    case Fn::Pie:
+    case Fn::Chord: {
+        const qint16 yf = p.i16(), xf = p.i16(), yd = p.i16(), xd = p.i16();
+        const QRectF r = lireRect(p);
+        if (!p.ok() || r.isEmpty())
+            return true;
+        chemin = arc(r, QPointF(xd, yd), QPointF(xf, yf), fonction);
+        avecFond = fonction != Fn::Arc;
+        break;
+    }
+    case Fn::SetPixel: {
+        const QColor c = couleur(p.u32());
+        const qint16 y = p.i16(), x = p.i16();
+        if (p.ok())
+            m_peintre.fillRect(m_transfo.inverted().mapRect(QRectF(m_transfo.map(QPointF(x, y)), QSizeF(1, 1))), c);
+        return true;
+    }
+    default:
+        return false;
+    }
+    dessiner(chemin, avecFond);
+    return true;
+}
+
+} // namespace wmf

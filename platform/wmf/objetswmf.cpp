@@ -1,0 +1,158 @@
+// Records that fill and use the object table.
+#include "platform/wmf/dibwmf.h"
+#include "platform/wmf/enregistrements.h"
+#include "platform/wmf/joueurwmf.h"
+
+
+namespace wmf {
+
+namespace {
+
+QString nomPolice(Octets& p)
+{
+    QByteArray nom;
+    for (int i = 0; i < 32 && p.reste() > 0; ++i) {
+        const char c = char(p.u8());
+        if (c == 0)
+            break;
+        nom.append(c);
+    }
+    return QString::fromLatin1(nom).trimmed();
+}
+
+Police lirePolice(Octets& p)
+{
+    Police f;
+    f.hauteur = p.i16();
+    f.largeur = p.i16();
+    f.escapement = p.i16();
+    p.i16();  // orientation: GDI in compatible mode follows the escapement
+    f.graisse = p.i16();
+    f.italique = p.u8() != 0;
+    f.souligne = p.u8() != 0;
+    f.barre = p.u8() != 0;
+    f.jeu = p.u8();
+    p.sauter(4);  // precisions, quality, pitch and family
+    f.nom = nomPolice(p);
+    return f;
+}
+
+} // namespace
+
+bool JoueurWmf::jouerObjet(quint16 fonction, Octets& p)
+{
+    auto o = std::make_unique<Objet>();
+    switch (fonction) {
+    case Fn::SelectObject:
+        selectionner(p.u16());
+        return true;
+    case Fn::SelectPalette:
+        selectionner(p.u16());
+        return true;
+    case Fn::DeleteObject: {
+        const int i = p.u16();
+        if (p.ok() && size_t(i) < m_objets.size())
+            m_objets[size_t(i)].reset();
+        return true;
+    }
+    case Fn::CreatePenIndirect:
+        o->genre = Objet::Plume_;
+        o->plume.style = p.u16();
+        o->plume.largeur = qAbs(int(p.i16()));
+        p.i16();
+        o->plume.couleur = couleur(p.u32());
+        break;
+    case Fn::CreateBrushIndirect:
+        o->genre = Objet::Brosse_;
+        o->brosse.style = p.u16();
+        o->brosse.couleur = couleur(p.u32());
+        o->brosse.hachure = p.u16();
+        break;
+    case Fn::CreateFontIndirect:
+        o->genre = Objet::Police_;
+        o->police = lirePolice(p);
+        break;
+    case Fn::CreatePalette: {
+        o->genre = Objet::Palette_;
+        p.u16();  // version
+        const int n = p.u16();
+        for (int i = 0; i < n && p.reste() >= 4; ++i) {
+            const int r = p.u8(), g = p.u8(), b = p.u8();
+            p.u8();
+            o->palette.append(qRgb(r, g, b));
+        }
+        creer(std::move(o));
+        return true;
+    }
+    case Fn::DIBCreatePatternBrush: {
+        o->genre = Objet::Brosse_;
+        p.u16();  // style: the bits are a DIB either way
+        const int usage = p.u16();
+        o->brosse.style = BsDibPattern;
+        o->brosse.motif = lireDib(p.ici(), p.reste(), usage, m_palette, 1 << 20);
+        if (o->brosse.motif.isNull()) {
+            o->brosse.style = BsSolid;
+            o->brosse.couleur = Qt::black;
+        }
+        break;
+    }
+    case Fn::CreatePatternBrush: {
+        o->genre = Objet::Brosse_;
+        o->brosse.style = BsPattern;
+        o->brosse.motif = lireBitmap16(p);
+        if (o->brosse.motif.isNull()) {
+            o->brosse.style = BsSolid;
+            o->brosse.couleur = Qt::black;
+        }
+        break;
+    }
+    case Fn::CreateRegion:
+        o->genre = Objet::Region_;
+        o->region = lireRegion(p);
+        break;
+    case Fn::RealizePalette:
+        return true;
+    case Fn::SetPalEntries: {
+        const int debut = p.u16(), n = p.u16();
+        for (int i = 0; i < n && p.reste() >= 4 && debut + i < 4096; ++i) {
+            const int r = p.u8(), g = p.u8(), b = p.u8();
+            p.u8();
+            if (debut + i >= m_palette.size())
+                m_palette.resize(debut + i + 1);
+            m_palette[debut + i] = qRgb(r, g, b);
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+    // A creation record too short for its object still takes its slot, so
+    // that the indices of later objects stay where the writer meant them.
+    creer(std::move(o));
+    return true;
+}
+
+QRegion JoueurWmf::lireRegion(Octets& p) const
+{
+    p.sauter(10);  // chain, type, object count, size
+    const int nbLignes = p.i16();
+    p.i16();       // longest scan
+    const qint16 l = p.i16(), t = p.i16(), r = p.i16(), b = p.i16();
+    const QRect boite = QRect(QPoint(l, t), QPoint(r, b)).normalized();
+    QRegion region;
+    int rects = 0;
+    for (int i = 0; i < nbLignes && p.ok() && p.reste() >= 6; ++i) {
+        const int n = p.u16();
+        const qint16 haut = p.i16(), bas = p.i16();
+        for (int k = 0; k + 1 < n && p.reste() >= 4; k += 2) {
+            const qint16 gauche = p.i16(), droite = p.i16();
+            if (++rects > limite::RectanglesRegion)
+                return QRegion(boite);
+            region += QRect(QPoint(gauche, haut), QPoint(droite - 1, bas - 1));
+        }
+        p.u16();
+    }
+    return nbLignes > 0 && !region.isEmpty() ? region : QRegion(boite);
+}
+
+} // namespace wmf
