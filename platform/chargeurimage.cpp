@@ -1,0 +1,249 @@
+#include "platform/chargeurimage.h"
+
+#include "platform/dimensionsimage.h"
+#include "platform/formatimage.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+
+#include <mutex>
+
+#if __has_include("platform/wmf/lecteurwmf.h")
+#include "platform/wmf/lecteurwmf.h"
+#define ORMELLE_AVEC_WMF 1
+#endif
+
+namespace {
+
+using formatimage::Format;
+
+// Files read whole into memory (metafiles, bare DIBs) are refused above this size.
+constexpr qint64 TailleMaxEnMemoire = qint64(dimensions::LimiteAllocationMo) * 1024 * 1024;
+
+void fixerLimiteAllocation()
+{
+    // The limit is process-wide in Qt; set it once, before any reader runs.
+    static std::once_flag fait;
+    std::call_once(fait, [] { QImageReader::setAllocationLimit(dimensions::LimiteAllocationMo); });
+}
+
+ResultatImage echec(const QString& texte, const QSize& naturelle = {})
+{
+    ResultatImage r;
+    r.erreur = texte;
+    r.tailleNaturelle = naturelle;
+    return r;
+}
+
+QString texteLecteur(QImageReader::ImageReaderError e)
+{
+    switch (e) {
+    case QImageReader::FileNotFoundError: return QStringLiteral("Fichier introuvable");
+    case QImageReader::DeviceError: return QStringLiteral("Lecture du fichier impossible");
+    case QImageReader::UnsupportedFormatError: return QStringLiteral("Format d'image non reconnu");
+    case QImageReader::InvalidDataError: return QStringLiteral("Image endommagée ou illisible");
+    default: return QStringLiteral("Image illisible");
+    }
+}
+
+// Opens `chemin` for reading when it is a regular file: a pipe or a device would block.
+bool ouvrir(QFile& fichier, QString* erreur)
+{
+    const QFileInfo info(fichier.fileName());
+    if (!info.exists())
+        *erreur = QStringLiteral("Fichier introuvable");
+    else if (!info.isFile())
+        *erreur = QStringLiteral("Ce n'est pas un fichier d'image");
+    else if (!fichier.open(QIODevice::ReadOnly))
+        *erreur = QStringLiteral("Lecture du fichier refusée");
+    else if (fichier.size() == 0)
+        *erreur = QStringLiteral("Le fichier est vide");
+    else
+        return true;
+    return false;
+}
+
+bool tropGrandPourLaMemoire(const QSize& t)
+{
+    return qint64(t.width()) * t.height() > dimensions::PixelsMax;
+}
+
+// Brings the decoded picture to the size asked and to one opaque format, laying any
+// transparency on `fond`.
+QImage finir(QImage image, const QSize& couverture, const QColor& fond)
+{
+    if (couverture.isValid()
+        && (image.width() > couverture.width() || image.height() > couverture.height()))
+        image = image.scaled(couverture, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (image.hasAlphaChannel()) {
+        QImage opaque(image.size(), QImage::Format_RGB32);
+        opaque.setDevicePixelRatio(image.devicePixelRatio());
+        opaque.fill(fond);
+        QPainter peintre(&opaque);
+        peintre.drawImage(0, 0, image);
+        peintre.end();
+        return opaque;
+    }
+    if (image.format() != QImage::Format_RGB32)
+        image.convertTo(QImage::Format_RGB32);
+    return image;
+}
+
+// Picks the size asked of the reader: a DCT scale for JPEG, the covering size for the
+// readers that scale as they decode, nothing for the others (decoded whole, then scaled).
+void choisirEchelle(QImageReader& lecteur, const QSize& stockee, const QSize& couvertureStockee)
+{
+    if (lecteur.format() == "jpeg") {
+        const QSize t = dimensions::tailleDecodageJpeg(stockee, couvertureStockee);
+        if (t.isValid())
+            lecteur.setScaledSize(t);
+    } else if (couvertureStockee != stockee
+               && lecteur.supportsOption(QImageIOHandler::ScaledSize)) {
+        lecteur.setScaledSize(couvertureStockee);
+    }
+}
+
+ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QSize& cible,
+                         const QColor& fond)
+{
+    QImageReader lecteur(appareil, format);
+    lecteur.setDecideFormatFromContent(true);
+    lecteur.setAutoTransform(true);
+    if (!lecteur.canRead())
+        return echec(texteLecteur(lecteur.error()));
+    const QSize stockee = lecteur.size();
+    const bool pivote = lecteur.transformation() & QImageIOHandler::TransformationRotate90;
+    const QSize naturelle = pivote ? stockee.transposed() : stockee;
+    QSize couverture = dimensions::tailleCouvrante(naturelle, cible);
+    if (stockee.isValid()) {
+        choisirEchelle(lecteur, stockee, pivote ? couverture.transposed() : couverture);
+        if (!lecteur.scaledSize().isValid() && lecteur.format() != "jpeg"
+            && tropGrandPourLaMemoire(stockee))
+            return echec(QStringLiteral("Image trop grande pour être affichée"), naturelle);
+    }
+    QImage image;
+    if (!lecteur.read(&image))
+        return echec(texteLecteur(lecteur.error()), naturelle);
+    if (!couverture.isValid())
+        couverture = dimensions::tailleCouvrante(image.size(), cible);
+    ResultatImage r;
+    r.tailleNaturelle = naturelle.isValid() ? naturelle : image.size();
+    r.image = finir(std::move(image), couverture, fond);
+    return r;
+}
+
+bool lireTout(QFile& fichier, QByteArray* donnees, QString* erreur)
+{
+    if (fichier.size() > TailleMaxEnMemoire) {
+        *erreur = QStringLiteral("Fichier trop volumineux");
+        return false;
+    }
+    *donnees = fichier.readAll();
+    if (donnees->isEmpty()) {
+        *erreur = QStringLiteral("Lecture du fichier impossible");
+        return false;
+    }
+    return true;
+}
+
+ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond)
+{
+    QByteArray dib;
+    QString erreur;
+    if (!lireTout(fichier, &dib, &erreur))
+        return echec(erreur);
+    QByteArray bmp = formatimage::dibEnBmp(dib);
+    if (bmp.isEmpty())
+        return echec(QStringLiteral("Image endommagée ou illisible"));
+    QBuffer tampon(&bmp);
+    tampon.open(QIODevice::ReadOnly);
+    return lireAvecQt(&tampon, "bmp", cible, fond);
+}
+
+#ifdef ORMELLE_AVEC_WMF
+bool estWmf(const QByteArray& debut) { return wmf::estWmf(debut); }
+
+ResultatImage lireWmf(QFile& fichier, const QSize& cible, const QColor& fond)
+{
+    QByteArray donnees;
+    QString erreur;
+    if (!lireTout(fichier, &donnees, &erreur))
+        return echec(erreur);
+    const wmf::InfoWmf info = wmf::lireInfo(donnees);
+    if (!info.ok)
+        return echec(info.erreur.isEmpty() ? QStringLiteral("Image endommagée ou illisible") : info.erreur);
+    const QSize naturelle = info.tailleNaturellePx.toSize().expandedTo(QSize(1, 1));
+    const QSize taille = dimensions::tailleRenduVectoriel(info.tailleNaturellePx, cible,
+                                                          wmf::TailleMaxRendu);
+    wmf::ResultatWmf rendu = wmf::rendre(donnees, taille, fond);
+    if (!rendu.ok())
+        return echec(rendu.erreur.isEmpty() ? QStringLiteral("Image endommagée ou illisible") : rendu.erreur,
+                     naturelle);
+    ResultatImage r;
+    r.tailleNaturelle = naturelle;
+    r.image = finir(std::move(rendu.image), QSize(), fond);
+    return r;
+}
+
+QSize tailleWmf(QFile& fichier)
+{
+    QByteArray donnees;
+    QString erreur;
+    if (!lireTout(fichier, &donnees, &erreur))
+        return {};
+    const wmf::InfoWmf info = wmf::lireInfo(donnees);
+    return info.ok ? info.tailleNaturellePx.toSize().expandedTo(QSize(1, 1)) : QSize();
+}
+#else
+bool estWmf(const QByteArray& debut) { return formatimage::detecter(debut) == Format::Wmf; }
+
+ResultatImage lireWmf(QFile&, const QSize&, const QColor&)
+{
+    return echec(QStringLiteral("Format WMF non pris en charge"));
+}
+
+QSize tailleWmf(QFile&) { return {}; }
+#endif
+
+} // namespace
+
+ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QColor& fondTransparence)
+{
+    fixerLimiteAllocation();
+    QFile fichier(chemin);
+    QString erreur;
+    if (!ouvrir(fichier, &erreur))
+        return echec(erreur);
+    const QByteArray debut = fichier.peek(formatimage::OctetsDebut);
+    if (estWmf(debut))
+        return lireWmf(fichier, cible, fondTransparence);
+    const Format format = formatimage::detecter(debut);
+    if (format == Format::DibSansEntete)
+        return lireDib(fichier, cible, fondTransparence);
+    return lireAvecQt(&fichier, formatimage::nomQt(format), cible, fondTransparence);
+}
+
+QSize lireTailleNaturelle(const QString& chemin)
+{
+    fixerLimiteAllocation();
+    QFile fichier(chemin);
+    QString erreur;
+    if (!ouvrir(fichier, &erreur))
+        return {};
+    const QByteArray debut = fichier.peek(formatimage::OctetsDebut);
+    if (estWmf(debut))
+        return tailleWmf(fichier);
+    const Format format = formatimage::detecter(debut);
+    if (format == Format::DibSansEntete)
+        return formatimage::tailleDib(debut);
+    QImageReader lecteur(&fichier, formatimage::nomQt(format));
+    lecteur.setDecideFormatFromContent(true);
+    const QSize stockee = lecteur.size();
+    if (!stockee.isValid() || stockee.isEmpty())
+        return {};
+    return (lecteur.transformation() & QImageIOHandler::TransformationRotate90) ? stockee.transposed()
+                                                                               : stockee;
+}

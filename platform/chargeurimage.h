@@ -1,0 +1,27 @@
+#pragma once
+// The one picture loader every window uses. It picks the format from the file's
+// content, applies the EXIF orientation, decodes no larger than the picture will
+// be shown and keeps memory bounded whatever the input. Safe to call from any thread.
+#include <QColor>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+struct ResultatImage {
+    QImage image;           // decoded, already oriented, at no more than needed for `cible`
+    QSize tailleNaturelle;  // natural size in pixels after orientation (what the fitting rules use)
+    QString erreur;         // French text when image is null
+    bool ok() const { return !image.isNull(); }
+};
+
+// `cible`: size in device pixels of the rectangle the picture will be drawn into;
+// its proportions may differ from the picture's (stretched full screen). The image
+// returned keeps the picture's proportions and is the smallest that covers `cible`
+// in both directions, never above the natural size. An invalid or empty `cible`
+// asks for the natural size (still bounded in memory). Transparent parts are laid
+// on `fondTransparence`.
+ResultatImage chargerImage(const QString& chemin, const QSize& cible,
+                           const QColor& fondTransparence = Qt::black);
+
+// Natural size read from the header only, after orientation; invalid when unreadable.
+QSize lireTailleNaturelle(const QString& chemin);

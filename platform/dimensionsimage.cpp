@@ -1,0 +1,92 @@
+#include "platform/dimensionsimage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace dimensions {
+
+namespace {
+
+qint64 aire(const QSize& t) { return qint64(t.width()) * t.height(); }
+
+QSize reduireAire(const QSize& t, qint64 pixelsMax)
+{
+    if (aire(t) <= pixelsMax)
+        return t;
+    const double r = std::sqrt(double(pixelsMax) / double(aire(t)));
+    return QSize(std::max(1, int(std::floor(t.width() * r))),
+                 std::max(1, int(std::floor(t.height() * r))));
+}
+
+// Qt's JPEG reader picks its DCT scale as ceil(8 / min(W / w, H / h)); asking for the
+// exact libjpeg output makes it pick n/8 and leaves the final smooth scale to us. When
+// the division is not exact, asking for the size rounded down still makes it pick n/8.
+QSize tailleDemandee(const QSize& stockee, int n)
+{
+    const bool exacte = (qint64(stockee.width()) * n) % 8 == 0
+                        && (qint64(stockee.height()) * n) % 8 == 0;
+    if (exacte)
+        return tailleDct(stockee, n);
+    return QSize(std::max(1, int(qint64(stockee.width()) * n / 8)),
+                 std::max(1, int(qint64(stockee.height()) * n / 8)));
+}
+
+} // namespace
+
+QSize tailleCouvrante(const QSize& naturelle, const QSize& cible, qint64 pixelsMax)
+{
+    if (naturelle.isEmpty())
+        return {};
+    QSize t = naturelle;
+    if (cible.isValid() && !cible.isEmpty()) {
+        const double s = std::max(double(cible.width()) / naturelle.width(),
+                                  double(cible.height()) / naturelle.height());
+        if (s < 1.0) {
+            // Rounding cannot fall below the cible: W*s >= cw with cw whole.
+            t = QSize(std::clamp(int(std::lround(naturelle.width() * s)), 1, naturelle.width()),
+                      std::clamp(int(std::lround(naturelle.height() * s)), 1, naturelle.height()));
+        }
+    }
+    return reduireAire(t, pixelsMax);
+}
+
+QSize tailleRenduVectoriel(const QSizeF& naturelle, const QSize& cible, int coteMax,
+                           qint64 pixelsMax)
+{
+    if (!(naturelle.width() > 0 && naturelle.height() > 0))
+        return {};
+    double s = 1.0;
+    if (cible.isValid() && !cible.isEmpty())
+        s = std::max(cible.width() / naturelle.width(), cible.height() / naturelle.height());
+    // Cap each side first (a sliver of a picture can be very long), then the area.
+    s = std::min({s, coteMax / naturelle.width(), coteMax / naturelle.height()});
+    const QSize t(std::clamp(int(std::lround(naturelle.width() * s)), 1, coteMax),
+                  std::clamp(int(std::lround(naturelle.height() * s)), 1, coteMax));
+    return reduireAire(t, pixelsMax);
+}
+
+QSize tailleDct(const QSize& stockee, int huitiemes)
+{
+    return QSize(int((qint64(stockee.width()) * huitiemes + 7) / 8),
+                 int((qint64(stockee.height()) * huitiemes + 7) / 8));
+}
+
+QSize tailleDecodageJpeg(const QSize& stockee, const QSize& couverture, qint64 pixelsMax)
+{
+    if (stockee.isEmpty() || couverture.isEmpty())
+        return {};
+    int n = 8;
+    for (int essai : {1, 2, 4}) {
+        const QSize t = tailleDemandee(stockee, essai);
+        if (t.width() >= couverture.width() && t.height() >= couverture.height()) {
+            n = essai;
+            break;
+        }
+    }
+    // A decode too large for memory is taken smaller rather than refused.
+    while (n > 1 && aire(tailleDemandee(stockee, n)) > pixelsMax)
+        n /= 2;
+    return n == 8 ? QSize() : tailleDemandee(stockee, n);
+}
+
+} // namespace dimensions

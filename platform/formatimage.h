@@ -1,0 +1,26 @@
+#pragma once
+// Recognises a picture file from its first bytes, whatever its name says.
+#include <QByteArray>
+#include <QSize>
+
+namespace formatimage {
+
+enum class Format { Inconnu, Jpeg, Bmp, DibSansEntete, Gif, Wmf };
+
+// Enough bytes for every check below.
+constexpr int OctetsDebut = 64;
+
+Format detecter(const QByteArray& debut);
+
+// Qt's name for the reader of `f` (empty when Qt must guess from the content).
+QByteArray nomQt(Format f);
+
+// A bare device-independent bitmap (the info header first, as the clipboard keeps
+// it) becomes a BMP file by putting the 14-byte file header in front. Empty when the
+// header does not hold together.
+QByteArray dibEnBmp(const QByteArray& dib);
+
+// Width and height a bare DIB declares; invalid when the header is not one.
+QSize tailleDib(const QByteArray& debut);
+
+} // namespace formatimage

@@ -1,0 +1,192 @@
+#include "platform/listedossier.h"
+
+#include <QCollator>
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+struct Motif {
+    enum class Genre { Tout, SansPoint, Suffixe, Joker };
+    Genre genre = Genre::Tout;
+    QString texte;
+};
+
+bool egal(QChar a, QChar b) { return a == b || a.toCaseFolded() == b.toCaseFolded(); }
+
+// '*' any run of characters, '?' exactly one; backtracks only to the last star.
+bool joker(QStringView m, QStringView n)
+{
+    qsizetype i = 0, j = 0, etoile = -1, reprise = 0;
+    while (j < n.size()) {
+        if (i < m.size() && m[i] != u'*' && (m[i] == u'?' || egal(m[i], n[j]))) {
+            ++i;
+            ++j;
+        } else if (i < m.size() && m[i] == u'*') {
+            etoile = i++;
+            reprise = j;
+        } else if (etoile >= 0) {
+            i = etoile + 1;
+            j = ++reprise;
+        } else {
+            return false;
+        }
+    }
+    while (i < m.size() && m[i] == u'*')
+        ++i;
+    return i == m.size();
+}
+
+std::vector<Motif> compiler(const QString& motif)
+{
+    std::vector<Motif> motifs;
+    for (const QString& morceau : motif.split(u';', Qt::SkipEmptyParts)) {
+        const QString p = morceau.trimmed();
+        Motif m;
+        if (p.isEmpty())
+            continue;
+        // The old desktop's "*.*" also lists names without a dot, and "*." only those.
+        if (p == u"*" || p == u"*.*")
+            m.genre = Motif::Genre::Tout;
+        else if (p == u"*.")
+            m.genre = Motif::Genre::SansPoint;
+        else if (p.startsWith(u'*') && p.indexOf(u'*', 1) < 0 && !p.contains(u'?'))
+            m = {Motif::Genre::Suffixe, p.mid(1)};
+        else
+            m = {Motif::Genre::Joker, p};
+        motifs.push_back(m);
+    }
+    if (motifs.empty())
+        motifs.push_back(Motif{});
+    return motifs;
+}
+
+bool correspond(const std::vector<Motif>& motifs, const QString& nom)
+{
+    for (const Motif& m : motifs) {
+        switch (m.genre) {
+        case Motif::Genre::Tout: return true;
+        case Motif::Genre::SansPoint:
+            if (!nom.contains(u'.'))
+                return true;
+            break;
+        case Motif::Genre::Suffixe:
+            if (nom.endsWith(m.texte, Qt::CaseInsensitive))
+                return true;
+            break;
+        case Motif::Genre::Joker:
+            if (joker(m.texte, nom))
+                return true;
+            break;
+        }
+    }
+    return false;
+}
+
+QString texteErreurDossier(int code)
+{
+    switch (code) {
+    case ENOENT: return QStringLiteral("Dossier introuvable");
+    case EACCES:
+    case EPERM: return QStringLiteral("Accès au dossier refusé");
+    case ENOTDIR: return QStringLiteral("Ce n'est pas un dossier");
+    default: return QStringLiteral("Lecture du dossier impossible");
+    }
+}
+
+// Regular file, or link to one; the entry type spares a stat on most file systems.
+bool estFichierOrdinaire(DIR* d, const dirent* e)
+{
+    if (e->d_type == DT_REG)
+        return true;
+    if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+        return false;
+    struct stat st;
+    return fstatat(dirfd(d), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+}
+
+int comparer(const QString& a, const QString& b) { return QString::compare(a, b); }
+int comparer(const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b); }
+
+template <typename Cle>
+void trierParCles(QStringList& noms, std::vector<std::pair<Cle, qsizetype>>& cles)
+{
+    // Names equal but for case keep one fixed order, whatever readdir gave.
+    std::sort(cles.begin(), cles.end(), [&noms](const auto& a, const auto& b) {
+        const int c = comparer(a.first, b.first);
+        return c != 0 ? c < 0 : noms.at(a.second) < noms.at(b.second);
+    });
+    QStringList tries;
+    tries.reserve(noms.size());
+    for (const auto& [cle, index] : cles)
+        tries.append(std::move(noms[index]));
+    noms = std::move(tries);
+}
+
+} // namespace
+
+void trierNoms(QStringList& noms)
+{
+    QCollator collateur;
+    collateur.setCaseSensitivity(Qt::CaseInsensitive);
+    collateur.setNumericMode(false);
+    if (collateur.locale().language() == QLocale::C) {
+        // Qt's sort keys ignore the case setting in the C locale: fold the case ourselves.
+        std::vector<std::pair<QString, qsizetype>> cles;
+        cles.reserve(size_t(noms.size()));
+        for (qsizetype i = 0; i < noms.size(); ++i)
+            cles.emplace_back(noms.at(i).toCaseFolded(), i);
+        trierParCles(noms, cles);
+        return;
+    }
+    std::vector<std::pair<QCollatorSortKey, qsizetype>> cles;
+    cles.reserve(size_t(noms.size()));
+    for (qsizetype i = 0; i < noms.size(); ++i)
+        cles.emplace_back(collateur.sortKey(noms.at(i)), i);
+    trierParCles(noms, cles);
+}
+
+QStringList listerFichiers(const QString& dossier, const QString& motif, QString* erreur)
+{
+    if (erreur)
+        erreur->clear();
+    DIR* d = opendir(QFile::encodeName(dossier).constData());
+    if (!d) {
+        if (erreur)
+            *erreur = texteErreurDossier(errno);
+        return {};
+    }
+    const std::vector<Motif> motifs = compiler(motif);
+    QStringList noms;
+    while (const dirent* e = readdir(d)) {
+        if (e->d_name[0] == '.' || !estFichierOrdinaire(d, e))
+            continue;
+        QString nom = QFile::decodeName(e->d_name);
+        if (correspond(motifs, nom))
+            noms.append(std::move(nom));
+    }
+    closedir(d);
+    trierNoms(noms);
+    return noms;
+}
+
+bool correspondMotif(const QString& nom, const QString& motif)
+{
+    return correspond(compiler(motif), nom);
+}
+
+QString joindreChemin(const QString& dossier, const QString& nom)
+{
+    if (dossier.isEmpty())
+        return nom;
+    if (dossier.endsWith(u'/'))
+        return dossier + nom;
+    return dossier + u'/' + nom;
+}
