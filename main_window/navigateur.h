@@ -1,0 +1,134 @@
+#pragma once
+// The browser column of the main window (drive, folder and file lists, the
+// format panel) and the centred display of the selected picture. Listing and
+// decoding run off the interface thread; each result carries the generation it
+// was asked for and is dropped when a newer request has been made since.
+#include "main_window/lecteurs.h"
+
+#include <QImage>
+#include <QObject>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class General;
+class PanneauSkin;
+class BoutonSkin;
+class Sablier;
+class QComboBox;
+class QListWidget;
+class QListView;
+class QStringListModel;
+class QWidget;
+class AffichageImage;
+
+// What the browser asks of the window frame around it.
+struct LiensNavigateur {
+    std::function<void(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp)> masquerPanneaux;
+    std::function<void(const QString&)> setLegende;          // Forme3 caption
+    std::function<void()> activerBoutonsImage;               // CmdCopFich, CmdCopImg, CmdRenommer, CmdSupFic
+    std::function<void()> activerDiaporama;                  // CmdSlideShow
+    std::function<void()> afficherMenuFichier;               // FondFilePopUp shown, the other panels hidden
+    std::function<void(const QString&)> setLegendeTypExt;    // CmdTypExt caption ("  *.*", " BMP", "TOUS"…)
+    std::function<void(bool)> montrerCacheFichiers;
+    std::function<bool()> cacheFichiersVisible;
+    std::function<void()> passagePleinEcran;                 // the full-screen hand-off
+    std::function<bool()> modeMiniatures;                    // false until thumbnails exist
+    std::function<void()> dossierMiniatures;                 // rebuilds the thumbnail list (optional)
+};
+
+class Navigateur : public QObject {
+    Q_OBJECT
+public:
+    Navigateur(General& g, QWidget* fenetre, LiensNavigateur liens, QObject* parent = nullptr);
+    ~Navigateur() override;
+
+    void basculerPanneauFormats();     // CmdTypExt click
+    void boutonDroitTypExt();          // CmdTypExt right button
+    bool ouvrirDossier(const QString& dossier);   // false when missing/unreadable (the frame shows its error)
+    bool ouvrirFichier(const QString& chemin);    // its folder, the file selected and shown
+    void appliquerCouleurs();          // list colours, format buttons' gradients from the scheme
+    void AfficheImage();
+    static QString NomFichierR(const QString& chemin, const QString& separateur);
+    PanneauSkin* FondTypExt() const;
+    QString MotifFichiers = QStringLiteral("*.*");
+    qint64 IndexFichier = -1;
+    void setLegendeVTypExt(std::function<void(const QString&)> f); // CmdVTypExt of the thumbnail page
+
+    // Replaces where the drives come from (tests) and refills Drive1.
+    void setSourceLecteurs(std::function<QList<Lecteur>()> source);
+    // The folder the file list shows, and its entries.
+    QString dossierFichiers() const { return dossierFichiers_; }
+    QStringList fichiers() const;
+    // Where the picture was last placed, in twips of the window, and what is drawn there.
+    QRectF rectangleImage() const { return rectangleImage_; }
+    QImage imageCourante() const;
+    bool chargementEnCours() const { return sablier_ != nullptr; }
+
+signals:
+    void imageAffichee(bool ok);
+    void listeChargee();
+
+private:
+    // Construction (navigateur.cpp, navigateur_formats.cpp)
+    void construireListes();
+    void construirePanneauFormats();
+    void relierListes();
+
+    // Drives and folders (navigateur_dossiers.cpp)
+    void remplirLecteurs();
+    void changerLecteur();
+    void selectionnerLecteurDe(const QString& dossier);
+    void montrerDossier(const QString& dossier);
+    void changerDossier(const QString& dossier);
+    void ouvrirEntreeDossier(int ligne);
+    void listerFichiersAsync();
+    void recevoirListe(quint64 generation, const QStringList& sousDossiers, const QStringList& noms);
+    void selectionnerAttendu();
+
+    // Files (navigateur_fichiers.cpp)
+    void fichierSelectionne(int ligne);
+    bool toucheFichiers(int touche);
+    void selectionnerLigne(qint64 ligne);
+    void gauchePuisDroite();
+    void doubleClicFichier();
+    void clicImage();
+    void boutonDroitFichiers();
+    void masquer(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp);
+    void passagePleinEcran();
+
+    // Formats (navigateur_formats.cpp)
+    void choisirFormat(const QString& motif, const QString& legende, const QString& legendeV);
+    void choisirAutre();
+    void poserLegendes(const QString& legende, const QString& legendeV);
+
+    // Display (navigateur_affichage.cpp)
+    void recevoirImage(quint64 generation, const QImage& image, const QSize& naturelle);
+
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+    General& g_;
+    QWidget* fenetre_;
+    LiensNavigateur liens_;
+    std::function<void(const QString&)> legendeV_;
+    std::function<QList<Lecteur>()> sourceLecteurs_;
+    QList<Lecteur> lecteurs_;
+    int lecteurAffiche_ = -1;
+
+    QComboBox* drive1_ = nullptr;
+    QListWidget* dir1_ = nullptr;
+    QListView* file1_ = nullptr;
+    QStringListModel* modeleFichiers_ = nullptr;
+    AffichageImage* image1_ = nullptr;
+    PanneauSkin* fondTypExt_ = nullptr;
+    QList<BoutonSkin*> boutonsFormats_;
+
+    QString dossierFichiers_;
+    QString fichierAttendu_;       // name to select once the list arrives
+    quint64 generationListe_ = 0;
+    quint64 generationImage_ = 0;
+    std::unique_ptr<Sablier> sablier_;
+    QRectF rectangleImage_;
+};

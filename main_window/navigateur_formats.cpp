@@ -1,0 +1,133 @@
+// The format panel FondTypExt and its buttons, CmdTypExt's two actions.
+#include "main_window/navigateur.h"
+
+#include "app/general.h"
+#include "app/services.h"
+#include "app/skin.h"
+#include "app/twips.h"
+
+#include <QListView>
+
+namespace {
+struct Format {
+    const char* nom;
+    const char* legende;
+    double gauche, haut, largeur, hauteur;
+    const char* motif;
+    const char* legendeTypExt;
+    const char* legendeV;
+};
+
+const Format formats[] = {
+    {"CmdBMP", "BMP", 300, 120, 945, 480, "*.bmp", " BMP", "BMP"},
+    {"CmdDIB", "DIB", 1260, 120, 945, 480, "*.dib", " DIB", "DIB"},
+    {"CmdGIF", "GIF", 300, 600, 945, 480, "*.gif", " GIF", "GIF"},
+    {"CmdJPG", "JPG", 1260, 600, 945, 480, "*.jpg", " JPG", "JPG"},
+    {"CmdRLE", "RLE", 300, 1080, 945, 480, "*.rle", " RLE", "RLE"},
+    {"CmdWMF", "WMF", 1260, 1080, 945, 480, "*.wmf", "WMF", "WMF"},
+    {"CmdTousImg", "Tous les formats", 300, 2040, 1905, 780, "*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf", "TOUS", "TOUS"},
+    {"CmdTOUS", "Tous les fichiers (*.*)", 300, 2820, 1905, 1140, "*.*", "  *.*", "*.*"},
+};
+}
+
+void Navigateur::construirePanneauFormats()
+{
+    fondTypExt_ = new PanneauSkin(fenetre_, QStringLiteral("FondTypExt"), QStringLiteral("Choix du format d'image"));
+    twips::placer(fondTypExt_, 3180, 1530, 2355, 4095);
+    fondTypExt_->hide();
+
+    for (const Format& f : formats) {
+        auto* b = new BoutonSkin(fondTypExt_, QString::fromLatin1(f.nom), QString::fromUtf8(f.legende));
+        twips::placer(b, f.gauche, f.haut, f.largeur, f.hauteur);
+        b->setRetourLigne(true);
+        const QString motif = QString::fromLatin1(f.motif);
+        const QString legende = QString::fromLatin1(f.legendeTypExt);
+        const QString legendeV = QString::fromLatin1(f.legendeV);
+        connect(b, &QAbstractButton::clicked, this,
+                [this, motif, legende, legendeV] { choisirFormat(motif, legende, legendeV); });
+        boutonsFormats_ << b;
+    }
+
+    auto* autre = new BoutonSkin(fondTypExt_, QStringLiteral("CmdAutre"), QStringLiteral("Autre..."));
+    twips::placer(autre, 300, 1560, 1905, 480);
+    connect(autre, &QAbstractButton::clicked, this, [this] { choisirAutre(); });
+    boutonsFormats_ << autre;
+
+    auto* tous = fondTypExt_->findChild<BoutonSkin*>(QStringLiteral("CmdTOUS"));
+    tous->setInfoBulle(QStringLiteral("Clic droit : appel de la rubrique d'aide"), &g_.InfoBulles);
+    connect(tous, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton bouton) {
+        if (bouton == Qt::RightButton)
+            OuvrirAide(g_, QStringLiteral("format_dimage.htm"));
+    });
+}
+
+void Navigateur::basculerPanneauFormats()
+{
+    if (liens_.masquerPanneaux)
+        liens_.masquerPanneaux(true, true, false, true);
+    if (fondTypExt_->isHidden()) {
+        twips::deplacer(fondTypExt_, 3180, 1530);
+        fondTypExt_->raise();
+        fondTypExt_->show();
+    } else {
+        fondTypExt_->hide();
+    }
+}
+
+void Navigateur::boutonDroitTypExt()
+{
+    if (liens_.masquerPanneaux)
+        liens_.masquerPanneaux(true, true, false, false);
+    if (!liens_.montrerCacheFichiers)
+        return;
+    if (liens_.cacheFichiersVisible && liens_.cacheFichiersVisible()) {
+        liens_.montrerCacheFichiers(false);
+    } else {
+        liens_.montrerCacheFichiers(true);
+        file1_->setFocus();
+    }
+}
+
+void Navigateur::poserLegendes(const QString& legende, const QString& legendeV)
+{
+    if (liens_.setLegendeTypExt)
+        liens_.setLegendeTypExt(legende);
+    if (legendeV_)
+        legendeV_(legendeV);
+}
+
+void Navigateur::choisirFormat(const QString& motif, const QString& legende, const QString& legendeV)
+{
+    MotifFichiers = motif;
+    fondTypExt_->hide();
+    poserLegendes(legende, legendeV);
+    listerFichiersAsync();
+}
+
+void Navigateur::choisirAutre()
+{
+    fondTypExt_->hide();
+    const QString ancien = MotifFichiers;
+    QString extension = g_.services
+                            .saisirTexte(fenetre_, QStringLiteral("Nom de l'extension"),
+                                         QStringLiteral("Entrez le nom de l'extension (Ex : XXX) :"), QString())
+                            .value_or(QString());
+    MotifFichiers = QStringLiteral("*.") + extension;
+    if (extension.size() > 3) {
+        g_.IconeMessage = 4;
+        g_.TitreMessage = QStringLiteral("Choix d'un nom d'extension");
+        g_.TexteMessage = QStringLiteral("L'extension «") + extension
+                          + QStringLiteral("» comporte plus de 3 caractères.\nVous êtes sûr(e) de ne pas vous tromper ?");
+        g_.ReponseMessage = BoiteMessage(g_, g_.TexteMessage, g_.TitreMessage, fenetre_);
+        if (g_.ReponseMessage == 0) {
+            MotifFichiers = ancien;
+            return;
+        }
+    }
+    if (extension.isEmpty()) {
+        MotifFichiers = ancien;
+        extension = ancien.right(3);
+    }
+    poserLegendes(extension.toUpper(), extension.toUpper());
+    listerFichiersAsync();
+}
