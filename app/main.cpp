@@ -1,7 +1,38 @@
-#include <QApplication>
+#include "app/demarre2.h"
+#include "app/general.h"
+#include "app/instance.h"
+#include "app/reglages.h"
+#include "app/services.h"
+#include "main_window/fenprin.h"
 
+#include <QApplication>
+#include <QIcon>
+#include <memory>
+
+// ormelle [FILE|FOLDER]: a folder opens in the browser; a file opens its folder
+// with that file selected and shown; nothing keeps the stored start folder.
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Ormelle"));
+    QApplication::setApplicationVersion(QStringLiteral(ORMELLE_VERSION));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icones/ormelle.svg")));
+    const QStringList arguments = QApplication::arguments();
+    const QString demande = arguments.size() > 1 ? arguments.at(1) : QString();
+
+    Instance instance;
+    Reglages reglages;
+    ServicesBureau services;
+    General g(reglages, services);
+    std::unique_ptr<FenPrin> fenetre;
+
+    auto* splash = new Demarre2([&](Demarre2* s) {
+        fenetre = std::make_unique<FenPrin>(g);
+        fenetre->charger(s, demande, instance.autreEnCours());
+    });
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->show();
+    const int code = app.exec();
+    fenetre.reset();
+    return code;
 }

@@ -1,0 +1,18 @@
+#pragma once
+// Tells whether another Ormelle is already running. The lock is held for the
+// whole life of this object and dropped by the system if the process dies.
+#include <QLockFile>
+#include <QString>
+
+class Instance {
+public:
+    // `dossier` holds the lock file: the runtime folder of the session when empty.
+    explicit Instance(const QString& dossier = QString());
+    bool autreEnCours() const { return !premiere_; }
+    QString fichier() const { return chemin_; }
+
+private:
+    QString chemin_;
+    QLockFile verrou_;
+    bool premiere_ = false;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// Two controls only the main window needs: the scheme label of the options
+// panel, and the options panel itself, whose caption runs up its left margin
+// because its entries fill the whole height.
+#include "app/skin.h"
+
+#include <QLabel>
+
+// "[COULEURS]": right button switches to the second scheme; its tooltip follows
+// the on/off rule of the skinned controls.
+class LibelleCouleurs : public QLabel {
+    Q_OBJECT
+public:
+    LibelleCouleurs(QWidget* parent, const QString& nom, const QString& texte);
+    void setInfoBulle(const QString& texte, const bool* actif);
+    QString infoBulle() const { return infoBulle_; }
+
+signals:
+    void boutonDroit();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+
+private:
+    QString infoBulle_;
+    const bool* actif_ = nullptr;
+};
+
+class PanneauOptions : public PanneauSkin {
+    Q_OBJECT
+public:
+    PanneauOptions(QWidget* parent, const QString& nom, const QString& titre);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+};
+
+// A thin separator line between groups of entries.
+QFrame* ligneSeparation(QWidget* parent, const QString& nom, int gauche, int haut, int largeur);

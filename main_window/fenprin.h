@@ -1,0 +1,129 @@
+#pragma once
+// The main window: a borderless frame with its own title row, the browser column,
+// the display box, the icon bar and the pop-up panels drawn over them on demand.
+#include "colours/schema.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+class BoutonSkin;
+class PanneauSkin;
+class General;
+class Navigateur;
+class QDialog;
+class QFrame;
+class QLabel;
+class LibelleCouleurs;
+
+class FenPrin : public QWidget {
+    Q_OBJECT
+public:
+    // Shows a dialog modally; tests substitute one that records and closes it.
+    using MontrerModal = std::function<void(QDialog&)>;
+
+    explicit FenPrin(General& g, MontrerModal montrerModal = {}, QWidget* parent = nullptr);
+    ~FenPrin() override;
+
+    // The load sequence: closes the splash, shows the window, reads the settings,
+    // shows the welcome notice and the tips, opens the start folder. `argument` is
+    // the command line's file or folder (empty: the stored start folder).
+    void charger(QWidget* splash = nullptr, const QString& argument = QString(), bool autreInstance = false);
+
+    // Applies the seven scheme colours to every control of the window.
+    void ProcCoulDefUtil();
+
+    // Hides the named pop-up panels (true: hide).
+    void masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp);
+    // Shows a message in the message panel with cue 21, as errors are reported here.
+    void afficherMessage(const QString& titre, const QString& texte);
+
+    QString MotifFichiers = QStringLiteral("*.*");
+    bool ModeMiniatures = false;
+    bool FondAffiche = false;
+
+    Navigateur* navigateur() const { return navigateur_.get(); }
+
+protected:
+    bool event(QEvent* e) override;
+
+private:
+    // Layout (fenprin.cpp, fenprin_panneaux.cpp)
+    void construireCadre();
+    void construireBarreIcones();
+    void construirePopUpInfos();
+    void construirePanneaux();
+    void construireNavigateur();
+    void poserInfoBulles();
+    void relierCadre();
+    void relierBarreIcones();
+    void relierPanneaux();
+
+    // Start-up and activation (fenprin_chargement.cpp)
+    void lireOptions();
+    void montrerAvertissement();
+    void montrerConseils();
+    QString dossierDepart() const;
+    bool ouvrirDepart(const QString& argument, const QString& dossier);
+    void erreurDemarrage();
+    void placerPanneaux();
+    void activation();
+    void montrer(QDialog& d);
+    // A control of this window by name, never one of a dialog it owns.
+    QWidget* controle(const QString& nom) const;
+
+    // Options panel
+    void basculerInfoBulles();
+    void basculerConseilDemarrage();
+    void basculerPopUpInfos();
+    void montrerApropos();
+    void cacherBoutonsImage();
+    void passagePleinEcran();
+    void lancerDiaporama();
+    void reglagesDiaporama();
+
+    // Colours (fenprin_couleurs.cpp)
+    void changerCouleur(Role r);
+    void ProcChangeCoul();
+    void reinitialiserCouleurs();
+    void secondSchema();
+    void desinstaller();
+    void boutonFond(Qt::MouseButton bouton);
+    void afficherFenFond(bool oui);
+
+    General& g;
+    MontrerModal montrerModal_;
+    std::unique_ptr<Navigateur> navigateur_;
+    QPointer<QWidget> fenFond_;
+
+    std::array<bool, NbRoles> ChoixCouleur{};
+    std::array<QString, NbRoles> CouleurAvantChoix;
+    QColor derniereCouleurDialogue_ = Qt::black;
+
+public:
+    // Controls, named as the window's design names them.
+    BoutonSkin* CmdDeplaceFen = nullptr;
+    BoutonSkin* CmdReduire = nullptr;
+    BoutonSkin* CmdFermer = nullptr;
+    BoutonSkin* Forme3 = nullptr;
+    PanneauSkin* FondIcones = nullptr;
+    BoutonSkin* CmdTypExt = nullptr;
+    BoutonSkin* CmdSlideShow = nullptr;
+    BoutonSkin* CmdCopFich = nullptr;
+    BoutonSkin* CmdCopImg = nullptr;
+    BoutonSkin* CmdRenommer = nullptr;
+    BoutonSkin* CmdSupFic = nullptr;
+    PanneauSkin* PopUpInfos = nullptr;
+    BoutonSkin* CmdBulAide = nullptr;
+    BoutonSkin* CmdConseilDem = nullptr;
+    LibelleCouleurs* LblChangerCoul = nullptr;
+    PanneauSkin* FondFilePopUp = nullptr;
+    PanneauSkin* FondSons = nullptr;
+    PanneauSkin* FondMessage = nullptr;
+    QLabel* IcoFondMessage = nullptr;
+    QLabel* LblMessage = nullptr;
+    PanneauSkin* CacheIcones = nullptr;
+    PanneauSkin* CacheFichiers = nullptr;
+};

@@ -1,0 +1,142 @@
+// Start-up of the main window, and what it does each time it becomes active.
+#include "main_window/fenprin.h"
+
+#include "app/general.h"
+#include "app/reglages.h"
+#include "app/skin.h"
+#include "app/twips.h"
+
+#if __has_include("dialogs/avertis.h")
+#include "dialogs/avertis.h"
+#endif
+#if __has_include("dialogs/conseils.h")
+#include "dialogs/conseils.h"
+#endif
+
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+QString lire(const General& g, const QString& section, const QString& cle, const QString& defaut)
+{
+    return g.reglages.GetSetting(cles::Application, section, cle, defaut);
+}
+
+QString legende(const QString& texte, bool actif)
+{
+    return actif ? texte + QStringLiteral(" «") : texte;
+}
+}
+
+void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstance)
+{
+    setFixedSize(twips::taille(10455, 6945));
+    g.TitreProgramme = QStringLiteral("Ormelle");
+    CmdDeplaceFen->setText(g.TitreProgramme);
+    // Shown before the splash goes, so that the run never has no window at all.
+    show();
+    raise();
+    activateWindow();
+    if (splash)
+        splash->close();
+
+    if (autreInstance)
+        afficherMessage(QStringLiteral("Ormelle"),
+                        QStringLiteral("Une première instance d'Ormelle est déjà en cours d'exécution."));
+
+    g.Couleurs.lire(g.reglages);
+    ProcCoulDefUtil();
+
+    g.AvertisAuDemarrage = lire(g, cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Oui"));
+    if (g.AvertisAuDemarrage == QLatin1String("Oui"))
+        montrerAvertissement();
+    lireOptions();
+    g.FichierAide = DossierProgramme() + QStringLiteral("/Ormelle.chm");
+    g.ConseilDemarrage = lire(g, cles::SectionConseils, cles::CleConseil, QStringLiteral("Oui"));
+    const bool conseils = g.ConseilDemarrage == QLatin1String("Oui");
+    CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), conseils));
+    if (conseils)
+        montrerConseils();
+
+    g.DossierLecteur = dossierDepart();
+    if (!ouvrirDepart(argument, g.DossierLecteur))
+        erreurDemarrage();
+
+    g.lireReglagesDiaporama();
+    g.DiaporamaEnCours = false;
+    g.RetourFenetre = false;
+    g.lireReglagesCommentaire();
+    MotifFichiers = QStringLiteral("*.*");
+    cacherBoutonsImage();
+    ModeMiniatures = false;
+    g.PositionRouge = g.PositionVert = g.PositionBleu = 255;
+    placerPanneaux();
+}
+
+void FenPrin::lireOptions()
+{
+    g.InfoBullesTexte = lire(g, cles::SectionInfoBulles, cles::CleValeur, QStringLiteral("Oui"));
+    g.InfoBulles = g.InfoBullesTexte == QLatin1String("Oui");
+    CmdBulAide->setText(legende(QStringLiteral("Affichage des info-bulles"), g.InfoBulles));
+}
+
+void FenPrin::montrerAvertissement()
+{
+#if __has_include("dialogs/avertis.h")
+    Avertis fenetre(g, this);
+    montrer(fenetre);
+#endif
+}
+
+void FenPrin::montrerConseils()
+{
+#if __has_include("dialogs/conseils.h")
+    Conseils fenetre(g, this);
+    montrer(fenetre);
+#endif
+}
+
+QString FenPrin::dossierDepart() const
+{
+    const QString texte = lire(g, cles::SectionDossier, cles::CleDossier, QStringLiteral("1"));
+    // The unset marker, or the first drive's root of the old stores: the user's pictures.
+    if (texte != QLatin1String("1") && texte != QLatin1String("C:\\"))
+        return texte;
+    const QString images = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!images.isEmpty() && QFileInfo(images).isDir())
+        return images;
+    return QDir::homePath();
+}
+
+void FenPrin::erreurDemarrage()
+{
+    afficherMessage(QStringLiteral("Ormelle"), QStringLiteral("Le dossier contenant les images du slideshow\n"
+                                                              "a été renommé ou supprimé."));
+}
+
+void FenPrin::cacherBoutonsImage()
+{
+    for (BoutonSkin* b : {CmdSlideShow, CmdCopFich, CmdCopImg, CmdRenommer, CmdSupFic})
+        b->setEnabled(false);
+}
+
+void FenPrin::placerPanneaux()
+{
+    twips::placer(CacheFichiers, 600, 630, 2520, 5055);
+    CacheIcones->setGeometry(FondIcones->geometry());
+    twips::deplacer(FondFilePopUp, 3180, 3300);
+}
+
+void FenPrin::activation()
+{
+    CmdDeplaceFen->setText(g.TitreProgramme);
+    CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"),
+                                   g.ConseilDemarrage == QLatin1String("Oui")));
+    if (g.OuvrirRemarques) {
+        // Cleared first: the topic opens once, whatever the help viewer does.
+        g.OuvrirRemarques = false;
+        OuvrirAide(g, QStringLiteral("remarques_et_particularites.htm"));
+    }
+}

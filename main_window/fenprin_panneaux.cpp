@@ -1,0 +1,215 @@
+// The pop-up panels of the main window: options, file menu, sounds, message, covers.
+#include "main_window/fenprin.h"
+
+#include "app/general.h"
+#include "app/services.h"
+#include "app/reglages.h"
+#include "app/skin.h"
+#include "app/twips.h"
+#include "main_window/controlesfenprin.h"
+
+#if __has_include("dialogs/apropos.h")
+#include "dialogs/apropos.h"
+#endif
+
+#include <QLabel>
+
+namespace {
+const QString LegendeBulles = QStringLiteral("Affichage des info-bulles");
+const QString LegendeConseils = QStringLiteral("Conseils au démarrage");
+const QString MarqueActive = QStringLiteral(" «");
+
+// Options panel entries: name, caption, top (twips); all at left 300, 2835 × 255.
+const struct {
+    const char* nom;
+    const char* texte;
+    int haut;
+} EntreesOptions[] = {
+    {"CmdApropos2", "A propos...", 60},
+    {"CmdCoulDeb", "Début du dégradé", 900},
+    {"CmdCoulFin", "Fin du dégradé", 1140},
+    {"CmdCoulTxt", "Texte des boutons", 1380},
+    {"CmdLumiere", "Lumière des boutons", 1620},
+    {"CmdAutrTxt", "Autres textes", 1860},
+    {"CmdCoulFondFen", "Fond des fenêtres", 2100},
+    {"CmdCoulVisu", "Visualisation, dossiers, etc.", 2340},
+    {"CmdReset", "Réinitialiser les couleurs", 2580},
+    {"CmdBulAide", "Affichage des info-bulles", 2940},
+    {"CmdConseilDem", "Conseils au démarrage", 3180},
+    {"CmdSupprCle", "Désinstallation", 3660},
+    {"CmdQuelvio", "Quelvio TT", 3900},
+    {"CmdFerMnu", "Fermer le menu", 4620},
+};
+
+const struct {
+    const char* nom;
+    const char* texte;
+    int haut;
+} EntreesFichier[] = {
+    {"mnuRenommerFile", "Renommer l'image", 60},
+    {"mnuCopierFile", "Copier l'image dans un autre dossier", 300},
+    {"mnuSupprimerFile", "Supprimer l'image", 540},
+    {"mnuAnnulerFile", "Fermer le menu", 900},
+};
+
+// A menu entry: a flat text button that lights up under the mouse.
+BoutonSkin* entree(QWidget* parent, const char* nom, const char* texte, int gauche, int haut, int largeur)
+{
+    auto* b = new BoutonSkin(parent, QString::fromLatin1(nom), QString::fromUtf8(texte));
+    twips::placer(b, gauche, haut, largeur, 255);
+    b->setAvecDegrade(false);
+    b->setAlignementTexte(Qt::AlignLeft | Qt::AlignVCenter);
+    return b;
+}
+
+PanneauSkin* panneau(QWidget* parent, const char* nom, const QString& titre, int g, int h, int l, int ht)
+{
+    auto* p = new PanneauSkin(parent, QString::fromLatin1(nom), titre);
+    twips::placer(p, g, h, l, ht);
+    p->hide();
+    return p;
+}
+}
+
+void FenPrin::construirePopUpInfos()
+{
+    PopUpInfos = new PanneauOptions(this, QStringLiteral("PopUpInfos"), QStringLiteral("Configuration des couleurs, etc."));
+    twips::placer(PopUpInfos, 6540, 870, 3255, 4995);
+    PopUpInfos->hide();
+    for (const auto& e : EntreesOptions)
+        entree(PopUpInfos, e.nom, e.texte, 300, e.haut, 2835);
+    LblChangerCoul = new LibelleCouleurs(PopUpInfos, QStringLiteral("LblChangerCoul"), QStringLiteral("[COULEURS]"));
+    LblChangerCoul->setAlignment(Qt::AlignCenter);
+    twips::placer(LblChangerCoul, 1740, 660, 1320, 240);
+    CmdBulAide = PopUpInfos->findChild<BoutonSkin*>(QStringLiteral("CmdBulAide"));
+    CmdConseilDem = PopUpInfos->findChild<BoutonSkin*>(QStringLiteral("CmdConseilDem"));
+    // Thin lines between the groups: about, colours, options, removal, close.
+    ligneSeparation(PopUpInfos, QStringLiteral("Line1"), 300, 480, 2835);
+    ligneSeparation(PopUpInfos, QStringLiteral("Line2"), 300, 2880, 2835);
+    ligneSeparation(PopUpInfos, QStringLiteral("Line3"), 300, 3540, 2835);
+    ligneSeparation(PopUpInfos, QStringLiteral("Line4"), 300, 4380, 2835);
+}
+
+void FenPrin::construirePanneaux()
+{
+    FondFilePopUp = panneau(this, "FondFilePopUp", QString(), 3180, 3300, 4035, 1275);
+    for (const auto& e : EntreesFichier)
+        entree(FondFilePopUp, e.nom, e.texte, 120, e.haut, 3795);
+    ligneSeparation(FondFilePopUp, QStringLiteral("Line5"), 120, 840, 3795);
+
+    FondSons = panneau(this, "FondSons", QStringLiteral("Musique et sons"), 3180, 1530, 3615, 2835);
+
+    FondMessage = panneau(this, "FondMessage", QStringLiteral("Erreur"), 720, 2220, 3915, 1635);
+    FondMessage->setAlignementTitre(Qt::AlignLeft);
+    IcoFondMessage = new QLabel(FondMessage);
+    IcoFondMessage->setObjectName(QStringLiteral("IcoFondMessage"));
+    twips::placer(IcoFondMessage, 60, 360, 480, 480);
+    IcoFondMessage->setPixmap(QIcon(QStringLiteral(":/icones/exclam.svg")).pixmap(IcoFondMessage->size()));
+    LblMessage = new QLabel(FondMessage);
+    LblMessage->setObjectName(QStringLiteral("LblMessage"));
+    LblMessage->setWordWrap(true);
+    LblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    twips::placer(LblMessage, 600, 360, 3165, 630);
+    QFont f = LblMessage->font();
+    f.setFamily(QStringLiteral("Verdana"));
+    f.setPointSizeF(8.25);
+    LblMessage->setFont(f);
+    auto* ok = new BoutonSkin(FondMessage, QStringLiteral("CmdOKMsg"), QStringLiteral("D'accord !"));
+    twips::placer(ok, 1380, 1260, 1155, 255);
+
+    CacheIcones = panneau(this, "CacheIcones", QString(), 0, 5940, 10455, 615);
+    CacheFichiers = panneau(this, "CacheFichiers", QString(), 600, 630, 2520, 5055);
+}
+
+void FenPrin::relierPanneaux()
+{
+    const auto clic = [this](QWidget* dans, const char* nom, auto action) {
+        connect(dans->findChild<BoutonSkin*>(QLatin1String(nom)), &QAbstractButton::clicked, this, action);
+    };
+    clic(PopUpInfos, "CmdApropos2", [this] { montrerApropos(); });
+    clic(PopUpInfos, "CmdFerMnu", [this] { PopUpInfos->hide(); });
+    clic(PopUpInfos, "CmdBulAide", [this] { basculerInfoBulles(); });
+    clic(PopUpInfos, "CmdConseilDem", [this] { basculerConseilDemarrage(); });
+    clic(PopUpInfos, "CmdQuelvio", [this] {
+        PopUpInfos->hide();
+        g.services.demarrerProgramme(QStringLiteral("/opt/talvenor/quelvio/quelvio"), {});
+    });
+    const std::pair<const char*, Role> couleurs[] = {
+        {"CmdCoulDeb", Role::DebutDegrade}, {"CmdCoulFin", Role::FinDegrade},  {"CmdCoulTxt", Role::TexteBoutons},
+        {"CmdLumiere", Role::Lumiere},      {"CmdAutrTxt", Role::AutresTextes}, {"CmdCoulFondFen", Role::FondFenetres},
+        {"CmdCoulVisu", Role::Visualisation},
+    };
+    for (const auto& [nom, role] : couleurs)
+        clic(PopUpInfos, nom, [this, r = role] { changerCouleur(r); });
+    clic(PopUpInfos, "CmdReset", [this] { reinitialiserCouleurs(); });
+    clic(PopUpInfos, "CmdSupprCle", [this] { desinstaller(); });
+    connect(LblChangerCoul, &LibelleCouleurs::boutonDroit, this, [this] { secondSchema(); });
+
+    clic(FondFilePopUp, "mnuAnnulerFile", [this] { FondFilePopUp->hide(); });
+    clic(FondMessage, "CmdOKMsg", [this] { FondMessage->hide(); });
+    connect(CacheFichiers, &PanneauSkin::clique, this, [this] { CacheIcones->setVisible(CacheIcones->isHidden()); });
+}
+
+void FenPrin::masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp)
+{
+    if (popUpInfos)
+        PopUpInfos->hide();
+    if (fondSons)
+        FondSons->hide();
+    if (fondTypExt)
+        if (auto* p = findChild<QWidget*>(QStringLiteral("FondTypExt")))
+            p->hide();
+    if (fondFilePopUp)
+        FondFilePopUp->hide();
+}
+
+void FenPrin::afficherMessage(const QString& titre, const QString& texte)
+{
+    IcoFondMessage->setEnabled(true);
+    FondMessage->setFocus();
+    twips::deplacer(FondMessage, 720, 2220);
+    FondMessage->setTitre(titre);
+    LblMessage->setText(texte);
+    JouerSon(g, 21);
+    FondMessage->show();
+    FondMessage->raise();
+}
+
+void FenPrin::basculerPopUpInfos()
+{
+    masquerPanneaux(false, true, true, true);
+    if (PopUpInfos->isHidden()) {
+        twips::deplacer(PopUpInfos, 6540, 870);
+        PopUpInfos->show();
+        PopUpInfos->raise();
+    } else {
+        PopUpInfos->hide();
+    }
+}
+
+void FenPrin::basculerInfoBulles()
+{
+    PopUpInfos->hide();
+    g.InfoBulles = !g.InfoBulles;
+    g.InfoBullesTexte = g.InfoBulles ? QStringLiteral("Oui") : QStringLiteral("Non");
+    CmdBulAide->setText(g.InfoBulles ? LegendeBulles + MarqueActive : LegendeBulles);
+    g.reglages.SaveSetting(cles::Application, cles::SectionInfoBulles, cles::CleValeur, g.InfoBullesTexte);
+}
+
+void FenPrin::basculerConseilDemarrage()
+{
+    PopUpInfos->hide();
+    const bool actif = g.ConseilDemarrage != QLatin1String("Oui");
+    g.ConseilDemarrage = actif ? QStringLiteral("Oui") : QStringLiteral("Non");
+    CmdConseilDem->setText(actif ? LegendeConseils + MarqueActive : LegendeConseils);
+    g.reglages.SaveSetting(cles::Application, cles::SectionConseils, cles::CleConseil, g.ConseilDemarrage);
+}
+
+void FenPrin::montrerApropos()
+{
+    PopUpInfos->hide();
+#if __has_include("dialogs/apropos.h")
+    Apropos fenetre(g, this);
+    montrer(fenetre);
+#endif
+}
