@@ -1,5 +1,6 @@
 #include "platform/chargeurimage.h"
 
+#include "platform/correctionbmp.h"
 #include "platform/dimensionsimage.h"
 #include "platform/formatimage.h"
 
@@ -106,8 +107,19 @@ void choisirEchelle(QImageReader& lecteur, const QSize& stockee, const QSize& co
     }
 }
 
-ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QSize& cible,
-                         const QColor& fond)
+// A GIF whose image data cannot be decoded still has its canvas, which browsers show empty.
+bool toileVide(const QByteArray& debut, const QColor& fond, QImage* image)
+{
+    const QSize taille = formatimage::tailleGif(debut);
+    if (taille.isEmpty() || tropGrandPourLaMemoire(taille))
+        return false;
+    *image = QImage(taille, QImage::Format_RGB32);
+    image->fill(fond);
+    return true;
+}
+
+ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QByteArray& debut,
+                         const QSize& cible, const QColor& fond)
 {
     QImageReader lecteur(appareil, format);
     lecteur.setDecideFormatFromContent(true);
@@ -125,12 +137,14 @@ ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QS
             return echec(QStringLiteral("Image trop grande pour être affichée"), naturelle);
     }
     QImage image;
-    if (!lecteur.read(&image))
+    if (!lecteur.read(&image) && !toileVide(debut, fond, &image))
         return echec(texteLecteur(lecteur.error()), naturelle);
+    if (lecteur.format() == "bmp")
+        correctionbmp::etendreCanaux16Bits(image, debut);
     if (!couverture.isValid())
         couverture = dimensions::tailleCouvrante(image.size(), cible);
     ResultatImage r;
-    r.tailleNaturelle = naturelle.isValid() ? naturelle : image.size();
+    r.tailleNaturelle = naturelle.isValid() && !naturelle.isEmpty() ? naturelle : image.size();
     r.image = finir(std::move(image), couverture, fond);
     return r;
 }
@@ -160,7 +174,7 @@ ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond)
         return echec(QStringLiteral("Image endommagée ou illisible"));
     QBuffer tampon(&bmp);
     tampon.open(QIODevice::ReadOnly);
-    return lireAvecQt(&tampon, "bmp", cible, fond);
+    return lireAvecQt(&tampon, "bmp", bmp.left(formatimage::OctetsDebut), cible, fond);
 }
 
 #ifdef ORMELLE_AVEC_WMF
@@ -223,7 +237,11 @@ ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QCol
     const Format format = formatimage::detecter(debut);
     if (format == Format::DibSansEntete)
         return lireDib(fichier, cible, fondTransparence);
-    return lireAvecQt(&fichier, formatimage::nomQt(format), cible, fondTransparence);
+    // Qt turns such a header down as damaged; say what is really wrong with it.
+    const QSize declaree = format == Format::Bmp ? formatimage::tailleDib(debut.mid(14)) : QSize();
+    if (declaree.isValid() && tropGrandPourLaMemoire(declaree))
+        return echec(QStringLiteral("Image trop grande pour être affichée"), declaree);
+    return lireAvecQt(&fichier, formatimage::nomQt(format), debut, cible, fondTransparence);
 }
 
 QSize lireTailleNaturelle(const QString& chemin)
@@ -239,6 +257,8 @@ QSize lireTailleNaturelle(const QString& chemin)
     const Format format = formatimage::detecter(debut);
     if (format == Format::DibSansEntete)
         return formatimage::tailleDib(debut);
+    if (format == Format::Bmp)
+        return formatimage::tailleDib(debut.mid(14));
     QImageReader lecteur(&fichier, formatimage::nomQt(format));
     lecteur.setDecideFormatFromContent(true);
     const QSize stockee = lecteur.size();

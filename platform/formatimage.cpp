@@ -105,6 +105,13 @@ QSize tailleDib(const QByteArray& debut)
     return h > INT_MAX ? QSize() : QSize(e.largeur, int(h));
 }
 
+QSize tailleGif(const QByteArray& debut)
+{
+    if (detecter(debut) != Format::Gif || debut.size() < 10)
+        return {};
+    return QSize(u16(debut, 6), u16(debut, 8));
+}
+
 QByteArray dibEnBmp(const QByteArray& dib)
 {
     const EnteteDib e = lireEnteteDib(dib);

@@ -23,4 +23,7 @@ QByteArray dibEnBmp(const QByteArray& dib);
 // Width and height a bare DIB declares; invalid when the header is not one.
 QSize tailleDib(const QByteArray& debut);
 
+// Logical screen size of a GIF; invalid when `debut` is not one.
+QSize tailleGif(const QByteArray& debut);
+
 } // namespace formatimage

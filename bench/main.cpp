@@ -1,0 +1,163 @@
+// ormelle-bench: figures of the picture loader and the folder listing, measured
+// with the very code the viewer runs.
+#include "generateur.h"
+#include "platform/chargeurimage.h"
+#include "platform/formatimage.h"
+#include "platform/listedossier.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QStringList>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+void usage()
+{
+    std::fputs("usage:\n"
+               "  ormelle-bench decode FILE [--fit WxH] [--png OUT] [--repeat N]\n"
+               "  ormelle-bench list FOLDER PATTERN [--repeat N] [--locale NAME]\n"
+               "  ormelle-bench make-jpeg OUT W H [--quality Q] [--seed S]\n"
+               "  ormelle-bench make-folder FOLDER N\n",
+               stderr);
+}
+
+// Peak resident memory of this process so far, in MiB.
+double memoireMaxMo()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& ligne : f.readAll().split('\n'))
+        if (ligne.startsWith("VmHWM:"))
+            return ligne.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return -1;
+}
+
+QString option(const QStringList& args, const QString& nom, const QString& defaut = {})
+{
+    const qsizetype i = args.indexOf(nom);
+    return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : defaut;
+}
+
+QSize lireTaille(const QString& texte)
+{
+    const QStringList p = texte.split(QLatin1Char('x'));
+    return p.size() == 2 ? QSize(p[0].toInt(), p[1].toInt()) : QSize();
+}
+
+double mediane(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The rectangle the viewer draws a picture into: fitted in the box, never enlarged.
+QSize ajuster(const QSize& naturelle, const QSize& boite)
+{
+    if (!boite.isValid() || !naturelle.isValid())
+        return {};
+    if (naturelle.width() <= boite.width() && naturelle.height() <= boite.height())
+        return naturelle;
+    return naturelle.scaled(boite, Qt::KeepAspectRatio);
+}
+
+int decoder(const QStringList& args)
+{
+    const QString fichier = args.value(0);
+    const QSize boite = lireTaille(option(args, QStringLiteral("--fit")));
+    const int repetitions = std::max(1, option(args, QStringLiteral("--repeat"), QStringLiteral("1")).toInt());
+    std::vector<double> temps;
+    ResultatImage r;
+    QSize naturelle;
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer chrono;
+        chrono.start();
+        naturelle = lireTailleNaturelle(fichier);
+        r = chargerImage(fichier, ajuster(naturelle, boite));
+        temps.push_back(chrono.nsecsElapsed() / 1e6);
+    }
+    std::printf("naturelle %dx%d  décodée %dx%d  temps %.1f ms (médiane de %d)  mémoire max %.1f Mo\n",
+                r.tailleNaturelle.width(), r.tailleNaturelle.height(), r.image.width(),
+                r.image.height(), mediane(temps), repetitions, memoireMaxMo());
+    if (!r.ok()) {
+        std::printf("erreur : %s\n", qPrintable(r.erreur));
+        return 1;
+    }
+    const QString png = option(args, QStringLiteral("--png"));
+    if (!png.isEmpty() && !r.image.save(png, "png")) {
+        std::fprintf(stderr, "écriture impossible : %s\n", qPrintable(png));
+        return 1;
+    }
+    return 0;
+}
+
+int lister(const QStringList& args)
+{
+    const QString locale = option(args, QStringLiteral("--locale"));
+    if (!locale.isEmpty())
+        QLocale::setDefault(QLocale(locale));
+    const int repetitions = std::max(1, option(args, QStringLiteral("--repeat"), QStringLiteral("1")).toInt());
+    std::vector<double> temps;
+    QStringList noms;
+    QString erreur;
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer chrono;
+        chrono.start();
+        noms = listerFichiers(args.value(0), args.value(1), &erreur);
+        temps.push_back(chrono.nsecsElapsed() / 1e6);
+    }
+    if (!erreur.isEmpty())
+        std::printf("erreur : %s\n", qPrintable(erreur));
+    std::printf("%lld fichiers  temps %.1f ms (médiane de %d)  premier « %s »  dernier « %s »\n",
+                static_cast<long long>(noms.size()), mediane(temps), repetitions,
+                qPrintable(noms.value(0)), qPrintable(noms.value(noms.size() - 1)));
+    return erreur.isEmpty() ? 0 : 1;
+}
+
+bool estWmf(const QString& fichier)
+{
+    QFile f(fichier);
+    return f.open(QIODevice::ReadOnly)
+           && formatimage::detecter(f.read(formatimage::OctetsDebut)) == formatimage::Format::Wmf;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString commande = args.value(0);
+    args.removeFirst();
+    // Metafiles may draw text, which needs the GUI side of Qt; pictures do not.
+    std::unique_ptr<QCoreApplication> appli;
+    if (commande == QLatin1String("decode") && estWmf(args.value(0))) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        appli = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        appli = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    if (commande == QLatin1String("decode") && !args.isEmpty())
+        return decoder(args);
+    if (commande == QLatin1String("list") && args.size() >= 2)
+        return lister(args);
+    if (commande == QLatin1String("make-jpeg") && args.size() >= 3)
+        return fabriquerJpeg(args[0], args[1].toInt(), args[2].toInt(),
+                             option(args, QStringLiteral("--quality"), QStringLiteral("90")).toInt(),
+                             option(args, QStringLiteral("--seed"), QStringLiteral("1")).toUInt())
+                   ? 0 : 1;
+    if (commande == QLatin1String("make-folder") && args.size() >= 2)
+        return fabriquerDossier(args[0], args[1].toInt()) ? 0 : 1;
+    usage();
+    return 2;
+}

@@ -1,0 +1,238 @@
+#include "imagesessai.h"
+#include "platform/chargeurimage.h"
+
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <thread>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QRgb Rouge = qRgb(255, 0, 0), Vert = qRgb(0, 255, 0), Bleu = qRgb(0, 0, 255), Noir = qRgb(0, 0, 0);
+
+// Left half red, right half blue: shows where an orientation put the left edge.
+QImage moitiesRougeBleu(int largeur, int hauteur)
+{
+    QImage image(largeur, hauteur, QImage::Format_RGB32);
+    image.fill(Bleu);
+    QPainter(&image).fillRect(0, 0, largeur / 2, hauteur, Rouge);
+    return image;
+}
+
+bool proche(QRgb a, QRgb b, int ecart = 24)
+{
+    return std::abs(qRed(a) - qRed(b)) <= ecart && std::abs(qGreen(a) - qGreen(b)) <= ecart
+           && std::abs(qBlue(a) - qBlue(b)) <= ecart;
+}
+
+} // namespace
+
+class TestChargeurImage : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dossier;
+
+    QString fichier(const QString& nom, const QByteArray& octets)
+    {
+        const QString chemin = m_dossier.filePath(nom);
+        if (!essai::ecrire(chemin, octets))
+            qWarning("écriture impossible : %s", qPrintable(chemin));
+        return chemin;
+    }
+
+    static QImage lignes(const ResultatImage& r) { return r.image.convertToFormat(QImage::Format_RGB32); }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dossier.isValid()); }
+
+    void illisibles_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QByteArray>("octets");
+        QTest::addColumn<QString>("erreur");
+        QTest::newRow("charabia") << "charabia.jpg" << QByteArray(300, 'x') << "Format d'image non reconnu";
+        QTest::newRow("vide") << "vide.bmp" << QByteArray() << "Le fichier est vide";
+        QTest::newRow("jpeg tronqué à l'en-tête")
+            << "tronque.jpg" << essai::jpeg(moitiesRougeBleu(64, 64)).left(40) << "Image endommagée ou illisible";
+        QByteArray enorme = essai::bmp24(moitiesRougeBleu(64, 64));
+        enorme.replace(18, 8, QByteArray("\xC0\xC6\x2D\x00\x80\x84\x1E\x00", 8));  // 3000000x2000000
+        QTest::newRow("bmp démesuré") << "enorme.bmp" << enorme << "Image trop grande pour être affichée";
+    }
+
+    void illisibles()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QByteArray, octets);
+        QFETCH(QString, erreur);
+        const ResultatImage r = chargerImage(fichier(nom, octets), QSize(100, 100));
+        QVERIFY(!r.ok());
+        QCOMPARE(r.erreur, erreur);
+        QCOMPARE(lireTailleNaturelle(m_dossier.filePath(nom)).isValid(), nom == "enorme.bmp");
+    }
+
+    void pasUnFichierOrdinaire()
+    {
+        QCOMPARE(chargerImage(m_dossier.filePath("absent.gif"), QSize()).erreur, QStringLiteral("Fichier introuvable"));
+        QVERIFY(!chargerImage(m_dossier.path(), QSize()).ok());
+        // A pipe would block a reader for ever.
+        const QString tube = m_dossier.filePath("tube.jpg");
+        QCOMPARE(mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+        const ResultatImage r = chargerImage(tube, QSize());
+        QCOMPARE(r.erreur, QStringLiteral("Ce n'est pas un fichier d'image"));
+        QVERIFY(!lireTailleNaturelle(tube).isValid());
+    }
+
+    void rle8()
+    {
+        // 6x2, bottom row first: a run of blue; then red, red, an absolute run G B G R.
+        const QByteArray donnees("\x06\x03\x00\x00"
+                                 "\x02\x01\x00\x04\x02\x03\x02\x01\x00\x00\x00\x01", 16);
+        const QString chemin = fichier("dessin.rle", essai::bmp(6, 2, 8, 1, {Noir, Rouge, Vert, Bleu}, donnees));
+        const ResultatImage r = chargerImage(chemin, QSize());
+        QVERIFY2(r.ok(), qPrintable(r.erreur));
+        QCOMPARE(r.tailleNaturelle, QSize(6, 2));
+        const QImage i = lignes(r);
+        const QList<QRgb> haut{Rouge, Rouge, Vert, Bleu, Vert, Rouge};
+        for (int x = 0; x < 6; ++x) {
+            QCOMPARE(i.pixel(x, 0), haut[x]);
+            QCOMPARE(i.pixel(x, 1), Bleu);
+        }
+    }
+
+    void rle4()
+    {
+        // 6x2, bottom row first: absolute run 3 3 3 1 1 1 (word-padded); then runs 1 2 1 2 and 3 3.
+        const QByteArray donnees("\x00\x06\x33\x31\x11\x00\x00\x00"
+                                 "\x04\x12\x02\x33\x00\x00\x00\x01", 16);
+        const QString chemin = fichier("dessin4.RLE", essai::bmp(6, 2, 4, 2, {Noir, Rouge, Vert, Bleu}, donnees));
+        const ResultatImage r = chargerImage(chemin, QSize());
+        QVERIFY2(r.ok(), qPrintable(r.erreur));
+        const QImage i = lignes(r);
+        const QList<QRgb> haut{Rouge, Vert, Rouge, Vert, Bleu, Bleu};
+        const QList<QRgb> bas{Bleu, Bleu, Bleu, Rouge, Rouge, Rouge};
+        for (int x = 0; x < 6; ++x) {
+            QCOMPARE(i.pixel(x, 0), haut[x]);
+            QCOMPARE(i.pixel(x, 1), bas[x]);
+        }
+    }
+
+    void dibAvecEtSansEnteteDeFichier()
+    {
+        const QImage attendue = moitiesRougeBleu(13, 7);
+        for (bool entete : {true, false}) {
+            const QString chemin = fichier(entete ? "avec.dib" : "nu.dib", essai::bmp24(attendue, entete));
+            QCOMPARE(lireTailleNaturelle(chemin), QSize(13, 7));
+            const ResultatImage r = chargerImage(chemin, QSize());
+            QVERIFY2(r.ok(), qPrintable(r.erreur));
+            QCOMPARE(lignes(r), attendue);
+        }
+    }
+
+    void formatSelonLeContenu()
+    {
+        // A JPEG named .bmp and a BMP named .jpg are both read.
+        const QImage image = moitiesRougeBleu(40, 20);
+        const ResultatImage j = chargerImage(fichier("photo.bmp", essai::jpeg(image)), QSize());
+        QVERIFY2(j.ok(), qPrintable(j.erreur));
+        QVERIFY(proche(j.image.pixel(5, 10), Rouge));
+        const ResultatImage b = chargerImage(fichier("dessin.jpg", essai::bmp24(image)), QSize());
+        QVERIFY2(b.ok(), qPrintable(b.erreur));
+        QCOMPARE(lignes(b), image);
+    }
+
+    void orientationExif()
+    {
+        // Orientation 6: the stored left edge is shown at the top.
+        const QString chemin = fichier("tournee.jpg", essai::jpeg(moitiesRougeBleu(40, 20), 6));
+        QCOMPARE(lireTailleNaturelle(chemin), QSize(20, 40));
+        const ResultatImage r = chargerImage(chemin, QSize());
+        QVERIFY2(r.ok(), qPrintable(r.erreur));
+        QCOMPARE(r.tailleNaturelle, QSize(20, 40));
+        QCOMPARE(r.image.size(), QSize(20, 40));
+        QVERIFY(proche(r.image.pixel(10, 5), Rouge));
+        QVERIFY(proche(r.image.pixel(10, 35), Bleu));
+        // The cible is in shown orientation too.
+        const ResultatImage petite = chargerImage(chemin, QSize(10, 20));
+        QCOMPARE(petite.image.size(), QSize(10, 20));
+    }
+
+    void reductionAuDecodage()
+    {
+        const QString chemin = fichier("grande.jpg", essai::jpeg(moitiesRougeBleu(1600, 1200), 0, 90));
+        const ResultatImage r = chargerImage(chemin, QSize(100, 75));
+        QVERIFY2(r.ok(), qPrintable(r.erreur));
+        QCOMPARE(r.tailleNaturelle, QSize(1600, 1200));
+        QCOMPARE(r.image.size(), QSize(100, 75));
+        QVERIFY(proche(r.image.pixel(10, 40), Rouge));
+        QVERIFY(proche(r.image.pixel(90, 40), Bleu));
+        // Stretched into a wide strip: covers it in both directions, proportions kept.
+        QCOMPARE(chargerImage(chemin, QSize(200, 50)).image.size(), QSize(200, 150));
+        QCOMPARE(chargerImage(chemin, QSize(4000, 4000)).image.size(), QSize(1600, 1200));
+    }
+
+    void jpegGeantBorneEnMemoire()
+    {
+        // A small JPEG whose frame header claims 30000x30000: decoded scaled, never whole.
+        QByteArray octets = essai::jpeg(moitiesRougeBleu(64, 64));
+        const qsizetype sof = octets.indexOf(QByteArray("\xFF\xC0", 2));
+        QVERIFY(sof > 0);
+        for (int i : {5, 7}) {
+            octets[sof + i] = char(30000 >> 8);
+            octets[sof + i + 1] = char(30000 & 0xFF);
+        }
+        const QString chemin = fichier("geante.jpg", octets);
+        QCOMPARE(lireTailleNaturelle(chemin), QSize(30000, 30000));
+        const ResultatImage r = chargerImage(chemin, QSize(200, 200));
+        QCOMPARE(r.tailleNaturelle, QSize(30000, 30000));
+        QVERIFY2(r.ok(), qPrintable(r.erreur));
+        QCOMPARE(r.image.size(), QSize(200, 200));
+    }
+
+    void gifTransparentSurLeFond()
+    {
+        // 2x2: red, green / blue, transparent (index 3).
+        const QByteArray indices("\x00\x01\x02\x03", 4);
+        const QString chemin = fichier("transparent.gif", essai::gif(2, 2, {Rouge, Vert, Bleu, Noir}, indices, 3));
+        for (QColor fond : {QColor(Qt::magenta), QColor(Qt::yellow)}) {
+            const ResultatImage r = chargerImage(chemin, QSize(), fond);
+            QVERIFY2(r.ok(), qPrintable(r.erreur));
+            QVERIFY(!r.image.hasAlphaChannel());
+            QCOMPARE(r.image.pixel(0, 0), Rouge);
+            QCOMPARE(r.image.pixel(1, 0), Vert);
+            QCOMPARE(r.image.pixel(0, 1), Bleu);
+            QCOMPARE(r.image.pixel(1, 1), fond.rgb());
+        }
+    }
+
+    void pngTranslucideSurLeFond()
+    {
+        QImage image(4, 4, QImage::Format_ARGB32);
+        image.fill(qRgba(255, 0, 0, 128));
+        const QString chemin = m_dossier.filePath("verre.png");
+        QVERIFY(image.save(chemin));
+        const ResultatImage r = chargerImage(chemin, QSize(), Qt::blue);
+        QVERIFY(proche(r.image.pixel(2, 2), qRgb(128, 0, 127), 2));
+    }
+
+    void plusieursFilsALaFois()
+    {
+        const QString chemin = fichier("partagee.jpg", essai::jpeg(moitiesRougeBleu(800, 600), 0, 90));
+        const QImage reference = chargerImage(chemin, QSize(160, 120)).image;
+        std::vector<QImage> obtenues(4);
+        std::vector<std::thread> fils;
+        for (size_t i = 0; i < obtenues.size(); ++i)
+            fils.emplace_back([&, i] { obtenues[i] = chargerImage(chemin, QSize(160, 120)).image; });
+        for (std::thread& f : fils)
+            f.join();
+        for (const QImage& i : obtenues)
+            QCOMPARE(i, reference);
+    }
+};
+
+QTEST_MAIN(TestChargeurImage)
+#include "tst_chargeurimage.moc"

@@ -1,0 +1,129 @@
+#include "platform/listedossier.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestListeDossier : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dossier;
+
+    void creer(const QString& nom)
+    {
+        QFile f(m_dossier.filePath(nom));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dossier.isValid());
+        for (const char* nom : {"b.jpg", "A.JPG", "c.Jpg", "a.bmp", "sansextension", ".cachee.jpg",
+                                "photo.jpeg", "Été.gif", "ete.GIF", "zèbre.dib", "img10.rle", "img2.rle"})
+            creer(QString::fromUtf8(nom));
+        // A folder named like a picture and links: only what opens as a file is listed.
+        QVERIFY(QDir(m_dossier.path()).mkdir(QStringLiteral("dossier.jpg")));
+        QVERIFY(QFile::link(m_dossier.filePath(QStringLiteral("b.jpg")), m_dossier.filePath(QStringLiteral("lien.jpg"))));
+        QVERIFY(QFile::link(m_dossier.filePath(QStringLiteral("absent")), m_dossier.filePath(QStringLiteral("casse.jpg"))));
+    }
+
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void motifs_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QString>("motif");
+        QTest::addColumn<bool>("attendu");
+        QTest::newRow("capitales du nom") << "PHOTO.JPG" << "*.jpg" << true;
+        QTest::newRow("capitales du motif") << "photo.jpg" << "*.JPG" << true;
+        QTest::newRow("autre extension") << "photo.jpeg" << "*.jpg" << false;
+        QTest::newRow("extension au milieu") << "photo.jpg.txt" << "*.jpg" << false;
+        QTest::newRow("*.* sans point") << "LISEZMOI" << "*.*" << true;
+        QTest::newRow("*.* avec point") << "a.b" << "*.*" << true;
+        QTest::newRow("*. sans point") << "LISEZMOI" << "*." << true;
+        QTest::newRow("*. avec point") << "a.b" << "*." << false;
+        QTest::newRow("liste, second motif") << "x.gif" << "*.bmp;*.gif" << true;
+        QTest::newRow("liste, aucun") << "x.png" << "*.bmp;*.gif" << false;
+        QTest::newRow("liste, espaces") << "x.DIB" << " *.bmp ; *.dib " << true;
+        QTest::newRow("six formats") << "x.Rle" << "*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf" << true;
+        QTest::newRow("points d'interrogation") << "IMG_01.JPG" << "img_??.jpg" << true;
+        QTest::newRow("un caractère de trop") << "IMG_001.JPG" << "img_??.jpg" << false;
+        QTest::newRow("retour en arrière") << "abcbd" << "a*bd" << true;
+        QTest::newRow("étoiles multiples") << "vacances-2023-été.jpg" << "*-*-*.JPG" << true;
+        QTest::newRow("accent et casse") << "ÉTÉ.GIF" << "été.*" << true;
+    }
+
+    void motifs()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QString, motif);
+        QFETCH(bool, attendu);
+        QCOMPARE(correspondMotif(nom, motif), attendu);
+    }
+
+    void listeFiltreeEtTriee()
+    {
+        QString erreur = QStringLiteral("non vidée");
+        const QStringList jpg = listerFichiers(m_dossier.path(), QStringLiteral("*.jpg"), &erreur);
+        QVERIFY(erreur.isEmpty());
+        QCOMPARE(jpg, (QStringList{"A.JPG", "b.jpg", "c.Jpg", "lien.jpg"}));
+
+        const QStringList deux = listerFichiers(m_dossier.path(), QStringLiteral("*.bmp;*.JPG"));
+        QCOMPARE(deux, (QStringList{"a.bmp", "A.JPG", "b.jpg", "c.Jpg", "lien.jpg"}));
+
+        const QStringList tout = listerFichiers(m_dossier.path(), QStringLiteral("*.*"));
+        QVERIFY(tout.contains(QStringLiteral("sansextension")));
+        QVERIFY(!tout.contains(QStringLiteral(".cachee.jpg")));
+        QVERIFY(!tout.contains(QStringLiteral("dossier.jpg")));
+        QVERIFY(!tout.contains(QStringLiteral("casse.jpg")));
+        QCOMPARE(tout.size(), 12);
+    }
+
+    void triSansCasseNiNumerique()
+    {
+        QStringList noms{"b", "B", "a", "img2.rle", "img10.rle", "A"};
+        trierNoms(noms);
+        // Same name but for case: a fixed order, capital first.
+        QCOMPARE(noms, (QStringList{"A", "a", "B", "b", "img10.rle", "img2.rle"}));
+    }
+
+    void triSelonLaLangue()
+    {
+        QStringList noms = QStringList{"zèbre", "école", "Eau", "ecole", "Zoé"};
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        trierNoms(noms);
+        QCOMPARE(noms, (QStringList{"Eau", "ecole", "école", "zèbre", "Zoé"}));
+    }
+
+    void dossierIllisible()
+    {
+        QString erreur;
+        QVERIFY(listerFichiers(m_dossier.filePath(QStringLiteral("absent")), QStringLiteral("*.*"), &erreur).isEmpty());
+        QCOMPARE(erreur, QStringLiteral("Dossier introuvable"));
+        QVERIFY(listerFichiers(m_dossier.filePath(QStringLiteral("b.jpg")), QStringLiteral("*.*"), &erreur).isEmpty());
+        QCOMPARE(erreur, QStringLiteral("Ce n'est pas un dossier"));
+    }
+
+    void joindre_data()
+    {
+        QTest::addColumn<QString>("dossier");
+        QTest::addColumn<QString>("attendu");
+        QTest::newRow("racine") << "/" << "/a.jpg";
+        QTest::newRow("dossier") << "/home/moi/Images" << "/home/moi/Images/a.jpg";
+        QTest::newRow("barre finale") << "/home/moi/Images/" << "/home/moi/Images/a.jpg";
+    }
+
+    void joindre()
+    {
+        QFETCH(QString, dossier);
+        QFETCH(QString, attendu);
+        QCOMPARE(joindreChemin(dossier, QStringLiteral("a.jpg")), attendu);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListeDossier)
+#include "tst_listedossier.moc"
