@@ -1,0 +1,17 @@
+#pragma once
+// The main window's hand-off to the full-screen viewer, and the task bar
+// pair: here the panels of the desktop are covered by putting the viewer in
+// its full-screen state, and left visible by a plain screen-sized window.
+
+class General;
+class QWidget;
+
+// Hides the task bar, shows PleinEcran modally on FichierCourant in
+// DossierCourant on the main window's screen, then shows the task bar again,
+// brings the main window to the front and restores the pointer.
+void LancerPleinEcran(General& g, QWidget* fenetrePrincipale);
+
+// The viewer (a PleinEcran, or nothing when none is open) covers the panels...
+void MasquerBarreTaches(QWidget* pleinEcran);
+// ...or leaves them visible.
+void AfficherBarreTaches(QWidget* pleinEcran);

@@ -1,0 +1,268 @@
+#include "fullscreen/pleinecran.h"
+
+#include "app/general.h"
+#include "app/services.h"
+#include "app/skin.h"
+#include "app/twips.h"
+#include "fullscreen/effetcarre.h"
+#include "fullscreen/inhibitionecran.h"
+#include "fullscreen/prechargeur.h"
+#include "fullscreen/surfaces.h"
+#include "platform/listedossier.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QScreen>
+#include <QShowEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+const QString MotifImages = QStringLiteral("*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf");
+}
+
+PleinEcran::PleinEcran(General& general, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), g(general)
+{
+    setObjectName(QStringLiteral("PleinEcran"));
+    setAutoFillBackground(true);
+    m_minuterie.setObjectName(QStringLiteral("Minuterie1"));
+    m_minuterie.setTimerType(Qt::CoarseTimer);
+    connect(&m_minuterie, &QTimer::timeout, this, &PleinEcran::etapeMinuterie);
+    m_effet.setTimerType(Qt::PreciseTimer);
+    connect(&m_effet, &QTimer::timeout, this, &PleinEcran::pasEffet);
+    m_prechargeur = new Prechargeur(preparerImage, 64 * 1024 * 1024, this);
+    m_inhibition = new InhibitionEcran(this);
+    construire();
+    appliquerSchema();
+}
+
+PleinEcran::~PleinEcran()
+{
+    if (g.CurseurMasque) // one show for each hide, even when torn down
+        montrerCurseur();
+}
+
+void PleinEcran::construire()
+{
+    m_image1 = new ZoneImage(this);
+    m_image1->hide();
+    connect(m_image1, &ZoneImage::sourisEnfoncee, this, [this](QMouseEvent* e) { sourisEnfoncee(e, true); });
+    m_picture2 = new SurfaceEffet(this);
+
+    // Off the screen's left edge: unseen, but it keeps the keyboard focus.
+    m_fichier1 = new QListWidget(this);
+    m_fichier1->setObjectName(QStringLiteral("Fichier1"));
+    m_fichier1->setGeometry(twips::rect(-2200, 0, 1800, 3000));
+    m_fichier1->installEventFilter(this);
+    connect(m_fichier1, &QListWidget::currentRowChanged, this, &PleinEcran::selectionChangee);
+
+    m_fondMessage = new PanneauSkin(this, QStringLiteral("FondMessage"));
+    m_fondMessage->setGeometry(twips::rect(720, 2220, 6600, 1900));
+    m_icoFondMessage = new BoutonSkin(m_fondMessage, QStringLiteral("IcoFondMessage"));
+    m_icoFondMessage->setIconeSvg(QStringLiteral(":/icones/exclam.svg"));
+    m_icoFondMessage->setBande(true);
+    m_icoFondMessage->setGeometry(twips::rect(120, 420, 600, 600));
+    m_lblMessage = new QLabel(m_fondMessage);
+    m_lblMessage->setObjectName(QStringLiteral("LblMessage"));
+    m_lblMessage->setWordWrap(true);
+    m_lblMessage->setGeometry(twips::rect(840, 420, 5580, 900));
+    m_cmdOKMsg = new BoutonSkin(m_fondMessage, QStringLiteral("CmdOKMsg"), QStringLiteral("OK"));
+    m_cmdOKMsg->setGeometry(twips::rect(5280, 1380, 1140, 390));
+    connect(m_cmdOKMsg, &QAbstractButton::clicked, m_fondMessage, &QWidget::hide);
+    m_fondMessage->hide();
+    m_fichier1->setFocus();
+}
+
+void PleinEcran::appliquerSchema()
+{
+    const QColor debut = g.couleur(Role::DebutDegrade), fin = g.couleur(Role::FinDegrade);
+    m_fondMessage->setDegrade(debut, fin);
+    m_fondMessage->setCouleurTexte(g.couleur(Role::TexteBoutons));
+    m_cmdOKMsg->setCouleurTexte(g.couleur(Role::TexteBoutons));
+    m_cmdOKMsg->setCouleurLumiere(g.couleur(Role::Lumiere));
+    m_icoFondMessage->setDegrade(debut, fin);
+    peindreLibelle(m_lblMessage, g.couleur(Role::AutresTextes));
+    peindreFondWidget(m_fichier1, g.couleur(Role::Visualisation), g.couleur(Role::AutresTextes));
+    // Replaced by CouleurFond at the first display.
+    peindreFondWidget(this, g.couleur(Role::FondFenetres));
+}
+
+QSize PleinEcran::tailleEcran() const
+{
+    const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
+    return ecran ? ecran->geometry().size() : QSize(800, 600);
+}
+
+ParametresAffichage PleinEcran::parametres() const
+{
+    ParametresAffichage p;
+    p.ecran = tailleEcran();
+    p.ratioPixels = devicePixelRatioF();
+    p.mode = g.AdapterImage;
+    p.fond = g.CouleurFond;
+    return p;
+}
+
+void PleinEcran::appliquerBarreTaches()
+{
+    const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (g.BarreTacheMasquee) {
+        setWindowState(windowState() | Qt::WindowFullScreen);
+    } else {
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+        if (ecran)
+            setGeometry(ecran->geometry());
+    }
+}
+
+void PleinEcran::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (e->spontaneous())
+        return;
+    m_inhibition->activer(QStringLiteral("Diaporama en cours"));
+    activer();
+}
+
+void PleinEcran::hideEvent(QHideEvent* e)
+{
+    QDialog::hideEvent(e);
+    if (e->spontaneous())
+        return;
+    m_minuterie.stop();
+    arreterEffet();
+    m_inhibition->liberer();
+}
+
+void PleinEcran::activer()
+{
+    m_sequence.setIndex(0);
+    m_dossier = g.DossierCourant;
+    listerDossier();
+    const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (ecran && !isFullScreen())
+        setGeometry(ecran->geometry());
+    m_fichier1->setFocus();
+    AfficheImage();
+}
+
+void PleinEcran::listerDossier()
+{
+    m_fichiers = listerFichiers(m_dossier, MotifImages);
+    m_sequence.setNombre(int(m_fichiers.size()));
+    const QSignalBlocker silence(m_fichier1);
+    m_fichier1->clear();
+    m_fichier1->addItems(m_fichiers);
+    // The shown picture is the list's selection, so that the arrows start from it.
+    const QString nom = QFileInfo(g.FichierCourant).fileName();
+    m_fichier1->setCurrentRow(int(m_fichiers.indexOf(nom)));
+}
+
+QString PleinEcran::cheminPosition(int position) const
+{
+    return joindreChemin(m_dossier, m_fichiers.value(position));
+}
+
+void PleinEcran::AfficheImage()
+{
+    if (g.LancerDiaporama) {
+        g.LancerDiaporama = false;
+        masquerCurseur();
+        g.DiaporamaEnCours = true;
+    }
+    if (g.DiaporamaEnCours)
+        m_minuterie.start(std::clamp(g.DureePause, 1, 60) * 1000);
+    m_attenteImage1 = g.DiaporamaEnCours;
+    appliquerPointeurs();
+
+    // One display at a time: the newest request replaces a running effect.
+    arreterEffet();
+    m_image1->hide();
+    m_imageVisible = false;
+    peindreFondWidget(this, g.CouleurFond);
+    m_prechargeur->setParametres(parametres());
+    const ImagePrete image = m_prechargeur->obtenir(g.FichierCourant);
+    if (image.ok()) {
+        const QRectF r = image.rectTwips;
+        m_image1->setGeometry(QRect(twips::px(r.left()), twips::px(r.top()),
+                                    int(std::lround(image.image.width() / image.image.devicePixelRatio())),
+                                    int(std::lround(image.image.height() / image.image.devicePixelRatio()))));
+        m_image1->setImage(image.image);
+        m_image1->show();
+        m_imageVisible = true;
+        if (g.EffetTransition)
+            demarrerEffet();
+    } else {
+        m_image1->setImage(QImage());
+    }
+    precharger();
+}
+
+QImage PleinEcran::imageAffichee() const
+{
+    return m_imageVisible ? m_image1->image() : QImage();
+}
+
+void PleinEcran::precharger()
+{
+    if (!m_prechargementActif || m_fichiers.isEmpty())
+        return;
+    QStringList voulus;
+    if (g.DiaporamaEnCours) {
+        for (const std::optional<int>& p : {m_sequence.prochaineEtape(), m_sequence.etapeSuivante()})
+            if (p)
+                voulus << cheminPosition(*p);
+    } else {
+        const int ligne = m_fichier1->currentRow();
+        const int n = int(m_fichiers.size());
+        voulus << cheminPosition(navigation::suivant(ligne, n)) << cheminPosition(navigation::precedent(ligne, n));
+    }
+    voulus.removeAll(g.FichierCourant);
+    voulus.removeDuplicates();
+    m_prechargeur->precharger(voulus);
+}
+
+void PleinEcran::demarrerEffet()
+{
+    m_picture2->setGeometry(m_image1->geometry());
+    m_picture2->preparer(g.CouleurFond, g.couleurTransition());
+    m_etapesEffet = EffetCarre(twips::depuisPx(m_image1->width()), twips::depuisPx(m_image1->height()), 100);
+    m_etapeEffet = 0;
+    m_picture2->raise();
+    m_picture2->show();
+    m_effet.start(std::clamp(g.DureeTransition, 1, 100));
+}
+
+void PleinEcran::pasEffet()
+{
+    if (m_etapeEffet < m_etapesEffet.size()) {
+        m_picture2->setRectangle(&m_etapesEffet[m_etapeEffet++]);
+        return;
+    }
+    // The covering rectangle has been seen for one step: the picture shows.
+    arreterEffet();
+    emit effetTermine();
+}
+
+void PleinEcran::arreterEffet()
+{
+    m_effet.stop();
+    m_picture2->hide();
+    m_picture2->setRectangle(nullptr);
+}
+
+void PleinEcran::afficherMessage(const QString& titre, const QString& texte, bool avecIcone, int son)
+{
+    m_icoFondMessage->setEnabled(avecIcone);
+    m_fondMessage->move(twips::px(720), twips::px(2220));
+    m_fondMessage->setTitre(titre);
+    m_lblMessage->setText(texte);
+    m_fondMessage->setFocus();
+    JouerSon(g, son);
+    m_fondMessage->raise();
+    m_fondMessage->show();
+}

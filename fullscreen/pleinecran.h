@@ -1,0 +1,120 @@
+#pragma once
+// PleinEcran: the borderless full-screen viewer and slideshow. It shows
+// FichierCourant fitted to the screen, steps through DossierCourant on the
+// timer Minuterie1 or under the keys of the hidden list Fichier1, and runs
+// the growing-rectangle transition on a timer.
+
+#include "fullscreen/imageprete.h"
+#include "fullscreen/sequencediaporama.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
+#include <vector>
+
+class General;
+class QLabel;
+class QListWidget;
+class QMouseEvent;
+class BoutonSkin;
+class PanneauSkin;
+class Prechargeur;
+class ZoneImage;
+class SurfaceEffet;
+class InhibitionEcran;
+struct RectangleEffet;
+
+class PleinEcran : public QDialog {
+    Q_OBJECT
+public:
+    explicit PleinEcran(General& g, QWidget* parent = nullptr);
+    ~PleinEcran() override;
+
+    // Loads, fits and shows FichierCourant, keeps the slideshow timer
+    // running while the slideshow runs and starts the transition.
+    void AfficheImage();
+    // The timer step of Minuterie1.
+    void etapeMinuterie();
+    // Puts the picture alone, or the whole screen, on the clipboard.
+    void CopierImage(bool ecranEntier);
+    // The in-window message panel, with a sound cue.
+    void afficherMessage(const QString& titre, const QString& texte, bool avecIcone, int son);
+    // Window state from BarreTacheMasquee: full screen over the panels, or a
+    // frameless screen-sized window beside them.
+    void appliquerBarreTaches();
+
+    // The steps run when the window opens or becomes active again.
+    void activer();
+
+    int IndexImage() const { return m_sequence.index(); }
+    QStringList fichiers() const { return m_fichiers; }
+    QSize tailleEcran() const;                 // logical pixels
+    QTimer& Minuterie1() { return m_minuterie; }
+    bool effetEnCours() const { return m_effet.isActive(); }
+    bool sablierPose() const { return m_sablierPose; }
+    Prechargeur& prechargeur() { return *m_prechargeur; }
+    // The picture being shown, fitted (null when it could not be read).
+    QImage imageAffichee() const;
+    void setPrechargementActif(bool actif) { m_prechargementActif = actif; }
+    // Extent of the clipboard copy last chosen in the menu: the whole screen
+    // rather than the picture alone.
+    bool CopieEcranEntier = false;
+    // Opens the pop-up menu at a point; its owner installs it. Without one
+    // the left click only stops the slideshow.
+    void setOuvreurMenu(std::function<void(PleinEcran&, QPoint)> ouvreur) { m_ouvreurMenu = std::move(ouvreur); }
+
+signals:
+    // Each ShowCursor: false hides, true shows.
+    void curseurBascule(bool visible);
+    void effetTermine();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* objet, QEvent* e) override;
+    void reject() override;
+
+private:
+    void construire();
+    void appliquerSchema();
+    void listerDossier();
+    void selectionChangee(int ligne);
+    bool toucheFichier1(int touche);
+    void fermerParTouche();
+    void sourisEnfoncee(QMouseEvent* e, bool surImage);
+    void masquerCurseur();
+    void montrerCurseur();
+    void appliquerPointeurs();
+    void demarrerEffet();
+    void pasEffet();
+    void arreterEffet();
+    void precharger();
+    QString cheminPosition(int position) const;
+    ParametresAffichage parametres() const;
+
+    General& g;
+    SequenceDiaporama m_sequence;
+    QStringList m_fichiers;
+    QString m_dossier;
+    QListWidget* m_fichier1 = nullptr;
+    ZoneImage* m_image1 = nullptr;
+    SurfaceEffet* m_picture2 = nullptr;
+    PanneauSkin* m_fondMessage = nullptr;
+    QLabel* m_lblMessage = nullptr;
+    BoutonSkin* m_icoFondMessage = nullptr;
+    BoutonSkin* m_cmdOKMsg = nullptr;
+    QTimer m_minuterie;
+    QTimer m_effet;
+    std::vector<RectangleEffet> m_etapesEffet;
+    size_t m_etapeEffet = 0;
+    Prechargeur* m_prechargeur = nullptr;
+    InhibitionEcran* m_inhibition = nullptr;
+    bool m_imageVisible = false;
+    bool m_attenteImage1 = false;
+    bool m_sablierPose = false;
+    bool m_prechargementActif = true;
+    std::function<void(PleinEcran&, QPoint)> m_ouvreurMenu;
+};

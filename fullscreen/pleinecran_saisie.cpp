@@ -1,0 +1,172 @@
+// What the user does in the viewer: the slideshow timer, the keys of the
+// hidden list, the mouse buttons, the clipboard copy and leaving.
+#include "fullscreen/pleinecran.h"
+
+#include "app/general.h"
+#include "app/services.h"
+#include "fullscreen/surfaces.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QScreen>
+
+void PleinEcran::etapeMinuterie()
+{
+    m_sequence.setAleatoire(g.OrdreAleatoire);
+    const std::optional<int> position = m_sequence.etape();
+    if (!position)
+        return; // an empty folder: the background stays and the timer goes on
+    g.FichierCourant = cheminPosition(*position);
+    {
+        const QSignalBlocker silence(m_fichier1);
+        m_fichier1->setCurrentRow(*position);
+    }
+    AfficheImage();
+}
+
+void PleinEcran::selectionChangee(int ligne)
+{
+    if (ligne < 0 || ligne >= m_fichiers.size())
+        return;
+    const QString nom = m_fichiers.at(ligne);
+    g.ExtensionCourante = nom.right(3);
+    g.FichierCourant = cheminPosition(ligne);
+    AfficheImage();
+}
+
+bool PleinEcran::eventFilter(QObject* objet, QEvent* e)
+{
+    if (objet == m_fichier1 && e->type() == QEvent::KeyPress)
+        return toucheFichier1(static_cast<QKeyEvent*>(e)->key());
+    return QDialog::eventFilter(objet, e);
+}
+
+bool PleinEcran::toucheFichier1(int touche)
+{
+    const int n = int(m_fichiers.size());
+    const int ligne = m_fichier1->currentRow();
+    const int page = std::max(1, m_fichier1->viewport()->height() / std::max(1, m_fichier1->sizeHintForRow(0)));
+    int cible = -2;
+    switch (touche) {
+    case Qt::Key_Right:
+    case Qt::Key_Down: cible = navigation::suivant(ligne, n); break;
+    case Qt::Key_Left:
+    case Qt::Key_Up: cible = navigation::precedent(ligne, n); break;
+    case Qt::Key_Home: cible = navigation::premier(n); break;
+    case Qt::Key_End: cible = navigation::dernier(n); break;
+    case Qt::Key_PageDown: cible = navigation::pageSuivante(ligne, n, page); break;
+    case Qt::Key_PageUp: cible = navigation::pagePrecedente(ligne, n, page); break;
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: fermerParTouche(); return true;
+    default: return false;
+    }
+    if (cible >= 0 && cible != ligne)
+        m_fichier1->setCurrentRow(cible); // the selection change shows it
+    return true;
+}
+
+void PleinEcran::reject()
+{
+    fermerParTouche();
+}
+
+void PleinEcran::fermerParTouche()
+{
+    if (g.CurseurMasque)
+        montrerCurseur();
+    if (!m_sablierPose) {
+        g.services.sablier(true); // the main window restores the pointer
+        m_sablierPose = true;
+    }
+    done(QDialog::Accepted);
+}
+
+void PleinEcran::mousePressEvent(QMouseEvent* e)
+{
+    sourisEnfoncee(e, false);
+}
+
+void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
+{
+    if (e->button() == Qt::LeftButton) {
+        if (g.VueUnique) {
+            g.VueUnique = false;
+            QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
+            if (ecran)
+                QCursor::setPos(ecran, ecran->geometry().center());
+            done(QDialog::Accepted);
+            return;
+        }
+        const QWidget* commandes = findChild<QWidget*>(QStringLiteral("FondCommandes"));
+        if (commandes && commandes->isVisible())
+            return;
+        if (g.CurseurMasque)
+            montrerCurseur();
+        g.DiaporamaEnCours = false;
+        m_minuterie.stop();
+        if (m_ouvreurMenu)
+            m_ouvreurMenu(*this, e->globalPosition().toPoint()); // ends with AfficheImage
+        else
+            AfficheImage();
+    } else if (e->button() == Qt::RightButton) {
+        if (surImage && g.VueUnique) {
+            CopierImage(CopieEcranEntier);
+            g.VueUnique = false;
+            fermerParTouche();
+        } else if (e->modifiers() & Qt::ControlModifier) {
+            if (m_minuterie.isActive())
+                m_minuterie.stop();
+            else
+                m_minuterie.start(std::clamp(g.DureePause, 1, 60) * 1000);
+            JouerSon(g, 19);
+        }
+    }
+}
+
+void PleinEcran::CopierImage(bool ecranEntier)
+{
+    // A grab of the viewer's own window, which covers the screen.
+    const QPixmap capture = ecranEntier ? grab() : grab(m_image1->isVisible() ? m_image1->geometry() : QRect());
+    if (capture.isNull() || (!ecranEntier && !m_image1->isVisible())) {
+        afficherMessage(QStringLiteral("Erreur"), QStringLiteral("Il n’y a aucune image à copier."), true, 21);
+        return;
+    }
+    {
+        Sablier sablier(g.services);
+        g.services.copierImage(capture.toImage());
+        JouerSon(g, 19);
+    }
+}
+
+void PleinEcran::masquerCurseur()
+{
+    if (g.CurseurMasque)
+        return;
+    g.CurseurMasque = true;
+    appliquerPointeurs();
+    emit curseurBascule(false);
+}
+
+void PleinEcran::montrerCurseur()
+{
+    if (!g.CurseurMasque)
+        return;
+    g.CurseurMasque = false;
+    appliquerPointeurs();
+    emit curseurBascule(true);
+}
+
+void PleinEcran::appliquerPointeurs()
+{
+    if (g.CurseurMasque) {
+        setCursor(Qt::BlankCursor);
+        m_image1->setCursor(Qt::BlankCursor);
+    } else {
+        unsetCursor();
+        m_image1->setCursor(m_attenteImage1 ? Qt::WaitCursor : Qt::ArrowCursor);
+    }
+}

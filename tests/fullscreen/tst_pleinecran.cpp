@@ -1,0 +1,295 @@
+// The viewer as a user drives it: slideshow steps, keys, mouse buttons,
+// leaving, the transition, unreadable pictures and empty folders.
+#include "app/general.h"
+#include "app/reglages.h"
+#include "fullscreen/servicesplein.h"
+#include "fullscreen/pleinecran.h"
+#include "fullscreen/prechargeur.h"
+
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QList<QColor> Couleurs{Qt::red, Qt::green, Qt::blue};
+
+void ecrireImage(const QString& chemin, const QColor& couleur)
+{
+    QImage image(160, 120, QImage::Format_RGB32);
+    image.fill(couleur);
+    QVERIFY(image.save(chemin, "BMP"));
+}
+
+// Which of the fixture colours the viewer shows; -1 for none (background only).
+int couleurAffichee(const PleinEcran& v)
+{
+    const QImage image = v.imageAffichee();
+    if (image.isNull())
+        return -1;
+    const QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
+    for (int i = 0; i < Couleurs.size(); ++i)
+        if (c == Couleurs[i])
+            return i;
+    return -2;
+}
+} // namespace
+
+// The resources live in a static library: nothing else pulls them in here.
+static void chargerRessources()
+{
+    Q_INIT_RESOURCE(ressources);
+}
+
+class TestPleinEcran : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { chargerRessources(); }
+    void init();
+    void cleanup();
+    void diaporamaOuvertSurLeDeuxieme();
+    void dossierUneImage();
+    void ordreAleatoireDansLaListe();
+    void flechesBouclent();
+    void quitter_data();
+    void quitter();
+    void ctrlClicDroitSuspendEtReprend();
+    void clicGaucheArreteLeDiaporama();
+    void imageIlliseEtDossierVide();
+    void vueUnique();
+    void transition();
+
+private:
+    PleinEcran* ouvrir(const QString& nom, bool diaporama);
+    QListWidget* fichier1() { return m_vue->findChild<QListWidget*>(QStringLiteral("Fichier1")); }
+
+    std::unique_ptr<QTemporaryDir> m_dossier;
+    std::unique_ptr<Reglages> m_reglages;
+    std::unique_ptr<ServicesPlein> m_services;
+    std::unique_ptr<General> m_g;
+    std::unique_ptr<PleinEcran> m_vue;
+};
+
+void TestPleinEcran::init()
+{
+    m_dossier = std::make_unique<QTemporaryDir>();
+    for (int i = 0; i < 3; ++i)
+        ecrireImage(m_dossier->filePath(QStringLiteral("%1.bmp").arg(QChar('a' + i))), Couleurs[i]);
+    m_reglages = std::make_unique<Reglages>(m_dossier->filePath(QStringLiteral("Ormelle.ini")));
+    m_services = std::make_unique<ServicesPlein>();
+    m_g = std::make_unique<General>(*m_reglages, *m_services);
+    m_g->DossierCourant = m_dossier->path();
+    m_g->DureePause = 3;
+}
+
+void TestPleinEcran::cleanup()
+{
+    m_vue.reset();
+    m_g.reset();
+}
+
+PleinEcran* TestPleinEcran::ouvrir(const QString& nom, bool diaporama)
+{
+    m_g->FichierCourant = m_g->DossierCourant + QLatin1Char('/') + nom;
+    m_g->LancerDiaporama = diaporama;
+    m_vue = std::make_unique<PleinEcran>(*m_g);
+    m_vue->show();
+    return m_vue.get();
+}
+
+void TestPleinEcran::diaporamaOuvertSurLeDeuxieme()
+{
+    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), true);
+    QCOMPARE(couleurAffichee(*v), 1);
+    QVERIFY(m_g->DiaporamaEnCours && m_g->CurseurMasque);
+    QVERIFY(v->Minuterie1().isActive());
+    QCOMPARE(v->Minuterie1().interval(), 3000);
+    QList<int> vues;
+    for (int k = 0; k < 5; ++k) {
+        v->etapeMinuterie();
+        vues << couleurAffichee(*v);
+        QCOMPARE(v->IndexImage(), vues.last());
+    }
+    QCOMPARE(vues, (QList<int>{1, 2, 0, 1, 2}));
+    QCOMPARE(m_g->FichierCourant, m_dossier->filePath(QStringLiteral("c.bmp")));
+}
+
+void TestPleinEcran::dossierUneImage()
+{
+    QFile::remove(m_dossier->filePath(QStringLiteral("a.bmp")));
+    QFile::remove(m_dossier->filePath(QStringLiteral("c.bmp")));
+    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), true);
+    for (bool aleatoire : {false, true}) {
+        m_g->OrdreAleatoire = aleatoire;
+        for (int k = 0; k < 3; ++k) {
+            v->etapeMinuterie();
+            QCOMPARE(couleurAffichee(*v), 1);
+        }
+    }
+}
+
+void TestPleinEcran::ordreAleatoireDansLaListe()
+{
+    m_g->OrdreAleatoire = true;
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    QSet<int> vues;
+    for (int k = 0; k < 60; ++k) {
+        v->etapeMinuterie();
+        QVERIFY(v->IndexImage() >= 0 && v->IndexImage() < 3);
+        QCOMPARE(couleurAffichee(*v), v->IndexImage());
+        vues << v->IndexImage();
+    }
+    QCOMPARE(vues.size(), 3); // 60 draws that miss a picture: about one chance in 10^10
+}
+
+void TestPleinEcran::flechesBouclent()
+{
+    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), false);
+    QCOMPARE(couleurAffichee(*v), 2);
+    QTest::keyClick(fichier1(), Qt::Key_Right);
+    QCOMPARE(couleurAffichee(*v), 0);
+    QTest::keyClick(fichier1(), Qt::Key_Up);
+    QCOMPARE(couleurAffichee(*v), 2);
+    QTest::keyClick(fichier1(), Qt::Key_Left);
+    QCOMPARE(couleurAffichee(*v), 1);
+    QTest::keyClick(fichier1(), Qt::Key_Home);
+    QCOMPARE(couleurAffichee(*v), 0);
+    QTest::keyClick(fichier1(), Qt::Key_End);
+    QCOMPARE(couleurAffichee(*v), 2);
+    QTest::keyClick(fichier1(), Qt::Key_PageUp);
+    QCOMPARE(couleurAffichee(*v), 0);
+    QCOMPARE(m_g->ExtensionCourante, QStringLiteral("bmp"));
+    QVERIFY(!m_g->DiaporamaEnCours);
+    QVERIFY(!v->Minuterie1().isActive());
+}
+
+void TestPleinEcran::quitter_data()
+{
+    QTest::addColumn<int>("touche");
+    QTest::newRow("Échap") << int(Qt::Key_Escape);
+    QTest::newRow("Entrée") << int(Qt::Key_Return);
+}
+
+void TestPleinEcran::quitter()
+{
+    QFETCH(int, touche);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    QSignalSpy curseur(v, &PleinEcran::curseurBascule);
+    QTest::keyClick(fichier1(), Qt::Key(touche));
+    QVERIFY(!v->isVisible());
+    QCOMPARE(curseur.count(), 1);
+    QCOMPARE(curseur.at(0).at(0).toBool(), true);
+    QVERIFY(!m_g->CurseurMasque);
+    QCOMPARE(m_services->sabliers, 1); // the main window restores it
+    QVERIFY(!v->Minuterie1().isActive());
+    m_vue.reset();
+    QCOMPARE(curseur.count(), 1); // not shown a second time on the way out
+}
+
+void TestPleinEcran::ctrlClicDroitSuspendEtReprend()
+{
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    QTest::mousePress(v, Qt::RightButton, Qt::ControlModifier, QPoint(2, 2));
+    QVERIFY(!v->Minuterie1().isActive());
+    QTest::mousePress(v, Qt::RightButton, Qt::ControlModifier, QPoint(2, 2));
+    QVERIFY(v->Minuterie1().isActive());
+    QCOMPARE(m_services->sons, (QList<int>{19, 19}));
+    QVERIFY(m_g->DiaporamaEnCours);
+    v->etapeMinuterie(); // the same order goes on
+    QCOMPARE(couleurAffichee(*v), 1);
+    QTest::mousePress(v, Qt::RightButton, Qt::NoModifier, QPoint(2, 2));
+    QCOMPARE(m_services->sons.size(), 2); // without Ctrl: nothing
+}
+
+void TestPleinEcran::clicGaucheArreteLeDiaporama()
+{
+    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), true);
+    QSignalSpy curseur(v, &PleinEcran::curseurBascule);
+    QTest::mousePress(v, Qt::LeftButton, Qt::NoModifier, QPoint(400, 300));
+    QVERIFY(!m_g->DiaporamaEnCours);
+    QVERIFY(!v->Minuterie1().isActive());
+    QVERIFY(!m_g->CurseurMasque);
+    QCOMPARE(curseur.count(), 1);
+    QVERIFY(v->isVisible());
+    QCOMPARE(couleurAffichee(*v), 1); // redisplayed
+}
+
+void TestPleinEcran::imageIlliseEtDossierVide()
+{
+    QFile abimee(m_dossier->filePath(QStringLiteral("b.bmp")));
+    QVERIFY(abimee.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    abimee.write("BM pas une image");
+    abimee.close();
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    v->etapeMinuterie();
+    QCOMPARE(couleurAffichee(*v), -1);
+    QVERIFY(!v->findChild<QWidget*>(QStringLiteral("Image1"))->isVisible());
+    QVERIFY(v->Minuterie1().isActive());
+    QCOMPARE(v->palette().color(QPalette::Window), QColor(Qt::black));
+    v->etapeMinuterie();
+    QCOMPARE(couleurAffichee(*v), 2);
+
+    for (const QString& nom : {"a.bmp", "b.bmp", "c.bmp"})
+        QFile::remove(m_dossier->filePath(nom));
+    m_vue.reset();
+    v = ouvrir(QStringLiteral("a.bmp"), true);
+    v->etapeMinuterie();
+    QCOMPARE(couleurAffichee(*v), -1);
+    QVERIFY(v->Minuterie1().isActive());
+    QVERIFY(v->isVisible());
+}
+
+void TestPleinEcran::vueUnique()
+{
+    m_g->VueUnique = true;
+    m_g->AdapterImage = 1;
+    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), false);
+    QWidget* image1 = v->findChild<QWidget*>(QStringLiteral("Image1"));
+    QCOMPARE(image1->size(), QSize(160, 120)); // natural size, centred
+    QCOMPARE(image1->pos(), QPoint((v->width() - 160) / 2, (v->height() - 120) / 2));
+    QTest::mousePress(image1, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+    QVERIFY(!v->isVisible());
+    QVERIFY(!m_g->VueUnique);
+    QCOMPARE(m_services->images.size(), 1);
+    QCOMPARE(m_services->images[0].size(), QSize(160, 120));
+    QCOMPARE(m_services->images[0].pixelColor(80, 60), QColor(Qt::blue));
+    QCOMPARE(m_services->sons, (QList<int>{19}));
+
+    m_g->VueUnique = true;
+    v = ouvrir(QStringLiteral("a.bmp"), false);
+    QTest::mousePress(v, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    QVERIFY(!v->isVisible());
+    QVERIFY(!m_g->VueUnique);
+    QCOMPARE(m_services->images.size(), 1);
+}
+
+void TestPleinEcran::transition()
+{
+    m_g->EffetTransition = true;
+    m_g->DureeTransition = 1;
+    m_g->AdapterImage = 1;
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), false);
+    QWidget* picture2 = v->findChild<QWidget*>(QStringLiteral("Picture2"));
+    QWidget* image1 = v->findChild<QWidget*>(QStringLiteral("Image1"));
+    QVERIFY(v->effetEnCours());
+    QVERIFY(picture2->isVisible());
+    QCOMPARE(picture2->geometry(), image1->geometry());
+
+    // A key during the effect shows the next picture at once and its effect
+    // replaces the running one.
+    QTest::keyClick(fichier1(), Qt::Key_Right);
+    QCOMPARE(couleurAffichee(*v), 1);
+    QVERIFY(v->effetEnCours());
+    QSignalSpy fin(v, &PleinEcran::effetTermine);
+    QVERIFY(fin.wait());
+    QCOMPARE(fin.count(), 1);
+    QVERIFY(!picture2->isVisible());
+    QCOMPARE(couleurAffichee(*v), 1);
+
+    m_g->EffetTransition = false;
+    v->AfficheImage();
+    QVERIFY(!v->effetEnCours());
+    QVERIFY(!picture2->isVisible());
+}
+
+QTEST_MAIN(TestPleinEcran)
+#include "tst_pleinecran.moc"
