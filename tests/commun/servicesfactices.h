@@ -72,11 +72,11 @@ public:
     void sablier(bool actif) override { sabliers += actif ? 1 : -1; }
 
 private:
-    template <class T, class D>
-    static T prendre(std::deque<T>& file, D defaut)
+    template <class T>
+    static T prendre(std::deque<T>& file, const T& defaut)
     {
         if (file.empty())
-            return T(defaut);
+            return defaut;
         T v = file.front();
         file.pop_front();
         return v;
