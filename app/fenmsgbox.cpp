@@ -1,7 +1,185 @@
+#include "app/fenmsgbox.h"
+
 #include "app/general.h"
 #include "app/services.h"
+#include "app/skin.h"
+#include "app/twips.h"
 
-int ServicesBureau::boiteMessage(General&, QWidget* parent, const QString& texte, const QString& titre)
+#include <QLabel>
+
+namespace {
+constexpr double Largeur = 6000;
+constexpr double Hauteur = 1995;
+
+const QString TitreParDefaut = QStringLiteral("Confirmation");
+const QString TexteParDefaut = QStringLiteral("Aucune question n’a été transmise...");
+
+struct IconeMessage {
+    const char* nom;   // the design's picture control
+    const char* ressource;
+    int cue;
+};
+constexpr IconeMessage Icones[] = {
+    {"PicArret", ":/icones/arret.svg", 20},
+    {"PicExclam", ":/icones/exclam.svg", 21},
+    {"PicInfo", ":/icones/info.svg", 22},
+    {"PicQuest", ":/icones/quest.svg", 23},
+};
+
+const IconeMessage* icone(int n)
 {
-    return QMessageBox::question(parent, titre, texte) == QMessageBox::Yes ? -1 : 0;
+    return n >= 1 && n <= 4 ? &Icones[n - 1] : nullptr;
+}
+
+constexpr int CoteIcone = 32;
+}
+
+FenMsgBox::FenMsgBox(General& g, QWidget* parent) : QDialog(parent), g_(g)
+{
+    setObjectName(QStringLiteral("FenMsgBox"));
+    preparerDialogueSkin(this, g, Largeur, Hauteur);
+
+    fondMessage_ = new PanneauSkin(this, QStringLiteral("FondMessage"));
+    twips::placer(fondMessage_, 0, 0, Largeur, Hauteur);
+    fondMessage_->setDegrade(g.couleur(Role::DebutDegrade), g.couleur(Role::FinDegrade));
+    fondMessage_->setCouleurTexte(g.couleur(Role::AutresTextes));
+
+    lblMessage_ = new QLabel(fondMessage_);
+    lblMessage_->setObjectName(QStringLiteral("LblMessage"));
+    twips::placer(lblMessage_, 780, 360, 5025, 975);
+    lblMessage_->setWordWrap(true);
+    lblMessage_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont police = lblMessage_->font();
+    police.setFamily(QStringLiteral("Verdana"));
+    police.setPointSizeF(8.25);
+    police.setBold(true);
+    lblMessage_->setFont(police);
+    peindreLibelle(lblMessage_, g.couleur(Role::AutresTextes));
+
+    icoMsg_ = new QLabel(fondMessage_);
+    icoMsg_->setObjectName(QStringLiteral("IcoMsg"));
+    // Left of the text, centred on the text's height.
+    icoMsg_->setGeometry(twips::px(780) / 2 - CoteIcone / 2, twips::px(360 + 975 / 2) - CoteIcone / 2, CoteIcone,
+                         CoteIcone);
+
+    // The four pictures stay hidden; the chosen one is copied into IcoMsg.
+    for (const auto& i : Icones) {
+        auto* pic = new QLabel(this);
+        pic->setObjectName(QString::fromLatin1(i.nom));
+        pic->setPixmap(QIcon(QString::fromLatin1(i.ressource)).pixmap(CoteIcone, CoteIcone));
+        pic->hide();
+    }
+
+    const QString reponses[] = {QStringLiteral("Oui"), QStringLiteral("Non")};
+    const double gauches[] = {1860, 3120};
+    for (int i = 0; i < 2; ++i) {
+        auto* b = new BoutonSkin(fondMessage_, QStringLiteral("CmdReponse%1").arg(i), reponses[i]);
+        twips::placer(b, gauches[i], 1380, 1035, 495);
+        b->setCouleurTexte(g.couleur(Role::AutresTextes));
+        b->setCouleurLumiere(g.couleur(Role::Lumiere));
+        b->setProperty("index", i);
+        const QString tag = i == 0 ? QStringLiteral("-1") : QStringLiteral("0");
+        connect(b, &BoutonSkin::clicked, this, [this, tag] { repondre(tag); });
+    }
+
+    if (const IconeMessage* choisie = icone(g.IconeMessage)) {
+        auto* pic = findChild<QLabel*>(QString::fromLatin1(choisie->nom));
+        icoMsg_->setPixmap(pic->pixmap());
+        g.services.jouerSon(choisie->cue);
+    }
+}
+
+QString FenMsgBox::ressourceIcone(int n)
+{
+    const IconeMessage* i = icone(n);
+    return i ? QString::fromLatin1(i->ressource) : QString();
+}
+
+int FenMsgBox::cueIcone(int n)
+{
+    const IconeMessage* i = icone(n);
+    return i ? i->cue : 0;
+}
+
+void FenMsgBox::setTitre(const QString& titre)
+{
+    fondMessage_->setTitre(titre.isEmpty() ? TitreParDefaut : titre);
+}
+
+void FenMsgBox::setTexte(const QString& texte)
+{
+    lblMessage_->setText(texte.isEmpty() ? TexteParDefaut : texte);
+}
+
+void FenMsgBox::repondre(const QString& tag)
+{
+    tag_ = tag;
+    // Hiding ends the modal wait of afficherBoiteMessage.
+    hide();
+}
+
+int afficherBoiteMessage(General& g, QWidget* parent, const QString& texte, const QString& titre)
+{
+    FenMsgBox boite(g, parent);
+    boite.setTitre(titre);
+    boite.setTexte(texte);
+    boite.exec();
+    return boite.tag().toInt();
+}
+
+int ServicesBureau::boiteMessage(General& g, QWidget* parent, const QString& texte, const QString& titre)
+{
+    return afficherBoiteMessage(g, parent, texte, titre);
+}
+
+// ---------------------------------------------------------------- skinned dialogs
+
+void preparerDialogueSkin(QDialog* d, General& g, double largeur, double hauteur)
+{
+    d->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    d->setModal(true);
+    d->setFixedSize(twips::taille(largeur, hauteur));
+    peindreFondWidget(d, g.couleur(Role::FondFenetres));
+}
+
+BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur,
+                       double hauteur, const QColor& debut, const QColor& fin)
+{
+    auto* b = new BoutonSkin(parent, nom);
+    twips::placer(b, gauche, haut, largeur, hauteur);
+    b->setBande(true);
+    b->setDegrade(debut, fin);
+    return b;
+}
+
+BoutonSkin* creerBouton(QWidget* parent, const QString& nom, const QString& texte, double gauche, double haut,
+                        double largeur, double hauteur, const QColor& debut, const QColor& fin,
+                        const QColor& couleurTexte, const QColor& lumiere)
+{
+    auto* b = new BoutonSkin(parent, nom, texte);
+    twips::placer(b, gauche, haut, largeur, hauteur);
+    b->setDegrade(debut, fin);
+    b->setCouleurTexte(couleurTexte);
+    b->setCouleurLumiere(lumiere);
+    return b;
+}
+
+BoutonSkin* creerTitre(QWidget* parent, General& g, const QString& texte, double largeur)
+{
+    auto* b = creerBouton(parent, QStringLiteral("CmdDeplaceFen"), texte, 0, 0, largeur, 315,
+                          g.couleur(Role::DebutDegrade), g.couleur(Role::FinDegrade),
+                          g.couleur(Role::TexteBoutons), g.couleur(Role::Lumiere));
+    b->setDeplaceFenetre(true);
+    b->setInfoBulle(QStringLiteral("Déplacement de la fenêtre"), &g.InfoBulles);
+    return b;
+}
+
+BoutonSkin* creerFermer(QDialog* d, General& g, double gauche)
+{
+    auto* b = creerBouton(d, QStringLiteral("CmdFermer"), QStringLiteral("x"), gauche, 0, 300, 315,
+                          g.couleur(Role::DebutDegrade), g.couleur(Role::FinDegrade),
+                          g.couleur(Role::TexteBoutons), g.couleur(Role::Lumiere));
+    b->setInfoBulle(QStringLiteral("Fermer"), &g.InfoBulles);
+    QObject::connect(b, &BoutonSkin::clicked, d, &QDialog::accept);
+    return b;
 }
