@@ -1,0 +1,412 @@
+// The browser column: drives, folders, the file list with its keyboard and its
+// pattern, the format panel. Every folder is made here, in a temporary folder.
+#include "app/general.h"
+#include "app/reglages.h"
+#include "app/skin.h"
+#include "app/twips.h"
+#include "commun/servicesfactices.h"
+#include "main_window/navigateur.h"
+
+#include <QComboBox>
+#include <QListView>
+#include <QListWidget>
+#include <QtTest>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+void creer(const QString& chemin)
+{
+    const int fd = ::open(QFile::encodeName(chemin).constData(), O_CREAT | O_WRONLY, 0644);
+    if (fd >= 0)
+        ::close(fd);
+}
+
+// A window, its browser, and a record of everything the browser asked of the frame.
+struct Banc {
+    QTemporaryDir config;
+    Reglages reglages{config.filePath(QStringLiteral("Ormelle.ini"))};
+    ServicesFactices services;
+    General g{reglages, services};
+    QWidget fenetre;
+    QStringList legendes, legendesTypExt, legendesV;
+    QList<QList<bool>> masquages;
+    int passages = 0, menus = 0, diaporamas = 0;
+    bool cache = false;
+    std::unique_ptr<Navigateur> nav;
+
+    Banc()
+    {
+        fenetre.resize(twips::taille(10455, 6945));
+        LiensNavigateur l;
+        l.masquerPanneaux = [this](bool a, bool b, bool c, bool d) { masquages << QList<bool>{a, b, c, d}; };
+        l.setLegende = [this](const QString& s) { legendes << s; };
+        l.activerDiaporama = [this] { ++diaporamas; };
+        l.afficherMenuFichier = [this] { ++menus; };
+        l.setLegendeTypExt = [this](const QString& s) { legendesTypExt << s; };
+        l.montrerCacheFichiers = [this](bool v) { cache = v; };
+        l.cacheFichiersVisible = [this] { return cache; };
+        l.passagePleinEcran = [this] { ++passages; };
+        l.modeMiniatures = [] { return false; };
+        nav = std::make_unique<Navigateur>(g, &fenetre, l);
+        nav->setLegendeVTypExt([this](const QString& s) { legendesV << s; });
+    }
+    template <class T> T* enfant(const char* nom) { return fenetre.findChild<T*>(QLatin1String(nom)); }
+    QListView* file1() { return enfant<QListView>("File1"); }
+    void touche(Qt::Key k) { QTest::keyClick(file1(), k); }
+    // Waits for the listing a call asked for.
+    template <class F> bool attendreListe(F&& appel)
+    {
+        QSignalSpy spy(nav.get(), &Navigateur::listeChargee);
+        appel();
+        return spy.count() > 0 || spy.wait(10000);
+    }
+    bool ouvrir(const QString& d)
+    {
+        bool ok = false;
+        return attendreListe([&] { ok = nav->ouvrirDossier(d); }) && ok;
+    }
+    void cliquer(const char* bouton)
+    {
+        attendreListe([&] { QTest::mouseClick(enfant<BoutonSkin>(bouton), Qt::LeftButton); });
+    }
+};
+}
+
+class TestNavigateur : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void listeTrieeEtMotifsSansCasse();
+    void selectionRemplitLesVariables();
+    void dossierRacine();
+    void boucleClavier();
+    void entreeEtEspace();
+    void boutonDroitFichiers();
+    void panneauFormats();
+    void autreExtension_data();
+    void autreExtension();
+    void dossiersEtDir1();
+    void lecteurIlliscible();
+    void lignesAuDelaDe16Bits();
+    void resultatsTardifsIgnores();
+
+private:
+    QTemporaryDir dossier_;
+    QString d(const QString& nom = QString()) const { return nom.isEmpty() ? dossier_.path() : dossier_.filePath(nom); }
+};
+
+void TestNavigateur::init()
+{
+    QVERIFY(dossier_.isValid());
+    for (const char* nom : {"b.jpg", "A.JPG", "c.bmp", "d.Gif", "e.dib", "f.rle", "g.wmf", "notes.txt", "sans"})
+        creer(d(QString::fromLatin1(nom)));
+    QDir(d()).mkpath(QStringLiteral("sous/plus bas"));
+    QDir(d()).mkpath(QStringLiteral("Autre"));
+}
+
+void TestNavigateur::listeTrieeEtMotifsSansCasse()
+{
+    Banc b;
+    QVERIFY(b.ouvrir(d()));
+    QCOMPARE(b.nav->fichiers(), QStringList({"A.JPG", "b.jpg", "c.bmp", "d.Gif", "e.dib", "f.rle", "g.wmf",
+                                             "notes.txt", "sans"}));
+    QCOMPARE(b.g.DossierCourant, d());
+    QCOMPARE(b.diaporamas, 1);
+
+    b.nav->basculerPanneauFormats();
+    b.cliquer("CmdJPG");
+    QCOMPARE(b.nav->MotifFichiers, QStringLiteral("*.jpg"));
+    QCOMPARE(b.nav->fichiers(), QStringList({"A.JPG", "b.jpg"}));
+    QVERIFY(b.nav->FondTypExt()->isHidden());
+    QCOMPARE(b.legendesTypExt.last(), QStringLiteral(" JPG"));
+    QCOMPARE(b.legendesV.last(), QStringLiteral("JPG"));
+
+    b.cliquer("CmdTousImg");
+    QCOMPARE(b.nav->fichiers(), QStringList({"A.JPG", "b.jpg", "c.bmp", "d.Gif", "e.dib", "f.rle", "g.wmf"}));
+    QCOMPARE(b.legendesTypExt.last(), QStringLiteral("TOUS"));
+
+    b.cliquer("CmdWMF");
+    QCOMPARE(b.nav->fichiers(), QStringList{"g.wmf"});
+    QCOMPARE(b.legendesTypExt.last(), QStringLiteral("WMF"));
+
+    b.cliquer("CmdTOUS");
+    QCOMPARE(b.nav->fichiers().size(), 9);
+    QCOMPARE(b.legendesTypExt.last(), QStringLiteral("  *.*"));
+    QCOMPARE(b.legendesV.last(), QStringLiteral("*.*"));
+}
+
+void TestNavigateur::selectionRemplitLesVariables()
+{
+    Banc b;
+    QVERIFY(b.ouvrir(d()));
+    b.file1()->setCurrentIndex(b.file1()->model()->index(2, 0));
+    QCOMPARE(b.g.FichierCourant, d("c.bmp"));
+    QCOMPARE(b.g.NomFichierCourant, QStringLiteral("c.bmp"));
+    QCOMPARE(b.g.ExtensionCourante, QStringLiteral("bmp"));
+    QCOMPARE(b.nav->IndexFichier, 2);
+    QCOMPARE(b.legendes.last(), QStringLiteral("          c"));
+    QCOMPARE(b.masquages.last(), QList<bool>({true, true, true, true}));
+    // A name shorter than its supposed extension leaves an empty caption.
+    b.file1()->setCurrentIndex(b.file1()->model()->index(8, 0));
+    QCOMPARE(b.legendes.last(), QString(10, QLatin1Char(' ')));
+    QCOMPARE(b.g.ExtensionCourante, QStringLiteral("ans"));
+}
+
+void TestNavigateur::dossierRacine()
+{
+    Banc b;
+    QVERIFY(b.ouvrir(QStringLiteral("/")));
+    auto* dir1 = b.enfant<QListWidget>("Dir1");
+    QCOMPARE(dir1->item(0)->data(Qt::UserRole).toString(), QStringLiteral("/"));
+    for (int i = 1; i < dir1->count(); ++i)
+        QVERIFY2(!dir1->item(i)->data(Qt::UserRole).toString().startsWith(QLatin1String("//")),
+                 qPrintable(dir1->item(i)->data(Qt::UserRole).toString()));
+    if (b.nav->fichiers().isEmpty())
+        QSKIP("no plain file in / to select");
+    b.file1()->setCurrentIndex(b.file1()->model()->index(0, 0));
+    QCOMPARE(b.g.FichierCourant, QLatin1Char('/') + b.nav->fichiers().first());
+    QCOMPARE(b.g.DossierCourant, QStringLiteral("/"));
+}
+
+void TestNavigateur::boucleClavier()
+{
+    Banc b;
+    QVERIFY(b.ouvrir(d()));
+    const qint64 dernier = b.nav->fichiers().size() - 1;
+    b.touche(Qt::Key_Down);  // nothing selected yet: the first
+    QCOMPARE(b.nav->IndexFichier, 0);
+    b.touche(Qt::Key_Up);
+    QCOMPARE(b.nav->IndexFichier, dernier);
+    QCOMPARE(b.g.FichierCourant, d("sans"));
+    b.touche(Qt::Key_Down);
+    QCOMPARE(b.nav->IndexFichier, 0);
+    QCOMPARE(b.g.FichierCourant, d("A.JPG"));
+    b.touche(Qt::Key_Right);
+    QCOMPARE(b.nav->IndexFichier, 1);
+    b.touche(Qt::Key_Left);
+    b.touche(Qt::Key_Left);
+    QCOMPARE(b.nav->IndexFichier, dernier);
+    b.touche(Qt::Key_Right);
+    QCOMPARE(b.nav->IndexFichier, 0);
+    QCOMPARE(b.file1()->currentIndex().row(), 0);
+}
+
+void TestNavigateur::entreeEtEspace()
+{
+    Banc b;
+    QVERIFY(b.ouvrir(d()));
+    QSignalSpy images(b.nav.get(), &Navigateur::imageAffichee);
+    b.touche(Qt::Key_Return);
+    QCOMPARE(b.passages, 0);
+    QCOMPARE(b.services.sabliers, 0);
+    QVERIFY(b.g.FichierCourant.isEmpty());
+
+    b.touche(Qt::Key_Down);
+    QTRY_COMPARE(images.count(), 1);
+    b.touche(Qt::Key_Return);
+    QCOMPARE(b.passages, 1);
+    QTRY_COMPARE(images.count(), 2);
+    b.touche(Qt::Key_Space);
+    QTRY_COMPARE(images.count(), 3);
+    QCOMPARE(b.passages, 1);
+    QCOMPARE(b.nav->IndexFichier, 0);
+
+    // A double click hands over, then the entry still selected is shown again.
+    const QRect r = b.file1()->visualRect(b.file1()->model()->index(0, 0));
+    QTest::mousePress(b.file1()->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(b.file1()->viewport(), Qt::LeftButton, {}, r.center());
+    QCOMPARE(b.passages, 2);
+    QTRY_COMPARE(images.count(), 4);
+    QCOMPARE(b.g.FichierCourant, d("A.JPG"));
+}
+
+void TestNavigateur::boutonDroitFichiers()
+{
+    Banc b;
+    QVERIFY(b.ouvrir(d()));
+    const QRect r = b.file1()->visualRect(b.file1()->model()->index(1, 0));
+    QTest::mousePress(b.file1()->viewport(), Qt::RightButton, {}, r.center());
+    QCOMPARE(b.menus, 0);
+    b.file1()->setCurrentIndex(b.file1()->model()->index(0, 0));
+    QTest::mousePress(b.file1()->viewport(), Qt::RightButton, {}, r.center());
+    QCOMPARE(b.menus, 1);
+    // The menu acts on the file selected, not the one under the mouse.
+    QCOMPARE(b.file1()->currentIndex().row(), 0);
+    QCOMPARE(b.g.FichierCourant, d("A.JPG"));
+}
+
+void TestNavigateur::panneauFormats()
+{
+    Banc b;
+    PanneauSkin* p = b.nav->FondTypExt();
+    QCOMPARE(p->titre(), QStringLiteral("Choix du format d'image"));
+    QVERIFY(p->isHidden());
+    b.nav->basculerPanneauFormats();
+    QVERIFY(!p->isHidden());
+    QCOMPARE(p->geometry(), twips::rect(3180, 1530, 2355, 4095));
+    QCOMPARE(b.masquages.last(), QList<bool>({true, true, false, true}));
+    b.nav->basculerPanneauFormats();
+    QVERIFY(p->isHidden());
+
+    for (const char* nom : {"CmdBMP", "CmdDIB", "CmdGIF", "CmdJPG", "CmdRLE", "CmdWMF", "CmdAutre", "CmdTousImg", "CmdTOUS"})
+        QVERIFY2(b.enfant<BoutonSkin>(nom) && b.enfant<BoutonSkin>(nom)->parent() == p, nom);
+    QCOMPARE(b.enfant<BoutonSkin>("CmdTOUS")->geometry(), twips::rect(300, 2820, 1905, 1140));
+    QCOMPARE(b.enfant<BoutonSkin>("CmdTOUS")->infoBulle(), QStringLiteral("Clic droit : appel de la rubrique d'aide"));
+    QTest::mousePress(b.enfant<BoutonSkin>("CmdTOUS"), Qt::RightButton);
+    QCOMPARE(b.services.aides.size(), 1);
+    QVERIFY(b.services.aides.first().endsWith(QLatin1String("::/htm/format_dimage.htm")));
+
+    // The right button of CmdTypExt covers, then uncovers the file area.
+    b.nav->boutonDroitTypExt();
+    QVERIFY(b.cache);
+    QCOMPARE(b.masquages.last(), QList<bool>({true, true, false, false}));
+    b.nav->boutonDroitTypExt();
+    QVERIFY(!b.cache);
+}
+
+void TestNavigateur::autreExtension_data()
+{
+    QTest::addColumn<QString>("avant");       // pattern chosen first
+    QTest::addColumn<QVariant>("saisie");     // null: the input box is cancelled
+    QTest::addColumn<int>("reponse");         // answer to the confirmation
+    QTest::addColumn<QString>("motif");
+    QTest::addColumn<QString>("legende");     // empty: captions untouched
+    QTest::addColumn<QStringList>("fichiers");
+    const QStringList tous{"A.JPG", "b.jpg", "c.bmp", "d.Gif", "e.dib", "f.rle", "g.wmf", "notes.txt", "sans"};
+    QTest::newRow("jpg") << "" << QVariant("jpg") << 0 << "*.jpg" << "JPG" << QStringList{"A.JPG", "b.jpg"};
+    QTest::newRow("jpeg, second bouton") << "CmdBMP" << QVariant("jpeg") << 0 << "*.bmp" << "" << QStringList{"c.bmp"};
+    QTest::newRow("jpeg, premier bouton") << "" << QVariant("jpeg") << -1 << "*.jpeg" << "JPEG" << QStringList{};
+    QTest::newRow("annulé sur *.*") << "" << QVariant() << 0 << "*.*" << "*.*" << tous;
+    QTest::newRow("annulé sur *.bmp") << "CmdBMP" << QVariant() << 0 << "*.bmp" << "BMP" << QStringList{"c.bmp"};
+}
+
+void TestNavigateur::autreExtension()
+{
+    QFETCH(QString, avant);
+    QFETCH(QVariant, saisie);
+    QFETCH(int, reponse);
+    QFETCH(QString, motif);
+    QFETCH(QString, legende);
+    QFETCH(QStringList, fichiers);
+    Banc b;
+    QVERIFY(b.ouvrir(d()));
+    if (!avant.isEmpty())
+        b.cliquer(qPrintable(avant));
+    const QStringList legendesAvant = b.legendesTypExt;
+    b.services.saisies.push_back(saisie.isNull() ? std::optional<QString>() : saisie.toString());
+    b.services.reponsesBoite.push_back(reponse);
+    b.nav->basculerPanneauFormats();
+    b.cliquer("CmdAutre");
+    QVERIFY(b.nav->FondTypExt()->isHidden());
+    QCOMPARE(b.nav->MotifFichiers, motif);
+    QCOMPARE(b.nav->fichiers(), fichiers);
+    if (legende.isEmpty()) {
+        QCOMPARE(b.legendesTypExt, legendesAvant);
+    } else {
+        QCOMPARE(b.legendesTypExt.last(), legende);
+        QCOMPARE(b.legendesV.last(), legende);
+    }
+    const bool demande = saisie.toString().size() > 3;
+    QCOMPARE(b.services.boites.size(), demande ? 1 : 0);
+    if (demande) {
+        QCOMPARE(b.services.boites.first().first, QStringLiteral("Choix d'un nom d'extension"));
+        QCOMPARE(b.services.boites.first().second,
+                 QStringLiteral("L'extension «jpeg» comporte plus de 3 caractères.\nVous êtes sûr(e) de ne pas vous tromper ?"));
+        QCOMPARE(b.g.IconeMessage, 4);
+    }
+}
+
+void TestNavigateur::dossiersEtDir1()
+{
+    Banc b;
+    QVERIFY(b.ouvrir(d()));
+    auto* dir1 = b.enfant<QListWidget>("Dir1");
+    const int parents = int(d().split(QLatin1Char('/'), Qt::SkipEmptyParts).size()) + 1;
+    QCOMPARE(dir1->count(), parents + 2);
+    QCOMPARE(dir1->item(parents - 1)->data(Qt::UserRole).toString(), d());
+    QCOMPARE(dir1->item(parents)->data(Qt::UserRole).toString(), d("Autre"));
+    QCOMPARE(dir1->item(parents + 1)->data(Qt::UserRole).toString(), d("sous"));
+
+    dir1->setCurrentRow(parents + 1);
+    QVERIFY(b.attendreListe([&] { QTest::keyClick(dir1, Qt::Key_Return); }));
+    QCOMPARE(b.nav->dossierFichiers(), d("sous"));
+    QCOMPARE(b.g.DossierCourant, d("sous"));
+    QCOMPARE(b.nav->fichiers(), QStringList());
+    QCOMPARE(dir1->count(), parents + 2);
+    QCOMPARE(dir1->item(parents + 1)->data(Qt::UserRole).toString(), d("sous/plus bas"));
+    QCOMPARE(b.diaporamas, 2);
+
+    // Back up the chain by its parent entry.
+    dir1->setCurrentRow(parents - 1);
+    QVERIFY(b.attendreListe([&] { QTest::keyClick(dir1, Qt::Key_Return); }));
+    QCOMPARE(b.nav->dossierFichiers(), d());
+    QCOMPARE(b.nav->fichiers().size(), 9);
+
+    QVERIFY(!b.nav->ouvrirDossier(d("absent")));
+    QVERIFY(!b.nav->ouvrirDossier(d("b.jpg")));
+    QCOMPARE(b.nav->dossierFichiers(), d());
+}
+
+void TestNavigateur::lecteurIlliscible()
+{
+    Banc b;
+    const QString absent = d("pas monté");
+    b.nav->setSourceLecteurs([&] { return QList<Lecteur>{{d(), QStringLiteral("essai")}, {absent, QStringLiteral("absent")},
+                                                         {d("sous"), QStringLiteral("sous")}}; });
+    auto* drive1 = b.enfant<QComboBox>("Drive1");
+    QCOMPARE(drive1->count(), 3);
+    QVERIFY(b.ouvrir(d("Autre")));
+    QCOMPARE(drive1->currentIndex(), 0);
+
+    b.services.questions = {QMessageBox::Retry, QMessageBox::Cancel};
+    drive1->setCurrentIndex(1);
+    emit drive1->activated(1);
+    QCOMPARE(b.services.boites.size(), 2);
+    QVERIFY(b.services.boites.first().second.contains(qt_error_string(ENOENT)));
+    QCOMPARE(drive1->currentIndex(), 0);
+    QCOMPARE(b.nav->dossierFichiers(), d("Autre"));
+
+    drive1->setCurrentIndex(2);
+    QVERIFY(b.attendreListe([&] { emit drive1->activated(2); }));
+    QCOMPARE(b.nav->dossierFichiers(), d("sous"));
+    QCOMPARE(b.g.DossierLecteur, d("sous"));
+    QCOMPARE(b.services.boites.size(), 2);
+}
+
+void TestNavigateur::lignesAuDelaDe16Bits()
+{
+    // Memory-backed when available: tens of thousands of entries are slow to make on disk.
+    const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
+                                                                             : QDir::tempPath();
+    QTemporaryDir grand(base + QStringLiteral("/ormelle-XXXXXX"));
+    const int n = 33000;
+    for (int i = 0; i < n; ++i)
+        creer(grand.filePath(QStringLiteral("p%1.bmp").arg(i, 5, 10, QLatin1Char('0'))));
+    Banc b;
+    QVERIFY(b.ouvrir(grand.path()));
+    QCOMPARE(b.nav->fichiers().size(), n);
+    b.touche(Qt::Key_Up);
+    QCOMPARE(b.nav->IndexFichier, qint64(n - 1));
+    QCOMPARE(b.g.NomFichierCourant, QStringLiteral("p32999.bmp"));
+    b.touche(Qt::Key_Up);
+    QCOMPARE(b.nav->IndexFichier, qint64(n - 2));
+}
+
+void TestNavigateur::resultatsTardifsIgnores()
+{
+    Banc b;
+    QSignalSpy listes(b.nav.get(), &Navigateur::listeChargee);
+    QVERIFY(b.nav->ouvrirDossier(d()));
+    QVERIFY(b.nav->ouvrirDossier(d("sous")));
+    QTRY_VERIFY(listes.count() >= 1);
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    QCOMPARE(listes.count(), 1);
+    QCOMPARE(b.nav->dossierFichiers(), d("sous"));
+    QCOMPARE(b.nav->fichiers(), QStringList());
+}
+
+QTEST_MAIN(TestNavigateur)
+#include "tst_navigateur.moc"
