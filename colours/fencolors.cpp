@@ -114,6 +114,8 @@ void FenColors::creerPanneaux()
 
     fondReglage_ = new PanneauSkin(this, QStringLiteral("FondReglage"), QStringLiteral("Réglage des couleurs"));
     twips::placer(fondReglage_, 2640, 600, 2235, 2475);
+    // Runs across, so that its caption never sits on the light end of the gradient.
+    fondReglage_->setSens(Qt::Horizontal);
 
     const struct {
         const char* image;

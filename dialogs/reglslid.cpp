@@ -8,6 +8,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QGraphicsDropShadowEffect>
 #include <QLabel>
 #include <QScrollBar>
 
@@ -18,6 +19,17 @@ QFont verdana(double points)
     f.setPointSizeF(points);
     f.setBold(true);
     return f;
+}
+
+// The panel's gradient runs to a light end where light text would fade: a soft
+// shadow keeps every caption readable over the whole panel.
+void ombrer(QWidget* w)
+{
+    auto* ombre = new QGraphicsDropShadowEffect(w);
+    ombre->setOffset(1, 1);
+    ombre->setBlurRadius(3);
+    ombre->setColor(QColor(0, 0, 0, 150));
+    w->setGraphicsEffect(ombre);
 }
 
 QScrollBar* defilement(QWidget* parent, const QString& nom, int maximum, double g, double h, double l)
@@ -81,6 +93,8 @@ QLabel* ReglSlid::libelle(const char* nom, double g, double h, double l, double 
     lbl->setObjectName(QString::fromUtf8(nom));
     lbl->setFont(verdana(8.25));
     twips::placer(lbl, g, h, l, ht);
+    if (!texte.isEmpty())
+        ombrer(lbl);
     libelles_ << lbl;
     return lbl;
 }
@@ -98,6 +112,7 @@ QLabel* ReglSlid::afficheur(const char* nom, double g, double h, double l, doubl
     QLabel* lbl = cadre(nom, g, h, l, ht);
     lbl->setFont(verdana(11.25));
     lbl->setAlignment(Qt::AlignCenter);
+    ombrer(lbl);
     return lbl;
 }
 
