@@ -6,9 +6,7 @@
 #include "app/twips.h"
 #include "main_window/controlesfenprin.h"
 
-#if __has_include("main_window/navigateur.h")
 #include "main_window/navigateur.h"
-#endif
 
 #include <QDialog>
 #include <QEvent>
@@ -163,13 +161,9 @@ void FenPrin::relierBarreIcones()
     };
     clic("CmdTypExt", [this] {
         masquerPanneaux(true, true, false, true);
-#if __has_include("main_window/navigateur.h")
         navigateur_->basculerPanneauFormats();
-#endif
     });
-#if __has_include("main_window/navigateur.h")
     droit("CmdTypExt", [this] { navigateur_->boutonDroitTypExt(); });
-#endif
     clic("CmdSlideShow", [this] { lancerDiaporama(); });
     connect(CmdSlideShow, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton b) {
         masquerPanneaux(true, false, false, false);

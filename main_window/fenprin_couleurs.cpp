@@ -6,15 +6,9 @@
 #include "app/reglages.h"
 #include "app/skin.h"
 
-#if __has_include("main_window/navigateur.h")
 #include "main_window/navigateur.h"
-#endif
-#if __has_include("colours/fenfond.h")
 #include "colours/fenfond.h"
-#endif
-#if __has_include("colours/fencolors.h")
 #include "colours/fencolors.h"
-#endif
 
 #include <QDialog>
 #include <QFrame>
@@ -95,10 +89,8 @@ void FenPrin::ProcCoulDefUtil()
     for (const QString& n : Vues)
         if (QWidget* w = controle(n))
             peindreFondWidget(w, g.couleur(Role::Visualisation), autres);
-#if __has_include("main_window/navigateur.h")
     if (navigateur_)
         navigateur_->appliquerCouleurs();
-#endif
 }
 
 void FenPrin::changerCouleur(Role r)
@@ -163,10 +155,8 @@ void FenPrin::boutonFond(Qt::MouseButton bouton)
     masquerPanneaux(true, true, true, true);
     if (bouton != Qt::RightButton)
         return;
-#if __has_include("colours/fencolors.h")
     FenColors choix(g, this, qobject_cast<FenFond*>(fenFond_.data()));
     montrer(choix);
-#endif
     // Shown again so that the backdrop takes the colour just chosen.
     if (FondAffiche)
         afficherFenFond(true);
@@ -180,11 +170,9 @@ void FenPrin::afficherFenFond(bool oui)
     delete fenFond_.data();
     if (!oui)
         return;
-#if __has_include("colours/fenfond.h")
     fenFond_ = new FenFond(g, this);
     fenFond_->setAttribute(Qt::WA_DeleteOnClose);
     fenFond_->show();
-#endif
     raise();
     activateWindow();
 }

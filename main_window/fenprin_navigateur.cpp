@@ -4,22 +4,15 @@
 #include "app/general.h"
 #include "app/skin.h"
 
-#if __has_include("main_window/navigateur.h")
 #include "main_window/navigateur.h"
-#endif
-#if __has_include("fullscreen/passageplein.h")
 #include "fullscreen/passageplein.h"
-#endif
-#if __has_include("dialogs/reglslid.h")
 #include "dialogs/reglslid.h"
-#endif
 
 #include <QDialog>
 #include <QFileInfo>
 
 void FenPrin::construireNavigateur()
 {
-#if __has_include("main_window/navigateur.h")
     LiensNavigateur liens;
     liens.masquerPanneaux = [this](bool a, bool b, bool c, bool d) { masquerPanneaux(a, b, c, d); };
     liens.setLegende = [this](const QString& t) { Forme3->setText(t); };
@@ -43,37 +36,21 @@ void FenPrin::construireNavigateur()
     liens.passagePleinEcran = [this] { passagePleinEcran(); };
     liens.modeMiniatures = [this] { return ModeMiniatures; };
     navigateur_ = std::make_unique<Navigateur>(g, this, std::move(liens));
-#endif
 }
 
 bool FenPrin::ouvrirDepart(const QString& argument, const QString& dossier)
 {
     const QFileInfo demande(argument);
-#if __has_include("main_window/navigateur.h")
     if (!argument.isEmpty() && demande.isDir())
         return navigateur_->ouvrirDossier(demande.absoluteFilePath());
-    if (!argument.isEmpty() && demande.isFile()) {
-        navigateur_->ouvrirFichier(demande.absoluteFilePath());
-        return true;
-    }
+    if (!argument.isEmpty() && demande.isFile())
+        return navigateur_->ouvrirFichier(demande.absoluteFilePath());
     return navigateur_->ouvrirDossier(dossier);
-#else
-    // Without the browser the folder is only remembered.
-    const QString choisi = !argument.isEmpty() && demande.exists()
-                               ? (demande.isDir() ? demande.absoluteFilePath() : demande.absolutePath())
-                               : dossier;
-    if (!QFileInfo(choisi).isDir())
-        return false;
-    g.DossierCourant = choisi;
-    return true;
-#endif
 }
 
 void FenPrin::passagePleinEcran()
 {
-#if __has_include("fullscreen/passageplein.h")
     LancerPleinEcran(g, this);
-#endif
 }
 
 void FenPrin::lancerDiaporama()
@@ -86,8 +63,6 @@ void FenPrin::lancerDiaporama()
 void FenPrin::reglagesDiaporama()
 {
     g.ReglagesDepuisPleinEcran = false;
-#if __has_include("dialogs/reglslid.h")
     ReglSlid fenetre(g, this);
     montrer(fenetre);
-#endif
 }

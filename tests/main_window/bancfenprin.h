@@ -1,0 +1,54 @@
+#pragma once
+// A main window over a settings file of its own and scripted desktop services;
+// modal windows are recorded by class name and closed at once.
+#include "app/general.h"
+#include "app/reglages.h"
+#include "commun/servicesfactices.h"
+#include "main_window/fenprin.h"
+
+#include <QDialog>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+struct BancFenPrin {
+    QTemporaryDir dossier;
+    std::unique_ptr<Reglages> reglages;
+    ServicesFactices services;
+    std::unique_ptr<General> g;
+    QStringList modaux;
+    std::function<void(QDialog&)> surModal;
+    std::unique_ptr<FenPrin> fen;
+
+    BancFenPrin()
+    {
+        reglages = std::make_unique<Reglages>(dossier.filePath(QStringLiteral("Ormelle.ini")));
+        g = std::make_unique<General>(*reglages, services);
+    }
+
+    void ecrire(const QString& section, const QString& cle, const QString& valeur)
+    {
+        reglages->SaveSetting(cles::Application, section, cle, valeur);
+    }
+    std::optional<QString> lu(const QString& section, const QString& cle) const
+    {
+        return reglages->lire(section, cle);
+    }
+
+    FenPrin& charger(const QString& argument = QString(), bool autreInstance = false)
+    {
+        fen = std::make_unique<FenPrin>(*g, [this](QDialog& d) {
+            modaux << QString::fromLatin1(d.metaObject()->className());
+            if (surModal)
+                surModal(d);
+        });
+        fen->charger(nullptr, argument, autreInstance);
+        return *fen;
+    }
+
+    template <class T = QWidget>
+    T* controle(const char* nom) const
+    {
+        return fen->findChild<T*>(QString::fromLatin1(nom));
+    }
+};

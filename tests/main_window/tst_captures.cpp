@@ -1,0 +1,130 @@
+// Renders the main window and the windows it opens, as a user first sees them.
+// With ORMELLE_CAPTURES set to a folder, the pictures are kept there (the README's
+// screenshots, scripts/capture_ecran.sh); otherwise they go to a temporary folder.
+#include "bancfenprin.h"
+
+#include "app/fenmsgbox.h"
+#include "app/skin.h"
+#if __has_include("dialogs/avertis.h")
+#include "dialogs/avertis.h"
+#include "dialogs/conseils.h"
+#endif
+#include "main_window/navigateur.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+// A small landscape, so that the display box shows what it is for.
+QImage paysage(int largeur, int hauteur, const QColor& ciel, const QColor& terre)
+{
+    QImage image(largeur, hauteur, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient degrade(0, 0, 0, hauteur);
+    degrade.setColorAt(0, ciel.darker(180));
+    degrade.setColorAt(0.65, ciel.lighter(130));
+    p.fillRect(image.rect(), degrade);
+    p.setBrush(QColor(255, 220, 120));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(largeur * 0.68, hauteur * 0.5), hauteur * 0.12, hauteur * 0.12);
+    for (int couche = 0; couche < 3; ++couche) {
+        QPainterPath colline;
+        colline.moveTo(0, hauteur);
+        for (int x = 0; x <= largeur; x += 8)
+            colline.lineTo(x, hauteur * (0.62 + 0.1 * couche) +
+                                  hauteur * 0.06 * std::sin(x * (0.011 + 0.004 * couche) + couche * 2.0));
+        colline.lineTo(largeur, hauteur);
+        p.setBrush(terre.darker(100 + 45 * couche));
+        p.drawPath(colline);
+    }
+    return image;
+}
+
+bool nonUniforme(const QImage& image)
+{
+    const QRgb premier = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); y += 7)
+        for (int x = 0; x < image.width(); x += 7)
+            if (image.pixel(x, y) != premier)
+                return true;
+    return false;
+}
+}
+
+class TestCaptures : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir temporaire_;
+    QTemporaryDir images_;
+    QString sortie_;
+
+    void garder(const QImage& image, const QString& nom, const QSize& attendue)
+    {
+        QCOMPARE(image.size() / image.devicePixelRatio(), attendue);
+        QVERIFY(nonUniforme(image));
+        QVERIFY(image.save(QDir(sortie_).filePath(nom)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        sortie_ = qEnvironmentVariable("ORMELLE_CAPTURES", temporaire_.path());
+        QVERIFY(QDir().mkpath(sortie_));
+        QVERIFY(paysage(900, 600, QColor(70, 120, 200), QColor(60, 140, 70)).save(images_.filePath("Collines.jpg")));
+        QVERIFY(paysage(640, 480, QColor(200, 110, 60), QColor(90, 70, 60)).save(images_.filePath("Couchant.jpg")));
+        QVERIFY(paysage(480, 640, QColor(40, 60, 120), QColor(30, 60, 50)).save(images_.filePath("Nuit.jpg")));
+    }
+
+    void fenetrePrincipaleEtOptions()
+    {
+        BancFenPrin b;
+        b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
+        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("Non"));
+        b.charger(images_.filePath("Collines.jpg"));
+        QTRY_VERIFY(b.fen->navigateur()->imageCourante().width() > 0);
+        QTRY_VERIFY(!b.fen->navigateur()->fichiers().isEmpty());
+        // The pointer rests over a band, so that no button shows its highlight.
+        QTest::mouseMove(b.fen.get(), QPoint(690, 300));
+        garder(b.fen->grab().toImage(), QStringLiteral("fenetre-principale.png"), QSize(697, 463));
+
+        QTest::mouseClick(b.controle("CmdApropos"), Qt::LeftButton);
+        garder(b.fen->grab().toImage(), QStringLiteral("panneau-options.png"), QSize(697, 463));
+    }
+
+    void fenetresOuvertesAuDemarrage()
+    {
+        BancFenPrin b;
+        b.charger();
+#if __has_include("dialogs/avertis.h")
+        Avertis avertis(*b.g, b.fen.get());
+        garder(avertis.grab().toImage(), QStringLiteral("avertissement.png"), QSize(537, 345));
+        Conseils conseils(*b.g, b.fen.get());
+        garder(conseils.grab().toImage(), QStringLiteral("conseils.png"), QSize(392, 240));
+#else
+        QSKIP("the welcome notice and the tips window are not built yet");
+#endif
+    }
+
+    void boiteDeMessage()
+    {
+        BancFenPrin b;
+        b.charger();
+        b.g->IconeMessage = 1;
+        FenMsgBox boite(*b.g, b.fen.get());
+        boite.setTitre(QStringLiteral("DÉSINSTALLATION"));
+        boite.setTexte(QStringLiteral(
+            "Cette opération ne devrait être effectuée que si vous souhaitez désinstaller le programme.\n"
+            "Etes-vous sûr(e) de vouloir supprimer la clé d'enregistrement des données d'initialisation dans la "
+            "base du Registre ?"));
+        const QImage image = boite.grab().toImage();
+        QVERIFY(nonUniforme(image));
+        QVERIFY(image.save(QDir(sortie_).filePath(QStringLiteral("boite-message.png"))));
+    }
+};
+
+QTEST_MAIN(TestCaptures)
+#include "tst_captures.moc"

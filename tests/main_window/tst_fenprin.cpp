@@ -1,0 +1,305 @@
+// The main window from start-up on: what the load reads and shows, the panels,
+// the options of the options panel, tooltips, help and companion programs.
+#include "bancfenprin.h"
+
+#include "app/skin.h"
+#include "app/twips.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QSettings>
+#include <QTest>
+
+class TestFenPrin : public QObject {
+    Q_OBJECT
+
+private:
+    static void clic(QWidget* w, Qt::MouseButton b = Qt::LeftButton)
+    {
+        QVERIFY2(w, "control missing");
+        QTest::mouseClick(w, b, {}, w->rect().center());
+    }
+    static QString bulleApresSurvol(QWidget* w)
+    {
+        // Two moves: a move to where the pointer already is makes no event.
+        QTest::mouseMove(w, QPoint(2, 2));
+        QTest::mouseMove(w, w->rect().center());
+        return w->toolTip();
+    }
+
+private slots:
+    void storeVideDonneLesReglagesParDefaut()
+    {
+        BancFenPrin b;
+        FenPrin& f = b.charger();
+        QCOMPARE(f.size(), QSize(697, 463));
+        QVERIFY(f.isVisible());
+        QCOMPARE(b.controle<BoutonSkin>("CmdDeplaceFen")->text(), QStringLiteral("Ormelle"));
+        QCOMPARE(b.controle<BoutonSkin>("CmdBulAide")->text(), QStringLiteral("Affichage des info-bulles «"));
+        QCOMPARE(b.controle<BoutonSkin>("CmdConseilDem")->text(), QStringLiteral("Conseils au démarrage «"));
+        QVERIFY(b.g->InfoBulles);
+        // The welcome notice comes before the tips.
+        QCOMPARE(b.modaux, (QStringList{QStringLiteral("Avertis"), QStringLiteral("Conseils")}));
+        auto* titre = b.controle<BoutonSkin>("CmdDeplaceFen");
+        QCOMPARE(titre->gradientDebut(), QColor(0, 128, 128));
+        QCOMPARE(titre->gradientFin(), QColor(224, 224, 224));
+        QVERIFY(b.g->FichierAide.endsWith(QStringLiteral("/Ormelle.chm")));
+        QCOMPARE(f.MotifFichiers, QStringLiteral("*.*"));
+        for (const char* nom : {"CmdCopFich", "CmdCopImg", "CmdRenommer", "CmdSupFic"})
+            QVERIFY2(!b.controle(nom)->isEnabled(), nom);
+        for (const char* nom : {"PopUpInfos", "FondFilePopUp", "FondSons", "FondMessage", "CacheIcones"})
+            QVERIFY2(b.controle(nom)->isHidden(), nom);
+        QVERIFY(b.services.sons.isEmpty());
+        // Starting writes nothing: the defaults stay defaults.
+        QVERIFY(QSettings(b.reglages->fichier(), QSettings::IniFormat).allKeys().isEmpty());
+    }
+
+    void optionsEteintesNeMontrentRien()
+    {
+        BancFenPrin b;
+        b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
+        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("non"));  // only "Oui" is on
+        b.ecrire(cles::SectionInfoBulles, cles::CleValeur, QStringLiteral("Non"));
+        b.charger();
+        QVERIFY(b.modaux.isEmpty());
+        QVERIFY(!b.g->InfoBulles);
+        QCOMPARE(b.controle<BoutonSkin>("CmdBulAide")->text(), QStringLiteral("Affichage des info-bulles"));
+        QCOMPARE(b.controle<BoutonSkin>("CmdConseilDem")->text(), QStringLiteral("Conseils au démarrage"));
+    }
+
+    void dossierSupprimeSignaleEtLaSuiteEstLue()
+    {
+        BancFenPrin b;
+        const QString disparu = b.dossier.filePath(QStringLiteral("Vacances"));
+        QVERIFY(QDir().mkpath(disparu));
+        b.ecrire(cles::SectionDossier, cles::CleDossier, disparu);
+        QVERIFY(QDir(disparu).removeRecursively());
+        b.ecrire(cles::SectionTransition, cles::CleDureeTransition, QStringLiteral("250"));
+        b.ecrire(cles::SectionAleatoire, cles::CleAleatoire, QStringLiteral("Oui"));
+        b.ecrire(cles::SectionCommentaire, QStringLiteral("PoliceNom"), QStringLiteral("Arial"));
+        b.charger();
+
+        auto* message = b.controle<PanneauSkin>("FondMessage");
+        QVERIFY(message->isVisible());
+        QCOMPARE(message->pos(), QPoint(48, 148));
+        QCOMPARE(message->titre(), QStringLiteral("Ormelle"));
+        QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
+                 QStringLiteral("Le dossier contenant les images du slideshow\na été renommé ou supprimé."));
+        QCOMPARE(b.services.sons, QList<int>{21});
+        QCOMPARE(b.g->DossierLecteur, disparu);
+        QCOMPARE(b.g->DureeTransition, 100);
+        QVERIFY(b.g->OrdreAleatoire);
+        QCOMPARE(b.g->PoliceNom, QStringLiteral("Arial"));
+        QCOMPARE(b.g->CouleurPrincipale, QStringLiteral("&H0FFFF"));
+
+        clic(b.controle("CmdOKMsg"));
+        QVERIFY(message->isHidden());
+    }
+
+    void secondeInstanceLeDitEtContinue()
+    {
+        BancFenPrin b;
+        b.charger(QString(), true);
+        QVERIFY(b.controle("FondMessage")->isVisible());
+        QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
+                 QStringLiteral("Une première instance d'Ormelle est déjà en cours d'exécution."));
+        QCOMPARE(b.services.sons, QList<int>{21});
+        QCOMPARE(b.modaux.size(), 2);  // the start goes on
+    }
+
+    void dossierEnArgumentRemplaceLeDossierEnregistre()
+    {
+        BancFenPrin b;
+        b.ecrire(cles::SectionDossier, cles::CleDossier, b.dossier.filePath(QStringLiteral("absent")));
+        const QString voulu = b.dossier.filePath(QStringLiteral("Photos"));
+        QVERIFY(QDir().mkpath(voulu));
+        b.charger(voulu);
+        QVERIFY(b.controle("FondMessage")->isHidden());
+        QVERIFY(b.services.sons.isEmpty());
+    }
+
+    void aproposOuvreEtFermeLePanneau()
+    {
+        BancFenPrin b;
+        b.charger();
+        auto* infos = b.controle("PopUpInfos");
+        clic(b.controle("CmdApropos"));
+        QVERIFY(infos->isVisible());
+        QCOMPARE(infos->geometry(), twips::rect(6540, 870, 3255, 4995));
+        clic(b.controle("CmdApropos"));
+        QVERIFY(infos->isHidden());
+        // Right button: the welcome notice again.
+        b.modaux.clear();
+        clic(b.controle("CmdApropos"), Qt::RightButton);
+        QCOMPARE(b.modaux, QStringList{QStringLiteral("Avertis")});
+        QVERIFY(infos->isHidden());
+    }
+
+    void panneauxExclusifs()
+    {
+        BancFenPrin b;
+        b.charger();
+        auto* infos = b.controle("PopUpInfos");
+        auto* typExt = b.controle("FondTypExt");
+        QVERIFY(typExt);
+        clic(b.controle("CmdApropos"));
+        clic(b.controle("CmdTypExt"));
+        QVERIFY(infos->isHidden());
+        QVERIFY(typExt->isVisible());
+        clic(b.controle("CmdApropos"));
+        QVERIFY(infos->isVisible());
+        QVERIFY(typExt->isHidden());
+        clic(b.controle("CmdAide"));
+        QVERIFY(infos->isHidden());
+        QCOMPARE(b.services.aides.last(), b.g->FichierAide + QStringLiteral("::/htm/fenêtre_principale.htm"));
+
+        clic(b.controle("CmdApropos"));
+        clic(b.controle("CmdFerMnu"));
+        QVERIFY(infos->isHidden());
+    }
+
+    void boutonDroitAideOuvreLaPageDAccueil()
+    {
+        BancFenPrin b;
+        b.charger();
+        clic(b.controle("CmdAide"), Qt::RightButton);
+        QCOMPARE(b.services.aides, QStringList{b.g->FichierAide});
+    }
+
+    void menuFichierSeFerme()
+    {
+        BancFenPrin b;
+        b.charger();
+        auto* menu = b.controle("FondFilePopUp");
+        QCOMPARE(menu->pos(), twips::rect(3180, 3300, 0, 0).topLeft());
+        menu->show();
+        clic(b.controle("mnuAnnulerFile"));
+        QVERIFY(menu->isHidden());
+    }
+
+    void cacheFichiersBasculeLaBarreDIcones()
+    {
+        BancFenPrin b;
+        b.charger();
+        auto* cache = b.controle<PanneauSkin>("CacheFichiers");
+        auto* icones = b.controle("CacheIcones");
+        QCOMPARE(cache->geometry(), twips::rect(600, 630, 2520, 5055));
+        QCOMPARE(icones->geometry(), b.controle("FondIcones")->geometry());
+        clic(b.controle("CmdTypExt"), Qt::RightButton);
+        QVERIFY(cache->isVisible());
+        clic(cache);
+        QVERIFY(icones->isVisible());
+        clic(cache);
+        QVERIFY(icones->isHidden());
+    }
+
+    void infoBullesSuiventLeReglage()
+    {
+        BancFenPrin b;
+        b.charger();
+        QCOMPARE(bulleApresSurvol(b.controle("CmdFermer")), QStringLiteral("Fermer"));
+        QCOMPARE(bulleApresSurvol(b.controle("CmdFond")), QStringLiteral("Affichage du fond d'écran/Choix de la couleur"));
+        clic(b.controle("CmdApropos"));
+        QCOMPARE(bulleApresSurvol(b.controle("LblChangerCoul")),
+                 QStringLiteral("Clic droit pour changer les couleurs..."));
+
+        clic(b.controle("CmdBulAide"));
+        QVERIFY(b.controle("PopUpInfos")->isHidden());
+        QCOMPARE(b.lu(cles::SectionInfoBulles, cles::CleValeur), QStringLiteral("Non"));
+        QCOMPARE(b.controle<BoutonSkin>("CmdBulAide")->text(), QStringLiteral("Affichage des info-bulles"));
+        QCOMPARE(bulleApresSurvol(b.controle("CmdFermer")), QString());
+        QCOMPARE(bulleApresSurvol(b.controle("CmdAide")), QString());
+        clic(b.controle("CmdApropos"));
+        QCOMPARE(bulleApresSurvol(b.controle("LblChangerCoul")), QString());
+
+        b.controle("CacheFichiers")->show();
+        QCOMPARE(bulleApresSurvol(b.controle("CacheFichiers")), QString());
+        clic(b.controle("CmdBulAide"));
+        QCOMPARE(b.lu(cles::SectionInfoBulles, cles::CleValeur), QStringLiteral("Oui"));
+        QCOMPARE(b.controle<BoutonSkin>("CmdBulAide")->text(), QStringLiteral("Affichage des info-bulles «"));
+        QCOMPARE(bulleApresSurvol(b.controle("CacheFichiers")), QStringLiteral("Masquer/démasquer la barre d'icônes"));
+        QCOMPARE(bulleApresSurvol(b.controle("CmdTypExt")),
+                 QStringLiteral("Choix du format d'image (bmp, dib, gif, jpg, rle, wmf)/Masquer la zone de fichiers"));
+    }
+
+    void conseilsAuDemarrageEnregistres()
+    {
+        BancFenPrin b;
+        b.charger();
+        auto* bouton = b.controle<BoutonSkin>("CmdConseilDem");
+        clic(bouton);
+        QCOMPARE(b.lu(cles::SectionConseils, cles::CleConseil), QStringLiteral("Non"));
+        QCOMPARE(bouton->text(), QStringLiteral("Conseils au démarrage"));
+        clic(bouton);
+        QCOMPARE(b.lu(cles::SectionConseils, cles::CleConseil), QStringLiteral("Oui"));
+        QCOMPARE(bouton->text(), QStringLiteral("Conseils au démarrage «"));
+    }
+
+    void remarquesOuvertesUneSeuleFois()
+    {
+        BancFenPrin b;
+        // The notice's remarks button asks for the topic when it closes.
+        b.surModal = [&b](QDialog& d) {
+            if (QLatin1String(d.metaObject()->className()) == QLatin1String("Avertis"))
+                b.g->OuvrirRemarques = true;
+        };
+        FenPrin& f = b.charger();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        const QString remarques = b.g->FichierAide + QStringLiteral("::/htm/remarques_et_particularites.htm");
+        QTRY_COMPARE(b.services.aides, QStringList{remarques});
+        QVERIFY(!b.g->OuvrirRemarques);
+
+        // Another window in front, then back: title and tips caption again, the topic not.
+        b.g->ConseilDemarrage = QStringLiteral("Non");
+        QWidget autre;
+        autre.show();
+        autre.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&autre));
+        autre.close();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTRY_COMPARE(b.controle<BoutonSkin>("CmdConseilDem")->text(), QStringLiteral("Conseils au démarrage"));
+        QCOMPARE(b.services.aides, QStringList{remarques});
+    }
+
+    void programmesCompagnonsSansMessage()
+    {
+        BancFenPrin b;
+        b.charger();
+        clic(b.controle("CmdDorvik"));
+        clic(b.controle("CmdApropos"));
+        clic(b.controle("CmdQuelvio"));
+        QCOMPARE(b.services.programmes.size(), 2);
+        QCOMPARE(b.services.programmes.at(0).first, QStringLiteral("/opt/talvenor/dorvik/dorvik"));
+        QCOMPARE(b.services.programmes.at(1).first, QStringLiteral("/opt/talvenor/quelvio/quelvio"));
+        QVERIFY(b.services.boites.isEmpty());
+        QVERIFY(b.services.sons.isEmpty());
+        QVERIFY(b.controle("PopUpInfos")->isHidden());
+    }
+
+    void aProposEtReglagesDuDiaporama()
+    {
+        BancFenPrin b;
+        b.charger();
+        b.modaux.clear();
+        clic(b.controle("CmdApropos"));
+        clic(b.controle("CmdApropos2"));
+        QVERIFY(b.controle("PopUpInfos")->isHidden());
+        b.g->ReglagesDepuisPleinEcran = true;
+        b.controle("CmdSlideShow")->setEnabled(true);
+        QTest::mousePress(b.controle("CmdSlideShow"), Qt::RightButton);
+        QCOMPARE(b.modaux, (QStringList{QStringLiteral("Apropos"), QStringLiteral("ReglSlid")}));
+        QVERIFY(!b.g->ReglagesDepuisPleinEcran);
+    }
+
+    void reduire()
+    {
+        BancFenPrin b;
+        FenPrin& f = b.charger();
+        clic(b.controle("CmdReduire"));
+        QTRY_VERIFY(f.windowState() & Qt::WindowMinimized);
+    }
+};
+
+QTEST_MAIN(TestFenPrin)
+#include "tst_fenprin.moc"
