@@ -95,6 +95,18 @@ private slots:
         garder(b.fen->grab().toImage(), QStringLiteral("panneau-options.png"), QSize(697, 463));
     }
 
+    void messageDeDemarrage()
+    {
+        BancFenPrin b;
+        b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
+        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("Non"));
+        b.ecrire(cles::SectionDossier, cles::CleDossier, images_.filePath(QStringLiteral("Disparu")));
+        b.charger();
+        QTest::mouseMove(b.fen.get(), QPoint(690, 300));
+        QVERIFY(b.controle("FondMessage")->isVisible());
+        garder(b.fen->grab().toImage(), QStringLiteral("message-demarrage.png"), QSize(697, 463));
+    }
+
     void fenetresOuvertesAuDemarrage()
     {
         BancFenPrin b;
