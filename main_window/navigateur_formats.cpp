@@ -32,7 +32,10 @@ const Format formats[] = {
 
 void Navigateur::construirePanneauFormats()
 {
-    fondTypExt_ = new PanneauSkin(fenetre_, QStringLiteral("FondTypExt"), QStringLiteral("Choix du format d'image"));
+    // The buttons fill the panel from its top edge: the caption names it for
+    // assistive tools instead of being painted under them.
+    fondTypExt_ = new PanneauSkin(fenetre_, QStringLiteral("FondTypExt"));
+    fondTypExt_->setAccessibleName(QStringLiteral("Choix du format d'image"));
     twips::placer(fondTypExt_, 3180, 1530, 2355, 4095);
     fondTypExt_->hide();
 

@@ -241,7 +241,7 @@ void TestNavigateur::panneauFormats()
 {
     Banc b;
     PanneauSkin* p = b.nav->FondTypExt();
-    QCOMPARE(p->titre(), QStringLiteral("Choix du format d'image"));
+    QCOMPARE(p->accessibleName(), QStringLiteral("Choix du format d'image"));
     QVERIFY(p->isHidden());
     b.nav->basculerPanneauFormats();
     QVERIFY(!p->isHidden());

@@ -1,0 +1,322 @@
+// The centred display: fitting and centring in the box, the hourglass, the
+// formats the browser promises, unreadable files and the full-screen hand-off.
+#include "app/general.h"
+#include "app/reglages.h"
+#include "app/twips.h"
+#include "commun/servicesfactices.h"
+#include "main_window/navigateur.h"
+
+#include <QListView>
+#include <QtEndian>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(QRectF)
+
+namespace {
+struct Banc {
+    QTemporaryDir config;
+    Reglages reglages{config.filePath(QStringLiteral("Ormelle.ini"))};
+    ServicesFactices services;
+    General g{reglages, services};
+    QWidget fenetre;
+    QStringList legendes;
+    int passages = 0, boutonsImage = 0;
+    std::unique_ptr<Navigateur> nav;
+
+    Banc()
+    {
+        fenetre.resize(twips::taille(10455, 6945));
+        LiensNavigateur l;
+        l.setLegende = [this](const QString& s) { legendes << s; };
+        l.activerBoutonsImage = [this] { ++boutonsImage; };
+        l.passagePleinEcran = [this] { ++passages; };
+        nav = std::make_unique<Navigateur>(g, &fenetre, l);
+    }
+    QWidget* image1() { return fenetre.findChild<QWidget*>(QStringLiteral("Image1")); }
+    // Shows `chemin` as the command line does and tells whether it was drawn.
+    bool montrer(const QString& chemin)
+    {
+        QSignalSpy spy(nav.get(), &Navigateur::imageAffichee);
+        if (!nav->ouvrirFichier(chemin) || !spy.wait(10000))
+            return false;
+        return spy.first().first().toBool();
+    }
+};
+
+void ecrire(const QString& chemin, const QByteArray& octets)
+{
+    QFile f(chemin);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(octets);
+}
+
+template <class T> void ajouter(QByteArray& o, T v)
+{
+    v = qToLittleEndian(v);
+    o.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+// An 8-bit BMP compressed in runs (BI_RLE8): the top half in palette entry 1,
+// the bottom half in entry 2.
+QByteArray bmpRle8(int largeur, int hauteur, QRgb haut, QRgb bas)
+{
+    QByteArray donnees;
+    for (int y = 0; y < hauteur; ++y) {  // bottom row first
+        const char index = y < hauteur / 2 ? 2 : 1;
+        for (int reste = largeur; reste > 0; reste -= 255) {
+            donnees.append(char(qMin(reste, 255)));
+            donnees.append(index);
+        }
+        donnees.append(2, '\0');  // end of line
+    }
+    donnees.append('\0').append('\1');  // end of bitmap
+    QByteArray o("BM");
+    const quint32 palette = 256 * 4, debut = 14 + 40 + palette;
+    ajouter<quint32>(o, debut + donnees.size());
+    ajouter<quint32>(o, 0);
+    ajouter<quint32>(o, debut);
+    for (quint32 v : {40u, quint32(largeur), quint32(hauteur)})
+        ajouter<quint32>(o, v);
+    ajouter<quint16>(o, 1);
+    ajouter<quint16>(o, 8);
+    for (quint32 v : {1u, quint32(donnees.size()), 2835u, 2835u, 256u, 0u})
+        ajouter<quint32>(o, v);
+    for (int i = 0; i < 256; ++i)
+        ajouter<quint32>(o, i == 1 ? haut & 0xffffff : i == 2 ? bas & 0xffffff : 0);
+    return o + donnees;
+}
+
+// A GIF whose left half is `couleur` and right half transparent. Codes stay 3
+// bits wide: a clear code comes before the table would grow.
+QByteArray gifDemiTransparent(int largeur, int hauteur, QRgb couleur)
+{
+    QByteArray o("GIF89a");
+    ajouter<quint16>(o, largeur);
+    ajouter<quint16>(o, hauteur);
+    o.append(char(0x80)).append('\0').append('\0');
+    o.append(char(qRed(couleur))).append(char(qGreen(couleur))).append(char(qBlue(couleur)));
+    o.append(3, '\0');
+    o.append("\x21\xF9\x04\x01\x00\x00\x01\x00", 8);  // index 1 is transparent
+    o.append(',');
+    ajouter<quint32>(o, 0);
+    ajouter<quint16>(o, largeur);
+    ajouter<quint16>(o, hauteur);
+    o.append('\0').append('\2');
+    QList<int> codes;
+    for (int i = 0; i < largeur * hauteur; ++i) {
+        if (i % 2 == 0)
+            codes << 4;
+        codes << (i % largeur < largeur / 2 ? 0 : 1);
+    }
+    codes << 5;
+    QByteArray lzw;
+    quint32 acc = 0;
+    int bits = 0;
+    for (int c : codes) {
+        acc |= quint32(c) << bits;
+        bits += 3;
+        for (; bits >= 8; bits -= 8, acc >>= 8)
+            lzw.append(char(acc & 0xff));
+    }
+    if (bits > 0)
+        lzw.append(char(acc & 0xff));
+    for (int i = 0; i < lzw.size(); i += 255)
+        o.append(char(qMin<qsizetype>(255, lzw.size() - i))).append(lzw.mid(i, 255));
+    o.append('\0').append(';');
+    return o;
+}
+
+QImage uni(int l, int h, QColor c)
+{
+    QImage i(l, h, QImage::Format_RGB32);
+    i.fill(c);
+    return i;
+}
+}
+
+class TestAffichage : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void ajustementEtCentrage_data();
+    void ajustementEtCentrage();
+    void sablierPendantLeChargement();
+    void fichierIlliscible();
+    void rleEtDib();
+    void transparenceSurLaVisualisation();
+    void decodeALaTailleDeLaBoite();
+    void clicSurLImage();
+    void fichierHorsMotif();
+    void derniereDemandeGagne();
+    void nomFichierR();
+
+private:
+    QTemporaryDir dossier_;
+    QString d(const QString& nom) const { return dossier_.filePath(nom); }
+};
+
+void TestAffichage::initTestCase()
+{
+    QVERIFY(dossier_.isValid());
+}
+
+void TestAffichage::ajustementEtCentrage_data()
+{
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<QRectF>("attendu");
+    // The box is 3120, 630, 6735 × 5055 twips; a pixel is 15 twips.
+    QTest::newRow("deux fois plus large") << QSize(898, 337) << QRectF(3120, 630 + 1263.75, 6735, 2527.5);
+    QTest::newRow("deux fois plus haute") << QSize(134, 674) << QRectF(3120 + 2865, 630, 1005, 5055);
+    QTest::newRow("la boîte exactement") << QSize(449, 337) << QRectF(3120, 630, 6735, 5055);
+    QTest::newRow("petite, centrée") << QSize(100, 50) << QRectF(3120 + 2617.5, 630 + 2152.5, 1500, 750);
+}
+
+void TestAffichage::ajustementEtCentrage()
+{
+    QFETCH(QSize, pixels);
+    QFETCH(QRectF, attendu);
+    const QString chemin = d(QStringLiteral("a%1x%2.bmp").arg(pixels.width()).arg(pixels.height()));
+    QVERIFY(uni(pixels.width(), pixels.height(), Qt::red).save(chemin, "BMP"));
+    Banc b;
+    QVERIFY(b.montrer(chemin));
+    QCOMPARE(b.nav->rectangleImage(), attendu);
+    QCOMPARE(b.image1()->geometry(), twips::rect(attendu.x(), attendu.y(), attendu.width(), attendu.height()));
+    QVERIFY(!b.image1()->isHidden());
+    QCOMPARE(b.boutonsImage, 1);
+    QCOMPARE(b.legendes.last(), QStringLiteral("          ") + QFileInfo(chemin).completeBaseName());
+}
+
+void TestAffichage::sablierPendantLeChargement()
+{
+    const QString chemin = d(QStringLiteral("sablier.bmp"));
+    QVERIFY(uni(20, 20, Qt::blue).save(chemin, "BMP"));
+    Banc b;
+    QSignalSpy spy(b.nav.get(), &Navigateur::imageAffichee);
+    b.g.FichierCourant = chemin;
+    b.nav->AfficheImage();
+    QCOMPARE(b.services.sabliers, 1);
+    QVERIFY(b.image1()->isHidden());
+    b.nav->AfficheImage();  // a second request while the first runs: still one hourglass
+    QCOMPARE(b.services.sabliers, 1);
+    QTRY_COMPARE(spy.count(), 1);
+    QCOMPARE(b.services.sabliers, 0);
+}
+
+void TestAffichage::fichierIlliscible()
+{
+    const QString bon = d(QStringLiteral("bon.bmp"));
+    const QString casse = d(QStringLiteral("cassé.jpg"));
+    QVERIFY(uni(40, 30, Qt::green).save(bon, "BMP"));
+    ecrire(casse, QByteArray("\xFF\xD8\xFF\xE0 ceci n'est pas une image", 30));
+    Banc b;
+    QVERIFY(b.montrer(bon));
+    QVERIFY(!b.image1()->isHidden());
+    QVERIFY(!b.montrer(casse));
+    QVERIFY(b.image1()->isHidden());
+    QVERIFY(b.nav->imageCourante().isNull());
+    QCOMPARE(b.services.sabliers, 0);
+    QCOMPARE(b.boutonsImage, 1);
+    QCOMPARE(b.services.boites.size(), 0);
+    QCOMPARE(b.g.FichierCourant, casse);
+}
+
+void TestAffichage::rleEtDib()
+{
+    const QRgb rouge = qRgb(200, 20, 20), bleu = qRgb(20, 20, 200);
+    ecrire(d(QStringLiteral("runs.rle")), bmpRle8(300, 10, rouge, bleu));
+    QVERIFY(uni(30, 20, QColor(10, 150, 10)).save(d(QStringLiteral("vert.dib")), "BMP"));
+    Banc b;
+    QVERIFY(b.montrer(d(QStringLiteral("runs.rle"))));
+    QCOMPARE(b.nav->rectangleImage().size(), QSizeF(4500, 150));
+    const QImage rle = b.nav->imageCourante();
+    QCOMPARE(rle.pixel(rle.width() / 2, 1), rouge);
+    QCOMPARE(rle.pixel(rle.width() / 2, rle.height() - 2), bleu);
+
+    QVERIFY(b.montrer(d(QStringLiteral("vert.dib"))));
+    QCOMPARE(b.nav->rectangleImage().size(), QSizeF(450, 300));
+    QCOMPARE(b.nav->imageCourante().pixel(5, 5), qRgb(10, 150, 10));
+}
+
+void TestAffichage::transparenceSurLaVisualisation()
+{
+    ecrire(d(QStringLiteral("demi.gif")), gifDemiTransparent(8, 4, qRgb(250, 0, 0)));
+    Banc b;
+    b.g.Couleurs[Role::Visualisation] = QStringLiteral("7377112");  // red 216, green 144, blue 112
+    QVERIFY(b.montrer(d(QStringLiteral("demi.gif"))));
+    const QImage i = b.nav->imageCourante();
+    QCOMPARE(i.size(), QSize(8, 4));
+    QCOMPARE(i.pixel(1, 1), qRgb(250, 0, 0));
+    QCOMPARE(i.pixel(6, 2), qRgb(216, 144, 112));
+}
+
+void TestAffichage::decodeALaTailleDeLaBoite()
+{
+    const QString chemin = d(QStringLiteral("grande.jpg"));
+    QVERIFY(uni(2400, 1800, QColor(90, 90, 160)).save(chemin, "JPG"));
+    Banc b;
+    QVERIFY(b.montrer(chemin));
+    QCOMPARE(b.nav->rectangleImage(), QRectF(3120, 630 + 1.875, 6735, 5051.25));
+    // Never the natural size: at most the box in device pixels, a JPEG scale step above.
+    const qreal ratio = b.fenetre.devicePixelRatioF();
+    QVERIFY2(b.nav->imageCourante().width() <= 2 * 449 * ratio, qPrintable(QString::number(b.nav->imageCourante().width())));
+}
+
+void TestAffichage::clicSurLImage()
+{
+    const QString chemin = d(QStringLiteral("clic.bmp"));
+    QVERIFY(uni(60, 40, Qt::yellow).save(chemin, "BMP"));
+    Banc b;
+    QVERIFY(b.montrer(chemin));
+    QSignalSpy spy(b.nav.get(), &Navigateur::imageAffichee);
+    b.g.DossierCourant.clear();
+    QTest::mouseClick(b.image1(), Qt::LeftButton);
+    QCOMPARE(b.passages, 1);
+    QCOMPARE(b.g.DossierCourant, dossier_.path());
+    QTRY_COMPARE(spy.count(), 1);  // shown again once the view has closed
+    QCOMPARE(b.g.FichierCourant, chemin);
+
+    b.g.FichierCourant.clear();
+    QTest::mouseClick(b.image1(), Qt::LeftButton);
+    QCOMPARE(b.passages, 1);
+}
+
+void TestAffichage::fichierHorsMotif()
+{
+    const QString chemin = d(QStringLiteral("hors.gif"));
+    QVERIFY(uni(30, 30, Qt::cyan).save(chemin, "BMP"));
+    Banc b;
+    b.nav->MotifFichiers = QStringLiteral("*.jpg");
+    QVERIFY(b.montrer(chemin));
+    QCOMPARE(b.g.FichierCourant, chemin);
+    QVERIFY(!b.nav->fichiers().contains(QStringLiteral("hors.gif")));
+    QVERIFY(!b.nav->ouvrirFichier(d(QStringLiteral("absent.jpg"))));
+}
+
+void TestAffichage::derniereDemandeGagne()
+{
+    const QString grande = d(QStringLiteral("gagne1.bmp")), petite = d(QStringLiteral("gagne2.bmp"));
+    QVERIFY(uni(900, 600, Qt::red).save(grande, "BMP"));
+    QVERIFY(uni(10, 10, Qt::blue).save(petite, "BMP"));
+    Banc b;
+    QSignalSpy spy(b.nav.get(), &Navigateur::imageAffichee);
+    b.g.FichierCourant = grande;
+    b.nav->AfficheImage();
+    b.g.FichierCourant = petite;
+    b.nav->AfficheImage();
+    QThreadPool::globalInstance()->waitForDone();
+    QTRY_COMPARE(spy.count(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(b.nav->rectangleImage().size(), QSizeF(150, 150));
+}
+
+void TestAffichage::nomFichierR()
+{
+    QCOMPARE(Navigateur::NomFichierR(QStringLiteral("/home/anne/photo.jpg"), QStringLiteral("/")), QStringLiteral("photo.jpg"));
+    QCOMPARE(Navigateur::NomFichierR(QStringLiteral("photo.jpg"), QStringLiteral("/")), QStringLiteral("photo.jpg"));
+    QCOMPARE(Navigateur::NomFichierR(QStringLiteral("/photo.jpg"), QStringLiteral("/")), QStringLiteral("photo.jpg"));
+    QCOMPARE(Navigateur::NomFichierR(QStringLiteral("/home/"), QStringLiteral("/")), QString());
+}
+
+QTEST_MAIN(TestAffichage)
+#include "tst_navigateur_affichage.moc"
