@@ -93,6 +93,8 @@ void PleinEcran::appliquerSchema()
 
 QSize PleinEcran::tailleEcran() const
 {
+    if (m_tailleForcee.isValid())
+        return m_tailleForcee;
     const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
     return ecran ? ecran->geometry().size() : QSize(800, 600);
 }
@@ -144,7 +146,9 @@ void PleinEcran::activer()
     m_dossier = g.DossierCourant;
     listerDossier();
     const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (ecran && !isFullScreen())
+    if (m_tailleForcee.isValid())
+        setGeometry(QRect(QPoint(0, 0), m_tailleForcee));
+    else if (ecran && !isFullScreen())
         setGeometry(ecran->geometry());
     m_fichier1->setFocus();
     AfficheImage();

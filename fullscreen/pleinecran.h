@@ -51,6 +51,8 @@ public:
     int IndexImage() const { return m_sequence.index(); }
     QStringList fichiers() const { return m_fichiers; }
     QSize tailleEcran() const;                 // logical pixels
+    // A screen size imposed from outside (the benchmark runs offscreen).
+    void setTailleEcranForcee(QSize taille) { m_tailleForcee = taille; }
     QTimer& Minuterie1() { return m_minuterie; }
     bool effetEnCours() const { return m_effet.isActive(); }
     bool sablierPose() const { return m_sablierPose; }
@@ -116,5 +118,6 @@ private:
     bool m_attenteImage1 = false;
     bool m_sablierPose = false;
     bool m_prechargementActif = true;
+    QSize m_tailleForcee;
     std::function<void(PleinEcran&, QPoint)> m_ouvreurMenu;
 };

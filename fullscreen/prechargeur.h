@@ -37,6 +37,8 @@ public:
     ImagePrete obtenir(const QString& chemin);
 
     bool estPret(const QString& chemin) const;
+    // Work queued or running.
+    bool occupe() const { return !m_attente.empty() || !m_enVol.isEmpty(); }
     qint64 octetsEnCache() const { return m_octets; }
     int nombreEnCache() const { return int(m_cache.size()); }
     void vider();

@@ -1,0 +1,173 @@
+// ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] [--capture FILE.png]
+// Runs the full-screen viewer offscreen on FOLDER and times each slideshow
+// step from the timer tick to the fitted picture ready, with the prefetch
+// and without it, and follows the memory over the run. --capture saves the
+// viewer mid-transition.
+#include "app/general.h"
+#include "app/reglages.h"
+#include "app/services.h"
+#include "fullscreen/pleinecran.h"
+#include "fullscreen/prechargeur.h"
+#include "platform/listedossier.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+class ServicesMuets : public Services {
+public:
+    void jouerSon(int) override {}
+    int boiteMessage(General&, QWidget*, const QString&, const QString&) override { return 0; }
+    std::optional<QColor> choisirCouleur(QWidget*, const QColor&) override { return std::nullopt; }
+    std::optional<QFont> choisirPolice(QWidget*, const QFont&) override { return std::nullopt; }
+    std::optional<QString> saisirTexte(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+    QString choisirFichierEnregistrement(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    QString choisirFichierOuverture(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    QMessageBox::StandardButton questionSysteme(QWidget*, QMessageBox::Icon, const QString&, const QString&,
+                                                QMessageBox::StandardButtons) override
+    {
+        return QMessageBox::Cancel;
+    }
+    bool demarrerProgramme(const QString&, const QStringList&) override { return false; }
+    bool programmeInstalle(const QString&) override { return false; }
+    bool ouvrirUrl(const QUrl&) override { return false; }
+    void ouvrirAide(const QString&) override {}
+    void copierImage(const QImage&) override {}
+    void sablier(bool) override {}
+};
+
+// Resident memory in MB (kind "VmRSS" now, "VmHWM" the peak so far).
+double memoire(const char* genre)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& ligne : f.readAll().split('\n'))
+        if (ligne.startsWith(genre))
+            return ligne.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
+}
+
+QString option(const QStringList& args, const QString& nom, const QString& defaut)
+{
+    const int i = int(args.indexOf(nom));
+    return i >= 0 && i + 1 < args.size() ? args[i + 1] : defaut;
+}
+
+double quantile(std::vector<double> v, double q)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(q * double(v.size())))];
+}
+
+void attendre(int ms)
+{
+    QEventLoop boucle;
+    QTimer::singleShot(ms, &boucle, &QEventLoop::quit);
+    boucle.exec();
+}
+
+// The pause between two steps: the workers finish what they were given.
+void laisserPrecharger(PleinEcran& v)
+{
+    while (v.prechargeur().occupe())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents();
+}
+
+void serie(PleinEcran& v, int etapes, bool prechargement)
+{
+    v.setPrechargementActif(prechargement);
+    v.prechargeur().vider();
+    v.AfficheImage();
+    laisserPrecharger(v);
+    std::vector<double> temps;
+    double rssMax = 0, rssDebut = 0;
+    for (int k = 0; k < etapes; ++k) {
+        QElapsedTimer chrono;
+        chrono.start();
+        v.etapeMinuterie();
+        temps.push_back(chrono.nsecsElapsed() / 1e6);
+        laisserPrecharger(v);
+        const double rss = memoire("VmRSS:");
+        rssMax = std::max(rssMax, rss);
+        if (k == std::min(etapes - 1, 20))
+            rssDebut = rss;
+    }
+    std::printf("%-16s steps %d  median %.1f ms  p90 %.1f ms  max %.1f ms  RSS after 20 steps %.0f MB, "
+                "max %.0f MB, end %.0f MB\n",
+                prechargement ? "with prefetch" : "without prefetch", etapes, quantile(temps, 0.5),
+                quantile(temps, 0.9), quantile(temps, 1.0), rssDebut, rssMax, memoire("VmRSS:"));
+}
+
+} // namespace
+
+int benchSlideshow(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication appli(argc, argv);
+    QStringList args;
+    for (int i = 2; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString dossier = args.value(0);
+    const QStringList fichiers = listerFichiers(dossier, QStringLiteral("*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf"));
+    if (fichiers.isEmpty()) {
+        std::fprintf(stderr, "usage: ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] "
+                             "[--capture FILE.png]\n(no picture in the folder)\n");
+        return 2;
+    }
+    const int etapes = option(args, QStringLiteral("--steps"), QStringLiteral("100")).toInt();
+    const QStringList ecran = option(args, QStringLiteral("--screen"), QStringLiteral("1920x1080")).split('x');
+    const QString capture = option(args, QStringLiteral("--capture"), QString());
+
+    QTemporaryDir profil;
+    Reglages reglages(profil.filePath(QStringLiteral("Ormelle.ini")));
+    ServicesMuets services;
+    General g(reglages, services);
+    g.DossierCourant = dossier;
+    g.FichierCourant = joindreChemin(dossier, fichiers.first());
+    g.AdapterImage = 0;
+    g.OrdreAleatoire = args.contains(QStringLiteral("--random"));
+    g.LancerDiaporama = true;
+    g.EffetTransition = !capture.isEmpty();
+    g.DureeTransition = 20;
+    g.CouleurTransition = QStringLiteral("&H00C0FF"); // an orange
+    PleinEcran v(g);
+    v.setTailleEcranForcee(QSize(ecran.value(0).toInt(), ecran.value(1).toInt()));
+    v.show();
+    std::printf("%lld pictures, screen %s, %s order, peak RSS at start %.0f MB\n",
+                static_cast<long long>(fichiers.size()), qPrintable(ecran.join('x')),
+                g.OrdreAleatoire ? "random" : "sequential", memoire("VmHWM:"));
+    if (!capture.isEmpty()) {
+        v.etapeMinuterie();
+        attendre(25 * g.DureeTransition); // about half of the 51 steps
+        const bool ok = v.grab().save(capture);
+        std::printf("capture %s: %s\n", qPrintable(capture), ok ? "saved" : "failed");
+        return ok ? 0 : 1;
+    }
+    serie(v, etapes, true);
+    std::printf("peak RSS so far %.0f MB\n", memoire("VmHWM:"));
+    serie(v, etapes, false);
+    std::printf("peak RSS over the run %.0f MB\n", memoire("VmHWM:"));
+    return 0;
+}
