@@ -31,6 +31,7 @@ struct Survol {
     QPointF org, ext;
     qreal x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     bool aBornes = false;
+    int hauteurPolice = 12;
 };
 
 void etendre(Survol& s, qreal x, qreal y)
@@ -72,12 +73,18 @@ void noterPoints(Survol& s, quint16 fonction, Octets p)
         }
         break;
     }
+    case Fn::CreateFontIndirect:
+        s.hauteurPolice = qAbs(int(p.i16()));
+        break;
     case Fn::TextOut: {
         const int n = p.i16();
         p.sauter((qMax(0, n) + 1) & ~1);
         const qint16 y = p.i16(), x = p.i16();
-        if (p.ok())
+        if (p.ok()) {
+            // A rough box: half an em per character, one em high.
             etendre(s, x, y);
+            etendre(s, x + n * s.hauteurPolice / 2.0, y + s.hauteurPolice);
+        }
         break;
     }
     default:
@@ -130,10 +137,10 @@ void cadreStandard(const QByteArray& donnees, Entete* e)
         e->etendueCadre = s.ext;
     } else {
         // Nothing says where the picture lies: frame what the records draw,
-        // with a margin for text that runs to the right of its anchor.
-        QRectF b = s.aBornes ? QRectF(QPointF(s.x0, s.y0), QPointF(s.x1, s.y1)) : QRectF(0, 0, 1000, 1000);
-        b = b.marginsAdded(QMarginsF(b.width() * 0.05 + 10, b.height() * 0.05 + 10,
-                                     b.width() * 0.25 + 10, b.height() * 0.05 + 10));
+        // from the origin when they all lie beyond it, as on a page.
+        QRectF b = s.aBornes ? QRectF(QPointF(qMin<qreal>(0, s.x0), qMin<qreal>(0, s.y0)), QPointF(s.x1, s.y1))
+                             : QRectF(0, 0, 1000, 1000);
+        b = b.marginsAdded(QMarginsF(0, 0, b.width() * 0.02 + 4, b.height() * 0.02 + 4));
         e->origineCadre = b.topLeft();
         e->etendueCadre = QPointF(b.width(), b.height());
     }

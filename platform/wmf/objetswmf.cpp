@@ -2,13 +2,15 @@
 #include "platform/wmf/dibwmf.h"
 #include "platform/wmf/enregistrements.h"
 #include "platform/wmf/joueurwmf.h"
+#include "platform/wmf/texteencodage.h"
 
 
 namespace wmf {
 
 namespace {
 
-QString nomPolice(Octets& p)
+// Face names are written in the font's own character set (SimSun as "宋体").
+QString nomPolice(Octets& p, int jeu)
 {
     QByteArray nom;
     for (int i = 0; i < 32 && p.reste() > 0; ++i) {
@@ -17,7 +19,7 @@ QString nomPolice(Octets& p)
             break;
         nom.append(c);
     }
-    return QString::fromLatin1(nom).trimmed();
+    return jeu == 2 ? QString::fromLatin1(nom).trimmed() : decoderTexte(nom, jeu, QString()).texte.trimmed();
 }
 
 Police lirePolice(Octets& p)
@@ -33,7 +35,7 @@ Police lirePolice(Octets& p)
     f.barre = p.u8() != 0;
     f.jeu = p.u8();
     p.sauter(4);  // precisions, quality, pitch and family
-    f.nom = nomPolice(p);
+    f.nom = nomPolice(p, f.jeu);
     return f;
 }
 

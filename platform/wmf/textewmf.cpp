@@ -10,7 +10,7 @@ namespace wmf {
 
 namespace {
 
-constexpr int TaTop = 0, TaRight = 2, TaCenter = 6, TaBottom = 8, TaBaseline = 24, TaUpdateCp = 1;
+constexpr int TaRight = 2, TaCenter = 6, TaBottom = 8, TaBaseline = 24, TaUpdateCp = 1;
 constexpr int EtoOpaque = 0x0002, EtoClipped = 0x0004;
 constexpr qreal TaillePoliceMax = 8192;
 
@@ -21,7 +21,10 @@ QString famille(const QString& nom)
         return QStringLiteral("Arial");
     if (nom.startsWith(QLatin1String("Helv"), Qt::CaseInsensitive))
         return QStringLiteral("Arial");
-    if (nom.compare(QLatin1String("Tms Rmn"), Qt::CaseInsensitive) == 0)
+    // Symbol text is turned into Unicode Greek and signs; the Symbol stand-in
+    // only answers to its own codes, a Unicode serif font carries them.
+    if (nom.compare(QLatin1String("Tms Rmn"), Qt::CaseInsensitive) == 0
+        || nom.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0)
         return QStringLiteral("Times New Roman");
     return nom;
 }
@@ -138,8 +141,9 @@ bool JoueurWmf::jouerTexte(quint16 fonction, Octets& p)
     const qint64 texteOctets = (n + 1) & ~1;
     // Some writers store the rectangle without saying so: the size tells.
     const qint64 reste = p.reste();
-    const bool avecRect = (options & (EtoOpaque | EtoClipped)) || reste == 8 + texteOctets
-        || reste == 8 + texteOctets + 2 * n;
+    const bool sansRectPossible = reste == texteOctets || reste == texteOctets + 2 * n;
+    const bool avecRect = (options & (EtoOpaque | EtoClipped))
+        || (!sansRectPossible && (reste == 8 + texteOctets || reste == 8 + texteOctets + 2 * n));
     QRectF rect;
     if (avecRect) {
         const qint16 l = p.i16(), t = p.i16(), r = p.i16(), b = p.i16();

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the WMF fuzzer (clang, libFuzzer, AddressSanitizer, UBSan) into the
+# folder given, replays the seed corpus, then fuzzes for a bounded time.
+# Exits non-zero on any finding; quietly does nothing without clang++.
+set -euo pipefail
+racine="$(cd "$(dirname "$0")/../.." && pwd)"
+sortie="${1:-build-fuzz}"
+duree="${FUZZ_SECONDES:-60}"
+if ! command -v clang++ >/dev/null 2>&1; then
+  echo "fuzz: clang++ absent, fuzzing skipped"
+  exit 0
+fi
+mkdir -p "$sortie"
+sortie="$(cd "$sortie" && pwd)"
+binaire="$sortie/fuzz_wmf"
+sources=("$racine"/platform/wmf/*.cpp "$racine"/tests/fuzz/fuzz_wmf.cpp)
+if [ ! -x "$binaire" ] || [ -n "$(find "${sources[@]}" "$racine"/platform/wmf/*.h -newer "$binaire" 2>/dev/null)" ]; then
+  echo "fuzz: building $binaire"
+  # shellcheck disable=SC2046
+  clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+    -I"$racine" $(pkg-config --cflags Qt6Gui) "${sources[@]}" -o "$binaire" $(pkg-config --libs Qt6Gui)
+fi
+
+# The seeds stay untouched; new inputs go to a working corpus beside the binary.
+travail="$sortie/corpus"
+mkdir -p "$travail" "$sortie/findings"
+semences=("$racine/tests/fuzz/corpus" "$racine/tests/wmf/data")
+donnees="$racine/../shared/testdata/wmf"
+[ -d "$donnees" ] && semences+=("$donnees")
+export ASAN_OPTIONS="detect_leaks=0:allocator_may_return_null=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+options=(-rss_limit_mb=2048 -timeout=10 -max_len=300000 -artifact_prefix="$sortie/findings/")
+echo "fuzz: replaying the seeds"
+"$binaire" "${options[@]}" -runs=0 "$travail" "${semences[@]}" 2>"$sortie/replay.log" || {
+  tail -50 "$sortie/replay.log"; exit 1; }
+echo "fuzz: fuzzing for ${duree}s"
+"$binaire" "${options[@]}" -max_total_time="$duree" -print_final_stats=1 "$travail" "${semences[@]}" \
+  2>"$sortie/fuzz.log" || { tail -60 "$sortie/fuzz.log"; exit 1; }
+grep -E '^stat::number_of_executed_units' "$sortie/fuzz.log" || true
+echo "fuzz: no finding"
