@@ -4,6 +4,7 @@
 
 #include "app/skin.h"
 #include "app/twips.h"
+#include "main_window/navigateur.h"
 
 #include <QDir>
 #include <QLabel>
@@ -116,6 +117,21 @@ private slots:
         b.charger(voulu);
         QVERIFY(b.controle("FondMessage")->isHidden());
         QVERIFY(b.services.sons.isEmpty());
+        QTRY_COMPARE(b.fen->navigateur()->dossierFichiers(), voulu);
+    }
+
+    void fichierEnArgumentEstSelectionneEtMontre()
+    {
+        BancFenPrin b;
+        const QString photo = b.dossier.filePath(QStringLiteral("Photos/Phare.png"));
+        QVERIFY(QDir().mkpath(b.dossier.filePath(QStringLiteral("Photos"))));
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(photo));
+        b.charger(photo);
+        QTRY_COMPARE(b.g->FichierCourant, photo);
+        QTRY_COMPARE(b.fen->navigateur()->imageCourante().size(), QSize(40, 30));
+        QVERIFY(b.controle("CmdCopFich")->isEnabled());
     }
 
     void aproposOuvreEtFermeLePanneau()
