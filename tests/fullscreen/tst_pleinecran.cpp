@@ -3,6 +3,7 @@
 #include "app/general.h"
 #include "app/reglages.h"
 #include "fullscreen/servicesplein.h"
+#include "fullscreen/passageplein.h"
 #include "fullscreen/pleinecran.h"
 #include "fullscreen/prechargeur.h"
 
@@ -57,6 +58,7 @@ private slots:
     void imageIlliseEtDossierVide();
     void vueUnique();
     void transition();
+    void passagePleinEcran();
 
 private:
     PleinEcran* ouvrir(const QString& nom, bool diaporama);
@@ -289,6 +291,42 @@ void TestPleinEcran::transition()
     v->AfficheImage();
     QVERIFY(!v->effetEnCours());
     QVERIFY(!picture2->isVisible());
+}
+
+void TestPleinEcran::passagePleinEcran()
+{
+    QWidget principale;
+    principale.show();
+    m_g->FichierCourant = m_dossier->filePath(QStringLiteral("b.bmp"));
+    bool pleinEcran = false, barreMasquee = false;
+    int affichee = -3;
+    // Left from inside the modal loop, as the user would with Esc.
+    QTimer::singleShot(0, this, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* v = qobject_cast<PleinEcran*>(w);
+            if (!v || !v->isVisible())
+                continue;
+            pleinEcran = v->isFullScreen();
+            barreMasquee = m_g->BarreTacheMasquee;
+            affichee = couleurAffichee(*v);
+            QTest::keyClick(v->findChild<QListWidget*>(QStringLiteral("Fichier1")), Qt::Key_Escape);
+        }
+    });
+    LancerPleinEcran(*m_g, &principale);
+    QVERIFY(pleinEcran && barreMasquee);
+    QCOMPARE(affichee, 1);
+    QVERIFY(!m_g->BarreTacheMasquee);
+    QCOMPARE(m_services->sabliers, 0); // the pointer set on leaving is restored
+
+    // Task bar shown again from inside: a plain window of the screen's size.
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), false);
+    m_g->BarreTacheMasquee = true;
+    MasquerBarreTaches(v);
+    QVERIFY(v->isFullScreen());
+    m_g->BarreTacheMasquee = false;
+    AfficherBarreTaches(v);
+    QVERIFY(!v->isFullScreen());
+    QCOMPARE(v->geometry(), v->screen()->geometry());
 }
 
 QTEST_MAIN(TestPleinEcran)
