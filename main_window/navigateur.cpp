@@ -13,6 +13,23 @@
 #include <QMouseEvent>
 #include <QStringListModel>
 
+namespace {
+// Drives come and go while the program runs: the list is read again each time it opens.
+class ListeLecteurs : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> avantOuverture;
+
+protected:
+    void showPopup() override
+    {
+        if (avantOuverture)
+            avantOuverture();
+        QComboBox::showPopup();
+    }
+};
+}
+
 Navigateur::Navigateur(General& g, QWidget* fenetre, LiensNavigateur liens, QObject* parent)
     : QObject(parent), g_(g), fenetre_(fenetre), liens_(std::move(liens)), sourceLecteurs_(&listerLecteurs)
 {
@@ -27,7 +44,9 @@ Navigateur::~Navigateur() = default;
 
 void Navigateur::construireListes()
 {
-    drive1_ = new QComboBox(fenetre_);
+    auto* lecteurs = new ListeLecteurs(fenetre_);
+    lecteurs->avantOuverture = [this] { remplirLecteurs(); };
+    drive1_ = lecteurs;
     drive1_->setObjectName(QStringLiteral("Drive1"));
     twips::placer(drive1_, 600, 630, 2520, 315);
 
@@ -58,17 +77,25 @@ void Navigateur::construireListes()
 void Navigateur::relierListes()
 {
     connect(drive1_, qOverload<int>(&QComboBox::activated), this, [this](int) { changerLecteur(); });
-    connect(dir1_, &QListWidget::itemActivated, this,
+    // A double click opens a folder whatever the desktop's single-click setting.
+    connect(dir1_, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* it) { ouvrirEntreeDossier(dir1_->row(it)); });
     connect(file1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& i) {
                 if (i.isValid())
                     fichierSelectionne(i.row());
             });
+    connect(file1_, &QListView::clicked, this, [this](const QModelIndex& i) {
+        // A click on the entry already selected shows it again, as a new selection would.
+        if (clicSurCourant_ && i.isValid())
+            fichierSelectionne(i.row());
+        clicSurCourant_ = false;
+    });
     connect(file1_, &QListView::doubleClicked, this, [this](const QModelIndex&) { doubleClicFichier(); });
     connect(image1_, &AffichageImage::clique, this, [this] { clicImage(); });
     file1_->installEventFilter(this);
     file1_->viewport()->installEventFilter(this);
+    dir1_->installEventFilter(this);
     dir1_->viewport()->installEventFilter(this);
 }
 
@@ -76,6 +103,18 @@ bool Navigateur::eventFilter(QObject* o, QEvent* e)
 {
     if (o == file1_ && e->type() == QEvent::KeyPress)
         return toucheFichiers(static_cast<QKeyEvent*>(e)->key());
+    if (o == dir1_ && e->type() == QEvent::KeyPress) {
+        const int touche = static_cast<QKeyEvent*>(e)->key();
+        if (touche == Qt::Key_Return || touche == Qt::Key_Enter) {
+            ouvrirEntreeDossier(dir1_->currentRow());
+            return true;
+        }
+    }
+    if (o == file1_->viewport() && e->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        const QModelIndex i = file1_->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint());
+        clicSurCourant_ = i.isValid() && i == file1_->currentIndex();
+    }
     if (e->type() == QEvent::MouseButtonPress
         && static_cast<QMouseEvent*>(e)->button() == Qt::RightButton) {
         if (o == file1_->viewport()) {

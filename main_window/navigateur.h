@@ -47,6 +47,7 @@ public:
 
     void basculerPanneauFormats();     // CmdTypExt click
     void boutonDroitTypExt();          // CmdTypExt right button
+    void montrerPanneauFormats();      // CmdVTypExt click: shown at its place, with the focus
     bool ouvrirDossier(const QString& dossier);   // false when missing/unreadable (the frame shows its error)
     bool ouvrirFichier(const QString& chemin);    // its folder, the file selected and shown
     void appliquerCouleurs();          // list colours, format buttons' gradients from the scheme
@@ -127,6 +128,7 @@ private:
 
     QString dossierFichiers_;
     QString fichierAttendu_;       // name to select once the list arrives
+    bool clicSurCourant_ = false;  // the mouse went down on the entry already selected
     quint64 generationListe_ = 0;
     quint64 generationImage_ = 0;
     std::unique_ptr<Sablier> sablier_;

@@ -77,6 +77,14 @@ void Navigateur::basculerPanneauFormats()
     }
 }
 
+void Navigateur::montrerPanneauFormats()
+{
+    twips::deplacer(fondTypExt_, 3180, 1530);
+    fondTypExt_->raise();
+    fondTypExt_->show();
+    fondTypExt_->setFocus();
+}
+
 void Navigateur::boutonDroitTypExt()
 {
     if (liens_.masquerPanneaux)

@@ -220,6 +220,11 @@ void TestNavigateur::entreeEtEspace()
     QCOMPARE(b.passages, 2);
     QTRY_COMPARE(images.count(), 4);
     QCOMPARE(b.g.FichierCourant, d("A.JPG"));
+
+    // A click on the entry already selected shows it again.
+    QTest::mouseClick(b.file1()->viewport(), Qt::LeftButton, {}, r.center());
+    QTRY_COMPARE(images.count(), 5);
+    QCOMPARE(b.passages, 2);
 }
 
 void TestNavigateur::boutonDroitFichiers()
@@ -249,6 +254,10 @@ void TestNavigateur::panneauFormats()
     QCOMPARE(b.masquages.last(), QList<bool>({true, true, false, true}));
     b.nav->basculerPanneauFormats();
     QVERIFY(p->isHidden());
+    b.nav->montrerPanneauFormats();  // from the thumbnail page: always shown
+    b.nav->montrerPanneauFormats();
+    QVERIFY(!p->isHidden());
+    p->hide();
 
     for (const char* nom : {"CmdBMP", "CmdDIB", "CmdGIF", "CmdJPG", "CmdRLE", "CmdWMF", "CmdAutre", "CmdTousImg", "CmdTOUS"})
         QVERIFY2(b.enfant<BoutonSkin>(nom) && b.enfant<BoutonSkin>(nom)->parent() == p, nom);
@@ -338,9 +347,11 @@ void TestNavigateur::dossiersEtDir1()
     QCOMPARE(dir1->item(parents + 1)->data(Qt::UserRole).toString(), d("sous/plus bas"));
     QCOMPARE(b.diaporamas, 2);
 
-    // Back up the chain by its parent entry.
-    dir1->setCurrentRow(parents - 1);
-    QVERIFY(b.attendreListe([&] { QTest::keyClick(dir1, Qt::Key_Return); }));
+    // Back up the chain by a double click on its parent entry; a single click only selects.
+    const QRect r = dir1->visualItemRect(dir1->item(parents - 1));
+    QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, r.center());
+    QCOMPARE(b.nav->dossierFichiers(), d("sous"));
+    QVERIFY(b.attendreListe([&] { QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, r.center()); }));
     QCOMPARE(b.nav->dossierFichiers(), d());
     QCOMPARE(b.nav->fichiers().size(), 9);
 
