@@ -1,0 +1,153 @@
+#include "dialogs/avertis.h"
+
+#include "app/fenmsgbox.h"
+#include "app/general.h"
+#include "app/reglages.h"
+#include "app/skin.h"
+#include "app/twips.h"
+
+#include <QCheckBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QStyleOptionButton>
+#include <QTextCursor>
+
+namespace {
+constexpr double Largeur = 8055;
+constexpr double Hauteur = 5175;
+
+// A check box whose caption wraps on words inside its box, as the design's does.
+class CocheRetour : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        const QRect indicateur = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, this);
+        opt.rect = QRect(indicateur.left(), (height() - indicateur.height()) / 2, indicateur.width(),
+                         indicateur.height());
+        style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &opt, &p, this);
+        p.setPen(palette().color(QPalette::WindowText));
+        p.setFont(font());
+        p.drawText(zoneTexte(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text());
+    }
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+
+private:
+    QRect zoneTexte() const
+    {
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        const QRect indicateur = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, this);
+        return rect().adjusted(indicateur.right() + 4, 0, 0, 0);
+    }
+};
+
+// The runs of spaces after the title and before the closing sentence are there to put
+// what follows on a line of its own. Their width depends on the font's metrics and the
+// box's margins, so they are widened here (the text itself is left as it is) to make
+// sure they always do.
+void elargirSeparateurs(QPlainTextEdit* boite)
+{
+    static const QRegularExpression separateur(QStringLiteral("(?<=\\S) {15,}"));
+    QTextCharFormat large;
+    QFont police = boite->font();
+    police.setLetterSpacing(QFont::AbsoluteSpacing, boite->width() / 10.0);
+    large.setFont(police, QTextCharFormat::FontPropertiesSpecifiedOnly);
+    const QString texte = boite->toPlainText();
+    for (auto it = separateur.globalMatch(texte); it.hasNext();) {
+        const auto m = it.next();
+        QTextCursor c(boite->document());
+        c.setPosition(int(m.capturedStart()));
+        c.setPosition(int(m.capturedEnd()), QTextCursor::KeepAnchor);
+        c.mergeCharFormat(large);
+    }
+}
+}
+
+QString Avertis::texteBienvenue()
+{
+    const QString espaces16(16, QLatin1Char(' '));
+    const QString espaces15(15, QLatin1Char(' '));
+    const QString espaces38(38, QLatin1Char(' '));
+    return espaces16 + QStringLiteral("BIENVENUE A ORMELLE") + espaces15
+        + QStringLiteral(" Bien qu'il soit simple d'utilisation Ormelle, dans sa nouvelle version baptisée Ormelle, "
+                         "s'est complexifié et il est recommandé (fortement recommandé ?) de lire le fichier d'aide "
+                         "et notamment la rubrique 'Remarques et particularités'.")
+        + espaces38
+        + QStringLiteral("En espérant que ce logiciel vous apportera toute satisfaction, Talvenor vous souhaite une "
+                         "bonne découverte...");
+}
+
+Avertis::Avertis(General& g, QWidget* parent) : QDialog(parent), g_(g)
+{
+    setObjectName(QStringLiteral("Avertis"));
+    construire();
+    g_.AvertisAuDemarrage = g_.reglages.GetSetting(cles::Application, cles::SectionAvertissement,
+                                                   cles::CleAffichage, QStringLiteral("Oui"));
+    coche1_->setChecked(g_.AvertisAuDemarrage == QLatin1String("Oui"));
+    text1_->setPlainText(texteBienvenue());
+    elargirSeparateurs(text1_);
+}
+
+void Avertis::construire()
+{
+    General& g = g_;
+    const QColor debut = g.couleur(Role::DebutDegrade);
+    const QColor fin = g.couleur(Role::FinDegrade);
+    preparerDialogueSkin(this, g, Largeur, Hauteur);
+
+    creerTitre(this, g, QStringLiteral("BIENVENUE !"), 7755);
+    creerFermer(this, g, 7755);
+    creerBande(this, QStringLiteral("Forme1"), 0, 300, Largeur, 315, fin, debut);
+    creerBande(this, QStringLiteral("Forme6"), 0, 4560, Largeur, 315, debut, fin);
+    creerBande(this, QStringLiteral("Forme7"), 0, 4860, Largeur, 315, fin, debut);
+    creerBande(this, QStringLiteral("Forme2"), 0, 600, 600, 2025, debut, fin);
+    creerBande(this, QStringLiteral("Forme3"), 0, 2625, 600, 1950, fin, debut);
+    creerBande(this, QStringLiteral("Forme4"), 7455, 600, 600, 2025, debut, fin);
+    creerBande(this, QStringLiteral("Forme5"), 7455, 2625, 600, 1950, fin, debut);
+
+    text1_ = new QPlainTextEdit(this);
+    text1_->setObjectName(QStringLiteral("Text1"));
+    twips::placer(text1_, 600, 600, 6855, 3375);
+    text1_->setReadOnly(true);
+    text1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    text1_->setWordWrapMode(QTextOption::WordWrap);
+    // The designed box holds nine lines of this font; the rest is reached by scrolling.
+    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A margin close to the design's text box, so that lines wrap about where they did.
+    text1_->document()->setDocumentMargin(2);
+    text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QFont times(QStringLiteral("Times New Roman"));
+    times.setPointSizeF(15.75);
+    times.setBold(true);
+    text1_->setFont(times);
+    peindreFondWidget(text1_, g.couleur(Role::Visualisation), g.couleur(Role::AutresTextes));
+
+    coche1_ = new CocheRetour(QStringLiteral(" Afficher cette fenêtre à la prochaine  exécution d' Ormelle"), this);
+    coche1_->setObjectName(QStringLiteral("Coche1"));
+    twips::placer(coche1_, 660, 4050, 3975, 435);
+    QFont verdana(QStringLiteral("Verdana"));
+    verdana.setPointSizeF(8.25);
+    verdana.setBold(true);
+    coche1_->setFont(verdana);
+    peindreFondWidget(coche1_, g.couleur(Role::FondFenetres), g.couleur(Role::AutresTextes));
+    connect(coche1_, &QCheckBox::clicked, this, [this](bool coche) {
+        g_.AvertisAuDemarrage = coche ? QStringLiteral("Oui") : QStringLiteral("Non");
+        g_.reglages.SaveSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage,
+                                g_.AvertisAuDemarrage);
+    });
+
+    auto* rem = creerBouton(this, QStringLiteral("CmdRem"), QStringLiteral("Remarques et particularités"), 4800,
+                            4020, 2535, 510, debut, fin, g.couleur(Role::AutresTextes), g.couleur(Role::Lumiere));
+    rem->setRetourLigne(true);
+    connect(rem, &BoutonSkin::clicked, this, [this] {
+        g_.OuvrirRemarques = true;
+        accept();
+    });
+}
