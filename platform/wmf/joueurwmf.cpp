@@ -295,6 +295,12 @@ bool JoueurWmf::jouerClip(quint16 fonction, Octets& p)
             m_dc.clip = m_transfo.map(o->region);
         break;
     }
+    case Fn::FillRegion:
+    case Fn::PaintRegion:
+    case Fn::InvertRegion:
+    case Fn::FrameRegion:
+        peindreRegion(fonction, p);
+        return true;
     case Fn::OffsetClipRgn: {
         const qint16 y = p.i16(), x = p.i16();
         if (m_dc.clipActif)
@@ -306,6 +312,31 @@ bool JoueurWmf::jouerClip(quint16 fonction, Octets& p)
     }
     appliquerClip();
     return true;
+}
+
+void JoueurWmf::peindreRegion(quint16 fonction, Octets& p)
+{
+    const Objet* region = objet(p.u16(), Objet::Region_);
+    const Objet* brosse = fonction == Fn::FillRegion || fonction == Fn::FrameRegion ? objet(p.u16(), Objet::Brosse_)
+                                                                                   : nullptr;
+    if (!region || !p.ok())
+        return;
+    QPainterPath chemin;
+    chemin.addRegion(region->region);
+    const Brosse& b = brosse ? brosse->brosse : m_dc.brosse;
+    m_peintre.save();
+    if (fonction == Fn::InvertRegion) {
+        m_peintre.setCompositionMode(QPainter::RasterOp_NotDestination);
+        m_peintre.fillPath(chemin, Qt::black);
+    } else if (fonction == Fn::FrameRegion) {
+        const qint16 h = p.i16(), w = p.i16();
+        QPen pen(pinceau(b), qMax(1, qMax(qAbs(int(w)), qAbs(int(h)))));
+        m_peintre.strokePath(chemin, pen);
+    } else {
+        remplir(chemin, b);
+    }
+    m_peintre.restore();
+    ++m_dessins;
 }
 
 } // namespace wmf

@@ -55,6 +55,7 @@ private:
     void majTransfo();
     void appliquerClip();
     void restaurer(int n);
+    void peindreRegion(quint16 fonction, Octets& p);
     QColor couleur(quint32 ref) const;
 
     // Shapes (formeswmf.cpp)
