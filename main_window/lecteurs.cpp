@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QStorageInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <dirent.h>
 
@@ -47,7 +48,8 @@ QList<Lecteur> listerLecteurs()
         if (estVirtuel(v))
             continue;
         const QString racine = normaliserDossier(v.rootPath());
-        if (racine == maison)
+        // Containers bind single files (hosts, resolv.conf) as volumes of their own.
+        if (racine == maison || !QFileInfo(racine).isDir())
             continue;
         lecteurs << Lecteur{racine, libelleVolume(racine, v.name())};
     }

@@ -91,6 +91,7 @@ private slots:
     void lecteurIlliscible();
     void lignesAuDelaDe16Bits();
     void resultatsTardifsIgnores();
+    void lecteurs();
 
 private:
     QTemporaryDir dossier_;
@@ -417,6 +418,30 @@ void TestNavigateur::resultatsTardifsIgnores()
     QCOMPARE(listes.count(), 1);
     QCOMPARE(b.nav->dossierFichiers(), d("sous"));
     QCOMPARE(b.nav->fichiers(), QStringList());
+}
+
+void TestNavigateur::lecteurs()
+{
+    const QList<Lecteur> l{{"/home/anne", "/home/anne"}, {"/", "/"}, {"/media/anne/CLÉ", "/media/anne/CLÉ  [CLÉ]"},
+                           {"/home", "/home"}};
+    QCOMPARE(lecteurDe(l, "/home/anne/Images/été"), 0);
+    QCOMPARE(lecteurDe(l, "/home/anne"), 0);
+    QCOMPARE(lecteurDe(l, "/home/anne/"), 0);
+    QCOMPARE(lecteurDe(l, "/home/annette"), 3);
+    QCOMPARE(lecteurDe(l, "/media/anne/CLÉ/DCIM"), 2);
+    QCOMPARE(lecteurDe(l, "/media/anne/CLÉS"), 1);
+    QCOMPARE(lecteurDe(l, "/"), 1);
+    QCOMPARE(lecteurDe(l.mid(2), "/usr"), -1);
+
+    const QList<Lecteur> systeme = listerLecteurs();
+    QVERIFY(!systeme.isEmpty());
+    QCOMPARE(systeme.first().racine, QDir::homePath());
+    for (const Lecteur& v : systeme) {
+        QVERIFY2(!v.racine.startsWith(QLatin1String("/proc")) && !v.racine.startsWith(QLatin1String("/sys"))
+                     && !v.racine.startsWith(QLatin1String("/dev")),
+                 qPrintable(v.racine));
+        QVERIFY2(v.racine == QLatin1String("/") || !v.racine.endsWith(QLatin1Char('/')), qPrintable(v.racine));
+    }
 }
 
 QTEST_MAIN(TestNavigateur)
