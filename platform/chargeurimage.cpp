@@ -12,10 +12,7 @@
 
 #include <mutex>
 
-#if __has_include("platform/wmf/lecteurwmf.h")
 #include "platform/wmf/lecteurwmf.h"
-#define ORMELLE_AVEC_WMF 1
-#endif
 
 namespace {
 
@@ -177,7 +174,6 @@ ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond)
     return lireAvecQt(&tampon, "bmp", bmp.left(formatimage::OctetsDebut), cible, fond);
 }
 
-#ifdef ORMELLE_AVEC_WMF
 bool estWmf(const QByteArray& debut) { return wmf::estWmf(debut); }
 
 ResultatImage lireWmf(QFile& fichier, const QSize& cible, const QColor& fond)
@@ -211,16 +207,6 @@ QSize tailleWmf(QFile& fichier)
     const wmf::InfoWmf info = wmf::lireInfo(donnees);
     return info.ok ? info.tailleNaturellePx.toSize().expandedTo(QSize(1, 1)) : QSize();
 }
-#else
-bool estWmf(const QByteArray& debut) { return formatimage::detecter(debut) == Format::Wmf; }
-
-ResultatImage lireWmf(QFile&, const QSize&, const QColor&)
-{
-    return echec(QStringLiteral("Format WMF non pris en charge"));
-}
-
-QSize tailleWmf(QFile&) { return {}; }
-#endif
 
 } // namespace
 
