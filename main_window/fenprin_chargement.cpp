@@ -6,12 +6,8 @@
 #include "app/skin.h"
 #include "app/twips.h"
 
-#if __has_include("dialogs/avertis.h")
 #include "dialogs/avertis.h"
-#endif
-#if __has_include("dialogs/conseils.h")
 #include "dialogs/conseils.h"
-#endif
 
 #include <QDialog>
 #include <QDir>
@@ -84,18 +80,14 @@ void FenPrin::lireOptions()
 
 void FenPrin::montrerAvertissement()
 {
-#if __has_include("dialogs/avertis.h")
     Avertis fenetre(g, this);
     montrer(fenetre);
-#endif
 }
 
 void FenPrin::montrerConseils()
 {
-#if __has_include("dialogs/conseils.h")
     Conseils fenetre(g, this);
     montrer(fenetre);
-#endif
 }
 
 QString FenPrin::dossierDepart() const

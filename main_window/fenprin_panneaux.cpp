@@ -8,9 +8,7 @@
 #include "app/twips.h"
 #include "main_window/controlesfenprin.h"
 
-#if __has_include("dialogs/apropos.h")
 #include "dialogs/apropos.h"
-#endif
 
 #include <QLabel>
 
@@ -208,8 +206,6 @@ void FenPrin::basculerConseilDemarrage()
 void FenPrin::montrerApropos()
 {
     PopUpInfos->hide();
-#if __has_include("dialogs/apropos.h")
     Apropos fenetre(g, this);
     montrer(fenetre);
-#endif
 }

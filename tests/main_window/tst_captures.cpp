@@ -5,10 +5,8 @@
 
 #include "app/fenmsgbox.h"
 #include "app/skin.h"
-#if __has_include("dialogs/avertis.h")
 #include "dialogs/avertis.h"
 #include "dialogs/conseils.h"
-#endif
 #include "main_window/navigateur.h"
 
 #include <QDir>
@@ -111,14 +109,10 @@ private slots:
     {
         BancFenPrin b;
         b.charger();
-#if __has_include("dialogs/avertis.h")
         Avertis avertis(*b.g, b.fen.get());
         garder(avertis.grab().toImage(), QStringLiteral("avertissement.png"), QSize(537, 345));
         Conseils conseils(*b.g, b.fen.get());
         garder(conseils.grab().toImage(), QStringLiteral("conseils.png"), QSize(392, 240));
-#else
-        QSKIP("the welcome notice and the tips window are not built yet");
-#endif
     }
 
     void boiteDeMessage()
