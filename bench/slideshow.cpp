@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <malloc.h>
 #include <vector>
 
 namespace {
@@ -89,6 +90,7 @@ void attendre(int ms)
 // The pause between two steps: the workers finish what they were given.
 void laisserPrecharger(PleinEcran& v)
 {
+    QCoreApplication::processEvents(); // the viewer hands out the work once its picture is up
     while (v.prechargeur().occupe())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
@@ -125,6 +127,10 @@ int benchSlideshow(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // As the program does: picture buffers always mapped apart, so that each
+    // goes back to the system when freed instead of pinning the heap.
+    if (!qEnvironmentVariableIsSet("ORMELLE_BENCH_MALLOC_DEFAUT"))
+        mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
     QApplication appli(argc, argv);
     QStringList args;
     for (int i = 2; i < argc; ++i)

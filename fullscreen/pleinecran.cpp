@@ -187,7 +187,9 @@ void PleinEcran::AfficheImage()
     arreterEffet();
     m_image1->hide();
     m_imageVisible = false;
-    peindreFondWidget(this, g.CouleurFond);
+    // A palette change ripples through every child: only when it differs.
+    if (palette().color(QPalette::Window) != g.CouleurFond)
+        peindreFondWidget(this, g.CouleurFond);
     m_prechargeur->setParametres(parametres());
     const ImagePrete image = m_prechargeur->obtenir(g.FichierCourant);
     if (image.ok()) {
@@ -203,7 +205,8 @@ void PleinEcran::AfficheImage()
     } else {
         m_image1->setImage(QImage());
     }
-    precharger();
+    // Once this picture has been drawn: starting the workers must not delay it.
+    QMetaObject::invokeMethod(this, &PleinEcran::precharger, Qt::QueuedConnection);
 }
 
 QImage PleinEcran::imageAffichee() const
