@@ -219,6 +219,7 @@ void PleinEcran::precharger()
     if (!m_prechargementActif || m_fichiers.isEmpty())
         return;
     QStringList voulus;
+    m_sequence.setAleatoire(g.OrdreAleatoire); // the draw made ahead is the one the step takes
     if (g.DiaporamaEnCours) {
         for (const std::optional<int>& p : {m_sequence.prochaineEtape(), m_sequence.etapeSuivante()})
             if (p)
