@@ -1,6 +1,7 @@
 #include "app/demarre2.h"
 #include "app/general.h"
 #include "app/instance.h"
+#include "app/memoire.h"
 #include "app/reglages.h"
 #include "app/services.h"
 #include "main_window/fenprin.h"
@@ -13,6 +14,7 @@
 // with that file selected and shown; nothing keeps the stored start folder.
 int main(int argc, char** argv)
 {
+    reglerMemoireImages();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ormelle"));
     QApplication::setApplicationVersion(QStringLiteral(ORMELLE_VERSION));

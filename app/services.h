@@ -72,6 +72,38 @@ public:
     void sablier(bool actif) override;
 };
 
+// Services for a run with nobody at the screen (benchmarks): no sound, every dialog cancelled.
+class ServicesMuets : public Services {
+public:
+    void jouerSon(int) override {}
+    int boiteMessage(General&, QWidget*, const QString&, const QString&) override { return 0; }
+    std::optional<QColor> choisirCouleur(QWidget*, const QColor&) override { return std::nullopt; }
+    std::optional<QFont> choisirPolice(QWidget*, const QFont&) override { return std::nullopt; }
+    std::optional<QString> saisirTexte(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+    QString choisirFichierEnregistrement(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    QString choisirFichierOuverture(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    QMessageBox::StandardButton questionSysteme(QWidget*, QMessageBox::Icon, const QString&, const QString&,
+                                                QMessageBox::StandardButtons) override
+    {
+        return QMessageBox::Cancel;
+    }
+    bool demarrerProgramme(const QString&, const QStringList&) override { return false; }
+    bool programmeInstalle(const QString&) override { return false; }
+    bool ouvrirUrl(const QUrl&) override { return false; }
+    void ouvrirAide(const QString&) override {}
+    void copierImage(const QImage&) override {}
+    void sablier(bool) override {}
+};
+
 // Scoped hourglass: one restore for each set, even on an early return.
 class Sablier {
 public:

@@ -25,7 +25,8 @@ void usage()
                "  ormelle-bench decode FILE [--fit WxH] [--png OUT] [--repeat N]\n"
                "  ormelle-bench list FOLDER PATTERN [--repeat N] [--locale NAME]\n"
                "  ormelle-bench make-jpeg OUT W H [--quality Q] [--seed S]\n"
-               "  ormelle-bench make-folder FOLDER N\n",
+               "  ormelle-bench make-folder FOLDER N\n"
+               "  ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] [--capture FILE.png]\n",
                stderr);
 }
 
@@ -131,8 +132,17 @@ bool estWmf(const QString& fichier)
 
 } // namespace
 
+int benchSlideshow(int argc, char** argv);
+
 int main(int argc, char** argv)
 {
+    // The viewer's own run makes its application object.
+    if (argc > 1 && qstrcmp(argv[1], "slideshow") == 0)
+        return benchSlideshow(argc, argv);
+    if (argc < 2) {
+        usage();
+        return 2;
+    }
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

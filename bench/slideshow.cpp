@@ -4,6 +4,7 @@
 // and without it, and follows the memory over the run. --capture saves the
 // viewer mid-transition.
 #include "app/general.h"
+#include "app/memoire.h"
 #include "app/reglages.h"
 #include "app/services.h"
 #include "fullscreen/pleinecran.h"
@@ -18,41 +19,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <malloc.h>
 #include <vector>
 
 namespace {
-
-class ServicesMuets : public Services {
-public:
-    void jouerSon(int) override {}
-    int boiteMessage(General&, QWidget*, const QString&, const QString&) override { return 0; }
-    std::optional<QColor> choisirCouleur(QWidget*, const QColor&) override { return std::nullopt; }
-    std::optional<QFont> choisirPolice(QWidget*, const QFont&) override { return std::nullopt; }
-    std::optional<QString> saisirTexte(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-    QString choisirFichierEnregistrement(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString choisirFichierOuverture(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QMessageBox::StandardButton questionSysteme(QWidget*, QMessageBox::Icon, const QString&, const QString&,
-                                                QMessageBox::StandardButtons) override
-    {
-        return QMessageBox::Cancel;
-    }
-    bool demarrerProgramme(const QString&, const QStringList&) override { return false; }
-    bool programmeInstalle(const QString&) override { return false; }
-    bool ouvrirUrl(const QUrl&) override { return false; }
-    void ouvrirAide(const QString&) override {}
-    void copierImage(const QImage&) override {}
-    void sablier(bool) override {}
-};
 
 // Resident memory in MB (kind "VmRSS" now, "VmHWM" the peak so far).
 double memoire(const char* genre)
@@ -127,10 +96,9 @@ int benchSlideshow(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // As the program does: picture buffers always mapped apart, so that each
-    // goes back to the system when freed instead of pinning the heap.
+    // As the program does; the variable shows what it saves.
     if (!qEnvironmentVariableIsSet("ORMELLE_BENCH_MALLOC_DEFAUT"))
-        mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+        reglerMemoireImages();
     QApplication appli(argc, argv);
     QStringList args;
     for (int i = 2; i < argc; ++i)

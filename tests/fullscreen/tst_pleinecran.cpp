@@ -2,7 +2,7 @@
 // leaving, the transition, unreadable pictures and empty folders.
 #include "app/general.h"
 #include "app/reglages.h"
-#include "fullscreen/servicesplein.h"
+#include "commun/servicesfactices.h"
 #include "fullscreen/passageplein.h"
 #include "fullscreen/pleinecran.h"
 #include "fullscreen/prechargeur.h"
@@ -35,16 +35,9 @@ int couleurAffichee(const PleinEcran& v)
 }
 } // namespace
 
-// The resources live in a static library: nothing else pulls them in here.
-static void chargerRessources()
-{
-    Q_INIT_RESOURCE(ressources);
-}
-
 class TestPleinEcran : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { chargerRessources(); }
     void init();
     void cleanup();
     void diaporamaOuvertSurLeDeuxieme();
@@ -66,7 +59,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dossier;
     std::unique_ptr<Reglages> m_reglages;
-    std::unique_ptr<ServicesPlein> m_services;
+    std::unique_ptr<ServicesFactices> m_services;
     std::unique_ptr<General> m_g;
     std::unique_ptr<PleinEcran> m_vue;
 };
@@ -77,7 +70,7 @@ void TestPleinEcran::init()
     for (int i = 0; i < 3; ++i)
         ecrireImage(m_dossier->filePath(QStringLiteral("%1.bmp").arg(QChar('a' + i))), Couleurs[i]);
     m_reglages = std::make_unique<Reglages>(m_dossier->filePath(QStringLiteral("Ormelle.ini")));
-    m_services = std::make_unique<ServicesPlein>();
+    m_services = std::make_unique<ServicesFactices>();
     m_g = std::make_unique<General>(*m_reglages, *m_services);
     m_g->DossierCourant = m_dossier->path();
     m_g->DureePause = 3;
