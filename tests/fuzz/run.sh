@@ -24,9 +24,11 @@ fi
 # The seeds stay untouched; new inputs go to a working corpus beside the binary.
 travail="$sortie/corpus"
 mkdir -p "$travail" "$sortie/findings"
-semences=("$racine/tests/fuzz/corpus" "$racine/tests/wmf/data")
-donnees="$racine/../shared/testdata/wmf"
-[ -d "$donnees" ] && semences+=("$donnees")
+# Folders git does not keep while empty, or absent from a user's clone, are left out.
+semences=()
+for d in "$racine/tests/fuzz/corpus" "$racine/tests/wmf/data" "$racine/../shared/testdata/wmf"; do
+  [ -d "$d" ] && semences+=("$d")
+done
 export ASAN_OPTIONS="detect_leaks=0:allocator_may_return_null=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 options=(-rss_limit_mb=2048 -timeout=10 -max_len=300000 -artifact_prefix="$sortie/findings/")
