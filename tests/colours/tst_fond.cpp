@@ -3,7 +3,7 @@
 #include "app/skin.h"
 #include "colours/fencolors.h"
 #include "colours/fenfond.h"
-#include "commun/servicesfactices.h"
+#include "commun/environnement.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -13,12 +13,7 @@
 #include <memory>
 
 namespace {
-struct Banc {
-    QTemporaryDir dossier;
-    Reglages reglages{dossier.filePath(QStringLiteral("Ormelle.ini"))};
-    ServicesFactices services;
-    General g{reglages, services};
-};
+using Banc = Environnement;
 
 QScrollBar* glissiere(QWidget& d, int k) { return d.findChild<QScrollBar*>(QStringLiteral("VSlide%1").arg(k)); }
 

@@ -2,7 +2,7 @@
 #include "app/general.h"
 #include "app/reglages.h"
 #include "app/skin.h"
-#include "commun/servicesfactices.h"
+#include "commun/environnement.h"
 #include "dialogs/apropos.h"
 
 #include <QTemporaryDir>
@@ -25,22 +25,14 @@ bool encre(QWidget* vue, const QColor& fond, int debut)
 class TestApropos : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dossier_;
-    std::unique_ptr<Reglages> reglages_;
-    ServicesFactices services_;
-    std::unique_ptr<General> g_;
+    std::unique_ptr<Environnement> e_;
 
 private slots:
-    void init()
-    {
-        reglages_ = std::make_unique<Reglages>(dossier_.filePath("Ormelle.ini"));
-        services_.urls.clear();
-        g_ = std::make_unique<General>(*reglages_, services_);
-    }
+    void init() { e_ = std::make_unique<Environnement>(); }
 
     void fenetreEtTexte()
     {
-        Apropos a(*g_);
+        Apropos a(e_->g);
         QCOMPARE(a.size(), QSize(356, 237));
         QVERIFY(a.windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(a.findChild<BoutonSkin*>("CmdDeplaceFen")->text(), "A propos d'Ormelle");
@@ -58,7 +50,7 @@ private slots:
 
     void hauteurDeLaToile()
     {
-        Apropos a(*g_);
+        Apropos a(e_->g);
         QFont f(QStringLiteral("Verdana"), 10);
         f.setBold(true);
         QCOMPARE(a.toile()->height(), 42 * QFontMetrics(f).height() + 2 * a.vue()->height());
@@ -70,10 +62,10 @@ private slots:
 
     void leTexteEntreParLeBas()
     {
-        Apropos a(*g_);
+        Apropos a(e_->g);
         a.minuterie()->stop();  // ticks by hand, one at a time
         a.show();
-        const QColor fond = g_->couleur(Role::Visualisation);
+        const QColor fond = e_->g.couleur(Role::Visualisation);
         // Empty at first, but for the icon in the canvas's corner.
         QVERIFY(!encre(a.vue(), fond, 34));
         int ticks = 0;
@@ -88,7 +80,7 @@ private slots:
 
     void laMinuterieFaitMonterLeTexte()
     {
-        Apropos a(*g_);
+        Apropos a(e_->g);
         a.show();
         QSignalSpy ticks(a.minuterie(), &QTimer::timeout);
         QTRY_VERIFY(ticks.count() >= 3);
@@ -98,7 +90,7 @@ private slots:
 
     void clicPauseEtReprise()
     {
-        Apropos a(*g_);
+        Apropos a(e_->g);
         a.show();
         for (int i = 0; i < 5; ++i)
             a.defiler();
@@ -113,7 +105,7 @@ private slots:
 
     void retourAuDebut()
     {
-        Apropos a(*g_);
+        Apropos a(e_->g);
         a.minuterie()->stop();
         const double limite = -0.528 * a.toile()->height();
         int precedent = 0;
@@ -132,12 +124,12 @@ private slots:
 
     void siteEtFermeture()
     {
-        Apropos a(*g_);
+        Apropos a(e_->g);
         a.show();
         auto* site = a.findChild<BoutonSkin*>("CmdSite");
         QVERIFY(site->text().startsWith("Visitez notre site : "));
         QTest::mouseClick(site, Qt::LeftButton);
-        QCOMPARE(services_.urls, QList<QUrl>{Apropos::AdresseSite});
+        QCOMPARE(e_->services.urls, QList<QUrl>{Apropos::AdresseSite});
         QTest::mouseClick(a.findChild<BoutonSkin*>("CmdFermer"), Qt::LeftButton);
         QVERIFY(!a.isVisible());
     }

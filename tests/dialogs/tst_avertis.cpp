@@ -2,7 +2,7 @@
 #include "app/general.h"
 #include "app/reglages.h"
 #include "app/skin.h"
-#include "commun/servicesfactices.h"
+#include "commun/environnement.h"
 #include "dialogs/avertis.h"
 
 #include <QCheckBox>
@@ -15,29 +15,16 @@
 class TestAvertis : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dossier_;
-    std::unique_ptr<Reglages> reglages_;
-    ServicesFactices services_;
-    std::unique_ptr<General> g_;
+    std::unique_ptr<Environnement> e_;
 
-    QString ini() const { return dossier_.filePath("Ormelle.ini"); }
-    QString stocke() const
-    {
-        return Reglages(ini()).lire(cles::SectionAvertissement, cles::CleAffichage).value_or("<absent>");
-    }
+    QString stocke() const { return e_->lu(cles::SectionAvertissement, cles::CleAffichage); }
 
 private slots:
-    void init()
-    {
-        QFile::remove(ini());
-        reglages_ = std::make_unique<Reglages>(ini());
-        services_.aides.clear();
-        g_ = std::make_unique<General>(*reglages_, services_);
-    }
+    void init() { e_ = std::make_unique<Environnement>(); }
 
     void texteDeBienvenue()
     {
-        Avertis a(*g_);
+        Avertis a(e_->g);
         const QString attendu = QStringLiteral("                BIENVENUE A ORMELLE               ")
             + QStringLiteral(" Bien qu'il soit simple d'utilisation Ormelle, dans sa nouvelle version baptisée "
                              "Ormelle, s'est complexifié et il est recommandé (fortement recommandé ?) de lire le "
@@ -50,7 +37,7 @@ private slots:
 
     void titreEtConclusionSurLeursPropresLignes()
     {
-        Avertis a(*g_);
+        Avertis a(e_->g);
         a.show();
         QVERIFY(QTest::qWaitForWindowExposed(&a));
         auto* text1 = a.findChild<QPlainTextEdit*>("Text1");
@@ -69,7 +56,7 @@ private slots:
 
     void legendes()
     {
-        Avertis a(*g_);
+        Avertis a(e_->g);
         QCOMPARE(a.size(), QSize(537, 345));
         QVERIFY(a.windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(a.findChild<BoutonSkin*>("CmdDeplaceFen")->text(), "BIENVENUE !");
@@ -82,58 +69,58 @@ private slots:
 
     void cocheEcriteAussitot()
     {
-        Avertis a(*g_);
+        Avertis a(e_->g);
         auto* coche = a.findChild<QCheckBox*>("Coche1");
         QVERIFY(coche->isChecked());
         QTest::mouseClick(coche, Qt::LeftButton);
         QCOMPARE(stocke(), "Non");
-        QCOMPARE(g_->AvertisAuDemarrage, "Non");
+        QCOMPARE(e_->g.AvertisAuDemarrage, "Non");
         QTest::mouseClick(coche, Qt::LeftButton);
         QCOMPARE(stocke(), "Oui");
-        QCOMPARE(g_->AvertisAuDemarrage, "Oui");
+        QCOMPARE(e_->g.AvertisAuDemarrage, "Oui");
     }
 
     void valeurAutreQueOuiDecochee()
     {
-        reglages_->SaveSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage, "oui");
-        Avertis a(*g_);
+        e_->reglages.SaveSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage, "oui");
+        Avertis a(e_->g);
         QVERIFY(!a.findChild<QCheckBox*>("Coche1")->isChecked());
         QCOMPARE(stocke(), "oui");  // untouched until the user clicks
     }
 
     void remarquesDemandeesPuisFermeture()
     {
-        Avertis a(*g_);
+        Avertis a(e_->g);
         a.show();
         QTest::mouseClick(a.findChild<BoutonSkin*>("CmdRem"), Qt::LeftButton);
         QVERIFY(!a.isVisible());
-        QVERIFY(g_->OuvrirRemarques);
+        QVERIFY(e_->g.OuvrirRemarques);
         // The topic opens later, from the main window once it is active again.
-        QVERIFY(services_.aides.isEmpty());
+        QVERIFY(e_->services.aides.isEmpty());
     }
 
     void fermerNOuvreRien()
     {
-        Avertis a(*g_);
+        Avertis a(e_->g);
         a.show();
         QTest::mouseClick(a.findChild<BoutonSkin*>("CmdFermer"), Qt::LeftButton);
         QVERIFY(!a.isVisible());
-        QVERIFY(!g_->OuvrirRemarques);
-        QVERIFY(services_.aides.isEmpty());
+        QVERIFY(!e_->g.OuvrirRemarques);
+        QVERIFY(e_->services.aides.isEmpty());
     }
 
     void infoBullesSelonPreference()
     {
-        Avertis a(*g_);
+        Avertis a(e_->g);
         a.show();
         auto* titre = a.findChild<BoutonSkin*>("CmdDeplaceFen");
         auto* rem = a.findChild<BoutonSkin*>("CmdRem");
-        g_->InfoBulles = true;
+        e_->g.InfoBulles = true;
         QTest::mouseMove(titre, QPoint(20, 5));
         QTest::mouseMove(rem, QPoint(20, 5));
         QCOMPARE(titre->toolTip(), "Déplacement de la fenêtre");
         QCOMPARE(rem->toolTip(), QString());
-        g_->InfoBulles = false;
+        e_->g.InfoBulles = false;
         QTest::mouseMove(titre, QPoint(30, 5));
         QCOMPARE(titre->toolTip(), QString());
     }

@@ -3,7 +3,7 @@
 #include "app/general.h"
 #include "app/reglages.h"
 #include "app/skin.h"
-#include "commun/servicesfactices.h"
+#include "commun/environnement.h"
 #include "dialogs/conseils.h"
 
 #include <QCheckBox>
@@ -14,15 +14,11 @@
 class TestConseils : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dossier_;
-    std::unique_ptr<Reglages> reglages_;
-    ServicesFactices services_;
-    std::unique_ptr<General> g_;
+    std::unique_ptr<Environnement> e_;
 
-    QString ini() const { return dossier_.filePath("Ormelle.ini"); }
     QString fichierConseils(const QByteArray& contenu)
     {
-        const QString chemin = dossier_.filePath("Conseils.txt");
+        const QString chemin = e_->dossier.filePath("Conseils.txt");
         QFile f(chemin);
         f.open(QIODevice::WriteOnly | QIODevice::Truncate);
         f.write(contenu);
@@ -34,18 +30,10 @@ class TestConseils : public QObject {
     }
     static QString tipAffiche(const Conseils& c) { return c.findChild<QLabel*>("lblTipText")->text(); }
     static void suivant(Conseils& c) { QTest::mouseClick(c.findChild<BoutonSkin*>("CmdNextTip"), Qt::LeftButton); }
-    QString stocke() const
-    {
-        return Reglages(ini()).lire(cles::SectionConseils, cles::CleConseil).value_or("<absent>");
-    }
+    QString stocke() const { return e_->lu(cles::SectionConseils, cles::CleConseil); }
 
 private slots:
-    void init()
-    {
-        QFile::remove(ini());
-        reglages_ = std::make_unique<Reglages>(ini());
-        g_ = std::make_unique<General>(*reglages_, services_);
-    }
+    void init() { e_ = std::make_unique<Environnement>(); }
 
     void lignes_data()
     {
@@ -70,7 +58,7 @@ private slots:
 
     void uneLigneAChaqueFois()
     {
-        Conseils c(*g_, fichierConseils("Le seul conseil\r\n"), tirage(0.73));
+        Conseils c(e_->g, fichierConseils("Le seul conseil\r\n"), tirage(0.73));
         QCOMPARE(tipAffiche(c), "Le seul conseil");
         suivant(c);
         QCOMPARE(tipAffiche(c), "Le seul conseil");
@@ -91,13 +79,13 @@ private slots:
     {
         QFETCH(double, r);
         QFETCH(QString, attendu);
-        Conseils c(*g_, fichierConseils("un\r\ndeux\r\ntrois\r\n"), tirage(r));
+        Conseils c(e_->g, fichierConseils("un\r\ndeux\r\ntrois\r\n"), tirage(r));
         QCOMPARE(tipAffiche(c), attendu);
     }
 
     void suivantRevientAuPremier()
     {
-        Conseils c(*g_, fichierConseils("un\r\ndeux\r\ntrois"), tirage(0.9));
+        Conseils c(e_->g, fichierConseils("un\r\ndeux\r\ntrois"), tirage(0.9));
         QCOMPARE(c.ConseilCourant(), 3);
         suivant(c);
         QCOMPARE(tipAffiche(c), "un");
@@ -108,7 +96,7 @@ private slots:
     void fichierVide()
     {
         const QString chemin = fichierConseils("");
-        Conseils c(*g_, chemin, tirage(0.5));
+        Conseils c(e_->g, chemin, tirage(0.5));
         QVERIFY(c.ListeConseils().isEmpty());
         QCOMPARE(tipAffiche(c), QString());
         suivant(c);
@@ -118,7 +106,7 @@ private slots:
 
     void fichierAbsent()
     {
-        Conseils c(*g_, dossier_.filePath("absent/Conseils.txt"), tirage(0.5));
+        Conseils c(e_->g, e_->dossier.filePath("absent/Conseils.txt"), tirage(0.5));
         QCOMPARE(tipAffiche(c), "Le fichier Conseils.txt n'a pas été trouvé.\n\n"
                                 "Vous n'auriez pas dû le supprimer du dossier d'Ormelle");
         suivant(c);
@@ -128,13 +116,13 @@ private slots:
 
     void cocheEcriteAussitot()
     {
-        Conseils c(*g_, fichierConseils("un"), tirage(0));
+        Conseils c(e_->g, fichierConseils("un"), tirage(0));
         auto* coche = c.findChild<QCheckBox*>("chkLoadTipsAtStartup");
         QVERIFY(coche->isChecked());  // nothing stored: "Oui"
         QCOMPARE(stocke(), "<absent>");  // opening writes nothing
         QTest::mouseClick(coche, Qt::LeftButton);
         QCOMPARE(stocke(), "Non");
-        QCOMPARE(g_->ConseilDemarrage, "Non");
+        QCOMPARE(e_->g.ConseilDemarrage, "Non");
         QTest::mouseClick(coche, Qt::LeftButton);
         QCOMPARE(stocke(), "Oui");
     }
@@ -152,18 +140,18 @@ private slots:
     {
         QFETCH(QString, valeur);
         QFETCH(bool, coche);
-        reglages_->SaveSetting(cles::Application, cles::SectionConseils, cles::CleConseil, valeur);
-        Conseils c(*g_, fichierConseils("un"), tirage(0));
+        e_->reglages.SaveSetting(cles::Application, cles::SectionConseils, cles::CleConseil, valeur);
+        Conseils c(e_->g, fichierConseils("un"), tirage(0));
         QCOMPARE(c.findChild<QCheckBox*>("chkLoadTipsAtStartup")->isChecked(), coche);
-        QCOMPARE(g_->ConseilDemarrage, valeur);
+        QCOMPARE(e_->g.ConseilDemarrage, valeur);
     }
 
     void fenetreEtSchema()
     {
-        g_->Couleurs[Role::DebutDegrade] = "255";
-        g_->Couleurs[Role::FinDegrade] = "65280";
-        g_->Couleurs[Role::Visualisation] = "16711680";
-        Conseils c(*g_, fichierConseils("un"), tirage(0));
+        e_->g.Couleurs[Role::DebutDegrade] = "255";
+        e_->g.Couleurs[Role::FinDegrade] = "65280";
+        e_->g.Couleurs[Role::Visualisation] = "16711680";
+        Conseils c(e_->g, fichierConseils("un"), tirage(0));
         QCOMPARE(c.size(), QSize(392, 240));
         QVERIFY(c.windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(c.findChild<BoutonSkin*>("CmdDeplaceFen")->text(), "Ormelle - Conseil du jour");
@@ -181,7 +169,7 @@ private slots:
 
     void okFerme()
     {
-        Conseils c(*g_, fichierConseils("un"), tirage(0));
+        Conseils c(e_->g, fichierConseils("un"), tirage(0));
         c.show();
         QTest::mouseClick(c.findChild<BoutonSkin*>("CmdOK"), Qt::LeftButton);
         QVERIFY(!c.isVisible());

@@ -2,7 +2,7 @@
 #include "app/reglages.h"
 #include "app/skin.h"
 #include "colours/schema.h"
-#include "commun/servicesfactices.h"
+#include "commun/environnement.h"
 #include "dialogs/reglslid.h"
 
 #include <QCheckBox>
@@ -14,19 +14,7 @@
 #include <memory>
 
 namespace {
-// One run's state: a store in its own folder, scripted desktop services.
-struct Banc {
-    QTemporaryDir dossier;
-    Reglages reglages{dossier.filePath(QStringLiteral("Ormelle/Ormelle.ini"))};
-    ServicesFactices services;
-    General g{reglages, services};
-
-    bool storeEcrit() const { return QFileInfo::exists(reglages.fichier()); }
-    QString lu(const QString& section, const QString& cle) const
-    {
-        return reglages.lire(section, cle).value_or(QStringLiteral("<absent>"));
-    }
-};
+using Banc = Environnement;
 
 template <class T>
 T* enfant(QWidget& w, const QString& nom)

@@ -4,7 +4,7 @@
 #include "app/reglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
-#include "commun/servicesfactices.h"
+#include "commun/environnement.h"
 #include "main_window/navigateur.h"
 
 #include <QComboBox>
@@ -24,11 +24,7 @@ void creer(const QString& chemin)
 }
 
 // A window, its browser, and a record of everything the browser asked of the frame.
-struct Banc {
-    QTemporaryDir config;
-    Reglages reglages{config.filePath(QStringLiteral("Ormelle.ini"))};
-    ServicesFactices services;
-    General g{reglages, services};
+struct Banc : Environnement {
     QWidget fenetre;
     QStringList legendes, legendesTypExt, legendesV;
     QList<QList<bool>> masquages;

@@ -3,7 +3,7 @@
 #include "app/general.h"
 #include "app/reglages.h"
 #include "app/twips.h"
-#include "commun/servicesfactices.h"
+#include "commun/environnement.h"
 #include "main_window/navigateur.h"
 
 #include <QListView>
@@ -13,11 +13,7 @@
 Q_DECLARE_METATYPE(QRectF)
 
 namespace {
-struct Banc {
-    QTemporaryDir config;
-    Reglages reglages{config.filePath(QStringLiteral("Ormelle.ini"))};
-    ServicesFactices services;
-    General g{reglages, services};
+struct Banc : Environnement {
     QWidget fenetre;
     QStringList legendes;
     int passages = 0, boutonsImage = 0;
