@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 #include <QStandardPaths>
 
 namespace {
@@ -31,6 +32,13 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
     setFixedSize(twips::taille(10455, 6945));
     g.TitreProgramme = QStringLiteral("Ormelle");
     CmdDeplaceFen->setText(g.TitreProgramme);
+    // Centred on the splash's screen from the start, so that the notices opened
+    // over it during start-up are centred on where it really stands.
+    if (QScreen* ecran = splash ? splash->screen() : screen()) {
+        QRect cadre = rect();
+        cadre.moveCenter(ecran->availableGeometry().center());
+        move(cadre.topLeft());
+    }
     // Shown before the splash goes, so that the run never has no window at all.
     show();
     raise();
