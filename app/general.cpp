@@ -95,6 +95,15 @@ int BoiteMessage(General& g, const QString& texte, const QString& titre, QWidget
     return g.services.boiteMessage(g, parent, texte, titre);
 }
 
+int Demander(General& g, int icone, const QString& titre, const QString& texte, QWidget* parent)
+{
+    g.IconeMessage = icone;
+    g.TitreMessage = titre;
+    g.TexteMessage = texte;
+    g.ReponseMessage = BoiteMessage(g, g.TexteMessage, g.TitreMessage, parent);
+    return g.ReponseMessage;
+}
+
 void JouerSon(General& g, int numero)
 {
     g.services.jouerSon(numero);
@@ -123,14 +132,11 @@ void AfficherPressePapiers(General& g, QWidget* parent)
             return;
         }
     }
-    g.IconeMessage = 3;
-    g.TitreMessage = QStringLiteral("Presse-papiers de Windows");
-    g.TexteMessage = QStringLiteral(
+    const QString texte = QStringLiteral(
         "Vous n'avez pas installé le presse-papiers. Il n'est pas vraiment nécessaire mais vous permet de "
         "visionner ce qui a été copié.\nSi vous ne savez pas comment l'installer, reportez-vous à la rubrique "
         "d'aide :");
-    g.ReponseMessage = BoiteMessage(g, g.TexteMessage, g.TitreMessage, parent);
-    if (g.ReponseMessage == -1)
+    if (Demander(g, 3, QStringLiteral("Presse-papiers de Windows"), texte, parent) == -1)
         OuvrirAide(g, QStringLiteral("commandes_generales.htm"));
 }
 

@@ -93,6 +93,8 @@ QString DossierProgramme();
 
 // Shared procedures.
 int BoiteMessage(General& g, const QString& texte, const QString& titre, QWidget* parent = nullptr);
+// A whole request: icon kind, title and text set, the box shown, the answer kept and returned.
+int Demander(General& g, int icone, const QString& titre, const QString& texte, QWidget* parent = nullptr);
 void JouerSon(General& g, int numero);
 // Opens a help page ("fenêtre_principale.htm"); an empty page opens the help's start page.
 void OuvrirAide(General& g, const QString& page);

@@ -139,14 +139,11 @@ void FenPrin::secondSchema()
 void FenPrin::desinstaller()
 {
     PopUpInfos->hide();
-    g.IconeMessage = 1;
-    g.TitreMessage = QStringLiteral("DÉSINSTALLATION");
-    g.TexteMessage = QStringLiteral(
+    const QString texte = QStringLiteral(
         "Cette opération ne devrait être effectuée que si vous souhaitez désinstaller le programme.\n"
         "Etes-vous sûr(e) de vouloir supprimer la clé d'enregistrement des données d'initialisation dans la "
         "base du Registre ?");
-    g.ReponseMessage = BoiteMessage(g, g.TexteMessage, g.TitreMessage, this);
-    if (g.ReponseMessage == -1)
+    if (Demander(g, 1, QStringLiteral("DÉSINSTALLATION"), texte, this) == -1)
         g.reglages.DeleteSetting(cles::Application);
 }
 

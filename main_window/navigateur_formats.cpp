@@ -125,12 +125,9 @@ void Navigateur::choisirAutre()
                             .value_or(QString());
     MotifFichiers = QStringLiteral("*.") + extension;
     if (extension.size() > 3) {
-        g_.IconeMessage = 4;
-        g_.TitreMessage = QStringLiteral("Choix d'un nom d'extension");
-        g_.TexteMessage = QStringLiteral("L'extension «") + extension
-                          + QStringLiteral("» comporte plus de 3 caractères.\nVous êtes sûr(e) de ne pas vous tromper ?");
-        g_.ReponseMessage = BoiteMessage(g_, g_.TexteMessage, g_.TitreMessage, fenetre_);
-        if (g_.ReponseMessage == 0) {
+        const QString texte = QStringLiteral("L'extension «") + extension
+                              + QStringLiteral("» comporte plus de 3 caractères.\nVous êtes sûr(e) de ne pas vous tromper ?");
+        if (Demander(g_, 4, QStringLiteral("Choix d'un nom d'extension"), texte, fenetre_) == 0) {
             MotifFichiers = ancien;
             return;
         }
