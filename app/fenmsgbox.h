@@ -1,6 +1,5 @@
 #pragma once
-// The program's own message box, drawn in the user's colour scheme, and the pieces
-// every borderless skinned dialog of the program is made of.
+// The program's own message box, drawn in the user's colour scheme.
 //
 // Tests drive the real box: its two answer buttons are BoutonSkin objects named
 // "CmdReponse0" ("Oui") and "CmdReponse1" ("Non"), found with findChild while
@@ -43,22 +42,3 @@ private:
 // What BoiteMessage runs: shows the box modally and returns -1 for "Oui", 0 for "Non"
 // or for a close. An empty title reads "Confirmation", an empty text the default question.
 int afficherBoiteMessage(General& g, QWidget* parent, const QString& texte, const QString& titre);
-
-// ---------------------------------------------------------------- skinned dialogs
-
-// A borderless dialog of a fixed designed size (twips), on the window background colour.
-void preparerDialogueSkin(QDialog* d, General& g, double largeur, double hauteur);
-
-// An inactive gradient band ("Forme…"), from `debut` to `fin`.
-BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur,
-                       double hauteur, const QColor& debut, const QColor& fin);
-
-// A text button in the scheme: gradient, caption colour and highlight colour.
-BoutonSkin* creerBouton(QWidget* parent, const QString& nom, const QString& texte, double gauche, double haut,
-                        double largeur, double hauteur, const QColor& debut, const QColor& fin,
-                        const QColor& couleurTexte, const QColor& lumiere);
-
-// The title row of a dialog: drags the window, tooltip per the user's preference.
-BoutonSkin* creerTitre(QWidget* parent, General& g, const QString& texte, double largeur);
-// The "x" button beside the title, closing the dialog.
-BoutonSkin* creerFermer(QDialog* d, General& g, double gauche);

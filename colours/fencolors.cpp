@@ -1,5 +1,6 @@
 #include "colours/fencolors.h"
 
+#include "app/fenetreskin.h"
 #include "app/general.h"
 #include "app/skin.h"
 #include "app/twips.h"
@@ -71,18 +72,10 @@ FenColors::FenColors(General& g, QWidget* parent, FenFond* fond)
 
 void FenColors::creerCadre()
 {
-    titre_ = new BoutonSkin(this, QStringLiteral("CmdDeplaceFen"), QStringLiteral("Fond d'écran en dégradé de couleurs"));
-    titre_->setDeplaceFenetre(true);
-    titre_->setInfoBulle(QStringLiteral("Déplacement de la fenêtre"), &g_.InfoBulles);
-    twips::placer(titre_, 0, 0, 5460, 315);
+    titre_ = creerTitre(this, g_, QStringLiteral("Fond d'écran en dégradé de couleurs"), 5460);
 
     const auto bande = [this](const char* nom, double g, double h, double l, double ht) {
-        auto* b = new BoutonSkin(this, QString::fromLatin1(nom));
-        b->setBande(true);
-        if (l < ht)
-            b->setSens(Qt::Horizontal);
-        twips::placer(b, g, h, l, ht);
-        return b;
+        return creerBande(this, QString::fromLatin1(nom), g, h, l, ht, l < ht ? Qt::Horizontal : Qt::Vertical);
     };
     bandesDirectes_ = {bande("Forme2", 0, 600, 600, 1200), bande("Forme7", 0, 3060, 5460, 315)};
     bandesInverses_ = {bande("Forme1", 0, 300, 5460, 315), bande("Forme3", 0, 1800, 600, 1260),

@@ -1,6 +1,6 @@
 #include "dialogs/apropos.h"
 
-#include "app/fenmsgbox.h"
+#include "app/fenetreskin.h"
 #include "app/general.h"
 #include "app/services.h"
 #include "app/skin.h"

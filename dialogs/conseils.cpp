@@ -1,6 +1,6 @@
 #include "dialogs/conseils.h"
 
-#include "app/fenmsgbox.h"
+#include "app/fenetreskin.h"
 #include "app/general.h"
 #include "app/reglages.h"
 #include "app/skin.h"

@@ -1,5 +1,6 @@
 #include "dialogs/reglslid.h"
 
+#include "app/fenetreskin.h"
 #include "app/general.h"
 #include "app/services.h"
 #include "app/skin.h"
@@ -60,28 +61,18 @@ ReglSlid::ReglSlid(General& g, QWidget* parent) : QDialog(parent, Qt::Dialog | Q
 
 // ---------------------------------------------------------------- building
 
-BoutonSkin* ReglSlid::bande(const char* nom, double g, double h, double l, double ht)
-{
-    auto* b = new BoutonSkin(this, QString::fromLatin1(nom));
-    b->setBande(true);
-    twips::placer(b, g, h, l, ht);
-    return b;
-}
-
 void ReglSlid::creerCadre()
 {
-    titre_ = new BoutonSkin(this, QStringLiteral("CmdDeplaceFen"), QStringLiteral("Réglages du \"SlideShow\""));
-    titre_->setDeplaceFenetre(true);
-    titre_->setInfoBulle(QStringLiteral("Déplacement de la fenêtre"), &g_.InfoBulles);
-    twips::placer(titre_, 0, 0, 5820, 315);
+    titre_ = creerTitre(this, g_, QStringLiteral("Réglages du \"SlideShow\""), 5820);
 
     // Neighbouring bands run in opposite directions, so the frame reads as woven.
+    const auto bande = [this](const char* nom, double g, double h, double l, double ht) {
+        return creerBande(this, QString::fromLatin1(nom), g, h, l, ht, l < ht ? Qt::Horizontal : Qt::Vertical);
+    };
     bandesDirectes_ = {bande("Forme2", 0, 600, 600, 2640), bande("Forme4", 5220, 600, 600, 2640),
                        bande("Forme6", 0, 5880, 5820, 315)};
     bandesInverses_ = {bande("Forme1", 0, 300, 5820, 315), bande("Forme3", 0, 3240, 600, 2670),
                        bande("Forme5", 5220, 3240, 600, 2670), bande("Forme7", 0, 6180, 5820, 315)};
-    for (BoutonSkin* b : {bandesDirectes_[0], bandesDirectes_[1], bandesInverses_[1], bandesInverses_[2]})
-        b->setSens(Qt::Horizontal);
 
     fond_ = new PanneauSkin(this, QStringLiteral("FondReglages"));
     twips::placer(fond_, 600, 615, 4635, 5265);

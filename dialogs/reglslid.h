@@ -61,7 +61,6 @@ private:
     QLabel* cadre(const char* nom, double g, double h, double l, double ht);
     QLabel* afficheur(const char* nom, double g, double h, double l, double ht);
     QCheckBox* coche(const QString& nom, double g, double h);
-    BoutonSkin* bande(const char* nom, double g, double h, double l, double ht);
 
     General& g_;
     Instantane instantane_{};

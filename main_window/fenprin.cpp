@@ -1,5 +1,6 @@
 #include "main_window/fenprin.h"
 
+#include "app/fenetreskin.h"
 #include "app/general.h"
 #include "app/services.h"
 #include "app/skin.h"
@@ -62,10 +63,7 @@ BoutonSkin* bouton(QWidget* parent, const char* nom, const QString& texte, int g
 
 BoutonSkin* bande(QWidget* parent, const char* nom, int g, int h, int l, int ht, Qt::Orientation sens)
 {
-    BoutonSkin* b = bouton(parent, nom, QString(), g, h, l, ht);
-    b->setBande(true);
-    b->setSens(sens);
-    return b;
+    return creerBande(parent, QString::fromLatin1(nom), g, h, l, ht, sens);
 }
 }
 
