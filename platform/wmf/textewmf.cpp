@@ -13,6 +13,7 @@ namespace {
 constexpr int TaRight = 2, TaCenter = 6, TaBottom = 8, TaBaseline = 24, TaUpdateCp = 1;
 constexpr int EtoOpaque = 0x0002, EtoClipped = 0x0004;
 constexpr qreal TaillePoliceMax = 8192;
+constexpr qreal LargeurGlypheMax = 512;  // device pixels
 
 // Names some writers give that fontconfig knows under a neighbour's name.
 QString famille(const QString& nom)
@@ -47,12 +48,16 @@ static QFont policeQt(const Police& p, qreal echelleX, qreal echelleY)
         if (fm.height() > 0)
             px *= 256 / fm.height();
     }
-    f.setPixelSize(qMax(1, qRound(qMin(px, TaillePoliceMax))));
+    const int taille = qMax(1, qRound(qMin(px, TaillePoliceMax)));
+    f.setPixelSize(taille);
     if (p.largeur != 0) {
         const QFontMetricsF fm(f);
         const qreal voulue = qAbs(p.largeur * echelleX);
+        // FreeType fails on glyphs stretched far past their height, and Qt 6.4 then
+        // reads a null bitmap: keep a glyph within a few times as wide as it is tall.
+        const int etirementMax = qMax(100, qMin(1000, int(100 * LargeurGlypheMax / taille)));
         if (fm.averageCharWidth() > 0)
-            f.setStretch(qBound(1, qRound(100 * voulue / fm.averageCharWidth()), 4000));
+            f.setStretch(qBound(1, qRound(100 * voulue / fm.averageCharWidth()), etirementMax));
     }
     return f;
 }

@@ -5,7 +5,7 @@
 set -euo pipefail
 racine="$(cd "$(dirname "$0")/../.." && pwd)"
 sortie="${1:-build-fuzz}"
-duree="${FUZZ_SECONDES:-60}"
+duree="${FUZZ_SECONDES:-120}"
 if ! command -v clang++ >/dev/null 2>&1; then
   echo "fuzz: clang++ absent, fuzzing skipped"
   exit 0
@@ -35,8 +35,13 @@ options=(-rss_limit_mb=2048 -timeout=10 -max_len=300000 -artifact_prefix="$sorti
 echo "fuzz: replaying the seeds"
 "$binaire" "${options[@]}" -runs=0 "$travail" "${semences[@]}" 2>"$sortie/replay.log" || {
   tail -50 "$sortie/replay.log"; exit 1; }
-echo "fuzz: fuzzing for ${duree}s"
-"$binaire" "${options[@]}" -max_total_time="$duree" -print_final_stats=1 "$travail" "${semences[@]}" \
+# A fixed seed and count make every run of the test script try the same inputs,
+# so that a finding shows again where it was seen; longer hunts set their own.
+graine="${FUZZ_GRAINE:-1}"
+essais="${FUZZ_ESSAIS:-20000}"
+echo "fuzz: fuzzing ${essais} inputs from seed ${graine}, ${duree}s at most"
+"$binaire" "${options[@]}" -seed="$graine" -runs="$essais" -max_total_time="$duree" -print_final_stats=1 \
+  "$travail" "${semences[@]}" \
   2>"$sortie/fuzz.log" || { tail -60 "$sortie/fuzz.log"; exit 1; }
 grep -E '^stat::number_of_executed_units' "$sortie/fuzz.log" || true
 echo "fuzz: no finding"
