@@ -54,6 +54,22 @@ QSize lireTaille(const QString& texte)
     return p.size() == 2 ? QSize(p[0].toInt(), p[1].toInt()) : QSize();
 }
 
+double mediane(std::vector<double> v);
+
+// Runs `travail` as many times as --repeat asks; the median of its times, in ms.
+template <class Travail>
+double chronometrer(int repetitions, Travail travail)
+{
+    std::vector<double> temps;
+    for (int i = 0; i < repetitions; ++i) {
+        QElapsedTimer chrono;
+        chrono.start();
+        travail();
+        temps.push_back(chrono.nsecsElapsed() / 1e6);
+    }
+    return mediane(temps);
+}
+
 double mediane(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -75,19 +91,13 @@ int decoder(const QStringList& args)
     const QString fichier = args.value(0);
     const QSize boite = lireTaille(option(args, QStringLiteral("--fit")));
     const int repetitions = std::max(1, option(args, QStringLiteral("--repeat"), QStringLiteral("1")).toInt());
-    std::vector<double> temps;
     ResultatImage r;
-    QSize naturelle;
-    for (int i = 0; i < repetitions; ++i) {
-        QElapsedTimer chrono;
-        chrono.start();
-        naturelle = lireTailleNaturelle(fichier);
-        r = chargerImage(fichier, ajuster(naturelle, boite));
-        temps.push_back(chrono.nsecsElapsed() / 1e6);
-    }
+    const double temps = chronometrer(repetitions, [&] {
+        r = chargerImage(fichier, ajuster(lireTailleNaturelle(fichier), boite));
+    });
     std::printf("naturelle %dx%d  décodée %dx%d  temps %.1f ms (médiane de %d)  mémoire max %.1f Mo\n",
                 r.tailleNaturelle.width(), r.tailleNaturelle.height(), r.image.width(),
-                r.image.height(), mediane(temps), repetitions, memoireMaxMo());
+                r.image.height(), temps, repetitions, memoireMaxMo());
     if (!r.ok()) {
         std::printf("erreur : %s\n", qPrintable(r.erreur));
         return 1;
@@ -106,19 +116,13 @@ int lister(const QStringList& args)
     if (!locale.isEmpty())
         QLocale::setDefault(QLocale(locale));
     const int repetitions = std::max(1, option(args, QStringLiteral("--repeat"), QStringLiteral("1")).toInt());
-    std::vector<double> temps;
     QStringList noms;
     QString erreur;
-    for (int i = 0; i < repetitions; ++i) {
-        QElapsedTimer chrono;
-        chrono.start();
-        noms = listerFichiers(args.value(0), args.value(1), &erreur);
-        temps.push_back(chrono.nsecsElapsed() / 1e6);
-    }
+    const double temps = chronometrer(repetitions, [&] { noms = listerFichiers(args.value(0), args.value(1), &erreur); });
     if (!erreur.isEmpty())
         std::printf("erreur : %s\n", qPrintable(erreur));
     std::printf("%lld fichiers  temps %.1f ms (médiane de %d)  premier « %s »  dernier « %s »\n",
-                static_cast<long long>(noms.size()), mediane(temps), repetitions,
+                static_cast<long long>(noms.size()), temps, repetitions,
                 qPrintable(noms.value(0)), qPrintable(noms.value(noms.size() - 1)));
     return erreur.isEmpty() ? 0 : 1;
 }
