@@ -71,7 +71,7 @@ void General::enregistrerReglagesDiaporama()
         reglages.SaveSetting(cles::Application, s, c, v);
     };
     const auto ouiNon = [](bool b) { return b ? QStringLiteral("Oui") : QStringLiteral("Non"); };
-    ecrire(cles::SectionDossier, cles::CleDossier, DossierCourant);
+    ecrire(cles::SectionDossier, cles::CleDossier, DossierCourant());
     ecrire(cles::SectionPause, cles::ClePause, QString::number(DureePause));
     ecrire(cles::SectionTransition, cles::CleEffet, ouiNon(EffetTransition));
     ecrire(cles::SectionTransition, cles::CleDureeTransition, QString::number(DureeTransition));

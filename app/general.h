@@ -2,6 +2,8 @@
 // The state every window shares, one instance for the whole run. The application
 // creates it and hands it by reference to each window it opens; a test creates its own.
 #include "colours/schema.h"
+#include "core/modeledossier.h"
+#include "core/serviceimages.h"
 
 #include <QColor>
 #include <QString>
@@ -28,12 +30,15 @@ public:
     bool OuvrirRemarques = false;
     bool BarreTacheMasquee = false;
 
-    // Current picture and folder
-    QString FichierCourant;
-    QString NomFichierCourant;
-    QString ExtensionCourante;
-    QString DossierCourant;
-    QString DossierLecteur;
+    // The current folder, its list and the current picture live in the folder
+    // model; every decode goes through the picture service.
+    ModeleDossier modele;
+    ServiceImages images;
+    QString FichierCourant() const { return modele.FichierCourant(); }
+    QString NomFichierCourant() const { return modele.NomFichierCourant(); }
+    QString ExtensionCourante() const { return modele.ExtensionCourante(); }
+    QString DossierCourant() const { return modele.dossier(); }
+    QString DossierLecteur; // the folder reached by the last drive change
 
     // Slideshow and full-screen view
     int DureePause = 1;

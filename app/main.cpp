@@ -5,8 +5,12 @@
 #include "app/reglages.h"
 #include "app/services.h"
 #include "main_window/fenprin.h"
+#include "main_window/navigateur.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QScreen>
 #include <QIcon>
 #include <memory>
 
@@ -27,6 +31,15 @@ int main(int argc, char** argv)
     ServicesBureau services;
     General g(reglages, services);
     std::unique_ptr<FenPrin> fenetre;
+    // A picture named on the command line decodes while the windows are built;
+    // the preview then finds it ready.
+    const QFileInfo fichier(demande);
+    if (!demande.isEmpty() && fichier.isFile()) {
+        g.Couleurs.lire(reglages);
+        const qreal ratio = app.primaryScreen() ? app.primaryScreen()->devicePixelRatio() : 1;
+        g.images.demander(Navigateur::demandeApercu(g, QDir::cleanPath(fichier.absoluteFilePath()), ratio),
+                          ServiceImages::Affichage, {});
+    }
 
     auto* splash = new Demarre2([&](Demarre2* s) {
         fenetre = std::make_unique<FenPrin>(g);

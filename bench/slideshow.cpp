@@ -8,7 +8,8 @@
 #include "app/reglages.h"
 #include "app/services.h"
 #include "fullscreen/pleinecran.h"
-#include "fullscreen/prechargeur.h"
+#include "core/prechargeur.h"
+#include "platform/formatimage.h"
 #include "platform/listedossier.h"
 
 #include <QApplication>
@@ -65,18 +66,30 @@ void laisserPrecharger(PleinEcran& v)
     QCoreApplication::processEvents();
 }
 
+// Runs `action` and returns once the viewer has put a picture on screen.
+template <typename Action>
+void jusquAAffichage(PleinEcran& v, Action action)
+{
+    bool montree = false;
+    const QMetaObject::Connection c = QObject::connect(&v, &PleinEcran::imageMontree, [&] { montree = true; });
+    action();
+    while (!montree)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QObject::disconnect(c);
+}
+
 void serie(PleinEcran& v, int etapes, bool prechargement)
 {
     v.setPrechargementActif(prechargement);
     v.prechargeur().vider();
-    v.AfficheImage();
+    jusquAAffichage(v, [&] { v.AfficheImage(); });
     laisserPrecharger(v);
     std::vector<double> temps;
     double rssMax = 0, rssDebut = 0;
     for (int k = 0; k < etapes; ++k) {
         QElapsedTimer chrono;
         chrono.start();
-        v.etapeMinuterie();
+        jusquAAffichage(v, [&] { v.etapeMinuterie(); });
         temps.push_back(chrono.nsecsElapsed() / 1e6);
         laisserPrecharger(v);
         const double rss = memoire("VmRSS:");
@@ -104,7 +117,7 @@ int benchSlideshow(int argc, char** argv)
     for (int i = 2; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     const QString dossier = args.value(0);
-    const QStringList fichiers = listerFichiers(dossier, QStringLiteral("*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf"));
+    const QStringList fichiers = listerFichiers(dossier, QString::fromLatin1(MotifSixFormats));
     if (fichiers.isEmpty()) {
         std::fprintf(stderr, "usage: ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] "
                              "[--capture FILE.png]\n(no picture in the folder)\n");
@@ -118,8 +131,9 @@ int benchSlideshow(int argc, char** argv)
     Reglages reglages(profil.filePath(QStringLiteral("Ormelle.ini")));
     ServicesMuets services;
     General g(reglages, services);
-    g.DossierCourant = dossier;
-    g.FichierCourant = joindreChemin(dossier, fichiers.first());
+    g.modele.ouvrir(dossier, fichiers.first());
+    while (g.modele.listageEnCours())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     g.AdapterImage = 0;
     g.OrdreAleatoire = args.contains(QStringLiteral("--random"));
     g.LancerDiaporama = true;

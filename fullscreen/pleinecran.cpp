@@ -6,9 +6,9 @@
 #include "app/twips.h"
 #include "fullscreen/effetcarre.h"
 #include "fullscreen/inhibitionecran.h"
-#include "fullscreen/prechargeur.h"
+#include "core/prechargeur.h"
 #include "fullscreen/surfaces.h"
-#include "platform/listedossier.h"
+#include "platform/nomsfichiers.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -20,10 +20,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-const QString MotifImages = QStringLiteral("*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf");
-}
-
 PleinEcran::PleinEcran(General& general, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), g(general)
 {
@@ -34,7 +30,10 @@ PleinEcran::PleinEcran(General& general, QWidget* parent)
     connect(&m_minuterie, &QTimer::timeout, this, &PleinEcran::etapeMinuterie);
     m_effet.setTimerType(Qt::PreciseTimer);
     connect(&m_effet, &QTimer::timeout, this, &PleinEcran::pasEffet);
-    m_prechargeur = new Prechargeur(preparerImage, 64 * 1024 * 1024, this);
+    m_prechargeur = new Prechargeur(g.images, 64 * 1024 * 1024, this);
+    connect(m_prechargeur, &Prechargeur::pret, this, &PleinEcran::imagePrete);
+    // A listing may arrive after the viewer opened on its folder.
+    connect(&g.modele, &ModeleDossier::listeChangee, this, &PleinEcran::listerDossier);
     m_inhibition = new InhibitionEcran(this);
     construire();
     appliquerSchema();
@@ -58,7 +57,6 @@ void PleinEcran::construire()
     m_fichier1->setObjectName(QStringLiteral("Fichier1"));
     m_fichier1->setGeometry(twips::rect(-2200, 0, 1800, 3000));
     m_fichier1->installEventFilter(this);
-    connect(m_fichier1, &QListWidget::currentRowChanged, this, &PleinEcran::selectionChangee);
 
     m_fondMessage = new PanneauSkin(this, QStringLiteral("FondMessage"));
     m_fondMessage->setGeometry(twips::rect(720, 2220, 6600, 1900));
@@ -143,7 +141,6 @@ void PleinEcran::hideEvent(QHideEvent* e)
 void PleinEcran::activer()
 {
     m_sequence.setIndex(0);
-    m_dossier = g.DossierCourant;
     listerDossier();
     const QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
     if (m_tailleForcee.isValid())
@@ -154,21 +151,37 @@ void PleinEcran::activer()
     AfficheImage();
 }
 
+// Fichier1 mirrors the folder's pictures only to hold the keyboard: the keys
+// move the folder model's current picture, never the list's own selection.
 void PleinEcran::listerDossier()
 {
-    m_fichiers = listerFichiers(m_dossier, MotifImages);
-    m_sequence.setNombre(int(m_fichiers.size()));
+    const QStringList& images = g.modele.images();
+    m_sequence.setNombre(int(images.size()));
     const QSignalBlocker silence(m_fichier1);
     m_fichier1->clear();
-    m_fichier1->addItems(m_fichiers);
-    // The shown picture is the list's selection, so that the arrows start from it.
-    const QString nom = QFileInfo(g.FichierCourant).fileName();
-    m_fichier1->setCurrentRow(int(m_fichiers.indexOf(nom)));
+    for (const QString& nom : images)
+        m_fichier1->addItem(texteAffichable(nom));
+    m_fichier1->setCurrentRow(positionCourante());
+}
+
+int PleinEcran::positionCourante() const
+{
+    if (g.modele.chemin(g.NomFichierCourant()) != g.FichierCourant())
+        return -1;
+    return int(g.modele.images().indexOf(g.NomFichierCourant()));
 }
 
 QString PleinEcran::cheminPosition(int position) const
 {
-    return joindreChemin(m_dossier, m_fichiers.value(position));
+    return g.modele.chemin(g.modele.images().value(position));
+}
+
+void PleinEcran::allerA(int position)
+{
+    g.modele.setFichierCourant(cheminPosition(position));
+    const QSignalBlocker silence(m_fichier1);
+    m_fichier1->setCurrentRow(position);
+    AfficheImage();
 }
 
 void PleinEcran::AfficheImage()
@@ -178,20 +191,41 @@ void PleinEcran::AfficheImage()
         masquerCurseur();
         g.DiaporamaEnCours = true;
     }
-    if (g.DiaporamaEnCours)
-        m_minuterie.start(std::clamp(g.DureePause, 1, 60) * 1000);
+    // The pause counts from the moment the picture (and its transition) is on screen.
+    m_minuterie.stop();
     m_attenteImage1 = g.DiaporamaEnCours;
     appliquerPointeurs();
 
     // One display at a time: the newest request replaces a running effect.
     arreterEffet();
-    m_image1->hide();
-    m_imageVisible = false;
     // A palette change ripples through every child: only when it differs.
     if (palette().color(QPalette::Window) != g.CouleurFond)
         peindreFondWidget(this, g.CouleurFond);
     m_prechargeur->setParametres(parametres());
-    const ImagePrete image = m_prechargeur->obtenir(g.FichierCourant);
+    m_attendue = g.FichierCourant();
+    ImagePrete image;
+    if (m_prechargeur->obtenir(m_attendue, &image)) {
+        montrer(image);
+    } else {
+        // Not decoded yet: the background until it is (imagePrete).
+        m_image1->hide();
+        m_image1->setImage(QImage());
+        m_imageVisible = false;
+    }
+    // Once this picture has been asked for: the prefetch must not overtake it.
+    QMetaObject::invokeMethod(this, &PleinEcran::precharger, Qt::QueuedConnection);
+}
+
+void PleinEcran::imagePrete(const QString& chemin)
+{
+    ImagePrete image;
+    if (chemin == m_attendue && m_prechargeur->obtenir(chemin, &image))
+        montrer(image);
+}
+
+void PleinEcran::montrer(const ImagePrete& image)
+{
+    m_attendue.clear();
     if (image.ok()) {
         const QRectF r = image.rectTwips;
         m_image1->setGeometry(QRect(twips::px(r.left()), twips::px(r.top()),
@@ -200,13 +234,24 @@ void PleinEcran::AfficheImage()
         m_image1->setImage(image.image);
         m_image1->show();
         m_imageVisible = true;
-        if (g.EffetTransition)
+        if (g.EffetTransition) {
             demarrerEffet();
+            emit imageMontree();
+            return; // the pause starts when the effect ends
+        }
     } else {
+        m_image1->hide();
         m_image1->setImage(QImage());
+        m_imageVisible = false;
     }
-    // Once this picture has been drawn: starting the workers must not delay it.
-    QMetaObject::invokeMethod(this, &PleinEcran::precharger, Qt::QueuedConnection);
+    relancerMinuterie();
+    emit imageMontree();
+}
+
+void PleinEcran::relancerMinuterie()
+{
+    if (g.DiaporamaEnCours)
+        m_minuterie.start(std::clamp(g.DureePause, 1, 60) * 1000);
 }
 
 QImage PleinEcran::imageAffichee() const
@@ -216,7 +261,8 @@ QImage PleinEcran::imageAffichee() const
 
 void PleinEcran::precharger()
 {
-    if (!m_prechargementActif || m_fichiers.isEmpty())
+    const int n = int(g.modele.images().size());
+    if (!m_prechargementActif || n == 0)
         return;
     QStringList voulus;
     m_sequence.setAleatoire(g.OrdreAleatoire); // the draw made ahead is the one the step takes
@@ -225,11 +271,10 @@ void PleinEcran::precharger()
             if (p)
                 voulus << cheminPosition(*p);
     } else {
-        const int ligne = m_fichier1->currentRow();
-        const int n = int(m_fichiers.size());
+        const int ligne = positionCourante();
         voulus << cheminPosition(navigation::suivant(ligne, n)) << cheminPosition(navigation::precedent(ligne, n));
     }
-    voulus.removeAll(g.FichierCourant);
+    voulus.removeAll(g.FichierCourant());
     voulus.removeDuplicates();
     m_prechargeur->precharger(voulus);
 }
@@ -253,6 +298,7 @@ void PleinEcran::pasEffet()
     }
     // The covering rectangle has been seen for one step: the picture shows.
     arreterEffet();
+    relancerMinuterie();
     emit effetTermine();
 }
 

@@ -1,11 +1,11 @@
 #pragma once
-// PleinEcran: the borderless full-screen viewer and slideshow. It shows
-// FichierCourant fitted to the screen, steps through DossierCourant on the
-// timer Minuterie1 or under the keys of the hidden list Fichier1, and runs
-// the growing-rectangle transition on a timer.
+// PleinEcran: the borderless full-screen viewer and slideshow. It shows the
+// folder model's current picture fitted to the screen, steps it through the
+// folder's pictures on the timer Minuterie1 or under the keys of the hidden
+// list Fichier1, and runs the growing-rectangle transition on a timer.
 
-#include "fullscreen/imageprete.h"
-#include "fullscreen/sequencediaporama.h"
+#include "core/imageprete.h"
+#include "core/sequencediaporama.h"
 
 #include <QDialog>
 #include <QImage>
@@ -32,8 +32,9 @@ public:
     explicit PleinEcran(General& g, QWidget* parent = nullptr);
     ~PleinEcran() override;
 
-    // Loads, fits and shows FichierCourant, keeps the slideshow timer
-    // running while the slideshow runs and starts the transition.
+    // Shows FichierCourant fitted, at once when it is ready and as soon as it
+    // is otherwise; starts the transition, and the slideshow's pause once the
+    // picture is on screen.
     void AfficheImage();
     // The timer step of Minuterie1.
     void etapeMinuterie();
@@ -49,12 +50,14 @@ public:
     void activer();
 
     int IndexImage() const { return m_sequence.index(); }
-    QStringList fichiers() const { return m_fichiers; }
+    QStringList fichiers() const;
     QSize tailleEcran() const;                 // logical pixels
     // A screen size imposed from outside (the benchmark runs offscreen).
     void setTailleEcranForcee(QSize taille) { m_tailleForcee = taille; }
     QTimer& Minuterie1() { return m_minuterie; }
     bool effetEnCours() const { return m_effet.isActive(); }
+    // A picture has been asked for and is not on screen yet.
+    bool imageEnAttente() const { return !m_attendue.isEmpty(); }
     bool sablierPose() const { return m_sablierPose; }
     Prechargeur& prechargeur() { return *m_prechargeur; }
     // The picture being shown, fitted (null when it could not be read).
@@ -71,6 +74,8 @@ signals:
     // Each ShowCursor: false hides, true shows.
     void curseurBascule(bool visible);
     void effetTermine();
+    // A picture (or, for an unreadable file, the bare background) is on screen.
+    void imageMontree();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -83,7 +88,11 @@ private:
     void construire();
     void appliquerSchema();
     void listerDossier();
-    void selectionChangee(int ligne);
+    int positionCourante() const;
+    void allerA(int position);
+    void imagePrete(const QString& chemin);
+    void montrer(const ImagePrete& image);
+    void relancerMinuterie();
     bool toucheFichier1(int touche);
     void fermerParTouche();
     void sourisEnfoncee(QMouseEvent* e, bool surImage);
@@ -99,8 +108,7 @@ private:
 
     General& g;
     SequenceDiaporama m_sequence;
-    QStringList m_fichiers;
-    QString m_dossier;
+    QString m_attendue; // the picture asked for and not shown yet
     QListWidget* m_fichier1 = nullptr;
     ZoneImage* m_image1 = nullptr;
     SurfaceEffet* m_picture2 = nullptr;

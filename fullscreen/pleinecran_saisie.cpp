@@ -19,22 +19,12 @@ void PleinEcran::etapeMinuterie()
     const std::optional<int> position = m_sequence.etape();
     if (!position)
         return; // an empty folder: the background stays and the timer goes on
-    g.FichierCourant = cheminPosition(*position);
-    {
-        const QSignalBlocker silence(m_fichier1);
-        m_fichier1->setCurrentRow(*position);
-    }
-    AfficheImage();
+    allerA(*position);
 }
 
-void PleinEcran::selectionChangee(int ligne)
+QStringList PleinEcran::fichiers() const
 {
-    if (ligne < 0 || ligne >= m_fichiers.size())
-        return;
-    const QString nom = m_fichiers.at(ligne);
-    g.ExtensionCourante = nom.right(3);
-    g.FichierCourant = cheminPosition(ligne);
-    AfficheImage();
+    return g.modele.images();
 }
 
 bool PleinEcran::eventFilter(QObject* objet, QEvent* e)
@@ -46,8 +36,8 @@ bool PleinEcran::eventFilter(QObject* objet, QEvent* e)
 
 bool PleinEcran::toucheFichier1(int touche)
 {
-    const int n = int(m_fichiers.size());
-    const int ligne = m_fichier1->currentRow();
+    const int n = int(g.modele.images().size());
+    const int ligne = positionCourante();
     const int page = std::max(1, m_fichier1->viewport()->height() / std::max(1, m_fichier1->sizeHintForRow(0)));
     int cible = -2;
     switch (touche) {
@@ -64,8 +54,11 @@ bool PleinEcran::toucheFichier1(int touche)
     case Qt::Key_Enter: fermerParTouche(); return true;
     default: return false;
     }
-    if (cible >= 0 && cible != ligne)
-        m_fichier1->setCurrentRow(cible); // the selection change shows it
+    if (cible >= 0 && cible != ligne) {
+        // A running slideshow goes on from the picture the keys reached.
+        m_sequence.setIndex(cible);
+        allerA(cible);
+    }
     return true;
 }
 

@@ -40,7 +40,6 @@ public:
     // Shows a message in the message panel with cue 21, as errors are reported here.
     void afficherMessage(const QString& titre, const QString& texte);
 
-    QString MotifFichiers = QStringLiteral("*.*");
     bool ModeMiniatures = false;
     bool FondAffiche = false;
 

@@ -72,7 +72,6 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
     g.DiaporamaEnCours = false;
     g.RetourFenetre = false;
     g.lireReglagesCommentaire();
-    MotifFichiers = QStringLiteral("*.*");
     cacherBoutonsImage();
     ModeMiniatures = false;
     g.PositionRouge = g.PositionVert = g.PositionBleu = 255;

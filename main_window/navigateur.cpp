@@ -40,7 +40,10 @@ Navigateur::Navigateur(General& g, QWidget* fenetre, LiensNavigateur liens, QObj
     appliquerCouleurs();
 }
 
-Navigateur::~Navigateur() = default;
+Navigateur::~Navigateur()
+{
+    g_.images.annuler(ticketImage_);
+}
 
 void Navigateur::construireListes()
 {
@@ -93,6 +96,9 @@ void Navigateur::relierListes()
     });
     connect(file1_, &QListView::doubleClicked, this, [this](const QModelIndex&) { doubleClicFichier(); });
     connect(image1_, &AffichageImage::clique, this, [this] { clicImage(); });
+    connect(&g_.modele, &ModeleDossier::dossierChange, this, &Navigateur::montrerDossier);
+    connect(&g_.modele, &ModeleDossier::listeChangee, this, &Navigateur::recevoirListe);
+    connect(&g_.modele, &ModeleDossier::courantChange, this, &Navigateur::montrerCourant);
     file1_->installEventFilter(this);
     file1_->viewport()->installEventFilter(this);
     dir1_->installEventFilter(this);

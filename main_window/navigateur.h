@@ -1,9 +1,11 @@
 #pragma once
 // The browser column of the main window (drive, folder and file lists, the
-// format panel) and the centred display of the selected picture. Listing and
-// decoding run off the interface thread; each result carries the generation it
-// was asked for and is dropped when a newer request has been made since.
+// format panel) and the centred display of the selected picture. It shows the
+// folder model's folder, list and current picture and asks the picture service
+// for the preview; a preview no longer wanted is cancelled.
 #include "main_window/lecteurs.h"
+
+#include "core/imageprete.h"
 
 #include <QImage>
 #include <QObject>
@@ -48,20 +50,19 @@ public:
     void basculerPanneauFormats();     // CmdTypExt click
     void boutonDroitTypExt();          // CmdTypExt right button
     void montrerPanneauFormats();      // CmdVTypExt click: shown at its place, with the focus
-    bool ouvrirDossier(const QString& dossier);   // false when missing/unreadable (the frame shows its error)
+    bool ouvrirDossier(const QString& dossier, const QString& nomAttendu = {}); // false when missing/unreadable (the frame shows its error)
     bool ouvrirFichier(const QString& chemin);    // its folder, the file selected and shown
     void appliquerCouleurs();          // list colours, format buttons' gradients from the scheme
     void AfficheImage();
+    // What the preview asks of the picture service for `chemin`.
+    static DemandeImage demandeApercu(General& g, const QString& chemin, qreal ratioPixels);
     static QString NomFichierR(const QString& chemin, const QString& separateur);
     PanneauSkin* FondTypExt() const;
-    QString MotifFichiers = QStringLiteral("*.*");
-    qint64 IndexFichier = -1;
     void setLegendeVTypExt(std::function<void(const QString&)> f); // CmdVTypExt of the thumbnail page
 
     // Replaces where the drives come from (tests) and refills Drive1.
     void setSourceLecteurs(std::function<QList<Lecteur>()> source);
-    // The folder the file list shows, and its entries.
-    QString dossierFichiers() const { return dossierFichiers_; }
+    // The entries of the file list, as shown.
     QStringList fichiers() const;
     // Where the picture was last placed, in twips of the window, and what is drawn there.
     QRectF rectangleImage() const { return rectangleImage_; }
@@ -82,18 +83,17 @@ private:
     void remplirLecteurs();
     void changerLecteur();
     void selectionnerLecteurDe(const QString& dossier);
-    void montrerDossier(const QString& dossier);
-    void changerDossier(const QString& dossier);
+    void montrerDossier();
+    void changerDossier(const QString& dossier, const QString& nomAttendu = {});
     void ouvrirEntreeDossier(int ligne);
-    void listerFichiersAsync();
-    void recevoirListe(quint64 generation, const QStringList& sousDossiers, const QStringList& noms);
-    void selectionnerAttendu();
+    void recevoirListe();
 
     // Files (navigateur_fichiers.cpp)
     void fichierSelectionne(int ligne);
+    void montrerCourant();
+    void selectionnerCourant();
     bool toucheFichiers(int touche);
     void selectionnerLigne(qint64 ligne);
-    void gauchePuisDroite();
     void doubleClicFichier();
     void clicImage();
     void boutonDroitFichiers();
@@ -106,7 +106,7 @@ private:
     void poserLegendes(const QString& legende, const QString& legendeV);
 
     // Display (navigateur_affichage.cpp)
-    void recevoirImage(quint64 generation, const QImage& image, const QSize& naturelle);
+    void recevoirImage(const ImagePrete& image);
 
     bool eventFilter(QObject* o, QEvent* e) override;
 
@@ -126,11 +126,9 @@ private:
     PanneauSkin* fondTypExt_ = nullptr;
     QList<BoutonSkin*> boutonsFormats_;
 
-    QString dossierFichiers_;
-    QString fichierAttendu_;       // name to select once the list arrives
     bool clicSurCourant_ = false;  // the mouse went down on the entry already selected
-    quint64 generationListe_ = 0;
-    quint64 generationImage_ = 0;
+    bool apercuSuspendu_ = false;  // the full-screen view covers the window
+    quint64 ticketImage_ = 0;
     std::unique_ptr<Sablier> sablier_;
     QRectF rectangleImage_;
 };

@@ -1,26 +1,21 @@
-// Drives and folders: Drive1, Dir1 and the listing that fills File1.
+// Drives and folders: Drive1, Dir1, and File1 filled from the folder model.
 #include "main_window/navigateur.h"
 
 #include "app/general.h"
 #include "app/services.h"
 #include "platform/listedossier.h"
+#include "platform/nomsfichiers.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QListView>
 #include <QListWidget>
 #include <QStringListModel>
 #include <QStyle>
-#include <QtConcurrent>
 
 namespace {
-struct ContenuDossier {
-    QStringList sousDossiers;
-    QStringList fichiers;
-};
-
 // "/", then "/home", "/home/anne"… down to `dossier`.
 QStringList chaineParents(const QString& dossier)
 {
@@ -36,9 +31,9 @@ QStringList chaineParents(const QString& dossier)
 
 QListWidgetItem* entreeDossier(const QString& texte, const QString& chemin, int niveau, const QIcon& icone)
 {
-    auto* it = new QListWidgetItem(icone, QString(niveau * 2, QLatin1Char(' ')) + texte);
+    auto* it = new QListWidgetItem(icone, QString(niveau * 2, QLatin1Char(' ')) + texteAffichable(texte));
     it->setData(Qt::UserRole, chemin);
-    it->setToolTip(chemin);
+    it->setToolTip(texteAffichable(chemin));
     return it;
 }
 }
@@ -56,7 +51,7 @@ void Navigateur::remplirLecteurs()
     drive1_->clear();
     for (const Lecteur& l : lecteurs_)
         drive1_->addItem(l.libelle, l.racine);
-    selectionnerLecteurDe(dossierFichiers_.isEmpty() ? QDir::homePath() : dossierFichiers_);
+    selectionnerLecteurDe(g_.modele.dossier().isEmpty() ? QDir::homePath() : g_.modele.dossier());
 }
 
 void Navigateur::selectionnerLecteurDe(const QString& dossier)
@@ -77,37 +72,36 @@ void Navigateur::changerLecteur()
         if (erreur.isEmpty()) {
             lecteurAffiche_ = i;
             changerDossier(racine);
-            g_.DossierLecteur = dossierFichiers_;
+            g_.DossierLecteur = racine;
             return;
         }
         const auto reponse = g_.services.questionSysteme(
             fenetre_, QMessageBox::Warning, g_.TitreProgramme, erreur + QLatin1Char('\n') + racine,
             QMessageBox::Retry | QMessageBox::Cancel);
         if (reponse != QMessageBox::Retry) {
-            selectionnerLecteurDe(dossierFichiers_);
+            selectionnerLecteurDe(g_.modele.dossier());
             return;
         }
     }
 }
 
-bool Navigateur::ouvrirDossier(const QString& dossier)
+bool Navigateur::ouvrirDossier(const QString& dossier, const QString& nomAttendu)
 {
-    const QString d = normaliserDossier(QFileInfo(dossier).absoluteFilePath());
-    if (dossier.isEmpty() || !QFileInfo(d).isDir() || !erreurLectureDossier(d).isEmpty())
+    if (dossier.isEmpty())
         return false;
-    changerDossier(d);
+    const QString d = normaliserDossier(QFileInfo(dossier).absoluteFilePath());
+    if (!etatFichier(d).dossier || !erreurLectureDossier(d).isEmpty())
+        return false;
+    changerDossier(d, nomAttendu);
     return true;
 }
 
 bool Navigateur::ouvrirFichier(const QString& chemin)
 {
     const QFileInfo fi(chemin);
-    if (!fi.isFile())
+    if (!etatFichier(chemin).ordinaire)
         return false;
-    if (!ouvrirDossier(fi.absolutePath()))
-        return false;
-    fichierAttendu_ = fi.fileName();
-    return true;
+    return ouvrirDossier(fi.absolutePath(), fi.fileName());
 }
 
 void Navigateur::ouvrirEntreeDossier(int ligne)
@@ -118,13 +112,9 @@ void Navigateur::ouvrirEntreeDossier(int ligne)
 }
 
 // Folder change: the file list follows Dir1 and becomes the current folder.
-void Navigateur::changerDossier(const QString& dossier)
+void Navigateur::changerDossier(const QString& dossier, const QString& nomAttendu)
 {
-    fichierAttendu_.clear();
-    montrerDossier(dossier);
-    selectionnerLecteurDe(dossier);
-    g_.DossierCourant = dossier;
-    listerFichiersAsync();
+    g_.modele.ouvrir(dossier, nomAttendu);
     if (liens_.activerDiaporama)
         liens_.activerDiaporama();
     if (liens_.modeMiniatures && liens_.modeMiniatures() && liens_.dossierMiniatures)
@@ -132,9 +122,10 @@ void Navigateur::changerDossier(const QString& dossier)
 }
 
 // The chain of parents at once; the subfolders follow with the listing.
-void Navigateur::montrerDossier(const QString& dossier)
+void Navigateur::montrerDossier()
 {
-    dossierFichiers_ = dossier;
+    const QString dossier = g_.modele.dossier();
+    selectionnerLecteurDe(dossier);
     dir1_->clear();
     const QIcon ouvert = dir1_->style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QStringList chaine = chaineParents(dossier);
@@ -144,58 +135,23 @@ void Navigateur::montrerDossier(const QString& dossier)
     }
     dir1_->setCurrentRow(dir1_->count() - 1);
     modeleFichiers_->setStringList({});
-    IndexFichier = -1;
 }
 
-void Navigateur::listerFichiersAsync()
+void Navigateur::recevoirListe()
 {
-    const quint64 generation = ++generationListe_;
-    const QString dossier = dossierFichiers_;
-    const QString motif = MotifFichiers;
-    auto* veilleur = new QFutureWatcher<ContenuDossier>(this);
-    connect(veilleur, &QFutureWatcherBase::finished, this, [this, veilleur, generation] {
-        const ContenuDossier c = veilleur->result();
-        veilleur->deleteLater();
-        recevoirListe(generation, c.sousDossiers, c.fichiers);
-    });
-    veilleur->setFuture(QtConcurrent::run([dossier, motif] {
-        return ContenuDossier{listerSousDossiers(dossier), listerFichiers(dossier, motif)};
-    }));
-}
-
-void Navigateur::recevoirListe(quint64 generation, const QStringList& sousDossiers, const QStringList& noms)
-{
-    if (generation != generationListe_)
-        return;
+    const QString dossier = g_.modele.dossier();
     // Subfolders are refreshed with every listing, so that a pattern change shows new ones too.
-    const int parents = int(chaineParents(dossierFichiers_).size());
+    const int parents = int(chaineParents(dossier).size());
     while (dir1_->count() > parents)
         delete dir1_->takeItem(dir1_->count() - 1);
     const QIcon ferme = dir1_->style()->standardIcon(QStyle::SP_DirClosedIcon);
     const int niveau = dir1_->count();
-    for (const QString& s : sousDossiers)
-        dir1_->addItem(entreeDossier(s, joindreChemin(dossierFichiers_, s), niveau, ferme));
-    modeleFichiers_->setStringList(noms);
-    IndexFichier = -1;
-    selectionnerAttendu();
+    for (const QString& s : g_.modele.sousDossiers())
+        dir1_->addItem(entreeDossier(s, joindreChemin(dossier, s), niveau, ferme));
+    QStringList affiches = g_.modele.fichiers();
+    for (QString& nom : affiches)
+        nom = texteAffichable(nom);
+    modeleFichiers_->setStringList(affiches);
+    selectionnerCourant();
     emit listeChargee();
-}
-
-// A file named on the command line: selected when listed, shown even when the
-// pattern leaves it out of the list.
-void Navigateur::selectionnerAttendu()
-{
-    if (fichierAttendu_.isEmpty())
-        return;
-    const QString nom = fichierAttendu_;
-    fichierAttendu_.clear();
-    const int ligne = int(modeleFichiers_->stringList().indexOf(nom));
-    if (ligne >= 0) {
-        selectionnerLigne(ligne);
-        return;
-    }
-    g_.FichierCourant = joindreChemin(dossierFichiers_, nom);
-    g_.NomFichierCourant = nom;
-    g_.ExtensionCourante = nom.right(3);
-    AfficheImage();
 }

@@ -4,7 +4,7 @@
 
 #include "app/general.h"
 #include "app/skin.h"
-#include "platform/listedossier.h"
+#include "platform/nomsfichiers.h"
 
 #include <QKeyEvent>
 #include <QListView>
@@ -18,31 +18,59 @@ void Navigateur::masquer(bool popUpInfos, bool fondSons, bool fondTypExt, bool f
         liens_.masquerPanneaux(popUpInfos, fondSons, fondTypExt, fondFilePopUp);
 }
 
+// While the viewer covers the window it steps the current picture on; the list
+// and the caption follow at once, the preview once the window is seen again.
 void Navigateur::passagePleinEcran()
 {
-    if (liens_.passagePleinEcran)
-        liens_.passagePleinEcran();
+    if (!liens_.passagePleinEcran)
+        return;
+    apercuSuspendu_ = true;
+    liens_.passagePleinEcran();
+    apercuSuspendu_ = false;
+    if (!g_.FichierCourant().isEmpty())
+        AfficheImage();
 }
 
 void Navigateur::fichierSelectionne(int ligne)
 {
-    const QStringList& noms = modeleFichiers_->stringList();
-    if (ligne < 0 || ligne >= noms.size())
+    if (ligne < 0 || ligne >= g_.modele.fichiers().size())
         return;
     masquer(true, true, true, true);
-    const QString& nom = noms.at(ligne);
-    g_.ExtensionCourante = nom.right(3);
-    g_.FichierCourant = joindreChemin(dossierFichiers_, nom);
-    g_.NomFichierCourant = nom;
-    IndexFichier = ligne;
-    g_.DossierCourant = dossierFichiers_;
+    g_.modele.selectionner(ligne);
+}
+
+// The current picture changed, here or in another view.
+void Navigateur::montrerCourant()
+{
+    selectionnerCourant();
+    const QString nom = texteAffichable(g_.NomFichierCourant());
+    if (g_.FichierCourant().isEmpty())
+        return;
     if (liens_.setLegende) {
         const bool miniatures = liens_.modeMiniatures && liens_.modeMiniatures();
-        liens_.setLegende(miniatures ? QString() : QString(10, QLatin1Char(' ')) + nom.chopped(qMin<qsizetype>(4, nom.size())));
+        liens_.setLegende(miniatures ? QString()
+                                     : QString(10, QLatin1Char(' ')) + nom.chopped(qMin<qsizetype>(4, nom.size())));
     }
     if (liens_.activerDiaporama)
         liens_.activerDiaporama();
-    AfficheImage();
+    if (!apercuSuspendu_)
+        AfficheImage();
+}
+
+// File1 highlights the current picture, or nothing when it is not listed.
+void Navigateur::selectionnerCourant()
+{
+    const QModelIndex index = modeleFichiers_->index(int(g_.modele.IndexFichier()));
+    if (file1_->currentIndex() == index)
+        return;
+    const QSignalBlocker silence(file1_->selectionModel());
+    if (index.isValid()) {
+        file1_->setCurrentIndex(index);
+        file1_->scrollTo(index);
+    } else {
+        file1_->selectionModel()->clear();
+    }
+    file1_->viewport()->update();
 }
 
 void Navigateur::selectionnerLigne(qint64 ligne)
@@ -75,10 +103,8 @@ bool Navigateur::toucheFichiers(int touche)
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (!g_.FichierCourant.isEmpty()) {
+        if (!g_.FichierCourant().isEmpty())
             passagePleinEcran();
-            AfficheImage();
-        }
         return true;
     case Qt::Key_Space:
         AfficheImage();
@@ -88,34 +114,20 @@ bool Navigateur::toucheFichiers(int touche)
     }
 }
 
-// What Left then Right do to the list once the full-screen view has closed: the
-// entry still selected there becomes the current picture again.
-void Navigateur::gauchePuisDroite()
-{
-    const QModelIndex index = file1_->currentIndex();
-    if (index.isValid())
-        fichierSelectionne(index.row());
-}
-
 void Navigateur::doubleClicFichier()
 {
-    g_.DossierCourant = dossierFichiers_;
     passagePleinEcran();
-    gauchePuisDroite();
 }
 
 void Navigateur::clicImage()
 {
-    if (g_.FichierCourant.isEmpty())
-        return;
-    g_.DossierCourant = dossierFichiers_;
-    passagePleinEcran();
-    gauchePuisDroite();
+    if (!g_.FichierCourant().isEmpty())
+        passagePleinEcran();
 }
 
 void Navigateur::boutonDroitFichiers()
 {
-    if (g_.FichierCourant.isEmpty())
+    if (g_.FichierCourant().isEmpty())
         return;
     fondTypExt_->hide();
     if (liens_.afficherMenuFichier)

@@ -107,35 +107,32 @@ void Navigateur::poserLegendes(const QString& legende, const QString& legendeV)
         legendeV_(legendeV);
 }
 
+// A format change reads the folder again too, so that new files and folders show.
 void Navigateur::choisirFormat(const QString& motif, const QString& legende, const QString& legendeV)
 {
-    MotifFichiers = motif;
     fondTypExt_->hide();
     poserLegendes(legende, legendeV);
-    listerFichiersAsync();
+    g_.modele.setMotif(motif);
+    g_.modele.relire();
 }
 
 void Navigateur::choisirAutre()
 {
     fondTypExt_->hide();
-    const QString ancien = MotifFichiers;
     QString extension = g_.services
                             .saisirTexte(fenetre_, QStringLiteral("Nom de l'extension"),
                                          QStringLiteral("Entrez le nom de l'extension (Ex : XXX) :"), QString())
                             .value_or(QString());
-    MotifFichiers = QStringLiteral("*.") + extension;
     if (extension.size() > 3) {
         const QString texte = QStringLiteral("L'extension «") + extension
                               + QStringLiteral("» comporte plus de 3 caractères.\nVous êtes sûr(e) de ne pas vous tromper ?");
-        if (Demander(g_, 4, QStringLiteral("Choix d'un nom d'extension"), texte, fenetre_) == 0) {
-            MotifFichiers = ancien;
+        if (Demander(g_, 4, QStringLiteral("Choix d'un nom d'extension"), texte, fenetre_) == 0)
             return;
-        }
     }
-    if (extension.isEmpty()) {
-        MotifFichiers = ancien;
-        extension = ancien.right(3);
-    }
+    if (extension.isEmpty())
+        extension = g_.modele.motif().right(3);
+    else
+        g_.modele.setMotif(QStringLiteral("*.") + extension);
     poserLegendes(extension.toUpper(), extension.toUpper());
-    listerFichiersAsync();
+    g_.modele.relire();
 }

@@ -3,6 +3,7 @@
 #include "platform/correctionbmp.h"
 #include "platform/dimensionsimage.h"
 #include "platform/formatimage.h"
+#include "platform/nomsfichiers.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -48,14 +49,15 @@ QString texteLecteur(QImageReader::ImageReaderError e)
 }
 
 // Opens `chemin` for reading when it is a regular file: a pipe or a device would block.
-bool ouvrir(QFile& fichier, QString* erreur)
+// The name's own bytes are used, so a name that is not UTF-8 opens too.
+bool ouvrir(QFile& fichier, const QString& chemin, QString* erreur)
 {
-    const QFileInfo info(fichier.fileName());
-    if (!info.exists())
+    const EtatFichier etat = etatFichier(chemin);
+    if (!etat.existe)
         *erreur = QStringLiteral("Fichier introuvable");
-    else if (!info.isFile())
+    else if (!etat.ordinaire)
         *erreur = QStringLiteral("Ce n'est pas un fichier d'image");
-    else if (!fichier.open(QIODevice::ReadOnly))
+    else if (!ouvrirEnLecture(fichier, chemin))
         *erreur = QStringLiteral("Lecture du fichier refusée");
     else if (fichier.size() == 0)
         *erreur = QStringLiteral("Le fichier est vide");
@@ -213,9 +215,9 @@ QSize tailleWmf(QFile& fichier)
 ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QColor& fondTransparence)
 {
     fixerLimiteAllocation();
-    QFile fichier(chemin);
+    QFile fichier;
     QString erreur;
-    if (!ouvrir(fichier, &erreur))
+    if (!ouvrir(fichier, chemin, &erreur))
         return echec(erreur);
     const QByteArray debut = fichier.peek(formatimage::OctetsDebut);
     if (estWmf(debut))
@@ -233,9 +235,9 @@ ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QCol
 QSize lireTailleNaturelle(const QString& chemin)
 {
     fixerLimiteAllocation();
-    QFile fichier(chemin);
+    QFile fichier;
     QString erreur;
-    if (!ouvrir(fichier, &erreur))
+    if (!ouvrir(fichier, chemin, &erreur))
         return {};
     const QByteArray debut = fichier.peek(formatimage::OctetsDebut);
     if (estWmf(debut))

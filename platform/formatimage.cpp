@@ -1,5 +1,7 @@
 #include "platform/formatimage.h"
 
+#include <QImageReader>
+#include <QStringList>
 #include <QtEndian>
 
 #include <climits>
@@ -138,3 +140,19 @@ QByteArray dibEnBmp(const QByteArray& dib)
 }
 
 } // namespace formatimage
+
+const char* const MotifSixFormats = "*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf";
+
+QString motifImagesLisibles()
+{
+    static const QString motif = [] {
+        QStringList motifs = QString::fromLatin1(MotifSixFormats).split(QLatin1Char(';'));
+        for (const QByteArray& f : QImageReader::supportedImageFormats()) {
+            const QString m = QStringLiteral("*.") + QString::fromLatin1(f).toLower();
+            if (!motifs.contains(m))
+                motifs << m;
+        }
+        return motifs.join(QLatin1Char(';'));
+    }();
+    return motif;
+}

@@ -2,6 +2,7 @@
 // Recognises a picture file from its first bytes, whatever its name says.
 #include <QByteArray>
 #include <QSize>
+#include <QString>
 
 namespace formatimage {
 
@@ -27,3 +28,9 @@ QSize tailleDib(const QByteArray& debut);
 QSize tailleGif(const QByteArray& debut);
 
 } // namespace formatimage
+
+// The six formats of the format panel, "*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf".
+extern const char* const MotifSixFormats;
+// Those six and every other picture format the loader reads (".jpeg", ".png",
+// ".tif", ".webp"…): what the full-screen viewer steps through.
+QString motifImagesLisibles();

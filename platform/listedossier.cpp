@@ -1,5 +1,7 @@
 #include "platform/listedossier.h"
 
+#include "platform/nomsfichiers.h"
+
 #include <QCollator>
 #include <QFile>
 
@@ -101,15 +103,23 @@ QString texteErreurDossier(int code)
     }
 }
 
-// Regular file, or link to one; the entry type spares a stat on most file systems.
-bool estFichierOrdinaire(DIR* d, const dirent* e)
+enum class Genre { Autre, Fichier, Dossier };
+
+// Regular files and folders, links followed to what they point to: devices,
+// pipes and sockets are no pictures and would block a reader. The entry type
+// spares a stat on most file systems.
+Genre genreEntree(DIR* d, const dirent* e)
 {
     if (e->d_type == DT_REG)
-        return true;
+        return Genre::Fichier;
+    if (e->d_type == DT_DIR)
+        return Genre::Dossier;
     if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
-        return false;
+        return Genre::Autre;
     struct stat st;
-    return fstatat(dirfd(d), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+    if (fstatat(dirfd(d), e->d_name, &st, 0) != 0)
+        return Genre::Autre;
+    return S_ISREG(st.st_mode) ? Genre::Fichier : S_ISDIR(st.st_mode) ? Genre::Dossier : Genre::Autre;
 }
 
 int comparer(const QString& a, const QString& b) { return QString::compare(a, b); }
@@ -153,28 +163,45 @@ void trierNoms(QStringList& noms)
     trierParCles(noms, cles);
 }
 
-QStringList listerFichiers(const QString& dossier, const QString& motif, QString* erreur)
+ContenuDossier lireDossier(const QString& dossier)
 {
-    if (erreur)
-        erreur->clear();
-    DIR* d = opendir(QFile::encodeName(dossier).constData());
+    ContenuDossier contenu;
+    DIR* d = opendir(octetsDepuisChemin(dossier).constData());
     if (!d) {
-        if (erreur)
-            *erreur = texteErreurDossier(errno);
-        return {};
+        contenu.erreur = texteErreurDossier(errno);
+        return contenu;
     }
-    const std::vector<Motif> motifs = compiler(motif);
-    QStringList noms;
     while (const dirent* e = readdir(d)) {
-        if (e->d_name[0] == '.' || !estFichierOrdinaire(d, e))
+        if (e->d_name[0] == '.')
             continue;
-        QString nom = QFile::decodeName(e->d_name);
-        if (correspond(motifs, nom))
-            noms.append(std::move(nom));
+        const Genre genre = genreEntree(d, e);
+        if (genre == Genre::Fichier)
+            contenu.fichiers.append(cheminDepuisOctets(QByteArray(e->d_name)));
+        else if (genre == Genre::Dossier)
+            contenu.sousDossiers.append(cheminDepuisOctets(QByteArray(e->d_name)));
     }
     closedir(d);
-    trierNoms(noms);
-    return noms;
+    trierNoms(contenu.fichiers);
+    trierNoms(contenu.sousDossiers);
+    return contenu;
+}
+
+QStringList filtrerNoms(const QStringList& noms, const QString& motif)
+{
+    const std::vector<Motif> motifs = compiler(motif);
+    QStringList retenus;
+    for (const QString& nom : noms)
+        if (correspond(motifs, nom))
+            retenus.append(nom);
+    return retenus;
+}
+
+QStringList listerFichiers(const QString& dossier, const QString& motif, QString* erreur)
+{
+    const ContenuDossier contenu = lireDossier(dossier);
+    if (erreur)
+        *erreur = contenu.erreur;
+    return filtrerNoms(contenu.fichiers, motif);
 }
 
 bool correspondMotif(const QString& nom, const QString& motif)

@@ -4,6 +4,20 @@
 #include <QString>
 #include <QStringList>
 
+struct ContenuDossier {
+    QStringList sousDossiers; // names, in list order
+    QStringList fichiers;     // regular files (links followed), in list order
+    QString erreur;           // French text when the folder could not be read
+};
+
+// One pass over `dossier`: its subfolders and regular files, hidden names
+// (leading ".") left out, each list sorted as listerFichiers sorts. Names are
+// in the form of platform/nomsfichiers.h.
+ContenuDossier lireDossier(const QString& dossier);
+
+// The names matching `motif`, in their order.
+QStringList filtrerNoms(const QStringList& noms, const QString& motif);
+
 // Names (not paths) of the regular files of `dossier` matching `motif` (";"-separated
 // patterns such as "*.jpg;*.bmp", case-insensitive; "*.*" matches every file, names
 // without a dot included), sorted alphabetically, case-insensitive, locale-aware.

@@ -152,7 +152,7 @@ private slots:
         Reglages r(chemin());
         ServicesFactices s;
         General g(r, s);
-        g.DossierCourant = "/home/moi/Images";
+        g.modele.ouvrir("/home/moi/Images");
         g.DureePause = 5;
         g.EffetTransition = true;
         g.DureeTransition = 30;

@@ -43,7 +43,7 @@ class TestReglSlid : public QObject {
         b->g.DureeTransition = 30;
         b->g.CouleurTransition = QStringLiteral("&HFF");  // as read from the store
         b->g.OrdreAleatoire = true;
-        b->g.DossierCourant = QStringLiteral("/home/moi/Images");
+        b->g.modele.ouvrir(QStringLiteral("/home/moi/Images"));
     }
 
     // Moves every control away from where it opened.
@@ -269,7 +269,7 @@ private slots:
         QCOMPARE(b->g.DureePause, 60);  // the viewer works with the changed values meanwhile
 
         // The chooser stores a folder, then shows the same dialog again.
-        b->g.DossierCourant = QStringLiteral("/home/moi/Vacances");
+        b->g.modele.ouvrir(QStringLiteral("/home/moi/Vacances"));
         b->g.RetourReglages = false;
         bool etatGarde = false;
         QTimer::singleShot(0, &d, [&] {
@@ -288,7 +288,7 @@ private slots:
         QCOMPARE(b->g.EffetTransition, false);
         QCOMPARE(b->g.OrdreAleatoire, true);
         QCOMPARE(b->g.DureeTransition, 30);
-        QCOMPARE(b->g.DossierCourant, QStringLiteral("/home/moi/Vacances"));
+        QCOMPARE(b->g.DossierCourant(), QStringLiteral("/home/moi/Vacances"));
         QVERIFY(!b->storeEcrit());
     }
 

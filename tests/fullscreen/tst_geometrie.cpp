@@ -1,8 +1,8 @@
 // Fitting, the transition's rectangles and the slideshow order: the plain
 // pieces the viewer is built on.
-#include "fullscreen/ajustement.h"
+#include "core/ajustement.h"
 #include "fullscreen/effetcarre.h"
-#include "fullscreen/sequencediaporama.h"
+#include "core/sequencediaporama.h"
 
 #include <QtTest>
 

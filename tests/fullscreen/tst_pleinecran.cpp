@@ -5,7 +5,7 @@
 #include "commun/servicesfactices.h"
 #include "fullscreen/passageplein.h"
 #include "fullscreen/pleinecran.h"
-#include "fullscreen/prechargeur.h"
+#include "core/prechargeur.h"
 
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -19,6 +19,29 @@ void ecrireImage(const QString& chemin, const QColor& couleur)
     QImage image(160, 120, QImage::Format_RGB32);
     image.fill(couleur);
     QVERIFY(image.save(chemin, "BMP"));
+}
+
+void listee(const ModeleDossier& m)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!m.listageEnCours(), 10000);
+}
+
+// Waits until the picture asked for is on screen (decodes run on workers).
+void montree(const PleinEcran& v)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!v.imageEnAttente(), 10000);
+}
+
+void etape(PleinEcran& v)
+{
+    v.etapeMinuterie();
+    montree(v);
+}
+
+void touche(PleinEcran& v, QWidget* cible, Qt::Key t)
+{
+    QTest::keyClick(cible, t);
+    montree(v);
 }
 
 // Which of the fixture colours the viewer shows; -1 for none (background only).
@@ -72,7 +95,6 @@ void TestPleinEcran::init()
     m_reglages = std::make_unique<Reglages>(m_dossier->filePath(QStringLiteral("Ormelle.ini")));
     m_services = std::make_unique<ServicesFactices>();
     m_g = std::make_unique<General>(*m_reglages, *m_services);
-    m_g->DossierCourant = m_dossier->path();
     m_g->DureePause = 3;
 }
 
@@ -84,10 +106,12 @@ void TestPleinEcran::cleanup()
 
 PleinEcran* TestPleinEcran::ouvrir(const QString& nom, bool diaporama)
 {
-    m_g->FichierCourant = m_g->DossierCourant + QLatin1Char('/') + nom;
+    m_g->modele.ouvrir(m_dossier->path(), nom);
+    listee(m_g->modele);
     m_g->LancerDiaporama = diaporama;
     m_vue = std::make_unique<PleinEcran>(*m_g);
     m_vue->show();
+    montree(*m_vue);
     return m_vue.get();
 }
 
@@ -100,12 +124,12 @@ void TestPleinEcran::diaporamaOuvertSurLeDeuxieme()
     QCOMPARE(v->Minuterie1().interval(), 3000);
     QList<int> vues;
     for (int k = 0; k < 5; ++k) {
-        v->etapeMinuterie();
+        etape(*v);
         vues << couleurAffichee(*v);
         QCOMPARE(v->IndexImage(), vues.last());
     }
     QCOMPARE(vues, (QList<int>{1, 2, 0, 1, 2}));
-    QCOMPARE(m_g->FichierCourant, m_dossier->filePath(QStringLiteral("c.bmp")));
+    QCOMPARE(m_g->FichierCourant(), m_dossier->filePath(QStringLiteral("c.bmp")));
 }
 
 void TestPleinEcran::dossierUneImage()
@@ -116,7 +140,7 @@ void TestPleinEcran::dossierUneImage()
     for (bool aleatoire : {false, true}) {
         m_g->OrdreAleatoire = aleatoire;
         for (int k = 0; k < 3; ++k) {
-            v->etapeMinuterie();
+            etape(*v);
             QCOMPARE(couleurAffichee(*v), 1);
         }
     }
@@ -128,7 +152,7 @@ void TestPleinEcran::ordreAleatoireDansLaListe()
     PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
     QSet<int> vues;
     for (int k = 0; k < 60; ++k) {
-        v->etapeMinuterie();
+        etape(*v);
         QVERIFY(v->IndexImage() >= 0 && v->IndexImage() < 3);
         QCOMPARE(couleurAffichee(*v), v->IndexImage());
         vues << v->IndexImage();
@@ -140,19 +164,19 @@ void TestPleinEcran::flechesBouclent()
 {
     PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), false);
     QCOMPARE(couleurAffichee(*v), 2);
-    QTest::keyClick(fichier1(), Qt::Key_Right);
+    touche(*v, fichier1(), Qt::Key_Right);
     QCOMPARE(couleurAffichee(*v), 0);
-    QTest::keyClick(fichier1(), Qt::Key_Up);
+    touche(*v, fichier1(), Qt::Key_Up);
     QCOMPARE(couleurAffichee(*v), 2);
-    QTest::keyClick(fichier1(), Qt::Key_Left);
+    touche(*v, fichier1(), Qt::Key_Left);
     QCOMPARE(couleurAffichee(*v), 1);
-    QTest::keyClick(fichier1(), Qt::Key_Home);
+    touche(*v, fichier1(), Qt::Key_Home);
     QCOMPARE(couleurAffichee(*v), 0);
-    QTest::keyClick(fichier1(), Qt::Key_End);
+    touche(*v, fichier1(), Qt::Key_End);
     QCOMPARE(couleurAffichee(*v), 2);
-    QTest::keyClick(fichier1(), Qt::Key_PageUp);
+    touche(*v, fichier1(), Qt::Key_PageUp);
     QCOMPARE(couleurAffichee(*v), 0);
-    QCOMPARE(m_g->ExtensionCourante, QStringLiteral("bmp"));
+    QCOMPARE(m_g->ExtensionCourante(), QStringLiteral("bmp"));
     QVERIFY(!m_g->DiaporamaEnCours);
     QVERIFY(!v->Minuterie1().isActive());
 }
@@ -189,7 +213,7 @@ void TestPleinEcran::ctrlClicDroitSuspendEtReprend()
     QVERIFY(v->Minuterie1().isActive());
     QCOMPARE(m_services->sons, (QList<int>{19, 19}));
     QVERIFY(m_g->DiaporamaEnCours);
-    v->etapeMinuterie(); // the same order goes on
+    etape(*v); // the same order goes on
     QCOMPARE(couleurAffichee(*v), 1);
     QTest::mousePress(v, Qt::RightButton, Qt::NoModifier, QPoint(2, 2));
     QCOMPARE(m_services->sons.size(), 2); // without Ctrl: nothing
@@ -200,6 +224,7 @@ void TestPleinEcran::clicGaucheArreteLeDiaporama()
     PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), true);
     QSignalSpy curseur(v, &PleinEcran::curseurBascule);
     QTest::mousePress(v, Qt::LeftButton, Qt::NoModifier, QPoint(400, 300));
+    montree(*v);
     QVERIFY(!m_g->DiaporamaEnCours);
     QVERIFY(!v->Minuterie1().isActive());
     QVERIFY(!m_g->CurseurMasque);
@@ -215,19 +240,19 @@ void TestPleinEcran::imageIlliseEtDossierVide()
     abimee.write("BM pas une image");
     abimee.close();
     PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
-    v->etapeMinuterie();
+    etape(*v);
     QCOMPARE(couleurAffichee(*v), -1);
     QVERIFY(!v->findChild<QWidget*>(QStringLiteral("Image1"))->isVisible());
     QVERIFY(v->Minuterie1().isActive());
     QCOMPARE(v->palette().color(QPalette::Window), QColor(Qt::black));
-    v->etapeMinuterie();
+    etape(*v);
     QCOMPARE(couleurAffichee(*v), 2);
 
     for (const QString& nom : {"a.bmp", "b.bmp", "c.bmp"})
         QFile::remove(m_dossier->filePath(nom));
     m_vue.reset();
     v = ouvrir(QStringLiteral("a.bmp"), true);
-    v->etapeMinuterie();
+    etape(*v);
     QCOMPARE(couleurAffichee(*v), -1);
     QVERIFY(v->Minuterie1().isActive());
     QVERIFY(v->isVisible());
@@ -271,7 +296,7 @@ void TestPleinEcran::transition()
 
     // A key during the effect shows the next picture at once and its effect
     // replaces the running one.
-    QTest::keyClick(fichier1(), Qt::Key_Right);
+    touche(*v, fichier1(), Qt::Key_Right);
     QCOMPARE(couleurAffichee(*v), 1);
     QVERIFY(v->effetEnCours());
     QSignalSpy fin(v, &PleinEcran::effetTermine);
@@ -282,6 +307,7 @@ void TestPleinEcran::transition()
 
     m_g->EffetTransition = false;
     v->AfficheImage();
+    montree(*v);
     QVERIFY(!v->effetEnCours());
     QVERIFY(!picture2->isVisible());
 }
@@ -290,7 +316,8 @@ void TestPleinEcran::passagePleinEcran()
 {
     QWidget principale;
     principale.show();
-    m_g->FichierCourant = m_dossier->filePath(QStringLiteral("b.bmp"));
+    m_g->modele.ouvrir(m_dossier->path(), QStringLiteral("b.bmp"));
+    QTRY_VERIFY(!m_g->modele.listageEnCours());
     bool pleinEcran = false, barreMasquee = false;
     int affichee = -3;
     // Left from inside the modal loop, as the user would with Esc.
@@ -301,6 +328,7 @@ void TestPleinEcran::passagePleinEcran()
                 continue;
             pleinEcran = v->isFullScreen();
             barreMasquee = m_g->BarreTacheMasquee;
+            montree(*v);
             affichee = couleurAffichee(*v);
             QTest::keyClick(v->findChild<QListWidget*>(QStringLiteral("Fichier1")), Qt::Key_Escape);
         }

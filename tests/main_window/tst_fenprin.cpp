@@ -45,7 +45,7 @@ private slots:
         QCOMPARE(titre->gradientDebut(), QColor(0, 128, 128));
         QCOMPARE(titre->gradientFin(), QColor(224, 224, 224));
         QVERIFY(b.g->FichierAide.endsWith(QStringLiteral("/Ormelle.chm")));
-        QCOMPARE(f.MotifFichiers, QStringLiteral("*.*"));
+        QCOMPARE(b.g->modele.motif(), QStringLiteral("*.*"));
         for (const char* nom : {"CmdCopFich", "CmdCopImg", "CmdRenommer", "CmdSupFic"})
             QVERIFY2(!b.controle(nom)->isEnabled(), nom);
         for (const char* nom : {"PopUpInfos", "FondFilePopUp", "FondSons", "FondMessage", "CacheIcones"})
@@ -117,7 +117,7 @@ private slots:
         b.charger(voulu);
         QVERIFY(b.controle("FondMessage")->isHidden());
         QVERIFY(b.services.sons.isEmpty());
-        QTRY_COMPARE(b.fen->navigateur()->dossierFichiers(), voulu);
+        QTRY_COMPARE(b.g->DossierCourant(), voulu);
     }
 
     void fichierEnArgumentEstSelectionneEtMontre()
@@ -129,7 +129,7 @@ private slots:
         image.fill(Qt::darkCyan);
         QVERIFY(image.save(photo));
         b.charger(photo);
-        QTRY_COMPARE(b.g->FichierCourant, photo);
+        QTRY_COMPARE(b.g->FichierCourant(), photo);
         QTRY_COMPARE(b.fen->navigateur()->imageCourante().size(), QSize(40, 30));
         QVERIFY(b.controle("CmdCopFich")->isEnabled());
     }

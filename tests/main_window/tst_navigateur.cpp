@@ -109,12 +109,12 @@ void TestNavigateur::listeTrieeEtMotifsSansCasse()
     QVERIFY(b.ouvrir(d()));
     QCOMPARE(b.nav->fichiers(), QStringList({"A.JPG", "b.jpg", "c.bmp", "d.Gif", "e.dib", "f.rle", "g.wmf",
                                              "notes.txt", "sans"}));
-    QCOMPARE(b.g.DossierCourant, d());
+    QCOMPARE(b.g.DossierCourant(), d());
     QCOMPARE(b.diaporamas, 1);
 
     b.nav->basculerPanneauFormats();
     b.cliquer("CmdJPG");
-    QCOMPARE(b.nav->MotifFichiers, QStringLiteral("*.jpg"));
+    QCOMPARE(b.g.modele.motif(), QStringLiteral("*.jpg"));
     QCOMPARE(b.nav->fichiers(), QStringList({"A.JPG", "b.jpg"}));
     QVERIFY(b.nav->FondTypExt()->isHidden());
     QCOMPARE(b.legendesTypExt.last(), QStringLiteral(" JPG"));
@@ -139,16 +139,16 @@ void TestNavigateur::selectionRemplitLesVariables()
     Banc b;
     QVERIFY(b.ouvrir(d()));
     b.file1()->setCurrentIndex(b.file1()->model()->index(2, 0));
-    QCOMPARE(b.g.FichierCourant, d("c.bmp"));
-    QCOMPARE(b.g.NomFichierCourant, QStringLiteral("c.bmp"));
-    QCOMPARE(b.g.ExtensionCourante, QStringLiteral("bmp"));
-    QCOMPARE(b.nav->IndexFichier, 2);
+    QCOMPARE(b.g.FichierCourant(), d("c.bmp"));
+    QCOMPARE(b.g.NomFichierCourant(), QStringLiteral("c.bmp"));
+    QCOMPARE(b.g.ExtensionCourante(), QStringLiteral("bmp"));
+    QCOMPARE(b.g.modele.IndexFichier(), 2);
     QCOMPARE(b.legendes.last(), QStringLiteral("          c"));
     QCOMPARE(b.masquages.last(), QList<bool>({true, true, true, true}));
     // A name shorter than its supposed extension leaves an empty caption.
     b.file1()->setCurrentIndex(b.file1()->model()->index(8, 0));
     QCOMPARE(b.legendes.last(), QString(10, QLatin1Char(' ')));
-    QCOMPARE(b.g.ExtensionCourante, QStringLiteral("ans"));
+    QCOMPARE(b.g.ExtensionCourante(), QStringLiteral("ans"));
 }
 
 void TestNavigateur::dossierRacine()
@@ -163,8 +163,8 @@ void TestNavigateur::dossierRacine()
     if (b.nav->fichiers().isEmpty())
         QSKIP("no plain file in / to select");
     b.file1()->setCurrentIndex(b.file1()->model()->index(0, 0));
-    QCOMPARE(b.g.FichierCourant, QLatin1Char('/') + b.nav->fichiers().first());
-    QCOMPARE(b.g.DossierCourant, QStringLiteral("/"));
+    QCOMPARE(b.g.FichierCourant(), QLatin1Char('/') + b.nav->fichiers().first());
+    QCOMPARE(b.g.DossierCourant(), QStringLiteral("/"));
 }
 
 void TestNavigateur::boucleClavier()
@@ -173,20 +173,20 @@ void TestNavigateur::boucleClavier()
     QVERIFY(b.ouvrir(d()));
     const qint64 dernier = b.nav->fichiers().size() - 1;
     b.touche(Qt::Key_Down);  // nothing selected yet: the first
-    QCOMPARE(b.nav->IndexFichier, 0);
+    QCOMPARE(b.g.modele.IndexFichier(), 0);
     b.touche(Qt::Key_Up);
-    QCOMPARE(b.nav->IndexFichier, dernier);
-    QCOMPARE(b.g.FichierCourant, d("sans"));
+    QCOMPARE(b.g.modele.IndexFichier(), dernier);
+    QCOMPARE(b.g.FichierCourant(), d("sans"));
     b.touche(Qt::Key_Down);
-    QCOMPARE(b.nav->IndexFichier, 0);
-    QCOMPARE(b.g.FichierCourant, d("A.JPG"));
+    QCOMPARE(b.g.modele.IndexFichier(), 0);
+    QCOMPARE(b.g.FichierCourant(), d("A.JPG"));
     b.touche(Qt::Key_Right);
-    QCOMPARE(b.nav->IndexFichier, 1);
+    QCOMPARE(b.g.modele.IndexFichier(), 1);
     b.touche(Qt::Key_Left);
     b.touche(Qt::Key_Left);
-    QCOMPARE(b.nav->IndexFichier, dernier);
+    QCOMPARE(b.g.modele.IndexFichier(), dernier);
     b.touche(Qt::Key_Right);
-    QCOMPARE(b.nav->IndexFichier, 0);
+    QCOMPARE(b.g.modele.IndexFichier(), 0);
     QCOMPARE(b.file1()->currentIndex().row(), 0);
 }
 
@@ -198,7 +198,7 @@ void TestNavigateur::entreeEtEspace()
     b.touche(Qt::Key_Return);
     QCOMPARE(b.passages, 0);
     QCOMPARE(b.services.sabliers, 0);
-    QVERIFY(b.g.FichierCourant.isEmpty());
+    QVERIFY(b.g.FichierCourant().isEmpty());
 
     b.touche(Qt::Key_Down);
     QTRY_COMPARE(images.count(), 1);
@@ -208,7 +208,7 @@ void TestNavigateur::entreeEtEspace()
     b.touche(Qt::Key_Space);
     QTRY_COMPARE(images.count(), 3);
     QCOMPARE(b.passages, 1);
-    QCOMPARE(b.nav->IndexFichier, 0);
+    QCOMPARE(b.g.modele.IndexFichier(), 0);
 
     // A double click hands over, then the entry still selected is shown again.
     const QRect r = b.file1()->visualRect(b.file1()->model()->index(0, 0));
@@ -216,7 +216,7 @@ void TestNavigateur::entreeEtEspace()
     QTest::mouseDClick(b.file1()->viewport(), Qt::LeftButton, {}, r.center());
     QCOMPARE(b.passages, 2);
     QTRY_COMPARE(images.count(), 4);
-    QCOMPARE(b.g.FichierCourant, d("A.JPG"));
+    QCOMPARE(b.g.FichierCourant(), d("A.JPG"));
 
     // A click on the entry already selected shows it again.
     QTest::mouseClick(b.file1()->viewport(), Qt::LeftButton, {}, r.center());
@@ -236,7 +236,7 @@ void TestNavigateur::boutonDroitFichiers()
     QCOMPARE(b.menus, 1);
     // The menu acts on the file selected, not the one under the mouse.
     QCOMPARE(b.file1()->currentIndex().row(), 0);
-    QCOMPARE(b.g.FichierCourant, d("A.JPG"));
+    QCOMPARE(b.g.FichierCourant(), d("A.JPG"));
 }
 
 void TestNavigateur::panneauFormats()
@@ -306,7 +306,7 @@ void TestNavigateur::autreExtension()
     b.nav->basculerPanneauFormats();
     b.cliquer("CmdAutre");
     QVERIFY(b.nav->FondTypExt()->isHidden());
-    QCOMPARE(b.nav->MotifFichiers, motif);
+    QCOMPARE(b.g.modele.motif(), motif);
     QCOMPARE(b.nav->fichiers(), fichiers);
     if (legende.isEmpty()) {
         QCOMPARE(b.legendesTypExt, legendesAvant);
@@ -337,8 +337,8 @@ void TestNavigateur::dossiersEtDir1()
 
     dir1->setCurrentRow(parents + 1);
     QVERIFY(b.attendreListe([&] { QTest::keyClick(dir1, Qt::Key_Return); }));
-    QCOMPARE(b.nav->dossierFichiers(), d("sous"));
-    QCOMPARE(b.g.DossierCourant, d("sous"));
+    QCOMPARE(b.g.DossierCourant(), d("sous"));
+    QCOMPARE(b.g.DossierCourant(), d("sous"));
     QCOMPARE(b.nav->fichiers(), QStringList());
     QCOMPARE(dir1->count(), parents + 2);
     QCOMPARE(dir1->item(parents + 1)->data(Qt::UserRole).toString(), d("sous/plus bas"));
@@ -347,14 +347,14 @@ void TestNavigateur::dossiersEtDir1()
     // Back up the chain by a double click on its parent entry; a single click only selects.
     const QRect r = dir1->visualItemRect(dir1->item(parents - 1));
     QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, r.center());
-    QCOMPARE(b.nav->dossierFichiers(), d("sous"));
+    QCOMPARE(b.g.DossierCourant(), d("sous"));
     QVERIFY(b.attendreListe([&] { QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, r.center()); }));
-    QCOMPARE(b.nav->dossierFichiers(), d());
+    QCOMPARE(b.g.DossierCourant(), d());
     QCOMPARE(b.nav->fichiers().size(), 9);
 
     QVERIFY(!b.nav->ouvrirDossier(d("absent")));
     QVERIFY(!b.nav->ouvrirDossier(d("b.jpg")));
-    QCOMPARE(b.nav->dossierFichiers(), d());
+    QCOMPARE(b.g.DossierCourant(), d());
 }
 
 void TestNavigateur::lecteurIlliscible()
@@ -374,11 +374,11 @@ void TestNavigateur::lecteurIlliscible()
     QCOMPARE(b.services.boites.size(), 2);
     QVERIFY(b.services.boites.first().second.contains(qt_error_string(ENOENT)));
     QCOMPARE(drive1->currentIndex(), 0);
-    QCOMPARE(b.nav->dossierFichiers(), d("Autre"));
+    QCOMPARE(b.g.DossierCourant(), d("Autre"));
 
     drive1->setCurrentIndex(2);
     QVERIFY(b.attendreListe([&] { emit drive1->activated(2); }));
-    QCOMPARE(b.nav->dossierFichiers(), d("sous"));
+    QCOMPARE(b.g.DossierCourant(), d("sous"));
     QCOMPARE(b.g.DossierLecteur, d("sous"));
     QCOMPARE(b.services.boites.size(), 2);
 }
@@ -396,10 +396,10 @@ void TestNavigateur::lignesAuDelaDe16Bits()
     QVERIFY(b.ouvrir(grand.path()));
     QCOMPARE(b.nav->fichiers().size(), n);
     b.touche(Qt::Key_Up);
-    QCOMPARE(b.nav->IndexFichier, qint64(n - 1));
-    QCOMPARE(b.g.NomFichierCourant, QStringLiteral("p32999.bmp"));
+    QCOMPARE(b.g.modele.IndexFichier(), qint64(n - 1));
+    QCOMPARE(b.g.NomFichierCourant(), QStringLiteral("p32999.bmp"));
     b.touche(Qt::Key_Up);
-    QCOMPARE(b.nav->IndexFichier, qint64(n - 2));
+    QCOMPARE(b.g.modele.IndexFichier(), qint64(n - 2));
 }
 
 void TestNavigateur::resultatsTardifsIgnores()
@@ -412,7 +412,7 @@ void TestNavigateur::resultatsTardifsIgnores()
     QThreadPool::globalInstance()->waitForDone();
     QCoreApplication::processEvents();
     QCOMPARE(listes.count(), 1);
-    QCOMPARE(b.nav->dossierFichiers(), d("sous"));
+    QCOMPARE(b.g.DossierCourant(), d("sous"));
     QCOMPARE(b.nav->fichiers(), QStringList());
 }
 

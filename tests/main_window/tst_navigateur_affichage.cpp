@@ -188,8 +188,7 @@ void TestAffichage::sablierPendantLeChargement()
     QVERIFY(uni(20, 20, Qt::blue).save(chemin, "BMP"));
     Banc b;
     QSignalSpy spy(b.nav.get(), &Navigateur::imageAffichee);
-    b.g.FichierCourant = chemin;
-    b.nav->AfficheImage();
+    b.g.modele.setFichierCourant(chemin); // shown as the current picture changes
     QCOMPARE(b.services.sabliers, 1);
     QVERIFY(b.image1()->isHidden());
     b.nav->AfficheImage();  // a second request while the first runs: still one hourglass
@@ -213,7 +212,7 @@ void TestAffichage::fichierIlliscible()
     QCOMPARE(b.services.sabliers, 0);
     QCOMPARE(b.boutonsImage, 1);
     QCOMPARE(b.services.boites.size(), 0);
-    QCOMPARE(b.g.FichierCourant, casse);
+    QCOMPARE(b.g.FichierCourant(), casse);
 }
 
 void TestAffichage::rleEtDib()
@@ -264,14 +263,13 @@ void TestAffichage::clicSurLImage()
     Banc b;
     QVERIFY(b.montrer(chemin));
     QSignalSpy spy(b.nav.get(), &Navigateur::imageAffichee);
-    b.g.DossierCourant.clear();
     QTest::mouseClick(b.image1(), Qt::LeftButton);
     QCOMPARE(b.passages, 1);
-    QCOMPARE(b.g.DossierCourant, dossier_.path());
+    QCOMPARE(b.g.DossierCourant(), dossier_.path());
     QTRY_COMPARE(spy.count(), 1);  // shown again once the view has closed
-    QCOMPARE(b.g.FichierCourant, chemin);
+    QCOMPARE(b.g.FichierCourant(), chemin);
 
-    b.g.FichierCourant.clear();
+    b.g.modele.effacerCourant();
     QTest::mouseClick(b.image1(), Qt::LeftButton);
     QCOMPARE(b.passages, 1);
 }
@@ -281,9 +279,9 @@ void TestAffichage::fichierHorsMotif()
     const QString chemin = d(QStringLiteral("hors.gif"));
     QVERIFY(uni(30, 30, Qt::cyan).save(chemin, "BMP"));
     Banc b;
-    b.nav->MotifFichiers = QStringLiteral("*.jpg");
+    b.g.modele.setMotif(QStringLiteral("*.jpg"));
     QVERIFY(b.montrer(chemin));
-    QCOMPARE(b.g.FichierCourant, chemin);
+    QCOMPARE(b.g.FichierCourant(), chemin);
     QVERIFY(!b.nav->fichiers().contains(QStringLiteral("hors.gif")));
     QVERIFY(!b.nav->ouvrirFichier(d(QStringLiteral("absent.jpg"))));
 }
@@ -295,11 +293,8 @@ void TestAffichage::derniereDemandeGagne()
     QVERIFY(uni(10, 10, Qt::blue).save(petite, "BMP"));
     Banc b;
     QSignalSpy spy(b.nav.get(), &Navigateur::imageAffichee);
-    b.g.FichierCourant = grande;
-    b.nav->AfficheImage();
-    b.g.FichierCourant = petite;
-    b.nav->AfficheImage();
-    QThreadPool::globalInstance()->waitForDone();
+    b.g.modele.setFichierCourant(grande);
+    b.g.modele.setFichierCourant(petite);
     QTRY_COMPARE(spy.count(), 1);
     QCoreApplication::processEvents();
     QCOMPARE(spy.count(), 1);

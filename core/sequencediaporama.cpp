@@ -1,4 +1,4 @@
-#include "fullscreen/sequencediaporama.h"
+#include "core/sequencediaporama.h"
 
 #include <QRandomGenerator>
 #include <algorithm>

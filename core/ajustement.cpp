@@ -1,4 +1,4 @@
-#include "fullscreen/ajustement.h"
+#include "core/ajustement.h"
 
 #include <algorithm>
 

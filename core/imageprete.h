@@ -1,0 +1,64 @@
+#pragma once
+// A picture decoded and already fitted to where it is drawn, ready to be shown
+// as is: what the picture service hands to the preview, the full-screen viewer
+// and the prefetch.
+
+#include <QColor>
+#include <QImage>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+
+// The full-screen view's settings a fitted picture depends on.
+struct ParametresAffichage {
+    QSize ecran;             // the screen, in logical pixels
+    qreal ratioPixels = 1;   // device pixels per logical pixel
+    int mode = 0;            // AdapterImage
+    QColor fond = Qt::black; // fills transparent parts of the picture
+
+    bool operator==(const ParametresAffichage& o) const
+    {
+        return ecran == o.ecran && ratioPixels == o.ratioPixels && mode == o.mode && fond == o.fond;
+    }
+    bool operator!=(const ParametresAffichage& o) const { return !(*this == o); }
+};
+
+// What to decode and where it will be drawn.
+struct DemandeImage {
+    enum class Ajustement { Boite, Ecran };
+
+    QString chemin;
+    Ajustement ajustement = Ajustement::Boite;
+    QRectF zone;             // twips: the preview box, or the screen at (0, 0)
+    int mode = 0;            // fitting mode on the screen
+    qreal ratioPixels = 1;
+    QColor fond = Qt::black;
+
+    bool operator==(const DemandeImage& o) const
+    {
+        return chemin == o.chemin && ajustement == o.ajustement && zone == o.zone && mode == o.mode
+            && ratioPixels == o.ratioPixels && fond == o.fond;
+    }
+};
+
+DemandeImage demandeEcran(const QString& chemin, const ParametresAffichage& p);
+DemandeImage demandeBoite(const QString& chemin, const QRectF& boiteTwips, qreal ratioPixels, const QColor& fond);
+
+struct ImagePrete {
+    QString chemin;
+    quint64 generation = 0;
+    QImage image;      // at the fitted size, in device pixels
+    QRectF rectTwips;  // where it goes
+    QSizeF naturelle;  // natural size, twips
+    QString erreur;
+
+    bool ok() const { return erreur.isEmpty() && !image.isNull(); }
+    qint64 octets() const { return image.sizeInBytes(); }
+};
+
+// Loads and fits one picture. Thread-safe: every worker calls it.
+ImagePrete preparerImage(const DemandeImage& demande);
+inline ImagePrete preparerImage(const QString& chemin, const ParametresAffichage& p)
+{
+    return preparerImage(demandeEcran(chemin, p));
+}

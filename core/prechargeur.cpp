@@ -1,0 +1,127 @@
+#include "core/prechargeur.h"
+
+#include "core/serviceimages.h"
+
+#include <algorithm>
+
+Prechargeur::Prechargeur(ServiceImages& service, qint64 plancher, QObject* parent)
+    : QObject(parent), service_(service), plancher_(plancher)
+{
+}
+
+Prechargeur::~Prechargeur()
+{
+    for (quint64 ticket : std::as_const(tickets_))
+        service_.annuler(ticket);
+}
+
+qint64 Prechargeur::budget() const
+{
+    const qreal r = parametres_.ratioPixels > 0 ? parametres_.ratioPixels : 1;
+    const qint64 ecran = qint64(parametres_.ecran.width() * r) * qint64(parametres_.ecran.height() * r) * 4;
+    return std::max<qint64>(plancher_, 4 * ecran);
+}
+
+void Prechargeur::setParametres(const ParametresAffichage& parametres)
+{
+    if (parametres == parametres_)
+        return;
+    parametres_ = parametres;
+    vider();
+}
+
+void Prechargeur::vider()
+{
+    ++generation_;
+    for (quint64 ticket : std::as_const(tickets_))
+        service_.annuler(ticket);
+    tickets_.clear();
+    cache_.clear();
+    octets_ = 0;
+    immediat_.clear();
+}
+
+bool Prechargeur::estPret(const QString& chemin) const
+{
+    return std::any_of(cache_.begin(), cache_.end(), [&](const ImagePrete& i) { return i.chemin == chemin; });
+}
+
+void Prechargeur::demander(const QString& chemin, int priorite)
+{
+    const quint64 generation = generation_;
+    tickets_.insert(chemin, service_.demander(demandeEcran(chemin, parametres_), priorite,
+                                              [this, chemin, generation](const ImagePrete& i) { recu(chemin, i, generation); }));
+}
+
+void Prechargeur::precharger(const QStringList& chemins)
+{
+    voulus_ = chemins;
+    for (auto it = tickets_.begin(); it != tickets_.end();) {
+        if (it.key() != immediat_ && !chemins.contains(it.key())) {
+            service_.annuler(it.value());
+            it = tickets_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const QString& chemin : chemins)
+        if (!tickets_.contains(chemin) && !estPret(chemin))
+            demander(chemin, 0);
+    limiter();
+}
+
+bool Prechargeur::obtenir(const QString& chemin, ImagePrete* image)
+{
+    for (auto it = cache_.begin(); it != cache_.end(); ++it) {
+        if (it->chemin == chemin) {
+            *image = *it;
+            cache_.erase(it);
+            cache_.push_back(*image); // most recently used now
+            return true;
+        }
+    }
+    immediat_ = chemin;
+    // Asked again at the top: a queued prefetch is overtaken, a running one joined.
+    const auto ticket = tickets_.constFind(chemin);
+    if (ticket != tickets_.constEnd())
+        service_.annuler(*ticket);
+    demander(chemin, 2);
+    return false;
+}
+
+void Prechargeur::recu(const QString& chemin, const ImagePrete& image, quint64 generation)
+{
+    if (generation != generation_)
+        return; // made for earlier display settings
+    tickets_.remove(chemin);
+    if (chemin != immediat_ && !voulus_.contains(chemin))
+        return;
+    ImagePrete gardee = image;
+    gardee.chemin = chemin;
+    gardee.generation = generation;
+    garder(gardee);
+    emit pret(chemin);
+}
+
+void Prechargeur::garder(const ImagePrete& image)
+{
+    cache_.push_back(image);
+    octets_ += image.octets();
+    limiter();
+}
+
+void Prechargeur::limiter()
+{
+    // Pictures no longer wanted go first, then the oldest; the newest always
+    // stays, so the picture the view waits for is there when it is told.
+    const qint64 plafond = budget();
+    auto retirer = [this](std::deque<ImagePrete>::iterator it) {
+        octets_ -= it->octets();
+        return cache_.erase(it);
+    };
+    auto protege = [this](const ImagePrete& i) { return &i == &cache_.back(); };
+    for (auto it = cache_.begin(); octets_ > plafond && it != cache_.end();)
+        it = !protege(*it) && !voulus_.contains(it->chemin) ? retirer(it) : it + 1;
+    for (auto it = cache_.begin(); octets_ > plafond && it != cache_.end();)
+        it = !protege(*it) ? retirer(it) : it + 1;
+}

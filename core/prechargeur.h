@@ -1,0 +1,60 @@
+#pragma once
+// Keeps the pictures the full-screen view will want next decoded and fitted
+// ahead of time, through the picture service, so that a slideshow step or a
+// key only has to draw. Everything belongs to the current display settings
+// (screen, fitting mode, background): when they change, what was made for the
+// earlier ones is dropped and never shown. The cache is bounded in bytes, the
+// bound following the screen so that the next pictures fit on any screen.
+#include "core/imageprete.h"
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <deque>
+
+class ServiceImages;
+
+class Prechargeur : public QObject {
+    Q_OBJECT
+public:
+    explicit Prechargeur(ServiceImages& service, qint64 plancher = 64 * 1024 * 1024, QObject* parent = nullptr);
+    ~Prechargeur() override;
+
+    void setParametres(const ParametresAffichage& parametres);
+    const ParametresAffichage& parametres() const { return parametres_; }
+    quint64 generation() const { return generation_; }
+    // Room for the shown picture and the next three at full screen, and the floor at least.
+    qint64 budget() const;
+
+    // The pictures wanted next, most wanted first; requests for others are cancelled.
+    void precharger(const QStringList& chemins);
+
+    // The picture to show now: true with it when it is ready; otherwise it is
+    // asked before anything else and pret() tells when it is.
+    bool obtenir(const QString& chemin, ImagePrete* image);
+
+    bool estPret(const QString& chemin) const;
+    bool occupe() const { return !tickets_.isEmpty(); }
+    qint64 octetsEnCache() const { return octets_; }
+    int nombreEnCache() const { return int(cache_.size()); }
+    void vider();
+
+signals:
+    void pret(const QString& chemin);
+
+private:
+    void demander(const QString& chemin, int priorite);
+    void recu(const QString& chemin, const ImagePrete& image, quint64 generation);
+    void garder(const ImagePrete& image);
+    void limiter();
+
+    ServiceImages& service_;
+    qint64 plancher_;
+    ParametresAffichage parametres_;
+    quint64 generation_ = 1;
+    QStringList voulus_;
+    QString immediat_; // the picture the view waits for
+    QHash<QString, quint64> tickets_;
+    std::deque<ImagePrete> cache_; // least recently used first
+    qint64 octets_ = 0;
+};

@@ -1,0 +1,179 @@
+#include "core/serviceimages.h"
+
+#include "platform/nomsfichiers.h"
+
+#include <algorithm>
+
+namespace {
+// A file changed on disk is another request: its kept result must not be served.
+struct Identite {
+    qint64 taille = -1;
+    qint64 modifieNs = 0;
+    bool operator==(const Identite& o) const { return taille == o.taille && modifieNs == o.modifieNs; }
+};
+
+Identite identite(const QString& chemin)
+{
+    const EtatFichier e = etatFichier(chemin);
+    return e.existe ? Identite{e.taille, e.modifieNs} : Identite{};
+}
+} // namespace
+
+struct ServiceImages::Tache {
+    DemandeImage demande;
+    Identite fichier;
+    int priorite = 0;
+    quint64 ordre = 0;
+    std::vector<std::pair<quint64, Rappel>> abonnes;
+};
+
+struct ServiceImages::Garde {
+    DemandeImage demande;
+    Identite fichier;
+    ImagePrete image;
+};
+
+ServiceImages::ServiceImages(Decodeur decodeur, int travailleurs, QObject* parent)
+    : QObject(parent), decodeur_(std::move(decodeur)), travailleurs_(std::max(1, travailleurs))
+{
+    pool_.setMaxThreadCount(travailleurs_);
+}
+
+ServiceImages::~ServiceImages()
+{
+    attente_.clear();
+    // No worker may post to this object once it is gone.
+    pool_.waitForDone();
+}
+
+quint64 ServiceImages::demander(const DemandeImage& demande, int priorite, Rappel rappel)
+{
+    const quint64 ticket = prochainTicket_++;
+    const Identite fichier = identite(demande.chemin);
+    ImagePrete garde;
+    if (resultatGarde(demande, &garde)) {
+        // Still delivered later, as a decode would be: callers need not care which.
+        auto tache = std::make_shared<Tache>();
+        tache->demande = demande;
+        tache->fichier = fichier;
+        tache->abonnes.emplace_back(ticket, std::move(rappel));
+        actives_.push_back(tache);
+        QMetaObject::invokeMethod(this, [this, tache, garde] { terminee(tache, garde); }, Qt::QueuedConnection);
+        return ticket;
+    }
+    auto meme = [&](const std::shared_ptr<Tache>& t) { return t->demande == demande && t->fichier == fichier; };
+    auto it = std::find_if(attente_.begin(), attente_.end(), meme);
+    if (it == attente_.end()) {
+        it = std::find_if(actives_.begin(), actives_.end(), meme);
+        if (it != actives_.end()) { // its result is on its way
+            (*it)->abonnes.emplace_back(ticket, std::move(rappel));
+            return ticket;
+        }
+        auto tache = std::make_shared<Tache>();
+        tache->demande = demande;
+        tache->fichier = fichier;
+        tache->priorite = priorite;
+        tache->ordre = ticket;
+        attente_.push_back(tache);
+        it = attente_.end() - 1;
+    }
+    (*it)->priorite = std::max((*it)->priorite, priorite);
+    (*it)->abonnes.emplace_back(ticket, std::move(rappel));
+    lancer();
+    return ticket;
+}
+
+void ServiceImages::annuler(quint64 ticket)
+{
+    auto retirer = [ticket](const std::shared_ptr<Tache>& t) {
+        auto& a = t->abonnes;
+        a.erase(std::remove_if(a.begin(), a.end(), [ticket](const auto& p) { return p.first == ticket; }), a.end());
+    };
+    for (const auto& t : actives_)
+        retirer(t);
+    for (const auto& t : attente_)
+        retirer(t);
+    attente_.erase(std::remove_if(attente_.begin(), attente_.end(), [](const auto& t) { return t->abonnes.empty(); }),
+                   attente_.end());
+}
+
+void ServiceImages::lancer()
+{
+    while (enCours_ < travailleurs_ && !attente_.empty()) {
+        const auto suivante = std::min_element(attente_.begin(), attente_.end(), [](const auto& a, const auto& b) {
+            return a->priorite != b->priorite ? a->priorite > b->priorite : a->ordre < b->ordre;
+        });
+        std::shared_ptr<Tache> tache = *suivante;
+        attente_.erase(suivante);
+        actives_.push_back(tache);
+        ++enCours_;
+        const DemandeImage demande = tache->demande;
+        pool_.start([this, tache, demande] {
+            const ImagePrete image = decodeur_(demande);
+            QMetaObject::invokeMethod(
+                this,
+                [this, tache, image] {
+                    --enCours_;
+                    garder(tache, image);
+                    terminee(tache, image);
+                    lancer();
+                },
+                Qt::QueuedConnection);
+        });
+    }
+}
+
+void ServiceImages::terminee(const std::shared_ptr<Tache>& tache, const ImagePrete& image)
+{
+    actives_.erase(std::remove(actives_.begin(), actives_.end(), tache), actives_.end());
+    // A callback may ask or cancel in turn: work on a copy.
+    const auto abonnes = std::move(tache->abonnes);
+    tache->abonnes.clear();
+    for (const auto& [ticket, rappel] : abonnes)
+        if (rappel)
+            rappel(image);
+}
+
+void ServiceImages::garder(const std::shared_ptr<Tache>& tache, const ImagePrete& image)
+{
+    if (image.octets() > budgetResultats_)
+        return;
+    gardes_.push_back(Garde{tache->demande, tache->fichier, image});
+    octetsGardes_ += image.octets();
+    while (octetsGardes_ > budgetResultats_) {
+        octetsGardes_ -= gardes_.front().image.octets();
+        gardes_.pop_front();
+    }
+}
+
+bool ServiceImages::resultatGarde(const DemandeImage& demande, ImagePrete* image) const
+{
+    for (auto it = gardes_.rbegin(); it != gardes_.rend(); ++it) {
+        if (it->demande == demande && it->fichier == identite(demande.chemin)) {
+            *image = it->image;
+            return true;
+        }
+    }
+    return false;
+}
+
+void ServiceImages::oublier(const QString& chemin)
+{
+    for (auto it = gardes_.begin(); it != gardes_.end();) {
+        if (it->demande.chemin == chemin) {
+            octetsGardes_ -= it->image.octets();
+            it = gardes_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void ServiceImages::setBudgetResultats(qint64 octets)
+{
+    budgetResultats_ = std::max<qint64>(0, octets);
+    while (octetsGardes_ > budgetResultats_ && !gardes_.empty()) {
+        octetsGardes_ -= gardes_.front().image.octets();
+        gardes_.pop_front();
+    }
+}

@@ -1,0 +1,122 @@
+#include "platform/nomsfichiers.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr char16_t Echappe = 0xDC00;
+
+// Length of the valid UTF-8 sequence starting at `i`, 0 when the byte there
+// does not start one (overlong forms, surrogates and values past U+10FFFF
+// are not valid either).
+int longueurUtf8(const unsigned char* o, qsizetype i, qsizetype n, char32_t& point)
+{
+    const unsigned char c = o[i];
+    int longueur;
+    char32_t minimum;
+    if (c < 0x80) {
+        point = c;
+        return 1;
+    }
+    if ((c & 0xE0) == 0xC0) {
+        longueur = 2, minimum = 0x80, point = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        longueur = 3, minimum = 0x800, point = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        longueur = 4, minimum = 0x10000, point = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + longueur > n)
+        return 0;
+    for (int k = 1; k < longueur; ++k) {
+        if ((o[i + k] & 0xC0) != 0x80)
+            return 0;
+        point = (point << 6) | (o[i + k] & 0x3F);
+    }
+    if (point < minimum || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+        return 0;
+    return longueur;
+}
+
+bool estEchappe(char16_t u) { return u >= 0xDC80 && u <= 0xDCFF; }
+} // namespace
+
+QString cheminDepuisOctets(const QByteArray& octets)
+{
+    const auto* o = reinterpret_cast<const unsigned char*>(octets.constData());
+    const qsizetype n = octets.size();
+    QString chemin;
+    chemin.reserve(n);
+    for (qsizetype i = 0; i < n;) {
+        char32_t point = 0;
+        const int l = longueurUtf8(o, i, n, point);
+        if (l == 0) {
+            chemin.append(QChar(char16_t(Echappe + o[i])));
+            ++i;
+            continue;
+        }
+        chemin.append(QString::fromUcs4(&point, 1));
+        i += l;
+    }
+    return chemin;
+}
+
+QByteArray octetsDepuisChemin(const QString& chemin)
+{
+    bool echappes = false;
+    for (QChar c : chemin)
+        echappes = echappes || estEchappe(c.unicode());
+    if (!echappes)
+        return chemin.toUtf8();
+    QByteArray octets;
+    QString morceau;
+    for (QChar c : chemin) {
+        if (estEchappe(c.unicode())) {
+            octets += morceau.toUtf8();
+            morceau.clear();
+            octets += char(c.unicode() - Echappe);
+        } else {
+            morceau += c;
+        }
+    }
+    return octets + morceau.toUtf8();
+}
+
+QString texteAffichable(const QString& chemin)
+{
+    QString texte = chemin;
+    for (QChar& c : texte)
+        if (estEchappe(c.unicode()))
+            c = QChar::ReplacementCharacter;
+    return texte;
+}
+
+bool ouvrirEnLecture(QFile& fichier, const QString& chemin)
+{
+    const int fd = ::open(octetsDepuisChemin(chemin).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+EtatFichier etatFichier(const QString& chemin)
+{
+    EtatFichier etat;
+    struct stat st;
+    if (chemin.isEmpty() || ::stat(octetsDepuisChemin(chemin).constData(), &st) != 0)
+        return etat;
+    etat.existe = true;
+    etat.ordinaire = S_ISREG(st.st_mode);
+    etat.dossier = S_ISDIR(st.st_mode);
+    etat.taille = st.st_size;
+    etat.modifieNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return etat;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// File names as the file system gives them: bytes, usually UTF-8 but not
+// always (old CDs, archives from other systems). A path is carried in a
+// QString where each byte that is not valid UTF-8 stands as one code unit
+// U+DC80..U+DCFF, so the exact bytes come back for every system call and a
+// name is never mistaken for another one that merely displays the same.
+#include <QByteArray>
+#include <QString>
+
+class QFile;
+
+// Bytes from the file system to the program's path form, and back.
+QString cheminDepuisOctets(const QByteArray& octets);
+QByteArray octetsDepuisChemin(const QString& chemin);
+
+// What the user reads: each stray byte shows as a replacement character.
+QString texteAffichable(const QString& chemin);
+
+// Opens a file for reading by its exact bytes; false when it cannot be read.
+bool ouvrirEnLecture(QFile& fichier, const QString& chemin);
+
+// stat() by the exact bytes (links followed): what a picture file is.
+struct EtatFichier {
+    bool existe = false;
+    bool ordinaire = false;
+    bool dossier = false;
+    qint64 taille = 0;
+    qint64 modifieNs = 0; // last change, nanoseconds since the epoch
+};
+EtatFichier etatFichier(const QString& chemin);
