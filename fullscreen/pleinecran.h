@@ -55,6 +55,7 @@ public:
     // A screen size imposed from outside (the benchmark runs offscreen).
     void setTailleEcranForcee(QSize taille) { m_tailleForcee = taille; }
     QTimer& Minuterie1() { return m_minuterie; }
+    QTimer& minuterieEffet() { return m_effet; } // one tick per step of the transition
     bool effetEnCours() const { return m_effet.isActive(); }
     // A picture has been asked for and is not on screen yet.
     bool imageEnAttente() const { return !m_attendue.isEmpty(); }

@@ -75,6 +75,9 @@ private slots:
     void vueUnique();
     void transition();
     void passagePleinEcran();
+    void ouvertSurUneImageHorsDesSixFormats();
+    void diaporamaRepartDeLImageAtteinteAuClavier();
+    void transitionPlusLongueQueLaPause();
 
 private:
     PleinEcran* ouvrir(const QString& nom, bool diaporama);
@@ -348,6 +351,59 @@ void TestPleinEcran::passagePleinEcran()
     AfficherBarreTaches(v);
     QVERIFY(!v->isFullScreen());
     QCOMPARE(v->geometry(), v->screen()->geometry());
+}
+
+// A .png chosen under "*.*": the viewer opens on it, and the keyboard focus
+// given to the hidden list does not move it back to the folder's first picture.
+void TestPleinEcran::ouvertSurUneImageHorsDesSixFormats()
+{
+    QImage jaune(160, 120, QImage::Format_RGB32);
+    jaune.fill(Qt::yellow);
+    QVERIFY(jaune.save(m_dossier->filePath(QStringLiteral("d.png")), "PNG"));
+    PleinEcran* v = ouvrir(QStringLiteral("d.png"), false);
+    fichier1()->setFocus();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_g->FichierCourant(), m_dossier->filePath(QStringLiteral("d.png")));
+    QCOMPARE(v->imageAffichee().pixelColor(80, 60), QColor(Qt::yellow));
+    QCOMPARE(v->fichiers().size(), 4);
+    touche(*v, fichier1(), Qt::Key_Right); // wraps from the last to the first
+    QCOMPARE(couleurAffichee(*v), 0);
+    touche(*v, fichier1(), Qt::Key_Left);
+    QCOMPARE(v->imageAffichee().pixelColor(80, 60), QColor(Qt::yellow));
+}
+
+void TestPleinEcran::diaporamaRepartDeLImageAtteinteAuClavier()
+{
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    touche(*v, fichier1(), Qt::Key_Right);
+    touche(*v, fichier1(), Qt::Key_Right);
+    QCOMPARE(couleurAffichee(*v), 2);
+    QVERIFY(m_g->DiaporamaEnCours);
+    etape(*v); // after the picture on screen, not after the one shown before the keys
+    QCOMPARE(couleurAffichee(*v), 0);
+    QCOMPARE(m_g->FichierCourant(), m_dossier->filePath(QStringLiteral("a.bmp")));
+}
+
+// An effect longer than the pause runs to its end; the pause counts from there.
+void TestPleinEcran::transitionPlusLongueQueLaPause()
+{
+    m_g->EffetTransition = true;
+    m_g->DureeTransition = 100; // 51 steps of 100 ms: far longer than the pause
+    m_g->DureePause = 1;
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    QVERIFY(v->effetEnCours());
+    QVERIFY(!v->Minuterie1().isActive());
+    QSignalSpy fin(v, &PleinEcran::effetTermine);
+    // The effect's own timer, ticked by hand: no waiting on the clock.
+    QCOMPARE(v->minuterieEffet().interval(), 100);
+    for (int k = 0; k < 60 && fin.isEmpty(); ++k) {
+        QVERIFY(!v->Minuterie1().isActive());
+        QMetaObject::invokeMethod(&v->minuterieEffet(), "timeout");
+    }
+    QCOMPARE(fin.count(), 1);
+    QCOMPARE(couleurAffichee(*v), 0);
+    QVERIFY(v->Minuterie1().isActive());
+    QCOMPARE(v->Minuterie1().interval(), 1000);
 }
 
 QTEST_MAIN(TestPleinEcran)

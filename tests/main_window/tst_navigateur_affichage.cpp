@@ -4,6 +4,8 @@
 #include "app/reglages.h"
 #include "app/twips.h"
 #include "commun/environnement.h"
+#include "fullscreen/passageplein.h"
+#include "fullscreen/pleinecran.h"
 #include "main_window/navigateur.h"
 
 #include <QListView>
@@ -17,6 +19,7 @@ struct Banc : Environnement {
     QWidget fenetre;
     QStringList legendes;
     int passages = 0, boutonsImage = 0;
+    std::function<void()> passage; // the full-screen hand-off, when a test wants a real one
     std::unique_ptr<Navigateur> nav;
 
     Banc()
@@ -25,7 +28,11 @@ struct Banc : Environnement {
         LiensNavigateur l;
         l.setLegende = [this](const QString& s) { legendes << s; };
         l.activerBoutonsImage = [this] { ++boutonsImage; };
-        l.passagePleinEcran = [this] { ++passages; };
+        l.passagePleinEcran = [this] {
+            ++passages;
+            if (passage)
+                passage();
+        };
         nav = std::make_unique<Navigateur>(g, &fenetre, l);
     }
     QWidget* image1() { return fenetre.findChild<QWidget*>(QStringLiteral("Image1")); }
@@ -144,6 +151,7 @@ private slots:
     void clicSurLImage();
     void fichierHorsMotif();
     void derniereDemandeGagne();
+    void retourDuPleinEcranSurLaDerniereImage();
     void nomFichierR();
 
 private:
@@ -307,6 +315,43 @@ void TestAffichage::nomFichierR()
     QCOMPARE(Navigateur::NomFichierR(QStringLiteral("photo.jpg"), QStringLiteral("/")), QStringLiteral("photo.jpg"));
     QCOMPARE(Navigateur::NomFichierR(QStringLiteral("/photo.jpg"), QStringLiteral("/")), QStringLiteral("photo.jpg"));
     QCOMPARE(Navigateur::NomFichierR(QStringLiteral("/home/"), QStringLiteral("/")), QString());
+}
+
+// Enter, two arrows in the viewer, Esc: the list, the caption and the preview
+// all name the picture last shown, the one a delete or rename would act on.
+void TestAffichage::retourDuPleinEcranSurLaDerniereImage()
+{
+    const QList<QColor> couleurs{Qt::red, Qt::green, Qt::blue};
+    QVERIFY(QDir().mkpath(d(QStringLiteral("retour"))));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(uni(60, 40, couleurs[i]).save(d(QStringLiteral("retour/%1.bmp").arg(QChar('a' + i))), "BMP"));
+    Banc b;
+    b.fenetre.show();
+    QVERIFY(b.montrer(d(QStringLiteral("retour/a.bmp"))));
+    auto* file1 = b.fenetre.findChild<QListView*>(QStringLiteral("File1"));
+    bool vu = false;
+    b.passage = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* v = qobject_cast<PleinEcran*>(QApplication::activeModalWidget());
+            QVERIFY(v);
+            auto* fichier1 = v->findChild<QWidget*>(QStringLiteral("Fichier1"));
+            for (Qt::Key t : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Escape}) {
+                QTRY_VERIFY(!v->imageEnAttente());
+                QTest::keyClick(fichier1, t);
+            }
+            vu = true;
+        });
+        LancerPleinEcran(b.g, &b.fenetre);
+    };
+    QCOMPARE(file1->currentIndex().row(), 0);
+    QSignalSpy affichee(b.nav.get(), &Navigateur::imageAffichee);
+    QTest::keyClick(file1, Qt::Key_Return);
+    QVERIFY(vu);
+    QCOMPARE(b.g.FichierCourant(), d(QStringLiteral("retour/c.bmp")));
+    QCOMPARE(file1->currentIndex().row(), 2);
+    QCOMPARE(b.legendes.last(), QStringLiteral("          c"));
+    QTRY_VERIFY(!affichee.isEmpty());
+    QCOMPARE(b.nav->imageCourante().pixelColor(5, 5), QColor(Qt::blue));
 }
 
 QTEST_MAIN(TestAffichage)
