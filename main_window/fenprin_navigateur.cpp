@@ -5,10 +5,12 @@
 #include "app/skin.h"
 
 #include "main_window/navigateur.h"
+#include "platform/listedossier.h"
 #include "fullscreen/passageplein.h"
 #include "dialogs/reglslid.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 
 void FenPrin::construireNavigateur()
@@ -38,14 +40,25 @@ void FenPrin::construireNavigateur()
     navigateur_ = std::make_unique<Navigateur>(g, this, std::move(liens));
 }
 
+// A folder that cannot be opened is said (by the caller for the stored one,
+// here for one named on the command line); the browser then shows its nearest
+// parent that can be, on the drive that held it, rather than empty lists.
 bool FenPrin::ouvrirDepart(const QString& argument, const QString& dossier)
 {
-    const QFileInfo demande(argument);
-    if (!argument.isEmpty() && demande.isDir())
-        return navigateur_->ouvrirDossier(demande.absoluteFilePath());
-    if (!argument.isEmpty() && demande.isFile())
-        return navigateur_->ouvrirFichier(demande.absoluteFilePath());
-    return navigateur_->ouvrirDossier(dossier);
+    if (!argument.isEmpty()) {
+        const QString demande = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
+        if (navigateur_->ouvrirDossier(demande) || navigateur_->ouvrirFichier(demande))
+            return true;
+        afficherMessage(QStringLiteral("Ormelle"),
+                        QStringLiteral("Impossible d’ouvrir « %1 » : ce fichier ou ce dossier n’existe pas "
+                                       "ou ne peut pas être lu.").arg(argument));
+        navigateur_->ouvrirDossier(parentExistant(demande));
+        return true;
+    }
+    if (navigateur_->ouvrirDossier(dossier))
+        return true;
+    navigateur_->ouvrirDossier(parentExistant(QDir::cleanPath(QFileInfo(dossier).absoluteFilePath())));
+    return false;
 }
 
 void FenPrin::passagePleinEcran()

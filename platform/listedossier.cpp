@@ -217,3 +217,17 @@ QString joindreChemin(const QString& dossier, const QString& nom)
         return dossier + nom;
     return dossier + u'/' + nom;
 }
+
+QString parentExistant(const QString& chemin)
+{
+    QString dossier = chemin;
+    while (dossier.size() > 1) {
+        if (DIR* d = opendir(octetsDepuisChemin(dossier).constData())) {
+            closedir(d);
+            return dossier;
+        }
+        const qsizetype barre = dossier.lastIndexOf(u'/');
+        dossier = barre > 0 ? dossier.left(barre) : QStringLiteral("/");
+    }
+    return QStringLiteral("/");
+}

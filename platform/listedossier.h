@@ -32,3 +32,7 @@ QString joindreChemin(const QString& dossier, const QString& nom);
 
 // Sorts names the way listerFichiers does (case-insensitive, current locale).
 void trierNoms(QStringList& noms);
+
+// `chemin` itself when it is a folder that can be read, else its nearest parent
+// that is; "/" at worst.
+QString parentExistant(const QString& chemin);

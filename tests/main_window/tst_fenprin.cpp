@@ -95,6 +95,20 @@ private slots:
 
         clic(b.controle("CmdOKMsg"));
         QVERIFY(message->isHidden());
+        // The browser stands on the nearest folder that is still there.
+        QTRY_COMPARE(b.g->DossierCourant(), b.dossier.path());
+    }
+
+    void cheminEnArgumentAbsentSignale()
+    {
+        BancFenPrin b;
+        const QString absent = b.dossier.filePath(QStringLiteral("Photos/Été/manquante.jpg"));
+        QVERIFY(QDir().mkpath(b.dossier.filePath(QStringLiteral("Photos"))));
+        b.charger(absent);
+        QVERIFY(b.controle("FondMessage")->isVisible());
+        QVERIFY(b.controle<QLabel>("LblMessage")->text().contains(QStringLiteral("« ") + absent + QStringLiteral(" »")));
+        QCOMPARE(b.services.sons, QList<int>{21});
+        QTRY_COMPARE(b.g->DossierCourant(), b.dossier.filePath(QStringLiteral("Photos")));
     }
 
     void secondeInstanceLeDitEtContinue()
