@@ -26,7 +26,8 @@ void usage()
                "  ormelle-bench list FOLDER PATTERN [--repeat N] [--locale NAME]\n"
                "  ormelle-bench make-jpeg OUT W H [--quality Q] [--seed S]\n"
                "  ormelle-bench make-folder FOLDER N\n"
-               "  ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] [--capture FILE.png]\n",
+               "  ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] [--capture FILE.png]\n"
+               "  ormelle-bench preview FOLDER [--rounds N] [--burst N] [--interval MS]\n",
                stderr);
 }
 
@@ -137,12 +138,15 @@ bool estWmf(const QString& fichier)
 } // namespace
 
 int benchSlideshow(int argc, char** argv);
+int benchApercu(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
     // The viewer's own run makes its application object.
     if (argc > 1 && qstrcmp(argv[1], "slideshow") == 0)
         return benchSlideshow(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "preview") == 0)
+        return benchApercu(argc, argv);
     if (argc < 2) {
         usage();
         return 2;

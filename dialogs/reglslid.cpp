@@ -5,7 +5,7 @@
 #include "app/services.h"
 #include "app/skin.h"
 #include "app/twips.h"
-#include "colours/schema.h"
+#include "core/schema.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: a borderless frame with its own title row, the browser column,
 // the display box, the icon bar and the pop-up panels drawn over them on demand.
-#include "colours/schema.h"
+#include "core/schema.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -3,7 +3,7 @@
 // format panel) and the centred display of the selected picture. It shows the
 // folder model's folder, list and current picture and asks the picture service
 // for the preview; a preview no longer wanted is cancelled.
-#include "main_window/lecteurs.h"
+#include "platform/lecteurs.h"
 
 #include "core/imageprete.h"
 

@@ -1,6 +1,6 @@
 #include "app/general.h"
 #include "app/reglages.h"
-#include "colours/schema.h"
+#include "core/schema.h"
 #include "commun/servicesfactices.h"
 
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 #include "app/reglages.h"
-#include "colours/schema.h"
+#include "core/schema.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

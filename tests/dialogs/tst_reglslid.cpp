@@ -1,7 +1,7 @@
 #include "app/general.h"
 #include "app/reglages.h"
 #include "app/skin.h"
-#include "colours/schema.h"
+#include "core/schema.h"
 #include "commun/environnement.h"
 #include "dialogs/reglslid.h"
 

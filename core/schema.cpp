@@ -1,4 +1,4 @@
-#include "colours/schema.h"
+#include "core/schema.h"
 
 #include "app/reglages.h"
 

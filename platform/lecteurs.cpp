@@ -1,4 +1,4 @@
-#include "main_window/lecteurs.h"
+#include "platform/lecteurs.h"
 
 #include "platform/listedossier.h"
 
