@@ -1,5 +1,6 @@
 #include "main_window/lecteurs.h"
 
+#include "platform/erreurs.h"
 #include "platform/listedossier.h"
 
 #include <QDir>
@@ -78,7 +79,7 @@ QString erreurLectureDossier(const QString& dossier)
     const QByteArray chemin = QFile::encodeName(dossier);
     DIR* d = ::opendir(chemin.constData());
     if (!d)
-        return qt_error_string(errno);
+        return texteErreurSysteme(errno, ObjetErreur::Dossier);
     ::closedir(d);
     return QString();
 }

@@ -1,5 +1,7 @@
 #include "platform/listedossier.h"
 
+#include "platform/erreurs.h"
+
 #include <QCollator>
 #include <QFile>
 
@@ -90,17 +92,6 @@ bool correspond(const std::vector<Motif>& motifs, const QString& nom)
     return false;
 }
 
-QString texteErreurDossier(int code)
-{
-    switch (code) {
-    case ENOENT: return QStringLiteral("Dossier introuvable");
-    case EACCES:
-    case EPERM: return QStringLiteral("Accès au dossier refusé");
-    case ENOTDIR: return QStringLiteral("Ce n'est pas un dossier");
-    default: return QStringLiteral("Lecture du dossier impossible");
-    }
-}
-
 // Regular file, or link to one; the entry type spares a stat on most file systems.
 bool estFichierOrdinaire(DIR* d, const dirent* e)
 {
@@ -160,7 +151,7 @@ QStringList listerFichiers(const QString& dossier, const QString& motif, QString
     DIR* d = opendir(QFile::encodeName(dossier).constData());
     if (!d) {
         if (erreur)
-            *erreur = texteErreurDossier(errno);
+            *erreur = texteErreurSysteme(errno, ObjetErreur::Dossier);
         return {};
     }
     const std::vector<Motif> motifs = compiler(motif);
