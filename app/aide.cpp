@@ -2,12 +2,14 @@
 
 #include "app/services.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 const QString Separateur = QStringLiteral("::");
@@ -117,6 +119,14 @@ void ServicesBureau::ouvrirAide(const QString& adresse)
 {
     FenAide* f = FenAide::instance();
     f->ouvrir(adresse);
+    // Asked from a modal dialog, the help must not wait until the dialog closes: a window
+    // that belongs to the modal one is not blocked by it, and the window manager keeps it
+    // above. The dialog going away leaves the help on screen, on its own.
+    QWidget* demandeur = QApplication::activeModalWidget();
+    f->winId();
+    if (QWindow* fenetre = f->windowHandle())
+        fenetre->setTransientParent(demandeur && demandeur->windowHandle() != fenetre ? demandeur->windowHandle()
+                                                                                      : nullptr);
     f->show();
     f->raise();
     f->activateWindow();

@@ -5,6 +5,43 @@
 #include "app/twips.h"
 
 #include <QDialog>
+#include <QEvent>
+#include <QScreen>
+
+namespace {
+class Centrage : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        // Show comes before the window is mapped: the window manager gets it in place.
+        if (e->type() == QEvent::Show && !e->spontaneous())
+            centrer(static_cast<QWidget*>(o));
+        return false;
+    }
+
+    static void centrer(QWidget* w)
+    {
+        QWidget* proprietaire = w->parentWidget() ? w->parentWidget()->window() : nullptr;
+        QScreen* ecran = proprietaire ? proprietaire->screen() : w->screen();
+        if (!ecran)
+            return;
+        const QRect zone = ecran->availableGeometry();
+        const QRect reference = proprietaire && proprietaire->isVisible() ? proprietaire->frameGeometry() : zone;
+        QRect cadre(QPoint(), w->frameGeometry().size());
+        cadre.moveCenter(reference.center());
+        cadre.moveLeft(qBound(zone.left(), cadre.left(), qMax(zone.left(), zone.right() + 1 - cadre.width())));
+        cadre.moveTop(qBound(zone.top(), cadre.top(), qMax(zone.top(), zone.bottom() + 1 - cadre.height())));
+        w->move(cadre.topLeft());
+    }
+};
+}
+
+void centrerAOuverture(QWidget* fenetre)
+{
+    fenetre->installEventFilter(new Centrage(fenetre));
+}
 
 void preparerDialogueSkin(QDialog* d, General& g, double largeur, double hauteur)
 {
@@ -12,6 +49,7 @@ void preparerDialogueSkin(QDialog* d, General& g, double largeur, double hauteur
     d->setModal(true);
     d->setFixedSize(twips::taille(largeur, hauteur));
     peindreFondWidget(d, g.couleur(Role::FondFenetres));
+    centrerAOuverture(d);
 }
 
 BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur,

@@ -9,8 +9,14 @@ class General;
 class QDialog;
 class QWidget;
 
-// A borderless dialog of a fixed designed size (twips), on the window background colour.
+// A borderless dialog of a fixed designed size (twips), on the window background colour,
+// centred over its owner when it opens.
 void preparerDialogueSkin(QDialog* d, General& g, double largeur, double hauteur);
+
+// Each time `fenetre` opens, centres it over the window that owns it (the screen when it
+// has none), kept on that screen. Qt's own placing takes a guessed frame off a window
+// that has none and opens it off centre.
+void centrerAOuverture(QWidget* fenetre);
 
 // An inactive gradient band ("Forme…"); the scheme colours it.
 BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur,

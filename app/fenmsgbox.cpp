@@ -86,8 +86,13 @@ FenMsgBox::FenMsgBox(General& g, QWidget* parent) : QDialog(parent), g_(g)
     if (const IconeMessage* choisie = icone(g.IconeMessage)) {
         auto* pic = findChild<QLabel*>(QString::fromLatin1(choisie->nom));
         icoMsg_->setPixmap(pic->pixmap());
-        g.services.jouerSon(choisie->cue);
     }
+}
+
+void FenMsgBox::jouerCue()
+{
+    if (const IconeMessage* choisie = icone(g_.IconeMessage))
+        g_.services.jouerSon(choisie->cue);
 }
 
 QString FenMsgBox::ressourceIcone(int n)
@@ -124,6 +129,8 @@ int afficherBoiteMessage(General& g, QWidget* parent, const QString& texte, cons
     FenMsgBox boite(g, parent);
     boite.setTitre(titre);
     boite.setTexte(texte);
+    // At the moment the box appears, not while it is being built.
+    boite.jouerCue();
     boite.exec();
     return boite.tag().toInt();
 }

@@ -15,9 +15,10 @@ class QLabel;
 class FenMsgBox : public QDialog {
     Q_OBJECT
 public:
-    // Loads the box: scheme, size, and the icon and cue chosen by g.IconeMessage (the cue
-    // is played here, before the box is shown).
+    // Loads the box: scheme, size, and the icon chosen by g.IconeMessage.
     FenMsgBox(General& g, QWidget* parent);
+    // The cue of g.IconeMessage, played by afficherBoiteMessage just before the box shows.
+    void jouerCue();
 
     void setTitre(const QString& titre);
     void setTexte(const QString& texte);

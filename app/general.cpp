@@ -1,5 +1,6 @@
 #include "app/general.h"
 
+#include "app/ordrefenetres.h"
 #include "app/reglages.h"
 #include "app/services.h"
 
@@ -7,11 +8,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QWidget>
 
 General::General(Reglages& r, Services& s) : reglages(r), services(s)
 {
     FichierAide = DossierProgramme() + QStringLiteral("/Ormelle.chm");
+    ordrefenetres::suivre();
 }
 
 QColor General::couleurTransition() const
@@ -142,12 +145,19 @@ void AfficherPressePapiers(General& g, QWidget* parent)
 
 void FermerTout()
 {
-    // Last opened first, as the windows were stacked.
-    const QWidgetList fenetres = QApplication::topLevelWidgets();
-    for (int i = fenetres.size() - 1; i >= 0; --i) {
+    // Closing the main window runs this again from its close event: once is enough.
+    static bool enCours = false;
+    if (enCours)
+        return;
+    enCours = true;
+    const QList<QWidget*> ordre = ordrefenetres::fenetres();
+    QList<QPointer<QWidget>> fenetres(ordre.cbegin(), ordre.cend());
+    // Last opened first; a window may take others with it as it closes.
+    for (qsizetype i = fenetres.size() - 1; i >= 0; --i) {
         QWidget* w = fenetres.at(i);
-        if (w->isVisible() || w->testAttribute(Qt::WA_DeleteOnClose))
+        if (w && (w->isVisible() || w->testAttribute(Qt::WA_DeleteOnClose)))
             w->close();
     }
+    enCours = false;
     QCoreApplication::quit();
 }

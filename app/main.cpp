@@ -4,6 +4,7 @@
 #include "app/memoire.h"
 #include "app/reglages.h"
 #include "app/services.h"
+#include "app/traductions.h"
 #include "main_window/fenprin.h"
 #include "main_window/navigateur.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ormelle"));
     QApplication::setApplicationVersion(QStringLiteral(ORMELLE_VERSION));
+    chargerTraductionsQt(app);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icones/ormelle.svg")));
     const QStringList arguments = QApplication::arguments();
     const QString demande = arguments.size() > 1 ? arguments.at(1) : QString();

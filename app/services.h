@@ -17,7 +17,7 @@ class Services {
 public:
     virtual ~Services() = default;
 
-    // Sound cue 19 to 23; returns when the cue has ended (at once without an audio device).
+    // Sound cue 19 to 23, started; returns at once.
     virtual void jouerSon(int numero) = 0;
 
     // The program's own message box; -1 for the first button, 0 for the second or a close.

@@ -159,8 +159,12 @@ void BoutonSkin::mousePressEvent(QMouseEvent* e)
 {
     emit sourisEnfoncee(e->button(), e->modifiers(), e->position().toPoint());
     if (deplace_) {
+        // The X11 move request names the left button whatever was pressed: a window manager
+        // then waits for a left release that never comes and the window sticks to the
+        // pointer. Other buttons move the window here, for as long as they are held.
         QWindow* w = window()->windowHandle();
-        deplacementManuel_ = !(w && w->startSystemMove());
+        const bool systeme = e->button() == Qt::LeftButton || QGuiApplication::platformName() != QLatin1String("xcb");
+        deplacementManuel_ = !(systeme && w && w->startSystemMove());
         ancrage_ = e->globalPosition().toPoint() - window()->frameGeometry().topLeft();
         e->accept();
         return;

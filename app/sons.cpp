@@ -5,9 +5,10 @@
 #include <QAudioSink>
 #include <QBuffer>
 #include <QElapsedTimer>
-#include <QEventLoop>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMediaDevices>
+#include <QPointer>
 #include <QTimer>
 #include <QtEndian>
 
@@ -107,35 +108,68 @@ std::optional<SonWav> lireWav(const QByteArray& fichier)
     return std::nullopt;
 }
 
+namespace {
+// The cue being heard: its sink and the bytes it reads, alive until the sound has ended.
+// Everything happens on the interface thread's own loop: nothing waits for the sound.
+class CueEnCours : public QObject {
+public:
+    CueEnCours(const SonWav& son, const QAudioDevice& sortie)
+        : QObject(QCoreApplication::instance()), donnees_(son.echantillons), sink_(sortie, son.format),
+          duree_(son.dureeMs())
+    {
+        tampon_.setBuffer(&donnees_);
+        tampon_.open(QIODevice::ReadOnly);
+        connect(&sink_, &QAudioSink::stateChanged, this, [this](QAudio::State etat) {
+            if (etat == QAudio::StoppedState) {
+                deleteLater();
+            } else if (etat == QAudio::IdleState) {
+                // Idle means the sink has taken the last bytes, not that they have been heard:
+                // let the tail play out before stopping it.
+                const qint64 reste = duree_ - horloge_.elapsed() + LatenceMs;
+                QTimer::singleShot(int(qBound<qint64>(0, reste, duree_)), this, &QObject::deleteLater);
+            }
+        });
+        // A sink that never reports its end (a stalled server) must not live on.
+        QTimer::singleShot(duree_ + 1000, this, &QObject::deleteLater);
+    }
+    ~CueEnCours() override { sink_.stop(); }
+
+    bool demarrer()
+    {
+        horloge_.start();
+        sink_.start(&tampon_);
+        return sink_.error() == QAudio::NoError && sink_.state() != QAudio::StoppedState;
+    }
+
+private:
+    QByteArray donnees_;
+    QBuffer tampon_;
+    QAudioSink sink_;
+    qint64 duree_;
+    QElapsedTimer horloge_;
+};
+
+QPointer<CueEnCours> cueEnCours_;
+}
+
 bool jouerWav(const SonWav& son, const QAudioDevice& sortie)
 {
-    if (sortie.isNull() || son.echantillons.isEmpty())
+    if (sortie.isNull() || son.echantillons.isEmpty() || !QCoreApplication::instance())
         return false;
-
-    QByteArray donnees = son.echantillons;
-    QBuffer tampon(&donnees);
-    tampon.open(QIODevice::ReadOnly);
-    QAudioSink sink(sortie, son.format);
-    QEventLoop boucle;
-    QElapsedTimer horloge;
-    QObject::connect(&sink, &QAudioSink::stateChanged, &boucle, [&](QAudio::State etat) {
-        if (etat == QAudio::StoppedState) {
-            boucle.quit();
-        } else if (etat == QAudio::IdleState) {
-            // Idle means the sink has taken the last bytes, not that they have been heard:
-            // let the tail play out before stopping it.
-            const qint64 reste = son.dureeMs() - horloge.elapsed() + LatenceMs;
-            QTimer::singleShot(int(qBound<qint64>(0, reste, son.dureeMs())), &boucle, &QEventLoop::quit);
-        }
-    });
-    // A sink that never reports its end (a stalled server) must not hold the program.
-    QTimer::singleShot(son.dureeMs() + 1000, &boucle, &QEventLoop::quit);
-    horloge.start();
-    sink.start(&tampon);
-    if (sink.error() == QAudio::NoError && sink.state() != QAudio::StoppedState)
-        boucle.exec(QEventLoop::ExcludeUserInputEvents);
-    sink.stop();
+    // One cue at a time: a new one cuts the one still heard.
+    delete cueEnCours_.data();
+    auto* cue = new CueEnCours(son, sortie);
+    if (!cue->demarrer()) {
+        delete cue;
+        return false;
+    }
+    cueEnCours_ = cue;
     return true;
+}
+
+bool cueEnCours()
+{
+    return !cueEnCours_.isNull();
 }
 
 bool jouerCue(int numero)

@@ -1,7 +1,8 @@
 #pragma once
-// The program's sound cues: short RIFF/WAVE files compiled in as :/sons/19.wav … 23.wav,
-// played synchronously like the cues of the original, and never hanging a machine
-// that has no sound card (the call then returns at once).
+// The program's sound cues: short RIFF/WAVE files compiled in as :/sons/19.wav … 23.wav.
+// A cue is started and the call returns at once: no nested event loop runs timers or
+// finished decodes in the middle of the caller, and a machine without a sound card
+// plays nothing.
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QByteArray>
@@ -21,10 +22,13 @@ struct SonWav {
 // file holds is clipped to what is there.
 std::optional<SonWav> lireWav(const QByteArray& fichier);
 
-// Plays the sound on `sortie` and returns when it has ended, or after its length plus a
-// second at most. Returns false at once, without playing, when `sortie` is null (no audio
-// device) or the sound is empty. User input waits until the cue has ended.
+// Starts the sound on `sortie` and returns at once; the sound plays on from the event
+// loop, cutting a cue still heard, and is stopped after its length plus a second at most.
+// false, without playing, when `sortie` is null (no audio device), the sound is empty or
+// the output refuses it.
 bool jouerWav(const SonWav& son, const QAudioDevice& sortie);
+// A cue is being heard.
+bool cueEnCours();
 
 // Cue number 19 to 23 on the default output; false when nothing was played.
 bool jouerCue(int numero);

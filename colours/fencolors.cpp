@@ -62,6 +62,7 @@ FenColors::FenColors(General& g, QWidget* parent, FenFond* fond)
     creerPanneaux();
     appliquerSchema();
     setFixedSize(twips::taille(5460, 3690));
+    centrerAOuverture(this);
 
     // Set every area here: a slider already at its position sends no change.
     for (int k = 0; k < 3; ++k)

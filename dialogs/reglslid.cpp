@@ -56,6 +56,7 @@ ReglSlid::ReglSlid(General& g, QWidget* parent) : QDialog(parent, Qt::Dialog | Q
     creerBas();
     appliquerSchema();
     setFixedSize(twips::taille(5820, 6495));
+    centrerAOuverture(this);
     charger();
 }
 

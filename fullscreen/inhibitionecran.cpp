@@ -1,26 +1,26 @@
 #include "fullscreen/inhibitionecran.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QPointer>
 
 namespace {
 const QString Service = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString Chemin = QStringLiteral("/org/freedesktop/ScreenSaver");
 
-bool serviceDisponible()
-{
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface())
-        return false;
-    return bus.interface()->isServiceRegistered(Service).value();
-}
-
 QDBusMessage appel(const QString& methode)
 {
     return QDBusMessage::createMethodCall(Service, Chemin, Service, methode);
+}
+
+void rendre(uint cookie)
+{
+    QDBusMessage message = appel(QStringLiteral("UnInhibit"));
+    message << cookie;
+    QDBusConnection::sessionBus().call(message, QDBus::NoBlock);
 }
 } // namespace
 
@@ -36,19 +36,31 @@ void InhibitionEcran::activer(const QString& raison)
     if (m_voulue)
         return;
     m_voulue = true;
-    if (m_enAttente || m_aCookie || !serviceDisponible())
+    if (m_enAttente || m_aCookie)
         return;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    // Nothing here waits for the bus: without a screen saver service the call simply
+    // comes back as an error.
     QDBusMessage message = appel(QStringLiteral("Inhibit"));
     message << QStringLiteral("Ormelle") << raison;
-    // Asynchronous: a slow session bus must not hold the viewer back.
-    auto* attente = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(message), this);
+    // The answer may come after the viewer has gone: the watcher belongs to the
+    // application, so that a hold granted that late is still given back.
+    auto* attente = new QDBusPendingCallWatcher(bus.asyncCall(message), QCoreApplication::instance());
     m_enAttente = true;
-    connect(attente, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        m_enAttente = false;
-        const QDBusPendingReply<uint> reponse = *w;
+    QPointer<InhibitionEcran> demandeur(this);
+    connect(attente, &QDBusPendingCallWatcher::finished, attente, [demandeur](QDBusPendingCallWatcher* w) {
         w->deleteLater();
-        if (!reponse.isError())
-            recevoirCookie(reponse.value());
+        const QDBusPendingReply<uint> reponse = *w;
+        if (demandeur)
+            demandeur->m_enAttente = false;
+        if (reponse.isError())
+            return;
+        if (demandeur)
+            demandeur->recevoirCookie(reponse.value());
+        else
+            rendre(reponse.value());
     });
 }
 
@@ -66,7 +78,5 @@ void InhibitionEcran::liberer()
     if (!m_aCookie)
         return;
     m_aCookie = false;
-    QDBusMessage message = appel(QStringLiteral("UnInhibit"));
-    message << m_cookie;
-    QDBusConnection::sessionBus().call(message, QDBus::NoBlock);
+    rendre(m_cookie);
 }

@@ -189,6 +189,10 @@ bool FenPrin::event(QEvent* e)
 {
     if (e->type() == QEvent::WindowActivate)
         activation();
+    // The desktop's close (Alt+F4, its close button, the task list) ends the run as "x" does:
+    // a backdrop or a help window left on screen would keep a program without its main window.
+    if (e->type() == QEvent::Close)
+        FermerTout();
     return QWidget::event(e);
 }
 

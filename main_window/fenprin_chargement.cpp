@@ -53,10 +53,11 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
     g.Couleurs.lire(g.reglages);
     ProcCoulDefUtil();
 
+    // Every setting the welcome notice shows with (colours, tooltips) is read before it opens.
+    lireOptions();
     g.AvertisAuDemarrage = lire(g, cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Oui"));
     if (g.AvertisAuDemarrage == QLatin1String("Oui"))
         montrerAvertissement();
-    lireOptions();
     g.FichierAide = DossierProgramme() + QStringLiteral("/Ormelle.chm");
     g.ConseilDemarrage = lire(g, cles::SectionConseils, cles::CleConseil, QStringLiteral("Oui"));
     const bool conseils = g.ConseilDemarrage == QLatin1String("Oui");

@@ -1,5 +1,7 @@
 #include "platform/lecteurs.h"
 
+#include "platform/erreurs.h"
+#include "platform/nomsfichiers.h"
 #include "platform/listedossier.h"
 
 #include <QDir>
@@ -75,17 +77,10 @@ int lecteurDe(const QList<Lecteur>& lecteurs, const QString& chemin)
 
 QString erreurLectureDossier(const QString& dossier)
 {
-    const QByteArray chemin = QFile::encodeName(dossier);
-    DIR* d = ::opendir(chemin.constData());
+    DIR* d = ::opendir(octetsDepuisChemin(dossier).constData());
     if (!d)
-        return qt_error_string(errno);
+        return texteErreurSysteme(errno, ObjetErreur::Dossier);
     ::closedir(d);
     return QString();
 }
 
-QStringList listerSousDossiers(const QString& dossier)
-{
-    QStringList noms = QDir(dossier).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    trierNoms(noms);
-    return noms;
-}

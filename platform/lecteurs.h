@@ -16,12 +16,8 @@ QList<Lecteur> listerLecteurs();
 // of it), or -1.
 int lecteurDe(const QList<Lecteur>& lecteurs, const QString& chemin);
 
-// Empty when the folder can be opened and read, otherwise the system's own
-// description of the failure.
+// Empty when the folder can be opened and read, otherwise the reason in French.
 QString erreurLectureDossier(const QString& dossier);
-
-// Subfolders of `dossier` (names), hidden ones left out, in the list order.
-QStringList listerSousDossiers(const QString& dossier);
 
 // A folder path in the program's form: "/" separators, no trailing "/" except
 // for the root.

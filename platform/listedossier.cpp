@@ -1,5 +1,6 @@
 #include "platform/listedossier.h"
 
+#include "platform/erreurs.h"
 #include "platform/nomsfichiers.h"
 
 #include <QCollator>
@@ -92,17 +93,6 @@ bool correspond(const std::vector<Motif>& motifs, const QString& nom)
     return false;
 }
 
-QString texteErreurDossier(int code)
-{
-    switch (code) {
-    case ENOENT: return QStringLiteral("Dossier introuvable");
-    case EACCES:
-    case EPERM: return QStringLiteral("Accès au dossier refusé");
-    case ENOTDIR: return QStringLiteral("Ce n'est pas un dossier");
-    default: return QStringLiteral("Lecture du dossier impossible");
-    }
-}
-
 enum class Genre { Autre, Fichier, Dossier };
 
 // Regular files and folders, links followed to what they point to: devices,
@@ -168,7 +158,7 @@ ContenuDossier lireDossier(const QString& dossier)
     ContenuDossier contenu;
     DIR* d = opendir(octetsDepuisChemin(dossier).constData());
     if (!d) {
-        contenu.erreur = texteErreurDossier(errno);
+        contenu.erreur = texteErreurSysteme(errno, ObjetErreur::Dossier);
         return contenu;
     }
     while (const dirent* e = readdir(d)) {

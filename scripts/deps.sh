@@ -7,11 +7,12 @@ PAQUETS=(
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
   libgl-dev libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont
   fonts-liberation2 fonts-dejavu
-  xvfb xauth
+  xvfb xauth qt6-translations-l10n
 )
 # Only the tests want these: the fuzzer (clang's libFuzzer) and the bench's reference tools.
 if [ "${1:-}" = "--tests" ]; then
-  PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools)
+  PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools
+            xdotool x11-utils openbox imagemagick)
 fi
 
 manquants=()

@@ -3,6 +3,7 @@
 #include "app/services.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -100,6 +101,35 @@ private slots:
         premiere->close();
         bureau.ouvrirAide(aide_);
         QVERIFY(FenAide::instance()->isVisible());
+    }
+
+    // Help asked from a modal dialog takes clicks at once, while the dialog still waits.
+    void aideDepuisUnDialogueModalRepondTout()
+    {
+        ServicesBureau bureau;
+        QDialog dialogue;
+        dialogue.setModal(true);
+        int clics = -1;
+        bool encoreOuvert = false;
+        QTimer::singleShot(0, &dialogue, [&] {
+            bureau.ouvrirAide(aide_ + "::/htm/slideshow.htm");
+            FenAide* f = FenAide::instance();
+            QVERIFY(QTest::qWaitForWindowExposed(f));
+            auto* sommaire = f->findChild<QPushButton*>("CmdSommaire");
+            QSignalSpy spy(sommaire, &QPushButton::clicked);
+            // Through the window, as the window system delivers it: a blocked window drops it.
+            QTest::mouseClick(f->windowHandle(), Qt::LeftButton, {}, sommaire->mapTo(f, sommaire->rect().center()));
+            clics = int(spy.count());
+            encoreOuvert = dialogue.isVisible();
+            dialogue.reject();
+        });
+        dialogue.exec();
+        QVERIFY(encoreOuvert);
+        QCOMPARE(clics, 1);
+        QCOMPARE(FenAide::instance()->navigateur()->source(), QUrl::fromLocalFile(aide_ + "/index.htm"));
+        // The dialog gone, the help stays, on its own.
+        QVERIFY(FenAide::instance()->isVisible());
+        FenAide::instance()->close();
     }
 };
 

@@ -162,6 +162,29 @@ private slots:
         QVERIFY2(ecart.manhattanLength() <= 3, qPrintable(QStringLiteral("écart %1,%2").arg(ecart.x()).arg(ecart.y())));
     }
 
+    // Building the box plays nothing: the cue belongs to the moment it is shown.
+    void construireNeJoueRien()
+    {
+        g_->IconeMessage = 2;
+        FenMsgBox b(*g_, nullptr);
+        QVERIFY(services_->sons.isEmpty());
+    }
+
+    // Owned by a frameless window, as every window of the program is: no guessed frame
+    // shifts it off the centre.
+    void centreSurUnProprietaireSansCadre()
+    {
+        QWidget proprietaire(nullptr, Qt::Window | Qt::FramelessWindowHint);
+        proprietaire.setGeometry(100, 80, 600, 450);
+        proprietaire.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&proprietaire));
+        Vu vu;
+        demander(*g_, &proprietaire, "texte", "titre", vu, [](FenMsgBox* b) { cliquer(b, 1); });
+        QVERIFY(vu.ouverte);
+        const QPoint ecart = vu.geometrie.center() - proprietaire.frameGeometry().center();
+        QVERIFY2(ecart.manhattanLength() <= 1, qPrintable(QStringLiteral("écart %1,%2").arg(ecart.x()).arg(ecart.y())));
+    }
+
     void couleursDuSchema()
     {
         g_->Couleurs[Role::DebutDegrade] = "255";      // red

@@ -1,6 +1,10 @@
 #include "commun/environnement.h"
 
+#include <QWidget>
 #include <QtTest>
+
+#include <memory>
+#include <vector>
 
 class TestGeneral : public QObject {
     Q_OBJECT
@@ -58,6 +62,39 @@ private slots:
         OuvrirAide(e.g, "slideshow.htm");
         QCOMPARE(e.services.aides, (QStringList{e.g.FichierAide, e.g.FichierAide + "::/htm/slideshow.htm"}));
         QVERIFY(e.g.FichierAide.endsWith("/Ormelle.chm"));
+    }
+
+    // Closing everything goes from the last window opened to the first, whatever order
+    // Qt keeps its windows in.
+    void fermerToutDuDernierAuPremier()
+    {
+        Environnement e;
+        struct Temoin : QObject {
+            QStringList fermees;
+            bool eventFilter(QObject* o, QEvent* ev) override
+            {
+                if (ev->type() == QEvent::Close)
+                    fermees << o->objectName();
+                return false;
+            }
+        } temoin;
+        std::vector<std::unique_ptr<QWidget>> fenetres;
+        for (int i = 0; i < 12; ++i) {
+            fenetres.push_back(std::make_unique<QWidget>());
+            QWidget* w = fenetres.back().get();
+            w->setObjectName(QStringLiteral("fenetre%1").arg(i));
+            w->installEventFilter(&temoin);
+        }
+        // Shown in an order of their own, unlike the order they were made in.
+        QStringList attendues;
+        for (int i : {7, 2, 11, 0, 5, 9, 1, 3, 10, 4, 8, 6}) {
+            fenetres.at(size_t(i))->show();
+            attendues.prepend(fenetres.at(size_t(i))->objectName());
+        }
+        FermerTout();
+        QCOMPARE(temoin.fermees, attendues);
+        for (const auto& w : fenetres)
+            QVERIFY(!w->isVisible());
     }
 };
 

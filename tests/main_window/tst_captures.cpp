@@ -4,10 +4,16 @@
 #include "bancfenprin.h"
 
 #include "app/fenmsgbox.h"
+#include "app/traductions.h"
 #include "app/skin.h"
 #include "dialogs/avertis.h"
 #include "dialogs/conseils.h"
 #include "main_window/navigateur.h"
+#include "platform/erreurs.h"
+
+#include <QColorDialog>
+#include <QMessageBox>
+#include <cerrno>
 
 #include <QDir>
 #include <QPainter>
@@ -129,6 +135,29 @@ private slots:
         const QImage image = boite.grab().toImage();
         QVERIFY(nonUniforme(image));
         QVERIFY(image.save(QDir(sortie_).filePath(QStringLiteral("boite-message.png"))));
+    }
+
+    // Qt's own dialogs speak French like the rest: the colour dialog and the drive question.
+    void dialoguesDeQtEnFrancais()
+    {
+        if (!chargerTraductionsQt(*QCoreApplication::instance()))
+            QSKIP("Qt's French catalogue is not installed (qt6-translations-l10n)");
+        QColorDialog couleur(QColor(0, 128, 128));
+        couleur.setOption(QColorDialog::DontUseNativeDialog);
+        couleur.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&couleur));
+        const QImage imageCouleur = couleur.grab().toImage();
+        QVERIFY(nonUniforme(imageCouleur));
+        QVERIFY(imageCouleur.save(QDir(sortie_).filePath(QStringLiteral("dialogue-couleur.png"))));
+
+        QMessageBox question(QMessageBox::Warning, QStringLiteral("Ormelle"),
+                             texteErreurSysteme(ENOENT, ObjetErreur::Dossier) + QStringLiteral("\n/media/cle"),
+                             QMessageBox::Retry | QMessageBox::Cancel);
+        question.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&question));
+        const QImage imageQuestion = question.grab().toImage();
+        QVERIFY(nonUniforme(imageQuestion));
+        QVERIFY(imageQuestion.save(QDir(sortie_).filePath(QStringLiteral("question-lecteur.png"))));
     }
 };
 

@@ -2,6 +2,8 @@
 // the options of the options panel, tooltips, help and companion programs.
 #include "bancfenprin.h"
 
+#include <QPointer>
+
 #include "app/skin.h"
 #include "app/twips.h"
 #include "main_window/navigateur.h"
@@ -252,6 +254,23 @@ private slots:
                  QStringLiteral("Choix du format d'image (bmp, dib, gif, jpg, rle, wmf)/Masquer la zone de fichiers"));
     }
 
+    // The welcome notice shown at start follows the stored tooltip setting already.
+    void avertissementSansInfoBullesQuandEllesSontEteintes()
+    {
+        BancFenPrin b;
+        b.ecrire(cles::SectionInfoBulles, cles::CleValeur, QStringLiteral("Non"));
+        QString bulle = QStringLiteral("non vu");
+        b.surModal = [&](QDialog& d) {
+            if (d.objectName() == QLatin1String("Avertis")) {
+                d.show();
+                bulle = bulleApresSurvol(d.findChild<QWidget*>(QStringLiteral("CmdDeplaceFen")));
+                d.hide();
+            }
+        };
+        b.charger();
+        QCOMPARE(bulle, QString());
+    }
+
     void conseilsAuDemarrageEnregistres()
     {
         BancFenPrin b;
@@ -328,6 +347,25 @@ private slots:
         FenPrin& f = b.charger();
         clic(b.controle("CmdReduire"));
         QTRY_VERIFY(f.windowState() & Qt::WindowMinimized);
+    }
+
+    // The desktop's close (Alt+F4, its close button) ends the run as "x" does: the
+    // backdrop and every other window go with the main window.
+    void fermetureParLeBureauFermeTout()
+    {
+        BancFenPrin b;
+        FenPrin& f = b.charger();
+        clic(b.controle("CmdFond"));
+        QVERIFY(f.FondAffiche);
+        QWidget* fond = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->inherits("FenFond") && w->isVisible())
+                fond = w;
+        QVERIFY(fond);
+        QPointer<QWidget> suivi(fond);
+        f.close();
+        QVERIFY(!f.isVisible());
+        QVERIFY(!suivi || !suivi->isVisible());
     }
 };
 

@@ -1,0 +1,251 @@
+// The real program under a real X server and window manager (Xvfb and openbox, both
+// private to the test), driven with xdotool and seen with xwininfo and screenshots:
+// what only shows between the program and a window manager. Skipped where these tools
+// or the program are missing.
+#include "app/reglages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+struct Fenetre {
+    QString id;
+    QRect cadre;
+};
+
+constexpr int Attente = 20000;
+}
+
+class TestBureau : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir bac_;
+    QProcess serveur_;
+    QProcess gestionnaire_;
+    QProcess ormelle_;
+    QString affichage_;
+    QProcessEnvironment env_;
+
+    QString outil(const QString& nom, const QStringList& arguments, bool* ok = nullptr)
+    {
+        QProcess p;
+        p.setProcessEnvironment(env_);
+        p.start(nom, arguments);
+        const bool fini = p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+        if (ok)
+            *ok = fini;
+        return QString::fromLocal8Bit(p.readAllStandardOutput());
+    }
+
+    QRect cadre(const QString& id)
+    {
+        const QString info = outil(QStringLiteral("xwininfo"), {"-id", id});
+        if (!info.contains(QLatin1String("IsViewable")))
+            return {};
+        const auto valeur = [&](const char* cle) {
+            const QRegularExpression re(QString::fromLatin1(cle) + QStringLiteral(":\\s*(-?\\d+)"));
+            return re.match(info).captured(1).toInt();
+        };
+        return {valeur("Absolute upper-left X"), valeur("Absolute upper-left Y"), valeur("Width"), valeur("Height")};
+    }
+
+    // The program's windows on screen of the given size.
+    QList<Fenetre> fenetres(const QSize& taille)
+    {
+        QList<Fenetre> trouvees;
+        const QStringList ids = outil(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--class", "ormelle"})
+                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString& id : ids) {
+            const QRect r = cadre(id);
+            if (r.size() == taille)
+                trouvees << Fenetre{id, r};
+        }
+        return trouvees;
+    }
+
+    // The first window of that size once one is on screen; an empty id after the wait.
+    Fenetre attendre(const QSize& taille)
+    {
+        QList<Fenetre> f;
+        (void)QTest::qWaitFor([&] { return !(f = fenetres(taille)).isEmpty(); }, Attente);
+        return f.isEmpty() ? Fenetre{} : f.first();
+    }
+
+    void souris(const QStringList& arguments) { outil(QStringLiteral("xdotool"), arguments); }
+
+    void cliquer(const Fenetre& f, QPoint point, int bouton)
+    {
+        point += f.cadre.topLeft();
+        souris({"mousemove", "--sync", QString::number(point.x()), QString::number(point.y())});
+        souris({"click", QString::number(bouton)});
+    }
+
+    void capturer(const QString& nom)
+    {
+        const QString dossier = qEnvironmentVariableIsSet("ORMELLE_CAPTURES")
+                                    ? qEnvironmentVariable("ORMELLE_CAPTURES") : bac_.path();
+        const QString fichier = dossier + QLatin1Char('/') + nom;
+        outil(QStringLiteral("import"), {"-window", "root", fichier});
+        QImage image(fichier);
+        QVERIFY2(!image.isNull(), qPrintable(fichier));
+        QCOMPARE(image.size(), QSize(1280, 1024));
+    }
+
+    // Alt+F4 as a user types it: a real key press on the active window, which the window
+    // manager's binding turns into a close request (a key sent to the window would bypass it).
+    void fermerParLeGestionnaire(const QString& id)
+    {
+        outil(QStringLiteral("xdotool"), {"windowactivate", "--sync", id});
+        QTRY_COMPARE_WITH_TIMEOUT(outil(QStringLiteral("xdotool"), {"getactivewindow"}).trimmed(), id, Attente);
+        outil(QStringLiteral("xdotool"), {"key", "alt+F4"});
+    }
+
+    // Windows from bottom to top, as the window manager stacks them.
+    QStringList empilement()
+    {
+        const QString texte = outil(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST_STACKING"});
+        QStringList ids;
+        static const QRegularExpression hex(QStringLiteral("0x[0-9a-f]+"));
+        for (auto it = hex.globalMatch(texte); it.hasNext();)
+            ids << QString::number(it.next().captured(0).toUInt(nullptr, 16));
+        return ids;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (const char* o : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "import"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(o)).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QString::fromLatin1(o))));
+        const QString programme = QCoreApplication::applicationDirPath() + QStringLiteral("/ormelle");
+        if (!QFileInfo(programme).isExecutable())
+            QSKIP("bin/ormelle is not built");
+
+        // The server picks a display number nobody uses and tells it on its output.
+        serveur_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        if (!serveur_.waitForStarted(5000))
+            QSKIP("Xvfb cannot start");
+        if (!QTest::qWaitFor([&] { return serveur_.canReadLine() || serveur_.state() != QProcess::Running; }, Attente)
+            || !serveur_.canReadLine())
+            QSKIP("Xvfb gives no display");
+        affichage_ = QLatin1Char(':') + QString::fromLatin1(serveur_.readLine().trimmed());
+
+        for (const char* d : {"home", "config/Ormelle", "data", "runtime"})
+            QVERIFY(QDir().mkpath(bac_.filePath(QString::fromLatin1(d))));
+        QFile::setPermissions(bac_.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.insert("DISPLAY", affichage_);
+        env_.insert("HOME", bac_.filePath("home"));
+        env_.insert("XDG_CONFIG_HOME", bac_.filePath("config"));
+        env_.insert("XDG_DATA_HOME", bac_.filePath("data"));
+        env_.insert("XDG_RUNTIME_DIR", bac_.filePath("runtime"));
+        env_.insert("QT_QPA_PLATFORM", "xcb");
+        env_.insert("QT_SCALE_FACTOR", "1");
+        env_.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
+        env_.remove("DBUS_SESSION_BUS_ADDRESS");
+        env_.remove("WAYLAND_DISPLAY");
+
+        bool pret = false;
+        outil(QStringLiteral("xprop"), {"-root", "-len", "1"}, &pret);
+        if (!pret)
+            QSKIP("Xvfb does not answer");
+        gestionnaire_.setProcessEnvironment(env_);
+        gestionnaire_.start(QStringLiteral("openbox"), {"--sm-disable"});
+        if (!gestionnaire_.waitForStarted(5000))
+            QSKIP("openbox cannot start");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            outil(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains(QLatin1String("window id")),
+            Attente);
+
+        // No notice and no tip at start: the test goes straight to the main window.
+        Reglages reglages(bac_.filePath("config/Ormelle/Ormelle.ini"));
+        reglages.SaveSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage, "Non");
+        reglages.SaveSetting(cles::Application, cles::SectionConseils, cles::CleConseil, "Non");
+        reglages.SaveSetting(cles::Application, cles::SectionDossier, cles::CleDossier, bac_.filePath("home"));
+
+        ormelle_.setProcessEnvironment(env_);
+        ormelle_.setProcessChannelMode(QProcess::ForwardedChannels);
+        ormelle_.start(programme, {});
+        QVERIFY(ormelle_.waitForStarted(5000));
+    }
+
+    void cleanupTestCase()
+    {
+        for (QProcess* p : {&ormelle_, &gestionnaire_, &serveur_}) {
+            if (p->state() != QProcess::NotRunning) {
+                p->terminate();
+                if (!p->waitForFinished(5000)) {
+                    p->kill();
+                    p->waitForFinished(5000);
+                }
+            }
+        }
+    }
+
+    // Dragged with the right button, the window follows while the button is held and
+    // stays where it was let go.
+    void deplacementAuBoutonDroit()
+    {
+        const Fenetre principale = attendre(QSize(697, 463));
+        QVERIFY(!principale.id.isEmpty());
+        const QPoint depart = principale.cadre.topLeft() + QPoint(300, 10);
+        souris({"mousemove", "--sync", QString::number(depart.x()), QString::number(depart.y())});
+        souris({"mousedown", "3"});
+        for (int pas = 1; pas <= 10; ++pas)
+            souris({"mousemove", "--sync", QString::number(depart.x() + 10 * pas), QString::number(depart.y() + 6 * pas)});
+        const QPoint attendu = principale.cadre.topLeft() + QPoint(100, 60);
+        QTRY_COMPARE_WITH_TIMEOUT(cadre(principale.id).topLeft(), attendu, Attente);
+        souris({"mouseup", "3"});
+        // Let go: moving on must leave the window where it is.
+        for (int pas = 1; pas <= 10; ++pas) {
+            souris({"mousemove", "--sync", QString::number(depart.x() + 100 + 15 * pas),
+                    QString::number(depart.y() + 60 + 10 * pas)});
+            QCOMPARE(cadre(principale.id).topLeft(), attendu);
+        }
+    }
+
+    // The colour chooser opens centred on the main window, and its help is usable at once,
+    // above it, while it is still open.
+    void dialogueCentreEtAideUtilisable()
+    {
+        const Fenetre principale = attendre(QSize(697, 463));
+        cliquer(principale, QPoint(358, 416), 3);
+        const Fenetre couleurs = attendre(QSize(364, 246));
+        QVERIFY(!couleurs.id.isEmpty());
+        const QPoint ecart = couleurs.cadre.center() - principale.cadre.center();
+        QVERIFY2(ecart.manhattanLength() <= 2, qPrintable(QStringLiteral("écart %1,%2").arg(ecart.x()).arg(ecart.y())));
+
+        cliquer(couleurs, QPoint(344, 80), 3);
+        const Fenetre aide = attendre(QSize(760, 560));
+        QVERIFY(!aide.id.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(empilement().indexOf(aide.id) > empilement().indexOf(couleurs.id), Attente);
+        capturer(QStringLiteral("aide-depuis-dialogue.png"));
+        // Closed from the window manager while the dialog waits: a blocked window refuses it.
+        fermerParLeGestionnaire(aide.id);
+        QTRY_VERIFY_WITH_TIMEOUT(fenetres(QSize(760, 560)).isEmpty(), Attente);
+        QVERIFY(!fenetres(QSize(364, 246)).isEmpty());
+        cliquer(couleurs, QPoint(344, 162), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(fenetres(QSize(364, 246)).isEmpty(), Attente);
+    }
+
+    // Closed by the window manager with the backdrop shown: the run ends.
+    void fermetureParLeGestionnaire()
+    {
+        const Fenetre principale = attendre(QSize(697, 463));
+        cliquer(principale, QPoint(358, 416), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!fenetres(QSize(1280, 1024)).isEmpty(), Attente);
+        fermerParLeGestionnaire(principale.id);
+        QTRY_COMPARE_WITH_TIMEOUT(ormelle_.state(), QProcess::NotRunning, Attente);
+        QCOMPARE(ormelle_.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(ormelle_.exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBureau)
+#include "tst_bureau.moc"
