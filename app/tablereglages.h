@@ -63,7 +63,8 @@ struct DefinitionReglage {
 const DefinitionReglage& definition(Reglage r);
 QString sectionDe(Reglage r);
 QString cleDe(Reglage r);
-// The value in force when nothing is stored (a marker already replaced).
+// The value in force when nothing is stored, a marker already replaced ("Nom du dossier"
+// keeps its marker: the folder it stands for depends on the machine, see lireDossierDepart).
 QString texteParDefaut(Reglage r);
 
 // Conversions, shared by readers and writers.
