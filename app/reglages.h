@@ -32,7 +32,7 @@ public:
                      const QString& valeur);
     void DeleteSetting(const QString& application);
 
-    // How many times this store has rewritten its file.
+    // How many times this store has rewritten its file (attempts, failed ones included).
     int ecrituresFichier() const { return ecritures_; }
 
 private:
