@@ -99,8 +99,11 @@ private slots:
         // A store opened on the file as it now is, as at the start of a run.
         b.reglages = std::make_unique<Reglages>(chemin);
         b.g = std::make_unique<General>(*b.reglages, b.services);
-        b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
-        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("Non"));
+        {
+            LotReglages lot(*b.reglages);  // no notice at start: only the main window's actions count
+            b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
+            b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("Non"));
+        }
         b.charger();
         QCOMPARE(b.g->Couleurs[Role::AutresTextes], QStringLiteral("255"));
 
