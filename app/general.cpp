@@ -22,65 +22,41 @@ QColor General::couleurTransition() const
     return versQColor(lireNombreCouleur(CouleurTransition).value_or(1));
 }
 
-namespace {
-// A text that is no number reads as the lower bound, like a value below it.
-int lireBorne(const Reglages& r, const QString& section, const QString& cle, int bas, int haut)
-{
-    bool ok = false;
-    const qlonglong v = r.GetSetting(cles::Application, section, cle, QStringLiteral("1")).trimmed().toLongLong(&ok);
-    if (!ok || v < bas)
-        return bas;
-    return v > haut ? haut : int(v);
-}
-
-QString lireMarque(const Reglages& r, const char* cle, const char* marque, const char* defaut)
-{
-    const QString texte = r.GetSetting(cles::Application, cles::SectionCommentaire, QString::fromUtf8(cle),
-                                       QString::fromUtf8(marque));
-    return texte == QLatin1String(marque) ? QString::fromUtf8(defaut) : texte;
-}
-}
-
 void General::lireReglagesDiaporama()
 {
-    const auto lire = [this](const QString& s, const QString& c) {
-        return reglages.GetSetting(cles::Application, s, c, QStringLiteral("1"));
-    };
-    DureePause = lireBorne(reglages, cles::SectionPause, cles::ClePause, 1, 60);
-    EffetTransition = lire(cles::SectionTransition, cles::CleEffet) == QLatin1String("Oui");
-    DureeTransition = lireBorne(reglages, cles::SectionTransition, cles::CleDureeTransition, 1, 100);
-    CouleurTransition = lire(cles::SectionTransition, cles::CleCouleurTransition);
-    AdapterImageTexte = lire(cles::SectionAdapter, cles::CleAdapter);
+    DureePause = lireEntier(reglages, Reglage::DureePause);
+    EffetTransition = lireOui(reglages, Reglage::EffetTransition);
+    DureeTransition = lireEntier(reglages, Reglage::DureeTransition);
+    CouleurTransition = lireTexte(reglages, Reglage::CouleurTransition);
+    AdapterImageTexte = lireTexte(reglages, Reglage::AdapterImage);
     bool ok = false;
     const int mode = AdapterImageTexte.trimmed().toInt(&ok);
     AdapterImage = ok ? mode : -1;
-    OrdreAleatoire = lire(cles::SectionAleatoire, cles::CleAleatoire) == QLatin1String("Oui");
+    OrdreAleatoire = lireOui(reglages, Reglage::AffichageAleatoire);
 }
 
 void General::lireReglagesCommentaire()
 {
-    PoliceNom = lireMarque(reglages, "PoliceNom", "1", "Comic Sans MS");
-    CouleurPrincipale = lireMarque(reglages, "CouleurPrincipale", "2", "&H0FFFF");
-    PoliceTaille = lireMarque(reglages, "PoliceTaille", "3", "18");
-    PoliceGras = lireMarque(reglages, "PoliceGras", "4", "True");
-    PoliceItalic = lireMarque(reglages, "PoliceItalic", "5", "False");
-    PoliceBarree = lireMarque(reglages, "PoliceBarree", "6", "False");
-    PoliceSoulignee = lireMarque(reglages, "PoliceSoulignee", "7", "False");
+    PoliceNom = lireTexte(reglages, Reglage::PoliceNom);
+    CouleurPrincipale = lireTexte(reglages, Reglage::CouleurPrincipale);
+    PoliceTaille = lireTexte(reglages, Reglage::PoliceTaille);
+    PoliceGras = lireTexte(reglages, Reglage::PoliceGras);
+    PoliceItalic = lireTexte(reglages, Reglage::PoliceItalic);
+    PoliceBarree = lireTexte(reglages, Reglage::PoliceBarree);
+    PoliceSoulignee = lireTexte(reglages, Reglage::PoliceSoulignee);
 }
 
 void General::enregistrerReglagesDiaporama()
 {
-    const auto ecrire = [this](const QString& s, const QString& c, const QString& v) {
-        reglages.SaveSetting(cles::Application, s, c, v);
-    };
-    const auto ouiNon = [](bool b) { return b ? QStringLiteral("Oui") : QStringLiteral("Non"); };
-    ecrire(cles::SectionDossier, cles::CleDossier, DossierCourant());
-    ecrire(cles::SectionPause, cles::ClePause, QString::number(DureePause));
-    ecrire(cles::SectionTransition, cles::CleEffet, ouiNon(EffetTransition));
-    ecrire(cles::SectionTransition, cles::CleDureeTransition, QString::number(DureeTransition));
-    ecrire(cles::SectionTransition, cles::CleCouleurTransition, CouleurTransition);
-    ecrire(cles::SectionAdapter, cles::CleAdapter, AdapterImage < 0 ? AdapterImageTexte : QString::number(AdapterImage));
-    ecrire(cles::SectionAleatoire, cles::CleAleatoire, ouiNon(OrdreAleatoire));
+    LotReglages lot(reglages);
+    ecrireTexte(reglages, Reglage::NomDossier, DossierCourant());
+    ecrireEntier(reglages, Reglage::DureePause, DureePause);
+    ecrireOui(reglages, Reglage::EffetTransition, EffetTransition);
+    ecrireEntier(reglages, Reglage::DureeTransition, DureeTransition);
+    ecrireTexte(reglages, Reglage::CouleurTransition, CouleurTransition);
+    ecrireTexte(reglages, Reglage::AdapterImage,
+                AdapterImage < 0 ? AdapterImageTexte : QString::number(AdapterImage));
+    ecrireOui(reglages, Reglage::AffichageAleatoire, OrdreAleatoire);
 }
 
 QString DossierProgramme()

@@ -1,8 +1,9 @@
 #pragma once
 // The state every window shares, one instance for the whole run. The application
 // creates it and hands it by reference to each window it opens; a test creates its own.
-#include "core/schema.h"
+#include "app/tablereglages.h"
 #include "core/modeledossier.h"
+#include "core/schema.h"
 #include "core/serviceimages.h"
 
 #include <QColor>
@@ -22,11 +23,11 @@ public:
     // Start-up and interface
     QString TitreProgramme = QStringLiteral("Ormelle");
     SchemaCouleurs Couleurs;
-    QString AvertisAuDemarrage = QStringLiteral("Oui");
-    QString InfoBullesTexte = QStringLiteral("Oui");
+    QString AvertisAuDemarrage = texteParDefaut(Reglage::Avertissement);
+    QString InfoBullesTexte = texteParDefaut(Reglage::InfoBulles);
     bool InfoBulles = true;
     QString FichierAide;
-    QString ConseilDemarrage = QStringLiteral("Oui");
+    QString ConseilDemarrage = texteParDefaut(Reglage::ConseilDemarrage);
     bool OuvrirRemarques = false;
     bool BarreTacheMasquee = false;
 
@@ -44,9 +45,9 @@ public:
     int DureePause = 1;
     bool EffetTransition = false;
     int DureeTransition = 1;
-    QString CouleurTransition = QStringLiteral("1");  // kept as read until the user picks one
+    QString CouleurTransition = texteParDefaut(Reglage::CouleurTransition);  // kept as read until the user picks one
     int AdapterImage = 1;                             // -1: a stored text that is no mode
-    QString AdapterImageTexte = QStringLiteral("1");
+    QString AdapterImageTexte = texteParDefaut(Reglage::AdapterImage);
     bool OrdreAleatoire = false;
     QColor CouleurFond = Qt::black;
     bool LancerDiaporama = false;
@@ -63,13 +64,13 @@ public:
     bool PanneauVisible = false;
 
     // Comment font, as stored
-    QString PoliceNom = QStringLiteral("Comic Sans MS");
-    QString CouleurPrincipale = QStringLiteral("&H0FFFF");
-    QString PoliceTaille = QStringLiteral("18");
-    QString PoliceGras = QStringLiteral("True");
-    QString PoliceItalic = QStringLiteral("False");
-    QString PoliceBarree = QStringLiteral("False");
-    QString PoliceSoulignee = QStringLiteral("False");
+    QString PoliceNom = texteParDefaut(Reglage::PoliceNom);
+    QString CouleurPrincipale = texteParDefaut(Reglage::CouleurPrincipale);
+    QString PoliceTaille = texteParDefaut(Reglage::PoliceTaille);
+    QString PoliceGras = texteParDefaut(Reglage::PoliceGras);
+    QString PoliceItalic = texteParDefaut(Reglage::PoliceItalic);
+    QString PoliceBarree = texteParDefaut(Reglage::PoliceBarree);
+    QString PoliceSoulignee = texteParDefaut(Reglage::PoliceSoulignee);
 
     // Backdrop
     QColor CouleurFenFond = Qt::black;
@@ -89,7 +90,7 @@ public:
     // Reads the slideshow settings and the comment font with their range and marker rules.
     void lireReglagesDiaporama();
     void lireReglagesCommentaire();
-    // Writes the seven slideshow keys, "Nom du dossier" first.
+    // Writes the seven slideshow keys, "Nom du dossier" first, in one write of the file.
     void enregistrerReglagesDiaporama();
 };
 

@@ -32,7 +32,10 @@ Reglages::~Reglages() = default;
 std::optional<QString> Reglages::lire(const QString& section, const QString& cle) const
 {
     const QString k = cleComplete(section, cle);
-    if (!settings_->contains(k))
+    for (auto it = enAttente_.crbegin(); it != enAttente_.crend(); ++it)
+        if (it->first == k)
+            return it->second;
+    if (effacement_ || !settings_->contains(k))
         return std::nullopt;
     const QVariant v = settings_->value(k);
     if (v.typeId() == QMetaType::QStringList)
@@ -51,14 +54,29 @@ void Reglages::SaveSetting(const QString& application, const QString& section, c
                            const QString& valeur)
 {
     Q_UNUSED(application);
-    QDir().mkpath(QFileInfo(chemin_).absolutePath());
-    settings_->setValue(cleComplete(section, cle), valeur);
-    settings_->sync();
+    LotReglages lot(*this);
+    enAttente_.append({cleComplete(section, cle), valeur});
 }
 
 void Reglages::DeleteSetting(const QString& application)
 {
     Q_UNUSED(application);
-    settings_->clear();
+    LotReglages lot(*this);
+    enAttente_.clear();
+    effacement_ = true;
+}
+
+void Reglages::fermerLot()
+{
+    if (--lots_ > 0 || (enAttente_.isEmpty() && !effacement_))
+        return;
+    if (effacement_)
+        settings_->clear();
+    for (const auto& [cle, valeur] : enAttente_)
+        settings_->setValue(cle, valeur);
+    enAttente_.clear();
+    effacement_ = false;
+    QDir().mkpath(QFileInfo(chemin_).absolutePath());
     settings_->sync();
+    ++ecritures_;
 }

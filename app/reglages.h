@@ -1,5 +1,8 @@
 #pragma once
 // The per-user settings store: application, section and key, every value a text.
+// The keys themselves, their defaults and conversions are in app/tablereglages.h.
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -13,45 +16,53 @@ public:
     // A store kept in the given INI file (tests, or another profile).
     explicit Reglages(const QString& cheminFichier);
     ~Reglages();
+    Reglages(const Reglages&) = delete;
+    Reglages& operator=(const Reglages&) = delete;
 
     QString fichier() const { return chemin_; }
 
     // nullopt when the key is absent; an empty text when it was stored empty.
+    // Values written in an open batch are seen at once.
     std::optional<QString> lire(const QString& section, const QString& cle) const;
 
     QString GetSetting(const QString& application, const QString& section, const QString& cle,
                        const QString& defaut) const;
+    // On disk before it returns, or at the end of the enclosing LotReglages.
     void SaveSetting(const QString& application, const QString& section, const QString& cle,
                      const QString& valeur);
     void DeleteSetting(const QString& application);
 
+    // How many times this store has rewritten its file (attempts, failed ones included).
+    int ecrituresFichier() const { return ecritures_; }
+
 private:
+    friend class LotReglages;
+    void ouvrirLot() { ++lots_; }
+    void fermerLot();
+
     QString chemin_;
     std::unique_ptr<QSettings> settings_;
+    int lots_ = 0;
+    int ecritures_ = 0;
+    // What the open batch will write, in order; kept out of QSettings, which would
+    // write it on its own at the next event if a dialog ran inside the batch.
+    QList<QPair<QString, QString>> enAttente_;
+    bool effacement_ = false;
 };
 
-// Section and key names, spelt once.
-namespace cles {
-inline const QString Application = QStringLiteral("Ormelle");
-inline const QString SectionCouleurs = QStringLiteral("Couleurs de l'interface");
-inline const QString SectionAvertissement = QStringLiteral("Avertissement");
-inline const QString CleAffichage = QStringLiteral("Affichage");
-inline const QString SectionInfoBulles = QStringLiteral("Affichage des info-bulles");
-inline const QString CleValeur = QStringLiteral("Valeur");
-inline const QString SectionConseils = QStringLiteral("Conseils du jour");
-inline const QString CleConseil = QStringLiteral("Conseil au démarrage");
-inline const QString SectionDossier = QStringLiteral("Dossier ouvert au démarrage");
-inline const QString CleDossier = QStringLiteral("Nom du dossier");
-inline const QString SectionPause =
-    QStringLiteral("Durée de la pause entre l'affichage des images (en secondes, de 1 à 60)");
-inline const QString ClePause = QStringLiteral("DuréePause");
-inline const QString SectionTransition = QStringLiteral("Effet de transition entre les images");
-inline const QString CleEffet = QStringLiteral("EffetTransition");
-inline const QString CleDureeTransition = QStringLiteral("DuréeTransition");
-inline const QString CleCouleurTransition = QStringLiteral("CouleurTransition");
-inline const QString SectionAdapter = QStringLiteral("Adapter l'image à la taille de l'écran");
-inline const QString CleAdapter = QStringLiteral("AdapterImage");
-inline const QString SectionAleatoire = QStringLiteral("Ordre d'affichage aléatoire des images");
-inline const QString CleAleatoire = QStringLiteral("AffichageAléatoire");
-inline const QString SectionCommentaire = QStringLiteral("Commentaire");
-}
+// Groups the writes of one user action into one rewrite of the file: the file is
+// written once when the outermost batch ends, before control goes back to the event
+// loop, so a crash after the action loses nothing. Each rewrite stays atomic
+// (QSettings writes a temporary file and renames it into place).
+class LotReglages {
+public:
+    explicit LotReglages(Reglages& reglages) : reglages_(reglages) { reglages_.ouvrirLot(); }
+    ~LotReglages() { reglages_.fermerLot(); }
+    LotReglages(const LotReglages&) = delete;
+    LotReglages& operator=(const LotReglages&) = delete;
+
+private:
+    Reglages& reglages_;
+};
+
+#include "app/tablereglages.h"  // the key names (cles::) every caller of the store uses

@@ -1,25 +1,16 @@
 #include "core/schema.h"
 
 #include "app/reglages.h"
+#include "app/tablereglages.h"
 
 namespace {
-struct Definition {
-    const char* cle;
-    const char* texte;
-    quint32 defaut;
-    quint32 second;
-};
-// Table order is also the order keys are written in.
-const Definition Definitions[NbRoles] = {
-    {"Début du dégradé", "&H808000", 8421376, 3355545},
-    {"Fin du dégradé", "&HE0E0E0", 14737632, 10079487},
-    {"Texte des boutons", "&H808000", 8421376, 3355545},
-    {"'Lumière' des boutons", "&HDEFF6C", 14614380, 10079487},
-    {"Autres textes", "&HFFFFFF", 16777215, 13822463},
-    {"Fond des fenêtres", "&H808000", 8421376, 3355545},
-    {"Visualisation, dossiers, etc.", "&HD2D200", 13816320, 7377112},
-};
-const Definition& def(Role r) { return Definitions[static_cast<int>(r)]; }
+// The roles are the first rows of the settings table, in the same order, which is
+// also the order the keys are written in.
+static_assert(static_cast<int>(Reglage::DebutDegrade) == 0 && static_cast<int>(Reglage::Visualisation) == NbRoles - 1);
+Reglage reglageDe(Role r) { return static_cast<Reglage>(static_cast<int>(r)); }
+
+// The second scheme offered by the colour panel.
+const quint32 SecondSchema[NbRoles] = {3355545, 10079487, 3355545, 10079487, 13822463, 3355545, 7377112};
 }
 
 std::optional<quint32> lireNombreCouleur(const QString& texte)
@@ -55,34 +46,33 @@ quint32 depuisQColor(const QColor& c)
 SchemaCouleurs::SchemaCouleurs()
 {
     for (int i = 0; i < NbRoles; ++i)
-        textes[i] = QString::fromUtf8(Definitions[i].texte);
+        textes[i] = texteParDefaut(static_cast<Role>(i));
 }
 
 QColor SchemaCouleurs::couleur(Role r) const
 {
-    return versQColor(lireNombreCouleur((*this)[r]).value_or(def(r).defaut));
+    return versQColor(lireNombreCouleur((*this)[r]).value_or(nombreParDefaut(r)));
 }
 
-QString SchemaCouleurs::cle(Role r) { return QString::fromUtf8(def(r).cle); }
-QString SchemaCouleurs::texteParDefaut(Role r) { return QString::fromUtf8(def(r).texte); }
-quint32 SchemaCouleurs::nombreParDefaut(Role r) { return def(r).defaut; }
-quint32 SchemaCouleurs::nombreSecondSchema(Role r) { return def(r).second; }
+QString SchemaCouleurs::cle(Role r) { return cleDe(reglageDe(r)); }
+QString SchemaCouleurs::texteParDefaut(Role r) { return ::texteParDefaut(reglageDe(r)); }
+quint32 SchemaCouleurs::nombreParDefaut(Role r) { return *lireNombreCouleur(texteParDefaut(r)); }
+quint32 SchemaCouleurs::nombreSecondSchema(Role r) { return SecondSchema[static_cast<int>(r)]; }
 
 void SchemaCouleurs::lire(const Reglages& reglages)
 {
-    for (int i = 0; i < NbRoles; ++i) {
-        const Role r = static_cast<Role>(i);
-        textes[i] = reglages.GetSetting(cles::Application, cles::SectionCouleurs, cle(r), texteParDefaut(r));
-    }
+    for (int i = 0; i < NbRoles; ++i)
+        textes[i] = lireTexte(reglages, reglageDe(static_cast<Role>(i)));
 }
 
 void SchemaCouleurs::enregistrer(Reglages& reglages, Role r) const
 {
-    reglages.SaveSetting(cles::Application, cles::SectionCouleurs, cle(r), (*this)[r]);
+    ecrireTexte(reglages, reglageDe(r), (*this)[r]);
 }
 
 void SchemaCouleurs::enregistrerTout(Reglages& reglages) const
 {
+    LotReglages lot(reglages);
     for (int i = 0; i < NbRoles; ++i)
         enregistrer(reglages, static_cast<Role>(i));
 }
@@ -90,11 +80,11 @@ void SchemaCouleurs::enregistrerTout(Reglages& reglages) const
 void SchemaCouleurs::reinitialiser()
 {
     for (int i = 0; i < NbRoles; ++i)
-        textes[i] = QString::number(Definitions[i].defaut);
+        textes[i] = QString::number(nombreParDefaut(static_cast<Role>(i)));
 }
 
 void SchemaCouleurs::secondSchema()
 {
     for (int i = 0; i < NbRoles; ++i)
-        textes[i] = QString::number(Definitions[i].second);
+        textes[i] = QString::number(SecondSchema[i]);
 }

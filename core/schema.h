@@ -41,7 +41,7 @@ struct SchemaCouleurs {
 
     void lire(const Reglages& reglages);
     void enregistrer(Reglages& reglages, Role r) const;
-    void enregistrerTout(Reglages& reglages) const;  // in table order
+    void enregistrerTout(Reglages& reglages) const;  // in table order, one write of the file
     void reinitialiser();                             // defaults, as numbers
     void secondSchema();
 };

@@ -2,7 +2,7 @@
 
 #include "app/fenetreskin.h"
 #include "app/general.h"
-#include "app/reglages.h"
+#include "app/tablereglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
 
@@ -88,9 +88,8 @@ Avertis::Avertis(General& g, QWidget* parent) : QDialog(parent), g_(g)
 {
     setObjectName(QStringLiteral("Avertis"));
     construire();
-    g_.AvertisAuDemarrage = g_.reglages.GetSetting(cles::Application, cles::SectionAvertissement,
-                                                   cles::CleAffichage, QStringLiteral("Oui"));
-    coche1_->setChecked(g_.AvertisAuDemarrage == QLatin1String("Oui"));
+    g_.AvertisAuDemarrage = lireTexte(g_.reglages, Reglage::Avertissement);
+    coche1_->setChecked(estOui(g_.AvertisAuDemarrage));
     text1_->setPlainText(texteBienvenue());
     elargirSeparateurs(text1_);
 }
@@ -138,9 +137,8 @@ void Avertis::construire()
     coche1_->setFont(verdana);
     peindreFondWidget(coche1_, g.couleur(Role::FondFenetres), g.couleur(Role::AutresTextes));
     connect(coche1_, &QCheckBox::clicked, this, [this](bool coche) {
-        g_.AvertisAuDemarrage = coche ? QStringLiteral("Oui") : QStringLiteral("Non");
-        g_.reglages.SaveSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage,
-                                g_.AvertisAuDemarrage);
+        g_.AvertisAuDemarrage = texteOuiNon(coche);
+        ecrireTexte(g_.reglages, Reglage::Avertissement, g_.AvertisAuDemarrage);
     });
 
     auto* rem = creerBouton(this, QStringLiteral("CmdRem"), QStringLiteral("Remarques et particularités"), 4800,

@@ -2,7 +2,7 @@
 
 #include "app/fenetreskin.h"
 #include "app/general.h"
-#include "app/reglages.h"
+#include "app/tablereglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
 
@@ -125,16 +125,15 @@ void Conseils::construire()
     chk_->setFont(police);
     peindreFondWidget(chk_, g.couleur(Role::FondFenetres), g.couleur(Role::AutresTextes));
     connect(chk_, &QCheckBox::clicked, this, [this](bool coche) {
-        g_.ConseilDemarrage = coche ? QStringLiteral("Oui") : QStringLiteral("Non");
-        g_.reglages.SaveSetting(cles::Application, cles::SectionConseils, cles::CleConseil, g_.ConseilDemarrage);
+        g_.ConseilDemarrage = texteOuiNon(coche);
+        ecrireTexte(g_.reglages, Reglage::ConseilDemarrage, g_.ConseilDemarrage);
     });
 }
 
 void Conseils::appliquerCoches()
 {
-    g_.ConseilDemarrage =
-        g_.reglages.GetSetting(cles::Application, cles::SectionConseils, cles::CleConseil, QStringLiteral("Oui"));
-    chk_->setChecked(g_.ConseilDemarrage == QLatin1String("Oui"));
+    g_.ConseilDemarrage = lireTexte(g_.reglages, Reglage::ConseilDemarrage);
+    chk_->setChecked(estOui(g_.ConseilDemarrage));
 }
 
 bool Conseils::LoadTips(const QString& sFile)

@@ -2,7 +2,7 @@
 #include "main_window/fenprin.h"
 
 #include "app/general.h"
-#include "app/reglages.h"
+#include "app/tablereglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
 
@@ -10,17 +10,9 @@
 #include "dialogs/conseils.h"
 
 #include <QDialog>
-#include <QDir>
-#include <QFileInfo>
 #include <QScreen>
-#include <QStandardPaths>
 
 namespace {
-QString lire(const General& g, const QString& section, const QString& cle, const QString& defaut)
-{
-    return g.reglages.GetSetting(cles::Application, section, cle, defaut);
-}
-
 QString legende(const QString& texte, bool actif)
 {
     return actif ? texte + QStringLiteral(" «") : texte;
@@ -55,12 +47,12 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
 
     // Every setting the welcome notice shows with (colours, tooltips) is read before it opens.
     lireOptions();
-    g.AvertisAuDemarrage = lire(g, cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Oui"));
-    if (g.AvertisAuDemarrage == QLatin1String("Oui"))
+    g.AvertisAuDemarrage = lireTexte(g.reglages, Reglage::Avertissement);
+    if (estOui(g.AvertisAuDemarrage))
         montrerAvertissement();
     g.FichierAide = DossierProgramme() + QStringLiteral("/Ormelle.chm");
-    g.ConseilDemarrage = lire(g, cles::SectionConseils, cles::CleConseil, QStringLiteral("Oui"));
-    const bool conseils = g.ConseilDemarrage == QLatin1String("Oui");
+    g.ConseilDemarrage = lireTexte(g.reglages, Reglage::ConseilDemarrage);
+    const bool conseils = estOui(g.ConseilDemarrage);
     CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), conseils));
     if (conseils)
         montrerConseils();
@@ -81,8 +73,8 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
 
 void FenPrin::lireOptions()
 {
-    g.InfoBullesTexte = lire(g, cles::SectionInfoBulles, cles::CleValeur, QStringLiteral("Oui"));
-    g.InfoBulles = g.InfoBullesTexte == QLatin1String("Oui");
+    g.InfoBullesTexte = lireTexte(g.reglages, Reglage::InfoBulles);
+    g.InfoBulles = estOui(g.InfoBullesTexte);
     CmdBulAide->setText(legende(QStringLiteral("Affichage des info-bulles"), g.InfoBulles));
 }
 
@@ -100,14 +92,7 @@ void FenPrin::montrerConseils()
 
 QString FenPrin::dossierDepart() const
 {
-    const QString texte = lire(g, cles::SectionDossier, cles::CleDossier, QStringLiteral("1"));
-    // The unset marker, or the first drive's root of the old stores: the user's pictures.
-    if (texte != QLatin1String("1") && texte != QLatin1String("C:\\"))
-        return texte;
-    const QString images = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (!images.isEmpty() && QFileInfo(images).isDir())
-        return images;
-    return QDir::homePath();
+    return lireDossierDepart(g.reglages);
 }
 
 void FenPrin::erreurDemarrage()
@@ -132,8 +117,7 @@ void FenPrin::placerPanneaux()
 void FenPrin::activation()
 {
     CmdDeplaceFen->setText(g.TitreProgramme);
-    CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"),
-                                   g.ConseilDemarrage == QLatin1String("Oui")));
+    CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), estOui(g.ConseilDemarrage)));
     if (g.OuvrirRemarques) {
         // Cleared first: the topic opens once, whatever the help viewer does.
         g.OuvrirRemarques = false;

@@ -3,7 +3,7 @@
 
 #include "app/general.h"
 #include "app/services.h"
-#include "app/reglages.h"
+#include "app/tablereglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
 #include "main_window/controlesfenprin.h"
@@ -189,18 +189,18 @@ void FenPrin::basculerInfoBulles()
 {
     PopUpInfos->hide();
     g.InfoBulles = !g.InfoBulles;
-    g.InfoBullesTexte = g.InfoBulles ? QStringLiteral("Oui") : QStringLiteral("Non");
+    g.InfoBullesTexte = texteOuiNon(g.InfoBulles);
     CmdBulAide->setText(g.InfoBulles ? LegendeBulles + MarqueActive : LegendeBulles);
-    g.reglages.SaveSetting(cles::Application, cles::SectionInfoBulles, cles::CleValeur, g.InfoBullesTexte);
+    ecrireTexte(g.reglages, Reglage::InfoBulles, g.InfoBullesTexte);
 }
 
 void FenPrin::basculerConseilDemarrage()
 {
     PopUpInfos->hide();
-    const bool actif = g.ConseilDemarrage != QLatin1String("Oui");
-    g.ConseilDemarrage = actif ? QStringLiteral("Oui") : QStringLiteral("Non");
+    const bool actif = !estOui(g.ConseilDemarrage);
+    g.ConseilDemarrage = texteOuiNon(actif);
     CmdConseilDem->setText(actif ? LegendeConseils + MarqueActive : LegendeConseils);
-    g.reglages.SaveSetting(cles::Application, cles::SectionConseils, cles::CleConseil, g.ConseilDemarrage);
+    ecrireTexte(g.reglages, Reglage::ConseilDemarrage, g.ConseilDemarrage);
 }
 
 void FenPrin::montrerApropos()

@@ -83,7 +83,13 @@ private slots:
         QTest::newRow("pas un nombre") << "abc" << "" << 1 << 1;
         QTest::newRow("négatif") << "-4" << "-1" << 1 << 1;
         QTest::newRow("dans les bornes") << "12" << "37" << 12 << 37;
-        QTest::newRow("énorme") << "99999999999999999999" << "4294967296" << 1 << 100;
+        // Past any integer type: still above the bound, so the bound.
+        QTest::newRow("vingt chiffres") << "99999999999999999999" << "4294967296" << 60 << 100;
+        QTest::newRow("vingt chiffres négatifs") << "-99999999999999999999" << "-4294967296" << 1 << 1;
+        QTest::newRow("zéros en tête et espaces") << " 0012 " << "+007" << 12 << 7;
+        QTest::newRow("chiffres puis lettres") << "12s" << "3.5" << 1 << 1;
+        QTest::newRow("signe seul") << "-" << "+" << 1 << 1;
+        QTest::newRow("chiffres arabes-indiens") << "\u0665" << "\u0662" << 1 << 1;
     }
     void bornesDeLaPauseEtDeLaTransition()
     {
@@ -145,6 +151,46 @@ private slots:
         g.lireReglagesCommentaire();
         QCOMPARE(g.PoliceNom, "Comic Sans MS");
         QCOMPARE(g.PoliceTaille, "1");
+    }
+
+    void fichierDUneVersionPrecedente()
+    {
+        // A store written by an earlier run, its names spelt out here rather than taken
+        // from the table: a name changed by mistake would lose what users have kept.
+        {
+            Reglages ancien(chemin());
+            const auto ecrire = [&](const char* section, const char* cle, const char* valeur) {
+                ancien.SaveSetting("Ormelle", QString::fromUtf8(section), QString::fromUtf8(cle),
+                                   QString::fromUtf8(valeur));
+            };
+            ecrire("Couleurs de l'interface", "'Lumière' des boutons", "255");
+            ecrire("Avertissement", "Affichage", "Non");
+            ecrire("Affichage des info-bulles", "Valeur", "Non");
+            ecrire("Conseils du jour", "Conseil au démarrage", "Non");
+            ecrire("Durée de la pause entre l'affichage des images (en secondes, de 1 à 60)", "DuréePause", "42");
+            ecrire("Effet de transition entre les images", "EffetTransition", "Oui");
+            ecrire("Effet de transition entre les images", "DuréeTransition", "17");
+            ecrire("Effet de transition entre les images", "CouleurTransition", "65280");
+            ecrire("Adapter l'image à la taille de l'écran", "AdapterImage", "2");
+            ecrire("Ordre d'affichage aléatoire des images", "AffichageAléatoire", "Oui");
+            ecrire("Commentaire", "PoliceSoulignee", "True");
+        }
+        Reglages r(chemin());
+        QCOMPARE(lireTexte(r, Reglage::Lumiere), "255");
+        QVERIFY(!lireOui(r, Reglage::Avertissement));
+        QVERIFY(!lireOui(r, Reglage::InfoBulles));
+        QVERIFY(!lireOui(r, Reglage::ConseilDemarrage));
+        ServicesFactices s;
+        General g(r, s);
+        g.lireReglagesDiaporama();
+        g.lireReglagesCommentaire();
+        QCOMPARE(g.DureePause, 42);
+        QVERIFY(g.EffetTransition);
+        QCOMPARE(g.DureeTransition, 17);
+        QCOMPARE(g.couleurTransition(), QColor(0, 255, 0));
+        QCOMPARE(g.AdapterImage, 2);
+        QVERIFY(g.OrdreAleatoire);
+        QCOMPARE(g.PoliceSoulignee, "True");
     }
 
     void septClesDuDiaporamaEcrites()

@@ -1,0 +1,116 @@
+// What the settings store puts on disk, seen from another process: the same
+// process could be served from QSettings' in-process cache and miss a lost sync.
+#include "app/reglages.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+const char* const VariableLecteur = "ORMELLE_LECTEUR_REGLAGES";
+
+// Reader mode of this same program: prints the stored text, or "<absent>".
+int lireDansCeProcessus(const QStringList& args)
+{
+    Reglages r(args.value(1));
+    const auto v = r.lire(args.value(2), args.value(3));
+    std::fputs(v ? v->toUtf8().constData() : "<absent>", stdout);
+    return 0;
+}
+}
+
+class TestReglagesDisque : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dossier_;
+    QString chemin() const { return dossier_.filePath(QStringLiteral("Ormelle/Ormelle.ini")); }
+
+    // What a second run of the program would read right now.
+    QString luParUnAutreProcessus(const QString& section, const QString& cle) const
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(VariableLecteur), QStringLiteral("1"));
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationFilePath(), {chemin(), section, cle});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0)
+            return QStringLiteral("<le lecteur a échoué>");
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+private slots:
+    void init() { QFile::remove(chemin()); }
+
+    void valeurEnregistreeSurLeDisque()
+    {
+        Reglages r(chemin());
+        r.SaveSetting(cles::Application, cles::SectionPause, cles::ClePause, QStringLiteral("7"));
+        QCOMPARE(luParUnAutreProcessus(cles::SectionPause, cles::ClePause), QStringLiteral("7"));
+        QCOMPARE(r.ecrituresFichier(), 1);
+
+        r.SaveSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage, QString());
+        QCOMPARE(luParUnAutreProcessus(cles::SectionAvertissement, cles::CleAffichage), QString());
+
+        r.DeleteSetting(cles::Application);
+        QCOMPARE(luParUnAutreProcessus(cles::SectionPause, cles::ClePause), QStringLiteral("<absent>"));
+    }
+
+    void unLotEcritUneFoisASaFin()
+    {
+        Reglages r(chemin());
+        r.SaveSetting(cles::Application, cles::SectionPause, cles::ClePause, QStringLiteral("3"));
+        const int avant = r.ecrituresFichier();
+        {
+            LotReglages lot(r);
+            ecrireEntier(r, Reglage::DureePause, 9);
+            {
+                LotReglages interieur(r);  // an action calling another one still writes once
+                ecrireOui(r, Reglage::EffetTransition, true);
+            }
+            ecrireEntier(r, Reglage::DureeTransition, 40);
+            // The batch reads its own writes before they reach the disk.
+            QCOMPARE(lireEntier(r, Reglage::DureePause), 9);
+            QCOMPARE(r.ecrituresFichier(), avant);
+            QCOMPARE(luParUnAutreProcessus(cles::SectionPause, cles::ClePause), QStringLiteral("3"));
+        }
+        QCOMPARE(r.ecrituresFichier(), avant + 1);
+        QCOMPARE(luParUnAutreProcessus(cles::SectionPause, cles::ClePause), QStringLiteral("9"));
+        QCOMPARE(luParUnAutreProcessus(cles::SectionTransition, cles::CleEffet), QStringLiteral("Oui"));
+        QCOMPARE(luParUnAutreProcessus(cles::SectionTransition, cles::CleDureeTransition), QStringLiteral("40"));
+    }
+
+    void effacementDansUnLot()
+    {
+        Reglages r(chemin());
+        r.SaveSetting(cles::Application, cles::SectionPause, cles::ClePause, QStringLiteral("3"));
+        {
+            LotReglages lot(r);
+            r.DeleteSetting(cles::Application);
+            QVERIFY(!r.lire(cles::SectionPause, cles::ClePause));
+            ecrireOui(r, Reglage::InfoBulles, false);
+        }
+        QCOMPARE(luParUnAutreProcessus(cles::SectionPause, cles::ClePause), QStringLiteral("<absent>"));
+        QCOMPARE(luParUnAutreProcessus(cles::SectionInfoBulles, cles::CleValeur), QStringLiteral("Non"));
+    }
+
+    void lotSansEcritureNeTouchePasAuFichier()
+    {
+        Reglages r(chemin());
+        { LotReglages lot(r); }
+        QCOMPARE(r.ecrituresFichier(), 0);
+        QVERIFY(!QFileInfo::exists(chemin()));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(VariableLecteur))
+        return lireDansCeProcessus(app.arguments());
+    TestReglagesDisque t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_reglagesdisque.moc"
