@@ -85,7 +85,6 @@ QString erreurLectureDossier(const QString& dossier)
 
 QStringList listerSousDossiers(const QString& dossier)
 {
-    QStringList noms = QDir(dossier).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
-    trierNoms(noms);
-    return noms;
+    // QDir lists a link to a device among the folders.
+    return listerDossiers(dossier);
 }

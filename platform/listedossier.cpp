@@ -95,21 +95,64 @@ QString texteErreurDossier(int code)
     switch (code) {
     case ENOENT: return QStringLiteral("Dossier introuvable");
     case EACCES:
-    case EPERM: return QStringLiteral("Accès au dossier refusé");
+    case EPERM: return QStringLiteral("Vous n'avez pas le droit de lire ce dossier");
     case ENOTDIR: return QStringLiteral("Ce n'est pas un dossier");
     default: return QStringLiteral("Lecture du dossier impossible");
     }
 }
 
-// Regular file, or link to one; the entry type spares a stat on most file systems.
-bool estFichierOrdinaire(DIR* d, const dirent* e)
+enum class Genre { Autre, Fichier, Dossier };
+
+// What an entry is once links are followed; the entry type spares a stat on most
+// file systems. A link to /dev/zero is neither a file nor a folder.
+Genre genreEntree(DIR* d, const dirent* e)
 {
     if (e->d_type == DT_REG)
-        return true;
+        return Genre::Fichier;
+    if (e->d_type == DT_DIR)
+        return Genre::Dossier;
     if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
-        return false;
+        return Genre::Autre;
     struct stat st;
-    return fstatat(dirfd(d), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+    if (fstatat(dirfd(d), e->d_name, &st, 0) != 0)
+        return Genre::Autre;
+    return S_ISREG(st.st_mode) ? Genre::Fichier : S_ISDIR(st.st_mode) ? Genre::Dossier : Genre::Autre;
+}
+
+// One pass over the folder; `dossiers` null when only the files are wanted.
+bool parcourir(const QString& dossier, const QString& motif, QStringList* fichiers, QStringList* dossiers,
+               QString* erreur)
+{
+    DIR* d = opendir(QFile::encodeName(dossier).constData());
+    if (!d) {
+        *erreur = texteErreurDossier(errno);
+        return false;
+    }
+    const std::vector<Motif> motifs = compiler(motif);
+    for (;;) {
+        errno = 0;
+        const dirent* e = readdir(d);
+        if (!e)
+            break;
+        if (e->d_name[0] == '.')
+            continue;
+        const Genre genre = genreEntree(d, e);
+        if (genre == Genre::Dossier && dossiers)
+            dossiers->append(QFile::decodeName(e->d_name));
+        if (genre != Genre::Fichier || !fichiers)
+            continue;
+        QString nom = QFile::decodeName(e->d_name);
+        if (correspond(motifs, nom))
+            fichiers->append(std::move(nom));
+    }
+    // A folder that opens but cannot be read through (no search right, I/O error).
+    const int code = errno;
+    closedir(d);
+    if (code != 0) {
+        *erreur = texteErreurDossier(code);
+        return false;
+    }
+    return true;
 }
 
 int comparer(const QString& a, const QString& b) { return QString::compare(a, b); }
@@ -155,26 +198,39 @@ void trierNoms(QStringList& noms)
 
 QStringList listerFichiers(const QString& dossier, const QString& motif, QString* erreur)
 {
-    if (erreur)
-        erreur->clear();
-    DIR* d = opendir(QFile::encodeName(dossier).constData());
-    if (!d) {
-        if (erreur)
-            *erreur = texteErreurDossier(errno);
-        return {};
-    }
-    const std::vector<Motif> motifs = compiler(motif);
     QStringList noms;
-    while (const dirent* e = readdir(d)) {
-        if (e->d_name[0] == '.' || !estFichierOrdinaire(d, e))
-            continue;
-        QString nom = QFile::decodeName(e->d_name);
-        if (correspond(motifs, nom))
-            noms.append(std::move(nom));
-    }
-    closedir(d);
+    QString texte;
+    if (!parcourir(dossier, motif, &noms, nullptr, &texte))
+        noms.clear();
+    if (erreur)
+        *erreur = texte;
     trierNoms(noms);
     return noms;
+}
+
+QStringList listerDossiers(const QString& dossier, QString* erreur)
+{
+    QStringList noms;
+    QString texte;
+    if (!parcourir(dossier, QString(), nullptr, &noms, &texte))
+        noms.clear();
+    if (erreur)
+        *erreur = texte;
+    trierNoms(noms);
+    return noms;
+}
+
+ListeDossier lireDossier(const QString& dossier, const QString& motif)
+{
+    ListeDossier c;
+    c.lisible = parcourir(dossier, motif, &c.fichiers, &c.dossiers, &c.erreur);
+    if (!c.lisible) {
+        c.fichiers.clear();
+        c.dossiers.clear();
+    }
+    trierNoms(c.fichiers);
+    trierNoms(c.dossiers);
+    return c;
 }
 
 bool correspondMotif(const QString& nom, const QString& motif)

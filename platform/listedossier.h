@@ -11,6 +11,21 @@
 // folder gives an empty list and, when asked for, a French reason in `erreur`.
 QStringList listerFichiers(const QString& dossier, const QString& motif, QString* erreur = nullptr);
 
+// What a folder holds that a viewer lists: regular files matching a pattern and
+// folders, links followed to what they point at (devices, pipes, sockets and dangling
+// links are left out), both sorted as listerFichiers sorts. A folder that cannot be
+// read is told apart from an empty one: `lisible` false and a French `erreur`.
+struct ListeDossier {
+    QStringList fichiers;
+    QStringList dossiers;
+    bool lisible = true;
+    QString erreur;
+};
+ListeDossier lireDossier(const QString& dossier, const QString& motif);
+
+// The subfolders alone (hidden ones left out), sorted.
+QStringList listerDossiers(const QString& dossier, QString* erreur = nullptr);
+
 bool correspondMotif(const QString& nom, const QString& motif);
 
 // `dossier` + "/" + `nom`, without doubling the "/" of a root folder.
