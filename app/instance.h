@@ -8,11 +8,15 @@ class Instance {
 public:
     // `dossier` holds the lock file: the runtime folder of the session when empty.
     explicit Instance(const QString& dossier = QString());
-    bool autreEnCours() const { return !premiere_; }
+    // Only a lock held by a live process means another Ormelle: a lock that cannot be
+    // written (read-only or missing runtime folder) lets this one run alone, silently.
+    bool autreEnCours() const { return autre_; }
+    bool verrouImpossible() const { return !premiere_ && !autre_; }
     QString fichier() const { return chemin_; }
 
 private:
     QString chemin_;
     QLockFile verrou_;
     bool premiere_ = false;
+    bool autre_ = false;
 };

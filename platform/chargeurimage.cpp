@@ -10,8 +10,11 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <QXmlStreamReader>
 
 #include <mutex>
+
+#include <zlib.h>
 
 #include "platform/wmf/lecteurwmf.h"
 
@@ -71,6 +74,26 @@ bool tropGrandPourLaMemoire(const QSize& t)
     return qint64(t.width()) * t.height() > dimensions::PixelsMax;
 }
 
+qint64 aire(const QSize& t) { return t.isValid() ? qint64(t.width()) * t.height() : 0; }
+
+// A reader that cannot scale decodes the whole picture, may convert it once, and
+// the fitted copy is made from it.
+bool horsBudgetEntier(const QSize& stockee, const QSize& couverture, const dimensions::Budget& b)
+{
+    return aire(stockee) > b.pixels || aire(stockee) * 8 + aire(couverture) * 4 > b.octets;
+}
+
+QString texteContenu(formatimage::Contenu c)
+{
+    switch (c) {
+    case formatimage::Contenu::Svg:
+    case formatimage::Contenu::Svgz: return QStringLiteral("Ce fichier contient un dessin SVG, pas une image");
+    case formatimage::Contenu::Pdf: return QStringLiteral("Ce fichier contient un document PDF, pas une image");
+    case formatimage::Contenu::Texte: return QStringLiteral("Ce fichier contient du texte, pas une image");
+    default: return {};
+    }
+}
+
 // Brings the decoded picture to the size asked and to one opaque format, laying any
 // transparency on `fond`.
 QImage finir(QImage image, const QSize& couverture, const QColor& fond)
@@ -94,16 +117,22 @@ QImage finir(QImage image, const QSize& couverture, const QColor& fond)
 
 // Picks the size asked of the reader: a DCT scale for JPEG, the covering size for the
 // readers that scale as they decode, nothing for the others (decoded whole, then scaled).
-void choisirEchelle(QImageReader& lecteur, const QSize& stockee, const QSize& couvertureStockee)
+// False when no size keeps the decode within the budget.
+bool choisirEchelle(QImageReader& lecteur, const QSize& stockee, const QSize& couvertureStockee,
+                    const dimensions::Budget& budget, qint64 octetsCoefficients)
 {
     if (lecteur.format() == "jpeg") {
-        const QSize t = dimensions::tailleDecodageJpeg(stockee, couvertureStockee);
+        const int n = dimensions::echelleJpeg(stockee, couvertureStockee, octetsCoefficients, budget);
+        const QSize t = dimensions::tailleDemandeeJpeg(stockee, n);
         if (t.isValid())
             lecteur.setScaledSize(t);
-    } else if (couvertureStockee != stockee
-               && lecteur.supportsOption(QImageIOHandler::ScaledSize)) {
-        lecteur.setScaledSize(couvertureStockee);
+        return n > 0;
     }
+    if (couvertureStockee != stockee && lecteur.supportsOption(QImageIOHandler::ScaledSize)) {
+        lecteur.setScaledSize(couvertureStockee);
+        return aire(couvertureStockee) <= budget.pixels;
+    }
+    return !horsBudgetEntier(stockee, couvertureStockee, budget);
 }
 
 // A GIF whose image data cannot be decoded still has its canvas, which browsers show empty.
@@ -117,24 +146,32 @@ bool toileVide(const QByteArray& debut, const QColor& fond, QImage* image)
     return true;
 }
 
+bool formatRefuse(const QByteArray& format)
+{
+    return format == "svg" || format == "svgz" || format == "pdf";
+}
+
 ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QByteArray& debut,
-                         const QSize& cible, const QColor& fond)
+                         const QSize& cible, const QColor& fond, const dimensions::Budget& budget,
+                         qint64 octetsCoefficients = 0)
 {
     QImageReader lecteur(appareil, format);
     lecteur.setDecideFormatFromContent(true);
     lecteur.setAutoTransform(true);
     if (!lecteur.canRead())
         return echec(texteLecteur(lecteur.error()));
+    // Content Qt recognised on its own must still be a picture, not a drawing or a document.
+    if (format.isEmpty() && formatRefuse(lecteur.format()))
+        return echec(texteContenu(lecteur.format() == "pdf" ? formatimage::Contenu::Pdf
+                                                            : formatimage::Contenu::Svg));
     const QSize stockee = lecteur.size();
     const bool pivote = lecteur.transformation() & QImageIOHandler::TransformationRotate90;
     const QSize naturelle = pivote ? stockee.transposed() : stockee;
-    QSize couverture = dimensions::tailleCouvrante(naturelle, cible);
-    if (stockee.isValid()) {
-        choisirEchelle(lecteur, stockee, pivote ? couverture.transposed() : couverture);
-        if (!lecteur.scaledSize().isValid() && lecteur.format() != "jpeg"
-            && tropGrandPourLaMemoire(stockee))
-            return echec(QStringLiteral("Image trop grande pour être affichée"), naturelle);
-    }
+    QSize couverture = dimensions::tailleCouvrante(naturelle, cible, budget.pixels);
+    if (stockee.isValid()
+        && !choisirEchelle(lecteur, stockee, pivote ? couverture.transposed() : couverture, budget,
+                           octetsCoefficients))
+        return echec(texteImageTropGrande(), naturelle);
     QImage image;
     if (!lecteur.read(&image) && !toileVide(debut, fond, &image))
         return echec(texteLecteur(lecteur.error()), naturelle);
@@ -162,7 +199,7 @@ bool lireTout(QFile& fichier, QByteArray* donnees, QString* erreur)
     return true;
 }
 
-ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond)
+ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget)
 {
     QByteArray dib;
     QString erreur;
@@ -173,12 +210,12 @@ ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond)
         return echec(QStringLiteral("Image endommagée ou illisible"));
     QBuffer tampon(&bmp);
     tampon.open(QIODevice::ReadOnly);
-    return lireAvecQt(&tampon, "bmp", bmp.left(formatimage::OctetsDebut), cible, fond);
+    return lireAvecQt(&tampon, "bmp", bmp.left(formatimage::OctetsDebut), cible, fond, budget);
 }
 
 bool estWmf(const QByteArray& debut) { return wmf::estWmf(debut); }
 
-ResultatImage lireWmf(QFile& fichier, const QSize& cible, const QColor& fond)
+ResultatImage lireWmf(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget)
 {
     QByteArray donnees;
     QString erreur;
@@ -190,7 +227,10 @@ ResultatImage lireWmf(QFile& fichier, const QSize& cible, const QColor& fond)
     const QSize naturelle = info.tailleNaturellePx.toSize().expandedTo(QSize(1, 1));
     const QSize taille = dimensions::tailleRenduVectoriel(info.tailleNaturellePx, cible,
                                                           wmf::TailleMaxRendu);
-    wmf::ResultatWmf rendu = wmf::rendre(donnees, taille, fond);
+    wmf::ResultatWmf rendu = wmf::rendre(donnees, taille, fond, budget);
+    // Past the work budget the picture drawn so far is shown, as the metafile stood then.
+    if (!rendu.ok() && rendu.budgetAtteint)
+        return echec(texteImageTropComplexe(), naturelle);
     if (!rendu.ok())
         return echec(rendu.erreur.isEmpty() ? QStringLiteral("Image endommagée ou illisible") : rendu.erreur,
                      naturelle);
@@ -210,7 +250,102 @@ QSize tailleWmf(QFile& fichier)
     return info.ok ? info.tailleNaturellePx.toSize().expandedTo(QSize(1, 1)) : QSize();
 }
 
+// Inflates a gzip stream, giving up past `max` bytes.
+bool inflerBorne(const QByteArray& gz, qint64 max, QByteArray* sortie)
+{
+    z_stream z{};
+    if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK)
+        return false;
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(gz.constData()));
+    z.avail_in = uInt(gz.size());
+    char morceau[65536];
+    int etat = Z_OK;
+    while (etat == Z_OK) {
+        z.next_out = reinterpret_cast<Bytef*>(morceau);
+        z.avail_out = sizeof morceau;
+        etat = inflate(&z, Z_NO_FLUSH);
+        sortie->append(morceau, qsizetype(sizeof morceau - z.avail_out));
+        if (sortie->size() > max)
+            etat = Z_MEM_ERROR;
+    }
+    inflateEnd(&z);
+    return etat == Z_STREAM_END;
+}
+
+bool nomDessin(const QString& chemin)
+{
+    const QString suffixe = QFileInfo(chemin).suffix().toLower();
+    return suffixe == u"svg" || suffixe == u"svgz";
+}
+
+// The drawing's text, inflated when compressed, within the budget; empty with `erreur` otherwise.
+QByteArray lireSvg(QFile& fichier, const dimensions::Budget& budget, QString* erreur)
+{
+    QByteArray octets;
+    if (fichier.size() > budget.octetsDecompresses) {
+        *erreur = texteImageTropComplexe();
+        return {};
+    }
+    if (!lireTout(fichier, &octets, erreur))
+        return {};
+    if (!octets.startsWith("\x1F\x8B"))
+        return octets;
+    QByteArray texte;
+    if (!inflerBorne(octets, budget.octetsDecompresses, &texte)) {
+        *erreur = texte.size() > budget.octetsDecompresses ? texteImageTropComplexe()
+                                                           : QStringLiteral("Image endommagée ou illisible");
+        return {};
+    }
+    return texte;
+}
+
+// A length of the root element in pixels, as Qt's SVG renderer takes it.
+double longueurSvg(QStringView v)
+{
+    // Qt's renderer counts 90 pixels an inch, as SVG 1.1 viewers did.
+    static const struct { const char* unite; double px; } unites[] = {
+        {"px", 1}, {"pt", 1.25}, {"pc", 15}, {"mm", 90 / 25.4}, {"cm", 90 / 2.54}, {"in", 90}};
+    for (const auto& u : unites)
+        if (v.endsWith(QLatin1String(u.unite)))
+            return v.chopped(2).toDouble() * u.px;
+    return v.endsWith(u'%') ? 0 : v.toDouble();
+}
+
+// The natural size from the root element alone, without building the drawing.
+QSize tailleSvg(const QByteArray& texte)
+{
+    QXmlStreamReader xml(texte);
+    while (!xml.atEnd() && !xml.hasError()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const QXmlStreamAttributes a = xml.attributes();
+        const QList<QStringView> vue = a.value(QLatin1String("viewBox")).split(u' ', Qt::SkipEmptyParts);
+        double w = longueurSvg(a.value(QLatin1String("width")).trimmed());
+        double h = longueurSvg(a.value(QLatin1String("height")).trimmed());
+        if ((w <= 0 || h <= 0) && vue.size() == 4) {
+            w = vue[2].toDouble();
+            h = vue[3].toDouble();
+        }
+        return w >= 1 && h >= 1 && w < 1e6 && h < 1e6 ? QSize(qRound(w), qRound(h)) : QSize();
+    }
+    return {};
+}
+
+ResultatImage chargerSvg(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget)
+{
+    QString erreur;
+    QByteArray texte = lireSvg(fichier, budget, &erreur);
+    if (texte.isEmpty())
+        return echec(erreur.isEmpty() ? QStringLiteral("Image endommagée ou illisible") : erreur);
+    QBuffer tampon(&texte);
+    tampon.open(QIODevice::ReadOnly);
+    return lireAvecQt(&tampon, "svg", {}, cible, fond, budget);
+}
+
 } // namespace
+
+QString texteImageTropGrande() { return QStringLiteral("Image trop grande pour être affichée"); }
+QString texteImageTropComplexe() { return QStringLiteral("Image trop complexe pour être affichée"); }
 
 ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QColor& fondTransparence)
 {
@@ -219,17 +354,30 @@ ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QCol
     QString erreur;
     if (!ouvrir(fichier, chemin, &erreur))
         return echec(erreur);
-    const QByteArray debut = fichier.peek(formatimage::OctetsDebut);
+    const QByteArray debut = fichier.peek(formatimage::OctetsSniff);
+    const dimensions::Budget budget = dimensions::budgetPour(cible);
     if (estWmf(debut))
-        return lireWmf(fichier, cible, fondTransparence);
+        return lireWmf(fichier, cible, fondTransparence, budget);
     const Format format = formatimage::detecter(debut);
     if (format == Format::DibSansEntete)
-        return lireDib(fichier, cible, fondTransparence);
+        return lireDib(fichier, cible, fondTransparence, budget);
+    if (format == Format::Inconnu) {
+        const formatimage::Contenu contenu = formatimage::genreContenu(debut);
+        const bool dessin = contenu == formatimage::Contenu::Svg || contenu == formatimage::Contenu::Svgz;
+        if (dessin && nomDessin(chemin))
+            return chargerSvg(fichier, cible, fondTransparence, budget);
+        if (contenu != formatimage::Contenu::Image)
+            return echec(texteContenu(contenu));
+    }
     // Qt turns such a header down as damaged; say what is really wrong with it.
     const QSize declaree = format == Format::Bmp ? formatimage::tailleDib(debut.mid(14)) : QSize();
-    if (declaree.isValid() && tropGrandPourLaMemoire(declaree))
-        return echec(QStringLiteral("Image trop grande pour être affichée"), declaree);
-    return lireAvecQt(&fichier, formatimage::nomQt(format), debut, cible, fondTransparence);
+    if (declaree.isValid() && aire(declaree) > budget.pixels)
+        return echec(texteImageTropGrande(), declaree);
+    qint64 coefficients = 0;
+    if (format == Format::Jpeg)
+        coefficients = formatimage::lireInfoJpeg(&fichier).octetsCoefficients;
+    return lireAvecQt(&fichier, formatimage::nomQt(format), debut.left(formatimage::OctetsDebut), cible,
+                      fondTransparence, budget, coefficients);
 }
 
 QSize lireTailleNaturelle(const QString& chemin)
@@ -239,7 +387,7 @@ QSize lireTailleNaturelle(const QString& chemin)
     QString erreur;
     if (!ouvrir(fichier, chemin, &erreur))
         return {};
-    const QByteArray debut = fichier.peek(formatimage::OctetsDebut);
+    const QByteArray debut = fichier.peek(formatimage::OctetsSniff);
     if (estWmf(debut))
         return tailleWmf(fichier);
     const Format format = formatimage::detecter(debut);
@@ -247,8 +395,20 @@ QSize lireTailleNaturelle(const QString& chemin)
         return formatimage::tailleDib(debut);
     if (format == Format::Bmp)
         return formatimage::tailleDib(debut.mid(14));
+    if (format == Format::Inconnu) {
+        const formatimage::Contenu contenu = formatimage::genreContenu(debut);
+        const bool dessin = contenu == formatimage::Contenu::Svg || contenu == formatimage::Contenu::Svgz;
+        if (dessin && nomDessin(chemin)) {
+            QString erreur;
+            return tailleSvg(lireSvg(fichier, dimensions::budgetPour({}), &erreur));
+        }
+        if (contenu != formatimage::Contenu::Image)
+            return {};
+    }
     QImageReader lecteur(&fichier, formatimage::nomQt(format));
     lecteur.setDecideFormatFromContent(true);
+    if (formatRefuse(lecteur.format()))
+        return {};
     const QSize stockee = lecteur.size();
     if (!stockee.isValid() || stockee.isEmpty())
         return {};

@@ -25,3 +25,7 @@ ResultatImage chargerImage(const QString& chemin, const QSize& cible,
 
 // Natural size read from the header only, after orientation; invalid when unreadable.
 QSize lireTailleNaturelle(const QString& chemin);
+
+// The loader's answers for a picture past its decoding budget (dimensions::budgetPour).
+QString texteImageTropGrande();
+QString texteImageTropComplexe();

@@ -71,22 +71,82 @@ QSize tailleDct(const QSize& stockee, int huitiemes)
                  int((qint64(stockee.height()) * huitiemes + 7) / 8));
 }
 
+namespace {
+
+int echelleCouvrante(const QSize& stockee, const QSize& couverture)
+{
+    if (couverture.isEmpty())
+        return 8;
+    for (int essai : {1, 2, 4}) {
+        const QSize t = tailleDemandee(stockee, essai);
+        if (t.width() >= couverture.width() && t.height() >= couverture.height())
+            return essai;
+    }
+    return 8;
+}
+
+} // namespace
+
 QSize tailleDecodageJpeg(const QSize& stockee, const QSize& couverture, qint64 pixelsMax)
 {
     if (stockee.isEmpty() || couverture.isEmpty())
         return {};
-    int n = 8;
-    for (int essai : {1, 2, 4}) {
-        const QSize t = tailleDemandee(stockee, essai);
-        if (t.width() >= couverture.width() && t.height() >= couverture.height()) {
-            n = essai;
-            break;
-        }
-    }
+    int n = echelleCouvrante(stockee, couverture);
     // A decode too large for memory is taken smaller rather than refused.
     while (n > 1 && aire(tailleDemandee(stockee, n)) > pixelsMax)
         n /= 2;
     return n == 8 ? QSize() : tailleDemandee(stockee, n);
+}
+
+QSize tailleDemandeeJpeg(const QSize& stockee, int huitiemes)
+{
+    return huitiemes >= 8 ? QSize() : tailleDemandee(stockee, huitiemes);
+}
+
+int echelleJpeg(const QSize& stockee, const QSize& couverture, qint64 octetsCoefficients,
+                const Budget& budget)
+{
+    if (stockee.isEmpty())
+        return 0;
+    auto tient = [&](int n) {
+        const QSize demandee = tailleDemandeeJpeg(stockee, n);
+        const QSize decodee = demandee.isValid() ? demandee : tailleDct(stockee, n);
+        return aire(decodee) <= budget.pixels
+               && memoireJpeg(octetsCoefficients, stockee, n, demandee, couverture) <= budget.octets;
+    };
+    int n = echelleCouvrante(stockee, couverture);
+    while (n > 1 && !tient(n))
+        n /= 2;
+    return tient(n) ? n : 0;
+}
+
+Budget budgetPour(const QSize& cible)
+{
+    // 12 bytes a shown pixel: the decoded picture, a rescale of it and the fitted copy.
+    constexpr qint64 Mo = 1024 * 1024;
+    const qint64 montre = cible.isValid() && !cible.isEmpty() ? aire(cible) : 0;
+    Budget b;
+    b.octets = std::clamp<qint64>(montre * 12, 384 * Mo, 448 * Mo);
+    b.pixels = std::max<qint64>(PixelsMax, b.octets / 8);
+    b.octetsDecompresses = 64 * Mo;
+    b.octetsObjetsWmf = 96 * Mo;
+    // Filling a picture's area costs about a millisecond a megapixel with Qt's raster
+    // engine; 48 times the shown area, plus a fixed share, stays within seconds.
+    b.travailWmf = std::max<qint64>(montre, 2'000'000) * 48 + 8'000'000;
+    return b;
+}
+
+qint64 memoireJpeg(qint64 octetsCoefficients, const QSize& stockee, int huitiemes,
+                   const QSize& demandee, const QSize& couverture)
+{
+    const QSize sortie = tailleDct(stockee, huitiemes);
+    qint64 octets = octetsCoefficients + aire(sortie) * 4;
+    if (demandee.isValid() && demandee != sortie)
+        octets += aire(demandee) * 4;
+    const QSize decodee = demandee.isValid() ? demandee : sortie;
+    if (couverture.isValid() && aire(couverture) < aire(decodee))
+        octets += aire(couverture) * 4;
+    return octets;
 }
 
 } // namespace dimensions

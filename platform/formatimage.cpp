@@ -1,5 +1,7 @@
 #include "platform/formatimage.h"
 
+#include <QBuffer>
+#include <QIODevice>
 #include <QImageReader>
 #include <QStringList>
 #include <QtEndian>
@@ -112,6 +114,123 @@ QSize tailleGif(const QByteArray& debut)
     if (detecter(debut) != Format::Gif || debut.size() < 10)
         return {};
     return QSize(u16(debut, 6), u16(debut, 8));
+}
+
+namespace {
+
+struct Composante {
+    int h = 1, v = 1;
+};
+
+qint64 octetsCoefficients(const QSize& t, const QList<Composante>& composantes)
+{
+    int hMax = 1, vMax = 1;
+    for (const Composante& c : composantes) {
+        hMax = qMax(hMax, c.h);
+        vMax = qMax(vMax, c.v);
+    }
+    // As libjpeg sizes its virtual arrays: whole MCUs of 64 two-byte coefficients.
+    qint64 blocs = 0;
+    for (const Composante& c : composantes) {
+        const qint64 large = (qint64(t.width()) * c.h + 8 * hMax - 1) / (8 * hMax);
+        const qint64 haut = (qint64(t.height()) * c.v + 8 * vMax - 1) / (8 * vMax);
+        blocs += ((large + c.h - 1) / c.h * c.h) * ((haut + c.v - 1) / c.v * c.v);
+    }
+    return blocs * 64 * 2;
+}
+
+} // namespace
+
+InfoJpeg lireInfoJpeg(QIODevice* appareil)
+{
+    InfoJpeg info;
+    const qint64 depart = appareil->pos();
+    auto lire = [appareil](int n) { return appareil->read(n); };
+    if (lire(2) != QByteArray("\xFF\xD8", 2)) {
+        appareil->seek(depart);
+        return info;
+    }
+    QList<Composante> composantes;
+    // Markers up to the first scan; segments are skipped by their length, so a long
+    // EXIF block costs a seek, not a read.
+    for (int n = 0; n < 4096; ++n) {
+        QByteArray m = lire(2);
+        while (m.size() == 2 && quint8(m[0]) == 0xFF && quint8(m[1]) == 0xFF)
+            m = m.mid(1) + lire(1);  // fill bytes
+        if (m.size() < 2 || quint8(m[0]) != 0xFF)
+            break;
+        const int marqueur = quint8(m[1]);
+        if (marqueur == 0xD8 || (marqueur >= 0xD0 && marqueur <= 0xD7) || marqueur == 0x01)
+            continue;
+        const QByteArray l = lire(2);
+        if (l.size() < 2)
+            break;
+        const int longueur = (quint8(l[0]) << 8 | quint8(l[1])) - 2;
+        if (longueur < 0)
+            break;
+        const bool sof = marqueur >= 0xC0 && marqueur <= 0xCF && marqueur != 0xC4 && marqueur != 0xC8
+                         && marqueur != 0xCC;
+        if (sof) {
+            const QByteArray f = lire(longueur);
+            if (f.size() < 6)
+                break;
+            info.taille = QSize(quint8(f[3]) << 8 | quint8(f[4]), quint8(f[1]) << 8 | quint8(f[2]));
+            info.progressif = marqueur == 0xC2 || marqueur == 0xC6 || marqueur == 0xCA || marqueur == 0xCE;
+            const int nb = quint8(f[5]);
+            for (int i = 0; i < nb && 6 + 3 * i + 2 < f.size(); ++i) {
+                const int facteurs = quint8(f[6 + 3 * i + 1]);
+                composantes.append({qMax(1, facteurs >> 4), qMax(1, facteurs & 0x0F)});
+            }
+            continue;
+        }
+        if (marqueur == 0xDA) {
+            const QByteArray sos = lire(1);
+            const bool partiel = sos.size() == 1 && quint8(sos[0]) < composantes.size();
+            info.ok = !info.taille.isEmpty() && !composantes.isEmpty();
+            if (info.ok && (info.progressif || partiel))
+                info.octetsCoefficients = octetsCoefficients(info.taille, composantes);
+            break;
+        }
+        if (marqueur == 0xD9 || !appareil->seek(appareil->pos() + longueur))
+            break;
+    }
+    appareil->seek(depart);
+    return info;
+}
+
+InfoJpeg lireInfoJpeg(const QByteArray& octets)
+{
+    QByteArray copie = octets;
+    QBuffer tampon(&copie);
+    tampon.open(QIODevice::ReadOnly);
+    return lireInfoJpeg(&tampon);
+}
+
+Contenu genreContenu(const QByteArray& debut)
+{
+    if (commencePar(debut, "\x1F\x8B", 2))
+        return Contenu::Svgz;  // the only gzip a picture reader here would take
+    if (commencePar(debut, "%PDF-", 5))
+        return Contenu::Pdf;
+    QByteArray texte = debut;
+    if (commencePar(texte, "\xEF\xBB\xBF", 3))
+        texte = texte.mid(3);
+    const QByteArray tete = texte.left(OctetsSniff).trimmed().toLower();
+    if (tete.startsWith("<svg") || ((tete.startsWith("<?xml") || tete.startsWith("<!doctype") || tete.startsWith("<!--"))
+                                    && tete.contains("<svg")))
+        return Contenu::Svg;
+    // Text: no control bytes but line breaks and tabs (UTF-8 passes, binary does not).
+    // Pictures written as text (XPM, XBM, plain PNM) stay pictures.
+    const bool imageTexte = tete.startsWith("/* xpm") || tete.startsWith("! xpm2") || tete.startsWith("#define")
+        || (tete.size() > 2 && tete[0] == 'p' && tete[1] >= '1' && tete[1] <= '3' && QChar(tete[2]).isSpace());
+    if (texte.isEmpty() || imageTexte)
+        return Contenu::Image;
+    for (char c : texte.left(OctetsSniff)) {
+        const quint8 o = quint8(c);
+        if (o < 0x20 && o != '\n' && o != '\r' && o != '\t' && o != '\f')
+            return Contenu::Image;
+    }
+    return Contenu::Texte;
 }
 
 QByteArray dibEnBmp(const QByteArray& dib)

@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+class QIODevice;
+
 namespace formatimage {
 
 enum class Format { Inconnu, Jpeg, Bmp, DibSansEntete, Gif, Wmf };
@@ -26,6 +28,26 @@ QSize tailleDib(const QByteArray& debut);
 
 // Logical screen size of a GIF; invalid when `debut` is not one.
 QSize tailleGif(const QByteArray& debut);
+
+// What a JPEG's frame header tells about the memory its decode needs.
+struct InfoJpeg {
+    bool ok = false;
+    QSize taille;
+    bool progressif = false;
+    // Whole-picture coefficient buffers, allocated at full size whatever the output
+    // scale: progressive files and those whose first scan holds only some components.
+    qint64 octetsCoefficients = 0;
+};
+// Reads the markers from the device's current position up to the first scan, and
+// puts the position back.
+InfoJpeg lireInfoJpeg(QIODevice* appareil);
+InfoJpeg lireInfoJpeg(const QByteArray& octets);
+
+// Kinds of content that are no picture to show, whatever the file is named.
+enum class Contenu { Image, Svg, Svgz, Pdf, Texte };
+// From the first bytes: `debut` should hold at least OctetsSniff of them when the file has.
+constexpr int OctetsSniff = 1024;
+Contenu genreContenu(const QByteArray& debut);
 
 } // namespace formatimage
 

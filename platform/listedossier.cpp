@@ -161,7 +161,11 @@ ContenuDossier lireDossier(const QString& dossier)
         contenu.erreur = texteErreurSysteme(errno, ObjetErreur::Dossier);
         return contenu;
     }
-    while (const dirent* e = readdir(d)) {
+    for (;;) {
+        errno = 0;
+        const dirent* e = readdir(d);
+        if (!e)
+            break;
         if (e->d_name[0] == '.')
             continue;
         const Genre genre = genreEntree(d, e);
@@ -170,7 +174,11 @@ ContenuDossier lireDossier(const QString& dossier)
         else if (genre == Genre::Dossier)
             contenu.sousDossiers.append(cheminDepuisOctets(QByteArray(e->d_name)));
     }
+    // A folder that opens but cannot be read through (no search right, I/O error).
+    const int code = errno;
     closedir(d);
+    if (code != 0)
+        return ContenuDossier{{}, {}, texteErreurSysteme(code, ObjetErreur::Dossier)};
     trierNoms(contenu.fichiers);
     trierNoms(contenu.sousDossiers);
     return contenu;

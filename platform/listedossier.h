@@ -7,11 +7,13 @@
 struct ContenuDossier {
     QStringList sousDossiers; // names, in list order
     QStringList fichiers;     // regular files (links followed), in list order
-    QString erreur;           // French text when the folder could not be read
+    QString erreur;           // French text when the folder could not be read: it is
+                              // told apart from an empty one
 };
 
-// One pass over `dossier`: its subfolders and regular files, hidden names
-// (leading ".") left out, each list sorted as listerFichiers sorts. Names are
+// One pass over `dossier`: its subfolders and regular files, links followed to
+// what they point at (devices, pipes, sockets and dangling links left out),
+// hidden names (leading ".") left out, each list sorted as listerFichiers sorts. Names are
 // in the form of platform/nomsfichiers.h.
 ContenuDossier lireDossier(const QString& dossier);
 
@@ -24,6 +26,7 @@ QStringList filtrerNoms(const QStringList& noms, const QString& motif);
 // Hidden files (leading ".") are left out, as a file manager does. An unreadable
 // folder gives an empty list and, when asked for, a French reason in `erreur`.
 QStringList listerFichiers(const QString& dossier, const QString& motif, QString* erreur = nullptr);
+
 
 bool correspondMotif(const QString& nom, const QString& motif);
 

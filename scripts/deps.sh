@@ -5,7 +5,7 @@ set -euo pipefail
 PAQUETS=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
-  libgl-dev libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont
+  libgl-dev zlib1g-dev libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont
   fonts-liberation2 fonts-dejavu
   xvfb xauth qt6-translations-l10n
 )

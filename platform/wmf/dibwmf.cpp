@@ -1,6 +1,7 @@
 #include "platform/wmf/dibwmf.h"
 
 #include "platform/wmf/octets.h"
+#include "platform/formatimage.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -164,7 +165,7 @@ void decoderRle(Octets o, QImage& img, const EnteteDib& e, const QVector<QRgb>& 
     }
 }
 
-QImage lireCompresse(Octets o, qint64 pixelsMax)
+QImage lireCompresse(Octets o, qint64 pixelsMax, const dimensions::Budget& budget)
 {
     QByteArray octets = QByteArray::fromRawData(reinterpret_cast<const char*>(o.ici()), o.reste());
     QBuffer tampon(&octets);
@@ -172,6 +173,10 @@ QImage lireCompresse(Octets o, qint64 pixelsMax)
     QImageReader lecteur(&tampon);
     const QSize t = lecteur.size();
     if (!t.isValid() || qint64(t.width()) * t.height() > pixelsMax)
+        return {};
+    // A progressive JPEG keeps coefficients for the whole picture, whatever its pixels cost.
+    if (lecteur.format() == "jpeg"
+        && dimensions::echelleJpeg(t, QSize(), formatimage::lireInfoJpeg(octets).octetsCoefficients, budget) != 8)
         return {};
     return lecteur.read().convertToFormat(QImage::Format_RGB32);
 }
@@ -187,7 +192,8 @@ QSize tailleDib(const uchar* d, qsizetype n)
     return {e.largeur, qAbs(e.hauteur)};
 }
 
-QImage lireDib(const uchar* d, qsizetype n, int usage, const QVector<QRgb>& palette, qint64 pixelsMax)
+QImage lireDib(const uchar* d, qsizetype n, int usage, const QVector<QRgb>& palette, qint64 pixelsMax,
+               const dimensions::Budget& budget)
 {
     Octets o(d, n);
     EnteteDib e;
@@ -195,7 +201,7 @@ QImage lireDib(const uchar* d, qsizetype n, int usage, const QVector<QRgb>& pale
         return {};
     o.aller(e.taille);
     if (e.compression == BiJpeg || e.compression == BiPng)
-        return lireCompresse(o, pixelsMax);
+        return lireCompresse(o, pixelsMax, budget);
     if ((e.compression == BiRle8 && e.bits != 8) || (e.compression == BiRle4 && e.bits != 4))
         return {};
     const QVector<QRgb> table = lireTable(o, e, usage, palette);

@@ -87,10 +87,22 @@ void JoueurWmf::dessiner(const QPainterPath& chemin, bool avecFond)
 {
     if (m_dc.rop2 == 11)  // R2_NOP
         return;
-    m_points += chemin.elementCount();
-    preparerRop();
     Brosse brosse = m_dc.brosse;
     QPen pen = stylo();
+    const bool fond = avecFond && brosse.style != BsNull;
+    // Dashes along a path that runs far outside the picture cost their whole length:
+    // past the budget the line is drawn solid rather than not at all.
+    if (m_travail + coutTrace(chemin, pen, fond) > m_budget.travailWmf && pen.style() != Qt::SolidLine
+        && pen.style() != Qt::NoPen)
+        pen.setStyle(Qt::SolidLine);
+    if (m_travail + coutTrace(chemin, pen, fond) > m_budget.travailWmf && pen.style() != Qt::NoPen) {
+        pen.setWidth(0);
+        pen.setCosmetic(true);
+    }
+    if (!payer(coutTrace(chemin, pen, fond)))
+        return;
+    m_points += chemin.elementCount();
+    preparerRop();
     // R2_BLACK, R2_WHITE and R2_NOTCOPYPEN replace the colours, not the shapes.
     auto recolorer = [&](auto changer) {
         brosse.couleur = changer(brosse.couleur);
@@ -108,6 +120,33 @@ void JoueurWmf::dessiner(const QPainterPath& chemin, bool avecFond)
     if (pen.style() != Qt::NoPen)
         m_peintre.strokePath(chemin, pen);
     ++m_dessins;
+}
+
+qint64 JoueurWmf::coutTrace(const QPainterPath& chemin, const QPen& pen, bool avecFond) const
+{
+    // Qt walks every element, fills the visible part of the box, and lays dashes
+    // along the whole length, visible or not.
+    qint64 cout = chemin.elementCount();
+    const qreal largeur = pen.style() == Qt::NoPen ? 0 : pen.isCosmetic() ? 1 : pen.widthF() * qMax(qAbs(m_transfo.m11()), qAbs(m_transfo.m22()));
+    const QRectF boite = m_transfo.mapRect(chemin.controlPointRect()).adjusted(-largeur, -largeur, largeur, largeur);
+    if (avecFond || largeur > 0)
+        cout += aireVisible(boite);
+    // The rasterizer meets every edge on every visible scanline; a wide pen's outline
+    // has about four edges a segment. A one-pixel pen is drawn as clipped lines instead.
+    const QRectF visible = boite.intersected(QRectF(m_cible->rect()));
+    const qint64 aretes = qint64(chemin.elementCount()) * ((avecFond ? 1 : 0) + (largeur > 1 || !pen.isCosmetic() ? 4 : 0));
+    if (!visible.isEmpty())
+        cout += aretes * qint64(visible.height()) * 8;
+    if (pen.style() != Qt::NoPen && pen.style() != Qt::SolidLine) {
+        qreal longueur = 0;
+        for (int i = 1; i < chemin.elementCount(); ++i) {
+            const QPointF a = m_transfo.map(QPointF(chemin.elementAt(i - 1)));
+            const QPointF b = m_transfo.map(QPointF(chemin.elementAt(i)));
+            longueur += qAbs(b.x() - a.x()) + qAbs(b.y() - a.y());
+        }
+        cout += qint64(qMin<qreal>(longueur, 1e15));
+    }
+    return cout;
 }
 
 QPainterPath JoueurWmf::arc(QRectF boite, QPointF debut, QPointF fin, int genre) const
@@ -254,7 +293,7 @@ bool JoueurWmf::jouerForme(quint16 fonction, Octets& p)
     case Fn::SetPixel: {
         const QColor c = couleur(p.u32());
         const qint16 y = p.i16(), x = p.i16();
-        if (p.ok())
+        if (p.ok() && payer(1))
             m_peintre.fillRect(m_transfo.inverted().mapRect(QRectF(m_transfo.map(QPointF(x, y)), QSizeF(1, 1))), c);
         return true;
     }

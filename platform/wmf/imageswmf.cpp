@@ -35,6 +35,8 @@ void JoueurWmf::blitMotif(const QRectF& dest, quint32 rop)
 {
     const quint8 rop3 = quint8(rop >> 16);
     const QPolygonF zone = m_transfo.map(QPolygonF(dest));
+    if (!payer(aireVisible(zone.boundingRect())))
+        return;
     m_peintre.save();
     m_peintre.resetTransform();
     m_peintre.setRenderHint(QPainter::Antialiasing, false);
@@ -79,6 +81,8 @@ void JoueurWmf::blit(const QRectF& dest, const QImage& source, QRectF srcRect, q
     const QPointF a = m_transfo.map(dest.topLeft()), b = m_transfo.map(dest.bottomRight());
     const bool miroirH = b.x() < a.x(), miroirV = b.y() < a.y();
     const QRectF cible = QRectF(a, b).normalized();
+    if (!payer(aireVisible(cible)))
+        return;
     QImage image = source;
     if (miroirH || miroirV) {
         image = source.copy(srcRect.toAlignedRect()).mirrored(miroirH, miroirV);
@@ -94,7 +98,7 @@ void JoueurWmf::blit(const QRectF& dest, const QImage& source, QRectF srcRect, q
     ++m_dessins;
 }
 
-QImage JoueurWmf::lireBitmap16(Octets& p) const
+QImage JoueurWmf::lireBitmap16(Octets& p, qint64 pixelsMax) const
 {
     // Device-dependent bitmaps of Windows 3: only the monochrome and 24-bit
     // kinds ever appear in metafiles; mono bits take the text and back colours.
@@ -105,7 +109,7 @@ QImage JoueurWmf::lireBitmap16(Octets& p) const
     if (p.reste() >= 22 && (p.reste() - 22) >= qint64(pas) * h && h > 0)
         p.sauter(22);  // CreatePatternBrush leaves room for a pointer and padding
     if (!p.ok() || w <= 0 || h <= 0 || pas <= 0 || (bits != 1 && bits != 24)
-        || qint64(pas) * 8 < qint64(w) * bits || qint64(pas) * h > p.reste())
+        || qint64(pas) * 8 < qint64(w) * bits || qint64(pas) * h > p.reste() || qint64(w) * h > pixelsMax)
         return {};
     QImage img(w, h, QImage::Format_RGB32);
     if (img.isNull())
@@ -126,8 +130,12 @@ bool JoueurWmf::jouerImage(quint16 fonction, Octets& p)
     const qint64 reste = limite::PixelsBitmapFichier - m_pixelsImages;
     auto dib = [&](int usage) {
         const QSize t = tailleDib(p.ici(), p.reste());
-        m_pixelsImages += qint64(t.width()) * t.height();
-        return reste > 0 ? lireDib(p.ici(), p.reste(), usage, m_palette, qMin(reste, limite::PixelsBitmap)) : QImage();
+        const qint64 pixels = qint64(t.width()) * t.height();
+        m_pixelsImages += pixels;
+        // Decoding a bitmap is work too, paid before it is done.
+        if (reste <= 0 || pixels > limite::PixelsBitmap || !payer(pixels))
+            return QImage();
+        return lireDib(p.ici(), p.reste(), usage, m_palette, limite::PixelsBitmap, m_budget);
     };
     switch (fonction) {
     case Fn::StretchDIBits: {

@@ -10,10 +10,15 @@ const QString TailleInvalide = QStringLiteral("Enregistrement WMF de taille inva
 const QString TropLong = QStringLiteral("Fichier WMF trop complexe");
 } // namespace
 
-JoueurWmf::JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible)
-    : m_donnees(donnees), m_entete(entete), m_cible(cible)
+JoueurWmf::JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible,
+                     const dimensions::Budget& budget)
+    : m_donnees(donnees), m_entete(entete), m_cible(cible), m_budget(budget)
 {
-    m_objets.resize(size_t(qMax(0, entete.nbObjets)));
+    const int places = qBound(0, entete.nbObjets, int(m_libres.size() * 64));
+    m_objets.resize(size_t(places));
+    m_tailleObjets.assign(size_t(places), 0);
+    for (int i = 0; i < places; ++i)
+        marquer(i, true);
     m_dc.fenOrg = m_dc.vueOrg = entete.origineCadre;
     m_dc.fenExt = m_dc.vueExt = entete.etendueCadre;
     m_peintre.begin(cible);
@@ -36,7 +41,8 @@ QString JoueurWmf::jouer()
             erreur = Tronque;
             break;
         }
-        if (n >= limite::Enregistrements || m_points > limite::PointsFichier) {
+        if (n >= limite::Enregistrements || m_points > limite::PointsFichier || !payer(1)) {
+            m_budgetAtteint = true;
             erreur = TropLong;
             break;
         }
@@ -55,6 +61,10 @@ QString JoueurWmf::jouer()
         }
         jouerEnregistrement(fonction, Octets(o.ici(), qsizetype(octetsParams)));
         o.sauter(qsizetype(octetsParams));
+        if (m_budgetAtteint) {
+            erreur = TropLong;
+            break;
+        }
     }
     m_peintre.end();
     return erreur;
@@ -218,11 +228,25 @@ void JoueurWmf::majTransfo()
     m_peintre.setTransform(m_transfo);
 }
 
+void JoueurWmf::marquer(int index, bool libre)
+{
+    quint64& mot = m_libres[size_t(index >> 6)];
+    const quint64 bit = quint64(1) << (index & 63);
+    mot = libre ? (mot | bit) : (mot & ~bit);
+    quint64& resume = m_resumeLibres[size_t(index >> 12)];
+    const quint64 bitResume = quint64(1) << ((index >> 6) & 63);
+    resume = mot ? (resume | bitResume) : (resume & ~bitResume);
+}
+
 int JoueurWmf::placeLibre() const
 {
-    for (size_t i = 0; i < m_objets.size(); ++i)
-        if (!m_objets[i])
-            return int(i);
+    // Windows hands out the lowest free index.
+    for (size_t r = 0; r < m_resumeLibres.size(); ++r) {
+        if (!m_resumeLibres[r])
+            continue;
+        const size_t mot = r * 64 + size_t(__builtin_ctzll(m_resumeLibres[r]));
+        return int(mot * 64 + size_t(__builtin_ctzll(m_libres[mot])));
+    }
     return -1;
 }
 
@@ -231,8 +255,54 @@ void JoueurWmf::creer(std::unique_ptr<Objet> objet)
     // A full table drops the object, as Windows does: later selections of
     // its index then find nothing.
     const int i = placeLibre();
-    if (i >= 0)
-        m_objets[size_t(i)] = std::move(objet);
+    if (i < 0)
+        return;
+    auto tailleDe = [](const Objet& o) {
+        return qint64(sizeof(Objet)) + o.brosse.motif.sizeInBytes() + qint64(o.region.rectCount()) * 16
+               + qint64(o.palette.size()) * 4 + qint64(o.police.nom.size()) * 2;
+    };
+    qint64 taille = tailleDe(*objet);
+    if (taille - qint64(sizeof(Objet)) > resteObjets()) {
+        // Past the budget an object keeps its slot and kind, not its weight.
+        if (!objet->brosse.motif.isNull())
+            objet->brosse = Brosse{BsSolid, Qt::black, 0, QImage()};
+        objet->region = QRegion(objet->region.boundingRect());
+        objet->palette.clear();
+        taille = tailleDe(*objet);
+    }
+    m_objets[size_t(i)] = std::move(objet);
+    m_tailleObjets[size_t(i)] = taille;
+    marquer(i, false);
+    ++m_vivants;
+    m_octetsObjets += taille;
+    m_octetsObjetsMax = qMax(m_octetsObjetsMax, m_octetsObjets);
+}
+
+void JoueurWmf::liberer(int index)
+{
+    if (index < 0 || size_t(index) >= m_objets.size() || !m_objets[size_t(index)])
+        return;
+    m_objets[size_t(index)].reset();
+    m_octetsObjets -= m_tailleObjets[size_t(index)];
+    m_tailleObjets[size_t(index)] = 0;
+    --m_vivants;
+    marquer(index, true);
+}
+
+bool JoueurWmf::payer(qint64 cout)
+{
+    if (m_budgetAtteint || m_travail + cout > m_budget.travailWmf) {
+        m_budgetAtteint = true;
+        return false;
+    }
+    m_travail += cout;
+    return true;
+}
+
+qint64 JoueurWmf::aireVisible(const QRectF& appareil) const
+{
+    const QRectF r = appareil.intersected(QRectF(m_cible->rect()));
+    return r.isEmpty() ? 0 : qint64(r.width() + 1) * qint64(r.height() + 1);
 }
 
 const Objet* JoueurWmf::objet(int index, Objet::Genre genre) const
@@ -319,7 +389,7 @@ void JoueurWmf::peindreRegion(quint16 fonction, Octets& p)
     const Objet* region = objet(p.u16(), Objet::Region_);
     const Objet* brosse = fonction == Fn::FillRegion || fonction == Fn::FrameRegion ? objet(p.u16(), Objet::Brosse_)
                                                                                    : nullptr;
-    if (!region || !p.ok())
+    if (!region || !p.ok() || !payer(aireVisible(m_transfo.mapRect(QRectF(region->region.boundingRect())))))
         return;
     QPainterPath chemin;
     chemin.addRegion(region->region);

@@ -3,10 +3,12 @@
 #include "platform/wmf/contextewmf.h"
 #include "platform/wmf/entetewmf.h"
 #include "platform/wmf/octets.h"
+#include "platform/dimensionsimage.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -16,7 +18,7 @@ namespace wmf {
 // hundred megabytes.
 namespace limite {
 constexpr qint64 Enregistrements = 4'000'000;
-constexpr qint64 PixelsBitmap = 64ll << 20;        // one bitmap
+constexpr qint64 PixelsBitmap = 16ll << 20;        // one bitmap (and its mirrored copy)
 constexpr qint64 PixelsBitmapFichier = 256ll << 20; // all bitmaps of a file
 constexpr qint64 PointsFichier = 20'000'000;
 constexpr int PileContextes = 1024;
@@ -26,7 +28,8 @@ constexpr int RectanglesClip = 20000;
 
 class JoueurWmf {
 public:
-    JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible);
+    JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible,
+              const dimensions::Budget& budget);
     ~JoueurWmf();
 
     // Plays every record; returns the French text of the fault that stopped
@@ -34,6 +37,9 @@ public:
     QString jouer();
     // Whether anything reached the picture before playback stopped.
     bool aDessine() const { return m_dessins > 0; }
+    bool budgetAtteint() const { return m_budgetAtteint; }
+    qint64 travail() const { return m_travail; }
+    qint64 octetsObjetsMax() const { return m_octetsObjetsMax; }
 
 private:
     void jouerEnregistrement(quint16 fonction, Octets p);
@@ -48,6 +54,19 @@ private:
     // Object table
     int placeLibre() const;
     void creer(std::unique_ptr<Objet> objet);
+    void liberer(int index);
+    void marquer(int index, bool libre);
+    // What a new object may weigh beyond its bare record, leaving room for one in
+    // every free slot: the table's own size never passes the budget.
+    qint64 resteObjets() const
+    {
+        const qint64 places = qint64(m_objets.size()) - m_vivants;
+        return m_budget.octetsObjetsWmf - m_octetsObjets - places * qint64(sizeof(Objet));
+    }
+
+    // Work: false (and playback stops) when `cout` would pass the budget.
+    bool payer(qint64 cout);
+    qint64 aireVisible(const QRectF& appareil) const;
     void selectionner(int index);
     const Objet* objet(int index, Objet::Genre genre) const;
 
@@ -60,6 +79,7 @@ private:
 
     // Shapes (formeswmf.cpp)
     void dessiner(const QPainterPath& chemin, bool remplir);
+    qint64 coutTrace(const QPainterPath& chemin, const QPen& pen, bool avecFond) const;
     void remplir(const QPainterPath& chemin, const Brosse& brosse);
     QPen stylo() const;
     QBrush pinceau(const Brosse& brosse) const;
@@ -74,7 +94,7 @@ private:
     // Pictures (imageswmf.cpp)
     void blit(const QRectF& dest, const QImage& source, QRectF srcRect, quint32 rop);
     void blitMotif(const QRectF& dest, quint32 rop);
-    QImage lireBitmap16(Octets& p) const;
+    QImage lireBitmap16(Octets& p, qint64 pixelsMax = limite::PixelsBitmap) const;
 
     const QByteArray& m_donnees;
     Entete m_entete;
@@ -83,6 +103,17 @@ private:
     Contexte m_dc;
     std::vector<Contexte> m_pile;
     std::vector<std::unique_ptr<Objet>> m_objets;
+    std::vector<qint64> m_tailleObjets;
+    // Free slots as bits (1 = free), and a summary bit per word that has one: the
+    // lowest free slot of a 65,535-entry table is found in at most 17 word reads.
+    std::array<quint64, 1024> m_libres{};
+    std::array<quint64, 16> m_resumeLibres{};
+    dimensions::Budget m_budget;
+    qint64 m_octetsObjets = 0;
+    qint64 m_vivants = 0;
+    qint64 m_octetsObjetsMax = 0;
+    qint64 m_travail = 0;
+    bool m_budgetAtteint = false;
     QVector<QRgb> m_palette;
     QTransform m_transfo;
     qint64 m_dessins = 0;

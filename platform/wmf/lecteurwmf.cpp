@@ -17,6 +17,12 @@ InfoWmf lireInfo(const QByteArray& donnees)
 
 ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor& fond)
 {
+    return rendre(donnees, taille, fond, dimensions::budgetPour(taille));
+}
+
+ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor& fond,
+                   const dimensions::Budget& budget)
+{
     ResultatWmf r;
     Entete e;
     if (!lireEntete(donnees, &e, &r.erreur))
@@ -33,8 +39,11 @@ ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor&
         return r;
     }
     image.fill(fond);
-    JoueurWmf joueur(donnees, e, &image);
+    JoueurWmf joueur(donnees, e, &image, budget);
     r.erreur = joueur.jouer();
+    r.budgetAtteint = joueur.budgetAtteint();
+    r.travail = joueur.travail();
+    r.octetsObjetsMax = joueur.octetsObjetsMax();
     // Damage after the first drawing still shows what came before it.
     if (r.erreur.isEmpty() || joueur.aDessine())
         r.image = image;

@@ -9,6 +9,8 @@
 #include <QSizeF>
 #include <QString>
 
+#include "platform/dimensionsimage.h"
+
 namespace wmf {
 
 // True when the first bytes carry the placeable key or a plausible standard header.
@@ -25,13 +27,19 @@ struct ResultatWmf {
     QImage image;
     QSize tailleNaturelle;
     QString erreur;
+    bool budgetAtteint = false;   // playback stopped at the work or object budget
+    qint64 travail = 0;           // records played plus pixels touched
+    qint64 octetsObjetsMax = 0;   // most bytes the objects alive at once took
     bool ok() const { return !image.isNull(); }
 };
 
 // Largest side accepted for a rendering, in device pixels.
 constexpr int TailleMaxRendu = 16384;
 
-// Renders the whole picture stretched into `taille` on the colour `fond`.
+// Renders the whole picture stretched into `taille` on the colour `fond`, within the
+// budget for that size unless one is given.
 ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor& fond = Qt::white);
+ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor& fond,
+                   const dimensions::Budget& budget);
 
 } // namespace wmf

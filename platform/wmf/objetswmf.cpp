@@ -53,8 +53,8 @@ bool JoueurWmf::jouerObjet(quint16 fonction, Octets& p)
         return true;
     case Fn::DeleteObject: {
         const int i = p.u16();
-        if (p.ok() && size_t(i) < m_objets.size())
-            m_objets[size_t(i)].reset();
+        if (p.ok())
+            liberer(i);
         return true;
     }
     case Fn::CreatePenIndirect:
@@ -91,7 +91,8 @@ bool JoueurWmf::jouerObjet(quint16 fonction, Octets& p)
         p.u16();  // style: the bits are a DIB either way
         const int usage = p.u16();
         o->brosse.style = BsDibPattern;
-        o->brosse.motif = lireDib(p.ici(), p.reste(), usage, m_palette, 1 << 20);
+        // Each pattern is small, but a file may keep thousands alive at once.
+        o->brosse.motif = lireDib(p.ici(), p.reste(), usage, m_palette, qMin<qint64>(1 << 20, resteObjets() / 4));
         if (o->brosse.motif.isNull()) {
             o->brosse.style = BsSolid;
             o->brosse.couleur = Qt::black;
@@ -101,7 +102,7 @@ bool JoueurWmf::jouerObjet(quint16 fonction, Octets& p)
     case Fn::CreatePatternBrush: {
         o->genre = Objet::Brosse_;
         o->brosse.style = BsPattern;
-        o->brosse.motif = lireBitmap16(p);
+        o->brosse.motif = lireBitmap16(p, resteObjets() / 4);
         if (o->brosse.motif.isNull()) {
             o->brosse.style = BsSolid;
             o->brosse.couleur = Qt::black;

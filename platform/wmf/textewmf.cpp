@@ -91,6 +91,13 @@ void JoueurWmf::texte(QPointF pos, const QByteArray& octets, const QVector<int>&
     const int h = m_dc.alignTexte & TaCenter, v = m_dc.alignTexte & TaBaseline;
     const qreal x0 = h == TaCenter ? -largeur / 2 : h == TaRight ? -largeur : 0;
     const qreal y0 = v == TaBaseline ? 0 : v == TaBottom ? -fm.descent() : fm.ascent();
+    // Each glyph touches about a square of the font's height; an opaque box its area.
+    const qreal cote = qMin<qreal>(fm.height(), qMax(m_cible->width(), m_cible->height()));
+    qint64 cout = qint64(t.texte.size()) * qint64(cote * cote + 1);
+    if (!rect.isNull() && (options & EtoOpaque))
+        cout += aireVisible(m_transfo.mapRect(rect));
+    if (!payer(cout))
+        return;
 
     m_peintre.save();
     m_peintre.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -19,8 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!wmf::estWmf(octets.left(32)))
         return 0;
     const wmf::InfoWmf info = wmf::lireInfo(octets);
-    const wmf::ResultatWmf r = wmf::rendre(octets, QSize(160, 120));
+    const QSize taille(160, 120);
+    const dimensions::Budget budget = dimensions::budgetPour(taille);
+    const wmf::ResultatWmf r = wmf::rendre(octets, taille, Qt::white, budget);
     if (info.ok && !r.ok() && r.erreur.isEmpty())
         abort();  // a readable header must give a picture or a reason
+    // Objects alive at once and drawing work past their budgets are faults, however
+    // the file was built.
+    if (r.octetsObjetsMax > budget.octetsObjetsWmf || r.travail > budget.travailWmf)
+        abort();
     return 0;
 }

@@ -13,8 +13,9 @@ fi
 mkdir -p "$sortie"
 sortie="$(cd "$sortie" && pwd)"
 binaire="$sortie/fuzz_wmf"
-sources=("$racine"/platform/wmf/*.cpp "$racine"/tests/fuzz/fuzz_wmf.cpp)
-if [ ! -x "$binaire" ] || [ -n "$(find "${sources[@]}" "$racine"/platform/wmf/*.h -newer "$binaire" 2>/dev/null)" ]; then
+sources=("$racine"/platform/wmf/*.cpp "$racine"/platform/dimensionsimage.cpp "$racine"/platform/formatimage.cpp
+         "$racine"/tests/fuzz/fuzz_wmf.cpp)
+if [ ! -x "$binaire" ] || [ -n "$(find "${sources[@]}" "$racine"/platform/wmf/*.h "$racine"/platform/*image.h -newer "$binaire" 2>/dev/null)" ]; then
   echo "fuzz: building $binaire"
   # shellcheck disable=SC2046
   clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \

@@ -52,6 +52,24 @@ private slots:
         premiere.reset();
         QVERIFY(!Instance(dossier.path()).autreEnCours());
     }
+
+    // A lock that cannot be written is not another instance: Ormelle starts alone.
+    void verrouImpossibleNEstPasUneAutre()
+    {
+        QTemporaryDir dossier;
+        const Instance sansDossier(dossier.filePath(QStringLiteral("absent/encore")));
+        QVERIFY(!sansDossier.autreEnCours());
+        QVERIFY(sansDossier.verrouImpossible());
+        // A file where the folder should be.
+        QFile bouchon(dossier.filePath(QStringLiteral("fichier")));
+        QVERIFY(bouchon.open(QIODevice::WriteOnly));
+        bouchon.close();
+        const Instance surFichier(bouchon.fileName());
+        QVERIFY(!surFichier.autreEnCours());
+        QVERIFY(surFichier.verrouImpossible());
+        const Instance normale(dossier.path());
+        QVERIFY(!normale.verrouImpossible());
+    }
 };
 
 QTEST_MAIN(TestDemarrage)

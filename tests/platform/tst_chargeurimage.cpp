@@ -55,7 +55,8 @@ private slots:
         QTest::addColumn<QString>("nom");
         QTest::addColumn<QByteArray>("octets");
         QTest::addColumn<QString>("erreur");
-        QTest::newRow("charabia") << "charabia.jpg" << QByteArray(300, 'x') << "Format d'image non reconnu";
+        QTest::newRow("charabia") << "charabia.jpg" << QByteArray(300, '\x01') << "Format d'image non reconnu";
+        QTest::newRow("texte") << "texte.jpg" << QByteArray(300, 'x') << "Ce fichier contient du texte, pas une image";
         QTest::newRow("vide") << "vide.bmp" << QByteArray() << "Le fichier est vide";
         QTest::newRow("jpeg tronqué à l'en-tête")
             << "tronque.jpg" << essai::jpeg(moitiesRougeBleu(64, 64)).left(40) << "Image endommagée ou illisible";

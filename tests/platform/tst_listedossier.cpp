@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 class TestListeDossier : public QObject {
     Q_OBJECT
 
@@ -122,6 +125,43 @@ private slots:
         QFETCH(QString, dossier);
         QFETCH(QString, attendu);
         QCOMPARE(joindreChemin(dossier, QStringLiteral("a.jpg")), attendu);
+    }
+
+    // Only regular files and folders, links followed: a link to a device named like
+    // a picture is neither, and a pipe would block whoever opened it.
+    void fichiersEtDossiersSeulement()
+    {
+        QTemporaryDir d;
+        const QString racine = d.path();
+        QVERIFY(QDir(racine).mkdir(QStringLiteral("vrai")));
+        QFile f(racine + QStringLiteral("/photo.jpg"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), racine + QStringLiteral("/zero.jpg")));
+        QVERIFY(QFile::link(racine + QStringLiteral("/vrai"), racine + QStringLiteral("/lien-dossier")));
+        QVERIFY(QFile::link(racine + QStringLiteral("/photo.jpg"), racine + QStringLiteral("/lien.jpg")));
+        QVERIFY(QFile::link(racine + QStringLiteral("/absent"), racine + QStringLiteral("/casse.jpg")));
+        QCOMPARE(mkfifo(QFile::encodeName(racine + QStringLiteral("/tube.jpg")).constData(), 0600), 0);
+        const ContenuDossier c = lireDossier(racine);
+        QVERIFY(c.erreur.isEmpty());
+        QCOMPARE(c.fichiers, QStringList({QStringLiteral("lien.jpg"), QStringLiteral("photo.jpg")}));
+        QCOMPARE(c.sousDossiers, QStringList({QStringLiteral("lien-dossier"), QStringLiteral("vrai")}));
+        QCOMPARE(listerFichiers(racine, QStringLiteral("*.*")), QStringList({QStringLiteral("lien.jpg"), QStringLiteral("photo.jpg")}));
+    }
+
+    void dossierIllisibleDit()
+    {
+        QTemporaryDir d;
+        const ContenuDossier absent = lireDossier(d.filePath(QStringLiteral("absent")));
+        QCOMPARE(absent.erreur, QStringLiteral("Dossier introuvable"));
+        const ContenuDossier vide = lireDossier(d.path());
+        QVERIFY(vide.erreur.isEmpty());
+        if (geteuid() == 0)
+            QSKIP("root reads every folder");
+        QVERIFY(QDir(d.path()).mkdir(QStringLiteral("ferme")));
+        QVERIFY(QFile::setPermissions(d.filePath(QStringLiteral("ferme")), QFileDevice::WriteOwner));
+        const ContenuDossier ferme = lireDossier(d.filePath(QStringLiteral("ferme")));
+        QVERIFY(!ferme.erreur.isEmpty());
     }
 };
 
