@@ -77,7 +77,7 @@ int benchApercu(int argc, char** argv)
     General g(reglages, services);
     g.images.setBudgetResultats(0); // every selection decodes, as a new picture would
     Banc b;
-    b.nav = new Navigateur(g, &b.fenetre, LiensNavigateur{}, &b.fenetre);
+    b.nav = new Navigateur(g, &b.fenetre, &b.fenetre);
     b.file1 = b.fenetre.findChild<QListView*>(QStringLiteral("File1"));
     b.image1 = b.fenetre.findChild<QWidget*>(QStringLiteral("Image1"));
     b.fenetre.resize(700, 470);

@@ -94,8 +94,7 @@ void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
             done(QDialog::Accepted);
             return;
         }
-        const QWidget* commandes = findChild<QWidget*>(QStringLiteral("FondCommandes"));
-        if (commandes && commandes->isVisible())
+        if (g.PanneauVisible) // the chooser panel is open over the picture
             return;
         if (g.CurseurMasque)
             montrerCurseur();

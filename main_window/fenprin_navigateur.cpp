@@ -6,38 +6,43 @@
 
 #include "main_window/navigateur.h"
 #include "platform/listedossier.h"
+#include "platform/nomsfichiers.h"
 #include "fullscreen/passageplein.h"
 #include "dialogs/reglslid.h"
 
 #include <QDialog>
+#include <QLabel>
 #include <QDir>
 #include <QFileInfo>
 
 void FenPrin::construireNavigateur()
 {
-    LiensNavigateur liens;
-    liens.masquerPanneaux = [this](bool a, bool b, bool c, bool d) { masquerPanneaux(a, b, c, d); };
-    liens.setLegende = [this](const QString& t) { Forme3->setText(t); };
-    liens.activerBoutonsImage = [this] {
-        for (BoutonSkin* b : {CmdCopFich, CmdCopImg, CmdRenommer, CmdSupFic})
-            b->setEnabled(true);
-    };
-    liens.activerDiaporama = [this] { CmdSlideShow->setEnabled(true); };
-    liens.afficherMenuFichier = [this] {
+    navigateur_ = std::make_unique<Navigateur>(g, this);
+    Navigateur* n = navigateur_.get();
+    connect(n, &Navigateur::masquerPanneaux, this, &FenPrin::masquerPanneaux);
+    connect(n, &Navigateur::legendeChangee, Forme3, &QAbstractButton::setText);
+    connect(n, &Navigateur::legendeTypExtChangee, CmdTypExt, &QAbstractButton::setText);
+    connect(n, &Navigateur::imageAffichee, this, [this](bool ok) {
+        if (ok)
+            for (BoutonSkin* b : {CmdCopFich, CmdCopImg, CmdRenommer, CmdSupFic})
+                b->setEnabled(true);
+    });
+    connect(n, &Navigateur::diaporamaPossible, this, [this] { CmdSlideShow->setEnabled(true); });
+    connect(n, &Navigateur::menuFichierDemande, this, [this] {
         masquerPanneaux(true, true, true, false);
         FondFilePopUp->show();
         FondFilePopUp->raise();
-    };
-    liens.setLegendeTypExt = [this](const QString& t) { CmdTypExt->setText(t); };
-    liens.montrerCacheFichiers = [this](bool oui) {
-        CacheFichiers->setVisible(oui);
-        if (oui)
+    });
+    connect(n, &Navigateur::cacheFichiersBascule, this, [this] {
+        CacheFichiers->setVisible(CacheFichiers->isHidden());
+        if (CacheFichiers->isVisible())
             CacheFichiers->raise();
-    };
-    liens.cacheFichiersVisible = [this] { return CacheFichiers->isVisible(); };
-    liens.passagePleinEcran = [this] { passagePleinEcran(); };
-    liens.modeMiniatures = [this] { return ModeMiniatures; };
-    navigateur_ = std::make_unique<Navigateur>(g, this, std::move(liens));
+    });
+    connect(n, &Navigateur::pleinEcranDemande, this, &FenPrin::passagePleinEcran);
+    connect(n, &Navigateur::dossierIllisible, this, [this](const QString& dossier, const QString& erreur) {
+        afficherMessage(QStringLiteral("Ormelle"),
+                        QStringLiteral("Le dossier « %1 » ne peut pas être lu :\n%2.").arg(texteAffichable(dossier), erreur));
+    });
 }
 
 // A folder that cannot be opened is said (by the caller for the stored one,

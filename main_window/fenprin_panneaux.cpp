@@ -1,5 +1,6 @@
 // The pop-up panels of the main window: options, file menu, sounds, message, covers.
 #include "main_window/fenprin.h"
+#include "main_window/navigateur.h"
 
 #include "app/general.h"
 #include "app/services.h"
@@ -154,9 +155,8 @@ void FenPrin::masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, b
         PopUpInfos->hide();
     if (fondSons)
         FondSons->hide();
-    if (fondTypExt)
-        if (auto* p = findChild<QWidget*>(QStringLiteral("FondTypExt")))
-            p->hide();
+    if (fondTypExt && navigateur_)
+        navigateur_->FondTypExt()->hide();
     if (fondFilePopUp)
         FondFilePopUp->hide();
 }

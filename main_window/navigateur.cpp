@@ -30,8 +30,8 @@ protected:
 };
 }
 
-Navigateur::Navigateur(General& g, QWidget* fenetre, LiensNavigateur liens, QObject* parent)
-    : QObject(parent), g_(g), fenetre_(fenetre), liens_(std::move(liens)), sourceLecteurs_(&listerLecteurs)
+Navigateur::Navigateur(General& g, QWidget* fenetre, QObject* parent)
+    : QObject(parent), g_(g), fenetre_(fenetre), sourceLecteurs_(&listerLecteurs)
 {
     construireListes();
     construirePanneauFormats();
@@ -129,8 +129,8 @@ bool Navigateur::eventFilter(QObject* o, QEvent* e)
             return true;
         }
         if (o == dir1_->viewport()) {
-            if (liens_.modeMiniatures && liens_.modeMiniatures() && liens_.dossierMiniatures)
-                liens_.dossierMiniatures();
+            if (modeMiniatures_)
+                emit dossierMiniaturesDemande();
             return true;
         }
     }

@@ -26,25 +26,10 @@ class QStringListModel;
 class QWidget;
 class AffichageImage;
 
-// What the browser asks of the window frame around it.
-struct LiensNavigateur {
-    std::function<void(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp)> masquerPanneaux;
-    std::function<void(const QString&)> setLegende;          // Forme3 caption
-    std::function<void()> activerBoutonsImage;               // CmdCopFich, CmdCopImg, CmdRenommer, CmdSupFic
-    std::function<void()> activerDiaporama;                  // CmdSlideShow
-    std::function<void()> afficherMenuFichier;               // FondFilePopUp shown, the other panels hidden
-    std::function<void(const QString&)> setLegendeTypExt;    // CmdTypExt caption ("  *.*", " BMP", "TOUS"…)
-    std::function<void(bool)> montrerCacheFichiers;
-    std::function<bool()> cacheFichiersVisible;
-    std::function<void()> passagePleinEcran;                 // the full-screen hand-off
-    std::function<bool()> modeMiniatures;                    // false until thumbnails exist
-    std::function<void()> dossierMiniatures;                 // rebuilds the thumbnail list (optional)
-};
-
 class Navigateur : public QObject {
     Q_OBJECT
 public:
-    Navigateur(General& g, QWidget* fenetre, LiensNavigateur liens, QObject* parent = nullptr);
+    Navigateur(General& g, QWidget* fenetre, QObject* parent = nullptr);
     ~Navigateur() override;
 
     void basculerPanneauFormats();     // CmdTypExt click
@@ -59,6 +44,8 @@ public:
     static QString NomFichierR(const QString& chemin, const QString& separateur);
     PanneauSkin* FondTypExt() const;
     void setLegendeVTypExt(std::function<void(const QString&)> f); // CmdVTypExt of the thumbnail page
+    // The thumbnail page is shown in place of the centred picture.
+    void setModeMiniatures(bool oui) { modeMiniatures_ = oui; }
 
     // Replaces where the drives come from (tests) and refills Drive1.
     void setSourceLecteurs(std::function<QList<Lecteur>()> source);
@@ -72,6 +59,16 @@ public:
 signals:
     void imageAffichee(bool ok);
     void listeChargee();
+    // What the browser asks of the window around it.
+    void masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp);
+    void legendeChangee(const QString& legende);        // Forme3
+    void legendeTypExtChangee(const QString& legende);  // CmdTypExt: "  *.*", " BMP", "TOUS"…
+    void diaporamaPossible();                           // CmdSlideShow
+    void menuFichierDemande();                          // FondFilePopUp
+    void cacheFichiersBascule();                        // CacheFichiers shown or hidden
+    void pleinEcranDemande();                           // the full-screen hand-off, modal
+    void dossierMiniaturesDemande();                    // the thumbnail list rebuilt
+    void dossierIllisible(const QString& dossier, const QString& erreur);
 
 private:
     // Construction (navigateur.cpp, navigateur_formats.cpp)
@@ -98,6 +95,7 @@ private:
     void clicImage();
     void boutonDroitFichiers();
     void masquer(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp);
+    void changementDeDossier();
     void passagePleinEcran();
 
     // Formats (navigateur_formats.cpp)
@@ -112,7 +110,6 @@ private:
 
     General& g_;
     QWidget* fenetre_;
-    LiensNavigateur liens_;
     std::function<void(const QString&)> legendeV_;
     std::function<QList<Lecteur>()> sourceLecteurs_;
     QList<Lecteur> lecteurs_;
@@ -128,6 +125,7 @@ private:
 
     bool clicSurCourant_ = false;  // the mouse went down on the entry already selected
     bool apercuSuspendu_ = false;  // the full-screen view covers the window
+    bool modeMiniatures_ = false;
     quint64 ticketImage_ = 0;
     std::unique_ptr<Sablier> sablier_;
     QRectF rectangleImage_;

@@ -50,7 +50,5 @@ void Navigateur::recevoirImage(const ImagePrete& image)
     image1_->setImage(image.image);
     image1_->show();
     sablier_.reset();
-    if (liens_.activerBoutonsImage)
-        liens_.activerBoutonsImage();
     emit imageAffichee(true);
 }

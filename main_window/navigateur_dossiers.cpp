@@ -115,10 +115,9 @@ void Navigateur::ouvrirEntreeDossier(int ligne)
 void Navigateur::changerDossier(const QString& dossier, const QString& nomAttendu)
 {
     g_.modele.ouvrir(dossier, nomAttendu);
-    if (liens_.activerDiaporama)
-        liens_.activerDiaporama();
-    if (liens_.modeMiniatures && liens_.modeMiniatures() && liens_.dossierMiniatures)
-        liens_.dossierMiniatures();
+    emit diaporamaPossible();
+    if (modeMiniatures_)
+        emit dossierMiniaturesDemande();
 }
 
 // The chain of parents at once; the subfolders follow with the listing.
@@ -153,5 +152,7 @@ void Navigateur::recevoirListe()
         nom = texteAffichable(nom);
     modeleFichiers_->setStringList(affiches);
     selectionnerCourant();
+    if (!g_.modele.erreur().isEmpty())
+        emit dossierIllisible(dossier, g_.modele.erreur());
     emit listeChargee();
 }

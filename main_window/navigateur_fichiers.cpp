@@ -14,18 +14,15 @@ void Navigateur::masquer(bool popUpInfos, bool fondSons, bool fondTypExt, bool f
 {
     if (fondTypExt)
         fondTypExt_->hide();
-    if (liens_.masquerPanneaux)
-        liens_.masquerPanneaux(popUpInfos, fondSons, fondTypExt, fondFilePopUp);
+    emit masquerPanneaux(popUpInfos, fondSons, fondTypExt, fondFilePopUp);
 }
 
 // While the viewer covers the window it steps the current picture on; the list
 // and the caption follow at once, the preview once the window is seen again.
 void Navigateur::passagePleinEcran()
 {
-    if (!liens_.passagePleinEcran)
-        return;
     apercuSuspendu_ = true;
-    liens_.passagePleinEcran();
+    emit pleinEcranDemande();
     apercuSuspendu_ = false;
     if (!g_.FichierCourant().isEmpty())
         AfficheImage();
@@ -46,13 +43,9 @@ void Navigateur::montrerCourant()
     const QString nom = texteAffichable(g_.NomFichierCourant());
     if (g_.FichierCourant().isEmpty())
         return;
-    if (liens_.setLegende) {
-        const bool miniatures = liens_.modeMiniatures && liens_.modeMiniatures();
-        liens_.setLegende(miniatures ? QString()
-                                     : QString(10, QLatin1Char(' ')) + nom.chopped(qMin<qsizetype>(4, nom.size())));
-    }
-    if (liens_.activerDiaporama)
-        liens_.activerDiaporama();
+    emit legendeChangee(modeMiniatures_ ? QString()
+                                        : QString(10, QLatin1Char(' ')) + nom.chopped(qMin<qsizetype>(4, nom.size())));
+    emit diaporamaPossible();
     if (!apercuSuspendu_)
         AfficheImage();
 }
@@ -130,6 +123,5 @@ void Navigateur::boutonDroitFichiers()
     if (g_.FichierCourant().isEmpty())
         return;
     fondTypExt_->hide();
-    if (liens_.afficherMenuFichier)
-        liens_.afficherMenuFichier();
+    emit menuFichierDemande();
 }

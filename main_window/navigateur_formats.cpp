@@ -66,8 +66,7 @@ void Navigateur::construirePanneauFormats()
 
 void Navigateur::basculerPanneauFormats()
 {
-    if (liens_.masquerPanneaux)
-        liens_.masquerPanneaux(true, true, false, true);
+    emit masquerPanneaux(true, true, false, true);
     if (fondTypExt_->isHidden()) {
         twips::deplacer(fondTypExt_, 3180, 1530);
         fondTypExt_->raise();
@@ -87,22 +86,14 @@ void Navigateur::montrerPanneauFormats()
 
 void Navigateur::boutonDroitTypExt()
 {
-    if (liens_.masquerPanneaux)
-        liens_.masquerPanneaux(true, true, false, false);
-    if (!liens_.montrerCacheFichiers)
-        return;
-    if (liens_.cacheFichiersVisible && liens_.cacheFichiersVisible()) {
-        liens_.montrerCacheFichiers(false);
-    } else {
-        liens_.montrerCacheFichiers(true);
-        file1_->setFocus();
-    }
+    emit masquerPanneaux(true, true, false, false);
+    emit cacheFichiersBascule();
+    file1_->setFocus();
 }
 
 void Navigateur::poserLegendes(const QString& legende, const QString& legendeV)
 {
-    if (liens_.setLegendeTypExt)
-        liens_.setLegendeTypExt(legende);
+    emit legendeTypExtChangee(legende);
     if (legendeV_)
         legendeV_(legendeV);
 }

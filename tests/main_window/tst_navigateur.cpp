@@ -35,17 +35,16 @@ struct Banc : Environnement {
     Banc()
     {
         fenetre.resize(twips::taille(10455, 6945));
-        LiensNavigateur l;
-        l.masquerPanneaux = [this](bool a, bool b, bool c, bool d) { masquages << QList<bool>{a, b, c, d}; };
-        l.setLegende = [this](const QString& s) { legendes << s; };
-        l.activerDiaporama = [this] { ++diaporamas; };
-        l.afficherMenuFichier = [this] { ++menus; };
-        l.setLegendeTypExt = [this](const QString& s) { legendesTypExt << s; };
-        l.montrerCacheFichiers = [this](bool v) { cache = v; };
-        l.cacheFichiersVisible = [this] { return cache; };
-        l.passagePleinEcran = [this] { ++passages; };
-        l.modeMiniatures = [] { return false; };
-        nav = std::make_unique<Navigateur>(g, &fenetre, l);
+        nav = std::make_unique<Navigateur>(g, &fenetre);
+        Navigateur* n = nav.get();
+        QObject::connect(n, &Navigateur::masquerPanneaux,
+                         [this](bool a, bool b, bool c, bool d) { masquages << QList<bool>{a, b, c, d}; });
+        QObject::connect(n, &Navigateur::legendeChangee, [this](const QString& s) { legendes << s; });
+        QObject::connect(n, &Navigateur::diaporamaPossible, [this] { ++diaporamas; });
+        QObject::connect(n, &Navigateur::menuFichierDemande, [this] { ++menus; });
+        QObject::connect(n, &Navigateur::legendeTypExtChangee, [this](const QString& s) { legendesTypExt << s; });
+        QObject::connect(n, &Navigateur::cacheFichiersBascule, [this] { cache = !cache; });
+        QObject::connect(n, &Navigateur::pleinEcranDemande, [this] { ++passages; });
         nav->setLegendeVTypExt([this](const QString& s) { legendesV << s; });
     }
     template <class T> T* enfant(const char* nom) { return fenetre.findChild<T*>(QLatin1String(nom)); }
@@ -355,6 +354,20 @@ void TestNavigateur::dossiersEtDir1()
     QVERIFY(!b.nav->ouvrirDossier(d("absent")));
     QVERIFY(!b.nav->ouvrirDossier(d("b.jpg")));
     QCOMPARE(b.g.DossierCourant(), d());
+
+    // A folder gone between its listing and the user's choice is said, not an empty list.
+    QVERIFY(QDir().mkpath(d("éphémère")));
+    QVERIFY(b.attendreListe([&] { b.nav->ouvrirDossier(d()); }));
+    QVERIFY(QDir(d("éphémère")).removeRecursively());
+    QSignalSpy illisible(b.nav.get(), &Navigateur::dossierIllisible);
+    int ligne = 0;
+    while (ligne < dir1->count() && dir1->item(ligne)->data(Qt::UserRole).toString() != d("éphémère"))
+        ++ligne;
+    QVERIFY(ligne < dir1->count());
+    dir1->setCurrentRow(ligne);
+    QVERIFY(b.attendreListe([&] { QTest::keyClick(dir1, Qt::Key_Return); }));
+    QCOMPARE(illisible.count(), 1);
+    QCOMPARE(illisible.at(0).at(1).toString(), QStringLiteral("Dossier introuvable"));
 }
 
 void TestNavigateur::lecteurIlliscible()

@@ -25,15 +25,14 @@ struct Banc : Environnement {
     Banc()
     {
         fenetre.resize(twips::taille(10455, 6945));
-        LiensNavigateur l;
-        l.setLegende = [this](const QString& s) { legendes << s; };
-        l.activerBoutonsImage = [this] { ++boutonsImage; };
-        l.passagePleinEcran = [this] {
+        nav = std::make_unique<Navigateur>(g, &fenetre);
+        QObject::connect(nav.get(), &Navigateur::legendeChangee, [this](const QString& s) { legendes << s; });
+        QObject::connect(nav.get(), &Navigateur::imageAffichee, [this](bool ok) { boutonsImage += ok; });
+        QObject::connect(nav.get(), &Navigateur::pleinEcranDemande, [this] {
             ++passages;
             if (passage)
                 passage();
-        };
-        nav = std::make_unique<Navigateur>(g, &fenetre, l);
+        });
     }
     QWidget* image1() { return fenetre.findChild<QWidget*>(QStringLiteral("Image1")); }
     // Shows `chemin` as the command line does and tells whether it was drawn.
