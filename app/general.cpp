@@ -1,7 +1,7 @@
 #include "app/general.h"
 
 #include "app/ordrefenetres.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/services.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 // The state every window shares, one instance for the whole run. The application
 // creates it and hands it by reference to each window it opens; a test creates its own.
-#include "app/tablereglages.h"
+#include "core/tablereglages.h"
 #include "core/modeledossier.h"
 #include "core/schema.h"
 #include "core/serviceimages.h"

@@ -5,7 +5,7 @@
 // them, to the last one painted; both beside a single preview decode.
 #include "app/general.h"
 #include "app/memoire.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/services.h"
 #include "main_window/navigateur.h"
 

@@ -5,7 +5,7 @@
 // viewer mid-transition.
 #include "app/general.h"
 #include "app/memoire.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/services.h"
 #include "fullscreen/pleinecran.h"
 #include "core/prechargeur.h"

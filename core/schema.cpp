@@ -1,7 +1,7 @@
 #include "core/schema.h"
 
-#include "app/reglages.h"
-#include "app/tablereglages.h"
+#include "core/reglages.h"
+#include "core/tablereglages.h"
 
 namespace {
 // The roles are the first rows of the settings table, in the same order, which is

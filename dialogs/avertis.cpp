@@ -2,7 +2,7 @@
 
 #include "app/fenetreskin.h"
 #include "app/general.h"
-#include "app/tablereglages.h"
+#include "core/tablereglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
 

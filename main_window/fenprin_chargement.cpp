@@ -2,7 +2,7 @@
 #include "main_window/fenprin.h"
 
 #include "app/general.h"
-#include "app/tablereglages.h"
+#include "core/tablereglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
 

@@ -3,7 +3,7 @@
 
 #include "app/general.h"
 #include "app/services.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/skin.h"
 
 #include "main_window/navigateur.h"

@@ -4,7 +4,7 @@
 
 #include "app/general.h"
 #include "app/services.h"
-#include "app/tablereglages.h"
+#include "core/tablereglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
 #include "main_window/controlesfenprin.h"

@@ -2,7 +2,7 @@
 // private to the test), driven with xdotool and seen with xwininfo and screenshots:
 // what only shows between the program and a window manager. Skipped where these tools
 // or the program are missing.
-#include "app/reglages.h"
+#include "core/reglages.h"
 
 #include <QDir>
 #include <QFile>

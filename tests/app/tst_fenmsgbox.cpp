@@ -2,7 +2,7 @@
 // afficherBoiteMessage waits in the box's modal loop.
 #include "app/fenmsgbox.h"
 #include "app/general.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/skin.h"
 #include "commun/servicesfactices.h"
 

@@ -1,6 +1,6 @@
 // What the settings store puts on disk, seen from another process: the same
 // process could be served from QSettings' in-process cache and miss a lost sync.
-#include "app/reglages.h"
+#include "core/reglages.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "core/schema.h"
 
 #include <QTemporaryDir>

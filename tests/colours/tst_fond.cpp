@@ -1,5 +1,5 @@
 #include "app/general.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/skin.h"
 #include "colours/fencolors.h"
 #include "colours/fenfond.h"

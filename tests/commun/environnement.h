@@ -2,7 +2,7 @@
 // One run's state for a test: a settings store in a folder of its own and
 // scripted desktop services, around the shared state every window takes.
 #include "app/general.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "commun/servicesfactices.h"
 
 #include <QFileInfo>

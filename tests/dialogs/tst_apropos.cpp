@@ -1,6 +1,6 @@
 // The about window: the rising text, its pause on click, and its jump back to the start.
 #include "app/general.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/skin.h"
 #include "commun/environnement.h"
 #include "dialogs/apropos.h"

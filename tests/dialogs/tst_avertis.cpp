@@ -1,6 +1,6 @@
 // The welcome notice: its text, its switch written at once, and the remarks button.
 #include "app/general.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/skin.h"
 #include "commun/environnement.h"
 #include "dialogs/avertis.h"

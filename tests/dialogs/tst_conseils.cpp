@@ -1,7 +1,7 @@
 // Tip of the day: reading the tips file, choosing and stepping through tips, and the
 // "show at start" switch written at once.
 #include "app/general.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/skin.h"
 #include "commun/environnement.h"
 #include "dialogs/conseils.h"

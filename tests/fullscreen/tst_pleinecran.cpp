@@ -1,7 +1,7 @@
 // The viewer as a user drives it: slideshow steps, keys, mouse buttons,
 // leaving, the transition, unreadable pictures and empty folders.
 #include "app/general.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "commun/servicesfactices.h"
 #include "fullscreen/passageplein.h"
 #include "fullscreen/pleinecran.h"

@@ -2,7 +2,7 @@
 // A main window over a settings file of its own and scripted desktop services;
 // modal windows are recorded by class name and closed at once.
 #include "app/general.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "commun/servicesfactices.h"
 #include "main_window/fenprin.h"
 

@@ -1,7 +1,7 @@
 // The browser column: drives, folders, the file list with its keyboard and its
 // pattern, the format panel. Every folder is made here, in a temporary folder.
 #include "app/general.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
 #include "commun/environnement.h"

@@ -1,7 +1,7 @@
 // The centred display: fitting and centring in the box, the hourglass, the
 // formats the browser promises, unreadable files and the full-screen hand-off.
 #include "app/general.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/twips.h"
 #include "commun/environnement.h"
 #include "fullscreen/passageplein.h"

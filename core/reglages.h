@@ -1,6 +1,6 @@
 #pragma once
 // The per-user settings store: application, section and key, every value a text.
-// The keys themselves, their defaults and conversions are in app/tablereglages.h.
+// The keys themselves, their defaults and conversions are in core/tablereglages.h.
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -65,4 +65,4 @@ private:
     Reglages& reglages_;
 };
 
-#include "app/tablereglages.h"  // the key names (cles::) every caller of the store uses
+#include "core/tablereglages.h"  // the key names (cles::) every caller of the store uses

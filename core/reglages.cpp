@@ -1,4 +1,4 @@
-#include "app/reglages.h"
+#include "core/reglages.h"
 
 #include <QDir>
 #include <QFileInfo>

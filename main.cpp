@@ -2,7 +2,7 @@
 #include "app/general.h"
 #include "app/instance.h"
 #include "app/memoire.h"
-#include "app/reglages.h"
+#include "core/reglages.h"
 #include "app/services.h"
 #include "app/traductions.h"
 #include "main_window/fenprin.h"

@@ -1,6 +1,6 @@
-#include "app/tablereglages.h"
+#include "core/tablereglages.h"
 
-#include "app/reglages.h"
+#include "core/reglages.h"
 
 #include <QDir>
 #include <QFileInfo>
