@@ -10,9 +10,13 @@ PAQUETS=(
   xvfb xauth qt6-translations-l10n
 )
 # Only the tests want these: the fuzzer (clang's libFuzzer) and the bench's reference tools.
-if [ "${1:-}" = "--tests" ]; then
+if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--bench" ]; then
   PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools
             xdotool x11-utils openbox imagemagick)
+fi
+# The start-up race against other viewers, watched on a real X server.
+if [ "${1:-}" = "--bench" ]; then
+  PAQUETS+=(feh libx11-6)
 fi
 
 manquants=()
