@@ -140,7 +140,8 @@ void ServiceImages::garder(const std::shared_ptr<Tache>& tache, const ImagePrete
         return;
     gardes_.push_back(Garde{tache->demande, tache->fichier, image});
     octetsGardes_ += image.octets();
-    while (octetsGardes_ > budgetResultats_) {
+    // Bounded in count too: unreadable files keep no pixels but still take a place.
+    while (octetsGardes_ > budgetResultats_ || gardes_.size() > 32) {
         octetsGardes_ -= gardes_.front().image.octets();
         gardes_.pop_front();
     }

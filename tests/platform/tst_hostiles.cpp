@@ -10,6 +10,8 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QTemporaryDir>
+#include "commun/fichiershostiles.h"
+
 #include <QtTest>
 
 #include <zlib.h>
@@ -79,16 +81,7 @@ class TestHostiles : public QObject {
 
     QTemporaryDir m_dossier;
 
-    // Written in the test's folder, and kept in $ORMELLE_HOSTILES when set (for the bench).
-    QString fichier(const QString& nom, const QByteArray& octets)
-    {
-        const QString garde = qEnvironmentVariable("ORMELLE_HOSTILES");
-        if (!garde.isEmpty())
-            essai::ecrire(garde + u'/' + nom, octets);
-        const QString chemin = m_dossier.filePath(nom);
-        essai::ecrire(chemin, octets);
-        return chemin;
-    }
+    QString fichier(const QString& nom, const QByteArray& octets) { return ecrireHostile(m_dossier, nom, octets); }
 
 private slots:
     void initTestCase() { QVERIFY(m_dossier.isValid()); }

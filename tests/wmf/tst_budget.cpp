@@ -11,6 +11,8 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include "commun/fichiershostiles.h"
+
 #include <QtTest>
 
 using namespace wmftest;
@@ -145,16 +147,7 @@ class TestBudget : public QObject {
 
     QTemporaryDir m_dossier;
 
-    QString fichier(const QString& nom, const QByteArray& octets)
-    {
-        const QString garde = qEnvironmentVariable("ORMELLE_HOSTILES");
-        for (const QString& chemin : {garde.isEmpty() ? QString() : garde + u'/' + nom, m_dossier.filePath(nom)}) {
-            QFile f(chemin);
-            if (!chemin.isEmpty() && f.open(QIODevice::WriteOnly))
-                f.write(octets);
-        }
-        return m_dossier.filePath(nom);
-    }
+    QString fichier(const QString& nom, const QByteArray& octets) { return ecrireHostile(m_dossier, nom, octets); }
 
 private slots:
     void initTestCase() { QVERIFY(m_dossier.isValid()); }
