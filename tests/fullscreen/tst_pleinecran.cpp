@@ -251,7 +251,7 @@ void TestPleinEcran::imageIlliseEtDossierVide()
     etape(*v);
     QCOMPARE(couleurAffichee(*v), 2);
 
-    for (const QString& nom : {"a.bmp", "b.bmp", "c.bmp"})
+    for (const char* nom : {"a.bmp", "b.bmp", "c.bmp"})
         QFile::remove(m_dossier->filePath(nom));
     m_vue.reset();
     v = ouvrir(QStringLiteral("a.bmp"), true);
