@@ -13,11 +13,12 @@ import os
 import re
 import statistics
 import subprocess
+import tempfile
 import time
 
 
 TIME = "/usr/bin/time"  # Debian package "time"; a child spawned by Python would
-MEMOIRE = "/tmp/ormelle-bench-maxrss.txt"  # inherit Python's own peak in ru_maxrss
+MEMOIRE = os.path.join(tempfile.gettempdir(), "ormelle-bench-maxrss.txt")  # inherit Python's own peak in ru_maxrss
 
 
 def run(cmd):
@@ -58,8 +59,8 @@ def ratio(medianes, a, b):
 
 def main():
     p = argparse.ArgumentParser()
-    p.add_argument("--bench", default="/work/build-bench/bench/ormelle-bench")
-    p.add_argument("--data", default="/tmp/ormelle-bench")
+    p.add_argument("--bench", default="build-release/bench/ormelle-bench")
+    p.add_argument("--data", default=os.path.join(tempfile.gettempdir(), "ormelle-bench"))
     p.add_argument("--runs", type=int, default=11)
     a = p.parse_args()
     d, b, n = a.data, a.bench, a.runs

@@ -2,11 +2,19 @@
 # Makes the synthetic inputs of the figures, outside the repository.
 # Usage: bench/make_pictures.sh [BENCH_EXECUTABLE] [OUTPUT_FOLDER]
 set -euo pipefail
-BENCH=${1:-/work/build-bench/bench/ormelle-bench}
-OUT=${2:-/tmp/ormelle-bench}
+BENCH=${1:-build-release/bench/ormelle-bench}
+OUT=${2:-${TMPDIR:-/tmp}/ormelle-bench}
 mkdir -p "$OUT"
 [ -s "$OUT/photo-24mp.jpg" ] || "$BENCH" make-jpeg "$OUT/photo-24mp.jpg" 6000 4000 --quality 90 --seed 1
 [ -s "$OUT/photo-100mp.jpg" ] || "$BENCH" make-jpeg "$OUT/photo-100mp.jpg" 12500 8000 --quality 90 --seed 2
+# Twenty photos of one size for the preview and the slideshow.
+if [ ! -d "$OUT/photos-24mp" ]; then
+  mkdir -p "$OUT/photos-24mp.tmp"
+  for i in $(seq -w 1 20); do
+    "$BENCH" make-jpeg "$OUT/photos-24mp.tmp/photo$i.jpg" 6000 4000 --quality 90 --seed "$((100 + 10#$i))"
+  done
+  mv "$OUT/photos-24mp.tmp" "$OUT/photos-24mp"
+fi
 if [ ! -d "$OUT/dossier-100000" ]; then
   "$BENCH" make-folder "$OUT/dossier-100000.tmp" 100000
   mv "$OUT/dossier-100000.tmp" "$OUT/dossier-100000"

@@ -8,9 +8,13 @@
 #include "fullscreen/pleinecran.h"
 #include "main_window/navigateur.h"
 
+#include <QBuffer>
 #include <QListView>
 #include <QtEndian>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(QRectF)
 
@@ -151,6 +155,7 @@ private slots:
     void fichierHorsMotif();
     void derniereDemandeGagne();
     void retourDuPleinEcranSurLaDerniereImage();
+    void nomQuiNEstPasUtf8();
     void nomFichierR();
 
 private:
@@ -351,6 +356,34 @@ void TestAffichage::retourDuPleinEcranSurLaDerniereImage()
     QCOMPARE(b.legendes.last(), QStringLiteral("          c"));
     QTRY_VERIFY(!affichee.isEmpty());
     QCOMPARE(b.nav->imageCourante().pixelColor(5, 5), QColor(Qt::blue));
+}
+
+// A name written by another system (Latin-1 "été.bmp"): listed with replacement
+// characters, and selecting it shows that very file.
+void TestAffichage::nomQuiNEstPasUtf8()
+{
+    QVERIFY(QDir().mkpath(d(QStringLiteral("latin1"))));
+    const QByteArray chemin = QFile::encodeName(d(QStringLiteral("latin1"))) + "/\xE9t\xE9.bmp";
+    QByteArray octets;
+    QBuffer tampon(&octets);
+    QVERIFY(tampon.open(QIODevice::WriteOnly));
+    QVERIFY(uni(30, 20, Qt::magenta).save(&tampon, "BMP"));
+    const int fd = ::open(chemin.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, octets.constData(), size_t(octets.size())), ssize_t(octets.size()));
+    ::close(fd);
+
+    Banc b;
+    QSignalSpy liste(b.nav.get(), &Navigateur::listeChargee);
+    QVERIFY(b.nav->ouvrirDossier(d(QStringLiteral("latin1"))));
+    QTRY_COMPARE(liste.count(), 1);
+    QCOMPARE(b.nav->fichiers(), QStringList{QStringLiteral("\uFFFDt\uFFFD.bmp")});
+    QSignalSpy affichee(b.nav.get(), &Navigateur::imageAffichee);
+    QTest::keyClick(b.fenetre.findChild<QListView*>(QStringLiteral("File1")), Qt::Key_Down);
+    QTRY_COMPARE(affichee.count(), 1);
+    QVERIFY(affichee.first().first().toBool());
+    QCOMPARE(b.nav->imageCourante().pixelColor(5, 5), QColor(Qt::magenta));
+    QCOMPARE(b.legendes.last(), QStringLiteral("          \uFFFDt\uFFFD"));
 }
 
 QTEST_MAIN(TestAffichage)
