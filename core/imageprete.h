@@ -8,6 +8,8 @@
 #include <QRectF>
 #include <QSize>
 #include <QString>
+#include <atomic>
+#include <memory>
 
 // The full-screen view's settings a fitted picture depends on.
 struct ParametresAffichage {
@@ -33,6 +35,8 @@ struct DemandeImage {
     int mode = 0;            // fitting mode on the screen
     qreal ratioPixels = 1;
     QColor fond = Qt::black;
+    // Set by the picture service once nobody wants the result: the decode stops early.
+    std::shared_ptr<const std::atomic<bool>> annulation;
 
     bool operator==(const DemandeImage& o) const
     {

@@ -66,7 +66,7 @@ void Prechargeur::precharger(const QStringList& chemins)
     }
     for (const QString& chemin : chemins)
         if (!tickets_.contains(chemin) && !estPret(chemin))
-            demander(chemin, 0);
+            demander(chemin, ServiceImages::Anticipation);
     limiter();
 }
 
@@ -81,11 +81,11 @@ bool Prechargeur::obtenir(const QString& chemin, ImagePrete* image)
         }
     }
     immediat_ = chemin;
-    // Asked again at the top: a queued prefetch is overtaken, a running one joined.
-    const auto ticket = tickets_.constFind(chemin);
-    if (ticket != tickets_.constEnd())
-        service_.annuler(*ticket);
-    demander(chemin, 2);
+    // Asked again at the top before the prefetch's own request goes: a queued
+    // prefetch is overtaken, a running one joined rather than stopped.
+    const quint64 ancien = tickets_.value(chemin, 0);
+    demander(chemin, ServiceImages::Affichage);
+    service_.annuler(ancien);
     return false;
 }
 

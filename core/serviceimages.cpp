@@ -25,6 +25,8 @@ struct ServiceImages::Tache {
     int priorite = 0;
     quint64 ordre = 0;
     std::vector<std::pair<quint64, Rappel>> abonnes;
+    // Set once nobody waits for it: the decode stops early and its result is dropped.
+    std::shared_ptr<std::atomic<bool>> annulee = std::make_shared<std::atomic<bool>>(false);
 };
 
 struct ServiceImages::Garde {
@@ -64,7 +66,8 @@ quint64 ServiceImages::demander(const DemandeImage& demande, int priorite, Rappe
     auto meme = [&](const std::shared_ptr<Tache>& t) { return t->demande == demande && t->fichier == fichier; };
     auto it = std::find_if(attente_.begin(), attente_.end(), meme);
     if (it == attente_.end()) {
-        it = std::find_if(actives_.begin(), actives_.end(), meme);
+        it = std::find_if(actives_.begin(), actives_.end(),
+                          [&](const std::shared_ptr<Tache>& t) { return meme(t) && !*t->annulee; });
         if (it != actives_.end()) { // its result is on its way
             (*it)->abonnes.emplace_back(ticket, std::move(rappel));
             return ticket;
@@ -89,8 +92,11 @@ void ServiceImages::annuler(quint64 ticket)
         auto& a = t->abonnes;
         a.erase(std::remove_if(a.begin(), a.end(), [ticket](const auto& p) { return p.first == ticket; }), a.end());
     };
-    for (const auto& t : actives_)
+    for (const auto& t : actives_) {
         retirer(t);
+        if (t->abonnes.empty())
+            t->annulee->store(true);
+    }
     for (const auto& t : attente_)
         retirer(t);
     attente_.erase(std::remove_if(attente_.begin(), attente_.end(), [](const auto& t) { return t->abonnes.empty(); }),
@@ -107,14 +113,16 @@ void ServiceImages::lancer()
         attente_.erase(suivante);
         actives_.push_back(tache);
         ++enCours_;
-        const DemandeImage demande = tache->demande;
+        DemandeImage demande = tache->demande;
+        demande.annulation = tache->annulee;
         pool_.start([this, tache, demande] {
             const ImagePrete image = decodeur_(demande);
             QMetaObject::invokeMethod(
                 this,
                 [this, tache, image] {
                     --enCours_;
-                    garder(tache, image);
+                    if (!*tache->annulee)
+                        garder(tache, image);
                     terminee(tache, image);
                     lancer();
                 },

@@ -6,6 +6,8 @@
 #include "app/twips.h"
 #include "main_window/affichageimage.h"
 
+#include <utility>
+
 namespace {
 const QRectF BoiteTwips(3120, 630, 6735, 5055);
 }
@@ -23,16 +25,17 @@ void Navigateur::AfficheImage()
     image1_->setImage(QImage());
     rectangleImage_ = QRectF();
 
-    // Only the newest selection is wanted: one still waiting for a worker is dropped.
-    g_.images.annuler(ticketImage_);
+    // Only the newest selection is wanted: the one before is dropped, or stopped
+    // where it runs, once this one is asked (the same picture again joins it).
+    const quint64 ancien = std::exchange(ticketImage_, 0);
     const QString chemin = g_.FichierCourant();
-    if (chemin.isEmpty()) {
+    if (!chemin.isEmpty())
+        ticketImage_ = g_.images.demander(demandeApercu(g_, chemin, fenetre_->devicePixelRatioF()),
+                                          ServiceImages::Affichage,
+                                          [this](const ImagePrete& image) { recevoirImage(image); });
+    g_.images.annuler(ancien);
+    if (chemin.isEmpty())
         recevoirImage(ImagePrete{});
-        return;
-    }
-    ticketImage_ = g_.images.demander(demandeApercu(g_, chemin, fenetre_->devicePixelRatioF()),
-                                      ServiceImages::Affichage,
-                                      [this](const ImagePrete& image) { recevoirImage(image); });
 }
 
 void Navigateur::recevoirImage(const ImagePrete& image)

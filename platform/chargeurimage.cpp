@@ -185,6 +185,34 @@ ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QB
     return r;
 }
 
+// The file as the decoder reads it, refusing to read on once the decode is no
+// longer wanted: libjpeg then stops within a few kilobytes instead of finishing
+// a picture nobody will see.
+class AppareilAnnulable : public QIODevice {
+public:
+    AppareilAnnulable(QFile& fichier, const std::atomic<bool>* annulation)
+        : fichier_(fichier), annulation_(annulation)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        fichier_.seek(0);
+    }
+    qint64 size() const override { return fichier_.size(); }
+    bool seek(qint64 pos) override { return QIODevice::seek(pos) && fichier_.seek(pos); }
+
+protected:
+    qint64 readData(char* donnees, qint64 max) override
+    {
+        if (annulation_ && annulation_->load(std::memory_order_relaxed))
+            return -1;
+        return fichier_.read(donnees, max);
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QFile& fichier_;
+    const std::atomic<bool>* annulation_;
+};
+
 bool lireTout(QFile& fichier, QByteArray* donnees, QString* erreur)
 {
     if (fichier.size() > TailleMaxEnMemoire) {
@@ -347,7 +375,8 @@ ResultatImage chargerSvg(QFile& fichier, const QSize& cible, const QColor& fond,
 QString texteImageTropGrande() { return QStringLiteral("Image trop grande pour être affichée"); }
 QString texteImageTropComplexe() { return QStringLiteral("Image trop complexe pour être affichée"); }
 
-ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QColor& fondTransparence)
+ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QColor& fondTransparence,
+                           const std::atomic<bool>* annulation)
 {
     fixerLimiteAllocation();
     QFile fichier;
@@ -376,7 +405,8 @@ ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QCol
     qint64 coefficients = 0;
     if (format == Format::Jpeg)
         coefficients = formatimage::lireInfoJpeg(&fichier).octetsCoefficients;
-    return lireAvecQt(&fichier, formatimage::nomQt(format), debut.left(formatimage::OctetsDebut), cible,
+    AppareilAnnulable appareil(fichier, annulation);
+    return lireAvecQt(&appareil, formatimage::nomQt(format), debut.left(formatimage::OctetsDebut), cible,
                       fondTransparence, budget, coefficients);
 }
 

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <atomic>
 
 struct ResultatImage {
     QImage image;           // decoded, already oriented, at no more than needed for `cible`
@@ -20,8 +21,11 @@ struct ResultatImage {
 // in both directions, never above the natural size. An invalid or empty `cible`
 // asks for the natural size (still bounded in memory). Transparent parts are laid
 // on `fondTransparence`.
+// `annulation`, when given and set while the decode runs, makes it stop at its next
+// read of the file (its result is then an error nobody should show).
 ResultatImage chargerImage(const QString& chemin, const QSize& cible,
-                           const QColor& fondTransparence = Qt::black);
+                           const QColor& fondTransparence = Qt::black,
+                           const std::atomic<bool>* annulation = nullptr);
 
 // Natural size read from the header only, after orientation; invalid when unreadable.
 QSize lireTailleNaturelle(const QString& chemin);

@@ -14,6 +14,7 @@ struct DecodeurScripte {
     std::atomic<int> maxEnCours{0};
     std::atomic<int> finis{0};
     std::atomic<bool> bloquer{false};
+    std::atomic<int> annulationsVues{0}; // decodes told to stop while they ran
     QSemaphore porte{0};
     QMutex verrou;
     QStringList ordre;  // paths, in the order decodes started
@@ -32,6 +33,8 @@ struct DecodeurScripte {
         }
         if (bloquer)
             porte.acquire();
+        if (d.annulation && *d.annulation)
+            ++annulationsVues;
         ImagePrete r;
         r.chemin = d.chemin;
         r.image = QImage(25, 10, QImage::Format_ARGB32); // 1000 bytes

@@ -85,6 +85,9 @@ void TestServiceImages::annuleeEnCoursJamaisLivree()
     QTRY_COMPARE(d.finis.load(), 1);
     QTRY_COMPARE(s.enCours(), 0);
     QCOMPARE(livres, 0);
+    QCOMPARE(d.annulationsVues.load(), 1); // told to stop, so it can stop early
+    ImagePrete garde;
+    QVERIFY(!s.resultatGarde(demande("a"), &garde)); // a cut-short result is never kept
 }
 
 void TestServiceImages::memeDemandeDecodeeUneFois()

@@ -220,6 +220,19 @@ private slots:
         QVERIFY(proche(r.image.pixel(2, 2), qRgb(128, 0, 127), 2));
     }
 
+    // A decode nobody wants any more stops at its next read and says so, and the
+    // same file decodes whole when asked again.
+    void decodageAnnule()
+    {
+        const QString chemin = fichier("annule.jpg", essai::jpeg(moitiesRougeBleu(640, 480)));
+        const std::atomic<bool> annule{true};
+        QVERIFY(!chargerImage(chemin, QSize(), Qt::black, &annule).ok());
+        const std::atomic<bool> voulu{false};
+        const ResultatImage r = chargerImage(chemin, QSize(), Qt::black, &voulu);
+        QVERIFY(r.ok());
+        QCOMPARE(r.image.size(), QSize(640, 480));
+    }
+
     void plusieursFilsALaFois()
     {
         const QString chemin = fichier("partagee.jpg", essai::jpeg(moitiesRougeBleu(800, 600), 0, 90));
