@@ -53,8 +53,8 @@ class TestOperationsFichiers : public QObject {
 private slots:
     void init()
     {
-        QDir(d_).removeRecursively();
         d_ = dir_.filePath(QStringLiteral("cas"));
+        QDir(d_).removeRecursively();
         QVERIFY(QDir().mkpath(d_ + QStringLiteral("/sous")));
         ecrire(d_ + QStringLiteral("/photo.jpg"), source_);
     }
