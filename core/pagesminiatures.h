@@ -14,6 +14,7 @@ public:
     // A new list puts the position on its first picture. An empty list keeps the
     // position as it was, and every cell is empty.
     void setListe(const QStringList& chemins);
+    void setPosition(qint64 position) { position_ = borner(position); }
     // The same folder listed again: the position stays, within the new list.
     void actualiserListe(const QStringList& chemins);
 

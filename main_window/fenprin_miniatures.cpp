@@ -14,7 +14,7 @@ void FenPrin::construireMiniatures()
     miniatures_ = new Miniatures(g, this);
     Miniatures* m = miniatures_;
     connect(m, &Miniatures::legendeChangee, Forme3, &QAbstractButton::setText);
-    connect(navigateur_.get(), &Navigateur::dossierMiniaturesDemande, m, &Miniatures::DossierMiniatures);
+    connect(navigateur_.get(), &Navigateur::dossierMiniaturesDemande, m, [m] { m->DossierMiniatures(); });
     navigateur_->setLegendeVTypExt([m](const QString& legende) { m->CmdVTypExt->setText(legende); });
 
     connect(m->CmdVTypExt, &QAbstractButton::clicked, this, [this] { navigateur_->montrerPanneauFormats(); });

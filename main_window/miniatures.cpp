@@ -171,8 +171,9 @@ QStringList Miniatures::listeModele() const
 }
 
 // The listing runs off the interface thread: the list is built once it has arrived.
-void Miniatures::DossierMiniatures()
+void Miniatures::DossierMiniatures(qint64 position)
 {
+    positionVoulue_ = position;
     if (g_.modele.listageEnCours()) {
         attendreListe_ = true;
         return;
@@ -181,6 +182,7 @@ void Miniatures::DossierMiniatures()
     dossierListe_ = g_.modele.dossier();
     pages_.setListe(listeModele());
     if (pages_.NbMiniatures() > 0) {
+        pages_.setPosition(positionVoulue_);
         AfficheMiniatures();
         return;
     }
@@ -198,7 +200,7 @@ void Miniatures::DossierMiniatures()
 void Miniatures::listeRecue()
 {
     if (attendreListe_) {
-        DossierMiniatures();
+        DossierMiniatures(positionVoulue_);
         return;
     }
     if (!actif_ || g_.modele.dossier() != dossierListe_ || g_.modele.listageEnCours())

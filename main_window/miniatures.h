@@ -53,7 +53,9 @@ public:
     // The page is on display (ModeMiniatures): the list then follows the
     // folder model when the folder it was built from is listed again.
     void setActif(bool oui);
-    void DossierMiniatures();
+    // Builds the list from the folder model and paints the page at `position`
+    // (the first picture, unless a benchmark wants a full page).
+    void DossierMiniatures(qint64 position = 1);
     void AfficheMiniatures();
     QString centree() const { return pages_.centree(); }
     const PagesMiniatures& pages() const { return pages_; }
@@ -99,6 +101,7 @@ private:
     QString dossierListe_;    // the folder the list was built from
     bool actif_ = false;
     bool attendreListe_ = false;
+    qint64 positionVoulue_ = 1;
     int sens_ = 1;
     quint64 generation_ = 0;
     int restantes_ = 0;

@@ -8,6 +8,7 @@
 #include "main_window/navigateur.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -256,6 +257,35 @@ private slots:
         presser(m().CmdVCopFich, Qt::RightButton);
         QTRY_COMPARE(s().images.size(), 2);
         QCOMPARE(s().images.at(1).pixelColor(3, 3).rgb(), couleur(1).rgb());
+    }
+
+    // Every folder of the shared corpus (broken, odd and hostile pictures among them):
+    // one page of each paints, its cells each filled or empty, without a crash.
+    void corpus_data()
+    {
+        QTest::addColumn<QString>("dossier");
+        const QString racine = qEnvironmentVariable("ORMELLE_TESTDATA");
+        if (racine.isEmpty() || !QFileInfo(racine).isDir())
+            return;
+        QDirIterator it(racine, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString d = it.next();
+            QTest::newRow(qPrintable(QDir(racine).relativeFilePath(d))) << d;
+        }
+    }
+    void corpus()
+    {
+        QFETCH(QString, dossier);
+        presser(b_->controle<BoutonSkin>("CmdMiniatures"));
+        QVERIFY(b_->fen->navigateur()->ouvrirDossier(dossier));
+        QTRY_VERIFY_WITH_TIMEOUT(!g().modele.listageEnCours() && m().pageComplete(), 60000);
+        QCOMPARE(m().pages().NbMiniatures(), qint64(g().modele.fichiers().size()));
+        if (m().pages().NbMiniatures() > 0) {
+            QCOMPARE(m().centree(), g().modele.chemin(g().modele.fichiers().first()));
+            presser(m().CmdVBas);
+            QTRY_VERIFY_WITH_TIMEOUT(m().pageComplete(), 60000);
+        }
+        m().FondMiniatures->grab();
     }
 
     void couleurDuFond()
