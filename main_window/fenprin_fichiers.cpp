@@ -123,12 +123,13 @@ void FenPrin::copierFichierVers(const QString& source, bool formeListe)
     if (source.isEmpty())
         return;
     for (;;) {
-        Sablier sablier(g.services);
+        auto sablier = std::make_unique<Sablier>(g.services);
         const QString destination = g.services.choisirFichierEnregistrement(
             this, QStringLiteral("Copier le fichier-image"), nomDe(source), QStringLiteral("Images (*.*)"));
         if (destination.isEmpty())
             return;
         if (etatFichier(destination).existe) {
+            sablier.reset();  // the question is answered with the normal pointer
             const QString question = QStringLiteral("Une image portant ce nom existe déjà dans le dossier.\n"
                                                     "Voulez-vous l'écraser ?");
             if (Demander(g, 4, QStringLiteral("Existe déjà"), question, this) != -1) {
