@@ -43,6 +43,7 @@ public:
     // Shows a help address ("…/Ormelle.chm::/htm/page.htm", or the help folder alone).
     virtual void ouvrirAide(const QString& adresse) = 0;
 
+    // Puts a picture on the clipboard; a null image empties it.
     virtual void copierImage(const QImage& image) = 0;
 
     // Hourglass pointer, counted by the caller's guard.

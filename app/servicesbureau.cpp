@@ -79,7 +79,10 @@ bool ServicesBureau::ouvrirUrl(const QUrl& url)
 
 void ServicesBureau::copierImage(const QImage& image)
 {
-    QGuiApplication::clipboard()->setImage(image);
+    if (image.isNull())
+        QGuiApplication::clipboard()->clear();
+    else
+        QGuiApplication::clipboard()->setImage(image);
 }
 
 void ServicesBureau::sablier(bool actif)

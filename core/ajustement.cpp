@@ -57,4 +57,14 @@ QRectF ajusterDansBoite(QSizeF naturelle, QRectF boite)
     return centrer(reduire(naturelle, boite.size()), boite);
 }
 
+QRectF ajusterMiniature(QSizeF naturelle, QRectF cellule)
+{
+    QSizeF taille = naturelle;
+    if (naturelle.width() > cellule.width() || naturelle.height() > cellule.height()) {
+        const qreal rapport = qMax(naturelle.width() / cellule.width(), naturelle.height() / cellule.height());
+        taille = naturelle / rapport;
+    }
+    return QRectF(cellule.topLeft(), taille);
+}
+
 } // namespace ajustement

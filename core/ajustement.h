@@ -18,5 +18,8 @@ QRectF ajusterPleinEcran(QSizeF naturelle, QSizeF ecran, int mode);
 // The main window's preview: natural size when it fits, otherwise reduced
 // proportionally until it fills the box in one direction; centred in `boite`.
 QRectF ajusterDansBoite(QSizeF naturelle, QRectF boite);
+// A thumbnail cell: a picture larger than the cell shrinks to fit it, proportions
+// kept; any picture stays at the cell's top-left corner, a smaller one uncentred.
+QRectF ajusterMiniature(QSizeF naturelle, QRectF cellule);
 
 } // namespace ajustement

@@ -16,8 +16,12 @@ QSize pixelsAppareil(const QRectF& rectTwips, qreal ratio)
 
 QRectF placer(const DemandeImage& d, const QSizeF& naturelle)
 {
-    if (d.ajustement == DemandeImage::Ajustement::Ecran)
-        return ajustement::ajusterPleinEcran(naturelle, d.zone.size(), d.mode);
+    switch (d.ajustement) {
+    case DemandeImage::Ajustement::Ecran: return ajustement::ajusterPleinEcran(naturelle, d.zone.size(), d.mode);
+    case DemandeImage::Ajustement::Miniature: return ajustement::ajusterMiniature(naturelle, d.zone);
+    case DemandeImage::Ajustement::Naturelle: return QRectF(QPointF(0, 0), naturelle);
+    case DemandeImage::Ajustement::Boite: break;
+    }
     return ajustement::ajusterDansBoite(naturelle, d.zone);
 }
 
@@ -32,6 +36,22 @@ DemandeImage demandeEcran(const QString& chemin, const ParametresAffichage& p)
     d.mode = p.mode;
     d.ratioPixels = p.ratioPixels > 0 ? p.ratioPixels : 1;
     d.fond = p.fond;
+    return d;
+}
+
+DemandeImage demandeMiniature(const QString& chemin, const QRectF& celluleTwips, qreal ratioPixels)
+{
+    DemandeImage d = demandeBoite(chemin, celluleTwips, ratioPixels, Qt::white);
+    d.ajustement = DemandeImage::Ajustement::Miniature;
+    return d;
+}
+
+DemandeImage demandeNaturelle(const QString& chemin)
+{
+    DemandeImage d;
+    d.chemin = chemin;
+    d.ajustement = DemandeImage::Ajustement::Naturelle;
+    d.fond = Qt::white;
     return d;
 }
 

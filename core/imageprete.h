@@ -27,7 +27,9 @@ struct ParametresAffichage {
 
 // What to decode and where it will be drawn.
 struct DemandeImage {
-    enum class Ajustement { Boite, Ecran };
+    // Boite: the preview, centred; Ecran: the full-screen modes; Miniature: a
+    // thumbnail cell (ajusterMiniature); Naturelle: the whole picture, unscaled.
+    enum class Ajustement { Boite, Ecran, Miniature, Naturelle };
 
     QString chemin;
     Ajustement ajustement = Ajustement::Boite;
@@ -46,6 +48,8 @@ struct DemandeImage {
 };
 
 DemandeImage demandeEcran(const QString& chemin, const ParametresAffichage& p);
+DemandeImage demandeMiniature(const QString& chemin, const QRectF& celluleTwips, qreal ratioPixels);
+DemandeImage demandeNaturelle(const QString& chemin);
 DemandeImage demandeBoite(const QString& chemin, const QRectF& boiteTwips, qreal ratioPixels, const QColor& fond);
 
 struct ImagePrete {

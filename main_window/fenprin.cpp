@@ -77,12 +77,15 @@ FenPrin::FenPrin(General& general, MontrerModal montrerModal, QWidget* parent)
     construireCadre();
     construireNavigateur();
     construireBarreIcones();
+    construireMiniatures();
     construirePopUpInfos();
     construirePanneaux();
     poserInfoBulles();
     relierCadre();
     relierBarreIcones();
     relierPanneaux();
+    construireRenommer();
+    relierFichiers();
     ProcCoulDefUtil();
 }
 

@@ -16,7 +16,10 @@ class Navigateur;
 class QDialog;
 class QFrame;
 class QLabel;
+class QLineEdit;
+class Sablier;
 class LibelleCouleurs;
+class Miniatures;
 
 class FenPrin : public QWidget {
     Q_OBJECT
@@ -39,11 +42,28 @@ public:
     void masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp);
     // Shows a message in the message panel with cue 21, as errors are reported here.
     void afficherMessage(const QString& titre, const QString& texte);
+    // The message panel in full: its icon lit or greyed, and the cue to play.
+    void montrerMessage(bool icone, const QString& titre, const QString& texte, int son);
+
+    // File operations (fenprin_fichiers.cpp). `source` is the file acted on: the
+    // current picture in the list form, the centred thumbnail in the other.
+    void ProcCopFic();
+    void ProcSupFic();
+    void ProcCopImg();
+    void ouvrirRenommer();
+    void copierFichierVers(const QString& source, bool formeListe);
+    void supprimerFichier(const QString& source, bool formeListe);
+    void copierImage(const QString& source);
+    void ouvrirPanneauRenommer(const QString& nom);
+    void confirmerRenommer();
+    void lancerPaint();
+    void ProcGestFich();
 
     bool ModeMiniatures = false;
     bool FondAffiche = false;
 
     Navigateur* navigateur() const { return navigateur_.get(); }
+    Miniatures* miniatures() const { return miniatures_; }
 
 protected:
     bool event(QEvent* e) override;
@@ -83,6 +103,19 @@ private:
     void lancerDiaporama();
     void reglagesDiaporama();
 
+    // Thumbnail page (fenprin_miniatures.cpp)
+    void construireMiniatures();
+    void afficherMiniatures(bool oui);
+    void pleinEcranCentree();
+    void couleurFond();
+
+    // File operations (fenprin_fichiers.cpp)
+    void construireRenommer();
+    void relierFichiers();
+    bool selectionPresente();
+    // Selects the entry `index` (0 when below) once the folder has been listed again.
+    void selectionnerApresRelecture(qint64 index, std::function<void()> ensuite = {});
+
     // Colours (fenprin_couleurs.cpp)
     void changerCouleur(Role r);
     void ProcChangeCoul();
@@ -95,11 +128,14 @@ private:
     General& g;
     MontrerModal montrerModal_;
     std::unique_ptr<Navigateur> navigateur_;
+    Miniatures* miniatures_ = nullptr;
     QPointer<QWidget> fenFond_;
 
     std::array<bool, NbRoles> ChoixCouleur{};
     std::array<QString, NbRoles> CouleurAvantChoix;
     QColor derniereCouleurDialogue_ = Qt::black;
+    std::unique_ptr<Sablier> sablierCopieImage_;
+    quint64 ticketCopieImage_ = 0;
 
 public:
     // Controls, named as the window's design names them.
@@ -125,4 +161,11 @@ public:
     QLabel* LblMessage = nullptr;
     PanneauSkin* CacheIcones = nullptr;
     PanneauSkin* CacheFichiers = nullptr;
+    PanneauSkin* RenommerFile = nullptr;
+    QLabel* AncNom = nullptr;
+    QLineEdit* NouvNom = nullptr;
+    BoutonSkin* CmdRenOK = nullptr;
+    BoutonSkin* CmdRenAnul = nullptr;
+    QString NomImageCentree;
+    QString NouveauNom;
 };

@@ -163,12 +163,17 @@ void FenPrin::masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, b
 
 void FenPrin::afficherMessage(const QString& titre, const QString& texte)
 {
-    IcoFondMessage->setEnabled(true);
+    montrerMessage(true, titre, texte, 21);
+}
+
+void FenPrin::montrerMessage(bool icone, const QString& titre, const QString& texte, int son)
+{
+    IcoFondMessage->setEnabled(icone);
     FondMessage->setFocus();
     twips::deplacer(FondMessage, 720, 2220);
     FondMessage->setTitre(titre);
     LblMessage->setText(texte);
-    JouerSon(g, 21);
+    JouerSon(g, son);
     FondMessage->show();
     FondMessage->raise();
 }

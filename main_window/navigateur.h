@@ -55,6 +55,10 @@ public:
     QRectF rectangleImage() const { return rectangleImage_; }
     QImage imageCourante() const;
     bool chargementEnCours() const { return sablier_ != nullptr; }
+    // Gives the focus to File1, where the user picks a file after an error.
+    void donnerFocusFichiers();
+    // File1 answers the user or not (the thumbnail page covers its use).
+    void activerFichiers(bool oui);
 
 signals:
     void imageAffichee(bool ok);

@@ -125,3 +125,13 @@ void Navigateur::boutonDroitFichiers()
     fondTypExt_->hide();
     emit menuFichierDemande();
 }
+
+void Navigateur::donnerFocusFichiers()
+{
+    file1_->setFocus();
+}
+
+void Navigateur::activerFichiers(bool oui)
+{
+    file1_->setEnabled(oui);
+}

@@ -118,5 +118,7 @@ EtatFichier etatFichier(const QString& chemin)
     etat.dossier = S_ISDIR(st.st_mode);
     etat.taille = st.st_size;
     etat.modifieNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    etat.peripherique = quint64(st.st_dev);
+    etat.inode = quint64(st.st_ino);
     return etat;
 }

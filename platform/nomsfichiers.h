@@ -26,5 +26,9 @@ struct EtatFichier {
     bool dossier = false;
     qint64 taille = 0;
     qint64 modifieNs = 0; // last change, nanoseconds since the epoch
+    // Identity on disk: two paths with the same pair reach the same file
+    // (links, "./", "..", a second mount of the same disk).
+    quint64 peripherique = 0;
+    quint64 inode = 0;
 };
 EtatFichier etatFichier(const QString& chemin);

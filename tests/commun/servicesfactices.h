@@ -16,6 +16,7 @@ public:
     QList<QPair<QString, QStringList>> programmes;
     QList<QUrl> urls;
     QList<QImage> images;
+    QStringList nomsProposes;  // the file name each Save As dialog was opened with
     int sabliers = 0;  // currently set
 
     // Scripted
@@ -42,8 +43,9 @@ public:
     {
         return prendre(saisies, {});
     }
-    QString choisirFichierEnregistrement(QWidget*, const QString&, const QString&, const QString&) override
+    QString choisirFichierEnregistrement(QWidget*, const QString&, const QString& chemin, const QString&) override
     {
+        nomsProposes << chemin;
         return prendre(fichiers, QString());
     }
     QString choisirFichierOuverture(QWidget*, const QString&, const QString&, const QString&) override

@@ -1,0 +1,282 @@
+// The file operations of the main window: copy, trash, rename, the clipboard and
+// the hand-offs to the paint program and the file manager. The rules that keep the
+// user's files safe live in file_ops/; this side asks, reports and re-selects.
+#include "main_window/fenprin.h"
+
+#include "app/general.h"
+#include "app/services.h"
+#include "app/skin.h"
+#include "app/twips.h"
+#include "core/imageprete.h"
+#include "file_ops/copie.h"
+#include "file_ops/corbeille.h"
+#include "file_ops/renommage.h"
+#include "main_window/miniatures.h"
+#include "main_window/navigateur.h"
+#include "platform/nomsfichiers.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+QString nomDe(const QString& chemin)
+{
+    return chemin.mid(chemin.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QLabel* libelle(QWidget* parent, const char* nom, const QString& texte, int g, int h, int l, int ht)
+{
+    auto* label = new QLabel(texte, parent);
+    label->setObjectName(QString::fromLatin1(nom));
+    twips::placer(label, g, h, l, ht);
+    return label;
+}
+}
+
+void FenPrin::construireRenommer()
+{
+    RenommerFile = new PanneauSkin(this, QStringLiteral("RenommerFile"), QStringLiteral("Renommer l'image"));
+    twips::placer(RenommerFile, 2640, 3900, 5175, 2295);
+    RenommerFile->hide();
+    libelle(RenommerFile, "LblNomActuel", QStringLiteral("Nom actuel"), 120, 300, 1095, 195);
+    AncNom = libelle(RenommerFile, "AncNom", QString(), 120, 600, 4935, 300);
+    libelle(RenommerFile, "LblNouvNom", QStringLiteral("Nouveau nom"), 120, 960, 1335, 195);
+    NouvNom = new QLineEdit(RenommerFile);
+    NouvNom->setObjectName(QStringLiteral("NouvNom"));
+    twips::placer(NouvNom, 120, 1200, 4935, 300);
+    CmdRenOK = new BoutonSkin(RenommerFile, QStringLiteral("CmdRenOK"));
+    twips::placer(CmdRenOK, 300, 1620, 600, 600);
+    CmdRenOK->setIconeSvg(QStringLiteral(":/icones/ok.svg"));
+    CmdRenOK->setInfoBulle(QStringLiteral("D'accord !"), &g.InfoBulles);
+    CmdRenAnul = new BoutonSkin(RenommerFile, QStringLiteral("CmdRenAnul"));
+    twips::placer(CmdRenAnul, 1140, 1560, 600, 600);
+    CmdRenAnul->setIconeSvg(QStringLiteral(":/icones/annuler.svg"));
+    CmdRenAnul->setInfoBulle(QStringLiteral("Annuler"), &g.InfoBulles);
+}
+
+void FenPrin::relierFichiers()
+{
+    const auto clic = [this](QWidget* dans, const char* nom, auto action) {
+        connect(dans->findChild<BoutonSkin*>(QLatin1String(nom)), &QAbstractButton::clicked, this, action);
+    };
+    clic(FondIcones, "CmdCopFich", [this] {
+        masquerPanneaux(true, true, true, true);
+        ProcCopFic();
+    });
+    clic(FondIcones, "CmdSupFic", [this] {
+        masquerPanneaux(true, true, true, true);
+        ProcSupFic();
+    });
+    clic(FondIcones, "CmdRenommer", [this] {
+        masquerPanneaux(true, true, true, true);
+        ouvrirRenommer();
+    });
+    clic(FondIcones, "CmdCopImg", [this] {
+        masquerPanneaux(true, true, true, true);
+        ProcCopImg();
+    });
+    clic(FondIcones, "CmdPaint", [this] {
+        masquerPanneaux(true, true, true, true);
+        lancerPaint();
+    });
+    clic(FondIcones, "CmdExplorer", [this] {
+        masquerPanneaux(true, true, true, true);
+        ProcGestFich();
+    });
+    clic(FondFilePopUp, "mnuCopierFile", [this] {
+        FondFilePopUp->hide();
+        ProcCopFic();
+    });
+    clic(FondFilePopUp, "mnuSupprimerFile", [this] {
+        FondFilePopUp->hide();
+        ProcSupFic();
+    });
+    clic(FondFilePopUp, "mnuRenommerFile", [this] {
+        FondFilePopUp->hide();
+        ouvrirRenommer();
+    });
+    connect(NouvNom, &QLineEdit::textChanged, this, [this](const QString& t) { CmdRenOK->setEnabled(!t.isEmpty()); });
+    connect(NouvNom, &QLineEdit::returnPressed, this, &FenPrin::confirmerRenommer);
+    connect(CmdRenOK, &QAbstractButton::clicked, this, &FenPrin::confirmerRenommer);
+    connect(CmdRenAnul, &QAbstractButton::clicked, RenommerFile, &QWidget::hide);
+}
+
+bool FenPrin::selectionPresente()
+{
+    if (g.modele.IndexFichier() >= 0 && !g.FichierCourant().isEmpty())
+        return true;
+    montrerMessage(false, QStringLiteral("Erreur"), QStringLiteral("Il faut sélectionner un fichier"), 22);
+    navigateur_->donnerFocusFichiers();
+    return false;
+}
+
+void FenPrin::ProcCopFic()
+{
+    if (selectionPresente())
+        copierFichierVers(g.FichierCourant(), true);
+}
+
+// The dialog reopens after each "no" to the overwrite question, as often as the user says no.
+void FenPrin::copierFichierVers(const QString& source, bool formeListe)
+{
+    if (source.isEmpty())
+        return;
+    for (;;) {
+        auto sablier = std::make_unique<Sablier>(g.services);
+        const QString destination = g.services.choisirFichierEnregistrement(
+            this, QStringLiteral("Copier le fichier-image"), nomDe(source), QStringLiteral("Images (*.*)"));
+        if (destination.isEmpty())
+            return;
+        if (etatFichier(destination).existe) {
+            sablier.reset();  // the question is answered with the normal pointer
+            const QString question = QStringLiteral("Une image portant ce nom existe déjà dans le dossier.\n"
+                                                    "Voulez-vous l'écraser ?");
+            if (Demander(g, 4, QStringLiteral("Existe déjà"), question, this) != -1) {
+                if (formeListe && !selectionPresente())
+                    return;
+                continue;
+            }
+        }
+        const ResultatCopie r = copierFichier(source, destination);
+        switch (r.issue) {
+        case ResultatCopie::Copie:
+            g.images.oublier(destination);
+            miniatures_->oublier(destination);
+            JouerSon(g, 19);
+            break;
+        case ResultatCopie::MemeFichier:
+            montrerMessage(true, QStringLiteral("Petite erreur !"),
+                           QStringLiteral("Source et destination sont identiques.\n"
+                                          "Il n'est pas possible de copier l'image sur elle-même ! ! !"),
+                           21);
+            break;
+        case ResultatCopie::Echec:
+            montrerMessage(true, QStringLiteral("Erreur"),
+                           QStringLiteral("L'image n'a pas été copiée :\n%1.").arg(r.erreur), 21);
+            break;
+        }
+        return;
+    }
+}
+
+void FenPrin::ProcSupFic()
+{
+    if (selectionPresente())
+        supprimerFichier(g.FichierCourant(), true);
+}
+
+void FenPrin::supprimerFichier(const QString& source, bool formeListe)
+{
+    if (source.isEmpty())
+        return;
+    const QString question = QStringLiteral("Êtes-vous sûr(e) de vouloir envoyer « %1 » dans la Corbeille ?")
+                                 .arg(texteAffichable(nomDe(source)));
+    if (Demander(g, 4, QStringLiteral("Supprimer le fichier"), question, this) == -1) {
+        const ResultatCorbeille r = envoyerCorbeille(source);
+        g.images.oublier(source);
+        miniatures_->oublier(source);
+        if (!r.reussi)
+            montrerMessage(true, QStringLiteral("Erreur"),
+                           QStringLiteral("L'image n'a pas été envoyée dans la Corbeille :\n%1.").arg(r.erreur), 21);
+    }
+    // Refused or not, the selection moves one entry up, as after a delete; the
+    // thumbnail page starts again from the first picture.
+    std::function<void()> ensuite;
+    if (!formeListe)
+        ensuite = [this] { miniatures_->DossierMiniatures(); };
+    selectionnerApresRelecture(g.modele.IndexFichier() - 1, ensuite);
+}
+
+void FenPrin::selectionnerApresRelecture(qint64 index, std::function<void()> ensuite)
+{
+    auto lien = std::make_shared<QMetaObject::Connection>();
+    *lien = connect(&g.modele, &ModeleDossier::listeChangee, this, [this, index, lien, ensuite] {
+        disconnect(*lien);
+        if (!g.modele.fichiers().isEmpty())
+            g.modele.selectionner(qBound<qint64>(0, index, g.modele.fichiers().size() - 1));
+        if (ensuite)
+            ensuite();
+    });
+    g.modele.relire();
+}
+
+void FenPrin::ouvrirRenommer()
+{
+    if (selectionPresente())
+        ouvrirPanneauRenommer(g.NomFichierCourant());
+}
+
+void FenPrin::ouvrirPanneauRenommer(const QString& nom)
+{
+    twips::deplacer(RenommerFile, 2640, 3900);
+    RenommerFile->show();
+    RenommerFile->raise();
+    AncNom->setText(texteAffichable(nom));
+    NouvNom->setText(texteAffichable(nom));
+    CmdRenOK->setEnabled(!NouvNom->text().isEmpty());
+    NouvNom->setFocus();
+}
+
+void FenPrin::confirmerRenommer()
+{
+    NouveauNom = NouvNom->text();
+    const QString ancien = ModeMiniatures ? miniatures_->centree() : g.FichierCourant();
+    if (ancien.isEmpty())
+        return;
+    const ResultatRenommage r = renommerFichier(ancien, NouveauNom);
+    if (r.issue == ResultatRenommage::Existe) {
+        montrerMessage(false, QStringLiteral("Existe déjà"),
+                       QStringLiteral("Une image portant ce nom\nexiste déjà dans le dossier."), 22);
+        return;
+    }
+    if (r.issue != ResultatRenommage::Renomme)
+        return;
+    g.images.oublier(ancien);
+    miniatures_->oublier(ancien);
+    RenommerFile->hide();
+    selectionnerApresRelecture(g.modele.IndexFichier());
+}
+
+void FenPrin::ProcCopImg()
+{
+    copierImage(g.FichierCourant());
+}
+
+// The clipboard is emptied first, so that a picture that cannot be read leaves
+// nothing of an older copy behind. The decode runs on the picture service.
+void FenPrin::copierImage(const QString& source)
+{
+    g.services.copierImage(QImage());
+    g.images.annuler(ticketCopieImage_);
+    sablierCopieImage_ = std::make_unique<Sablier>(g.services);
+    ticketCopieImage_ = g.images.demander(demandeNaturelle(source), ServiceImages::Affichage,
+                                          [this](const ImagePrete& image) {
+        ticketCopieImage_ = 0;
+        sablierCopieImage_.reset();
+        if (image.ok()) {
+            g.services.copierImage(image.image);
+            JouerSon(g, 19);
+            return;
+        }
+        montrerMessage(true, QStringLiteral("Erreur"), image.erreur, 21);
+        navigateur_->donnerFocusFichiers();
+    });
+}
+
+void FenPrin::lancerPaint()
+{
+    // The first paint program installed stands in for the system's own.
+    for (const char* p : {"kolourpaint", "pinta", "drawing", "mtpaint", "gimp"}) {
+        const QString programme = QString::fromLatin1(p);
+        if (g.services.programmeInstalle(programme)) {
+            g.services.demarrerProgramme(programme, {});
+            return;
+        }
+    }
+}
+
+void FenPrin::ProcGestFich()
+{
+    g.services.demarrerProgramme(QStringLiteral("xdg-open"), {QDir::homePath()});
+}

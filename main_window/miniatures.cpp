@@ -1,0 +1,326 @@
+#include "main_window/miniatures.h"
+
+#include "app/general.h"
+#include "app/services.h"
+#include "app/skin.h"
+#include "app/twips.h"
+#include "core/twips.h"
+#include "platform/nomsfichiers.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <cmath>
+#include <utility>
+
+namespace {
+constexpr int LargeurCellule = 1920;
+constexpr int HauteurCellule = 1440;
+constexpr int GaucheCellules[] = {120, 2130, 4140};
+constexpr int HautCellules[] = {180, 1800, 3420};
+// The middle first, then outwards: what the user looks at comes first.
+constexpr int OrdreDecodage[] = {4, 3, 5, 2, 6, 1, 7, 0, 8};
+
+const struct {
+    const char* nom;
+    const char* infoBulle;
+    const char* icone;
+    int haut;
+    int hauteur;
+} Colonne[] = {
+    {"CmdVHaut", "Page précédente/Début du dossier", "", 90, 420},
+    {"CmdVBas", "Page suivante/Fin du dossier", "", 600, 420},
+    {"CmdVTypExt", "Choix du format d'image (bmp, dib, gif, jpg, rle, wmf)", "", 1020, 735},
+    {"CmdVPlEcr", "Affichage en taille réelle de l'image centrée/Couleur du fond", "fond", 1740, 480},
+    {"CmdVRename", "Renommer l'image centrée", "renommer", 2280, 480},
+    {"CmdVCopFich", "Copier le fichier d'image centrée/Copier l'image centrée dans le presse-papiers", "copfich",
+     2820, 480},
+    {"CmdVSupFic", "Supprimer l'image centrée", "supfic", 3360, 480},
+    {"CmdVPaint", "Paint (Paintbrush)/Presse-papiers", "paint", 3900, 480},
+    {"CmdOrmelle", "Fenêtre principale/Appel de la rubrique d'aide", "ormelle", 4440, 480},
+};
+}
+
+CelluleMiniature::CelluleMiniature(QWidget* parent, int index) : QWidget(parent), index_(index)
+{
+    setObjectName(QStringLiteral("Image2(%1)").arg(index));
+    twips::placer(this, GaucheCellules[index % 3], HautCellules[index / 3], LargeurCellule, HauteurCellule);
+}
+
+void CelluleMiniature::montrer(const QImage& image, const QSizeF& tailleTwips)
+{
+    image_ = image;
+    rect_ = QRect(0, 0, int(std::lround(tailleTwips.width() / twips::ParPixel)),
+                  int(std::lround(tailleTwips.height() / twips::ParPixel)));
+    setToolTip(QString());
+    update();
+}
+
+void CelluleMiniature::vider(const QString& infoBulle)
+{
+    image_ = QImage();
+    rect_ = QRect();
+    setToolTip(infoBulle);
+    update();
+}
+
+void CelluleMiniature::paintEvent(QPaintEvent*)
+{
+    if (image_.isNull())
+        return;
+    QPainter p(this);
+    p.drawImage(rect_, image_);
+    p.setPen(QPen(Qt::black, 1));
+    p.drawRect(rect_.adjusted(0, 0, -1, -1));
+}
+
+void CelluleMiniature::mousePressEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton)
+        emit clique(index_);
+}
+
+Miniatures::Miniatures(General& g, QWidget* fenetre) : QObject(fenetre), g_(g)
+{
+    construire(fenetre);
+    relier();
+}
+
+Miniatures::~Miniatures()
+{
+    for (quint64 t : tickets_)
+        g_.images.annuler(t);
+    annulerAnticipation();
+}
+
+void Miniatures::construire(QWidget* fenetre)
+{
+    FondMiniatures = new PanneauSkin(fenetre, QStringLiteral("FondMiniatures"));
+    twips::placer(FondMiniatures, 3120, 630, 6735, 5055);
+    FondMiniatures->hide();
+    for (int i = 0; i < PagesMiniatures::NbCellules; ++i)
+        Image2[size_t(i)] = new CelluleMiniature(FondMiniatures, i);
+    for (const auto& c : Colonne) {
+        auto* b = new BoutonSkin(FondMiniatures, QString::fromLatin1(c.nom));
+        twips::placer(b, 6120, c.haut, 600, c.hauteur);
+        if (*c.icone)
+            b->setIconeSvg(QStringLiteral(":/icones/%1.svg").arg(QLatin1String(c.icone)));
+        b->setInfoBulle(QString::fromUtf8(c.infoBulle), &g_.InfoBulles);
+    }
+    const auto bouton = [this](const char* nom) {
+        return FondMiniatures->findChild<BoutonSkin*>(QLatin1String(nom));
+    };
+    CmdVHaut = bouton("CmdVHaut");
+    CmdVHaut->setText(QStringLiteral("▲"));
+    CmdVBas = bouton("CmdVBas");
+    CmdVBas->setText(QStringLiteral("▼"));
+    CmdVTypExt = bouton("CmdVTypExt");
+    CmdVTypExt->setRetourLigne(true);
+    CmdVPlEcr = bouton("CmdVPlEcr");
+    CmdVRename = bouton("CmdVRename");
+    CmdVCopFich = bouton("CmdVCopFich");
+    CmdVSupFic = bouton("CmdVSupFic");
+    CmdVPaint = bouton("CmdVPaint");
+    CmdOrmelle = bouton("CmdOrmelle");
+}
+
+void Miniatures::relier()
+{
+    for (CelluleMiniature* c : Image2)
+        connect(c, &CelluleMiniature::clique, this, [this](int cellule) {
+            if (cellule != PagesMiniatures::Milieu)
+                sens_ = cellule > PagesMiniatures::Milieu ? 1 : -1;
+            pages_.clicCellule(cellule);
+            AfficheMiniatures();
+        });
+    connect(CmdVHaut, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton b) {
+        if (b == Qt::LeftButton)
+            deplacer(-1, &PagesMiniatures::pagePrecedente);
+        else if (b == Qt::RightButton)
+            deplacer(-1, &PagesMiniatures::debut);
+    });
+    connect(CmdVBas, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton b) {
+        if (b == Qt::LeftButton)
+            deplacer(1, &PagesMiniatures::pageSuivante);
+        else if (b == Qt::RightButton)
+            deplacer(1, &PagesMiniatures::fin);
+    });
+    connect(&g_.modele, &ModeleDossier::listeChangee, this, &Miniatures::listeRecue);
+}
+
+void Miniatures::deplacer(int sens, void (PagesMiniatures::*pas)())
+{
+    sens_ = sens;
+    (pages_.*pas)();
+    AfficheMiniatures();
+}
+
+void Miniatures::setActif(bool oui)
+{
+    actif_ = oui;
+    FondMiniatures->setVisible(oui);
+}
+
+// Paths as the folder listing gives them, case kept: Linux names are case-sensitive.
+QStringList Miniatures::listeModele() const
+{
+    QStringList chemins;
+    chemins.reserve(g_.modele.fichiers().size());
+    for (const QString& nom : g_.modele.fichiers())
+        chemins << g_.modele.chemin(nom);
+    return chemins;
+}
+
+// The listing runs off the interface thread: the list is built once it has arrived.
+void Miniatures::DossierMiniatures(qint64 position)
+{
+    positionVoulue_ = position;
+    if (g_.modele.listageEnCours()) {
+        attendreListe_ = true;
+        return;
+    }
+    attendreListe_ = false;
+    dossierListe_ = g_.modele.dossier();
+    pages_.setListe(listeModele());
+    if (pages_.NbMiniatures() > 0) {
+        pages_.setPosition(positionVoulue_);
+        AfficheMiniatures();
+        return;
+    }
+    ++generation_;
+    for (quint64& t : tickets_)
+        g_.images.annuler(std::exchange(t, 0));
+    annulerAnticipation();
+    for (CelluleMiniature* c : Image2)
+        c->vider();
+    restantes_ = 0;
+    sablier_.reset();
+}
+
+// A copy, trash or rename lists the folder again: the page follows, at the same position.
+void Miniatures::listeRecue()
+{
+    if (attendreListe_) {
+        DossierMiniatures(positionVoulue_);
+        return;
+    }
+    if (!actif_ || g_.modele.dossier() != dossierListe_ || g_.modele.listageEnCours())
+        return;
+    const QStringList liste = listeModele();
+    if (liste == pages_.liste())
+        return;
+    pages_.actualiserListe(liste);
+    AfficheMiniatures();
+}
+
+QString Miniatures::cle(const QString& chemin) const
+{
+    return chemin + QLatin1Char('|') + QString::number(FondMiniatures->devicePixelRatioF());
+}
+
+DemandeImage Miniatures::demande(const QString& chemin) const
+{
+    return demandeMiniature(chemin, QRectF(0, 0, LargeurCellule, HauteurCellule), FondMiniatures->devicePixelRatioF());
+}
+
+void Miniatures::AfficheMiniatures()
+{
+    const quint64 generation = ++generation_;
+    // New requests go in before the old ones are cancelled, so that a picture
+    // still on the new page keeps the decode already under way.
+    auto anciens = tickets_;
+    tickets_.fill(0);
+    restantes_ = 0;
+    for (int cellule : OrdreDecodage) {
+        const QString chemin = pages_.entree(cellule);
+        ImagePrete image;
+        if (chemin.isEmpty()) {
+            Image2[size_t(cellule)]->vider();
+        } else if (cache_.trouver(cle(chemin), &image)) {
+            remplir(cellule, image);
+        } else {
+            Image2[size_t(cellule)]->vider();
+            ++restantes_;
+            tickets_[size_t(cellule)] = g_.images.demander(
+                demande(chemin), ServiceImages::Miniature,
+                [this, cellule, generation](const ImagePrete& i) { recevoir(cellule, generation, i); });
+        }
+    }
+    for (quint64 t : anciens)
+        g_.images.annuler(t);
+    if (pages_.NbMiniatures() > 0) {
+        const QString nom = texteAffichable(pages_.centree().mid(pages_.centree().lastIndexOf(QLatin1Char('/')) + 1));
+        emit legendeChangee(QString(10, QLatin1Char(' ')) + nom.chopped(qMin<qsizetype>(4, nom.size())));
+    }
+    if (restantes_ == 0) {
+        pageTerminee();
+        return;
+    }
+    annulerAnticipation();
+    if (!sablier_)
+        sablier_ = std::make_unique<Sablier>(g_.services);
+}
+
+void Miniatures::recevoir(int cellule, quint64 generation, const ImagePrete& image)
+{
+    if (generation != generation_)
+        return;
+    tickets_[size_t(cellule)] = 0;
+    if (image.ok())
+        cache_.garder(cle(image.chemin), image);
+    remplir(cellule, image);
+    if (--restantes_ == 0)
+        pageTerminee();
+}
+
+// A picture that cannot be read leaves its own cell empty, and only that one.
+void Miniatures::remplir(int cellule, const ImagePrete& image)
+{
+    CelluleMiniature* c = Image2[size_t(cellule)];
+    if (image.ok())
+        c->montrer(image.image, image.rectTwips.size());
+    else
+        c->vider(QStringLiteral("Cette image ne peut pas être lue : %1").arg(image.erreur));
+}
+
+void Miniatures::pageTerminee()
+{
+    sablier_.reset();
+    emit pageAffichee();
+    anticiper();
+}
+
+void Miniatures::annulerAnticipation()
+{
+    for (quint64 t : ticketsAnticipes_)
+        g_.images.annuler(t);
+    ticketsAnticipes_.clear();
+    anticipees_ = 0;
+}
+
+void Miniatures::anticiper()
+{
+    annulerAnticipation();
+    const qint64 position = pages_.positionVoisine(sens_);
+    if (position != pages_.ImageCentree()) {
+        for (int cellule : OrdreDecodage) {
+            const QString chemin = pages_.entree(cellule, position);
+            if (chemin.isEmpty() || cache_.contient(cle(chemin)))
+                continue;
+            ++anticipees_;
+            ticketsAnticipes_.push_back(g_.images.demander(
+                demande(chemin), ServiceImages::Anticipation, [this](const ImagePrete& i) {
+                    if (i.ok())
+                        cache_.garder(cle(i.chemin), i);
+                    if (--anticipees_ == 0)
+                        emit anticipationTerminee();
+                }));
+        }
+    }
+    if (anticipees_ == 0)
+        emit anticipationTerminee();
+}
+
+void Miniatures::oublier(const QString& chemin)
+{
+    cache_.oublier(chemin);
+}

@@ -1,0 +1,265 @@
+// The copy, rename and trash rules, each checked by the bytes of every file involved.
+#include "file_ops/copie.h"
+#include "file_ops/corbeille.h"
+#include "file_ops/renommage.h"
+#include "platform/nomsfichiers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+QByteArray octets(int taille, char graine)
+{
+    QByteArray b(taille, Qt::Uninitialized);
+    for (int i = 0; i < taille; ++i)
+        b[i] = char(graine + i * 7 + (i >> 8));
+    return b;
+}
+
+void ecrire(const QString& chemin, const QByteArray& contenu)
+{
+    QFile f(chemin);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(contenu), qint64(contenu.size()));
+}
+
+QByteArray lire(const QString& chemin)
+{
+    QFile f(chemin);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<absent>");
+    return f.readAll();
+}
+
+QStringList noms(const QString& dossier)
+{
+    return QDir(dossier).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+}
+
+class TestOperationsFichiers : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString d_;
+    const QByteArray source_ = octets(300000, 'a');
+    const QByteArray ancienne_ = octets(1000, 'z');
+
+private slots:
+    void init()
+    {
+        d_ = dir_.filePath(QStringLiteral("cas"));
+        QDir(d_).removeRecursively();
+        QVERIFY(QDir().mkpath(d_ + QStringLiteral("/sous")));
+        ecrire(d_ + QStringLiteral("/photo.jpg"), source_);
+    }
+
+    void copieSurElleMeme_data()
+    {
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("preparer");
+        QTest::newRow("même chemin") << "photo.jpg" << "";
+        QTest::newRow("./") << "./photo.jpg" << "";
+        QTest::newRow("..") << "sous/../photo.jpg" << "";
+        QTest::newRow("lien symbolique") << "lien.jpg" << "symlink";
+        QTest::newRow("lien physique") << "sous/dur.jpg" << "link";
+    }
+    void copieSurElleMeme()
+    {
+        QFETCH(QString, destination);
+        QFETCH(QString, preparer);
+        const QString src = d_ + QStringLiteral("/photo.jpg");
+        const QString dest = d_ + QLatin1Char('/') + destination;
+        if (preparer == QLatin1String("symlink"))
+            QVERIFY(QFile::link(src, dest));
+        if (preparer == QLatin1String("link"))
+            QCOMPARE(::link(QFile::encodeName(src).constData(), QFile::encodeName(dest).constData()), 0);
+        const ResultatCopie r = copierFichier(src, dest);
+        QCOMPARE(r.issue, ResultatCopie::MemeFichier);
+        QCOMPARE(lire(src), source_);
+        QCOMPARE(lire(dest), source_);
+        QVERIFY(!noms(d_).join(' ').contains(QLatin1String("ormelle")));
+    }
+
+    void copieRemplaceLaDestination()
+    {
+        const QString dest = d_ + QStringLiteral("/sous/photo.jpg");
+        ecrire(dest, ancienne_);
+        const ResultatCopie r = copierFichier(d_ + QStringLiteral("/photo.jpg"), dest);
+        QCOMPARE(r.issue, ResultatCopie::Copie);
+        QCOMPARE(lire(dest), source_);
+        QCOMPARE(lire(d_ + QStringLiteral("/photo.jpg")), source_);
+        QCOMPARE(noms(d_ + QStringLiteral("/sous")), QStringList{QStringLiteral("photo.jpg")});
+    }
+
+    void copieDansUnNomNonUtf8()
+    {
+        const QString dest = cheminDepuisOctets(QFile::encodeName(d_) + "/sous/\xe9t\xe9.jpg");
+        QCOMPARE(copierFichier(d_ + QStringLiteral("/photo.jpg"), dest).issue, ResultatCopie::Copie);
+        QFile f;
+        QVERIFY(ouvrirEnLecture(f, dest));
+        const QByteArray copie = f.readAll();
+        // QDir cannot name it to remove it later.
+        ::unlink(octetsDepuisChemin(dest).constData());
+        QCOMPARE(copie, source_);
+    }
+
+    // A file size limit stops the copy half-way, as a full disk would.
+    void copieInterrompueLaisseLAncienneDestination()
+    {
+        const QString dest = d_ + QStringLiteral("/sous/photo.jpg");
+        ecrire(dest, ancienne_);
+        struct rlimit avant;
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &avant), 0);
+        const auto ancienSignal = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limite = avant;
+        limite.rlim_cur = 65536;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+        const ResultatCopie r = copierFichier(d_ + QStringLiteral("/photo.jpg"), dest);
+        ::setrlimit(RLIMIT_FSIZE, &avant);
+        std::signal(SIGXFSZ, ancienSignal);
+        QCOMPARE(r.issue, ResultatCopie::Echec);
+        QCOMPARE(r.erreur, QStringLiteral("Le fichier est trop volumineux"));
+        QCOMPARE(lire(dest), ancienne_);
+        QCOMPARE(lire(d_ + QStringLiteral("/photo.jpg")), source_);
+        QCOMPARE(noms(d_ + QStringLiteral("/sous")), QStringList{QStringLiteral("photo.jpg")});
+    }
+
+    void copieDansUnDossierEnLectureSeule()
+    {
+        if (::geteuid() == 0)
+            QSKIP("permissions do not hold for root");
+        const QString sous = d_ + QStringLiteral("/sous");
+        const QString dest = sous + QStringLiteral("/photo.jpg");
+        ecrire(dest, ancienne_);
+        QVERIFY(QFile::setPermissions(sous, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const ResultatCopie r = copierFichier(d_ + QStringLiteral("/photo.jpg"), dest);
+        QFile::setPermissions(sous, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QCOMPARE(r.issue, ResultatCopie::Echec);
+        QCOMPARE(r.erreur, QStringLiteral("Accès refusé"));
+        QCOMPARE(lire(dest), ancienne_);
+        QCOMPARE(noms(sous), QStringList{QStringLiteral("photo.jpg")});
+    }
+
+    void copieDUneSourceAbsente()
+    {
+        const QString dest = d_ + QStringLiteral("/sous/x.jpg");
+        const ResultatCopie r = copierFichier(d_ + QStringLiteral("/rien.jpg"), dest);
+        QCOMPARE(r.issue, ResultatCopie::Echec);
+        QCOMPARE(r.erreur, QStringLiteral("Fichier ou dossier introuvable"));
+        QVERIFY(noms(d_ + QStringLiteral("/sous")).isEmpty());
+    }
+
+    void renommerSurUnNomExistant()
+    {
+        const QString autre = d_ + QStringLiteral("/autre.jpg");
+        ecrire(autre, ancienne_);
+        const ResultatRenommage r = renommerFichier(d_ + QStringLiteral("/photo.jpg"), QStringLiteral("autre.jpg"));
+        QCOMPARE(r.issue, ResultatRenommage::Existe);
+        QCOMPARE(lire(autre), ancienne_);
+        QCOMPARE(lire(d_ + QStringLiteral("/photo.jpg")), source_);
+    }
+
+    void nomsRefuses_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::newRow("barre") << "sous/photo.jpg";
+        QTest::newRow("remonte") << "../photo.jpg";
+        QTest::newRow("point") << ".";
+        QTest::newRow("point point") << "..";
+        QTest::newRow("vide") << "";
+    }
+    void nomsRefuses()
+    {
+        QFETCH(QString, nom);
+        const ResultatRenommage r = renommerFichier(d_ + QStringLiteral("/photo.jpg"), nom);
+        QCOMPARE(r.issue, ResultatRenommage::NomRefuse);
+        QCOMPARE(noms(d_), QStringList{QStringLiteral("photo.jpg")});
+        QCOMPARE(lire(d_ + QStringLiteral("/photo.jpg")), source_);
+        QVERIFY(noms(d_ + QStringLiteral("/sous")).isEmpty());
+        QCOMPARE(noms(dir_.path()), QStringList());
+    }
+
+    void renommerLaCasseSeule()
+    {
+        const ResultatRenommage r = renommerFichier(d_ + QStringLiteral("/photo.jpg"), QStringLiteral("PHOTO.JPG"));
+        QCOMPARE(r.issue, ResultatRenommage::Renomme);
+        QCOMPARE(r.chemin, d_ + QStringLiteral("/PHOTO.JPG"));
+        QCOMPARE(noms(d_), QStringList{QStringLiteral("PHOTO.JPG")});
+        QCOMPARE(lire(r.chemin), source_);
+    }
+
+    void renommerSansExtension()
+    {
+        const ResultatRenommage r = renommerFichier(d_ + QStringLiteral("/photo.jpg"), QStringLiteral("vacances"));
+        QCOMPARE(r.issue, ResultatRenommage::Renomme);
+        QCOMPARE(noms(d_), QStringList{QStringLiteral("vacances")});
+        QCOMPARE(lire(r.chemin), source_);
+    }
+
+    void renommerUnFichierDisparu()
+    {
+        const ResultatRenommage r = renommerFichier(d_ + QStringLiteral("/rien.jpg"), QStringLiteral("b.jpg"));
+        QCOMPARE(r.issue, ResultatRenommage::Echec);
+        QCOMPARE(noms(d_), QStringList{QStringLiteral("photo.jpg")});
+    }
+
+    // The trash of a fresh account, whose data folder does not exist yet.
+    void corbeilleRestaurable()
+    {
+        const QString donnees = dir_.filePath(QStringLiteral("neuf/.local/share"));
+        QVERIFY(!QFileInfo::exists(donnees));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(donnees));
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(d_ + QStringLiteral("/sous"));
+        const QString original = d_ + QStringLiteral("/photo.jpg");
+        const ResultatCorbeille r = envoyerCorbeille(original);
+        QDir::setCurrent(cwd);
+        QVERIFY2(r.reussi, qPrintable(r.erreur));
+        QVERIFY(!QFileInfo::exists(original));
+        QVERIFY(noms(d_ + QStringLiteral("/sous")).isEmpty());
+        QVERIFY(r.cheminCorbeille.startsWith(donnees + QStringLiteral("/Trash/files/")));
+
+        const QString nom = QFileInfo(r.cheminCorbeille).fileName();
+        const QString info = lire(donnees + QStringLiteral("/Trash/info/") + nom + QStringLiteral(".trashinfo"));
+        QRegularExpression ligne(QStringLiteral("^Path=(.*)$"), QRegularExpression::MultilineOption);
+        const auto m = ligne.match(info);
+        QVERIFY(m.hasMatch());
+        QCOMPARE(QUrl::fromPercentEncoding(m.captured(1).toUtf8()), original);
+        QVERIFY(QFile::rename(r.cheminCorbeille, original));
+        QCOMPARE(lire(original), source_);
+    }
+
+    void corbeilleDUnFichierAbsent()
+    {
+        const ResultatCorbeille r = envoyerCorbeille(d_ + QStringLiteral("/rien.jpg"));
+        QVERIFY(!r.reussi);
+        QCOMPARE(lire(d_ + QStringLiteral("/photo.jpg")), source_);
+    }
+
+    void cheminsDeCorbeille_data()
+    {
+        QTest::addColumn<QString>("chemin");
+        QTest::addColumn<bool>("corbeille");
+        QTest::newRow("maison") << "/home/a/.local/share/Trash/files/x.jpg" << true;
+        QTest::newRow("volume") << "/media/c/.Trash-1000/files/x.jpg" << true;
+        QTest::newRow("volume partagé") << "/media/c/.Trash/1000/files/x.jpg" << true;
+        QTest::newRow("relatif") << "files/x.jpg" << false;
+        QTest::newRow("dossier courant") << "/home/a/Images/files/x.jpg" << false;
+        QTest::newRow("sous-dossier") << "/home/a/.local/share/Trash/files/d/x.jpg" << false;
+    }
+    void cheminsDeCorbeille()
+    {
+        QFETCH(QString, chemin);
+        QFETCH(bool, corbeille);
+        QCOMPARE(dansUneCorbeille(chemin), corbeille);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOperationsFichiers)
+#include "tst_operationsfichiers.moc"

@@ -1,0 +1,363 @@
+// The file operations of the main window driven as a user does: the icon bar, the
+// file menu, the rename panel and its keys, with scripted dialogs. Each test
+// checks the bytes of every file involved afterwards.
+#include "bancfenprin.h"
+
+#include "app/skin.h"
+#include "main_window/navigateur.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QSignalSpy>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+QByteArray lire(const QString& chemin)
+{
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}
+
+// Four small pictures, each of its own colour and size, so that their bytes differ.
+const char* const Noms[] = {"a.bmp", "b.bmp", "c.bmp", "d.bmp"};
+}
+
+class TestFichiers : public QObject {
+    Q_OBJECT
+    std::unique_ptr<BancFenPrin> b_;
+    QTemporaryDir donnees_;
+    QString d_;
+    QMap<QString, QByteArray> octets_;
+
+    QString chemin(const QString& nom) const { return d_ + QLatin1Char('/') + nom; }
+    FenPrin& fen() { return *b_->fen; }
+    ServicesFactices& s() { return b_->services; }
+    General& g() { return *b_->g; }
+
+    void cliquer(const char* nom)
+    {
+        auto* bouton = b_->controle<BoutonSkin>(nom);
+        QVERIFY2(bouton, nom);
+        QVERIFY2(bouton->isVisible(), nom);
+        QTest::mouseClick(bouton, Qt::LeftButton);
+    }
+    void choisir(int ligne)
+    {
+        auto* file1 = b_->controle<QListView>("File1");
+        const QRect r = file1->visualRect(file1->model()->index(ligne, 0));
+        QTest::mouseClick(file1->viewport(), Qt::LeftButton, {}, r.center());
+        QTRY_COMPARE(g().modele.IndexFichier(), qint64(ligne));
+        // The icon bar's file buttons wake up once a picture has been shown.
+        QTRY_VERIFY(b_->controle<BoutonSkin>("CmdCopFich")->isEnabled());
+    }
+    void verifierIntacts(const QStringList& sauf = {})
+    {
+        for (auto it = octets_.cbegin(); it != octets_.cend(); ++it)
+            if (!sauf.contains(it.key()))
+                QCOMPARE(lire(chemin(it.key())), it.value());
+    }
+    QString message() const { return b_->controle<QLabel>("LblMessage")->text(); }
+    QString titreMessage() const { return b_->controle<PanneauSkin>("FondMessage")->titre(); }
+    bool messageVisible() const { return b_->controle<PanneauSkin>("FondMessage")->isVisible(); }
+
+private slots:
+    void initTestCase()
+    {
+        // The trash of this run, away from the user's.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(donnees_.filePath(QStringLiteral("share"))));
+    }
+
+    void init()
+    {
+        b_ = std::make_unique<BancFenPrin>();
+        d_ = b_->dossier.filePath(QStringLiteral("images"));
+        QVERIFY(QDir().mkpath(d_ + QStringLiteral("/sous")));
+        octets_.clear();
+        int i = 0;
+        for (const char* n : Noms) {
+            QImage image(20 + 10 * i, 10 + 5 * i, QImage::Format_RGB32);
+            image.fill(QColor::fromHsv(80 * i, 200, 200));
+            QVERIFY(image.save(chemin(QLatin1String(n)), "BMP"));
+            octets_.insert(QLatin1String(n), lire(chemin(QLatin1String(n))));
+            ++i;
+        }
+        b_->charger(d_);
+        b_->fen->show();
+        QVERIFY(QTest::qWaitForWindowExposed(b_->fen.get()));
+        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(4));
+    }
+    void cleanup() { b_.reset(); }
+
+    void sansSelectionChaqueOperationLeDit_data()
+    {
+        QTest::addColumn<QString>("bouton");
+        QTest::newRow("copie") << "CmdCopFich";
+        QTest::newRow("suppression") << "CmdSupFic";
+        QTest::newRow("renommage") << "CmdRenommer";
+    }
+    void sansSelectionChaqueOperationLeDit()
+    {
+        QFETCH(QString, bouton);
+        // A picture was shown, then another folder opened: nothing is selected any more.
+        choisir(0);
+        QVERIFY(b_->fen->navigateur()->ouvrirDossier(d_ + QStringLiteral("/sous")));
+        QTRY_COMPARE(g().modele.IndexFichier(), qint64(-1));
+        QTRY_VERIFY(!g().modele.listageEnCours());
+        cliquer(bouton.toLatin1().constData());
+        QVERIFY(messageVisible());
+        QCOMPARE(titreMessage(), QStringLiteral("Erreur"));
+        QCOMPARE(message(), QStringLiteral("Il faut sélectionner un fichier"));
+        QVERIFY(!b_->controle<QLabel>("IcoFondMessage")->isEnabled());
+        QCOMPARE(s().sons, QList<int>{22});
+        QVERIFY(s().boites.isEmpty());
+        QVERIFY(!b_->controle<QWidget>("RenommerFile")->isVisible());
+        verifierIntacts();
+    }
+
+    void copieDansUnAutreDossier()
+    {
+        choisir(1);
+        s().fichiers.push_back(chemin(QStringLiteral("sous/copie.bmp")));
+        cliquer("CmdCopFich");
+        QCOMPARE(lire(chemin(QStringLiteral("sous/copie.bmp"))), octets_.value(QStringLiteral("b.bmp")));
+        QCOMPARE(s().sons, QList<int>{19});
+        QVERIFY(!messageVisible());
+        verifierIntacts();
+        QCOMPARE(s().sabliers, 0);
+    }
+
+    void copieSurElleMeme_data()
+    {
+        QTest::addColumn<QString>("destination");
+        QTest::newRow("même chemin") << "b.bmp";
+        QTest::newRow("./") << "./b.bmp";
+        QTest::newRow("..") << "sous/../b.bmp";
+        QTest::newRow("lien") << "sous/lien.bmp";
+    }
+    void copieSurElleMeme()
+    {
+        QFETCH(QString, destination);
+        QVERIFY(QFile::link(chemin(QStringLiteral("b.bmp")), chemin(QStringLiteral("sous/lien.bmp"))));
+        choisir(1);
+        s().fichiers.push_back(chemin(destination));
+        s().reponsesBoite.push_back(-1);  // yes, overwrite
+        cliquer("CmdCopFich");
+        QCOMPARE(s().boites.size(), 1);
+        QCOMPARE(s().boites.at(0).first, QStringLiteral("Existe déjà"));
+        QCOMPARE(s().boites.at(0).second, QStringLiteral("Une image portant ce nom existe déjà dans le dossier.\n"
+                                                          "Voulez-vous l'écraser ?"));
+        QVERIFY(messageVisible());
+        QCOMPARE(titreMessage(), QStringLiteral("Petite erreur !"));
+        QCOMPARE(message(), QStringLiteral("Source et destination sont identiques.\n"
+                                           "Il n'est pas possible de copier l'image sur elle-même ! ! !"));
+        QCOMPARE(s().sons, QList<int>{21});
+        verifierIntacts();
+    }
+
+    void copieRefuseeRouvreLeDialogue()
+    {
+        choisir(0);
+        s().fichiers = {chemin(QStringLiteral("b.bmp")), chemin(QStringLiteral("c.bmp")), QString()};
+        s().reponsesBoite = {0, 0};
+        cliquer("CmdCopFich");
+        QCOMPARE(s().boites.size(), 2);
+        QVERIFY(s().fichiers.empty());
+        QVERIFY(s().sons.isEmpty());
+        verifierIntacts();
+    }
+
+    void ecraserDonneLesOctetsDeLaSource()
+    {
+        choisir(0);
+        s().fichiers.push_back(chemin(QStringLiteral("d.bmp")));
+        s().reponsesBoite.push_back(-1);
+        cliquer("CmdCopFich");
+        QCOMPARE(lire(chemin(QStringLiteral("d.bmp"))), octets_.value(QStringLiteral("a.bmp")));
+        QCOMPARE(s().sons, QList<int>{19});
+        verifierIntacts({QStringLiteral("d.bmp")});
+        QCOMPARE(QDir(d_).entryList(QDir::Files | QDir::Hidden).size(), 4);
+    }
+
+    // The copy fails half-way, as on a full disk: said, and nothing is damaged.
+    void copieInterrompueDite()
+    {
+        QImage grande(400, 300, QImage::Format_RGB32);
+        grande.fill(Qt::darkBlue);
+        QVERIFY(grande.save(chemin(QStringLiteral("sous/grande.bmp")), "BMP"));
+        QVERIFY(b_->fen->navigateur()->ouvrirDossier(d_ + QStringLiteral("/sous")));
+        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(1));
+        choisir(0);
+        s().fichiers.push_back(chemin(QStringLiteral("a.bmp")));
+        s().reponsesBoite.push_back(-1);
+        struct rlimit avant;
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &avant), 0);
+        const auto ancien = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limite = avant;
+        limite.rlim_cur = 100000;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+        cliquer("CmdCopFich");
+        ::setrlimit(RLIMIT_FSIZE, &avant);
+        std::signal(SIGXFSZ, ancien);
+        QVERIFY(messageVisible());
+        QCOMPARE(titreMessage(), QStringLiteral("Erreur"));
+        QCOMPARE(message(), QStringLiteral("L'image n'a pas été copiée :\nLe fichier est trop volumineux."));
+        QCOMPARE(s().sons, QList<int>{21});
+        verifierIntacts();
+        QCOMPARE(QDir(d_).entryList(QDir::Files | QDir::Hidden).size(), 4);
+    }
+
+    void suppressionVaALaCorbeilleEtRemonte()
+    {
+        choisir(2);
+        s().reponsesBoite.push_back(-1);
+        cliquer("CmdSupFic");
+        QCOMPARE(s().boites.value(0).first, QStringLiteral("Supprimer le fichier"));
+        QCOMPARE(s().boites.value(0).second,
+                 QStringLiteral("Êtes-vous sûr(e) de vouloir envoyer « c.bmp » dans la Corbeille ?"));
+        QVERIFY(!QFileInfo::exists(chemin(QStringLiteral("c.bmp"))));
+        const QString corbeille = donnees_.filePath(QStringLiteral("share/Trash/files/c.bmp"));
+        QCOMPARE(lire(corbeille), octets_.value(QStringLiteral("c.bmp")));
+        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(3));
+        QTRY_COMPARE(g().NomFichierCourant(), QStringLiteral("b.bmp"));
+        verifierIntacts({QStringLiteral("c.bmp")});
+        QVERIFY(QFile::rename(corbeille, chemin(QStringLiteral("c.bmp"))));
+        QFile::remove(donnees_.filePath(QStringLiteral("share/Trash/info/c.bmp.trashinfo")));
+    }
+
+    void suppressionRefuseeLaisseLeFichier()
+    {
+        choisir(0);
+        b_->fen->findChild<QListView*>(QStringLiteral("File1"));
+        auto* file1 = b_->controle<QListView>("File1");
+        QTest::mousePress(file1->viewport(), Qt::RightButton, {}, file1->visualRect(file1->model()->index(0, 0)).center());
+        QVERIFY(b_->controle<QWidget>("FondFilePopUp")->isVisible());
+        cliquer("mnuSupprimerFile");
+        QVERIFY(!b_->controle<QWidget>("FondFilePopUp")->isVisible());
+        QCOMPARE(s().boites.size(), 1);
+        verifierIntacts();
+        QTRY_COMPARE(g().NomFichierCourant(), QStringLiteral("a.bmp"));
+    }
+
+    void renommerParLaToucheEntree()
+    {
+        choisir(1);
+        auto* file1 = b_->controle<QListView>("File1");
+        QTest::mousePress(file1->viewport(), Qt::RightButton, {}, file1->visualRect(file1->model()->index(1, 0)).center());
+        cliquer("mnuRenommerFile");
+        auto* panneau = b_->controle<QWidget>("RenommerFile");
+        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
+        QVERIFY(panneau->isVisible());
+        QCOMPARE(b_->controle<QLabel>("AncNom")->text(), QStringLiteral("b.bmp"));
+        QCOMPARE(nouvNom->text(), QStringLiteral("b.bmp"));
+        QTRY_VERIFY(nouvNom->hasFocus());
+        nouvNom->selectAll();
+        QTest::keyClicks(nouvNom, QStringLiteral("Bateau.BMP"));
+        QTest::keyClick(nouvNom, Qt::Key_Return);
+        QVERIFY(!panneau->isVisible());
+        QCOMPARE(lire(chemin(QStringLiteral("Bateau.BMP"))), octets_.value(QStringLiteral("b.bmp")));
+        QVERIFY(!QFileInfo::exists(chemin(QStringLiteral("b.bmp"))));
+        QTRY_VERIFY(g().modele.fichiers().contains(QStringLiteral("Bateau.BMP")));
+        verifierIntacts({QStringLiteral("b.bmp")});
+    }
+
+    void renommerSurUnNomPrisLeDit()
+    {
+        choisir(0);
+        cliquer("CmdRenommer");
+        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
+        nouvNom->selectAll();
+        QTest::keyClicks(nouvNom, QStringLiteral("d.bmp"));
+        cliquer("CmdRenOK");
+        QVERIFY(b_->controle<QWidget>("RenommerFile")->isVisible());
+        QCOMPARE(nouvNom->text(), QStringLiteral("d.bmp"));
+        QCOMPARE(titreMessage(), QStringLiteral("Existe déjà"));
+        QCOMPARE(message(), QStringLiteral("Une image portant ce nom\nexiste déjà dans le dossier."));
+        QCOMPARE(s().sons, QList<int>{22});
+        verifierIntacts();
+    }
+
+    void nomsQuiQuittentLeDossierRefuses_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::newRow("barre") << "sous/a.bmp";
+        QTest::newRow("remonte") << "../a.bmp";
+        QTest::newRow("point point") << "..";
+        QTest::newRow("vide") << "";
+    }
+    void nomsQuiQuittentLeDossierRefuses()
+    {
+        QFETCH(QString, nom);
+        choisir(0);
+        cliquer("CmdRenommer");
+        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
+        nouvNom->clear();
+        QCOMPARE(b_->controle<BoutonSkin>("CmdRenOK")->isEnabled(), false);
+        QTest::keyClicks(nouvNom, nom);
+        QCOMPARE(b_->controle<BoutonSkin>("CmdRenOK")->isEnabled(), !nom.isEmpty());
+        QTest::keyClick(nouvNom, Qt::Key_Return);
+        QVERIFY(b_->controle<QWidget>("RenommerFile")->isVisible());
+        QVERIFY(!messageVisible());
+        verifierIntacts();
+        QVERIFY(QDir(d_ + QStringLiteral("/sous")).isEmpty());
+    }
+
+    void annulerLeRenommage()
+    {
+        choisir(0);
+        cliquer("CmdRenommer");
+        QTest::keyClicks(b_->controle<QLineEdit>("NouvNom"), QStringLiteral("x"));
+        cliquer("CmdRenAnul");
+        QVERIFY(!b_->controle<QWidget>("RenommerFile")->isVisible());
+        verifierIntacts();
+    }
+
+    void copieDeLImageDansLePressePapiers()
+    {
+        choisir(3);
+        cliquer("CmdCopImg");
+        QTRY_COMPARE(s().images.size(), 2);
+        QVERIFY(s().images.at(0).isNull());  // emptied first
+        QCOMPARE(s().images.at(1).size(), QSize(50, 25));
+        QCOMPARE(s().images.at(1).pixelColor(10, 10).rgb(), QColor::fromHsv(240, 200, 200).rgb());
+        QCOMPARE(s().sons, QList<int>{19});
+        QTRY_COMPARE(s().sabliers, 0);
+    }
+
+    void imageIlliblePressePapiersVide()
+    {
+        QFile f(chemin(QStringLiteral("e.bmp")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("BM pas une image");
+        f.close();
+        g().modele.relire();
+        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(5));
+        choisir(0);
+        g().modele.selectionner(4);
+        s().sons.clear();
+        cliquer("CmdCopImg");
+        QTRY_VERIFY(messageVisible());
+        QCOMPARE(titreMessage(), QStringLiteral("Erreur"));
+        QVERIFY(!message().isEmpty());
+        QCOMPARE(s().images.size(), 1);
+        QVERIFY(s().images.at(0).isNull());
+        QCOMPARE(s().sons.last(), 21);
+        QVERIFY(!s().sons.contains(19));
+    }
+
+    void programmesDuBureau()
+    {
+        s().installes = {QStringLiteral("pinta"), QStringLiteral("gimp")};
+        cliquer("CmdPaint");
+        cliquer("CmdExplorer");
+        QCOMPARE(s().programmes.size(), 2);
+        QCOMPARE(s().programmes.at(0).first, QStringLiteral("pinta"));
+        QCOMPARE(s().programmes.at(1), qMakePair(QStringLiteral("xdg-open"), QStringList{QDir::homePath()}));
+    }
+};
+
+QTEST_MAIN(TestFichiers)
+#include "tst_fichiers.moc"

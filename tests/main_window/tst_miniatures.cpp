@@ -1,0 +1,337 @@
+// The thumbnail page driven as a user does: the grid around the position, paging
+// with both buttons, clicks on cells, the switch to the centred view and back,
+// and the file operations on the middle picture.
+#include "bancfenprin.h"
+
+#include "app/skin.h"
+#include "main_window/miniatures.h"
+#include "main_window/navigateur.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QtTest>
+
+namespace {
+QColor couleur(int i)
+{
+    return QColor::fromHsv((i * 37) % 360, 220, 230);
+}
+
+QByteArray lire(const QString& chemin)
+{
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}
+}
+
+class TestMiniatures : public QObject {
+    Q_OBJECT
+    std::unique_ptr<BancFenPrin> b_;
+    QTemporaryDir donnees_;
+    QString d_;
+
+    QString chemin(int i) const { return d_ + QStringLiteral("/IMG_%1.BMP").arg(i, 4, 10, QLatin1Char('0')); }
+    Miniatures& m() { return *b_->fen->miniatures(); }
+    ServicesFactices& s() { return b_->services; }
+    General& g() { return *b_->g; }
+
+    void presser(BoutonSkin* b, Qt::MouseButton bouton = Qt::LeftButton)
+    {
+        QVERIFY(b->isVisible());
+        QTest::mouseClick(b, bouton);
+    }
+    // The picture index each cell shows, from its colour; 0 for an empty cell.
+    QList<int> grille()
+    {
+        QList<int> r;
+        for (CelluleMiniature* c : m().Image2) {
+            if (!c->aImage()) {
+                r << 0;
+                continue;
+            }
+            const QColor vu = c->image().pixelColor(c->image().width() / 2, c->image().height() / 2);
+            int trouve = -1;
+            for (int i = 1; i <= 10; ++i)
+                if (vu.rgb() == couleur(i).rgb())
+                    trouve = i;
+            r << trouve;
+        }
+        return r;
+    }
+    void entrer()
+    {
+        presser(b_->controle<BoutonSkin>("CmdMiniatures"));
+        QVERIFY(m().FondMiniatures->isVisible());
+        auto* dir1 = b_->controle<QListWidget>("Dir1");
+        QTest::mousePress(dir1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(m().pageComplete() && m().pages().NbMiniatures() > 0);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(donnees_.filePath(QStringLiteral("share"))));
+    }
+
+    void init()
+    {
+        b_ = std::make_unique<BancFenPrin>();
+        d_ = b_->dossier.filePath(QStringLiteral("images"));
+        QVERIFY(QDir().mkpath(d_ + QStringLiteral("/vide")));
+        for (int i = 1; i <= 10; ++i) {
+            QImage image(64, 48, QImage::Format_RGB32);
+            image.fill(couleur(i));
+            QVERIFY(image.save(chemin(i), "BMP"));
+        }
+        b_->charger(d_);
+        b_->fen->show();
+        QVERIFY(QTest::qWaitForWindowExposed(b_->fen.get()));
+        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(10));
+    }
+    void cleanup() { b_.reset(); }
+
+    void entreeSansListePuisDossier()
+    {
+        auto* forme3 = b_->controle<BoutonSkin>("Forme3");
+        presser(b_->controle<BoutonSkin>("CmdMiniatures"));
+        QVERIFY(!b_->controle<QListView>("File1")->isEnabled());
+        QVERIFY(b_->controle<QWidget>("CacheIcones")->isVisible());
+        QCOMPARE(forme3->text(), QString());
+        QCOMPARE(grille(), QList<int>(9, 0));  // nothing at the first entry
+        auto* dir1 = b_->controle<QListWidget>("Dir1");
+        QTest::mousePress(dir1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(m().pageComplete() && m().pages().NbMiniatures() == 10);
+        QCOMPARE(grille(), (QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 5}));
+        // The listing's own case: Linux names are case-sensitive.
+        QCOMPARE(m().centree(), chemin(1));
+        QCOMPARE(forme3->text(), QStringLiteral("          IMG_0001"));
+        QCOMPARE(s().sabliers, 0);
+    }
+
+    void pagesAvecLesDeuxBoutons()
+    {
+        entrer();
+        presser(m().CmdVBas);
+        QTRY_VERIFY(m().pageComplete());
+        QCOMPARE(m().pages().ImageCentree(), qint64(10));
+        QCOMPARE(grille(), (QList<int>{6, 7, 8, 9, 10, 0, 0, 0, 0}));
+        presser(m().CmdVHaut);
+        QTRY_VERIFY(m().pageComplete());
+        QCOMPARE(grille(), (QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 5}));
+        presser(m().CmdVBas, Qt::RightButton);
+        QCOMPARE(m().pages().ImageCentree(), qint64(10));
+        presser(m().CmdVHaut, Qt::RightButton);
+        QCOMPARE(m().pages().ImageCentree(), qint64(1));
+    }
+
+    void clicsSurLesCellules()
+    {
+        entrer();
+        QTest::mouseClick(m().Image2[8], Qt::LeftButton, {}, QPoint(3, 3));
+        QTRY_VERIFY(m().pageComplete());
+        QCOMPARE(m().pages().ImageCentree(), qint64(5));
+        QCOMPARE(grille(), (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+        presser(m().CmdVHaut, Qt::RightButton);
+        QTest::mouseClick(m().Image2[0], Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(m().pages().ImageCentree(), qint64(1));
+    }
+
+    // A page left before it was complete never leaves cells of another page behind.
+    void pagesQuitteesAvantLaFin()
+    {
+        entrer();
+        presser(m().CmdVBas);
+        presser(m().CmdVHaut);
+        presser(m().CmdVBas);
+        QTRY_VERIFY(m().pageComplete());
+        QCOMPARE(grille(), (QList<int>{6, 7, 8, 9, 10, 0, 0, 0, 0}));
+    }
+
+    // Once a page is whole the next one is decoded ahead: the page turn shows at once.
+    void pageSuivanteDecodeeDAvance()
+    {
+        entrer();
+        QTRY_VERIFY(m().anticipationComplete());
+        presser(m().CmdVBas);
+        QVERIFY(m().pageComplete());
+        QCOMPARE(grille(), (QList<int>{6, 7, 8, 9, 10, 0, 0, 0, 0}));
+        presser(m().CmdVHaut);
+        QVERIFY(m().pageComplete());
+    }
+
+    void aucuneCorrespondance()
+    {
+        entrer();
+        QVERIFY(b_->fen->navigateur()->ouvrirDossier(d_ + QStringLiteral("/vide")));
+        QTRY_VERIFY(!g().modele.listageEnCours());
+        QTRY_COMPARE(m().pages().NbMiniatures(), qint64(0));
+        QCOMPARE(grille(), QList<int>(9, 0));
+    }
+
+    void grandeImageGardeSesProportionsEtSonCoin()
+    {
+        QImage large(512, 128, QImage::Format_RGB32);
+        large.fill(Qt::darkGreen);
+        QVERIFY(large.save(d_ + QStringLiteral("/IMG_0000.BMP"), "BMP"));
+        g().modele.relire();
+        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(11));
+        entrer();
+        const CelluleMiniature* c = m().Image2[4];
+        QVERIFY(c->aImage());
+        QCOMPARE(c->rectangleImage(), QRect(0, 0, 128, 32));
+        QCOMPARE(m().Image2[5]->rectangleImage(), QRect(0, 0, 64, 48));  // smaller: natural size, uncentred
+    }
+
+    void imageIllisibleSeuleVide()
+    {
+        QFile f(chemin(3));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("BM ceci n'est plus une image");
+        f.close();
+        entrer();
+        QCOMPARE(grille(), (QList<int>{0, 0, 0, 0, 1, 2, 0, 4, 5}));
+        QVERIFY(m().Image2[6]->toolTip().startsWith(QStringLiteral("Cette image ne peut pas être lue")));
+    }
+
+    void listeEtPositionSurviventAuRetour()
+    {
+        entrer();
+        presser(m().CmdVBas);
+        QTRY_VERIFY(m().pageComplete());
+        presser(m().CmdOrmelle);
+        QVERIFY(!m().FondMiniatures->isVisible());
+        QVERIFY(b_->controle<QListView>("File1")->isEnabled());
+        QVERIFY(!b_->fen->ModeMiniatures);
+        presser(b_->controle<BoutonSkin>("CmdMiniatures"));
+        QCOMPARE(m().pages().ImageCentree(), qint64(10));
+        QCOMPARE(grille(), (QList<int>{6, 7, 8, 9, 10, 0, 0, 0, 0}));
+        presser(m().CmdOrmelle, Qt::RightButton);
+        QVERIFY(s().aides.last().endsWith(QStringLiteral("miniatures.htm")));
+    }
+
+    void supprimerLImageCentree()
+    {
+        entrer();
+        presser(m().CmdVBas);
+        QTRY_VERIFY(m().pageComplete());
+        const QByteArray octets = lire(chemin(10));
+        s().reponsesBoite.push_back(-1);
+        presser(m().CmdVSupFic);
+        QCOMPARE(s().boites.value(0).second,
+                 QStringLiteral("Êtes-vous sûr(e) de vouloir envoyer « IMG_0010.BMP » dans la Corbeille ?"));
+        QVERIFY(!QFileInfo::exists(chemin(10)));
+        QCOMPARE(lire(donnees_.filePath(QStringLiteral("share/Trash/files/IMG_0010.BMP"))), octets);
+        QTRY_COMPARE(m().pages().NbMiniatures(), qint64(9));
+        QTRY_VERIFY(m().pageComplete());
+        QCOMPARE(m().pages().ImageCentree(), qint64(1));
+        QCOMPARE(grille(), (QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 5}));
+    }
+
+    void renommerLImageCentree()
+    {
+        entrer();
+        const QByteArray octets = lire(chemin(1));
+        presser(m().CmdVRename);
+        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
+        QCOMPARE(nouvNom->text(), QStringLiteral("IMG_0001.BMP"));
+        nouvNom->selectAll();
+        QTest::keyClicks(nouvNom, QStringLiteral("Zebre.bmp"));
+        QTest::keyClick(nouvNom, Qt::Key_Return);
+        QCOMPARE(lire(d_ + QStringLiteral("/Zebre.bmp")), octets);
+        QVERIFY(!QFileInfo::exists(chemin(1)));
+        QCOMPARE(lire(chemin(2)).size(), octets.size());
+    }
+
+    void copierLImageCentree()
+    {
+        entrer();
+        presser(m().CmdVCopFich);  // cancelled
+        QCOMPARE(s().nomsProposes, QStringList{QStringLiteral("IMG_0001.BMP")});
+        s().fichiers.push_back(d_ + QStringLiteral("/vide/copie.bmp"));
+        presser(m().CmdVCopFich);
+        QCOMPARE(lire(d_ + QStringLiteral("/vide/copie.bmp")), lire(chemin(1)));
+        presser(m().CmdVCopFich, Qt::RightButton);
+        QTRY_COMPARE(s().images.size(), 2);
+        QCOMPARE(s().images.at(1).pixelColor(3, 3).rgb(), couleur(1).rgb());
+    }
+
+    void colonneEtCellulesASaPlace_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QRect>("twips");
+        QTest::addColumn<QString>("infoBulle");
+        const auto b = [](const char* nom, int haut, int hauteur, const char* texte) {
+            QTest::newRow(nom) << QString::fromLatin1(nom) << QRect(6120, haut, 600, hauteur) << QString::fromUtf8(texte);
+        };
+        b("CmdVHaut", 90, 420, "Page précédente/Début du dossier");
+        b("CmdVBas", 600, 420, "Page suivante/Fin du dossier");
+        b("CmdVTypExt", 1020, 735, "Choix du format d'image (bmp, dib, gif, jpg, rle, wmf)");
+        b("CmdVPlEcr", 1740, 480, "Affichage en taille réelle de l'image centrée/Couleur du fond");
+        b("CmdVRename", 2280, 480, "Renommer l'image centrée");
+        b("CmdVCopFich", 2820, 480,
+          "Copier le fichier d'image centrée/Copier l'image centrée dans le presse-papiers");
+        b("CmdVSupFic", 3360, 480, "Supprimer l'image centrée");
+        b("CmdVPaint", 3900, 480, "Paint (Paintbrush)/Presse-papiers");
+        b("CmdOrmelle", 4440, 480, "Fenêtre principale/Appel de la rubrique d'aide");
+        QTest::newRow("Image2(0)") << "Image2(0)" << QRect(120, 180, 1920, 1440) << QString();
+        QTest::newRow("Image2(4)") << "Image2(4)" << QRect(2130, 1800, 1920, 1440) << QString();
+        QTest::newRow("Image2(8)") << "Image2(8)" << QRect(4140, 3420, 1920, 1440) << QString();
+    }
+    void colonneEtCellulesASaPlace()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QRect, twips);
+        QFETCH(QString, infoBulle);
+        presser(b_->controle<BoutonSkin>("CmdMiniatures"));
+        QCOMPARE(m().FondMiniatures->geometry(), QRect(3120 / 15, 630 / 15, 6735 / 15, 5055 / 15));
+        auto* w = m().FondMiniatures->findChild<QWidget*>(nom);
+        QVERIFY(w);
+        QCOMPARE(w->geometry(), QRect(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15));
+        if (auto* bouton = qobject_cast<BoutonSkin*>(w))
+            QCOMPARE(bouton->infoBulle(), infoBulle);
+    }
+
+    // Every folder of the shared corpus (broken, odd and hostile pictures among them):
+    // one page of each paints, its cells each filled or empty, without a crash.
+    void corpus_data()
+    {
+        QTest::addColumn<QString>("dossier");
+        const QString racine = qEnvironmentVariable("ORMELLE_TESTDATA");
+        if (racine.isEmpty() || !QFileInfo(racine).isDir())
+            QSKIP("no shared corpus here");
+        QDirIterator it(racine, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString d = it.next();
+            QTest::newRow(qPrintable(QDir(racine).relativeFilePath(d))) << d;
+        }
+    }
+    void corpus()
+    {
+        QFETCH(QString, dossier);
+        presser(b_->controle<BoutonSkin>("CmdMiniatures"));
+        QVERIFY(b_->fen->navigateur()->ouvrirDossier(dossier));
+        QTRY_VERIFY_WITH_TIMEOUT(!g().modele.listageEnCours() && m().pageComplete(), 60000);
+        QCOMPARE(m().pages().NbMiniatures(), qint64(g().modele.fichiers().size()));
+        if (m().pages().NbMiniatures() > 0) {
+            QCOMPARE(m().centree(), g().modele.chemin(g().modele.fichiers().first()));
+            presser(m().CmdVBas);
+            QTRY_VERIFY_WITH_TIMEOUT(m().pageComplete(), 60000);
+        }
+        m().FondMiniatures->grab();
+    }
+
+    void couleurDuFond()
+    {
+        entrer();
+        s().couleurs.push_back(QColor(10, 20, 30));
+        presser(m().CmdVPlEcr, Qt::RightButton);
+        QCOMPARE(g().CouleurFond, QColor(10, 20, 30));
+    }
+};
+
+QTEST_MAIN(TestMiniatures)
+#include "tst_miniatures.moc"
