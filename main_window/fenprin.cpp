@@ -79,10 +79,12 @@ FenPrin::FenPrin(General& general, MontrerModal montrerModal, QWidget* parent)
     construireBarreIcones();
     construirePopUpInfos();
     construirePanneaux();
+    construireSons();
     poserInfoBulles();
     relierCadre();
     relierBarreIcones();
     relierPanneaux();
+    relierSons();
     ProcCoulDefUtil();
 }
 

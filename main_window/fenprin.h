@@ -11,6 +11,7 @@
 
 class BoutonSkin;
 class PanneauSkin;
+class PosteSons;
 class General;
 class Navigateur;
 class QDialog;
@@ -37,14 +38,17 @@ public:
 
     // Hides the named pop-up panels (true: hide).
     void masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp);
-    // Shows a message in the message panel with cue 21, as errors are reported here.
-    void afficherMessage(const QString& titre, const QString& texte);
+    // Shows a message in the message panel, by default as errors are reported here:
+    // with its icon and cue 21.
+    void afficherMessage(const QString& titre, const QString& texte, bool avecIcone = true, int son = 21);
 
     QString MotifFichiers = QStringLiteral("*.*");
     bool ModeMiniatures = false;
     bool FondAffiche = false;
 
     Navigateur* navigateur() const { return navigateur_.get(); }
+    // The music panel's player: MCIWnd1, Timer2, RepetitionSon (fenprin_sons.cpp).
+    PosteSons& sons() const { return *sons_; }
 
 protected:
     bool event(QEvent* e) override;
@@ -60,6 +64,9 @@ private:
     void relierCadre();
     void relierBarreIcones();
     void relierPanneaux();
+    void construireSons();
+    void relierSons();
+    void basculerSons();
 
     // Start-up and activation (fenprin_chargement.cpp)
     void lireOptions();
@@ -96,6 +103,7 @@ private:
     General& g;
     MontrerModal montrerModal_;
     std::unique_ptr<Navigateur> navigateur_;
+    PosteSons* sons_ = nullptr;
     QPointer<QWidget> fenFond_;
 
     std::array<bool, NbRoles> ChoixCouleur{};
