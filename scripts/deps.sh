@@ -9,9 +9,10 @@ PAQUETS=(
   fonts-liberation2 fonts-dejavu
   xvfb xauth
 )
-# Only the tests want these: the fuzzer (clang's libFuzzer) and the bench's reference tools.
+# Only the tests want these: the fuzzer (clang's libFuzzer), a private sound server for
+# the player's test and its recorder (parec), and the bench's reference tools.
 if [ "${1:-}" = "--tests" ]; then
-  PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools)
+  PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools pulseaudio pulseaudio-utils fluidsynth)
 fi
 
 manquants=()

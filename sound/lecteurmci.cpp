@@ -103,13 +103,21 @@ bool LecteurMci::setFileName(const QString& chemin)
     fichier_ = chemin;
     mode_ = ModeArrete;
     if (son_->estMidi()) {
-        const QString soundFont = trouverSoundFont();
-        if (soundFont.isEmpty())
+        if (trouverSoundFont().isEmpty())
             avertissement_ = messageSansSoundFont();
-        else if (MoteurSon* m = moteur())
-            QMetaObject::invokeMethod(m, [m, soundFont] { m->preparer(soundFont); }, Qt::QueuedConnection);
+        else
+            preparer();
     }
     return true;
+}
+
+void LecteurMci::preparer()
+{
+    const QString soundFont = trouverSoundFont();
+    if (soundFont.isEmpty())
+        return;
+    MoteurSon* m = moteur();
+    QMetaObject::invokeMethod(m, [m, soundFont] { m->preparer(soundFont); }, Qt::QueuedConnection);
 }
 
 bool LecteurMci::setTimeFormat(const QString& format)

@@ -50,6 +50,10 @@ public:
     qint64 Length() const;
     QString Mode() const { return mode_; }
 
+    // Loads the SoundFont on the player's thread ahead of time (while a file dialog is
+    // open, say), so that a MIDI file starts at once; nothing when none is installed.
+    void preparer();
+
     QString erreur() const { return erreur_; }
     // Set when the open sound will play silently (a MIDI file and no SoundFont installed).
     QString avertissement() const { return avertissement_; }

@@ -10,8 +10,8 @@
 namespace {
 // How far ahead of what is heard the output is kept filled, and how often it is topped
 // up: enough to ride over a busy machine, short enough that "stop" is heard at once.
-constexpr qint64 AvanceUs = 200'000;
-constexpr int PeriodeMs = 20;
+constexpr qint64 AvanceUs = 250'000;
+constexpr int PeriodeMs = 50;
 constexpr qint64 TramesParLecture = 4096;
 
 qint64 usDepuis(MoteurSon::Horloge::time_point t)
@@ -44,9 +44,14 @@ void MoteurSon::preparer(const QString& soundFont)
 {
     if (synthe_ && synthe_->soundFont() == soundFont)
         return;
-    arreter();
-    source_.reset();
-    son_.reset();
+    const bool midiEnCours = son_ && son_->estMidi();
+    // A MIDI file playing keeps its synthesiser; the next preparation replaces it.
+    if (synthe_ && midiEnCours && fin_.isActive())
+        return;
+    if (midiEnCours) {
+        source_.reset();
+        son_.reset();
+    }
     QString erreur;
     synthe_ = SyntheMidi::creer(soundFont, SyntheMidi::FrequenceDefaut, &erreur);
     if (!synthe_)

@@ -22,6 +22,8 @@ PosteSons::PosteSons(const QString& nomMinuterie, QObject* parent)
 
 bool PosteSons::charger()
 {
+    // The SoundFont loads while the user chooses: a MIDI file then starts at once.
+    lecteur_->preparer();
     const std::optional<QString> choix =
         choisirFichier ? choisirFichier(TitreDialogue, FiltreDialogue) : std::nullopt;
     // A cancel is a cancel in both places: the current sound goes on.
