@@ -17,14 +17,14 @@ const struct {
     const char* nom;
     const char* texte;
     int haut;
-    void (PosteSons::*commande)();
+    void (*commande)(PosteSons&);
 } EntreesSons[] = {
-    {"mnuChargerSon", "Charger un son (sans le jouer)", 60, &PosteSons::mnuChargerSon},
-    {"mnuJouerSon", "Jouer le son chargé", 300, &PosteSons::mnuJouerSon},
-    {"mnuChargerJouerSon", "Charger et jouer un son", 540, &PosteSons::mnuChargerJouerSon},
-    {"mnuDureeSon", "Durée du son", 780, &PosteSons::mnuDureeSon},
-    {"mnuRepetSon", "Répétition du son", 1020, &PosteSons::mnuRepetSon},
-    {"mnuArretSon", "Arrêter le son", 1260, &PosteSons::mnuArretSon},
+    {"mnuChargerSon", "Charger un son (sans le jouer)", 60, [](PosteSons& s) { s.mnuChargerSon(); }},
+    {"mnuJouerSon", "Jouer le son chargé", 300, [](PosteSons& s) { s.mnuJouerSon(); }},
+    {"mnuChargerJouerSon", "Charger et jouer un son", 540, [](PosteSons& s) { s.mnuChargerJouerSon(); }},
+    {"mnuDureeSon", "Durée du son", 780, [](PosteSons& s) { s.mnuDureeSon(); }},
+    {"mnuRepetSon", "Répétition du son", 1020, [](PosteSons& s) { s.mnuRepetSon(); }},
+    {"mnuArretSon", "Arrêter le son", 1260, [](PosteSons& s) { s.mnuArretSon(); }},
     {"mnuFerMnu", "Fermer le menu", 1620, nullptr},
 };
 } // namespace
@@ -56,7 +56,7 @@ void FenPrin::relierSons()
         connect(bouton, &QAbstractButton::clicked, this, [this, commande = e.commande] {
             FondSons->hide();
             if (commande)
-                (sons_->*commande)();
+                commande(*sons_);
         });
     }
 }

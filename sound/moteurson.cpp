@@ -134,25 +134,26 @@ void MoteurSon::alimenter()
     const int canaux = source_->canaux();
     const qint64 octetsTrame = sink_->format().bytesPerFrame();
     qint64 libres = sink_->bytesFree() / octetsTrame;
-    while (libres > 0 && !finSource_) {
+    const bool dejaFini = finSource_;
+    while (libres > 0 && !dejaFini) {
         const qint64 n = qMin(libres, TramesParLecture);
-        qint64 k = source_->lire(tampon_.data(), n);
+        const qint64 k = finSource_ ? 0 : source_->lire(tampon_.data(), n);
         if (k < n) {
+            // Silence after the end, as much as the output takes, so that a sound shorter
+            // than the output's start threshold still starts; the output is stopped once
+            // the sound has been heard.
             finSource_ = true;
-            // Silence after the end, so that a sound shorter than the output's start
-            // threshold still starts; the output is stopped when the sound has been heard.
             std::fill(tampon_.begin() + k * canaux, tampon_.begin() + n * canaux, 0.0f);
-            k = n;
         }
         const char* donnees = reinterpret_cast<const char*>(tampon_.data());
         if (entier16_) {
-            tampon16_.resize(size_t(k * canaux));
+            tampon16_.resize(size_t(n * canaux));
             for (size_t i = 0; i < tampon16_.size(); ++i)
                 tampon16_[i] = qint16(qBound(-32768.0f, tampon_[i] * 32768.0f, 32767.0f));
             donnees = reinterpret_cast<const char*>(tampon16_.data());
         }
-        flux_->write(donnees, k * octetsTrame);
-        libres -= k;
+        flux_->write(donnees, n * octetsTrame);
+        libres -= n;
         if (premier_) {
             premier_ = false;
             emit premierTampon(generation_, usDepuis(commande_));

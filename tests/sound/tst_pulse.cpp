@@ -45,6 +45,22 @@ private:
         return std::sqrt(somme / double(n));
     }
 
+    // The loudest 20 ms (RMS) recorded from byte `debut` on.
+    double efficaceMaxDepuis(qsizetype debut)
+    {
+        enregistre_ += parec_.readAllStandardOutput();
+        const qsizetype fenetre = Frequence / 50 * OctetsParTrame;
+        double max = 0;
+        for (qsizetype p = debut; p + fenetre <= enregistre_.size(); p += fenetre) {
+            const auto* s = reinterpret_cast<const qint16*>(enregistre_.constData() + p);
+            double somme = 0;
+            for (qsizetype i = 0; i < fenetre / 2; ++i)
+                somme += double(s[i]) * s[i];
+            max = std::max(max, std::sqrt(somme / double(fenetre / 2)));
+        }
+        return max;
+    }
+
     void jouerEtEcouter(const QString& chemin);
 
 private slots:
@@ -53,6 +69,7 @@ private slots:
     void wave();
     void midi();
     void finEnTempsReelAvecSortie();
+    void sonPlusCourtQueLeTamponEntendu();
 };
 
 void TestPulse::initTestCase()
@@ -163,6 +180,21 @@ void TestPulse::finEnTempsReelAvecSortie()
     QCOMPARE(premier.size(), 1);
     // The sound was heard, and it is over.
     QTRY_VERIFY_WITH_TIMEOUT(efficaceRecente(150) == 0.0, 5000);
+}
+
+void TestPulse::sonPlusCourtQueLeTamponEntendu()
+{
+    // 100 ms: less than the server waits for before it starts a stream.
+    const QString chemin = dossier_.filePath(QStringLiteral("bip.wav"));
+    QVERIFY(ecrire(chemin, wav(Frequence, 2, 16, Frequence / 10, 880, 0.5)));
+    LecteurMci l;
+    QSignalSpy modes(&l, &LecteurMci::NotifyMode);
+    QVERIFY(l.setFileName(chemin));
+    efficaceRecente(0);
+    const qsizetype debut = enregistre_.size();
+    l.jouerDepuisDebut();
+    QTRY_COMPARE_WITH_TIMEOUT(modes.size(), 2, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(efficaceMaxDepuis(debut) > 3000, 5000);
 }
 
 QTEST_GUILESS_MAIN(TestPulse)
