@@ -4,8 +4,10 @@
 #include "sound/synthemidi.h"
 
 #include <QAudioSink>
+#include <QCoreApplication>
 #include <QtDebug>
 #include <limits>
+#include <utility>
 
 namespace {
 // How far ahead of what is heard the output is kept filled, and how often it is topped
@@ -36,7 +38,16 @@ MoteurSon::MoteurSon() : alimentation_(this), fin_(this)
 
 MoteurSon::~MoteurSon()
 {
-    arreterSortie();
+    // Qt's PulseAudio sink runs the event loop in its destructor: nothing of this worker
+    // may be left to run then, neither a queued command nor a timer.
+    arreter();
+    QCoreApplication::removePostedEvents(this);
+    for (const Sortie& s : sorties_) {
+        s.sink->disconnect(this);
+        QCoreApplication::removePostedEvents(s.sink);
+    }
+    for (const Sortie& s : sorties_)
+        delete s.sink;
     source_.reset();
 }
 
@@ -109,22 +120,34 @@ bool MoteurSon::demarrerSortie(const QAudioDevice& sortie)
         if (!sortie.isFormatSupported(format))
             return false;
     }
-    sink_ = new QAudioSink(sortie, format, this);
-    sink_->setBufferSize(format.bytesForDuration(AvanceUs));
+    sink_ = sortiePour(sortie, format);
     flux_ = sink_->start();
     if (!flux_ || sink_->error() != QAudio::NoError) {
         arreterSortie();
         return false;
     }
-    // A failing output (the sound server gone) leaves the rest of the walk silent.
-    connect(sink_, &QAudioSink::stateChanged, this, [this](QAudio::State etat) {
-        if (etat == QAudio::StoppedState && sink_ && sink_->error() != QAudio::NoError)
-            alimentation_.stop();
-    });
     tampon_.resize(size_t(TramesParLecture * source_->canaux()));
     finSource_ = false;
     premier_ = true;
     return true;
+}
+
+QAudioSink* MoteurSon::sortiePour(const QAudioDevice& peripherique, const QAudioFormat& format)
+{
+    // One sink a device and format, kept for the worker's life and started again for
+    // each play: a sink is never destroyed while sounds come and go.
+    for (const Sortie& s : sorties_)
+        if (s.peripherique == peripherique.id() && s.sink->format() == format)
+            return s.sink;
+    auto* sink = new QAudioSink(peripherique, format, this);
+    sink->setBufferSize(format.bytesForDuration(AvanceUs));
+    // A failing output (the sound server gone) leaves the rest of the walk silent.
+    connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State etat) {
+        if (sink == sink_ && etat == QAudio::StoppedState && sink->error() != QAudio::NoError)
+            alimentation_.stop();
+    });
+    sorties_.push_back({peripherique.id(), sink});
+    return sink;
 }
 
 void MoteurSon::alimenter()
@@ -173,11 +196,7 @@ void MoteurSon::planifierFin(Horloge::time_point debut, qint64 dureeUs)
 void MoteurSon::arreterSortie()
 {
     alimentation_.stop();
-    if (sink_) {
-        sink_->disconnect(this);
-        sink_->stop();
-        delete sink_;
-        sink_ = nullptr;
-        flux_ = nullptr;
-    }
+    flux_ = nullptr;
+    if (QAudioSink* sink = std::exchange(sink_, nullptr))
+        sink->stop();
 }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QAudioFormat;
 class QAudioSink;
 class QIODevice;
 class SourceSon;
@@ -40,6 +41,7 @@ signals:
 private:
     bool preparerSource(const std::shared_ptr<const SonOuvert>& son);
     bool demarrerSortie(const QAudioDevice& sortie);
+    QAudioSink* sortiePour(const QAudioDevice& peripherique, const QAudioFormat& format);
     void alimenter();
     void planifierFin(Horloge::time_point debut, qint64 dureeUs);
     void arreterSortie();
@@ -47,7 +49,12 @@ private:
     std::unique_ptr<SyntheMidi> synthe_;
     std::shared_ptr<const SonOuvert> son_;
     std::unique_ptr<SourceSon> source_;
-    QAudioSink* sink_ = nullptr;
+    struct Sortie {
+        QByteArray peripherique;
+        QAudioSink* sink;
+    };
+    std::vector<Sortie> sorties_;
+    QAudioSink* sink_ = nullptr;  // the one playing, among sorties_
     QIODevice* flux_ = nullptr;
     bool entier16_ = false;
     QTimer alimentation_;

@@ -70,6 +70,8 @@ private slots:
     void midi();
     void finEnTempsReelAvecSortie();
     void sonPlusCourtQueLeTamponEntendu();
+    void commandesEnRafale();
+    void lecteursDetruitsApresLecture();
 };
 
 void TestPulse::initTestCase()
@@ -195,6 +197,48 @@ void TestPulse::sonPlusCourtQueLeTamponEntendu()
     l.jouerDepuisDebut();
     QTRY_COMPARE_WITH_TIMEOUT(modes.size(), 2, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(efficaceMaxDepuis(debut) > 3000, 5000);
+}
+
+void TestPulse::commandesEnRafale()
+{
+    // Plays and stops queued faster than the output opens and closes: each is carried out
+    // in turn (the sink's own destructor runs the event loop), and the last one stands.
+    const QString chemin = dossier_.filePath(QStringLiteral("rafale.wav"));
+    QVERIFY(ecrire(chemin, wav(Frequence, 2, 16, Frequence / 2, 440, 0.5)));
+    LecteurMci l;
+    QSignalSpy premier(&l, &LecteurMci::premierTampon);
+    QVERIFY(l.setFileName(chemin));
+    for (int i = 0; i < 40; ++i) {
+        l.jouerDepuisDebut();
+        if (i % 3 == 0)
+            l.arreter();
+    }
+    l.jouerDepuisDebut();
+    QVERIFY(premier.wait(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(l.Mode(), QStringLiteral("stopped"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(efficaceRecente(150) == 0.0, 5000);
+}
+
+void TestPulse::lecteursDetruitsApresLecture()
+{
+    // A player that has opened and stopped outputs closes them all when it goes, on its
+    // own thread (Qt's sink runs the event loop as it is destroyed).
+    const QString chemin = dossier_.filePath(QStringLiteral("fin.wav"));
+    QVERIFY(ecrire(chemin, wav(Frequence, 2, 16, Frequence, 440, 0.5)));
+    const QString autre = dossier_.filePath(QStringLiteral("mono.wav"));
+    QVERIFY(ecrire(autre, wav(22050, 1, 16, 22050, 440, 0.5)));
+    for (int tour = 0; tour < 6; ++tour) {
+        LecteurMci l;
+        QSignalSpy premier(&l, &LecteurMci::premierTampon);
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(l.setFileName(i % 2 ? autre : chemin));
+            l.jouerDepuisDebut();
+            QVERIFY(premier.wait(5000));
+            l.arreter();
+        }
+        l.jouerDepuisDebut();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(efficaceRecente(150) == 0.0, 5000);
 }
 
 QTEST_GUILESS_MAIN(TestPulse)
