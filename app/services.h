@@ -32,8 +32,8 @@ public:
                                                  const QString& filtre) = 0;
     virtual QString choisirFichierOuverture(QWidget* parent, const QString& titre, const QString& dossier,
                                             const QString& filtre) = 0;
-    // The Open dialog of the sound commands: a filter in the design's form
-    // ("Sons MID, RMI et WAV|*.mid;*.rmi;*.wav|Tous les fichiers|*.*") with its first entry
+    // The Open dialog of the sound commands: a filter of label|patterns pairs
+    // ("Sons MID, RMI et WAV|*.mid;*.rmi;*.wav|Tous les fichiers|*.*"), its first entry
     // selected, no read-only box, the last folder of the run. nullopt is a cancel.
     virtual std::optional<QString> choisirFichierSon(QWidget* parent, const QString& titre,
                                                      const QString& filtre) = 0;
@@ -114,8 +114,8 @@ public:
     void sablier(bool) override {}
 };
 
-// A filter in the design's form ("Name|*.a;*.b|Name|*.*") as Qt's file dialogs take it
-// ("Name (*.a *.b);;Name (*)").
+// A filter of label|patterns pairs ("Name|*.a;*.b|Name|*.*") as Qt's file dialogs take
+// it ("Name (*.a *.b);;Name (*)").
 QString filtreDialogueQt(const QString& filtreConcu);
 
 // Scoped hourglass: one restore for each set, even on an early return.

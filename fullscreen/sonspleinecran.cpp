@@ -8,8 +8,8 @@
 PosteSons* creerSonsPleinEcran(General& g, PleinEcran& vue, QObject* proprietaire)
 {
     auto* sons = new PosteSons(QStringLiteral("Timer1"), proprietaire);
-    // The dialog of the original went on after a cancel and opened the last name it held;
-    // here a cancel is a cancel, as in the main window: the current sound goes on.
+    // A cancel is a cancel, as in the main window: the current sound goes on (the menu
+    // must not close it and open again the last name its dialog held).
     sons->choisirFichier = [&g, &vue](const QString& titre, const QString& filtre) {
         return g.services.choisirFichierSon(&vue, titre, filtre);
     };

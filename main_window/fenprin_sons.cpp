@@ -1,4 +1,4 @@
-// The music panel FondSons (Part 6.1): CmdMusique opens and closes it; each of its
+// The music panel FondSons: CmdMusique opens and closes it; each of its
 // entries hides it and runs the command of the same name on the main window's player.
 #include "main_window/fenprin.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// The media control MCIWnd1 of Part 6.1, with the surface the design relies on: the MCI
+// The media control MCIWnd1, with the surface the music commands rely on: the MCI
 // command strings "close", "stop" and "play from 0", FileName (assigning a path opens
 // the file), TimeFormat "ms", Length, Mode ("not ready", "stopped", "playing") and the
 // NotifyMode signal on each change of the mode caused by playing, stopping, the end of

@@ -1,5 +1,5 @@
 #pragma once
-// One of the two places that play music (Part 6.1): the main window's FondSons panel and
+// One of the two places that play music: the main window's FondSons panel and
 // the full-screen menu's "Musique et sons" each own one, independent of the other. It
 // holds the media control MCIWnd1, the repeat, and the six commands; the window that
 // owns it supplies its file dialog and its message panel. QtCore and the player only.
@@ -27,7 +27,7 @@ public:
     Repetition& repetition() { return *repetition_; }
     bool RepetitionSon() const { return repetition_->RepetitionSon; }
 
-    // The Open dialog with the design's title and filter, the first filter selected;
+    // The Open dialog with TitreDialogue and FiltreDialogue, the first filter selected;
     // nullopt is a cancel.
     std::function<std::optional<QString>(const QString& titre, const QString& filtre)> choisirFichier;
     // Shows the duration text in the owner's message panel (caption TitreDuree, cue 22).
@@ -44,7 +44,7 @@ public:
 
 private:
     // The load steps; false when the command ends there (a cancel or a file that cannot
-    // be opened), without a message, as under the design's error guard.
+    // be opened), without a message: the command's error guard.
     bool charger();
 
     LecteurMci* lecteur_;

@@ -1,5 +1,5 @@
 #pragma once
-// The repeat of Part 6.1 around one player: its repeat timer (10 ms, disabled at start)
+// The repeat around one player: its repeat timer (10 ms, disabled at start)
 // and the flag RepetitionSon, driven by the player's mode notifications. While the flag
 // is set, each end of the sound ("stopped") enables the timer, whose tick plays the
 // sound again from 0; the "playing" notification then disables it until the next end.

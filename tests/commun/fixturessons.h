@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QList>
 #include <QString>
+#include <QTemporaryDir>
 #include <QtEndian>
 #include <cmath>
 #include <initializer_list>
@@ -49,6 +50,16 @@ inline bool ecrire(const QString& chemin, const QByteArray& contenu)
 {
     QFile f(chemin);
     return f.open(QIODevice::WriteOnly) && f.write(contenu) == contenu.size();
+}
+
+// Writes `contenu` as `nom` in `dossier` and returns its path; a fixture that cannot be
+// written ends the test run.
+inline QString ecrireDans(const QTemporaryDir& dossier, const QString& nom, const QByteArray& contenu)
+{
+    const QString chemin = dossier.filePath(nom);
+    if (!ecrire(chemin, contenu))
+        qFatal("fixture non écrite : %s", qPrintable(chemin));
+    return chemin;
 }
 
 // PCM WAVE: 8-bit files hold silence (long fixtures stay small), 16-bit ones a tone of

@@ -41,10 +41,7 @@ private slots:
     {
         QVERIFY(dossier_.isValid());
         const auto ecrit = [this](const char* nom, const QByteArray& contenu) {
-            const QString chemin = dossier_.filePath(QString::fromLatin1(nom));
-            if (!ecrire(chemin, contenu))
-                qFatal("fixture non écrite");
-            return chemin;
+            return ecrireDans(dossier_, QString::fromLatin1(nom), contenu);
         };
         court_ = ecrit("court.wav", wav(8000, 1, 16, 2400));  // 300 ms
         long_ = ecrit("long.wav", wav(8000, 1, 8, 8000 * 1255 / 10));  // 125,500 ms

@@ -1,4 +1,4 @@
-// The six commands of one place and its repeat, as Part 6.1 tells them: the dialog, the
+// The six commands of one place and its repeat: the dialog, the
 // duration text, repeat and stop, a load while a sound plays, cancels and broken files.
 #include "commun/fixturessons.h"
 #include "sound/postesons.h"
@@ -62,10 +62,7 @@ private slots:
     {
         QVERIFY(dossier_.isValid());
         const auto ecrit = [this](const char* nom, const QByteArray& contenu) {
-            const QString chemin = dossier_.filePath(QString::fromLatin1(nom));
-            if (!ecrire(chemin, contenu))
-                qFatal("fixture non écrite");
-            return chemin;
+            return ecrireDans(dossier_, QString::fromLatin1(nom), contenu);
         };
         court_ = ecrit("court.wav", wav(8000, 1, 16, 1200));  // 150 ms
         autre_ = ecrit("autre.wav", wav(8000, 1, 16, 1600));  // 200 ms

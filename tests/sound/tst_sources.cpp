@@ -39,13 +39,7 @@ class TestSources : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir dossier_;
-    QString ecrit(const QString& nom, const QByteArray& contenu)
-    {
-        const QString chemin = dossier_.filePath(nom);
-        if (!ecrire(chemin, contenu))
-            qFatal("fixture non écrite");
-        return chemin;
-    }
+    QString ecrit(const QString& nom, const QByteArray& contenu) { return ecrireDans(dossier_, nom, contenu); }
 
 private slots:
     void wavLuTelQuel()
