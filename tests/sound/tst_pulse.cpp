@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
+#include <csignal>
+#include <sys/prctl.h>
 
 using namespace fixtures;
 
@@ -89,6 +91,9 @@ void TestPulse::initTestCase()
     env.insert(QStringLiteral("PULSE_STATE_PATH"), dossier_.filePath(QStringLiteral("state")));
     env.remove(QStringLiteral("PULSE_SERVER"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    // A test that crashes leaves no daemon or recorder behind.
+    for (QProcess* p : {&demon_, &parec_})
+        p->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     demon_.setProcessEnvironment(env);
     demon_.setProcessChannelMode(QProcess::MergedChannels);
     demon_.start(pulseaudio, {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
