@@ -1,6 +1,6 @@
 // The full-screen menu's player: its own MCIWnd1 and Timer1, its duration in the viewer's
-// message panel, a cancelled dialog that is a cancel (the original opened the last name
-// the dialog held), and no sight of the main window's player.
+// message panel, a cancelled dialog that is a cancel (never a close followed by opening
+// the last name the dialog held), and no sight of the main window's player.
 #include "app/general.h"
 #include "app/reglages.h"
 #include "app/skin.h"
