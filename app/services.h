@@ -32,6 +32,11 @@ public:
                                                  const QString& filtre) = 0;
     virtual QString choisirFichierOuverture(QWidget* parent, const QString& titre, const QString& dossier,
                                             const QString& filtre) = 0;
+    // The Open dialog of the sound commands: a filter of label|patterns pairs
+    // ("Sons MID, RMI et WAV|*.mid;*.rmi;*.wav|Tous les fichiers|*.*"), its first entry
+    // selected, no read-only box, the last folder of the run. nullopt is a cancel.
+    virtual std::optional<QString> choisirFichierSon(QWidget* parent, const QString& titre,
+                                                     const QString& filtre) = 0;
     virtual QMessageBox::StandardButton questionSysteme(QWidget* parent, QMessageBox::Icon icone,
                                                         const QString& titre, const QString& texte,
                                                         QMessageBox::StandardButtons boutons) = 0;
@@ -63,6 +68,7 @@ public:
                                          const QString& filtre) override;
     QString choisirFichierOuverture(QWidget* parent, const QString& titre, const QString& dossier,
                                     const QString& filtre) override;
+    std::optional<QString> choisirFichierSon(QWidget* parent, const QString& titre, const QString& filtre) override;
     QMessageBox::StandardButton questionSysteme(QWidget* parent, QMessageBox::Icon icone, const QString& titre,
                                                 const QString& texte, QMessageBox::StandardButtons boutons) override;
     bool demarrerProgramme(const QString& programme, const QStringList& arguments) override;
@@ -92,6 +98,10 @@ public:
     {
         return {};
     }
+    std::optional<QString> choisirFichierSon(QWidget*, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
     QMessageBox::StandardButton questionSysteme(QWidget*, QMessageBox::Icon, const QString&, const QString&,
                                                 QMessageBox::StandardButtons) override
     {
@@ -104,6 +114,10 @@ public:
     void copierImage(const QImage&) override {}
     void sablier(bool) override {}
 };
+
+// A filter of label|patterns pairs ("Name|*.a;*.b|Name|*.*") as Qt's file dialogs take
+// it ("Name (*.a *.b);;Name (*)").
+QString filtreDialogueQt(const QString& filtreConcu);
 
 // Scoped hourglass: one restore for each set, even on an early return.
 class Sablier {

@@ -52,6 +52,32 @@ QString ServicesBureau::choisirFichierOuverture(QWidget* parent, const QString& 
     return QFileDialog::getOpenFileName(parent, titre, dossier, filtre);
 }
 
+QString filtreDialogueQt(const QString& filtreConcu)
+{
+    const QStringList parties = filtreConcu.split(QLatin1Char('|'));
+    QStringList filtres;
+    for (qsizetype i = 0; i + 1 < parties.size(); i += 2) {
+        QStringList motifs = parties[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        // "*.*" means every file, with or without a dot in its name.
+        for (QString& m : motifs)
+            if (m.trimmed() == QLatin1String("*.*"))
+                m = QStringLiteral("*");
+        filtres << QStringLiteral("%1 (%2)").arg(parties[i], motifs.join(QLatin1Char(' ')));
+    }
+    return filtres.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> ServicesBureau::choisirFichierSon(QWidget* parent, const QString& titre, const QString& filtre)
+{
+    // An empty folder makes the dialog open on the last folder visited in the run.
+    const QString qt = filtreDialogueQt(filtre);
+    QString choisi = qt.section(QStringLiteral(";;"), 0, 0);
+    const QString chemin = QFileDialog::getOpenFileName(parent, titre, QString(), qt, &choisi);
+    if (chemin.isEmpty())
+        return std::nullopt;
+    return chemin;
+}
+
 QMessageBox::StandardButton ServicesBureau::questionSysteme(QWidget* parent, QMessageBox::Icon icone,
                                                             const QString& titre, const QString& texte,
                                                             QMessageBox::StandardButtons boutons)

@@ -28,7 +28,9 @@ void usage()
                "  ormelle-bench make-folder FOLDER N\n"
                "  ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] [--capture FILE.png]\n"
                "  ormelle-bench preview FOLDER [--rounds N] [--burst N] [--interval MS]\n"
-               "  ormelle-bench thumbnails FOLDER [--pages N]\n",
+               "  ormelle-bench thumbnails FOLDER [--pages N]\n"
+               "  ormelle-bench music FILE [--seconds N] [--runs N] [--wav OUT]\n"
+               "  ormelle-bench make-midi OUT [--seconds S] [--seed N]\n",
                stderr);
 }
 
@@ -141,6 +143,8 @@ bool estWmf(const QString& fichier)
 int benchSlideshow(int argc, char** argv);
 int benchApercu(int argc, char** argv);
 int benchMiniatures(int argc, char** argv);
+int benchMusique(const QStringList& args);
+bool fabriquerMidi(const QString& sortie, int secondes, quint32 graine);
 
 int main(int argc, char** argv)
 {
@@ -176,6 +180,12 @@ int main(int argc, char** argv)
     if (commande == QLatin1String("make-jpeg") && args.size() >= 3)
         return fabriquerJpeg(args[0], args[1].toInt(), args[2].toInt(),
                              option(args, QStringLiteral("--quality"), QStringLiteral("90")).toInt(),
+                             option(args, QStringLiteral("--seed"), QStringLiteral("1")).toUInt())
+                   ? 0 : 1;
+    if (commande == QLatin1String("music") && !args.isEmpty())
+        return benchMusique(args);
+    if (commande == QLatin1String("make-midi") && !args.isEmpty())
+        return fabriquerMidi(args[0], option(args, QStringLiteral("--seconds"), QStringLiteral("180")).toInt(),
                              option(args, QStringLiteral("--seed"), QStringLiteral("1")).toUInt())
                    ? 0 : 1;
     if (commande == QLatin1String("make-folder") && args.size() >= 2)

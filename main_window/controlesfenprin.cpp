@@ -64,6 +64,15 @@ void PanneauOptions::paintEvent(QPaintEvent*)
     p.restore();
 }
 
+BoutonSkin* entreeMenu(QWidget* parent, const char* nom, const char* texte, int gauche, int haut, int largeur)
+{
+    auto* b = new BoutonSkin(parent, QString::fromLatin1(nom), QString::fromUtf8(texte));
+    twips::placer(b, gauche, haut, largeur, 255);
+    b->setAvecDegrade(false);
+    b->setAlignementTexte(Qt::AlignLeft | Qt::AlignVCenter);
+    return b;
+}
+
 QFrame* ligneSeparation(QWidget* parent, const QString& nom, int gauche, int haut, int largeur)
 {
     auto* l = new QFrame(parent);

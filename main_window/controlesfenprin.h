@@ -36,5 +36,8 @@ protected:
     void paintEvent(QPaintEvent*) override;
 };
 
+// A menu entry: a flat text button, 255 twips high, that lights up under the mouse.
+BoutonSkin* entreeMenu(QWidget* parent, const char* nom, const char* texte, int gauche, int haut, int largeur);
+
 // A thin separator line between groups of entries.
 QFrame* ligneSeparation(QWidget* parent, const QString& nom, int gauche, int haut, int largeur);

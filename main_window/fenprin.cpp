@@ -80,12 +80,14 @@ FenPrin::FenPrin(General& general, MontrerModal montrerModal, QWidget* parent)
     construireMiniatures();
     construirePopUpInfos();
     construirePanneaux();
+    construireSons();
     poserInfoBulles();
     relierCadre();
     relierBarreIcones();
     relierPanneaux();
     construireRenommer();
     relierFichiers();
+    relierSons();
     ProcCoulDefUtil();
 }
 

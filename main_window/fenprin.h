@@ -11,6 +11,7 @@
 
 class BoutonSkin;
 class PanneauSkin;
+class PosteSons;
 class General;
 class Navigateur;
 class QDialog;
@@ -40,10 +41,9 @@ public:
 
     // Hides the named pop-up panels (true: hide).
     void masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp);
-    // Shows a message in the message panel with cue 21, as errors are reported here.
-    void afficherMessage(const QString& titre, const QString& texte);
-    // The message panel in full: its icon lit or greyed, and the cue to play.
-    void montrerMessage(bool icone, const QString& titre, const QString& texte, int son);
+    // Shows a message in the message panel, by default as errors are reported here:
+    // with its icon and cue 21.
+    void afficherMessage(const QString& titre, const QString& texte, bool avecIcone = true, int son = 21);
 
     // File operations (fenprin_fichiers.cpp). `source` is the file acted on: the
     // current picture in the list form, the centred thumbnail in the other.
@@ -64,6 +64,8 @@ public:
 
     Navigateur* navigateur() const { return navigateur_.get(); }
     Miniatures* miniatures() const { return miniatures_; }
+    // The music panel's player: MCIWnd1, Timer2, RepetitionSon (fenprin_sons.cpp).
+    PosteSons& sons() const { return *sons_; }
 
 protected:
     bool event(QEvent* e) override;
@@ -79,6 +81,9 @@ private:
     void relierCadre();
     void relierBarreIcones();
     void relierPanneaux();
+    void construireSons();
+    void relierSons();
+    void basculerSons();
 
     // Start-up and activation (fenprin_chargement.cpp)
     void lireOptions();
@@ -129,6 +134,7 @@ private:
     MontrerModal montrerModal_;
     std::unique_ptr<Navigateur> navigateur_;
     Miniatures* miniatures_ = nullptr;
+    PosteSons* sons_ = nullptr;
     QPointer<QWidget> fenFond_;
 
     std::array<bool, NbRoles> ChoixCouleur{};

@@ -82,9 +82,11 @@ void FenPrin::ProcCoulDefUtil()
     for (const QString& n : Textes)
         if (QWidget* w = controle(n))
             peindreLibelle(w, autres);
+    // Two panels each have a "Line5" (the file menu and the music panel).
     for (const QString& n : Lignes)
-        if (QWidget* w = controle(n))
-            peindreFondWidget(w, autres);
+        for (QWidget* w : findChildren<QWidget*>(n))
+            if (w->window() == this)
+                peindreFondWidget(w, autres);
     peindreFondWidget(this, g.couleur(Role::FondFenetres));
     for (const QString& n : Vues)
         if (QWidget* w = controle(n))

@@ -106,7 +106,7 @@ bool FenPrin::selectionPresente()
 {
     if (g.modele.IndexFichier() >= 0 && !g.FichierCourant().isEmpty())
         return true;
-    montrerMessage(false, QStringLiteral("Erreur"), QStringLiteral("Il faut sélectionner un fichier"), 22);
+    afficherMessage(QStringLiteral("Erreur"), QStringLiteral("Il faut sélectionner un fichier"), false, 22);
     navigateur_->donnerFocusFichiers();
     return false;
 }
@@ -146,14 +146,11 @@ void FenPrin::copierFichierVers(const QString& source, bool formeListe)
             JouerSon(g, 19);
             break;
         case ResultatCopie::MemeFichier:
-            montrerMessage(true, QStringLiteral("Petite erreur !"),
-                           QStringLiteral("Source et destination sont identiques.\n"
-                                          "Il n'est pas possible de copier l'image sur elle-même ! ! !"),
-                           21);
+            afficherMessage(QStringLiteral("Petite erreur !"), QStringLiteral("Source et destination sont identiques.\n"
+                                          "Il n'est pas possible de copier l'image sur elle-même ! ! !"), true, 21);
             break;
         case ResultatCopie::Echec:
-            montrerMessage(true, QStringLiteral("Erreur"),
-                           QStringLiteral("L'image n'a pas été copiée :\n%1.").arg(r.erreur), 21);
+            afficherMessage(QStringLiteral("Erreur"), QStringLiteral("L'image n'a pas été copiée :\n%1.").arg(r.erreur), true, 21);
             break;
         }
         return;
@@ -177,8 +174,7 @@ void FenPrin::supprimerFichier(const QString& source, bool formeListe)
         g.images.oublier(source);
         miniatures_->oublier(source);
         if (!r.reussi)
-            montrerMessage(true, QStringLiteral("Erreur"),
-                           QStringLiteral("L'image n'a pas été envoyée dans la Corbeille :\n%1.").arg(r.erreur), 21);
+            afficherMessage(QStringLiteral("Erreur"), QStringLiteral("L'image n'a pas été envoyée dans la Corbeille :\n%1.").arg(r.erreur), true, 21);
     }
     // Refused or not, the selection moves one entry up, as after a delete; the
     // thumbnail page starts again from the first picture.
@@ -226,8 +222,7 @@ void FenPrin::confirmerRenommer()
         return;
     const ResultatRenommage r = renommerFichier(ancien, NouveauNom);
     if (r.issue == ResultatRenommage::Existe) {
-        montrerMessage(false, QStringLiteral("Existe déjà"),
-                       QStringLiteral("Une image portant ce nom\nexiste déjà dans le dossier."), 22);
+        afficherMessage(QStringLiteral("Existe déjà"), QStringLiteral("Une image portant ce nom\nexiste déjà dans le dossier."), false, 22);
         return;
     }
     if (r.issue != ResultatRenommage::Renomme)
@@ -259,7 +254,7 @@ void FenPrin::copierImage(const QString& source)
             JouerSon(g, 19);
             return;
         }
-        montrerMessage(true, QStringLiteral("Erreur"), image.erreur, 21);
+        afficherMessage(QStringLiteral("Erreur"), image.erreur, true, 21);
         navigateur_->donnerFocusFichiers();
     });
 }

@@ -1,4 +1,4 @@
-// The pop-up panels of the main window: options, file menu, sounds, message, covers.
+// The pop-up panels of the main window: options, file menu, message, covers.
 #include "main_window/fenprin.h"
 #include "main_window/navigateur.h"
 
@@ -51,16 +51,6 @@ const struct {
     {"mnuAnnulerFile", "Fermer le menu", 900},
 };
 
-// A menu entry: a flat text button that lights up under the mouse.
-BoutonSkin* entree(QWidget* parent, const char* nom, const char* texte, int gauche, int haut, int largeur)
-{
-    auto* b = new BoutonSkin(parent, QString::fromLatin1(nom), QString::fromUtf8(texte));
-    twips::placer(b, gauche, haut, largeur, 255);
-    b->setAvecDegrade(false);
-    b->setAlignementTexte(Qt::AlignLeft | Qt::AlignVCenter);
-    return b;
-}
-
 PanneauSkin* panneau(QWidget* parent, const char* nom, const QString& titre, int g, int h, int l, int ht)
 {
     auto* p = new PanneauSkin(parent, QString::fromLatin1(nom), titre);
@@ -76,7 +66,7 @@ void FenPrin::construirePopUpInfos()
     twips::placer(PopUpInfos, 6540, 870, 3255, 4995);
     PopUpInfos->hide();
     for (const auto& e : EntreesOptions)
-        entree(PopUpInfos, e.nom, e.texte, 300, e.haut, 2835);
+        entreeMenu(PopUpInfos, e.nom, e.texte, 300, e.haut, 2835);
     LblChangerCoul = new LibelleCouleurs(PopUpInfos, QStringLiteral("LblChangerCoul"), QStringLiteral("[COULEURS]"));
     LblChangerCoul->setAlignment(Qt::AlignCenter);
     twips::placer(LblChangerCoul, 1740, 660, 1320, 240);
@@ -93,10 +83,8 @@ void FenPrin::construirePanneaux()
 {
     FondFilePopUp = panneau(this, "FondFilePopUp", QString(), 3180, 3300, 4035, 1275);
     for (const auto& e : EntreesFichier)
-        entree(FondFilePopUp, e.nom, e.texte, 120, e.haut, 3795);
+        entreeMenu(FondFilePopUp, e.nom, e.texte, 120, e.haut, 3795);
     ligneSeparation(FondFilePopUp, QStringLiteral("Line5"), 120, 840, 3795);
-
-    FondSons = panneau(this, "FondSons", QStringLiteral("Musique et sons"), 3180, 1530, 3615, 2835);
 
     FondMessage = panneau(this, "FondMessage", QStringLiteral("Erreur"), 720, 2220, 3915, 1635);
     FondMessage->setAlignementTitre(Qt::AlignLeft);
@@ -161,14 +149,9 @@ void FenPrin::masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, b
         FondFilePopUp->hide();
 }
 
-void FenPrin::afficherMessage(const QString& titre, const QString& texte)
+void FenPrin::afficherMessage(const QString& titre, const QString& texte, bool avecIcone, int son)
 {
-    montrerMessage(true, titre, texte, 21);
-}
-
-void FenPrin::montrerMessage(bool icone, const QString& titre, const QString& texte, int son)
-{
-    IcoFondMessage->setEnabled(icone);
+    IcoFondMessage->setEnabled(avecIcone);
     FondMessage->setFocus();
     twips::deplacer(FondMessage, 720, 2220);
     FondMessage->setTitre(titre);

@@ -9,9 +9,11 @@ PAQUETS=(
   fonts-liberation2 fonts-dejavu
   xvfb xauth qt6-translations-l10n
 )
-# Only the tests want these: the fuzzer (clang's libFuzzer) and the bench's reference tools.
+# Only the tests want these: the fuzzer (clang's libFuzzer), a private sound server for
+# the player's test and its recorder (parec), a private X server with a window manager
+# and its tools, and the bench's reference tools.
 if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--bench" ]; then
-  PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools
+  PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools pulseaudio pulseaudio-utils fluidsynth
             xdotool x11-utils openbox imagemagick)
 fi
 # The start-up race against other viewers, watched on a real X server.

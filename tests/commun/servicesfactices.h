@@ -18,6 +18,7 @@ public:
     QList<QImage> images;
     QStringList nomsProposes;  // the file name each Save As dialog was opened with
     int sabliers = 0;  // currently set
+    QList<QPair<QString, QString>> dialoguesSon;  // (titre, filtre)
 
     // Scripted
     std::deque<int> reponsesBoite;                   // default 0
@@ -25,6 +26,7 @@ public:
     std::deque<std::optional<QFont>> polices;        // default: cancel
     std::deque<std::optional<QString>> saisies;      // default: cancel
     std::deque<QString> fichiers;                    // default: "" (cancel)
+    std::deque<std::optional<QString>> fichiersSon;  // default: cancel
     std::deque<QMessageBox::StandardButton> questions;  // default: Cancel
     QStringList installes;                           // programs that exist
     std::function<int(General&, const QString&, const QString&)> surBoite;
@@ -51,6 +53,11 @@ public:
     QString choisirFichierOuverture(QWidget*, const QString&, const QString&, const QString&) override
     {
         return prendre(fichiers, QString());
+    }
+    std::optional<QString> choisirFichierSon(QWidget*, const QString& titre, const QString& filtre) override
+    {
+        dialoguesSon << qMakePair(titre, filtre);
+        return prendre(fichiersSon, {});
     }
     QMessageBox::StandardButton questionSysteme(QWidget*, QMessageBox::Icon, const QString& titre,
                                                 const QString& texte, QMessageBox::StandardButtons) override

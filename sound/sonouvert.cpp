@@ -1,0 +1,78 @@
+#include "sound/sonouvert.h"
+
+#include <QFile>
+
+#include <sndfile.h>
+
+namespace {
+// A MIDI file larger than this is no song; refused before it is read.
+constexpr qint64 TailleMaxMidi = 64 * 1024 * 1024;
+constexpr int CanauxMax = 8;
+
+ResultatOuverture echec(const QString& erreur)
+{
+    return {nullptr, erreur};
+}
+
+ResultatOuverture ouvrirMidi(const QString& chemin, QFile& f, FormatSon format)
+{
+    if (f.size() > TailleMaxMidi)
+        return echec(QStringLiteral("fichier MIDI trop grand"));
+    QByteArray contenu = f.readAll();
+    if (format == FormatSon::Rmi) {
+        auto interieur = deballerRmi(contenu);
+        if (!interieur)
+            return echec(QStringLiteral("fichier RMI sans données MIDI"));
+        contenu = *interieur;
+    }
+    ResultatMidi lu = lireMidi(contenu);
+    if (!lu.morceau)
+        return echec(lu.erreur);
+    auto son = std::make_shared<SonOuvert>();
+    son->chemin = chemin;
+    son->format = format;
+    son->dureeMs = lu.morceau->dureeMs();
+    son->midi = std::make_shared<const MorceauMidi>(std::move(*lu.morceau));
+    return {son, QString()};
+}
+
+ResultatOuverture ouvrirEchantillons(const QString& chemin)
+{
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(QFile::encodeName(chemin).constData(), SFM_READ, &info);
+    if (!sf)
+        return echec(QString::fromUtf8(sf_strerror(nullptr)));
+    sf_close(sf);
+    if (info.samplerate <= 0 || info.channels <= 0 || info.channels > CanauxMax || info.frames < 0)
+        return echec(QStringLiteral("format de son non pris en charge"));
+    auto son = std::make_shared<SonOuvert>();
+    son->chemin = chemin;
+    son->format = FormatSon::Autre;
+    son->frequence = info.samplerate;
+    son->canaux = info.channels;
+    son->trames = info.frames;
+    son->dureeMs = info.frames * 1000 / info.samplerate;
+    return {son, QString()};
+}
+} // namespace
+
+FormatSon detecterFormatSon(const QByteArray& debut)
+{
+    if (debut.startsWith("MThd"))
+        return FormatSon::Midi;
+    if (debut.size() >= 12 && debut.startsWith("RIFF") && debut.mid(8, 4) == "RMID")
+        return FormatSon::Rmi;
+    return FormatSon::Autre;
+}
+
+ResultatOuverture ouvrirSon(const QString& chemin)
+{
+    QFile f(chemin);
+    if (chemin.isEmpty() || !f.open(QIODevice::ReadOnly))
+        return echec(QStringLiteral("fichier illisible"));
+    const FormatSon format = detecterFormatSon(f.peek(12));
+    if (format != FormatSon::Autre)
+        return ouvrirMidi(chemin, f, format);
+    f.close();
+    return ouvrirEchantillons(chemin);
+}
