@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Keeps the layers apart: the core (core/, platform/, file_ops/) includes no widget header and
-# nothing from the window folders, and no two folders include each other, however
-# far round. Prints each fault and exits 1 when there is one.
+# Keeps the layers apart: the core (core/, platform/, file_ops/) and sound/ (its decoders
+# are in the core, its player only adds the audio output) include no widget header and
+# nothing from the window folders, and no two folders include each other, however far
+# round. Prints each fault and exits 1 when there is one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-NOYAU=(core platform file_ops)
-FENETRES=(app main_window colours fullscreen sound dialogs)
+NOYAU=(core platform file_ops sound)
+FENETRES=(app main_window colours fullscreen dialogs)
 fautes=0
 
 # Widget headers are the ones the QtWidgets module installs, whatever their name.
