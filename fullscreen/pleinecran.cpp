@@ -4,7 +4,9 @@
 #include "app/services.h"
 #include "app/skin.h"
 #include "app/twips.h"
+#include "dialogs/reglslid.h"
 #include "fullscreen/effetcarre.h"
+#include "fullscreen/fondcommandes.h"
 #include "fullscreen/inhibitionecran.h"
 #include "core/prechargeur.h"
 #include "fullscreen/surfaces.h"
@@ -41,6 +43,8 @@ PleinEcran::PleinEcran(General& general, QWidget* parent)
 
 PleinEcran::~PleinEcran()
 {
+    g.PanneauVisible = false;
+    g.ModeCommentaire = false;
     if (g.CurseurMasque) // one show for each hide, even when torn down
         montrerCurseur();
 }
@@ -57,6 +61,15 @@ void PleinEcran::construire()
     m_fichier1->setObjectName(QStringLiteral("Fichier1"));
     m_fichier1->setGeometry(twips::rect(-2200, 0, 1800, 3000));
     m_fichier1->installEventFilter(this);
+
+    m_commentFixe = new QLabel(this);
+    m_commentFixe->setObjectName(QStringLiteral("CommentFixe"));
+    m_commentFixe->setAttribute(Qt::WA_TransparentForMouseEvents); // a click on it is a click on the picture
+    m_commentFixe->hide();
+
+    m_fondCommandes = new FondCommandes(g, this);
+    connect(m_fondCommandes, &FondCommandes::ferme, this, &PleinEcran::panneauFerme);
+    connect(m_fondCommandes, &FondCommandes::message, this, &PleinEcran::afficherMessage);
 
     m_fondMessage = new PanneauSkin(this, QStringLiteral("FondMessage"));
     m_fondMessage->setGeometry(twips::rect(720, 2220, 6600, 1900));
@@ -148,6 +161,8 @@ void PleinEcran::activer()
     else if (ecran && !isFullScreen())
         setGeometry(ecran->geometry());
     m_fichier1->setFocus();
+    if (g.CommentaireAffiche)
+        chercherCommentaire();
     AfficheImage();
 }
 
@@ -181,6 +196,8 @@ void PleinEcran::allerA(int position)
     g.modele.setFichierCourant(cheminPosition(position));
     const QSignalBlocker silence(m_fichier1);
     m_fichier1->setCurrentRow(position);
+    if (g.CommentaireAffiche) // every step, by keys or by the timer, looks up its own comment
+        chercherCommentaire();
     AfficheImage();
 }
 
