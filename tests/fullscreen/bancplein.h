@@ -22,6 +22,7 @@ struct BancPlein {
     QTemporaryDir photos;
     std::unique_ptr<PleinEcran> vue;
     FenPopUp* menu = nullptr;
+    QPoint dernierClic;
 
     BancPlein() { g.DossierCommentaires = env.dossier.filePath(QStringLiteral("donnees/Ormelle")); }
     ~BancPlein()
@@ -71,7 +72,9 @@ struct BancPlein {
     void ouvrirMenu()
     {
         QWidget* cible = vue->childAt(vue->width() / 2, vue->height() / 2);
-        QTest::mouseClick(cible ? cible : vue.get(), Qt::LeftButton, {}, QPoint(2, 2));
+        cible = cible ? cible : vue.get();
+        dernierClic = cible->mapToGlobal(QPoint(2, 2));
+        QTest::mouseClick(cible, Qt::LeftButton, {}, QPoint(2, 2));
         QVERIFY(menu);
         QTRY_VERIFY(menu->menu()->isVisible());
     }
