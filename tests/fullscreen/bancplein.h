@@ -86,8 +86,9 @@ struct BancPlein {
         QAction* a = menu->action(QString::fromLatin1(entree));
         QVERIFY2(a, entree);
         QSignalSpy ferme(menu, &FenPopUp::ferme);
-        a->trigger();
+        // As a click on an entry does: the menu closes, then the entry runs.
         menu->menu()->hide();
+        a->trigger();
         QTRY_COMPARE(ferme.count(), 1);
         if (vue && vue->isVisible())
             montree();
@@ -98,7 +99,10 @@ struct BancPlein {
     template <class T>
     T* controle(const char* nom) const
     {
-        T* c = vue->findChild<T*>(QString::fromLatin1(nom));
+        // The panel's own first: the settings dialog, a child of the viewer too, has a CmdOK.
+        T* c = panneau()->findChild<T*>(QString::fromLatin1(nom));
+        if (!c)
+            c = vue->findChild<T*>(QString::fromLatin1(nom));
         if (!c)
             qWarning("pas de contrôle %s", nom);
         return c;

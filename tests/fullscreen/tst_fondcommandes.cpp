@@ -1,0 +1,281 @@
+// The chooser panel over the full-screen picture: folder and picture choice,
+// the preview, OK and Cancel, and the comment editor.
+#include "bancplein.h"
+
+#include "dialogs/reglslid.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+class TestFondCommandes : public QObject {
+    Q_OBJECT
+private slots:
+    void motifFixeSansCasse();
+    void okAttendUnFichier();
+    void apercu();
+    void annulerGardeLeNouveauDossier();
+    void aide();
+    void editeurEnregistre();
+    void avertissement255();
+    void enregistrementImpossible();
+    void voirFichier();
+    void reglagesRepris();
+};
+
+namespace {
+QListWidgetItem* ligne(QListWidget* l, const QString& texte)
+{
+    const QList<QListWidgetItem*> t = l->findItems(texte, Qt::MatchExactly);
+    return t.isEmpty() ? nullptr : t.first();
+}
+void cliquerLigne(QListWidget* l, const QString& texte)
+{
+    QListWidgetItem* i = ligne(l, texte);
+    QVERIFY2(i, qPrintable(texte));
+    l->scrollToItem(i);
+    QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(i).center());
+}
+void entrerDossier(QListWidget* l, const QString& texte)
+{
+    QListWidgetItem* i = ligne(l, texte);
+    QVERIFY2(i, qPrintable(texte));
+    l->setCurrentItem(i);
+    QTest::keyClick(l, Qt::Key_Return);
+}
+QStringList textes(const QListWidget* l)
+{
+    QStringList t;
+    for (int i = 0; i < l->count(); ++i)
+        t << l->item(i)->text();
+    return t;
+}
+} // namespace
+
+void TestFondCommandes::motifFixeSansCasse()
+{
+    BancPlein b;
+    for (const char* nom : {"PHOTO.JPG", "b.Bmp", "c.wmf", "notes.txt", "d.png"})
+        BancPlein::image(b.chemin(nom), QSize(20, 20), Qt::blue);
+    b.g.modele.setMotif(QStringLiteral("*.png")); // the main window's filter does not apply here
+    b.ouvrir("d.png");
+    b.choisir("mnuChangRep");
+    QCOMPARE(textes(b.controle<QListWidget>("File1")), (QStringList{"b.Bmp", "c.wmf", "PHOTO.JPG"}));
+    // Centred on the screen.
+    QCOMPARE(b.panneau()->geometry().center(), QRect(0, 0, 800, 600).center());
+}
+
+void TestFondCommandes::okAttendUnFichier()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    BancPlein::image(b.chemin("b.bmp"), QSize(20, 20), Qt::red);
+    b.ouvrir("a.bmp");
+    b.choisir("mnuChangRep");
+    auto* ok = b.controle<BoutonSkin>("CmdOK");
+    QVERIFY(!ok->isEnabled());
+    cliquerLigne(b.controle<QListWidget>("File1"), "b.bmp");
+    QVERIFY(ok->isEnabled());
+    b.cliquer("CmdOK");
+    b.montree();
+    QVERIFY(!b.panneau()->isVisible() && !b.g.PanneauVisible);
+    QCOMPARE(b.g.FichierCourant(), b.chemin("b.bmp"));
+    QCOMPARE(b.vue->imageAffichee().pixelColor(0, 0), QColor(Qt::red));
+    // Opened again: OK waits for a new click.
+    b.choisir("mnuChangRep");
+    QVERIFY(!ok->isEnabled());
+}
+
+void TestFondCommandes::apercu()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("large.bmp"), QSize(312, 117), Qt::green); // 4680 x 1755 twips
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.bmp");
+    b.choisir("mnuChangRep");
+    cliquerLigne(b.controle<QListWidget>("File1"), "large.bmp");
+    QTRY_VERIFY_WITH_TIMEOUT(b.panneau()->apercuVisible(), 10000);
+    QCOMPARE(b.panneau()->apercuTwips(), QRectF(5820, 918.75, 2340, 877.5));
+    // Preview off: emptied; on again: back.
+    auto* coche = b.controle<QCheckBox>("CocheApercu");
+    QTest::mouseClick(coche, Qt::LeftButton);
+    QVERIFY(!b.panneau()->apercuVisible());
+    QTest::mouseClick(coche, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(b.panneau()->apercuVisible(), 10000);
+    // An unreadable picture leaves the preview hidden.
+    QFile bad(b.chemin("casse.jpg"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("pas une image");
+    bad.close();
+    b.cliquer("CmdAnnul");
+    b.choisir("mnuChangRep");
+    cliquerLigne(b.controle<QListWidget>("File1"), "casse.jpg");
+    QVERIFY(!b.panneau()->apercuVisible());
+    cliquerLigne(b.controle<QListWidget>("File1"), "large.bmp");
+    QTRY_VERIFY_WITH_TIMEOUT(b.panneau()->apercuVisible(), 10000);
+}
+
+void TestFondCommandes::annulerGardeLeNouveauDossier()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    QVERIFY(QDir(b.photos.path()).mkdir("sous"));
+    BancPlein::image(b.chemin("sous/x.bmp"), QSize(20, 20), Qt::red);
+    BancPlein::image(b.chemin("sous/y.bmp"), QSize(20, 20), Qt::green);
+    b.g.DossierLecteur = QStringLiteral("/avant");
+    b.ouvrir("a.bmp");
+    b.choisir("mnuChangRep");
+    entrerDossier(b.controle<QListWidget>("Dir1"), "sous");
+    QCOMPARE(b.panneau()->dossier(), b.chemin("sous"));
+    QCOMPARE(textes(b.controle<QListWidget>("File1")), (QStringList{"x.bmp", "y.bmp"}));
+    cliquerLigne(b.controle<QListWidget>("File1"), "y.bmp");
+    b.cliquer("CmdAnnul");
+    QCOMPARE(b.g.DossierCourant(), b.chemin("sous"));
+    QCOMPARE(b.g.DossierLecteur, QString("/avant"));
+    QTRY_VERIFY_WITH_TIMEOUT(!b.g.modele.listageEnCours(), 10000);
+    QTRY_COMPARE(b.vue->fichiers(), (QStringList{"x.bmp", "y.bmp"}));
+    b.touche(Qt::Key_Right);
+    QCOMPARE(b.g.FichierCourant(), b.chemin("sous/x.bmp"));
+    QCOMPARE(b.vue->imageAffichee().pixelColor(0, 0), QColor(Qt::red));
+    // The parent entry goes back up.
+    b.choisir("mnuChangRep");
+    entrerDossier(b.controle<QListWidget>("Dir1"), "[..]");
+    QCOMPARE(b.panneau()->dossier(), b.photos.path());
+}
+
+void TestFondCommandes::aide()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.bmp");
+    b.choisir("mnuChangRep");
+    b.cliquer("CmdAide");
+    QVERIFY(b.env.services.aides.last().endsWith("::/htm/choix_du_dossier.htm"));
+    b.cliquer("CmdAnnul");
+    b.choisir("mnuCreerCommentaire");
+    b.cliquer("CmdAide");
+    QVERIFY(b.env.services.aides.last().endsWith("::/htm/creation_du_commentaire.htm"));
+}
+
+void TestFondCommandes::editeurEnregistre()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("plage.jpg"), QSize(20, 20), Qt::blue);
+    b.ouvrir("plage.jpg");
+    b.choisir("mnuCreerCommentaire");
+    QCOMPARE(b.controle<QLabel>("LblComment")->text(),
+             QString("Tapez ci-dessous le commentaire à associer à l'image sélectionnée puis cliquez sur "
+                     "'Enregistrer'"));
+    cliquerLigne(b.controle<QListWidget>("File1"), "plage.jpg");
+    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    QTest::keyClicks(text1, "Bonjour");
+    b.cliquer("CmdEnregistrer");
+    QVERIFY(text1->toPlainText().isEmpty());
+    QTest::keyClicks(text1, "Au revoir");
+    b.cliquer("CmdEnregistrer");
+    QFile f(b.fichierCommentaires());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString p = b.chemin("plage.jpg");
+    QCOMPARE(QString::fromUtf8(f.readAll()), p + "/Bonjour\n" + p + "/Au revoir\n");
+    b.cliquer("CmdSortir");
+    b.choisir("mnuAfficherCommentaire");
+    QCOMPARE(b.commentaireVu(), QString("Au revoir"));
+}
+
+void TestFondCommandes::avertissement255()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.jpg");
+    b.choisir("mnuCreerCommentaire");
+    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
+    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    text1->setPlainText(QString(255, QLatin1Char('a')));
+    QVERIFY(!b.env.services.sons.contains(22));
+    QTest::keyClick(text1, Qt::Key_B);
+    QCOMPARE(b.env.services.sons.count(22), 1);
+    QCOMPARE(b.titreMessage(), QString("Commentaire"));
+    QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
+             QString("La taille du commentaire est limitée à 255 caractères..."));
+    QVERIFY(!b.controle<BoutonSkin>("IcoFondMessage")->isEnabled());
+    QTest::keyClick(text1, Qt::Key_C);
+    QCOMPARE(b.env.services.sons.count(22), 2);
+    b.cliquer("CmdEnregistrer");
+    QCOMPARE(commentaires::chercher(b.fichierCommentaires(), b.chemin("a.jpg")).size(), 257);
+}
+
+void TestFondCommandes::enregistrementImpossible()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    // The data folder is a file: nothing can be written under it.
+    QFile bloque(b.env.dossier.filePath("bloque"));
+    QVERIFY(bloque.open(QIODevice::WriteOnly));
+    bloque.close();
+    b.g.DossierCommentaires = bloque.fileName();
+    b.ouvrir("a.jpg");
+    b.choisir("mnuCreerCommentaire");
+    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
+    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    QTest::keyClicks(text1, "rien");
+    b.cliquer("CmdEnregistrer");
+    QCOMPARE(b.titreMessage(), QString("Enregistrer : Erreur d'accès !"));
+    QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
+             QString("Il est probable que vous tentez d'écrire sur un support protégé en écriture : CD ou DVD par "
+                     "exemple...\nEn principe, vous devriez utiliser le disque dur (éventuellement ZIP,  "
+                     "SyQuest...)."));
+    QVERIFY(b.controle<BoutonSkin>("IcoFondMessage")->isEnabled());
+    QCOMPARE(b.env.services.sons.last(), 21);
+    QCOMPARE(text1->toPlainText(), QString("rien"));
+    QCOMPARE(bloque.size(), 0);
+}
+
+void TestFondCommandes::voirFichier()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.jpg");
+    b.choisir("mnuCreerCommentaire");
+    b.cliquer("CmdVoirFichier");
+    QCOMPARE(b.env.services.urls.size(), 1);
+    QCOMPARE(b.env.services.urls[0].toLocalFile(), b.fichierCommentaires());
+}
+
+void TestFondCommandes::reglagesRepris()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    BancPlein::image(b.chemin("b.bmp"), QSize(20, 20), Qt::red);
+    b.ouvrir("a.bmp");
+    b.g.DureePause = 5;
+    int fois = 0;
+    // The settings dialog: "Dossier" the first time, Cancel the second.
+    const auto repondre = [&] {
+        QTimer::singleShot(0, this, [&] {
+            auto* r = qobject_cast<ReglSlid*>(QApplication::activeModalWidget());
+            QVERIFY(r);
+            ++fois;
+            if (fois == 1)
+                QTest::mouseClick(r->findChild<BoutonSkin*>("CmdRep"), Qt::LeftButton);
+            else
+                r->reject();
+        });
+    };
+    repondre();
+    b.choisir("mnuRegl");
+    QCOMPARE(fois, 1);
+    QVERIFY(b.panneau()->isVisible());
+    QCOMPARE(b.panneau()->titre(), QString("Choix du dossier d'images / Choix d'une image"));
+    cliquerLigne(b.controle<QListWidget>("File1"), "b.bmp");
+    repondre();
+    b.cliquer("CmdOK");
+    QCOMPARE(fois, 2);
+    QVERIFY(!b.panneau()->isVisible());
+    QCOMPARE(b.g.FichierCourant(), b.chemin("b.bmp"));
+    QCOMPARE(b.g.DureePause, 5);
+}
+
+QTEST_MAIN(TestFondCommandes)
+#include "tst_fondcommandes.moc"
