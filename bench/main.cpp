@@ -27,7 +27,8 @@ void usage()
                "  ormelle-bench make-jpeg OUT W H [--quality Q] [--seed S]\n"
                "  ormelle-bench make-folder FOLDER N\n"
                "  ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] [--capture FILE.png]\n"
-               "  ormelle-bench preview FOLDER [--rounds N] [--burst N] [--interval MS]\n",
+               "  ormelle-bench preview FOLDER [--rounds N] [--burst N] [--interval MS]\n"
+               "  ormelle-bench comments [--lines N] [--repeat N]\n",
                stderr);
 }
 
@@ -139,6 +140,7 @@ bool estWmf(const QString& fichier)
 
 int benchSlideshow(int argc, char** argv);
 int benchApercu(int argc, char** argv);
+int benchCommentaires(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
@@ -147,6 +149,8 @@ int main(int argc, char** argv)
         return benchSlideshow(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "preview") == 0)
         return benchApercu(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "comments") == 0)
+        return benchCommentaires(argc, argv);
     if (argc < 2) {
         usage();
         return 2;

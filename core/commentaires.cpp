@@ -68,7 +68,15 @@ QString chercher(const QString& fichier, const QString& cheminImage)
     QFile f;
     if (cheminImage.isEmpty() || !ouvrirEnLecture(f, fichier))
         return {};
-    const QByteArray contenu = f.readAll();
+    // Runs on every slideshow step: the file is mapped rather than copied, and
+    // searched for the key itself rather than cut into lines.
+    const qint64 taille = f.size();
+    const uchar* carte = taille > 0 ? f.map(0, taille) : nullptr;
+    QByteArray lu;
+    if (!carte)
+        lu = f.readAll();
+    const QByteArray contenu = carte ? QByteArray::fromRawData(reinterpret_cast<const char*>(carte), taille) : lu;
+
     const QString cle = cheminImage + QLatin1Char('/');
     const QByteArray cleUtf8 = cle.toUtf8();
     // A key that Latin-1 cannot spell cannot begin a Latin-1 line.
@@ -77,16 +85,39 @@ QString chercher(const QString& fichier, const QString& cheminImage)
     if (latin1.hasError())
         cleLatin1.clear();
 
-    // The last record wins: read from the end, stop at the first match.
-    qsizetype fin = contenu.size();
-    while (fin > 0) {
-        const qsizetype debut = contenu.lastIndexOf('\n', fin - 1) + 1;
-        const QByteArrayView l(contenu.constData() + debut, fin - debut);
-        if (const std::optional<QString> texte = apresCle(l, cleUtf8, cleLatin1))
-            return *texte;
-        fin = debut - 1;
+    // The last line that begins with the key, and its comment. Searched forward:
+    // glibc's memmem is many times faster than any backward search.
+    const auto dernier = [&](const QByteArray& motif, qsizetype* position) -> std::optional<QString> {
+        std::optional<QString> trouve;
+        const char* debut = contenu.constData();
+        const char* const fin = debut + contenu.size();
+        const char* p = debut;
+        while (p < fin) {
+            const void* q = ::memmem(p, size_t(fin - p), motif.constData(), size_t(motif.size()));
+            if (!q)
+                break;
+            const char* i = static_cast<const char*>(q);
+            const char* finLigne = static_cast<const char*>(std::memchr(i, '\n', size_t(fin - i)));
+            if (!finLigne)
+                finLigne = fin;
+            if (i == debut || i[-1] == '\n') {
+                if (std::optional<QString> texte = apresCle(QByteArrayView(i, finLigne - i), cleUtf8, cleLatin1)) {
+                    trouve = std::move(texte);
+                    *position = i - debut;
+                }
+            }
+            p = finLigne; // one record per line: the rest of this one cannot begin another
+        }
+        return trouve;
+    };
+    qsizetype posUtf8 = -1, posLatin1 = -1;
+    std::optional<QString> texte = dernier(cleUtf8, &posUtf8);
+    if (!cleLatin1.isEmpty() && cleLatin1 != cleUtf8) {
+        std::optional<QString> autre = dernier(cleLatin1, &posLatin1);
+        if (autre && posLatin1 > posUtf8)
+            texte = autre;
     }
-    return {};
+    return texte.value_or(QString());
 }
 
 bool ajouter(const QString& fichier, const QString& cheminImage, const QString& commentaire, QString* erreur)

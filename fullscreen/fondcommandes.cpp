@@ -183,7 +183,7 @@ void FondCommandes::preparer(bool modeCommentaire, QSize ecran)
     // OK waits for a file clicked in this opening of the panel.
     cmdOK_->setEnabled(false);
     dossierLecteurInitial_ = g_.DossierLecteur;
-    lecteurs_ = listerLecteurs();
+    lecteurs_ = listerLecteurs_();
     {
         const QSignalBlocker silence(drive1_);
         drive1_->clear();

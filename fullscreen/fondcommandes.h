@@ -7,6 +7,7 @@
 #include "platform/lecteurs.h"
 
 #include <QRectF>
+#include <functional>
 
 class General;
 class QCheckBox;
@@ -31,6 +32,8 @@ public:
     QRectF apercuTwips() const { return apercuTwips_; }
     bool apercuVisible() const;
     void appliquerSchema();
+    // Where Drive1's drives come from (the mounted volumes unless replaced).
+    void setListeLecteurs(std::function<QList<Lecteur>()> lister) { listerLecteurs_ = std::move(lister); }
 
 signals:
     // OK and Cancel: the viewer restores transitions, then shows the picture.
@@ -59,6 +62,7 @@ private:
 
     General& g_;
     QList<Lecteur> lecteurs_;
+    std::function<QList<Lecteur>()> listerLecteurs_ = listerLecteurs;
     QString dossier_;
     QString dossierLecteurInitial_;
     QComboBox* drive1_ = nullptr;

@@ -23,6 +23,7 @@ private slots:
     void enregistrementImpossible();
     void voirFichier();
     void reglagesRepris();
+    void lecteurSansSupport();
 };
 
 namespace {
@@ -275,6 +276,40 @@ void TestFondCommandes::reglagesRepris()
     QVERIFY(!b.panneau()->isVisible());
     QCOMPARE(b.g.FichierCourant(), b.chemin("b.bmp"));
     QCOMPARE(b.g.DureePause, 5);
+}
+
+void TestFondCommandes::lecteurSansSupport()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    QTemporaryDir autre;
+    BancPlein::image(autre.filePath("z.bmp"), QSize(20, 20), Qt::red);
+    const QString absent = autre.filePath("pas-de-support");
+    b.ouvrir("a.bmp");
+    b.panneau()->setListeLecteurs([&] {
+        return QList<Lecteur>{{b.photos.path(), "Photos"}, {absent, "Lecteur vide"}, {autre.path(), "Autre"}};
+    });
+    b.choisir("mnuChangRep");
+    auto* drive1 = b.controle<QComboBox>("Drive1");
+    QCOMPARE(drive1->currentIndex(), 0);
+    // Retry, then Cancel: the list goes back to the drive in use.
+    b.env.services.questions = {QMessageBox::Retry, QMessageBox::Cancel};
+    drive1->setCurrentIndex(1);
+    emit drive1->activated(1);
+    QCOMPARE(b.env.services.boites.size(), 2);
+    QCOMPARE(drive1->currentIndex(), 0);
+    QCOMPARE(b.panneau()->dossier(), b.photos.path());
+    // A drive that is there: its folder, and DossierLecteur.
+    drive1->setCurrentIndex(2);
+    emit drive1->activated(2);
+    QCOMPARE(b.panneau()->dossier(), autre.path());
+    QCOMPARE(b.g.DossierLecteur, autre.path());
+    QCOMPARE(textes(b.controle<QListWidget>("File1")), QStringList{"z.bmp"});
+    // F8 reads the folder again.
+    BancPlein::image(autre.filePath("y.bmp"), QSize(20, 20), Qt::red);
+    QVERIFY(QDir(autre.path()).mkdir("neuf"));
+    QTest::keyClick(b.controle<QListWidget>("Dir1"), Qt::Key_F8);
+    QVERIFY(ligne(b.controle<QListWidget>("Dir1"), "neuf"));
 }
 
 QTEST_MAIN(TestFondCommandes)
