@@ -123,11 +123,7 @@ void FondCommandes::construire()
         OuvrirAide(g_, g_.ModeCommentaire ? QStringLiteral("creation_du_commentaire.htm")
                                           : QStringLiteral("choix_du_dossier.htm"));
     });
-    connect(cmdTalvenor_, &QAbstractButton::clicked, this, [this] {
-        emit message(QStringLiteral("Talvenor"),
-                     QStringLiteral("Ormelle est conçu et entretenu par Talvenor.\nMerci de l’utiliser !"), false,
-                     20);
-    });
+    connect(cmdTalvenor_, &QAbstractButton::clicked, this, &FondCommandes::talvenor);
 }
 
 void FondCommandes::construireCommentaire()
@@ -180,8 +176,11 @@ void FondCommandes::preparer(bool modeCommentaire, QSize ecran)
     cmdTalvenor_->setVisible(modeCommentaire);
     if (modeCommentaire)
         cmdTalvenor_->raise();
-    // OK waits for a file clicked in this opening of the panel.
+    // OK waits for a file clicked in this opening of the panel; until then no
+    // preview stands for a choice not made yet.
     cmdOK_->setEnabled(false);
+    remettreApercu(true);
+    image2_->hide();
     dossierLecteurInitial_ = g_.DossierLecteur;
     lecteurs_ = listerLecteurs_();
     {

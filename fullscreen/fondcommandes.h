@@ -40,6 +40,8 @@ signals:
     void ferme(bool valide);
     // A line for the viewer's message panel (title, text, icon, cue).
     void message(const QString& titre, const QString& texte, bool avecIcone, int son);
+    // CmdTalvenor: the maker's information panel.
+    void talvenor();
 
 private:
     void construire();

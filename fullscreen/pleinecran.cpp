@@ -70,6 +70,21 @@ void PleinEcran::construire()
     m_fondCommandes = new FondCommandes(g, this);
     connect(m_fondCommandes, &FondCommandes::ferme, this, &PleinEcran::panneauFerme);
     connect(m_fondCommandes, &FondCommandes::message, this, &PleinEcran::afficherMessage);
+    connect(m_fondCommandes, &FondCommandes::talvenor, this, &PleinEcran::montrerTalvenor);
+
+    m_fondMessageTalvenor = new PanneauSkin(this, QStringLiteral("FondMessageTalvenor"), QStringLiteral("Talvenor"));
+    m_fondMessageTalvenor->resize(twips::taille(6600, 1900));
+    m_lblMessageTalvenor = new QLabel(m_fondMessageTalvenor);
+    m_lblMessageTalvenor->setObjectName(QStringLiteral("LblMessageTalvenor"));
+    m_lblMessageTalvenor->setWordWrap(true);
+    m_lblMessageTalvenor->setGeometry(twips::rect(240, 420, 6120, 900));
+    m_lblMessageTalvenor->setText(QStringLiteral(
+        "Ormelle est conçu et entretenu par Talvenor, qui vous remercie de l’utiliser.\n"
+        "Dorvik et Quelvio, du même auteur, l’accompagnent pour visionner vos images."));
+    m_cmdOKMsgTalvenor = new BoutonSkin(m_fondMessageTalvenor, QStringLiteral("CmdOKMsgTalvenor"), QStringLiteral("OK"));
+    m_cmdOKMsgTalvenor->setGeometry(twips::rect(5280, 1380, 1140, 390));
+    connect(m_cmdOKMsgTalvenor, &QAbstractButton::clicked, m_fondMessageTalvenor, &QWidget::hide);
+    m_fondMessageTalvenor->hide();
 
     m_fondMessage = new PanneauSkin(this, QStringLiteral("FondMessage"));
     m_fondMessage->setGeometry(twips::rect(720, 2220, 6600, 1900));
@@ -95,6 +110,11 @@ void PleinEcran::appliquerSchema()
     m_fondMessage->setCouleurTexte(g.couleur(Role::TexteBoutons));
     m_cmdOKMsg->setCouleurTexte(g.couleur(Role::TexteBoutons));
     m_cmdOKMsg->setCouleurLumiere(g.couleur(Role::Lumiere));
+    m_fondMessageTalvenor->setDegrade(debut, fin);
+    m_fondMessageTalvenor->setCouleurTexte(g.couleur(Role::TexteBoutons));
+    m_cmdOKMsgTalvenor->setCouleurTexte(g.couleur(Role::TexteBoutons));
+    m_cmdOKMsgTalvenor->setCouleurLumiere(g.couleur(Role::Lumiere));
+    peindreLibelle(m_lblMessageTalvenor, g.couleur(Role::AutresTextes));
     m_icoFondMessage->setDegrade(debut, fin);
     peindreLibelle(m_lblMessage, g.couleur(Role::AutresTextes));
     peindreFondWidget(m_fichier1, g.couleur(Role::Visualisation), g.couleur(Role::AutresTextes));
@@ -336,4 +356,13 @@ void PleinEcran::afficherMessage(const QString& titre, const QString& texte, boo
     JouerSon(g, son);
     m_fondMessage->raise();
     m_fondMessage->show();
+}
+
+void PleinEcran::montrerTalvenor()
+{
+    const QSize ecran = tailleEcran();
+    m_fondMessageTalvenor->move((ecran.width() - m_fondMessageTalvenor->width()) / 2,
+                                (ecran.height() - m_fondMessageTalvenor->height()) / 2);
+    m_fondMessageTalvenor->raise();
+    m_fondMessageTalvenor->show();
 }

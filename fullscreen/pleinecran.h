@@ -114,6 +114,7 @@ private:
     void montrer(const ImagePrete& image);
     void relancerMinuterie();
     void panneauFerme(bool valide);
+    void montrerTalvenor();
     bool toucheFichier1(int touche);
     void fermerParTouche();
     void sourisEnfoncee(QMouseEvent* e, bool surImage);
@@ -138,6 +139,9 @@ private:
     BoutonSkin* m_icoFondMessage = nullptr;
     BoutonSkin* m_cmdOKMsg = nullptr;
     QLabel* m_commentFixe = nullptr;
+    PanneauSkin* m_fondMessageTalvenor = nullptr;
+    BoutonSkin* m_cmdOKMsgTalvenor = nullptr;
+    QLabel* m_lblMessageTalvenor = nullptr;
     FondCommandes* m_fondCommandes = nullptr;
     std::unique_ptr<ReglSlid> m_reglSlid;
     QString m_courantAOuverture; // the picture shown when the panel opened

@@ -18,6 +18,7 @@ private slots:
     void apercu();
     void annulerGardeLeNouveauDossier();
     void aide();
+    void talvenor();
     void editeurEnregistre();
     void avertissement255();
     void enregistrementImpossible();
@@ -144,6 +145,28 @@ void TestFondCommandes::annulerGardeLeNouveauDossier()
     b.choisir("mnuChangRep");
     entrerDossier(b.controle<QListWidget>("Dir1"), "[..]");
     QCOMPARE(b.panneau()->dossier(), b.photos.path());
+}
+
+void TestFondCommandes::talvenor()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.bmp");
+    b.choisir("mnuCreerCommentaire");
+    auto* bouton = b.controle<BoutonSkin>("CmdTalvenor");
+    // Over OK and Cancel.
+    QVERIFY(bouton->geometry().contains(b.controle<BoutonSkin>("CmdOK")->geometry().center()));
+    QVERIFY(bouton->geometry().contains(b.controle<BoutonSkin>("CmdAnnul")->geometry().center()));
+    b.cliquer("CmdTalvenor");
+    auto* fond = b.controle<PanneauSkin>("FondMessageTalvenor");
+    QVERIFY(fond->isVisible());
+    QCOMPARE(fond->geometry().center(), QRect(0, 0, 800, 600).center());
+    b.cliquer("CmdOKMsgTalvenor");
+    QVERIFY(!fond->isVisible());
+    // Not in folder mode.
+    b.cliquer("CmdSortir");
+    b.choisir("mnuChangRep");
+    QVERIFY(!bouton->isVisible());
 }
 
 void TestFondCommandes::aide()
