@@ -28,17 +28,19 @@ int benchCommentaires(int argc, char** argv)
         if (!f.open(QIODevice::WriteOnly))
             return 1;
         for (int i = 0; i < lignes; ++i)
-            f.write(QStringLiteral("/home/moi/Images/Vacances/IMG_%1.JPG/Un commentaire de longueur moyenne, numéro %1\n")
-                        .arg(i, 6, 10, QLatin1Char('0'))
-                        .toUtf8());
+            f.write(
+                QStringLiteral("/home/moi/Images/Vacances/IMG_%1.JPG/Un commentaire de longueur moyenne, numéro %1\n")
+                    .arg(i, 6, 10, QLatin1Char('0'))
+                    .toUtf8());
     }
     // The worst cases: the first line (read through to the start) and no line at all.
     const struct {
         const char* nom;
         QString cle;
-    } cas[] = {{"first line", QStringLiteral("/home/moi/Images/Vacances/IMG_000000.JPG")},
-               {"no line", QStringLiteral("/home/moi/Images/Vacances/ABSENT.JPG")},
-               {"last line", QStringLiteral("/home/moi/Images/Vacances/IMG_%1.JPG").arg(lignes - 1, 6, 10, QLatin1Char('0'))}};
+    } cas[] = {
+        {"first line", QStringLiteral("/home/moi/Images/Vacances/IMG_000000.JPG")},
+        {"no line", QStringLiteral("/home/moi/Images/Vacances/ABSENT.JPG")},
+        {"last line", QStringLiteral("/home/moi/Images/Vacances/IMG_%1.JPG").arg(lignes - 1, 6, 10, QLatin1Char('0'))}};
     std::printf("comment file: %d lines, %lld bytes; median of %d lookups\n", lignes,
                 static_cast<long long>(QFile(fichier).size()), repetitions);
     for (const auto& c : cas) {

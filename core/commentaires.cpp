@@ -56,7 +56,7 @@ std::optional<QString> apresCle(QByteArrayView l, const QByteArray& cleUtf8, con
     if (!cleLatin1.isEmpty() && l.startsWith(cleLatin1)) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString essai = utf8.decode(l); // decoding is lazy until it becomes a QString
-        if (utf8.hasError()) // a valid UTF-8 line was judged above
+        if (utf8.hasError())                  // a valid UTF-8 line was judged above
             return QString::fromLatin1(l.sliced(cleLatin1.size()));
     }
     return std::nullopt;

@@ -26,7 +26,6 @@ QString chercher(const QString& fichier, const QString& cheminImage);
 // Appends one whole record, creating the file and its folder when missing. The
 // lines already there are never rewritten: the file is opened for appending and
 // the record goes out in one write. False, with nothing added, on failure.
-bool ajouter(const QString& fichier, const QString& cheminImage, const QString& commentaire,
-             QString* erreur = nullptr);
+bool ajouter(const QString& fichier, const QString& cheminImage, const QString& commentaire, QString* erreur = nullptr);
 
 } // namespace commentaires

@@ -119,7 +119,8 @@ void FenPopUp::construire()
                 (musique_->*f)();
         };
     };
-    entree(son, "mnuChargerSon", QStringLiteral("Charger un son (sans le jouer)"), musique(&LecteurMusique::chargerSon));
+    entree(son, "mnuChargerSon", QStringLiteral("Charger un son (sans le jouer)"),
+           musique(&LecteurMusique::chargerSon));
     entree(son, "mnuJouerSon", QStringLiteral("Jouer le son chargé"), musique(&LecteurMusique::jouerSon));
     entree(son, "mnuChargerJouerSon", QStringLiteral("Charger et jouer un son"),
            musique(&LecteurMusique::chargerJouerSon));
@@ -129,9 +130,8 @@ void FenPopUp::construire()
     entree(son, "mnuArretSon", QStringLiteral("Arrêter le son"), musique(&LecteurMusique::arreterSon));
     son->menuAction()->setEnabled(musique_ != nullptr);
     separateur(m, "mnuSep5");
-    entree(m, "mnuQuelvio", QStringLiteral("Quelvio"), [this] {
-        g_.services.demarrerProgramme(QStringLiteral("/opt/talvenor/quelvio/quelvio"), {});
-    });
+    entree(m, "mnuQuelvio", QStringLiteral("Quelvio"),
+           [this] { g_.services.demarrerProgramme(QStringLiteral("/opt/talvenor/quelvio/quelvio"), {}); });
     entree(m, "mnuAide", QStringLiteral("Aide"), [this] { OuvrirAide(g_, QStringLiteral("plein_ecran.htm")); });
     entree(m, "mnuRetFen", QStringLiteral("Retour fenêtre principale"), [this] { g_.RetourFenetre = true; });
 

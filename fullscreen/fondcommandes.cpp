@@ -59,8 +59,7 @@ BoutonSkin* bouton(QWidget* parent, const char* nom, const QString& texte, const
 }
 } // namespace
 
-FondCommandes::FondCommandes(General& g, QWidget* parent)
-    : PanneauSkin(parent, QStringLiteral("FondCommandes")), g_(g)
+FondCommandes::FondCommandes(General& g, QWidget* parent) : PanneauSkin(parent, QStringLiteral("FondCommandes")), g_(g)
 {
     construire();
     construireCommentaire();
@@ -104,8 +103,8 @@ void FondCommandes::construire()
                     QStringLiteral("Enregistre le chemin de l'image et l'affiche"), bulles);
     cmdAnnul_ = bouton(this, "CmdAnnul", QStringLiteral("X"), twips::rect(7560, 2700, 600, 480),
                        QStringLiteral("Annuler"), bulles);
-    cmdTalvenor_ = bouton(this, "CmdTalvenor", QStringLiteral("Talvenor"), twips::rect(6510, 2700, 1635, 495),
-                          QString(), bulles);
+    cmdTalvenor_ =
+        bouton(this, "CmdTalvenor", QStringLiteral("Talvenor"), twips::rect(6510, 2700, 1635, 495), QString(), bulles);
     cmdTalvenor_->hide();
 
     connect(drive1_, qOverload<int>(&QComboBox::activated), this, &FondCommandes::changerLecteur);
@@ -282,23 +281,22 @@ void FondCommandes::ApercuImage()
     if (ticketApercu_)
         g_.images.annuler(ticketApercu_);
     const QPointer<FondCommandes> moi(this);
-    ticketApercu_ = g_.images.demander(demandeBoite(g_.FichierCourant(), BoiteApercu, devicePixelRatioF(),
-                                                    g_.couleur(Role::FondFenetres)),
-                                       0, [moi](const ImagePrete& image) {
-                                           if (!moi)
-                                               return;
-                                           moi->ticketApercu_ = 0;
-                                           if (!image.ok())
-                                               return; // an unreadable picture leaves Image2 hidden
-                                           moi->apercuTwips_ = image.rectTwips;
-                                           const qreal ratio = image.image.devicePixelRatio();
-                                           moi->image2_->setGeometry(QRect(
-                                               enPixels(image.rectTwips).topLeft(),
-                                               QSize(qRound(image.image.width() / ratio),
-                                                     qRound(image.image.height() / ratio))));
-                                           moi->image2_->setImage(image.image);
-                                           moi->image2_->show();
-                                       });
+    ticketApercu_ = g_.images.demander(
+        demandeBoite(g_.FichierCourant(), BoiteApercu, devicePixelRatioF(), g_.couleur(Role::FondFenetres)), 0,
+        [moi](const ImagePrete& image) {
+            if (!moi)
+                return;
+            moi->ticketApercu_ = 0;
+            if (!image.ok())
+                return; // an unreadable picture leaves Image2 hidden
+            moi->apercuTwips_ = image.rectTwips;
+            const qreal ratio = image.image.devicePixelRatio();
+            moi->image2_->setGeometry(
+                QRect(enPixels(image.rectTwips).topLeft(),
+                      QSize(qRound(image.image.width() / ratio), qRound(image.image.height() / ratio))));
+            moi->image2_->setImage(image.image);
+            moi->image2_->show();
+        });
 }
 
 void FondCommandes::remettreApercu(bool vider)

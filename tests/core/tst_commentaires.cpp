@@ -46,9 +46,12 @@ void TestCommentaires::fichierParNomDeDossier_data()
 {
     QTest::addColumn<QString>("dossier");
     QTest::addColumn<QString>("attendu");
-    QTest::newRow("ordinaire") << "/media/photos/Vacances" << "/d/Vacances.txt";
-    QTest::newRow("barre finale") << "/media/photos/Vacances/" << "/d/Vacances.txt";
-    QTest::newRow("racine") << "/" << "/d/.txt";
+    QTest::newRow("ordinaire") << "/media/photos/Vacances"
+                               << "/d/Vacances.txt";
+    QTest::newRow("barre finale") << "/media/photos/Vacances/"
+                                  << "/d/Vacances.txt";
+    QTest::newRow("racine") << "/"
+                            << "/d/.txt";
 }
 
 void TestCommentaires::fichierParNomDeDossier()
@@ -115,9 +118,9 @@ void TestCommentaires::sautsDeLigneDevenusEspaces()
 void TestCommentaires::crlfEtLatin1()
 {
     const QString f = fichier("Ete.txt");
-    ecrire(f, "/p/Et\xc3\xa9/A.JPG/caf\xc3\xa9\r\n"      // UTF-8, CRLF
-              "/p/Ete/B.JPG/d\xe9j\xe0 vu\r\n"           // Latin-1
-              "/p/Et\xe9/C.JPG/\xe9t\xe9\r\n");          // Latin-1 path too
+    ecrire(f, "/p/Et\xc3\xa9/A.JPG/caf\xc3\xa9\r\n" // UTF-8, CRLF
+              "/p/Ete/B.JPG/d\xe9j\xe0 vu\r\n"      // Latin-1
+              "/p/Et\xe9/C.JPG/\xe9t\xe9\r\n");     // Latin-1 path too
     QCOMPARE(chercher(f, QString::fromUtf8("/p/Eté/A.JPG")), QString::fromUtf8("café"));
     QCOMPARE(chercher(f, "/p/Ete/B.JPG"), QString::fromUtf8("déjà vu"));
     QCOMPARE(chercher(f, QString::fromUtf8("/p/Eté/C.JPG")), QString::fromUtf8("été"));

@@ -25,10 +25,7 @@ struct BancPlein {
     QPoint dernierClic;
 
     BancPlein() { g.DossierCommentaires = env.dossier.filePath(QStringLiteral("donnees/Ormelle")); }
-    ~BancPlein()
-    {
-        vue.reset();
-    }
+    ~BancPlein() { vue.reset(); }
 
     QString chemin(const QString& nom) const { return photos.filePath(nom); }
     static void image(const QString& chemin, QSize taille, const QColor& couleur)

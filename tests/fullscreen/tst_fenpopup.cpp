@@ -16,6 +16,7 @@ private slots:
     void diaporamaRelance();
     void retourFenetrePrincipale();
     void programmesEtAide();
+    void musique();
 };
 
 namespace {
@@ -35,12 +36,27 @@ void TestFenPopUp::arbre()
     b.ouvrir("a.bmp");
     b.ouvrirMenu();
     QMenu* m = b.menu->menu();
-    QCOMPARE(entrees(m),
-             (QStringList{"Annuler", "Afficher/Masquer la barre des tâches", "-", "Copier l'image", "Presse-papiers",
-                          "Paint (Paintbrush)", "Changer de dossier/Choisir une image...", "-", "Fond d'écran...",
-                          "Adapter l'image à l'écran", "Commentaire sur l'image", "-", "Réglages slideshow...",
-                          "Ordre d'affichage aléatoire", "SlideShow", "-", "Musique et sons", "-", "Quelvio", "Aide",
-                          "Retour fenêtre principale"}));
+    QCOMPARE(entrees(m), (QStringList{"Annuler",
+                                      "Afficher/Masquer la barre des tâches",
+                                      "-",
+                                      "Copier l'image",
+                                      "Presse-papiers",
+                                      "Paint (Paintbrush)",
+                                      "Changer de dossier/Choisir une image...",
+                                      "-",
+                                      "Fond d'écran...",
+                                      "Adapter l'image à l'écran",
+                                      "Commentaire sur l'image",
+                                      "-",
+                                      "Réglages slideshow...",
+                                      "Ordre d'affichage aléatoire",
+                                      "SlideShow",
+                                      "-",
+                                      "Musique et sons",
+                                      "-",
+                                      "Quelvio",
+                                      "Aide",
+                                      "Retour fenêtre principale"}));
     const auto sous = [&](const char* nom) { return entrees(b.menu->action(QString::fromLatin1(nom))->menu()); };
     QCOMPARE(sous("mnuCopImg"), (QStringList{"Image seule", "Tout l'écran"}));
     QCOMPARE(sous("mnuAdapt"),
@@ -224,6 +240,38 @@ void TestFenPopUp::programmesEtAide()
     QVERIFY(b.env.services.boites.isEmpty()); // a missing program says nothing here
     b.choisir("mnuAide");
     QVERIFY(b.env.services.aides.last().endsWith("::/htm/plein_ecran.htm"));
+}
+
+namespace {
+struct MusiqueFactice : LecteurMusique {
+    QStringList appels;
+    void chargerSon() override { appels << "charger"; }
+    void jouerSon() override { appels << "jouer"; }
+    void chargerJouerSon() override { appels << "chargerJouer"; }
+    void dureeSon() override { appels << "duree"; }
+    void repeterSon() override { appels << "repeter"; }
+    void arreterSon() override { appels << "arreter"; }
+    bool sonCharge() const override { return true; }
+    bool repetition() const override { return false; }
+};
+} // namespace
+
+void TestFenPopUp::musique()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(80, 60), Qt::blue);
+    b.ouvrir("a.bmp");
+    b.ouvrirMenu();
+    QVERIFY(!b.menu->action("mnuZiqSon")->isEnabled()); // no player installed
+    b.menu->menu()->hide();
+
+    MusiqueFactice lecteur;
+    FenPopUp menu(b.g, *b.vue, &lecteur);
+    QVERIFY(menu.action("mnuZiqSon")->isEnabled());
+    for (const char* e :
+         {"mnuChargerSon", "mnuJouerSon", "mnuChargerJouerSon", "mnuDureeSon", "mnuRepetSon", "mnuArretSon"})
+        menu.action(QString::fromLatin1(e))->trigger();
+    QCOMPARE(lecteur.appels, (QStringList{"charger", "jouer", "chargerJouer", "duree", "repeter", "arreter"}));
 }
 
 QTEST_MAIN(TestFenPopUp)
