@@ -180,6 +180,7 @@ void FondCommandes::preparer(bool modeCommentaire, QSize ecran)
     cmdOK_->setEnabled(false);
     remettreApercu(true);
     image2_->hide();
+    cmdEnregistrer_->setEnabled(false);
     dossierLecteurInitial_ = g_.DossierLecteur;
     lecteurs_ = listerLecteurs_();
     {
@@ -239,6 +240,8 @@ void FondCommandes::remplirDossiers()
         item->setData(Qt::UserRole, nom);
     }
     file1_->clear();
+    // A comment is saved for a picture of the list shown: none is picked in a new one.
+    cmdEnregistrer_->setEnabled(false);
     for (const QString& nom : filtrerNoms(contenu.fichiers, MotifFile1)) {
         auto* item = new QListWidgetItem(texteAffichable(nom), file1_);
         item->setData(Qt::UserRole, nom);
@@ -268,6 +271,7 @@ void FondCommandes::choisirFichier(QListWidgetItem* item)
     file1_->setCurrentItem(item);
     g_.modele.setFichierCourant(cheminChoisi());
     cmdOK_->setEnabled(true);
+    cmdEnregistrer_->setEnabled(true);
     if (cocheApercu_->isChecked())
         ApercuImage();
     else
@@ -354,7 +358,9 @@ void FondCommandes::enregistrer()
 {
     const QString image = cheminChoisi();
     const QString fichier = fichierCommentaires(g_, dossier_);
-    if (image.isEmpty() || !commentaires::ajouter(fichier, image, text1_->toPlainText())) {
+    if (image.isEmpty())
+        return;
+    if (!commentaires::ajouter(fichier, image, text1_->toPlainText())) {
         emit message(QStringLiteral("Enregistrer : Erreur d'accès !"),
                      QStringLiteral("Il est probable que vous tentez d'écrire sur un support protégé en écriture : "
                                     "CD ou DVD par exemple...\nEn principe, vous devriez utiliser le disque dur "

@@ -10,6 +10,9 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <csignal>
+#include <sys/resource.h>
+
 class TestFondCommandes : public QObject {
     Q_OBJECT
 private slots:
@@ -22,6 +25,9 @@ private slots:
     void editeurEnregistre();
     void avertissement255();
     void enregistrementImpossible();
+    void disquePlein();
+    void enregistrerSansImage();
+    void okRemetLesTransitions();
     void voirFichier();
     void reglagesRepris();
     void lecteurSansSupport();
@@ -254,6 +260,69 @@ void TestFondCommandes::enregistrementImpossible()
     QCOMPARE(b.env.services.sons.last(), 21);
     QCOMPARE(text1->toPlainText(), QString("rien"));
     QCOMPARE(bloque.size(), 0);
+}
+
+void TestFondCommandes::disquePlein()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    const QString p = b.chemin("a.jpg");
+    QVERIFY(commentaires::ajouter(b.fichierCommentaires(), p, "avant"));
+    QFile f(b.fichierCommentaires());
+    const qint64 taille = f.size();
+    b.ouvrir("a.jpg");
+    b.choisir("mnuCreerCommentaire");
+    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
+    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    text1->setPlainText(QString(200, QLatin1Char('x')));
+    // Room for a few bytes only, as on a disk that fills up during the write.
+    struct rlimit ancienne {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &ancienne), 0);
+    const auto ancienSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limite = ancienne;
+    limite.rlim_cur = rlim_t(taille + 10);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+    b.cliquer("CmdEnregistrer");
+    ::setrlimit(RLIMIT_FSIZE, &ancienne);
+    std::signal(SIGXFSZ, ancienSignal);
+    QCOMPARE(b.titreMessage(), QString("Enregistrer : Erreur d'accès !"));
+    QCOMPARE(f.size(), taille);
+    QCOMPARE(commentaires::chercher(b.fichierCommentaires(), p), QString("avant"));
+    QCOMPARE(text1->toPlainText().size(), 200);
+}
+
+void TestFondCommandes::enregistrerSansImage()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.jpg");
+    b.choisir("mnuCreerCommentaire");
+    auto* enregistrer = b.controle<BoutonSkin>("CmdEnregistrer");
+    QVERIFY(!enregistrer->isEnabled());
+    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
+    QVERIFY(enregistrer->isEnabled());
+    // Another folder: its pictures are not picked yet.
+    entrerDossier(b.controle<QListWidget>("Dir1"), "[..]");
+    QVERIFY(!enregistrer->isEnabled());
+}
+
+void TestFondCommandes::okRemetLesTransitions()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    BancPlein::image(b.chemin("b.bmp"), QSize(20, 20), Qt::red);
+    b.g.EffetTransition = true;
+    b.ouvrir("a.bmp");
+    QTRY_VERIFY(!b.vue->effetEnCours());
+    b.choisir("mnuChangRep");
+    QVERIFY(!b.g.EffetTransition);
+    cliquerLigne(b.controle<QListWidget>("File1"), "b.bmp");
+    QSignalSpy effet(b.vue.get(), &PleinEcran::effetTermine);
+    b.cliquer("CmdOK");
+    QVERIFY(b.g.EffetTransition);
+    // The picked picture comes with the effect.
+    QTRY_COMPARE_WITH_TIMEOUT(effet.count(), 1, 10000);
+    QCOMPARE(b.vue->imageAffichee().pixelColor(0, 0), QColor(Qt::red));
 }
 
 void TestFondCommandes::voirFichier()
