@@ -17,6 +17,7 @@ private slots:
     void retourFenetrePrincipale();
     void programmesEtAide();
     void musique();
+    void barreDesTaches();
 };
 
 namespace {
@@ -272,6 +273,22 @@ void TestFenPopUp::musique()
          {"mnuChargerSon", "mnuJouerSon", "mnuChargerJouerSon", "mnuDureeSon", "mnuRepetSon", "mnuArretSon"})
         menu.action(QString::fromLatin1(e))->trigger();
     QCOMPARE(lecteur.appels, (QStringList{"charger", "jouer", "chargerJouer", "duree", "repeter", "arreter"}));
+}
+
+void TestFenPopUp::barreDesTaches()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(80, 60), Qt::blue);
+    b.g.BarreTacheMasquee = true;
+    b.ouvrir("a.bmp");
+    b.vue->appliquerBarreTaches();
+    QVERIFY(b.vue->windowState() & Qt::WindowFullScreen);
+    b.choisir("mnuBarreTache");
+    QVERIFY(!b.g.BarreTacheMasquee);
+    QVERIFY(!(b.vue->windowState() & Qt::WindowFullScreen));
+    b.choisir("mnuBarreTache");
+    QVERIFY(b.g.BarreTacheMasquee);
+    QVERIFY(b.vue->windowState() & Qt::WindowFullScreen);
 }
 
 QTEST_MAIN(TestFenPopUp)
