@@ -43,8 +43,12 @@ PleinEcran::PleinEcran(General& general, QWidget* parent)
 
 PleinEcran::~PleinEcran()
 {
+    // Closed with the chooser panel open: its state ends here, and transitions
+    // it had switched off come back for the next viewer.
     g.PanneauVisible = false;
     g.ModeCommentaire = false;
+    if (TransitionSuspendue)
+        g.EffetTransition = true;
     if (g.CurseurMasque) // one show for each hide, even when torn down
         montrerCurseur();
 }

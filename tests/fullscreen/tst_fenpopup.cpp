@@ -181,6 +181,15 @@ void TestFenPopUp::panneauSuspendLesTransitions()
     QVERIFY(!b.panneau()->isVisible());
     QVERIFY(!b.g.ModeCommentaire && !b.g.PanneauVisible);
     QVERIFY(b.g.EffetTransition);
+
+    // Leaving the viewer with the panel open does not leave transitions off.
+    b.choisir("mnuChangRep");
+    QVERIFY(!b.g.EffetTransition);
+    QTest::keyClick(b.controle<QListWidget>("File1"), Qt::Key_Escape);
+    QVERIFY(!b.vue->isVisible());
+    b.vue.reset();
+    QVERIFY(b.g.EffetTransition);
+    QVERIFY(!b.g.PanneauVisible);
 }
 
 void TestFenPopUp::fondEcranAnnuleGarde()
