@@ -22,7 +22,6 @@
 namespace {
 const QString MotifFile1 = QStringLiteral("*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf");
 const QRectF BoiteApercu(5820, 480, 2340, 1755);
-const QString Parent = QStringLiteral("[..]");
 
 QRect enPixels(const QRectF& r)
 {
@@ -233,12 +232,24 @@ void FondCommandes::remplirDossiers()
 {
     const ContenuDossier contenu = lireDossier(dossier_);
     dir1_->clear();
-    if (dossier_ != QLatin1String("/"))
-        dir1_->addItem(Parent);
-    for (const QString& nom : contenu.sousDossiers) {
-        auto* item = new QListWidgetItem(texteAffichable(nom), dir1_);
-        item->setData(Qt::UserRole, nom);
+    // As the main window's folder list: the way down from the root, indented,
+    // the current folder picked, then its subfolders one step further in.
+    QStringList chemin;
+    for (QString d = dossier_;; d = QFileInfo(d).path()) {
+        chemin.prepend(d);
+        if (d == QLatin1String("/") || d == QFileInfo(d).path())
+            break;
     }
+    const auto ajouter = [this](const QString& dossier, qsizetype profondeur) {
+        const QString nom = dossier == QLatin1String("/") ? dossier : dossier.section(QLatin1Char('/'), -1);
+        auto* item = new QListWidgetItem(QString(profondeur * 2, QLatin1Char(' ')) + texteAffichable(nom), dir1_);
+        item->setData(Qt::UserRole, dossier);
+        return item;
+    };
+    for (qsizetype i = 0; i < chemin.size(); ++i)
+        dir1_->setCurrentItem(ajouter(chemin[i], i));
+    for (const QString& nom : contenu.sousDossiers)
+        ajouter(joindreChemin(dossier_, nom), chemin.size());
     file1_->clear();
     // A comment is saved for a picture of the list shown: none is picked in a new one.
     cmdEnregistrer_->setEnabled(false);
@@ -252,10 +263,9 @@ void FondCommandes::activerDossier(QListWidgetItem* item)
 {
     if (!item)
         return;
-    if (item->text() == Parent && !item->data(Qt::UserRole).isValid())
-        changerDossier(QFileInfo(dossier_).path());
-    else
-        changerDossier(joindreChemin(dossier_, item->data(Qt::UserRole).toString()));
+    const QString dossier = item->data(Qt::UserRole).toString();
+    if (dossier != dossier_)
+        changerDossier(dossier);
 }
 
 QString FondCommandes::cheminChoisi() const

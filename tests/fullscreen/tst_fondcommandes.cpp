@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <csignal>
@@ -46,9 +47,17 @@ void cliquerLigne(QListWidget* l, const QString& texte)
     l->scrollToItem(i);
     QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(i).center());
 }
+// Dir1 indents each folder by its depth.
+QListWidgetItem* dossier(QListWidget* l, const QString& nom)
+{
+    for (int i = 0; i < l->count(); ++i)
+        if (l->item(i)->text().trimmed() == nom)
+            return l->item(i);
+    return nullptr;
+}
 void entrerDossier(QListWidget* l, const QString& texte)
 {
-    QListWidgetItem* i = ligne(l, texte);
+    QListWidgetItem* i = dossier(l, texte);
     QVERIFY2(i, qPrintable(texte));
     l->setCurrentItem(i);
     QTest::keyClick(l, Qt::Key_Return);
@@ -147,10 +156,18 @@ void TestFondCommandes::annulerGardeLeNouveauDossier()
     b.touche(Qt::Key_Right);
     QCOMPARE(b.g.FichierCourant(), b.chemin("sous/x.bmp"));
     QCOMPARE(b.vue->imageAffichee().pixelColor(0, 0), QColor(Qt::red));
-    // The parent entry goes back up.
+    // The way down from the root, the current folder picked; its parent goes back up.
     b.choisir("mnuChangRep");
-    entrerDossier(b.controle<QListWidget>("Dir1"), "[..]");
+    auto* dir1 = b.controle<QListWidget>("Dir1");
+    QStringList attendu{"/"};
+    for (const QString& c : b.chemin("sous").split('/', Qt::SkipEmptyParts))
+        attendu << c;
+    QCOMPARE(textes(dir1).replaceInStrings(QRegularExpression("^ +"), QString()), attendu);
+    QCOMPARE(dir1->currentItem()->text().trimmed(), QString("sous"));
+    entrerDossier(dir1, QFileInfo(b.photos.path()).fileName());
     QCOMPARE(b.panneau()->dossier(), b.photos.path());
+    const auto retrait = [](const QListWidgetItem* i) { return i->text().size() - i->text().trimmed().size(); };
+    QCOMPARE(retrait(dossier(dir1, "sous")), retrait(dossier(dir1, QFileInfo(b.photos.path()).fileName())) + 2);
 }
 
 void TestFondCommandes::talvenor()
@@ -302,7 +319,7 @@ void TestFondCommandes::enregistrerSansImage()
     cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
     QVERIFY(enregistrer->isEnabled());
     // Another folder: its pictures are not picked yet.
-    entrerDossier(b.controle<QListWidget>("Dir1"), "[..]");
+    entrerDossier(b.controle<QListWidget>("Dir1"), QFileInfo(b.photos.path()).path().section('/', -1));
     QVERIFY(!enregistrer->isEnabled());
 }
 
@@ -401,7 +418,7 @@ void TestFondCommandes::lecteurSansSupport()
     BancPlein::image(autre.filePath("y.bmp"), QSize(20, 20), Qt::red);
     QVERIFY(QDir(autre.path()).mkdir("neuf"));
     QTest::keyClick(b.controle<QListWidget>("Dir1"), Qt::Key_F8);
-    QVERIFY(ligne(b.controle<QListWidget>("Dir1"), "neuf"));
+    QVERIFY(dossier(b.controle<QListWidget>("Dir1"), "neuf"));
 }
 
 QTEST_MAIN(TestFondCommandes)
