@@ -3,10 +3,12 @@
 #include "app/ordrefenetres.h"
 #include "core/reglages.h"
 #include "app/services.h"
+#include "core/commentaires.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFont>
 #include <QFileInfo>
 #include <QPointer>
 #include <QWidget>
@@ -14,6 +16,7 @@
 General::General(Reglages& r, Services& s) : reglages(r), services(s)
 {
     FichierAide = DossierProgramme() + QStringLiteral("/Ormelle.chm");
+    DossierCommentaires = commentaires::dossierUtilisateur();
     ordrefenetres::suivre();
 }
 
@@ -136,4 +139,40 @@ void FermerTout()
     }
     enCours = false;
     QCoreApplication::quit();
+}
+
+void EnregistrerPolice(General& g)
+{
+    LotReglages lot(g.reglages);
+    ecrireTexte(g.reglages, Reglage::PoliceNom, g.PoliceNom);
+    ecrireTexte(g.reglages, Reglage::CouleurPrincipale, g.CouleurPrincipale);
+    ecrireTexte(g.reglages, Reglage::PoliceTaille, g.PoliceTaille);
+    ecrireTexte(g.reglages, Reglage::PoliceGras, g.PoliceGras);
+    ecrireTexte(g.reglages, Reglage::PoliceItalic, g.PoliceItalic);
+    ecrireTexte(g.reglages, Reglage::PoliceBarree, g.PoliceBarree);
+    ecrireTexte(g.reglages, Reglage::PoliceSoulignee, g.PoliceSoulignee);
+}
+
+QFont policeCommentaire(const General& g)
+{
+    QFont police(g.PoliceNom);
+    bool ok = false;
+    const double taille = g.PoliceTaille.toDouble(&ok);
+    police.setPointSizeF(ok && taille > 0 && taille < 1000 ? taille : 18);
+    const auto vrai = [](const QString& t) { return t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0; };
+    police.setBold(vrai(g.PoliceGras));
+    police.setItalic(vrai(g.PoliceItalic));
+    police.setStrikeOut(vrai(g.PoliceBarree));
+    police.setUnderline(vrai(g.PoliceSoulignee));
+    return police;
+}
+
+QColor couleurCommentaire(const General& g)
+{
+    return versQColor(lireNombreCouleur(g.CouleurPrincipale).value_or(0xFFFF));
+}
+
+QString fichierCommentaires(const General& g, const QString& dossier)
+{
+    return commentaires::fichierDe(g.DossierCommentaires, dossier);
 }

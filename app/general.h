@@ -56,6 +56,19 @@ public:
     bool VueUnique = false;
     bool CurseurMasque = false;
     bool CommentaireAffiche = false;
+    // Comment corner; at most one true, none until comments are first switched on.
+    bool PositionHG = false;
+    bool PositionHD = false;
+    bool PositionBG = false;
+    bool PositionBD = false;
+
+    // Requests of the pop-up menu, carried out once it has closed.
+    bool CopieDemandee = false;
+    bool CopieEcranEntier = false;
+    bool ChangerPolice = false;
+    bool ModeCommentaire = false;
+    // Where the comment files live ($XDG_DATA_HOME/Ormelle); a test points it elsewhere.
+    QString DossierCommentaires;
 
     // Slideshow settings dialog
     bool EnregistrerReglages = false;
@@ -105,5 +118,13 @@ void JouerSon(General& g, int numero);
 // Opens a help page ("fenêtre_principale.htm"); an empty page opens the help's start page.
 void OuvrirAide(General& g, const QString& page);
 void AfficherPressePapiers(General& g, QWidget* parent = nullptr);
+// Writes the seven comment-font keys, in one write of the file.
+void EnregistrerPolice(General& g);
+// The comment font and colour as the settings hold them.
+class QFont;
+QFont policeCommentaire(const General& g);
+QColor couleurCommentaire(const General& g);
+// The comment file of a picture folder.
+QString fichierCommentaires(const General& g, const QString& dossier);
 // Unloads every top-level window, last opened first.
 void FermerTout();

@@ -30,7 +30,8 @@ void usage()
                "  ormelle-bench preview FOLDER [--rounds N] [--burst N] [--interval MS]\n"
                "  ormelle-bench thumbnails FOLDER [--pages N]\n"
                "  ormelle-bench music FILE [--seconds N] [--runs N] [--wav OUT]\n"
-               "  ormelle-bench make-midi OUT [--seconds S] [--seed N]\n",
+               "  ormelle-bench make-midi OUT [--seconds S] [--seed N]\n"
+               "  ormelle-bench comments [--lines N] [--repeat N]\n",
                stderr);
 }
 
@@ -145,6 +146,7 @@ int benchApercu(int argc, char** argv);
 int benchMiniatures(int argc, char** argv);
 int benchMusique(const QStringList& args);
 bool fabriquerMidi(const QString& sortie, int secondes, quint32 graine);
+int benchCommentaires(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
@@ -155,6 +157,8 @@ int main(int argc, char** argv)
         return benchApercu(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "thumbnails") == 0)
         return benchMiniatures(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "comments") == 0)
+        return benchCommentaires(argc, argv);
     if (argc < 2) {
         usage();
         return 2;

@@ -2,6 +2,7 @@
 
 #include "app/general.h"
 #include "app/services.h"
+#include "fullscreen/fenpopup.h"
 #include "fullscreen/pleinecran.h"
 
 #include <QGuiApplication>
@@ -20,6 +21,19 @@ void AfficherBarreTaches(QWidget* pleinEcran)
         v->appliquerBarreTaches();
 }
 
+namespace {
+FabriqueMusique& fabriqueMusique()
+{
+    static FabriqueMusique f;
+    return f;
+}
+} // namespace
+
+void installerLecteurMusique(FabriqueMusique fabrique)
+{
+    fabriqueMusique() = std::move(fabrique);
+}
+
 void LancerPleinEcran(General& g, QWidget* fenetrePrincipale)
 {
     bool sablier = false;
@@ -32,6 +46,15 @@ void LancerPleinEcran(General& g, QWidget* fenetrePrincipale)
             if (viewer.windowHandle())
                 viewer.windowHandle()->setScreen(fenetrePrincipale->screen());
         }
+        // The menu is made the first time it is needed and lives as long as the viewer.
+        FenPopUp* menu = nullptr;
+        viewer.setOuvreurMenu([&g, &menu](PleinEcran& v, QPoint position) {
+            if (!menu) {
+                LecteurMusique* musique = fabriqueMusique() ? fabriqueMusique()(g, &v) : nullptr;
+                menu = new FenPopUp(g, v, musique);
+            }
+            menu->ouvrir(position);
+        });
         g.BarreTacheMasquee = true;
         MasquerBarreTaches(&viewer);
         viewer.exec();

@@ -4,7 +4,9 @@
 #include "app/services.h"
 #include "app/skin.h"
 #include "app/twips.h"
+#include "dialogs/reglslid.h"
 #include "fullscreen/effetcarre.h"
+#include "fullscreen/fondcommandes.h"
 #include "fullscreen/inhibitionecran.h"
 #include "core/prechargeur.h"
 #include "fullscreen/surfaces.h"
@@ -41,6 +43,12 @@ PleinEcran::PleinEcran(General& general, QWidget* parent)
 
 PleinEcran::~PleinEcran()
 {
+    // Closed with the chooser panel open: its state ends here, and transitions
+    // it had switched off come back for the next viewer.
+    g.PanneauVisible = false;
+    g.ModeCommentaire = false;
+    if (TransitionSuspendue)
+        g.EffetTransition = true;
     if (g.CurseurMasque) // one show for each hide, even when torn down
         montrerCurseur();
 }
@@ -57,6 +65,30 @@ void PleinEcran::construire()
     m_fichier1->setObjectName(QStringLiteral("Fichier1"));
     m_fichier1->setGeometry(twips::rect(-2200, 0, 1800, 3000));
     m_fichier1->installEventFilter(this);
+
+    m_commentFixe = new QLabel(this);
+    m_commentFixe->setObjectName(QStringLiteral("CommentFixe"));
+    m_commentFixe->setAttribute(Qt::WA_TransparentForMouseEvents); // a click on it is a click on the picture
+    m_commentFixe->hide();
+
+    m_fondCommandes = new FondCommandes(g, this);
+    connect(m_fondCommandes, &FondCommandes::ferme, this, &PleinEcran::panneauFerme);
+    connect(m_fondCommandes, &FondCommandes::message, this, &PleinEcran::afficherMessage);
+    connect(m_fondCommandes, &FondCommandes::talvenor, this, &PleinEcran::montrerTalvenor);
+
+    m_fondMessageTalvenor = new PanneauSkin(this, QStringLiteral("FondMessageTalvenor"), QStringLiteral("Talvenor"));
+    m_fondMessageTalvenor->resize(twips::taille(6600, 1900));
+    m_lblMessageTalvenor = new QLabel(m_fondMessageTalvenor);
+    m_lblMessageTalvenor->setObjectName(QStringLiteral("LblMessageTalvenor"));
+    m_lblMessageTalvenor->setWordWrap(true);
+    m_lblMessageTalvenor->setGeometry(twips::rect(240, 420, 6120, 900));
+    m_lblMessageTalvenor->setText(QStringLiteral(
+        "Ormelle est conçu et entretenu par Talvenor, qui vous remercie de l’utiliser.\n"
+        "Dorvik et Quelvio, du même auteur, l’accompagnent pour visionner vos images."));
+    m_cmdOKMsgTalvenor = new BoutonSkin(m_fondMessageTalvenor, QStringLiteral("CmdOKMsgTalvenor"), QStringLiteral("OK"));
+    m_cmdOKMsgTalvenor->setGeometry(twips::rect(5280, 1380, 1140, 390));
+    connect(m_cmdOKMsgTalvenor, &QAbstractButton::clicked, m_fondMessageTalvenor, &QWidget::hide);
+    m_fondMessageTalvenor->hide();
 
     m_fondMessage = new PanneauSkin(this, QStringLiteral("FondMessage"));
     m_fondMessage->setGeometry(twips::rect(720, 2220, 6600, 1900));
@@ -82,6 +114,11 @@ void PleinEcran::appliquerSchema()
     m_fondMessage->setCouleurTexte(g.couleur(Role::TexteBoutons));
     m_cmdOKMsg->setCouleurTexte(g.couleur(Role::TexteBoutons));
     m_cmdOKMsg->setCouleurLumiere(g.couleur(Role::Lumiere));
+    m_fondMessageTalvenor->setDegrade(debut, fin);
+    m_fondMessageTalvenor->setCouleurTexte(g.couleur(Role::TexteBoutons));
+    m_cmdOKMsgTalvenor->setCouleurTexte(g.couleur(Role::TexteBoutons));
+    m_cmdOKMsgTalvenor->setCouleurLumiere(g.couleur(Role::Lumiere));
+    peindreLibelle(m_lblMessageTalvenor, g.couleur(Role::AutresTextes));
     m_icoFondMessage->setDegrade(debut, fin);
     peindreLibelle(m_lblMessage, g.couleur(Role::AutresTextes));
     peindreFondWidget(m_fichier1, g.couleur(Role::Visualisation), g.couleur(Role::AutresTextes));
@@ -148,6 +185,8 @@ void PleinEcran::activer()
     else if (ecran && !isFullScreen())
         setGeometry(ecran->geometry());
     m_fichier1->setFocus();
+    if (g.CommentaireAffiche)
+        chercherCommentaire();
     AfficheImage();
 }
 
@@ -181,6 +220,8 @@ void PleinEcran::allerA(int position)
     g.modele.setFichierCourant(cheminPosition(position));
     const QSignalBlocker silence(m_fichier1);
     m_fichier1->setCurrentRow(position);
+    if (g.CommentaireAffiche) // every step, by keys or by the timer, looks up its own comment
+        chercherCommentaire();
     AfficheImage();
 }
 
@@ -319,4 +360,13 @@ void PleinEcran::afficherMessage(const QString& titre, const QString& texte, boo
     JouerSon(g, son);
     m_fondMessage->raise();
     m_fondMessage->show();
+}
+
+void PleinEcran::montrerTalvenor()
+{
+    const QSize ecran = tailleEcran();
+    m_fondMessageTalvenor->move((ecran.width() - m_fondMessageTalvenor->width()) / 2,
+                                (ecran.height() - m_fondMessageTalvenor->height()) / 2);
+    m_fondMessageTalvenor->raise();
+    m_fondMessageTalvenor->show();
 }

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class General;
@@ -19,6 +20,8 @@ class QLabel;
 class QListWidget;
 class QMouseEvent;
 class BoutonSkin;
+class FondCommandes;
+class ReglSlid;
 class PanneauSkin;
 class Prechargeur;
 class ZoneImage;
@@ -64,11 +67,27 @@ public:
     // The picture being shown, fitted (null when it could not be read).
     QImage imageAffichee() const;
     void setPrechargementActif(bool actif) { m_prechargementActif = actif; }
-    // Extent of the clipboard copy last chosen in the menu: the whole screen
-    // rather than the picture alone.
-    bool CopieEcranEntier = false;
     // Opens the pop-up menu at a point; its owner installs it. Without one
     // the left click only stops the slideshow.
+    // Comments: the lookup of the picture being shown, then AfficheCommentaire,
+    // which shows TexteCommentaire in CommentFixe in the comment font and corner.
+    void chercherCommentaire();
+    void AfficheCommentaire();
+    QString TexteCommentaire;
+    // The font and colour dialogs for the comment; a cancel keeps what was in force.
+    void changerPolice();
+    // The requests left by the pop-up menu, carried out once it has closed.
+    void apresMenu();
+    FondCommandes* panneau() { return m_fondCommandes; }
+    // Opens the chooser panel in the mode ModeCommentaire asks for, switching
+    // transitions off while it is open.
+    void ouvrirPanneau();
+    // "Réglages slideshow...": the settings dialog, kept while it waits for the
+    // chooser panel ("Dossier") and shown again when the panel closes.
+    void ouvrirReglages();
+    ReglSlid* reglages() { return m_reglSlid.get(); }
+    // Whether transitions were switched off while the chooser panel is open.
+    bool TransitionSuspendue = false;
     void setOuvreurMenu(std::function<void(PleinEcran&, QPoint)> ouvreur) { m_ouvreurMenu = std::move(ouvreur); }
 
 signals:
@@ -94,6 +113,8 @@ private:
     void imagePrete(const QString& chemin);
     void montrer(const ImagePrete& image);
     void relancerMinuterie();
+    void panneauFerme(bool valide);
+    void montrerTalvenor();
     bool toucheFichier1(int touche);
     void fermerParTouche();
     void sourisEnfoncee(QMouseEvent* e, bool surImage);
@@ -117,6 +138,13 @@ private:
     QLabel* m_lblMessage = nullptr;
     BoutonSkin* m_icoFondMessage = nullptr;
     BoutonSkin* m_cmdOKMsg = nullptr;
+    QLabel* m_commentFixe = nullptr;
+    PanneauSkin* m_fondMessageTalvenor = nullptr;
+    BoutonSkin* m_cmdOKMsgTalvenor = nullptr;
+    QLabel* m_lblMessageTalvenor = nullptr;
+    FondCommandes* m_fondCommandes = nullptr;
+    std::unique_ptr<ReglSlid> m_reglSlid;
+    QString m_courantAOuverture; // the picture shown when the panel opened
     QTimer m_minuterie;
     QTimer m_effet;
     std::vector<RectangleEffet> m_etapesEffet;

@@ -106,7 +106,7 @@ void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
             AfficheImage();
     } else if (e->button() == Qt::RightButton) {
         if (surImage && g.VueUnique) {
-            CopierImage(CopieEcranEntier);
+            CopierImage(g.CopieEcranEntier); // the extent last chosen in the menu
             g.VueUnique = false;
             fermerParTouche();
         } else if (e->modifiers() & Qt::ControlModifier) {
@@ -121,15 +121,16 @@ void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
 
 void PleinEcran::CopierImage(bool ecranEntier)
 {
-    // A grab of the viewer's own window, which covers the screen.
-    const QPixmap capture = ecranEntier ? grab() : grab(m_image1->isVisible() ? m_image1->geometry() : QRect());
-    if (capture.isNull() || (!ecranEntier && !m_image1->isVisible())) {
+    // The picture alone is its own pixels, wherever it is centred; the whole
+    // screen is a grab of the viewer's own window, which covers it, comment included.
+    const QImage copie = ecranEntier ? grab().toImage() : imageAffichee();
+    if (copie.isNull()) {
         afficherMessage(QStringLiteral("Erreur"), QStringLiteral("Il n’y a aucune image à copier."), true, 21);
         return;
     }
     {
         Sablier sablier(g.services);
-        g.services.copierImage(capture.toImage());
+        g.services.copierImage(copie);
         JouerSon(g, 19);
     }
 }

@@ -1,0 +1,170 @@
+#include "core/commentaires.h"
+
+#include "platform/nomsfichiers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace commentaires {
+
+QString dossierUtilisateur()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Ormelle");
+}
+
+QString fichierDe(const QString& dossierDonnees, const QString& dossierImages)
+{
+    QString dossier = dossierImages;
+    while (dossier.size() > 1 && dossier.endsWith(QLatin1Char('/')))
+        dossier.chop(1);
+    const QString dernier = dossier == QLatin1String("/") ? QString() : dossier.section(QLatin1Char('/'), -1);
+    return dossierDonnees + QLatin1Char('/') + dernier + QStringLiteral(".txt");
+}
+
+QString ligne(const QString& cheminImage, const QString& commentaire)
+{
+    QString texte = commentaire;
+    texte.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    for (QChar& c : texte)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator)
+            c = QLatin1Char(' ');
+    return cheminImage + QLatin1Char('/') + texte;
+}
+
+namespace {
+// The line's text after the key, or nullopt when the line does not begin with it.
+std::optional<QString> apresCle(QByteArrayView l, const QByteArray& cleUtf8, const QByteArray& cleLatin1)
+{
+    if (l.endsWith('\r'))
+        l.chop(1);
+    if (l.startsWith(cleUtf8)) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString texte = utf8.decode(l);
+        if (!utf8.hasError())
+            return texte.mid(QString::fromUtf8(cleUtf8).size());
+    }
+    if (!cleLatin1.isEmpty() && l.startsWith(cleLatin1)) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString essai = utf8.decode(l); // decoding is lazy until it becomes a QString
+        if (utf8.hasError())                  // a valid UTF-8 line was judged above
+            return QString::fromLatin1(l.sliced(cleLatin1.size()));
+    }
+    return std::nullopt;
+}
+} // namespace
+
+QString chercher(const QString& fichier, const QString& cheminImage)
+{
+    QFile f;
+    if (cheminImage.isEmpty() || !ouvrirEnLecture(f, fichier))
+        return {};
+    // Runs on every slideshow step: the file is mapped rather than copied, and
+    // searched for the key itself rather than cut into lines.
+    const qint64 taille = f.size();
+    const uchar* carte = taille > 0 ? f.map(0, taille) : nullptr;
+    QByteArray lu;
+    if (!carte)
+        lu = f.readAll();
+    const QByteArray contenu = carte ? QByteArray::fromRawData(reinterpret_cast<const char*>(carte), taille) : lu;
+
+    const QString cle = cheminImage + QLatin1Char('/');
+    const QByteArray cleUtf8 = cle.toUtf8();
+    // A key that Latin-1 cannot spell cannot begin a Latin-1 line.
+    QStringEncoder latin1(QStringEncoder::Latin1);
+    QByteArray cleLatin1 = latin1.encode(cle); // converted here: encoding is lazy
+    if (latin1.hasError())
+        cleLatin1.clear();
+
+    // The last line that begins with the key, and its comment. Searched forward:
+    // glibc's memmem is many times faster than any backward search.
+    const auto dernier = [&](const QByteArray& motif, qsizetype* position) -> std::optional<QString> {
+        std::optional<QString> trouve;
+        const char* debut = contenu.constData();
+        const char* const fin = debut + contenu.size();
+        const char* p = debut;
+        while (p < fin) {
+            const void* q = ::memmem(p, size_t(fin - p), motif.constData(), size_t(motif.size()));
+            if (!q)
+                break;
+            const char* i = static_cast<const char*>(q);
+            const char* finLigne = static_cast<const char*>(std::memchr(i, '\n', size_t(fin - i)));
+            if (!finLigne)
+                finLigne = fin;
+            if (i == debut || i[-1] == '\n') {
+                if (std::optional<QString> texte = apresCle(QByteArrayView(i, finLigne - i), cleUtf8, cleLatin1)) {
+                    trouve = std::move(texte);
+                    *position = i - debut;
+                }
+            }
+            p = finLigne; // one record per line: the rest of this one cannot begin another
+        }
+        return trouve;
+    };
+    qsizetype posUtf8 = -1, posLatin1 = -1;
+    std::optional<QString> texte = dernier(cleUtf8, &posUtf8);
+    if (!cleLatin1.isEmpty() && cleLatin1 != cleUtf8) {
+        std::optional<QString> autre = dernier(cleLatin1, &posLatin1);
+        if (autre && posLatin1 > posUtf8)
+            texte = autre;
+    }
+    return texte.value_or(QString());
+}
+
+bool ajouter(const QString& fichier, const QString& cheminImage, const QString& commentaire, QString* erreur)
+{
+    auto echec = [erreur](const QString& texte) {
+        if (erreur)
+            *erreur = texte;
+        return false;
+    };
+    QDir().mkpath(fichier.section(QLatin1Char('/'), 0, -2));
+    const QByteArray chemin = octetsDepuisChemin(fichier);
+    const int fd = ::open(chemin.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return echec(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat etat {};
+    if (::fstat(fd, &etat) != 0) {
+        const int e = errno;
+        ::close(fd);
+        return echec(QString::fromLocal8Bit(std::strerror(e)));
+    }
+    QByteArray octets = (ligne(cheminImage, commentaire) + QLatin1Char('\n')).toUtf8();
+    // A last line cut short (O_RDWR above lets us read its last byte) (an earlier crash) must not swallow this record.
+    if (etat.st_size > 0) {
+        char dernier = '\n';
+        if (::pread(fd, &dernier, 1, etat.st_size - 1) == 1 && dernier != '\n')
+            octets.prepend('\n');
+    }
+    qsizetype ecrits = 0;
+    while (ecrits < octets.size()) {
+        const ssize_t n = ::write(fd, octets.constData() + ecrits, size_t(octets.size() - ecrits));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int e = n < 0 ? errno : ENOSPC;
+            // A part of a record is no record: take it back, the old lines stay as they were.
+            if (ecrits > 0 && ::ftruncate(fd, etat.st_size) != 0) {
+            }
+            ::close(fd);
+            return echec(QString::fromLocal8Bit(std::strerror(e)));
+        }
+        ecrits += n;
+    }
+    const bool sur = ::fsync(fd) == 0 || errno == EINVAL;
+    const int e = errno;
+    if (::close(fd) != 0 || !sur)
+        return echec(QString::fromLocal8Bit(std::strerror(e)));
+    return true;
+}
+
+} // namespace commentaires

@@ -1,0 +1,31 @@
+#pragma once
+// Picture comments: one file per folder name in the user's data folder, one
+// record per line, "<picture's full path>/<comment>". The full path is the key:
+// folders that share their last name share a file, never their comments, and a
+// name that ends another name ("A.JPG", "PLAGEA.JPG") never matches it.
+#include <QString>
+
+namespace commentaires {
+
+// $XDG_DATA_HOME/Ormelle (~/.local/share/Ormelle by default).
+QString dossierUtilisateur();
+
+// The comment file of a picture folder: its last component + ".txt" in
+// dossierDonnees; a root folder has an empty last component, hence ".txt".
+QString fichierDe(const QString& dossierDonnees, const QString& dossierImages);
+
+// The line appended for a comment, without its line end. A line break typed in
+// the text would start a record of its own: it becomes a space.
+QString ligne(const QString& cheminImage, const QString& commentaire);
+
+// The comment of a picture: the text after "cheminImage/" on the last line that
+// begins with exactly that. Empty for no line or no readable file. Lines may end
+// in CR LF; a line that is not valid UTF-8 is read as Latin-1.
+QString chercher(const QString& fichier, const QString& cheminImage);
+
+// Appends one whole record, creating the file and its folder when missing. The
+// lines already there are never rewritten: the file is opened for appending and
+// the record goes out in one write. False, with nothing added, on failure.
+bool ajouter(const QString& fichier, const QString& cheminImage, const QString& commentaire, QString* erreur = nullptr);
+
+} // namespace commentaires

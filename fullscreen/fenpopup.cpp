@@ -1,0 +1,225 @@
+#include "fullscreen/fenpopup.h"
+
+#include "app/general.h"
+#include "app/services.h"
+#include "fullscreen/pleinecran.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTimer>
+
+FenPopUp::FenPopUp(General& g, PleinEcran& viewer, LecteurMusique* musique)
+    : QObject(&viewer), g_(g), viewer_(viewer), musique_(musique)
+{
+    construire();
+    // Loading the menu ticks what is in force and changes nothing.
+    synchroniser();
+}
+
+FenPopUp::~FenPopUp() = default;
+
+QAction* FenPopUp::entree(QMenu* m, const char* nom, const QString& texte, std::function<void()> action)
+{
+    QAction* a = m->addAction(texte);
+    a->setObjectName(QString::fromLatin1(nom));
+    if (action)
+        connect(a, &QAction::triggered, this, std::move(action));
+    return a;
+}
+
+void FenPopUp::separateur(QMenu* m, const char* nom)
+{
+    m->addSeparator()->setObjectName(QString::fromLatin1(nom));
+}
+
+void FenPopUp::construire()
+{
+    menu_ = std::make_unique<QMenu>(&viewer_);
+    QMenu* m = menu_.get();
+    m->setObjectName(QStringLiteral("mnuPopup"));
+    m->setTitle(QStringLiteral("PopUp"));
+    entree(m, "mnuAnnul", QStringLiteral("Annuler"));
+    entree(m, "mnuBarreTache", QStringLiteral("Afficher/Masquer la barre des tâches"), [this] {
+        g_.BarreTacheMasquee = !g_.BarreTacheMasquee;
+        viewer_.appliquerBarreTaches();
+    });
+    separateur(m, "mnuSep1");
+    QMenu* copie = m->addMenu(QStringLiteral("Copier l'image"));
+    copie->menuAction()->setObjectName(QStringLiteral("mnuCopImg"));
+    entree(copie, "mnuImageSeule", QStringLiteral("Image seule"), [this] {
+        g_.CopieDemandee = true;
+        g_.CopieEcranEntier = false;
+    });
+    entree(copie, "mnuToutEcran", QStringLiteral("Tout l'écran"), [this] {
+        g_.CopieDemandee = true;
+        g_.CopieEcranEntier = true;
+    });
+    entree(m, "mnuPressPap", QStringLiteral("Presse-papiers"), [this] {
+        for (const char* p : {"copyq", "gpaste-client", "diodon"}) // a missing viewer is no error here
+            if (g_.services.programmeInstalle(QString::fromLatin1(p))) {
+                g_.services.demarrerProgramme(QString::fromLatin1(p), QString::fromLatin1(p) == QLatin1String("copyq")
+                                                                          ? QStringList{QStringLiteral("show")}
+                                                                          : QStringList{});
+                return;
+            }
+    });
+    entree(m, "mnuPaintbrush", QStringLiteral("Paint (Paintbrush)"), [this] { paint(); });
+    entree(m, "mnuChangRep", QStringLiteral("Changer de dossier/Choisir une image..."),
+           [this] { g_.PanneauVisible = true; });
+    separateur(m, "mnuSep2");
+    entree(m, "mnuFondEcran", QStringLiteral("Fond d'écran..."), [this] { fondEcran(); });
+    QMenu* adapt = m->addMenu(QStringLiteral("Adapter l'image à l'écran"));
+    adapt->menuAction()->setObjectName(QStringLiteral("mnuAdapt"));
+    const QString modes[3] = {QStringLiteral("En respectant les proportions"), QStringLiteral("Ne pas adapter"),
+                              QStringLiteral("Affichage sur tout l'écran")};
+    for (int i = 0; i < 3; ++i) {
+        adaptC_[i] = entree(adapt, "mnuAdaptC", modes[i], [this, i] {
+            g_.AdapterImage = i;
+            g_.AdapterImageTexte = QString::number(i);
+            synchroniser();
+            viewer_.AfficheImage(); // at once, on the picture being shown
+        });
+        adaptC_[i]->setCheckable(true);
+        adaptC_[i]->setProperty("Index", i);
+    }
+    QMenu* comment = m->addMenu(QStringLiteral("Commentaire sur l'image"));
+    comment->menuAction()->setObjectName(QStringLiteral("mnuCommentaire"));
+    entree(comment, "mnuCreerCommentaire", QStringLiteral("Créer le commentaire"),
+           [this] { g_.ModeCommentaire = true; });
+    afficherCommentaire_ = entree(comment, "mnuAfficherCommentaire", QStringLiteral("Afficher le commentaire"), [this] {
+        g_.CommentaireAffiche = !g_.CommentaireAffiche;
+        if (g_.CommentaireAffiche) // switched on, always bottom-left
+            choisirCoin(g_.PositionBG);
+        synchroniser();
+    });
+    QMenu* position = comment->addMenu(QStringLiteral("Position du commentaire"));
+    position->menuAction()->setObjectName(QStringLiteral("mnuPosComment"));
+    hg_ = entree(position, "mnuHG", QStringLiteral("Haut-Gauche"), [this] { choisirCoin(g_.PositionHG); });
+    hd_ = entree(position, "mnuHD", QStringLiteral("Haut-Droite"), [this] { choisirCoin(g_.PositionHD); });
+    bg_ = entree(position, "mnuBG", QStringLiteral("Bas-Gauche"), [this] { choisirCoin(g_.PositionBG); });
+    bd_ = entree(position, "mnuBD", QStringLiteral("Bas-Droite"), [this] { choisirCoin(g_.PositionBD); });
+    entree(comment, "mnuOpComment", QStringLiteral("Modifier la police d'affichage"),
+           [this] { g_.ChangerPolice = true; });
+    for (QAction* a : {afficherCommentaire_, hg_, hd_, bg_, bd_})
+        a->setCheckable(true);
+    separateur(m, "mnuSep3");
+    entree(m, "mnuRegl", QStringLiteral("Réglages slideshow..."), [this] { reglages(); });
+    afAl_ = entree(m, "mnuAfAl", QStringLiteral("Ordre d'affichage aléatoire"), [this] {
+        g_.OrdreAleatoire = !g_.OrdreAleatoire;
+        synchroniser();
+    });
+    afAl_->setCheckable(true);
+    entree(m, "mnuSlide", QStringLiteral("SlideShow"), [this] { g_.LancerDiaporama = true; });
+    separateur(m, "mnuSep4");
+    QMenu* son = m->addMenu(QStringLiteral("Musique et sons"));
+    son->menuAction()->setObjectName(QStringLiteral("mnuZiqSon"));
+    const auto musique = [this](void (LecteurMusique::*f)()) {
+        return [this, f] {
+            if (musique_)
+                (musique_->*f)();
+        };
+    };
+    entree(son, "mnuChargerSon", QStringLiteral("Charger un son (sans le jouer)"),
+           musique(&LecteurMusique::chargerSon));
+    entree(son, "mnuJouerSon", QStringLiteral("Jouer le son chargé"), musique(&LecteurMusique::jouerSon));
+    entree(son, "mnuChargerJouerSon", QStringLiteral("Charger et jouer un son"),
+           musique(&LecteurMusique::chargerJouerSon));
+    entree(son, "mnuDureeSon", QStringLiteral("Durée du son"), musique(&LecteurMusique::dureeSon));
+    entree(son, "mnuRepetSon", QStringLiteral("Répétition du son"), musique(&LecteurMusique::repeterSon))
+        ->setCheckable(true);
+    entree(son, "mnuArretSon", QStringLiteral("Arrêter le son"), musique(&LecteurMusique::arreterSon));
+    son->menuAction()->setEnabled(musique_ != nullptr);
+    separateur(m, "mnuSep5");
+    entree(m, "mnuQuelvio", QStringLiteral("Quelvio"),
+           [this] { g_.services.demarrerProgramme(QStringLiteral("/opt/talvenor/quelvio/quelvio"), {}); });
+    entree(m, "mnuAide", QStringLiteral("Aide"), [this] { OuvrirAide(g_, QStringLiteral("plein_ecran.htm")); });
+    entree(m, "mnuRetFen", QStringLiteral("Retour fenêtre principale"), [this] { g_.RetourFenetre = true; });
+
+    // The triggered entry runs first; the after-menu work follows it.
+    connect(m, &QMenu::aboutToHide, this, [this] {
+        if (fermetureEnAttente_)
+            return;
+        fermetureEnAttente_ = true;
+        QTimer::singleShot(0, this, &FenPopUp::apresFermeture);
+    });
+}
+
+QAction* FenPopUp::action(const QString& nom) const
+{
+    const QList<QAction*> toutes = menu_->findChildren<QAction*>(nom);
+    if (!toutes.isEmpty())
+        return toutes.first();
+    // Entries of submenus are children of their own menu.
+    for (QMenu* sous : menu_->findChildren<QMenu*>())
+        for (QAction* a : sous->actions())
+            if (a->objectName() == nom)
+                return a;
+    for (QAction* a : menu_->actions())
+        if (a->objectName() == nom)
+            return a;
+    return nullptr;
+}
+
+void FenPopUp::synchroniser()
+{
+    for (int i = 0; i < 3; ++i)
+        adaptC_[i]->setChecked(g_.AdapterImage == i);
+    afAl_->setChecked(g_.OrdreAleatoire);
+    afficherCommentaire_->setChecked(g_.CommentaireAffiche);
+    // The corner ticks follow the first corner set, as the label does.
+    const bool* coins[4] = {&g_.PositionHG, &g_.PositionHD, &g_.PositionBG, &g_.PositionBD};
+    QAction* entrees[4] = {hg_, hd_, bg_, bd_};
+    int premier = -1;
+    for (int i = 0; i < 4 && premier < 0; ++i)
+        if (*coins[i])
+            premier = i;
+    if (premier >= 0)
+        for (int i = 0; i < 4; ++i)
+            entrees[i]->setChecked(i == premier);
+}
+
+void FenPopUp::choisirCoin(bool& coin)
+{
+    g_.PositionHG = g_.PositionHD = g_.PositionBG = g_.PositionBD = false;
+    coin = true;
+    synchroniser();
+}
+
+void FenPopUp::ouvrir(QPoint position)
+{
+    synchroniser();
+    fermetureEnAttente_ = false;
+    menu_->popup(position);
+}
+
+void FenPopUp::apresFermeture()
+{
+    fermetureEnAttente_ = false;
+    synchroniser();
+    viewer_.apresMenu();
+    synchroniser();
+    emit ferme();
+}
+
+void FenPopUp::fondEcran()
+{
+    // Cancel keeps the background in force.
+    const std::optional<QColor> c = g_.services.choisirCouleur(&viewer_, g_.CouleurFond);
+    if (c && c->isValid())
+        g_.CouleurFond = *c;
+}
+
+void FenPopUp::reglages()
+{
+    g_.ReglagesDepuisPleinEcran = true;
+    viewer_.ouvrirReglages();
+}
+
+void FenPopUp::paint()
+{
+    for (const char* p : {"kolourpaint", "pinta", "drawing", "mtpaint", "gimp"})
+        if (g_.services.programmeInstalle(QString::fromLatin1(p))) {
+            g_.services.demarrerProgramme(QString::fromLatin1(p), {});
+            return;
+        }
+}

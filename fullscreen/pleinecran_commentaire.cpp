@@ -1,0 +1,62 @@
+// The comment over the full-screen picture: its lookup, its place in a corner
+// of the screen, and the choice of its font and colour.
+#include "fullscreen/pleinecran.h"
+
+#include "app/general.h"
+#include "app/services.h"
+#include "core/commentaires.h"
+#include "core/schema.h"
+
+#include <QFileInfo>
+#include <QLabel>
+
+void PleinEcran::chercherCommentaire()
+{
+    // Keyed by the whole path: a picture never shows another one's comment.
+    const QString chemin = g.FichierCourant();
+    TexteCommentaire = commentaires::chercher(fichierCommentaires(g, QFileInfo(chemin).path()), chemin);
+    AfficheCommentaire();
+}
+
+void PleinEcran::AfficheCommentaire()
+{
+    m_commentFixe->setVisible(g.CommentaireAffiche);
+    m_commentFixe->setFont(policeCommentaire(g));
+    QPalette p = m_commentFixe->palette();
+    p.setColor(QPalette::WindowText, couleurCommentaire(g));
+    m_commentFixe->setPalette(p);
+    m_commentFixe->setText(TexteCommentaire);
+    m_commentFixe->adjustSize();
+    const QSize ecran = tailleEcran(), l = m_commentFixe->size();
+    if (g.PositionHG)
+        m_commentFixe->move(0, 0);
+    else if (g.PositionHD)
+        m_commentFixe->move(ecran.width() - l.width(), 0);
+    else if (g.PositionBG)
+        m_commentFixe->move(0, ecran.height() - l.height());
+    else if (g.PositionBD)
+        m_commentFixe->move(ecran.width() - l.width(), ecran.height() - l.height());
+    m_commentFixe->raise();
+}
+
+void PleinEcran::changerPolice()
+{
+    const std::optional<QFont> police = g.services.choisirPolice(this, policeCommentaire(g));
+    if (police) {
+        const auto vraiFaux = [](bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); };
+        g.PoliceNom = police->family();
+        g.PoliceTaille = QString::number(qRound(police->pointSizeF()));
+        g.PoliceGras = vraiFaux(police->bold());
+        g.PoliceItalic = vraiFaux(police->italic());
+        g.PoliceBarree = vraiFaux(police->strikeOut());
+        g.PoliceSoulignee = vraiFaux(police->underline());
+    }
+    // Qt's font dialog has no colour: the colour dialog follows it.
+    const std::optional<QColor> couleur = g.services.choisirCouleur(this, couleurCommentaire(g));
+    if (couleur && couleur->isValid())
+        g.CouleurPrincipale = QString::number(depuisQColor(*couleur));
+    if (police || (couleur && couleur->isValid()))
+        EnregistrerPolice(g);
+    AfficheCommentaire();
+    g.ChangerPolice = false;
+}

@@ -1,0 +1,183 @@
+// Comment files: which file a folder writes to, which line a picture reads,
+// and that an append never harms the lines already there.
+#include "core/commentaires.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace commentaires;
+
+class TestCommentaires : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir d_;
+    QString fichier(const QString& nom) const { return d_.filePath(nom); }
+    static QByteArray contenu(const QString& chemin)
+    {
+        QFile f(chemin);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<illisible>");
+    }
+    static void ecrire(const QString& chemin, const QByteArray& octets)
+    {
+        QFile f(chemin);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(octets);
+    }
+
+private slots:
+    void fichierParNomDeDossier_data();
+    void fichierParNomDeDossier();
+    void dernierEnregistrementGagne();
+    void cleEntiere();
+    void dossiersHomonymes();
+    void sautsDeLigneDevenusEspaces();
+    void crlfEtLatin1();
+    void derniereLigneCoupee();
+    void accesRefuse();
+    void disquePlein();
+};
+
+void TestCommentaires::fichierParNomDeDossier_data()
+{
+    QTest::addColumn<QString>("dossier");
+    QTest::addColumn<QString>("attendu");
+    QTest::newRow("ordinaire") << "/media/photos/Vacances"
+                               << "/d/Vacances.txt";
+    QTest::newRow("barre finale") << "/media/photos/Vacances/"
+                                  << "/d/Vacances.txt";
+    QTest::newRow("racine") << "/"
+                            << "/d/.txt";
+}
+
+void TestCommentaires::fichierParNomDeDossier()
+{
+    QFETCH(QString, dossier);
+    QFETCH(QString, attendu);
+    QCOMPARE(fichierDe("/d", dossier), attendu);
+}
+
+void TestCommentaires::dernierEnregistrementGagne()
+{
+    const QString f = fichier("Vacances.txt");
+    const QString plage = "/photos/Vacances/plage.jpg";
+    QVERIFY(ajouter(f, plage, "Bonjour"));
+    QCOMPARE(contenu(f), QByteArray("/photos/Vacances/plage.jpg/Bonjour\n"));
+    QCOMPARE(chercher(f, plage), QString("Bonjour"));
+    QVERIFY(ajouter(f, plage, "Au revoir"));
+    QCOMPARE(contenu(f), QByteArray("/photos/Vacances/plage.jpg/Bonjour\n/photos/Vacances/plage.jpg/Au revoir\n"));
+    QCOMPARE(chercher(f, plage), QString("Au revoir"));
+    // A comment holding "/" keeps it.
+    QVERIFY(ajouter(f, "/photos/Vacances/A.JPG", "1/2"));
+    QCOMPARE(chercher(f, "/photos/Vacances/A.JPG"), QString("1/2"));
+    // Names are case-sensitive here: another file, no comment.
+    QCOMPARE(chercher(f, "/photos/Vacances/PLAGE.JPG"), QString());
+    QCOMPARE(chercher(fichier("absent.txt"), plage), QString());
+}
+
+void TestCommentaires::cleEntiere()
+{
+    const QString f = fichier("Cle.txt");
+    QVERIFY(ajouter(f, "/p/Cle/PLAGEA.JPG", "la plage A"));
+    QVERIFY(ajouter(f, "/p/Cle/IMG_0001.JPG", "un"));
+    QVERIFY(ajouter(f, "/p/Cle/IMG_0002.JPG", "deux"));
+    QVERIFY(ajouter(f, "/p/Cle/B.JPG/x", "dans le nom")); // a line about another key
+    QCOMPARE(chercher(f, "/p/Cle/A.JPG"), QString());
+    QCOMPARE(chercher(f, "/p/Cle/IMG_0001.JPG"), QString("un"));
+    QCOMPARE(chercher(f, "/p/Cle/IMG_0002.JPG"), QString("deux"));
+    QCOMPARE(chercher(f, "/p/Cle/IMG_00"), QString());
+    QCOMPARE(chercher(f, "/p/Cle/B.JPG"), QString("x/dans le nom"));
+}
+
+void TestCommentaires::dossiersHomonymes()
+{
+    const QString un = fichierDe(d_.path(), "/home/a/Noel"), deux = fichierDe(d_.path(), "/media/cle/Noel");
+    QCOMPARE(un, deux);
+    QVERIFY(ajouter(un, "/home/a/Noel/SAPIN.JPG", "chez nous"));
+    QVERIFY(ajouter(deux, "/media/cle/Noel/SAPIN.JPG", "chez eux"));
+    QCOMPARE(chercher(un, "/home/a/Noel/SAPIN.JPG"), QString("chez nous"));
+    QCOMPARE(chercher(deux, "/media/cle/Noel/SAPIN.JPG"), QString("chez eux"));
+}
+
+void TestCommentaires::sautsDeLigneDevenusEspaces()
+{
+    const QString f = fichier("Sauts.txt");
+    QVERIFY(ajouter(f, "/s/Sauts/X.JPG", "un\ndeux\r\ntrois\rquatre"));
+    QCOMPARE(contenu(f), QByteArray("/s/Sauts/X.JPG/un deux trois quatre\n"));
+    QCOMPARE(chercher(f, "/s/Sauts/X.JPG"), QString("un deux trois quatre"));
+    // 256 characters are saved whole.
+    const QString long256(256, QLatin1Char('z'));
+    QVERIFY(ajouter(f, "/s/Sauts/L.JPG", long256));
+    QCOMPARE(chercher(f, "/s/Sauts/L.JPG"), long256);
+}
+
+void TestCommentaires::crlfEtLatin1()
+{
+    const QString f = fichier("Ete.txt");
+    ecrire(f, "/p/Et\xc3\xa9/A.JPG/caf\xc3\xa9\r\n" // UTF-8, CRLF
+              "/p/Ete/B.JPG/d\xe9j\xe0 vu\r\n"      // Latin-1
+              "/p/Et\xe9/C.JPG/\xe9t\xe9\r\n");     // Latin-1 path too
+    QCOMPARE(chercher(f, QString::fromUtf8("/p/Eté/A.JPG")), QString::fromUtf8("café"));
+    QCOMPARE(chercher(f, "/p/Ete/B.JPG"), QString::fromUtf8("déjà vu"));
+    QCOMPARE(chercher(f, QString::fromUtf8("/p/Eté/C.JPG")), QString::fromUtf8("été"));
+    // An append after CRLF lines is read as well.
+    QVERIFY(ajouter(f, "/p/Ete/B.JPG", "revu"));
+    QCOMPARE(chercher(f, "/p/Ete/B.JPG"), QString("revu"));
+}
+
+void TestCommentaires::derniereLigneCoupee()
+{
+    const QString f = fichier("Coupe.txt");
+    ecrire(f, "/c/Coupe/A.JPG/entier\n/c/Coupe/B.JPG/coup");
+    QVERIFY(ajouter(f, "/c/Coupe/C.JPG", "après"));
+    QCOMPARE(chercher(f, "/c/Coupe/C.JPG"), QString::fromUtf8("après"));
+    QCOMPARE(chercher(f, "/c/Coupe/B.JPG"), QString("coup"));
+    QCOMPARE(chercher(f, "/c/Coupe/A.JPG"), QString("entier"));
+}
+
+void TestCommentaires::accesRefuse()
+{
+    // A comment file that is a folder: nothing to write to.
+    const QString dossier = fichier("Dossier.txt");
+    QVERIFY(QDir().mkpath(dossier));
+    QString erreur;
+    QVERIFY(!ajouter(dossier, "/x/Dossier/A.JPG", "rien", &erreur));
+    QVERIFY(!erreur.isEmpty());
+
+    const QString f = fichier("Lecture.txt");
+    ecrire(f, "/x/Lecture/A.JPG/avant\n");
+    QFile(f).setPermissions(QFile::ReadOwner);
+    if (::geteuid() == 0)
+        QSKIP("root writes to read-only files");
+    QVERIFY(!ajouter(f, "/x/Lecture/A.JPG", "après"));
+    QCOMPARE(contenu(f), QByteArray("/x/Lecture/A.JPG/avant\n"));
+}
+
+void TestCommentaires::disquePlein()
+{
+    const QString f = fichier("Plein.txt");
+    const QByteArray avant = "/x/Plein/A.JPG/avant\n";
+    ecrire(f, avant);
+    // Room left for part of the record only: the part must not stay.
+    struct rlimit ancienne {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &ancienne), 0);
+    const auto ancienSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limite = ancienne;
+    limite.rlim_cur = rlim_t(avant.size() + 8);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+    QString erreur;
+    const bool ecrit = ajouter(f, "/x/Plein/A.JPG", QString(200, QLatin1Char('y')), &erreur);
+    ::setrlimit(RLIMIT_FSIZE, &ancienne);
+    std::signal(SIGXFSZ, ancienSignal);
+    QVERIFY(!ecrit);
+    QVERIFY(!erreur.isEmpty());
+    QCOMPARE(contenu(f), avant);
+    QCOMPARE(chercher(f, "/x/Plein/A.JPG"), QString("avant"));
+}
+
+QTEST_GUILESS_MAIN(TestCommentaires)
+#include "tst_commentaires.moc"

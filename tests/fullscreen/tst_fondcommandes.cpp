@@ -1,0 +1,425 @@
+// The chooser panel over the full-screen picture: folder and picture choice,
+// the preview, OK and Cancel, and the comment editor.
+#include "bancplein.h"
+
+#include "dialogs/reglslid.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/resource.h>
+
+class TestFondCommandes : public QObject {
+    Q_OBJECT
+private slots:
+    void motifFixeSansCasse();
+    void okAttendUnFichier();
+    void apercu();
+    void annulerGardeLeNouveauDossier();
+    void aide();
+    void talvenor();
+    void editeurEnregistre();
+    void avertissement255();
+    void enregistrementImpossible();
+    void disquePlein();
+    void enregistrerSansImage();
+    void okRemetLesTransitions();
+    void voirFichier();
+    void reglagesRepris();
+    void lecteurSansSupport();
+};
+
+namespace {
+QListWidgetItem* ligne(QListWidget* l, const QString& texte)
+{
+    const QList<QListWidgetItem*> t = l->findItems(texte, Qt::MatchExactly);
+    return t.isEmpty() ? nullptr : t.first();
+}
+void cliquerLigne(QListWidget* l, const QString& texte)
+{
+    QListWidgetItem* i = ligne(l, texte);
+    QVERIFY2(i, qPrintable(texte));
+    l->scrollToItem(i);
+    QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(i).center());
+}
+// Dir1 indents each folder by its depth.
+QListWidgetItem* dossier(QListWidget* l, const QString& nom)
+{
+    for (int i = 0; i < l->count(); ++i)
+        if (l->item(i)->text().trimmed() == nom)
+            return l->item(i);
+    return nullptr;
+}
+void entrerDossier(QListWidget* l, const QString& texte)
+{
+    QListWidgetItem* i = dossier(l, texte);
+    QVERIFY2(i, qPrintable(texte));
+    l->setCurrentItem(i);
+    QTest::keyClick(l, Qt::Key_Return);
+}
+QStringList textes(const QListWidget* l)
+{
+    QStringList t;
+    for (int i = 0; i < l->count(); ++i)
+        t << l->item(i)->text();
+    return t;
+}
+} // namespace
+
+void TestFondCommandes::motifFixeSansCasse()
+{
+    BancPlein b;
+    for (const char* nom : {"PHOTO.JPG", "b.Bmp", "c.wmf", "notes.txt", "d.png"})
+        BancPlein::image(b.chemin(nom), QSize(20, 20), Qt::blue);
+    b.g.modele.setMotif(QStringLiteral("*.png")); // the main window's filter does not apply here
+    b.ouvrir("d.png");
+    b.choisir("mnuChangRep");
+    QCOMPARE(textes(b.controle<QListWidget>("File1")), (QStringList{"b.Bmp", "c.wmf", "PHOTO.JPG"}));
+    // Centred on the screen.
+    QCOMPARE(b.panneau()->geometry().center(), QRect(0, 0, 800, 600).center());
+}
+
+void TestFondCommandes::okAttendUnFichier()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    BancPlein::image(b.chemin("b.bmp"), QSize(20, 20), Qt::red);
+    b.ouvrir("a.bmp");
+    b.choisir("mnuChangRep");
+    auto* ok = b.controle<BoutonSkin>("CmdOK");
+    QVERIFY(!ok->isEnabled());
+    cliquerLigne(b.controle<QListWidget>("File1"), "b.bmp");
+    QVERIFY(ok->isEnabled());
+    b.cliquer("CmdOK");
+    b.montree();
+    QVERIFY(!b.panneau()->isVisible() && !b.g.PanneauVisible);
+    QCOMPARE(b.g.FichierCourant(), b.chemin("b.bmp"));
+    QCOMPARE(b.vue->imageAffichee().pixelColor(0, 0), QColor(Qt::red));
+    // Opened again: OK waits for a new click.
+    b.choisir("mnuChangRep");
+    QVERIFY(!ok->isEnabled());
+}
+
+void TestFondCommandes::apercu()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("large.bmp"), QSize(312, 117), Qt::green); // 4680 x 1755 twips
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.bmp");
+    b.choisir("mnuChangRep");
+    cliquerLigne(b.controle<QListWidget>("File1"), "large.bmp");
+    QTRY_VERIFY_WITH_TIMEOUT(b.panneau()->apercuVisible(), 10000);
+    QCOMPARE(b.panneau()->apercuTwips(), QRectF(5820, 918.75, 2340, 877.5));
+    // Preview off: emptied; on again: back.
+    auto* coche = b.controle<QCheckBox>("CocheApercu");
+    QTest::mouseClick(coche, Qt::LeftButton);
+    QVERIFY(!b.panneau()->apercuVisible());
+    QTest::mouseClick(coche, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(b.panneau()->apercuVisible(), 10000);
+    // An unreadable picture leaves the preview hidden.
+    QFile bad(b.chemin("casse.jpg"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("pas une image");
+    bad.close();
+    b.cliquer("CmdAnnul");
+    b.choisir("mnuChangRep");
+    cliquerLigne(b.controle<QListWidget>("File1"), "casse.jpg");
+    QVERIFY(!b.panneau()->apercuVisible());
+    cliquerLigne(b.controle<QListWidget>("File1"), "large.bmp");
+    QTRY_VERIFY_WITH_TIMEOUT(b.panneau()->apercuVisible(), 10000);
+}
+
+void TestFondCommandes::annulerGardeLeNouveauDossier()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    QVERIFY(QDir(b.photos.path()).mkdir("sous"));
+    BancPlein::image(b.chemin("sous/x.bmp"), QSize(20, 20), Qt::red);
+    BancPlein::image(b.chemin("sous/y.bmp"), QSize(20, 20), Qt::green);
+    b.g.DossierLecteur = QStringLiteral("/avant");
+    b.ouvrir("a.bmp");
+    b.choisir("mnuChangRep");
+    entrerDossier(b.controle<QListWidget>("Dir1"), "sous");
+    QCOMPARE(b.panneau()->dossier(), b.chemin("sous"));
+    QCOMPARE(textes(b.controle<QListWidget>("File1")), (QStringList{"x.bmp", "y.bmp"}));
+    cliquerLigne(b.controle<QListWidget>("File1"), "y.bmp");
+    b.cliquer("CmdAnnul");
+    QCOMPARE(b.g.DossierCourant(), b.chemin("sous"));
+    QCOMPARE(b.g.DossierLecteur, QString("/avant"));
+    QTRY_VERIFY_WITH_TIMEOUT(!b.g.modele.listageEnCours(), 10000);
+    QTRY_COMPARE(b.vue->fichiers(), (QStringList{"x.bmp", "y.bmp"}));
+    b.touche(Qt::Key_Right);
+    QCOMPARE(b.g.FichierCourant(), b.chemin("sous/x.bmp"));
+    QCOMPARE(b.vue->imageAffichee().pixelColor(0, 0), QColor(Qt::red));
+    // The way down from the root, the current folder picked; its parent goes back up.
+    b.choisir("mnuChangRep");
+    auto* dir1 = b.controle<QListWidget>("Dir1");
+    QStringList attendu{"/"};
+    for (const QString& c : b.chemin("sous").split('/', Qt::SkipEmptyParts))
+        attendu << c;
+    QCOMPARE(textes(dir1).replaceInStrings(QRegularExpression("^ +"), QString()), attendu);
+    QCOMPARE(dir1->currentItem()->text().trimmed(), QString("sous"));
+    entrerDossier(dir1, QFileInfo(b.photos.path()).fileName());
+    QCOMPARE(b.panneau()->dossier(), b.photos.path());
+    const auto retrait = [](const QListWidgetItem* i) { return i->text().size() - i->text().trimmed().size(); };
+    QCOMPARE(retrait(dossier(dir1, "sous")), retrait(dossier(dir1, QFileInfo(b.photos.path()).fileName())) + 2);
+}
+
+void TestFondCommandes::talvenor()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.bmp");
+    b.choisir("mnuCreerCommentaire");
+    auto* bouton = b.controle<BoutonSkin>("CmdTalvenor");
+    // Over OK and Cancel.
+    QVERIFY(bouton->geometry().contains(b.controle<BoutonSkin>("CmdOK")->geometry().center()));
+    QVERIFY(bouton->geometry().contains(b.controle<BoutonSkin>("CmdAnnul")->geometry().center()));
+    b.cliquer("CmdTalvenor");
+    auto* fond = b.controle<PanneauSkin>("FondMessageTalvenor");
+    QVERIFY(fond->isVisible());
+    QCOMPARE(fond->geometry().center(), QRect(0, 0, 800, 600).center());
+    b.cliquer("CmdOKMsgTalvenor");
+    QVERIFY(!fond->isVisible());
+    // Not in folder mode.
+    b.cliquer("CmdSortir");
+    b.choisir("mnuChangRep");
+    QVERIFY(!bouton->isVisible());
+}
+
+void TestFondCommandes::aide()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.bmp");
+    b.choisir("mnuChangRep");
+    b.cliquer("CmdAide");
+    QVERIFY(b.env.services.aides.last().endsWith("::/htm/choix_du_dossier.htm"));
+    b.cliquer("CmdAnnul");
+    b.choisir("mnuCreerCommentaire");
+    b.cliquer("CmdAide");
+    QVERIFY(b.env.services.aides.last().endsWith("::/htm/creation_du_commentaire.htm"));
+}
+
+void TestFondCommandes::editeurEnregistre()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("plage.jpg"), QSize(20, 20), Qt::blue);
+    b.ouvrir("plage.jpg");
+    b.choisir("mnuCreerCommentaire");
+    QCOMPARE(b.controle<QLabel>("LblComment")->text(),
+             QString("Tapez ci-dessous le commentaire à associer à l'image sélectionnée puis cliquez sur "
+                     "'Enregistrer'"));
+    cliquerLigne(b.controle<QListWidget>("File1"), "plage.jpg");
+    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    QTest::keyClicks(text1, "Bonjour");
+    b.cliquer("CmdEnregistrer");
+    QVERIFY(text1->toPlainText().isEmpty());
+    QTest::keyClicks(text1, "Au revoir");
+    b.cliquer("CmdEnregistrer");
+    QFile f(b.fichierCommentaires());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString p = b.chemin("plage.jpg");
+    QCOMPARE(QString::fromUtf8(f.readAll()), p + "/Bonjour\n" + p + "/Au revoir\n");
+    b.cliquer("CmdSortir");
+    b.choisir("mnuAfficherCommentaire");
+    QCOMPARE(b.commentaireVu(), QString("Au revoir"));
+}
+
+void TestFondCommandes::avertissement255()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.jpg");
+    b.choisir("mnuCreerCommentaire");
+    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
+    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    text1->setPlainText(QString(255, QLatin1Char('a')));
+    QVERIFY(!b.env.services.sons.contains(22));
+    QTest::keyClick(text1, Qt::Key_B);
+    QCOMPARE(b.env.services.sons.count(22), 1);
+    QCOMPARE(b.titreMessage(), QString("Commentaire"));
+    QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
+             QString("La taille du commentaire est limitée à 255 caractères..."));
+    QVERIFY(!b.controle<BoutonSkin>("IcoFondMessage")->isEnabled());
+    QTest::keyClick(text1, Qt::Key_C);
+    QCOMPARE(b.env.services.sons.count(22), 2);
+    b.cliquer("CmdEnregistrer");
+    QCOMPARE(commentaires::chercher(b.fichierCommentaires(), b.chemin("a.jpg")).size(), 257);
+}
+
+void TestFondCommandes::enregistrementImpossible()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    // The data folder is a file: nothing can be written under it.
+    QFile bloque(b.env.dossier.filePath("bloque"));
+    QVERIFY(bloque.open(QIODevice::WriteOnly));
+    bloque.close();
+    b.g.DossierCommentaires = bloque.fileName();
+    b.ouvrir("a.jpg");
+    b.choisir("mnuCreerCommentaire");
+    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
+    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    QTest::keyClicks(text1, "rien");
+    b.cliquer("CmdEnregistrer");
+    QCOMPARE(b.titreMessage(), QString("Enregistrer : Erreur d'accès !"));
+    QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
+             QString("Il est probable que vous tentez d'écrire sur un support protégé en écriture : CD ou DVD par "
+                     "exemple...\nEn principe, vous devriez utiliser le disque dur (éventuellement ZIP,  "
+                     "SyQuest...)."));
+    QVERIFY(b.controle<BoutonSkin>("IcoFondMessage")->isEnabled());
+    QCOMPARE(b.env.services.sons.last(), 21);
+    QCOMPARE(text1->toPlainText(), QString("rien"));
+    QCOMPARE(bloque.size(), 0);
+}
+
+void TestFondCommandes::disquePlein()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    const QString p = b.chemin("a.jpg");
+    QVERIFY(commentaires::ajouter(b.fichierCommentaires(), p, "avant"));
+    QFile f(b.fichierCommentaires());
+    const qint64 taille = f.size();
+    b.ouvrir("a.jpg");
+    b.choisir("mnuCreerCommentaire");
+    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
+    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    text1->setPlainText(QString(200, QLatin1Char('x')));
+    // Room for a few bytes only, as on a disk that fills up during the write.
+    struct rlimit ancienne {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &ancienne), 0);
+    const auto ancienSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limite = ancienne;
+    limite.rlim_cur = rlim_t(taille + 10);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+    b.cliquer("CmdEnregistrer");
+    ::setrlimit(RLIMIT_FSIZE, &ancienne);
+    std::signal(SIGXFSZ, ancienSignal);
+    QCOMPARE(b.titreMessage(), QString("Enregistrer : Erreur d'accès !"));
+    QCOMPARE(f.size(), taille);
+    QCOMPARE(commentaires::chercher(b.fichierCommentaires(), p), QString("avant"));
+    QCOMPARE(text1->toPlainText().size(), 200);
+}
+
+void TestFondCommandes::enregistrerSansImage()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.jpg");
+    b.choisir("mnuCreerCommentaire");
+    auto* enregistrer = b.controle<BoutonSkin>("CmdEnregistrer");
+    QVERIFY(!enregistrer->isEnabled());
+    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
+    QVERIFY(enregistrer->isEnabled());
+    // Another folder: its pictures are not picked yet.
+    entrerDossier(b.controle<QListWidget>("Dir1"), QFileInfo(b.photos.path()).path().section('/', -1));
+    QVERIFY(!enregistrer->isEnabled());
+}
+
+void TestFondCommandes::okRemetLesTransitions()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    BancPlein::image(b.chemin("b.bmp"), QSize(20, 20), Qt::red);
+    b.g.EffetTransition = true;
+    b.ouvrir("a.bmp");
+    QTRY_VERIFY(!b.vue->effetEnCours());
+    b.choisir("mnuChangRep");
+    QVERIFY(!b.g.EffetTransition);
+    cliquerLigne(b.controle<QListWidget>("File1"), "b.bmp");
+    QSignalSpy effet(b.vue.get(), &PleinEcran::effetTermine);
+    b.cliquer("CmdOK");
+    QVERIFY(b.g.EffetTransition);
+    // The picked picture comes with the effect.
+    QTRY_COMPARE_WITH_TIMEOUT(effet.count(), 1, 10000);
+    QCOMPARE(b.vue->imageAffichee().pixelColor(0, 0), QColor(Qt::red));
+}
+
+void TestFondCommandes::voirFichier()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.jpg");
+    b.choisir("mnuCreerCommentaire");
+    b.cliquer("CmdVoirFichier");
+    QCOMPARE(b.env.services.urls.size(), 1);
+    QCOMPARE(b.env.services.urls[0].toLocalFile(), b.fichierCommentaires());
+}
+
+void TestFondCommandes::reglagesRepris()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    BancPlein::image(b.chemin("b.bmp"), QSize(20, 20), Qt::red);
+    b.ouvrir("a.bmp");
+    b.g.DureePause = 5;
+    int fois = 0;
+    // The settings dialog: "Dossier" the first time, Cancel the second.
+    const auto repondre = [&] {
+        QTimer::singleShot(0, this, [&] {
+            auto* r = qobject_cast<ReglSlid*>(QApplication::activeModalWidget());
+            QVERIFY(r);
+            ++fois;
+            if (fois == 1)
+                QTest::mouseClick(r->findChild<BoutonSkin*>("CmdRep"), Qt::LeftButton);
+            else
+                r->reject();
+        });
+    };
+    repondre();
+    b.choisir("mnuRegl");
+    QCOMPARE(fois, 1);
+    QVERIFY(b.panneau()->isVisible());
+    QCOMPARE(b.panneau()->titre(), QString("Choix du dossier d'images / Choix d'une image"));
+    cliquerLigne(b.controle<QListWidget>("File1"), "b.bmp");
+    repondre();
+    b.cliquer("CmdOK");
+    QCOMPARE(fois, 2);
+    QVERIFY(!b.panneau()->isVisible());
+    QCOMPARE(b.g.FichierCourant(), b.chemin("b.bmp"));
+    QCOMPARE(b.g.DureePause, 5);
+}
+
+void TestFondCommandes::lecteurSansSupport()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
+    QTemporaryDir autre;
+    BancPlein::image(autre.filePath("z.bmp"), QSize(20, 20), Qt::red);
+    const QString absent = autre.filePath("pas-de-support");
+    b.ouvrir("a.bmp");
+    b.panneau()->setListeLecteurs([&] {
+        return QList<Lecteur>{{b.photos.path(), "Photos"}, {absent, "Lecteur vide"}, {autre.path(), "Autre"}};
+    });
+    b.choisir("mnuChangRep");
+    auto* drive1 = b.controle<QComboBox>("Drive1");
+    QCOMPARE(drive1->currentIndex(), 0);
+    // Retry, then Cancel: the list goes back to the drive in use.
+    b.env.services.questions = {QMessageBox::Retry, QMessageBox::Cancel};
+    drive1->setCurrentIndex(1);
+    emit drive1->activated(1);
+    QCOMPARE(b.env.services.boites.size(), 2);
+    QCOMPARE(drive1->currentIndex(), 0);
+    QCOMPARE(b.panneau()->dossier(), b.photos.path());
+    // A drive that is there: its folder, and DossierLecteur.
+    drive1->setCurrentIndex(2);
+    emit drive1->activated(2);
+    QCOMPARE(b.panneau()->dossier(), autre.path());
+    QCOMPARE(b.g.DossierLecteur, autre.path());
+    QCOMPARE(textes(b.controle<QListWidget>("File1")), QStringList{"z.bmp"});
+    // F8 reads the folder again.
+    BancPlein::image(autre.filePath("y.bmp"), QSize(20, 20), Qt::red);
+    QVERIFY(QDir(autre.path()).mkdir("neuf"));
+    QTest::keyClick(b.controle<QListWidget>("Dir1"), Qt::Key_F8);
+    QVERIFY(dossier(b.controle<QListWidget>("Dir1"), "neuf"));
+}
+
+QTEST_MAIN(TestFondCommandes)
+#include "tst_fondcommandes.moc"
