@@ -4,6 +4,7 @@
 #include "app/services.h"
 #include "fullscreen/fenpopup.h"
 #include "fullscreen/pleinecran.h"
+#include "fullscreen/sonspleinecran.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -21,19 +22,6 @@ void AfficherBarreTaches(QWidget* pleinEcran)
         v->appliquerBarreTaches();
 }
 
-namespace {
-FabriqueMusique& fabriqueMusique()
-{
-    static FabriqueMusique f;
-    return f;
-}
-} // namespace
-
-void installerLecteurMusique(FabriqueMusique fabrique)
-{
-    fabriqueMusique() = std::move(fabrique);
-}
-
 void LancerPleinEcran(General& g, QWidget* fenetrePrincipale)
 {
     bool sablier = false;
@@ -49,10 +37,8 @@ void LancerPleinEcran(General& g, QWidget* fenetrePrincipale)
         // The menu is made the first time it is needed and lives as long as the viewer.
         FenPopUp* menu = nullptr;
         viewer.setOuvreurMenu([&g, &menu](PleinEcran& v, QPoint position) {
-            if (!menu) {
-                LecteurMusique* musique = fabriqueMusique() ? fabriqueMusique()(g, &v) : nullptr;
-                menu = new FenPopUp(g, v, musique);
-            }
+            if (!menu)
+                menu = new FenPopUp(g, v, new MusiquePleinEcran(g, v));
             menu->ouvrir(position);
         });
         g.BarreTacheMasquee = true;

@@ -3,17 +3,8 @@
 // pair: here the panels of the desktop are covered by putting the viewer in
 // its full-screen state, and left visible by a plain screen-sized window.
 
-#include <functional>
-
 class General;
-class LecteurMusique;
 class QWidget;
-
-// The music player the viewer's "Musique et sons" entries drive, made for each
-// viewer and owned by it (its sound ends when the viewer closes). None is
-// installed until the player exists: the entries are then disabled.
-using FabriqueMusique = std::function<LecteurMusique*(General&, QWidget* pleinEcran)>;
-void installerLecteurMusique(FabriqueMusique fabrique);
 
 // Hides the task bar, shows PleinEcran modally on FichierCourant in
 // DossierCourant on the main window's screen, then shows the task bar again,

@@ -42,16 +42,17 @@ private slots:
     void dureeDansLePanneauDeLaVue()
     {
         PleinEcran vue(*g_);
-        QObject fenPopUp;
-        PosteSons* sons = creerSonsPleinEcran(*g_, vue, &fenPopUp);
-        QCOMPARE(sons->parent(), &fenPopUp);
-        QVERIFY(fenPopUp.findChild<QTimer*>(QStringLiteral("Timer1")));
-        QVERIFY(fenPopUp.findChild<LecteurMci*>(QStringLiteral("MCIWnd1")));
+        // Driven as the menu drives it, through its six commands.
+        LecteurMusique* musique = new MusiquePleinEcran(*g_, vue);
+        QVERIFY(vue.findChild<QTimer*>(QStringLiteral("Timer1")));
+        QVERIFY(vue.findChild<LecteurMci*>(QStringLiteral("MCIWnd1")));
+        QVERIFY(!musique->sonCharge());
         services_.fichiersSon.push_back(tempos_);
-        sons->mnuChargerSon();
+        musique->chargerSon();
+        QVERIFY(musique->sonCharge());
         QCOMPARE(services_.dialoguesSon.last().first, QStringLiteral("Nom du fichier MIDI, RMI ou WAVE"));
         services_.sons.clear();
-        sons->mnuDureeSon();
+        musique->dureeSon();
         auto* message = vue.findChild<PanneauSkin*>(QStringLiteral("FondMessage"));
         QVERIFY(message->isVisibleTo(&vue));
         QCOMPARE(message->titre(), QStringLiteral("Durée du son"));
@@ -64,7 +65,7 @@ private slots:
     void annulationEstUneAnnulation()
     {
         PleinEcran vue(*g_);
-        PosteSons* sons = creerSonsPleinEcran(*g_, vue, &vue);
+        PosteSons* sons = &(new MusiquePleinEcran(*g_, vue))->sons();
         sons->MCIWnd1().setSortieMuette(true);
         QSignalSpy modes(&sons->MCIWnd1(), &LecteurMci::NotifyMode);
         services_.fichiersSon.push_back(tempos_);
@@ -82,7 +83,7 @@ private slots:
     {
         FenPrin fenetre(*g_);
         PleinEcran vue(*g_);
-        PosteSons* plein = creerSonsPleinEcran(*g_, vue, &vue);
+        PosteSons* plein = &(new MusiquePleinEcran(*g_, vue))->sons();
         fenetre.sons().MCIWnd1().setSortieMuette(true);
         plein->MCIWnd1().setSortieMuette(true);
         services_.fichiersSon.push_back(tempos_);
@@ -107,7 +108,7 @@ private slots:
     void laVueFermeeEmporteSonSon()
     {
         auto vue = std::make_unique<PleinEcran>(*g_);
-        PosteSons* sons = creerSonsPleinEcran(*g_, *vue, vue.get());
+        PosteSons* sons = &(new MusiquePleinEcran(*g_, *vue))->sons();
         services_.fichiersSon.push_back(tempos_);
         sons->mnuChargerJouerSon();
         vue.reset();  // its player and its thread go with it
