@@ -20,8 +20,9 @@ void FenPrin::construireNavigateur()
     navigateur_ = std::make_unique<Navigateur>(g, this);
     Navigateur* n = navigateur_.get();
     connect(n, &Navigateur::masquerPanneaux, this, &FenPrin::masquerPanneaux);
-    connect(n, &Navigateur::legendeChangee, Forme3, &QAbstractButton::setText);
-    connect(n, &Navigateur::legendeTypExtChangee, CmdTypExt, &QAbstractButton::setText);
+    // The icon bar comes after the browser: its buttons are reached when the signals come.
+    connect(n, &Navigateur::legendeChangee, this, [this](const QString& t) { Forme3->setText(t); });
+    connect(n, &Navigateur::legendeTypExtChangee, this, [this](const QString& t) { CmdTypExt->setText(t); });
     connect(n, &Navigateur::imageAffichee, this, [this](bool ok) {
         if (ok)
             for (BoutonSkin* b : {CmdCopFich, CmdCopImg, CmdRenommer, CmdSupFic})

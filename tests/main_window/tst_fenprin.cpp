@@ -178,6 +178,11 @@ private slots:
         clic(b.controle("CmdTypExt"));
         QVERIFY(infos->isHidden());
         QVERIFY(typExt->isVisible());
+        // A format chosen in the panel names itself on the icon bar.
+        clic(b.controle("CmdBMP"));
+        QCOMPARE(b.controle<BoutonSkin>("CmdTypExt")->text(), QStringLiteral(" BMP"));
+        QVERIFY(typExt->isHidden());
+        clic(b.controle("CmdTypExt"));
         clic(b.controle("CmdApropos"));
         QVERIFY(infos->isVisible());
         QVERIFY(typExt->isHidden());
