@@ -28,7 +28,7 @@ QString pageDemandee(const QString& reste)
         return QString();
     return page;
 }
-}
+} // namespace
 
 QString fichierDepuisAdresseAide(const QString& adresse)
 {
@@ -92,8 +92,8 @@ void FenAide::ouvrir(const QString& adresse)
     if (QFileInfo(fichier).isFile()) {
         navigateur_->setSource(QUrl::fromLocalFile(fichier));
     } else {
-        navigateur_->setHtml(QStringLiteral("<h3>L'aide d'Ormelle est introuvable.</h3><p>%1</p>")
-                                 .arg(fichier.toHtmlEscaped()));
+        navigateur_->setHtml(
+            QStringLiteral("<h3>L'aide d'Ormelle est introuvable.</h3><p>%1</p>").arg(fichier.toHtmlEscaped()));
     }
     majBoutons();
 }

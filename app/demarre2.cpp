@@ -11,8 +11,8 @@
 namespace {
 const QColor Gris(224, 224, 224);
 
-QLabel* libelle(QWidget* parent, const char* nom, const QString& texte, const char* police, double points,
-                bool gras, int g, int h, int l, int ht)
+QLabel* libelle(QWidget* parent, const char* nom, const QString& texte, const char* police, double points, bool gras,
+                int g, int h, int l, int ht)
 {
     auto* lbl = new QLabel(texte, parent);
     lbl->setObjectName(QString::fromLatin1(nom));
@@ -26,7 +26,7 @@ QLabel* libelle(QWidget* parent, const char* nom, const QString& texte, const ch
     twips::placer(lbl, g, h, l, ht);
     return lbl;
 }
-}
+} // namespace
 
 Demarre2::Demarre2(std::function<void(Demarre2*)> chargerFenPrin, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), charger_(std::move(chargerFenPrin))

@@ -36,7 +36,7 @@ public:
         w->move(cadre.topLeft());
     }
 };
-}
+} // namespace
 
 void centrerAOuverture(QWidget* fenetre)
 {
@@ -52,8 +52,8 @@ void preparerDialogueSkin(QDialog* d, General& g, double largeur, double hauteur
     centrerAOuverture(d);
 }
 
-BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur,
-                       double hauteur, Qt::Orientation sens)
+BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur, double hauteur,
+                       Qt::Orientation sens)
 {
     auto* b = new BoutonSkin(parent, nom);
     twips::placer(b, gauche, haut, largeur, hauteur);
@@ -62,8 +62,8 @@ BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, doubl
     return b;
 }
 
-BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur,
-                       double hauteur, const QColor& debut, const QColor& fin)
+BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur, double hauteur,
+                       const QColor& debut, const QColor& fin)
 {
     BoutonSkin* b = creerBande(parent, nom, gauche, haut, largeur, hauteur);
     b->setDegrade(debut, fin);
@@ -84,9 +84,9 @@ BoutonSkin* creerBouton(QWidget* parent, const QString& nom, const QString& text
 
 BoutonSkin* creerTitre(QWidget* parent, General& g, const QString& texte, double largeur)
 {
-    auto* b = creerBouton(parent, QStringLiteral("CmdDeplaceFen"), texte, 0, 0, largeur, 315,
-                          g.couleur(Role::DebutDegrade), g.couleur(Role::FinDegrade),
-                          g.couleur(Role::TexteBoutons), g.couleur(Role::Lumiere));
+    auto* b =
+        creerBouton(parent, QStringLiteral("CmdDeplaceFen"), texte, 0, 0, largeur, 315, g.couleur(Role::DebutDegrade),
+                    g.couleur(Role::FinDegrade), g.couleur(Role::TexteBoutons), g.couleur(Role::Lumiere));
     b->setDeplaceFenetre(true);
     b->setInfoBulle(QStringLiteral("Déplacement de la fenêtre"), &g.InfoBulles);
     return b;
@@ -95,8 +95,8 @@ BoutonSkin* creerTitre(QWidget* parent, General& g, const QString& texte, double
 BoutonSkin* creerFermer(QDialog* d, General& g, double gauche)
 {
     auto* b = creerBouton(d, QStringLiteral("CmdFermer"), QStringLiteral("x"), gauche, 0, 300, 315,
-                          g.couleur(Role::DebutDegrade), g.couleur(Role::FinDegrade),
-                          g.couleur(Role::TexteBoutons), g.couleur(Role::Lumiere));
+                          g.couleur(Role::DebutDegrade), g.couleur(Role::FinDegrade), g.couleur(Role::TexteBoutons),
+                          g.couleur(Role::Lumiere));
     b->setInfoBulle(QStringLiteral("Fermer"), &g.InfoBulles);
     QObject::connect(b, &BoutonSkin::clicked, d, &QDialog::accept);
     return b;

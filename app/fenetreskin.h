@@ -19,11 +19,11 @@ void preparerDialogueSkin(QDialog* d, General& g, double largeur, double hauteur
 void centrerAOuverture(QWidget* fenetre);
 
 // An inactive gradient band ("Forme…"); the scheme colours it.
-BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur,
-                       double hauteur, Qt::Orientation sens = Qt::Vertical);
+BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur, double hauteur,
+                       Qt::Orientation sens = Qt::Vertical);
 // The same, coloured from `debut` to `fin` at once.
-BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur,
-                       double hauteur, const QColor& debut, const QColor& fin);
+BoutonSkin* creerBande(QWidget* parent, const QString& nom, double gauche, double haut, double largeur, double hauteur,
+                       const QColor& debut, const QColor& fin);
 
 // A text button in the scheme: gradient, caption colour and highlight colour.
 BoutonSkin* creerBouton(QWidget* parent, const QString& nom, const QString& texte, double gauche, double haut,

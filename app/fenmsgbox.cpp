@@ -16,7 +16,7 @@ const QString TitreParDefaut = QStringLiteral("Confirmation");
 const QString TexteParDefaut = QStringLiteral("Aucune question n’a été transmise...");
 
 struct IconeMessage {
-    const char* nom;   // the design's picture control
+    const char* nom; // the design's picture control
     const char* ressource;
     int cue;
 };
@@ -33,7 +33,7 @@ const IconeMessage* icone(int n)
 }
 
 constexpr int CoteIcone = 32;
-}
+} // namespace
 
 FenMsgBox::FenMsgBox(General& g, QWidget* parent) : QDialog(parent), g_(g)
 {

@@ -57,16 +57,15 @@ void General::enregistrerReglagesDiaporama()
     ecrireOui(reglages, Reglage::EffetTransition, EffetTransition);
     ecrireEntier(reglages, Reglage::DureeTransition, DureeTransition);
     ecrireTexte(reglages, Reglage::CouleurTransition, CouleurTransition);
-    ecrireTexte(reglages, Reglage::AdapterImage,
-                AdapterImage < 0 ? AdapterImageTexte : QString::number(AdapterImage));
+    ecrireTexte(reglages, Reglage::AdapterImage, AdapterImage < 0 ? AdapterImageTexte : QString::number(AdapterImage));
     ecrireOui(reglages, Reglage::AffichageAleatoire, OrdreAleatoire);
 }
 
 QString DossierProgramme()
 {
     // Installed: <prefix>/bin/ormelle beside <prefix>/share/ormelle; the build tree mirrors it.
-    const QString installe = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(
-        QStringLiteral("../share/ormelle"));
+    const QString installe =
+        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/ormelle"));
     if (QFileInfo(installe + QStringLiteral("/Ormelle.chm")).isDir())
         return QDir::cleanPath(installe);
     return QStringLiteral(ORMELLE_SOURCE_DATA);

@@ -45,8 +45,8 @@ public:
     int DureePause = 1;
     bool EffetTransition = false;
     int DureeTransition = 1;
-    QString CouleurTransition = texteParDefaut(Reglage::CouleurTransition);  // kept as read until the user picks one
-    int AdapterImage = 1;                             // -1: a stored text that is no mode
+    QString CouleurTransition = texteParDefaut(Reglage::CouleurTransition); // kept as read until the user picks one
+    int AdapterImage = 1;                                                   // -1: a stored text that is no mode
     QString AdapterImageTexte = texteParDefaut(Reglage::AdapterImage);
     bool OrdreAleatoire = false;
     QColor CouleurFond = Qt::black;

@@ -14,7 +14,7 @@ QString dossierVerrou(const QString& demande)
     const QString execution = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     return execution.isEmpty() ? QDir::tempPath() : execution;
 }
-}
+} // namespace
 
 Instance::Instance(const QString& dossier)
     : chemin_(dossierVerrou(dossier) + QStringLiteral("/ormelle.lock")), verrou_(chemin_)
@@ -26,6 +26,5 @@ Instance::Instance(const QString& dossier)
     QString hote, appli;
     // A dead owner's lock that could not be cleared (the folder turned read-only) is no instance.
     autre_ = !premiere_ && verrou_.error() == QLockFile::LockFailedError
-             && !(verrou_.getLockInfo(&pid, &hote, &appli) && pid > 0 && ::kill(pid_t(pid), 0) != 0
-                  && errno == ESRCH);
+             && !(verrou_.getLockInfo(&pid, &hote, &appli) && pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH);
 }

@@ -25,7 +25,7 @@ public:
 };
 
 QPointer<Suivi> suivi;
-}
+} // namespace
 
 void ordrefenetres::suivre()
 {

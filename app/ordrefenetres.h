@@ -12,4 +12,4 @@ void suivre();
 // Every top-level widget still alive, the oldest first: those shown in the order they
 // were first shown, after those never shown.
 QList<QWidget*> fenetres();
-}
+} // namespace ordrefenetres

@@ -35,11 +35,9 @@ public:
     // The Open dialog of the sound commands: a filter of label|patterns pairs
     // ("Sons MID, RMI et WAV|*.mid;*.rmi;*.wav|Tous les fichiers|*.*"), its first entry
     // selected, no read-only box, the last folder of the run. nullopt is a cancel.
-    virtual std::optional<QString> choisirFichierSon(QWidget* parent, const QString& titre,
-                                                     const QString& filtre) = 0;
-    virtual QMessageBox::StandardButton questionSysteme(QWidget* parent, QMessageBox::Icon icone,
-                                                        const QString& titre, const QString& texte,
-                                                        QMessageBox::StandardButtons boutons) = 0;
+    virtual std::optional<QString> choisirFichierSon(QWidget* parent, const QString& titre, const QString& filtre) = 0;
+    virtual QMessageBox::StandardButton questionSysteme(QWidget* parent, QMessageBox::Icon icone, const QString& titre,
+                                                        const QString& texte, QMessageBox::StandardButtons boutons) = 0;
 
     // Starts a program by name or path, detached; false when it could not be started.
     virtual bool demarrerProgramme(const QString& programme, const QStringList& arguments) = 0;
@@ -94,14 +92,8 @@ public:
     {
         return {};
     }
-    QString choisirFichierOuverture(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    std::optional<QString> choisirFichierSon(QWidget*, const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
+    QString choisirFichierOuverture(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> choisirFichierSon(QWidget*, const QString&, const QString&) override { return std::nullopt; }
     QMessageBox::StandardButton questionSysteme(QWidget*, QMessageBox::Icon, const QString&, const QString&,
                                                 QMessageBox::StandardButtons) override
     {

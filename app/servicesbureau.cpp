@@ -42,8 +42,7 @@ std::optional<QString> ServicesBureau::saisirTexte(QWidget* parent, const QStrin
 QString ServicesBureau::choisirFichierEnregistrement(QWidget* parent, const QString& titre, const QString& chemin,
                                                      const QString& filtre)
 {
-    return QFileDialog::getSaveFileName(parent, titre, chemin, filtre, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return QFileDialog::getSaveFileName(parent, titre, chemin, filtre, nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 QString ServicesBureau::choisirFichierOuverture(QWidget* parent, const QString& titre, const QString& dossier,

@@ -63,8 +63,11 @@ void ControleSkin::peindreFond(QPainter& p, const QRectF& r, bool inverse) const
 }
 
 namespace {
-QColor assombrir(const QColor& c, int facteur) { return c.darker(facteur); }
+QColor assombrir(const QColor& c, int facteur)
+{
+    return c.darker(facteur);
 }
+} // namespace
 
 // ---------------------------------------------------------------- BoutonSkin
 

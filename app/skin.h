@@ -49,8 +49,16 @@ public:
     // Any mouse button pressed on it drags its window (borderless title rows).
     void setDeplaceFenetre(bool oui) { deplace_ = oui; }
     void setIconeSvg(const QString& ressource);
-    void setAlignementTexte(Qt::Alignment a) { alignement_ = a; update(); }
-    void setRetourLigne(bool oui) { retourLigne_ = oui; update(); }
+    void setAlignementTexte(Qt::Alignment a)
+    {
+        alignement_ = a;
+        update();
+    }
+    void setRetourLigne(bool oui)
+    {
+        retourLigne_ = oui;
+        update();
+    }
     bool survole() const { return survol_; }
 
 signals:
@@ -86,8 +94,16 @@ public:
 
     void setTitre(const QString& t);
     QString titre() const { return titre_; }
-    void setAlignementTitre(Qt::Alignment a) { alignementTitre_ = a; update(); }
-    void setBordure(bool oui) { bordure_ = oui; update(); }
+    void setAlignementTitre(Qt::Alignment a)
+    {
+        alignementTitre_ = a;
+        update();
+    }
+    void setBordure(bool oui)
+    {
+        bordure_ = oui;
+        update();
+    }
     // Height of the caption row children should leave free, in pixels.
     int hauteurTitre() const;
 

@@ -18,8 +18,14 @@ constexpr quint16 FormatFlottant = 3;
 constexpr quint16 FormatExtensible = 0xFFFE;
 constexpr qint64 LatenceMs = 60;
 
-quint16 lire16(const char* p) { return qFromLittleEndian<quint16>(p); }
-quint32 lire32(const char* p) { return qFromLittleEndian<quint32>(p); }
+quint16 lire16(const char* p)
+{
+    return qFromLittleEndian<quint16>(p);
+}
+quint32 lire32(const char* p)
+{
+    return qFromLittleEndian<quint32>(p);
+}
 
 struct EnteteFmt {
     quint16 codage = 0;
@@ -50,17 +56,21 @@ std::optional<QAudioFormat::SampleFormat> formatEchantillon(const EnteteFmt& f)
 {
     if (f.codage == FormatPcm) {
         switch (f.bits) {
-        case 8: return QAudioFormat::UInt8;
-        case 16: return QAudioFormat::Int16;
-        case 32: return QAudioFormat::Int32;
-        default: return std::nullopt;
+        case 8:
+            return QAudioFormat::UInt8;
+        case 16:
+            return QAudioFormat::Int16;
+        case 32:
+            return QAudioFormat::Int32;
+        default:
+            return std::nullopt;
         }
     }
     if (f.codage == FormatFlottant && f.bits == 32)
         return QAudioFormat::Float;
     return std::nullopt;
 }
-}
+} // namespace
 
 qint64 SonWav::dureeMs() const
 {
@@ -90,8 +100,7 @@ std::optional<SonWav> lireWav(const QByteArray& fichier)
             if (!fmt)
                 return std::nullopt;
             const auto echantillon = formatEchantillon(*fmt);
-            if (!echantillon || fmt->canaux == 0 || fmt->canaux > 8 || fmt->frequence < 1000
-                || fmt->frequence > 384000)
+            if (!echantillon || fmt->canaux == 0 || fmt->canaux > 8 || fmt->frequence < 1000 || fmt->frequence > 384000)
                 return std::nullopt;
             SonWav son;
             son.format.setSampleFormat(*echantillon);
@@ -114,7 +123,9 @@ namespace {
 class CueEnCours : public QObject {
 public:
     CueEnCours(const SonWav& son, const QAudioDevice& sortie)
-        : QObject(QCoreApplication::instance()), donnees_(son.echantillons), sink_(sortie, son.format),
+        : QObject(QCoreApplication::instance()),
+          donnees_(son.echantillons),
+          sink_(sortie, son.format),
           duree_(son.dureeMs())
     {
         tampon_.setBuffer(&donnees_);
@@ -150,7 +161,7 @@ private:
 };
 
 QPointer<CueEnCours> cueEnCours_;
-}
+} // namespace
 
 bool jouerWav(const SonWav& son, const QAudioDevice& sortie)
 {

@@ -12,4 +12,4 @@ void deplacer(QWidget* w, double gauche, double haut)
 {
     w->move(px(gauche), px(haut));
 }
-}
+} // namespace twips

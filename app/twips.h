@@ -8,4 +8,4 @@ namespace twips {
 // Places a control at its position, in twips relative to its parent.
 void placer(QWidget* w, double gauche, double haut, double largeur, double hauteur);
 void deplacer(QWidget* w, double gauche, double haut);
-}
+} // namespace twips

@@ -130,7 +130,7 @@ int benchApercu(int argc, char** argv)
     std::printf("one preview decode           %7.1f ms\n", decode);
     std::printf("selection to preview painted %7.1f ms  (%.2fx the decode)\n", mediane(selections),
                 mediane(selections) / decode);
-    std::printf("burst of %d, one every %d ms: last painted %.1f ms after its selection  (%.2fx the decode)\n",
-                rafale, intervalle, mediane(rafales), mediane(rafales) / decode);
+    std::printf("burst of %d, one every %d ms: last painted %.1f ms after its selection  (%.2fx the decode)\n", rafale,
+                intervalle, mediane(rafales), mediane(rafales) / decode);
     return 0;
 }

@@ -27,7 +27,10 @@ float valeurReseau(int x, int y, quint32 graine)
     return float(h & 0xFFFF) / 65535.0f;
 }
 
-float lisser(float t) { return t * t * (3.0f - 2.0f * t); }
+float lisser(float t)
+{
+    return t * t * (3.0f - 2.0f * t);
+}
 
 // Value noise summed over octaves: large shapes and fine detail, like a landscape.
 float fbm(float x, float y, quint32 graine)
@@ -47,7 +50,10 @@ float fbm(float x, float y, quint32 graine)
     return somme;
 }
 
-int borne(float v) { return std::clamp(int(v), 0, 255); }
+int borne(float v)
+{
+    return std::clamp(int(v), 0, 255);
+}
 
 void remplirLigne(QRgb* ligne, int y, int largeur, int hauteur, quint32 graine)
 {
@@ -94,9 +100,8 @@ bool fabriquerDossier(const QString& dossier, int nombre)
     static const char* const debuts[] = {"IMG_", "img_", "Vacances ", "été ", "DSC", "photo-", "Écran "};
     for (int i = 0; i < nombre; ++i) {
         const quint32 h = melanger(quint32(i));
-        const QString nom = QString::fromUtf8(debuts[h % 7]) + QString::number(h % 1000003)
-                            + QLatin1Char('_') + QString::number(i)
-                            + QString::fromUtf8(suffixes[(h >> 8) % 8]);
+        const QString nom = QString::fromUtf8(debuts[h % 7]) + QString::number(h % 1000003) + QLatin1Char('_')
+                            + QString::number(i) + QString::fromUtf8(suffixes[(h >> 8) % 8]);
         QFile f(dossier + QLatin1Char('/') + nom);
         if (!f.open(QIODevice::WriteOnly))
             return false;

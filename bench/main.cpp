@@ -97,12 +97,11 @@ int decoder(const QStringList& args)
     const QSize boite = lireTaille(option(args, QStringLiteral("--fit")));
     const int repetitions = std::max(1, option(args, QStringLiteral("--repeat"), QStringLiteral("1")).toInt());
     ResultatImage r;
-    const double temps = chronometrer(repetitions, [&] {
-        r = chargerImage(fichier, ajuster(lireTailleNaturelle(fichier), boite));
-    });
+    const double temps =
+        chronometrer(repetitions, [&] { r = chargerImage(fichier, ajuster(lireTailleNaturelle(fichier), boite)); });
     std::printf("naturelle %dx%d  décodée %dx%d  temps %.1f ms (médiane de %d)  mémoire max %.1f Mo\n",
-                r.tailleNaturelle.width(), r.tailleNaturelle.height(), r.image.width(),
-                r.image.height(), temps, repetitions, memoireMaxMo());
+                r.tailleNaturelle.width(), r.tailleNaturelle.height(), r.image.width(), r.image.height(), temps,
+                repetitions, memoireMaxMo());
     if (!r.ok()) {
         std::printf("erreur : %s\n", qPrintable(r.erreur));
         return 1;
@@ -123,12 +122,13 @@ int lister(const QStringList& args)
     const int repetitions = std::max(1, option(args, QStringLiteral("--repeat"), QStringLiteral("1")).toInt());
     QStringList noms;
     QString erreur;
-    const double temps = chronometrer(repetitions, [&] { noms = listerFichiers(args.value(0), args.value(1), &erreur); });
+    const double temps =
+        chronometrer(repetitions, [&] { noms = listerFichiers(args.value(0), args.value(1), &erreur); });
     if (!erreur.isEmpty())
         std::printf("erreur : %s\n", qPrintable(erreur));
     std::printf("%lld fichiers  temps %.1f ms (médiane de %d)  premier « %s »  dernier « %s »\n",
-                static_cast<long long>(noms.size()), temps, repetitions,
-                qPrintable(noms.value(0)), qPrintable(noms.value(noms.size() - 1)));
+                static_cast<long long>(noms.size()), temps, repetitions, qPrintable(noms.value(0)),
+                qPrintable(noms.value(noms.size() - 1)));
     return erreur.isEmpty() ? 0 : 1;
 }
 
@@ -185,13 +185,15 @@ int main(int argc, char** argv)
         return fabriquerJpeg(args[0], args[1].toInt(), args[2].toInt(),
                              option(args, QStringLiteral("--quality"), QStringLiteral("90")).toInt(),
                              option(args, QStringLiteral("--seed"), QStringLiteral("1")).toUInt())
-                   ? 0 : 1;
+                   ? 0
+                   : 1;
     if (commande == QLatin1String("music") && !args.isEmpty())
         return benchMusique(args);
     if (commande == QLatin1String("make-midi") && !args.isEmpty())
         return fabriquerMidi(args[0], option(args, QStringLiteral("--seconds"), QStringLiteral("180")).toInt(),
                              option(args, QStringLiteral("--seed"), QStringLiteral("1")).toUInt())
-                   ? 0 : 1;
+                   ? 0
+                   : 1;
     if (commande == QLatin1String("make-folder") && args.size() >= 2)
         return fabriquerDossier(args[0], args[1].toInt()) ? 0 : 1;
     usage();

@@ -124,7 +124,7 @@ int benchMiniatures(int argc, char** argv)
 
     QStringList neuf;
     for (const QString& nom : g.modele.fichiers().mid(0, PagesMiniatures::NbCellules))
-        neuf << g.modele.chemin(nom);  // the cold page, centred on the fifth: nine cells
+        neuf << g.modele.chemin(nom); // the cold page, centred on the fifth: nine cells
     QTemporaryDir vignettes;
     const double vips = tempsVips(neuf, vignettes.path());
 

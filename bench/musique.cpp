@@ -225,8 +225,8 @@ int benchMusique(const QStringList& args)
     std::vector<double> nousMur, nousCpu, euxMur, euxCpu;
     qint64 trames = 0;
     for (int i = 0; i < runs; ++i) {
-        const Temps t = rendre(fichier, soundFont, i == 0 ? option(args, QStringLiteral("--wav"), {}) : QString(),
-                               &trames);
+        const Temps t =
+            rendre(fichier, soundFont, i == 0 ? option(args, QStringLiteral("--wav"), {}) : QString(), &trames);
         nousMur.push_back(t.mur);
         nousCpu.push_back(t.cpu);
         if (ouvert.son->estMidi()) {
@@ -288,10 +288,7 @@ public:
             b.prepend(char(0x80 | (v & 0x7F)));
         return b;
     }
-    static QByteArray be32(quint32 v)
-    {
-        return QByteArray(1, char(v >> 24)) + char(v >> 16) + char(v >> 8) + char(v);
-    }
+    static QByteArray be32(quint32 v) { return QByteArray(1, char(v >> 24)) + char(v >> 16) + char(v >> 8) + char(v); }
 
 private:
     struct E {
@@ -329,7 +326,7 @@ bool fabriquerMidi(const QString& sortie, int secondes, quint32 graine)
         if (mesure == 0 || mesure == 32)
             tempo.evenement(tick, QByteArray("\xFF\x51\x03", 3) + Piste::be32(usParNoire).mid(1));
         const auto& a = accords[mesure % 4];
-        for (int t = 0; t < 8; ++t) {  // eighth notes
+        for (int t = 0; t < 8; ++t) { // eighth notes
             const quint32 c = tick + t * Noire / 2;
             batterie.note(c, 60, 9, 42, 70 + int(alea() % 20));
             if (t % 4 == 0)

@@ -49,8 +49,11 @@ int* position(General& g, int k)
 }
 
 // A slider position p stands for the intensity 255 - p: the top is full colour.
-int intensite(const QScrollBar* s) { return 255 - s->value(); }
+int intensite(const QScrollBar* s)
+{
+    return 255 - s->value();
 }
+} // namespace
 
 FenColors::FenColors(General& g, QWidget* parent, FenFond* fond)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), g_(g), fond_(fond)

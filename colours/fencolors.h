@@ -53,8 +53,8 @@ private:
     std::array<int, 3> positionsInitiales_{};
 
     BoutonSkin* titre_ = nullptr;
-    QList<BoutonSkin*> bandesDirectes_;  // start colour first
-    QList<BoutonSkin*> bandesInverses_;  // end colour first
+    QList<BoutonSkin*> bandesDirectes_; // start colour first
+    QList<BoutonSkin*> bandesInverses_; // end colour first
     BoutonSkin* ok_ = nullptr;
     BoutonSkin* annul_ = nullptr;
     PanneauSkin* fondCouleur_ = nullptr;

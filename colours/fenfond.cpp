@@ -8,7 +8,9 @@
 #include <QScreen>
 
 FenFond::FenFond(General& g, QWidget* fenetrePrincipale)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), g_(g), principale_(fenetrePrincipale),
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      g_(g),
+      principale_(fenetrePrincipale),
       couleur_(g.CouleurFenFond)
 {
     setObjectName(QStringLiteral("FenFond"));
@@ -49,8 +51,8 @@ void FenFond::dessinerDegrade(int y, Qt::MouseButton bouton)
         const int bas = qRound(y + (i + 1) * hauteurBande);
         if (haut >= dessin_.height())
             break;
-        const QColor c = bouton == Qt::LeftButton ? QColor(base.red(), base.green(), i)
-                                                  : QColor(base.green(), base.blue(), i);
+        const QColor c =
+            bouton == Qt::LeftButton ? QColor(base.red(), base.green(), i) : QColor(base.green(), base.blue(), i);
         p.fillRect(QRect(0, haut, dessin_.width(), qMax(1, bas - haut)), c);
     }
     update();

@@ -14,8 +14,7 @@ bool vide(QSizeF s)
 QSizeF reduire(QSizeF taille, QSizeF limite)
 {
     if (taille.width() > limite.width() || taille.height() > limite.height()) {
-        const double ratio = std::max(taille.height() / limite.height(),
-                                      taille.width() / limite.width());
+        const double ratio = std::max(taille.height() / limite.height(), taille.width() / limite.width());
         return taille / ratio;
     }
     return taille;
@@ -23,8 +22,7 @@ QSizeF reduire(QSizeF taille, QSizeF limite)
 
 QRectF centrer(QSizeF taille, QRectF zone)
 {
-    return QRectF(zone.left() + (zone.width() - taille.width()) / 2,
-                  zone.top() + (zone.height() - taille.height()) / 2,
+    return QRectF(zone.left() + (zone.width() - taille.width()) / 2, zone.top() + (zone.height() - taille.height()) / 2,
                   taille.width(), taille.height());
 }
 
@@ -39,8 +37,7 @@ QRectF ajusterPleinEcran(QSizeF naturelle, QSizeF ecran, int mode)
     switch (mode) {
     case Proportions: {
         // Enlarges as well: the picture touches two opposite edges.
-        const double ratio = std::max(taille.height() / ecran.height(),
-                                      taille.width() / ecran.width());
+        const double ratio = std::max(taille.height() / ecran.height(), taille.width() / ecran.width());
         return centrer(taille / ratio, zone);
     }
     case ToutEcran:

@@ -30,6 +30,6 @@ private:
 
     qint64 budget_;
     qint64 octets_ = 0;
-    std::list<Entree> ordre_;  // most recently used first
+    std::list<Entree> ordre_; // most recently used first
     QHash<QString, std::list<Entree>::iterator> index_;
 };

@@ -17,10 +17,14 @@ QSize pixelsAppareil(const QRectF& rectTwips, qreal ratio)
 QRectF placer(const DemandeImage& d, const QSizeF& naturelle)
 {
     switch (d.ajustement) {
-    case DemandeImage::Ajustement::Ecran: return ajustement::ajusterPleinEcran(naturelle, d.zone.size(), d.mode);
-    case DemandeImage::Ajustement::Miniature: return ajustement::ajusterMiniature(naturelle, d.zone);
-    case DemandeImage::Ajustement::Naturelle: return QRectF(QPointF(0, 0), naturelle);
-    case DemandeImage::Ajustement::Boite: break;
+    case DemandeImage::Ajustement::Ecran:
+        return ajustement::ajusterPleinEcran(naturelle, d.zone.size(), d.mode);
+    case DemandeImage::Ajustement::Miniature:
+        return ajustement::ajusterMiniature(naturelle, d.zone);
+    case DemandeImage::Ajustement::Naturelle:
+        return QRectF(QPointF(0, 0), naturelle);
+    case DemandeImage::Ajustement::Boite:
+        break;
     }
     return ajustement::ajusterDansBoite(naturelle, d.zone);
 }
@@ -91,8 +95,8 @@ ImagePrete preparerImage(const DemandeImage& d)
         return resultat;
     }
     QImage image = charge.image.size() == taille
-        ? charge.image
-        : charge.image.scaled(taille, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                       ? charge.image
+                       : charge.image.scaled(taille, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     // The format the screen draws fastest, so that showing it is a plain copy.
     resultat.image = image.convertToFormat(QImage::Format_RGB32);
     resultat.image.setDevicePixelRatio(ratio);

@@ -33,8 +33,8 @@ struct DemandeImage {
 
     QString chemin;
     Ajustement ajustement = Ajustement::Boite;
-    QRectF zone;             // twips: the preview box, or the screen at (0, 0)
-    int mode = 0;            // fitting mode on the screen
+    QRectF zone;  // twips: the preview box, or the screen at (0, 0)
+    int mode = 0; // fitting mode on the screen
     qreal ratioPixels = 1;
     QColor fond = Qt::black;
     // Set by the picture service once nobody wants the result: the decode stops early.
@@ -43,7 +43,7 @@ struct DemandeImage {
     bool operator==(const DemandeImage& o) const
     {
         return chemin == o.chemin && ajustement == o.ajustement && zone == o.zone && mode == o.mode
-            && ratioPixels == o.ratioPixels && fond == o.fond;
+               && ratioPixels == o.ratioPixels && fond == o.fond;
     }
 };
 
@@ -55,9 +55,9 @@ DemandeImage demandeBoite(const QString& chemin, const QRectF& boiteTwips, qreal
 struct ImagePrete {
     QString chemin;
     quint64 generation = 0;
-    QImage image;      // at the fitted size, in device pixels
-    QRectF rectTwips;  // where it goes
-    QSizeF naturelle;  // natural size, twips
+    QImage image;     // at the fitted size, in device pixels
+    QRectF rectTwips; // where it goes
+    QSizeF naturelle; // natural size, twips
     QString erreur;
 
     bool ok() const { return erreur.isEmpty() && !image.isNull(); }

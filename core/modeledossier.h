@@ -57,14 +57,13 @@ public:
     qint64 IndexFichier() const { return index_; }
 
 signals:
-    void dossierChange();  // at once, before the listing arrives
-    void listeChangee();   // a listing arrived, or the pattern changed
+    void dossierChange(); // at once, before the listing arrives
+    void listeChangee();  // a listing arrived, or the pattern changed
     void courantChange();
 
 private:
     void lister(const QString& nomAttendu, bool garderCourant);
-    void recevoir(quint64 generation, const ContenuDossier& contenu, const QString& nomAttendu,
-                  bool garderCourant);
+    void recevoir(quint64 generation, const ContenuDossier& contenu, const QString& nomAttendu, bool garderCourant);
     void filtrer();
     void poserCourant(const QString& chemin, bool annoncer);
 

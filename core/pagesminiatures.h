@@ -22,10 +22,10 @@ public:
     qint64 ImageCentree() const { return position_; }
     const QStringList& liste() const { return liste_; }
 
-    void pagePrecedente();  // CmdVHaut, left button
-    void pageSuivante();    // CmdVBas, left button
-    void debut();           // CmdVHaut, right button
-    void fin();             // CmdVBas, right button
+    void pagePrecedente(); // CmdVHaut, left button
+    void pageSuivante();   // CmdVBas, left button
+    void debut();          // CmdVHaut, right button
+    void fin();            // CmdVBas, right button
     void clicCellule(int cellule);
 
     // The list index (1-based) cell `cellule` shows at `position`; 0 when none.

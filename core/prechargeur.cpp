@@ -49,8 +49,9 @@ bool Prechargeur::estPret(const QString& chemin) const
 void Prechargeur::demander(const QString& chemin, int priorite)
 {
     const quint64 generation = generation_;
-    tickets_.insert(chemin, service_.demander(demandeEcran(chemin, parametres_), priorite,
-                                              [this, chemin, generation](const ImagePrete& i) { recu(chemin, i, generation); }));
+    tickets_.insert(
+        chemin, service_.demander(demandeEcran(chemin, parametres_), priorite,
+                                  [this, chemin, generation](const ImagePrete& i) { recu(chemin, i, generation); }));
 }
 
 void Prechargeur::precharger(const QStringList& chemins)

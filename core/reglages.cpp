@@ -18,9 +18,11 @@ QString cleComplete(const QString& section, const QString& cle)
 {
     return section + QLatin1Char('/') + cle;
 }
-}
+} // namespace
 
-Reglages::Reglages() : Reglages(cheminParDefaut()) {}
+Reglages::Reglages() : Reglages(cheminParDefaut())
+{
+}
 
 Reglages::Reglages(const QString& cheminFichier)
     : chemin_(cheminFichier), settings_(std::make_unique<QSettings>(cheminFichier, QSettings::IniFormat))

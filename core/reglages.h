@@ -28,8 +28,7 @@ public:
     QString GetSetting(const QString& application, const QString& section, const QString& cle,
                        const QString& defaut) const;
     // On disk before it returns, or at the end of the enclosing LotReglages.
-    void SaveSetting(const QString& application, const QString& section, const QString& cle,
-                     const QString& valeur);
+    void SaveSetting(const QString& application, const QString& section, const QString& cle, const QString& valeur);
     void DeleteSetting(const QString& application);
 
     // How many times this store has rewritten its file (attempts, failed ones included).
@@ -65,4 +64,4 @@ private:
     Reglages& reglages_;
 };
 
-#include "core/tablereglages.h"  // the key names (cles::) every caller of the store uses
+#include "core/tablereglages.h" // the key names (cles::) every caller of the store uses

@@ -7,11 +7,14 @@ namespace {
 // The roles are the first rows of the settings table, in the same order, which is
 // also the order the keys are written in.
 static_assert(static_cast<int>(Reglage::DebutDegrade) == 0 && static_cast<int>(Reglage::Visualisation) == NbRoles - 1);
-Reglage reglageDe(Role r) { return static_cast<Reglage>(static_cast<int>(r)); }
+Reglage reglageDe(Role r)
+{
+    return static_cast<Reglage>(static_cast<int>(r));
+}
 
 // The second scheme offered by the colour panel.
 const quint32 SecondSchema[NbRoles] = {3355545, 10079487, 3355545, 10079487, 13822463, 3355545, 7377112};
-}
+} // namespace
 
 std::optional<quint32> lireNombreCouleur(const QString& texte)
 {
@@ -54,10 +57,22 @@ QColor SchemaCouleurs::couleur(Role r) const
     return versQColor(lireNombreCouleur((*this)[r]).value_or(nombreParDefaut(r)));
 }
 
-QString SchemaCouleurs::cle(Role r) { return cleDe(reglageDe(r)); }
-QString SchemaCouleurs::texteParDefaut(Role r) { return ::texteParDefaut(reglageDe(r)); }
-quint32 SchemaCouleurs::nombreParDefaut(Role r) { return *lireNombreCouleur(texteParDefaut(r)); }
-quint32 SchemaCouleurs::nombreSecondSchema(Role r) { return SecondSchema[static_cast<int>(r)]; }
+QString SchemaCouleurs::cle(Role r)
+{
+    return cleDe(reglageDe(r));
+}
+QString SchemaCouleurs::texteParDefaut(Role r)
+{
+    return ::texteParDefaut(reglageDe(r));
+}
+quint32 SchemaCouleurs::nombreParDefaut(Role r)
+{
+    return *lireNombreCouleur(texteParDefaut(r));
+}
+quint32 SchemaCouleurs::nombreSecondSchema(Role r)
+{
+    return SecondSchema[static_cast<int>(r)];
+}
 
 void SchemaCouleurs::lire(const Reglages& reglages)
 {

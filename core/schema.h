@@ -9,13 +9,13 @@
 class Reglages;
 
 enum class Role {
-    DebutDegrade,   // "Début du dégradé"
-    FinDegrade,     // "Fin du dégradé"
-    TexteBoutons,   // "Texte des boutons"
-    Lumiere,        // "'Lumière' des boutons"
-    AutresTextes,   // "Autres textes"
-    FondFenetres,   // "Fond des fenêtres"
-    Visualisation,  // "Visualisation, dossiers, etc."
+    DebutDegrade,  // "Début du dégradé"
+    FinDegrade,    // "Fin du dégradé"
+    TexteBoutons,  // "Texte des boutons"
+    Lumiere,       // "'Lumière' des boutons"
+    AutresTextes,  // "Autres textes"
+    FondFenetres,  // "Fond des fenêtres"
+    Visualisation, // "Visualisation, dossiers, etc."
 };
 constexpr int NbRoles = 7;
 
@@ -35,13 +35,13 @@ struct SchemaCouleurs {
     QColor couleur(Role r) const;
 
     static QString cle(Role r);
-    static QString texteParDefaut(Role r);       // "&H808000"…
-    static quint32 nombreParDefaut(Role r);      // 8421376…
-    static quint32 nombreSecondSchema(Role r);   // 3355545…
+    static QString texteParDefaut(Role r);     // "&H808000"…
+    static quint32 nombreParDefaut(Role r);    // 8421376…
+    static quint32 nombreSecondSchema(Role r); // 3355545…
 
     void lire(const Reglages& reglages);
     void enregistrer(Reglages& reglages, Role r) const;
-    void enregistrerTout(Reglages& reglages) const;  // in table order, one write of the file
-    void reinitialiser();                             // defaults, as numbers
+    void enregistrerTout(Reglages& reglages) const; // in table order, one write of the file
+    void reinitialiser();                           // defaults, as numbers
     void secondSchema();
 };

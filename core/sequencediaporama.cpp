@@ -4,8 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-SequenceDiaporama::SequenceDiaporama(SourceAleatoire source)
-    : m_source(std::move(source))
+SequenceDiaporama::SequenceDiaporama(SourceAleatoire source) : m_source(std::move(source))
 {
     if (!m_source) {
         // Seeded once from the system; drawing from it again at each step

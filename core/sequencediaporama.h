@@ -46,10 +46,10 @@ private:
 // Key navigation in the list (the selection's own moves); `courant` −1 means
 // no selection. Returns the new position or −1 for an empty list.
 namespace navigation {
-int suivant(int courant, int nombre);   // Right, Down: wraps to the first
-int precedent(int courant, int nombre); // Left, Up: wraps to the last
-int premier(int nombre);                // Home
-int dernier(int nombre);                // End
+int suivant(int courant, int nombre);                  // Right, Down: wraps to the first
+int precedent(int courant, int nombre);                // Left, Up: wraps to the last
+int premier(int nombre);                               // Home
+int dernier(int nombre);                               // End
 int pageSuivante(int courant, int nombre, int page);   // Page Down, stops at the end
 int pagePrecedente(int courant, int nombre, int page); // Page Up, stops at the start
 } // namespace navigation

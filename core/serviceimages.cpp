@@ -60,7 +60,8 @@ quint64 ServiceImages::demander(const DemandeImage& demande, int priorite, Rappe
         tache->fichier = fichier;
         tache->abonnes.emplace_back(ticket, std::move(rappel));
         actives_.push_back(tache);
-        QMetaObject::invokeMethod(this, [this, tache, garde] { terminee(tache, garde); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, tache, garde] { terminee(tache, garde); }, Qt::QueuedConnection);
         return ticket;
     }
     auto meme = [&](const std::shared_ptr<Tache>& t) { return t->demande == demande && t->fichier == fichier; };

@@ -24,8 +24,9 @@ public:
     // Priorities, highest first.
     enum Priorite { Anticipation = 0, Miniature = 1, Affichage = 2 };
 
-    explicit ServiceImages(Decodeur decodeur = [](const DemandeImage& d) { return preparerImage(d); },
-                           int travailleurs = 2, QObject* parent = nullptr);
+    explicit ServiceImages(
+        Decodeur decodeur = [](const DemandeImage& d) { return preparerImage(d); }, int travailleurs = 2,
+        QObject* parent = nullptr);
     ~ServiceImages() override;
 
     // Queues `demande`; `rappel` runs later on this object's thread with the

@@ -57,7 +57,7 @@ QString texteLu(const Reglages& store, Reglage r)
     const DefinitionReglage& d = definition(r);
     return store.lire(sectionDe(r), cleDe(r)).value_or(QString::fromUtf8(d.defaut));
 }
-}
+} // namespace
 
 const DefinitionReglage& definition(Reglage r)
 {

@@ -15,10 +15,10 @@ enum class Reglage {
     AutresTextes,
     FondFenetres,
     Visualisation,
-    Avertissement,     // "Avertissement" / "Affichage"
-    InfoBulles,        // "Affichage des info-bulles" / "Valeur"
-    ConseilDemarrage,  // "Conseils du jour" / "Conseil au démarrage"
-    NomDossier,        // "Dossier ouvert au démarrage" / "Nom du dossier"
+    Avertissement,    // "Avertissement" / "Affichage"
+    InfoBulles,       // "Affichage des info-bulles" / "Valeur"
+    ConseilDemarrage, // "Conseils du jour" / "Conseil au démarrage"
+    NomDossier,       // "Dossier ouvert au démarrage" / "Nom du dossier"
     DureePause,
     EffetTransition,
     DureeTransition,
@@ -37,19 +37,19 @@ enum class Reglage {
 constexpr int NbReglages = static_cast<int>(Reglage::PoliceSoulignee) + 1;
 
 enum class Forme {
-    Couleur,        // "&H808000" or decimal digits; kept as text, parsed when applied
-    NombreCouleur,  // decimal digits, kept as text
-    OuiNon,         // on exactly when the text is "Oui"
-    VraiFaux,       // "True" / "False", kept as text
-    EntierBorne,    // whole number clamped to [bas, haut]; no number reads as bas
-    Entier,         // whole number used as read
-    Dossier,        // a folder path
+    Couleur,       // "&H808000" or decimal digits; kept as text, parsed when applied
+    NombreCouleur, // decimal digits, kept as text
+    OuiNon,        // on exactly when the text is "Oui"
+    VraiFaux,      // "True" / "False", kept as text
+    EntierBorne,   // whole number clamped to [bas, haut]; no number reads as bas
+    Entier,        // whole number used as read
+    Dossier,       // a folder path
     Texte,
 };
 
 struct DefinitionReglage {
     Reglage reglage;
-    const char* section;  // UTF-8, exactly as stored
+    const char* section; // UTF-8, exactly as stored
     const char* cle;
     Forme forme;
     // What is read when the key is absent; for the keys with a marker, the marker itself.
@@ -112,4 +112,4 @@ inline const QString CleAdapter = cleDe(Reglage::AdapterImage);
 inline const QString SectionAleatoire = sectionDe(Reglage::AffichageAleatoire);
 inline const QString CleAleatoire = cleDe(Reglage::AffichageAleatoire);
 inline const QString SectionCommentaire = sectionDe(Reglage::PoliceNom);
-}
+} // namespace cles

@@ -9,12 +9,24 @@
 namespace twips {
 constexpr double ParPixel = 15.0;
 
-inline int px(double t) { return qRound(t / ParPixel); }
-inline double depuisPx(double p) { return p * ParPixel; }
+inline int px(double t)
+{
+    return qRound(t / ParPixel);
+}
+inline double depuisPx(double p)
+{
+    return p * ParPixel;
+}
 inline QRect rect(double gauche, double haut, double largeur, double hauteur)
 {
     return QRect(px(gauche), px(haut), px(largeur), px(hauteur));
 }
-inline QSize taille(double largeur, double hauteur) { return QSize(px(largeur), px(hauteur)); }
-inline QSizeF depuisPx(QSize pixels) { return QSizeF(depuisPx(pixels.width()), depuisPx(pixels.height())); }
+inline QSize taille(double largeur, double hauteur)
+{
+    return QSize(px(largeur), px(hauteur));
+}
+inline QSizeF depuisPx(QSize pixels)
+{
+    return QSizeF(depuisPx(pixels.width()), depuisPx(pixels.height()));
+}
 } // namespace twips

@@ -17,7 +17,7 @@ constexpr double Largeur = 5340;
 constexpr double Hauteur = 3555;
 constexpr int IntervalleMs = 50;
 constexpr int NbLignes = 20;
-}
+} // namespace
 
 // Image2: the text canvas. It keeps the printed lines and where each was printed.
 class ToileApropos : public QWidget {
@@ -27,8 +27,8 @@ public:
 
     struct Ligne {
         QString texte;
-        int taille;  // points
-        int haut;    // pixels, in the canvas
+        int taille; // points
+        int haut;   // pixels, in the canvas
     };
     QList<Ligne> lignes;
     QFont police;
@@ -154,9 +154,9 @@ void Apropos::construire()
     image2_->couleurTexte = g.couleur(Role::AutresTextes);
     connect(image2_, &ToileApropos::clique, this, &Apropos::basculerDefilement);
 
-    auto* site = creerBouton(this, QStringLiteral("CmdSite"),
-                             QStringLiteral("Visitez notre site : ") + AdresseSite.host(), 0, 2940, Largeur, 315,
-                             debut, fin, g.couleur(Role::TexteBoutons), g.couleur(Role::Lumiere));
+    auto* site =
+        creerBouton(this, QStringLiteral("CmdSite"), QStringLiteral("Visitez notre site : ") + AdresseSite.host(), 0,
+                    2940, Largeur, 315, debut, fin, g.couleur(Role::TexteBoutons), g.couleur(Role::Lumiere));
     site->setCursor(Qt::PointingHandCursor);
     connect(site, &BoutonSkin::clicked, this, [this] { g_.services.ouvrirUrl(AdresseSite); });
 }

@@ -14,8 +14,8 @@ class Apropos : public QDialog {
 public:
     Apropos(General& g, QWidget* parent = nullptr);
 
-    static QStringList lignesTexte();   // the 20 lines, numbered 0 to 19
-    static bool grandeLigne(int i);     // 18 pt rather than 10 pt
+    static QStringList lignesTexte(); // the 20 lines, numbered 0 to 19
+    static bool grandeLigne(int i);   // 18 pt rather than 10 pt
     static const QUrl AdresseSite;
 
     // One tick of Minuterie1: place the canvas, move one pixel up, jump back below
@@ -25,7 +25,7 @@ public:
     int DecalageDefilement() const { return decalage_; }
     QTimer* minuterie() const { return minuterie_; }
     QWidget* toile() const;
-    QWidget* vue() const;  // the inside of Image1, which clips the canvas
+    QWidget* vue() const; // the inside of Image1, which clips the canvas
 
 private:
     void construire();

@@ -29,8 +29,8 @@ protected:
         QStyleOptionButton opt;
         initStyleOption(&opt);
         const QRect indicateur = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &opt, this);
-        opt.rect = QRect(indicateur.left(), (height() - indicateur.height()) / 2, indicateur.width(),
-                         indicateur.height());
+        opt.rect =
+            QRect(indicateur.left(), (height() - indicateur.height()) / 2, indicateur.width(), indicateur.height());
         style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &opt, &p, this);
         p.setPen(palette().color(QPalette::WindowText));
         p.setFont(font());
@@ -68,7 +68,7 @@ void elargirSeparateurs(QPlainTextEdit* boite)
         c.mergeCharFormat(large);
     }
 }
-}
+} // namespace
 
 QString Avertis::texteBienvenue()
 {
@@ -76,12 +76,12 @@ QString Avertis::texteBienvenue()
     const QString espaces15(15, QLatin1Char(' '));
     const QString espaces38(38, QLatin1Char(' '));
     return espaces16 + QStringLiteral("BIENVENUE A ORMELLE") + espaces15
-        + QStringLiteral(" Bien qu'il soit simple d'utilisation Ormelle, dans sa nouvelle version baptisée Ormelle, "
-                         "s'est complexifié et il est recommandé (fortement recommandé ?) de lire le fichier d'aide "
-                         "et notamment la rubrique 'Remarques et particularités'.")
-        + espaces38
-        + QStringLiteral("En espérant que ce logiciel vous apportera toute satisfaction, Talvenor vous souhaite une "
-                         "bonne découverte...");
+           + QStringLiteral(" Bien qu'il soit simple d'utilisation Ormelle, dans sa nouvelle version baptisée Ormelle, "
+                            "s'est complexifié et il est recommandé (fortement recommandé ?) de lire le fichier d'aide "
+                            "et notamment la rubrique 'Remarques et particularités'.")
+           + espaces38
+           + QStringLiteral("En espérant que ce logiciel vous apportera toute satisfaction, Talvenor vous souhaite une "
+                            "bonne découverte...");
 }
 
 Avertis::Avertis(General& g, QWidget* parent) : QDialog(parent), g_(g)
@@ -141,8 +141,8 @@ void Avertis::construire()
         ecrireTexte(g_.reglages, Reglage::Avertissement, g_.AvertisAuDemarrage);
     });
 
-    auto* rem = creerBouton(this, QStringLiteral("CmdRem"), QStringLiteral("Remarques et particularités"), 4800,
-                            4020, 2535, 510, debut, fin, g.couleur(Role::AutresTextes), g.couleur(Role::Lumiere));
+    auto* rem = creerBouton(this, QStringLiteral("CmdRem"), QStringLiteral("Remarques et particularités"), 4800, 4020,
+                            2535, 510, debut, fin, g.couleur(Role::AutresTextes), g.couleur(Role::Lumiere));
     rem->setRetourLigne(true);
     connect(rem, &BoutonSkin::clicked, this, [this] {
         g_.OuvrirRemarques = true;

@@ -32,7 +32,7 @@ QString decoder(const QByteArray& contenu)
         return ancien.decode(contenu);
     return QString::fromLatin1(contenu);
 }
-}
+} // namespace
 
 const QString Conseils::MessageFichierAbsent = QStringLiteral(
     "Le fichier Conseils.txt n'a pas été trouvé.\n\nVous n'auriez pas dû le supprimer du dossier d'Ormelle");
@@ -56,7 +56,8 @@ QString Conseils::fichierParDefaut()
 }
 
 Conseils::Conseils(General& g, QWidget* parent)
-    : Conseils(g, fichierParDefaut(), [] { return QRandomGenerator::global()->generateDouble(); }, parent)
+    : Conseils(
+        g, fichierParDefaut(), [] { return QRandomGenerator::global()->generateDouble(); }, parent)
 {
 }
 
@@ -110,8 +111,8 @@ void Conseils::construire()
     auto* ok = creerBouton(this, QStringLiteral("CmdOK"), QStringLiteral("D'accord !"), 600, 2250, 2340, 480, debut,
                            fin, g.couleur(Role::TexteBoutons), g.couleur(Role::Lumiere));
     connect(ok, &BoutonSkin::clicked, this, &QDialog::accept);
-    auto* suivant = creerBouton(this, QStringLiteral("CmdNextTip"), QStringLiteral("Conseil suivant"), 2940, 2250,
-                                2340, 480, fin, debut, g.couleur(Role::TexteBoutons), g.couleur(Role::Lumiere));
+    auto* suivant = creerBouton(this, QStringLiteral("CmdNextTip"), QStringLiteral("Conseil suivant"), 2940, 2250, 2340,
+                                480, fin, debut, g.couleur(Role::TexteBoutons), g.couleur(Role::Lumiere));
     connect(suivant, &BoutonSkin::clicked, this, &Conseils::tipSuivant);
 
     auto* bande = new QLabel(this);

@@ -25,7 +25,7 @@ public:
 
     bool LoadTips(const QString& sFile);
     void DisplayCurrentTip();
-    void tipSuivant();  // CmdNextTip
+    void tipSuivant(); // CmdNextTip
 
     const QStringList& ListeConseils() const { return liste_; }
     int ConseilCourant() const { return courant_; }

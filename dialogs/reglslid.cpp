@@ -43,7 +43,7 @@ QScrollBar* defilement(QWidget* parent, const QString& nom, int maximum, double 
     twips::placer(s, g, h, l, 315);
     return s;
 }
-}
+} // namespace
 
 ReglSlid::ReglSlid(General& g, QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), g_(g)
 {

@@ -67,8 +67,8 @@ private:
 
     PanneauSkin* fond_ = nullptr;
     BoutonSkin* titre_ = nullptr;
-    QList<BoutonSkin*> bandesDirectes_;   // start colour first
-    QList<BoutonSkin*> bandesInverses_;   // end colour first
+    QList<BoutonSkin*> bandesDirectes_; // start colour first
+    QList<BoutonSkin*> bandesInverses_; // end colour first
     QList<QLabel*> libelles_;
     QScrollBar* defilPause_ = nullptr;
     QLabel* txtPause_ = nullptr;

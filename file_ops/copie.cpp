@@ -67,7 +67,7 @@ QByteArray modeleTemporaire(const QByteArray& destination)
     // Hidden, so that a file manager open on the folder does not show the half-made file.
     return dossier + '.' + nom + ".ormelle-XXXXXX";
 }
-}
+} // namespace
 
 ResultatCopie copierFichier(const QString& source, const QString& destination)
 {

@@ -11,7 +11,7 @@ bool memeFichier(const QString& a, const QString& b);
 struct ResultatCopie {
     enum Issue { Copie, MemeFichier, Echec };
     Issue issue = Echec;
-    QString erreur;  // the system's error in French, for Echec
+    QString erreur; // the system's error in French, for Echec
 };
 
 // Copies `source` to `destination`, replacing it when it exists. On any failure

@@ -16,8 +16,7 @@ bool dansUneCorbeille(const QString& chemin)
 {
     if (!QDir::isAbsolutePath(chemin))
         return false;
-    static const QRegularExpression motif(
-        QStringLiteral("/(Trash|\\.Trash/\\d+|\\.Trash-\\d+)/files/[^/]+$"));
+    static const QRegularExpression motif(QStringLiteral("/(Trash|\\.Trash/\\d+|\\.Trash-\\d+)/files/[^/]+$"));
     return motif.match(QDir::cleanPath(chemin)).hasMatch();
 }
 
@@ -27,7 +26,7 @@ bool existe(const QByteArray& chemin)
     struct stat st;
     return ::lstat(chemin.constData(), &st) == 0;
 }
-}
+} // namespace
 
 ResultatCorbeille envoyerCorbeille(const QString& chemin)
 {

@@ -5,8 +5,8 @@
 
 struct ResultatCorbeille {
     bool reussi = false;
-    QString cheminCorbeille;  // where the file now lies, when sent
-    QString erreur;           // in French, when not: the file is then still in place
+    QString cheminCorbeille; // where the file now lies, when sent
+    QString erreur;          // in French, when not: the file is then still in place
 };
 
 ResultatCorbeille envoyerCorbeille(const QString& chemin);

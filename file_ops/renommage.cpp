@@ -13,8 +13,8 @@
 
 bool nomAcceptable(const QString& nom)
 {
-    return !nom.isEmpty() && nom != QLatin1String(".") && nom != QLatin1String("..")
-        && !nom.contains(QLatin1Char('/')) && !nom.contains(QChar(0));
+    return !nom.isEmpty() && nom != QLatin1String(".") && nom != QLatin1String("..") && !nom.contains(QLatin1Char('/'))
+           && !nom.contains(QChar(0));
 }
 
 namespace {
@@ -61,7 +61,7 @@ int renommerCasse(const QByteArray& ancien, const QByteArray& nouveau)
     }
     return 0;
 }
-}
+} // namespace
 
 ResultatRenommage renommerFichier(const QString& chemin, const QString& nouveauNom)
 {
@@ -77,8 +77,7 @@ ResultatRenommage renommerFichier(const QString& chemin, const QString& nouveauN
     if (::lstat(ancien.constData(), &st) != 0)
         return {ResultatRenommage::Echec, {}, texteErreurSysteme(errno)};
     int code = renommerSansEcraser(ancien, nouveau);
-    if (code == EEXIST && nouveauChemin.compare(chemin, Qt::CaseInsensitive) == 0
-        && memeFichier(chemin, nouveauChemin))
+    if (code == EEXIST && nouveauChemin.compare(chemin, Qt::CaseInsensitive) == 0 && memeFichier(chemin, nouveauChemin))
         code = renommerCasse(ancien, nouveau);
     if (code == EEXIST)
         return {ResultatRenommage::Existe, {}, {}};

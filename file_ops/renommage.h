@@ -5,8 +5,8 @@
 struct ResultatRenommage {
     enum Issue { Renomme, Existe, NomRefuse, Echec };
     Issue issue = Echec;
-    QString chemin;  // the new path, for Renomme
-    QString erreur;  // the system's error in French, for Echec
+    QString chemin; // the new path, for Renomme
+    QString erreur; // the system's error in French, for Echec
 };
 
 // A name that stays in the folder: not empty, no "/", not "." or "..", no NUL.

@@ -9,10 +9,7 @@ struct RectangleEffet {
     // Corners as drawn (both inclusive), in the surface's units (twips).
     // 64-bit so that no screen size can overflow them.
     qint64 x1, y1, x2, y2;
-    bool operator==(const RectangleEffet& o) const
-    {
-        return x1 == o.x1 && y1 == o.y1 && x2 == o.x2 && y2 == o.y2;
-    }
+    bool operator==(const RectangleEffet& o) const { return x1 == o.x1 && y1 == o.y1 && x2 == o.x2 && y2 == o.y2; }
 };
 
 // Nearest whole number, a half going to the even neighbour (0.5 → 0, 1.5 → 2).

@@ -24,7 +24,9 @@ void rendre(uint cookie)
 }
 } // namespace
 
-InhibitionEcran::InhibitionEcran(QObject* parent) : QObject(parent) {}
+InhibitionEcran::InhibitionEcran(QObject* parent) : QObject(parent)
+{
+}
 
 InhibitionEcran::~InhibitionEcran()
 {

@@ -82,10 +82,11 @@ void PleinEcran::construire()
     m_lblMessageTalvenor->setObjectName(QStringLiteral("LblMessageTalvenor"));
     m_lblMessageTalvenor->setWordWrap(true);
     m_lblMessageTalvenor->setGeometry(twips::rect(240, 420, 6120, 900));
-    m_lblMessageTalvenor->setText(QStringLiteral(
-        "Ormelle est conçu et entretenu par Talvenor, qui vous remercie de l’utiliser.\n"
-        "Dorvik et Quelvio, du même auteur, l’accompagnent pour visionner vos images."));
-    m_cmdOKMsgTalvenor = new BoutonSkin(m_fondMessageTalvenor, QStringLiteral("CmdOKMsgTalvenor"), QStringLiteral("OK"));
+    m_lblMessageTalvenor->setText(
+        QStringLiteral("Ormelle est conçu et entretenu par Talvenor, qui vous remercie de l’utiliser.\n"
+                       "Dorvik et Quelvio, du même auteur, l’accompagnent pour visionner vos images."));
+    m_cmdOKMsgTalvenor =
+        new BoutonSkin(m_fondMessageTalvenor, QStringLiteral("CmdOKMsgTalvenor"), QStringLiteral("OK"));
     m_cmdOKMsgTalvenor->setGeometry(twips::rect(5280, 1380, 1140, 390));
     connect(m_cmdOKMsgTalvenor, &QAbstractButton::clicked, m_fondMessageTalvenor, &QWidget::hide);
     m_fondMessageTalvenor->hide();

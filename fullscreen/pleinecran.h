@@ -54,7 +54,7 @@ public:
 
     int IndexImage() const { return m_sequence.index(); }
     QStringList fichiers() const;
-    QSize tailleEcran() const;                 // logical pixels
+    QSize tailleEcran() const; // logical pixels
     // A screen size imposed from outside (the benchmark runs offscreen).
     void setTailleEcranForcee(QSize taille) { m_tailleForcee = taille; }
     QTimer& Minuterie1() { return m_minuterie; }

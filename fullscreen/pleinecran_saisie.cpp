@@ -42,17 +42,32 @@ bool PleinEcran::toucheFichier1(int touche)
     int cible = -2;
     switch (touche) {
     case Qt::Key_Right:
-    case Qt::Key_Down: cible = navigation::suivant(ligne, n); break;
+    case Qt::Key_Down:
+        cible = navigation::suivant(ligne, n);
+        break;
     case Qt::Key_Left:
-    case Qt::Key_Up: cible = navigation::precedent(ligne, n); break;
-    case Qt::Key_Home: cible = navigation::premier(n); break;
-    case Qt::Key_End: cible = navigation::dernier(n); break;
-    case Qt::Key_PageDown: cible = navigation::pageSuivante(ligne, n, page); break;
-    case Qt::Key_PageUp: cible = navigation::pagePrecedente(ligne, n, page); break;
+    case Qt::Key_Up:
+        cible = navigation::precedent(ligne, n);
+        break;
+    case Qt::Key_Home:
+        cible = navigation::premier(n);
+        break;
+    case Qt::Key_End:
+        cible = navigation::dernier(n);
+        break;
+    case Qt::Key_PageDown:
+        cible = navigation::pageSuivante(ligne, n, page);
+        break;
+    case Qt::Key_PageUp:
+        cible = navigation::pagePrecedente(ligne, n, page);
+        break;
     case Qt::Key_Escape:
     case Qt::Key_Return:
-    case Qt::Key_Enter: fermerParTouche(); return true;
-    default: return false;
+    case Qt::Key_Enter:
+        fermerParTouche();
+        return true;
+    default:
+        return false;
     }
     if (cible >= 0 && cible != ligne) {
         // A running slideshow goes on from the picture the keys reached.

@@ -13,17 +13,43 @@ MusiquePleinEcran::MusiquePleinEcran(General& g, PleinEcran& vue)
     sons_->choisirFichier = [&g, &vue](const QString& titre, const QString& filtre) {
         return g.services.choisirFichierSon(&vue, titre, filtre);
     };
-    sons_->montrerDuree = [&vue](const QString& texte) { vue.afficherMessage(PosteSons::TitreDuree, texte, false, 22); };
+    sons_->montrerDuree = [&vue](const QString& texte) {
+        vue.afficherMessage(PosteSons::TitreDuree, texte, false, 22);
+    };
     sons_->signaler = [&vue](const QString& texte) {
         vue.afficherMessage(QStringLiteral("Musique et sons"), texte, true, 21);
     };
 }
 
-void MusiquePleinEcran::chargerSon() { sons_->mnuChargerSon(); }
-void MusiquePleinEcran::jouerSon() { sons_->mnuJouerSon(); }
-void MusiquePleinEcran::chargerJouerSon() { sons_->mnuChargerJouerSon(); }
-void MusiquePleinEcran::dureeSon() { sons_->mnuDureeSon(); }
-void MusiquePleinEcran::repeterSon() { sons_->mnuRepetSon(); }
-void MusiquePleinEcran::arreterSon() { sons_->mnuArretSon(); }
-bool MusiquePleinEcran::sonCharge() const { return sons_->MCIWnd1().Mode() != LecteurMci::ModeFerme; }
-bool MusiquePleinEcran::repetition() const { return sons_->RepetitionSon(); }
+void MusiquePleinEcran::chargerSon()
+{
+    sons_->mnuChargerSon();
+}
+void MusiquePleinEcran::jouerSon()
+{
+    sons_->mnuJouerSon();
+}
+void MusiquePleinEcran::chargerJouerSon()
+{
+    sons_->mnuChargerJouerSon();
+}
+void MusiquePleinEcran::dureeSon()
+{
+    sons_->mnuDureeSon();
+}
+void MusiquePleinEcran::repeterSon()
+{
+    sons_->mnuRepetSon();
+}
+void MusiquePleinEcran::arreterSon()
+{
+    sons_->mnuArretSon();
+}
+bool MusiquePleinEcran::sonCharge() const
+{
+    return sons_->MCIWnd1().Mode() != LecteurMci::ModeFerme;
+}
+bool MusiquePleinEcran::repetition() const
+{
+    return sons_->RepetitionSon();
+}

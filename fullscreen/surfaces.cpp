@@ -63,8 +63,7 @@ void SurfaceEffet::paintEvent(QPaintEvent*)
     if (!m_avecRectangle)
         return;
     const auto px = [](qint64 t) { return double(t) / twips::ParPixel; };
-    const QRectF zone(QPointF(px(m_rectangle.x1), px(m_rectangle.y1)),
-                      QPointF(px(m_rectangle.x2), px(m_rectangle.y2)));
+    const QRectF zone(QPointF(px(m_rectangle.x1), px(m_rectangle.y1)), QPointF(px(m_rectangle.x2), px(m_rectangle.y2)));
     if (zone.width() > 0 && zone.height() > 0)
         p.fillRect(zone, m_couleur);
 }

@@ -47,11 +47,20 @@ const struct {
     const char* icone;
     int gauche;
 } Icones[] = {
-    {"CmdExplorer", "explorer", 1290},   {"CmdRenommer", "renommer", 1920}, {"CmdCopFich", "copfich", 2550},
-    {"CmdSupFic", "supfic", 3180},       {"CmdCopImg", "copimg", 3810},     {"CmdSlideShow", "slideshow", 4440},
-    {"CmdFond", "fond", 5070},           {"CmdMusique", "musique", 5700},   {"CmdPaint", "paint", 6330},
-    {"CmdPressPap", "presspap", 6960},   {"CmdMiniatures", "miniatures", 7590}, {"CmdDorvik", "dorvik", 8220},
-    {"CmdApropos", "apropos", 8850},     {"CmdAide", "aide", 9480},
+    {"CmdExplorer", "explorer", 1290},
+    {"CmdRenommer", "renommer", 1920},
+    {"CmdCopFich", "copfich", 2550},
+    {"CmdSupFic", "supfic", 3180},
+    {"CmdCopImg", "copimg", 3810},
+    {"CmdSlideShow", "slideshow", 4440},
+    {"CmdFond", "fond", 5070},
+    {"CmdMusique", "musique", 5700},
+    {"CmdPaint", "paint", 6330},
+    {"CmdPressPap", "presspap", 6960},
+    {"CmdMiniatures", "miniatures", 7590},
+    {"CmdDorvik", "dorvik", 8220},
+    {"CmdApropos", "apropos", 8850},
+    {"CmdAide", "aide", 9480},
 };
 
 BoutonSkin* bouton(QWidget* parent, const char* nom, const QString& texte, int g, int h, int l, int ht)
@@ -65,7 +74,7 @@ BoutonSkin* bande(QWidget* parent, const char* nom, int g, int h, int l, int ht,
 {
     return creerBande(parent, QString::fromLatin1(nom), g, h, l, ht, sens);
 }
-}
+} // namespace
 
 FenPrin::FenPrin(General& general, MontrerModal montrerModal, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), g(general), montrerModal_(std::move(montrerModal))

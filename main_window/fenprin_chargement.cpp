@@ -17,7 +17,7 @@ QString legende(const QString& texte, bool actif)
 {
     return actif ? texte + QStringLiteral(" «") : texte;
 }
-}
+} // namespace
 
 void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstance)
 {

@@ -21,29 +21,59 @@ const QStringList DegradeDirect = {
     "CmdDeplaceFen", "CmdReduire", "CmdFermer", "Forme1", "Forme3", "Forme5", "Forme7", "FondMiniatures",
 };
 const QStringList DegradeInverse = {
-    "Forme2",     "Forme4",     "Forme6",     "Forme8",        "CmdBMP",        "CmdDIB",
-    "CmdGIF",     "CmdJPG",     "CmdRLE",     "CmdWMF",        "CmdAutre",      "CmdTousImg",
-    "CmdTOUS",    "FondIcones", "PopUpInfos", "FondFilePopUp", "FondMessage",   "CacheFichiers",
-    "CacheIcones", "FondSons",  "FondTypExt", "RenommerFile",
+    "Forme2",      "Forme4",     "Forme6",     "Forme8",        "CmdBMP",      "CmdDIB",
+    "CmdGIF",      "CmdJPG",     "CmdRLE",     "CmdWMF",        "CmdAutre",    "CmdTousImg",
+    "CmdTOUS",     "FondIcones", "PopUpInfos", "FondFilePopUp", "FondMessage", "CacheFichiers",
+    "CacheIcones", "FondSons",   "FondTypExt", "RenommerFile",
 };
 const QStringList TitreBoutons = {
     "CmdDeplaceFen", "CmdReduire", "CmdFermer", "PopUpInfos", "FondSons", "FondTypExt", "FondMessage", "RenommerFile",
 };
 const QStringList BarreTitre = {"CmdDeplaceFen", "CmdReduire", "CmdFermer"};
 const QStringList BoutonsTexte = {
-    "CmdTypExt",       "CmdOKMsg",      "CmdApropos2",   "CmdCoulDeb",      "CmdCoulFin",    "CmdLumiere",
-    "CmdCoulTxt",      "CmdAutrTxt",    "CmdCoulFondFen", "CmdCoulVisu",    "CmdReset",      "CmdBulAide",
-    "CmdConseilDem",   "CmdSupprCle",   "CmdQuelvio",    "CmdFerMnu",       "mnuChargerSon", "mnuJouerSon",
-    "mnuChargerJouerSon", "mnuDureeSon", "mnuRepetSon",  "mnuArretSon",     "mnuFerMnu",     "mnuRenommerFile",
-    "mnuCopierFile",   "mnuSupprimerFile", "mnuAnnulerFile", "CmdBMP",      "CmdDIB",        "CmdGIF",
-    "CmdJPG",          "CmdRLE",        "CmdWMF",        "CmdAutre",        "CmdTousImg",    "CmdTOUS",
+    "CmdTypExt",
+    "CmdOKMsg",
+    "CmdApropos2",
+    "CmdCoulDeb",
+    "CmdCoulFin",
+    "CmdLumiere",
+    "CmdCoulTxt",
+    "CmdAutrTxt",
+    "CmdCoulFondFen",
+    "CmdCoulVisu",
+    "CmdReset",
+    "CmdBulAide",
+    "CmdConseilDem",
+    "CmdSupprCle",
+    "CmdQuelvio",
+    "CmdFerMnu",
+    "mnuChargerSon",
+    "mnuJouerSon",
+    "mnuChargerJouerSon",
+    "mnuDureeSon",
+    "mnuRepetSon",
+    "mnuArretSon",
+    "mnuFerMnu",
+    "mnuRenommerFile",
+    "mnuCopierFile",
+    "mnuSupprimerFile",
+    "mnuAnnulerFile",
+    "CmdBMP",
+    "CmdDIB",
+    "CmdGIF",
+    "CmdJPG",
+    "CmdRLE",
+    "CmdWMF",
+    "CmdAutre",
+    "CmdTousImg",
+    "CmdTOUS",
 };
 const QStringList Textes = {
     "Dir1", "Drive1", "File1", "LblChangerCoul", "LblMessage", "LblNomActuel", "LblNouvNom", "AncNom", "NouvNom",
 };
 const QStringList Lignes = {"Line1", "Line2", "Line3", "Line4", "Line5", "Line6"};
 const QStringList Vues = {"Drive1", "Dir1", "File1", "AncNom", "NouvNom"};
-}
+} // namespace
 
 QWidget* FenPrin::controle(const QString& nom) const
 {

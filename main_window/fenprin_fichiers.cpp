@@ -32,7 +32,7 @@ QLabel* libelle(QWidget* parent, const char* nom, const QString& texte, int g, i
     twips::placer(label, g, h, l, ht);
     return label;
 }
-}
+} // namespace
 
 void FenPrin::construireRenommer()
 {
@@ -129,7 +129,7 @@ void FenPrin::copierFichierVers(const QString& source, bool formeListe)
         if (destination.isEmpty())
             return;
         if (etatFichier(destination).existe) {
-            sablier.reset();  // the question is answered with the normal pointer
+            sablier.reset(); // the question is answered with the normal pointer
             const QString question = QStringLiteral("Une image portant ce nom existe déjà dans le dossier.\n"
                                                     "Voulez-vous l'écraser ?");
             if (Demander(g, 4, QStringLiteral("Existe déjà"), question, this) != -1) {
@@ -146,11 +146,14 @@ void FenPrin::copierFichierVers(const QString& source, bool formeListe)
             JouerSon(g, 19);
             break;
         case ResultatCopie::MemeFichier:
-            afficherMessage(QStringLiteral("Petite erreur !"), QStringLiteral("Source et destination sont identiques.\n"
-                                          "Il n'est pas possible de copier l'image sur elle-même ! ! !"), true, 21);
+            afficherMessage(QStringLiteral("Petite erreur !"),
+                            QStringLiteral("Source et destination sont identiques.\n"
+                                           "Il n'est pas possible de copier l'image sur elle-même ! ! !"),
+                            true, 21);
             break;
         case ResultatCopie::Echec:
-            afficherMessage(QStringLiteral("Erreur"), QStringLiteral("L'image n'a pas été copiée :\n%1.").arg(r.erreur), true, 21);
+            afficherMessage(QStringLiteral("Erreur"), QStringLiteral("L'image n'a pas été copiée :\n%1.").arg(r.erreur),
+                            true, 21);
             break;
         }
         return;
@@ -174,7 +177,9 @@ void FenPrin::supprimerFichier(const QString& source, bool formeListe)
         g.images.oublier(source);
         miniatures_->oublier(source);
         if (!r.reussi)
-            afficherMessage(QStringLiteral("Erreur"), QStringLiteral("L'image n'a pas été envoyée dans la Corbeille :\n%1.").arg(r.erreur), true, 21);
+            afficherMessage(QStringLiteral("Erreur"),
+                            QStringLiteral("L'image n'a pas été envoyée dans la Corbeille :\n%1.").arg(r.erreur), true,
+                            21);
     }
     // Refused or not, the selection moves one entry up, as after a delete; the
     // thumbnail page starts again from the first picture.
@@ -222,7 +227,8 @@ void FenPrin::confirmerRenommer()
         return;
     const ResultatRenommage r = renommerFichier(ancien, NouveauNom);
     if (r.issue == ResultatRenommage::Existe) {
-        afficherMessage(QStringLiteral("Existe déjà"), QStringLiteral("Une image portant ce nom\nexiste déjà dans le dossier."), false, 22);
+        afficherMessage(QStringLiteral("Existe déjà"),
+                        QStringLiteral("Une image portant ce nom\nexiste déjà dans le dossier."), false, 22);
         return;
     }
     if (r.issue != ResultatRenommage::Renomme)
@@ -245,18 +251,18 @@ void FenPrin::copierImage(const QString& source)
     g.services.copierImage(QImage());
     g.images.annuler(ticketCopieImage_);
     sablierCopieImage_ = std::make_unique<Sablier>(g.services);
-    ticketCopieImage_ = g.images.demander(demandeNaturelle(source), ServiceImages::Affichage,
-                                          [this](const ImagePrete& image) {
-        ticketCopieImage_ = 0;
-        sablierCopieImage_.reset();
-        if (image.ok()) {
-            g.services.copierImage(image.image);
-            JouerSon(g, 19);
-            return;
-        }
-        afficherMessage(QStringLiteral("Erreur"), image.erreur, true, 21);
-        navigateur_->donnerFocusFichiers();
-    });
+    ticketCopieImage_ =
+        g.images.demander(demandeNaturelle(source), ServiceImages::Affichage, [this](const ImagePrete& image) {
+            ticketCopieImage_ = 0;
+            sablierCopieImage_.reset();
+            if (image.ok()) {
+                g.services.copierImage(image.image);
+                JouerSon(g, 19);
+                return;
+            }
+            afficherMessage(QStringLiteral("Erreur"), image.erreur, true, 21);
+            navigateur_->donnerFocusFichiers();
+        });
 }
 
 void FenPrin::lancerPaint()

@@ -28,12 +28,14 @@ void FenPrin::construireMiniatures()
         if (!NomImageCentree.isEmpty())
             ouvrirPanneauRenommer(NomImageCentree);
     });
-    connect(m->CmdVCopFich, &QAbstractButton::clicked, this, [this] { copierFichierVers(miniatures_->centree(), false); });
+    connect(m->CmdVCopFich, &QAbstractButton::clicked, this,
+            [this] { copierFichierVers(miniatures_->centree(), false); });
     connect(m->CmdVCopFich, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton b) {
         if (b == Qt::RightButton && !miniatures_->centree().isEmpty())
             copierImage(miniatures_->centree());
     });
-    connect(m->CmdVSupFic, &QAbstractButton::clicked, this, [this] { supprimerFichier(miniatures_->centree(), false); });
+    connect(m->CmdVSupFic, &QAbstractButton::clicked, this,
+            [this] { supprimerFichier(miniatures_->centree(), false); });
     connect(m->CmdVPaint, &QAbstractButton::clicked, this, [this] { lancerPaint(); });
     connect(m->CmdVPaint, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton b) {
         if (b == Qt::RightButton)

@@ -41,8 +41,9 @@ void FenPrin::construireNavigateur()
     });
     connect(n, &Navigateur::pleinEcranDemande, this, &FenPrin::passagePleinEcran);
     connect(n, &Navigateur::dossierIllisible, this, [this](const QString& dossier, const QString& erreur) {
-        afficherMessage(QStringLiteral("Ormelle"),
-                        QStringLiteral("Le dossier « %1 » ne peut pas être lu :\n%2.").arg(texteAffichable(dossier), erreur));
+        afficherMessage(
+            QStringLiteral("Ormelle"),
+            QStringLiteral("Le dossier « %1 » ne peut pas être lu :\n%2.").arg(texteAffichable(dossier), erreur));
     });
 }
 
@@ -57,7 +58,8 @@ bool FenPrin::ouvrirDepart(const QString& argument, const QString& dossier)
             return true;
         afficherMessage(QStringLiteral("Ormelle"),
                         QStringLiteral("Impossible d’ouvrir « %1 » : ce fichier ou ce dossier n’existe pas "
-                                       "ou ne peut pas être lu.").arg(argument));
+                                       "ou ne peut pas être lu.")
+                            .arg(argument));
         navigateur_->ouvrirDossier(parentExistant(demande));
         return true;
     }

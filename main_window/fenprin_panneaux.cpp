@@ -58,11 +58,12 @@ PanneauSkin* panneau(QWidget* parent, const char* nom, const QString& titre, int
     p->hide();
     return p;
 }
-}
+} // namespace
 
 void FenPrin::construirePopUpInfos()
 {
-    PopUpInfos = new PanneauOptions(this, QStringLiteral("PopUpInfos"), QStringLiteral("Configuration des couleurs, etc."));
+    PopUpInfos =
+        new PanneauOptions(this, QStringLiteral("PopUpInfos"), QStringLiteral("Configuration des couleurs, etc."));
     twips::placer(PopUpInfos, 6540, 870, 3255, 4995);
     PopUpInfos->hide();
     for (const auto& e : EntreesOptions)
@@ -122,8 +123,9 @@ void FenPrin::relierPanneaux()
         g.services.demarrerProgramme(QStringLiteral("/opt/talvenor/quelvio/quelvio"), {});
     });
     const std::pair<const char*, Role> couleurs[] = {
-        {"CmdCoulDeb", Role::DebutDegrade}, {"CmdCoulFin", Role::FinDegrade},  {"CmdCoulTxt", Role::TexteBoutons},
-        {"CmdLumiere", Role::Lumiere},      {"CmdAutrTxt", Role::AutresTextes}, {"CmdCoulFondFen", Role::FondFenetres},
+        {"CmdCoulDeb", Role::DebutDegrade},   {"CmdCoulFin", Role::FinDegrade},
+        {"CmdCoulTxt", Role::TexteBoutons},   {"CmdLumiere", Role::Lumiere},
+        {"CmdAutrTxt", Role::AutresTextes},   {"CmdCoulFondFen", Role::FondFenetres},
         {"CmdCoulVisu", Role::Visualisation},
     };
     for (const auto& [nom, role] : couleurs)

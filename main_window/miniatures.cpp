@@ -32,13 +32,13 @@ const struct {
     {"CmdVTypExt", "Choix du format d'image (bmp, dib, gif, jpg, rle, wmf)", "", 1020, 735},
     {"CmdVPlEcr", "Affichage en taille réelle de l'image centrée/Couleur du fond", "fond", 1740, 480},
     {"CmdVRename", "Renommer l'image centrée", "renommer", 2280, 480},
-    {"CmdVCopFich", "Copier le fichier d'image centrée/Copier l'image centrée dans le presse-papiers", "copfich",
-     2820, 480},
+    {"CmdVCopFich", "Copier le fichier d'image centrée/Copier l'image centrée dans le presse-papiers", "copfich", 2820,
+     480},
     {"CmdVSupFic", "Supprimer l'image centrée", "supfic", 3360, 480},
     {"CmdVPaint", "Paint (Paintbrush)/Presse-papiers", "paint", 3900, 480},
     {"CmdOrmelle", "Fenêtre principale/Appel de la rubrique d'aide", "ormelle", 4440, 480},
 };
-}
+} // namespace
 
 CelluleMiniature::CelluleMiniature(QWidget* parent, int index) : QWidget(parent), index_(index)
 {
@@ -106,9 +106,7 @@ void Miniatures::construire(QWidget* fenetre)
             b->setIconeSvg(QStringLiteral(":/icones/%1.svg").arg(QLatin1String(c.icone)));
         b->setInfoBulle(QString::fromUtf8(c.infoBulle), &g_.InfoBulles);
     }
-    const auto bouton = [this](const char* nom) {
-        return FondMiniatures->findChild<BoutonSkin*>(QLatin1String(nom));
-    };
+    const auto bouton = [this](const char* nom) { return FondMiniatures->findChild<BoutonSkin*>(QLatin1String(nom)); };
     CmdVHaut = bouton("CmdVHaut");
     CmdVHaut->setText(QStringLiteral("▲"));
     CmdVBas = bouton("CmdVBas");
@@ -307,8 +305,8 @@ void Miniatures::anticiper()
             if (chemin.isEmpty() || cache_.contient(cle(chemin)))
                 continue;
             ++anticipees_;
-            ticketsAnticipes_.push_back(g_.images.demander(
-                demande(chemin), ServiceImages::Anticipation, [this](const ImagePrete& i) {
+            ticketsAnticipes_.push_back(
+                g_.images.demander(demande(chemin), ServiceImages::Anticipation, [this](const ImagePrete& i) {
                     if (i.ok())
                         cache_.garder(cle(i.chemin), i);
                     if (--anticipees_ == 0)

@@ -77,9 +77,9 @@ public:
     BoutonSkin* CmdOrmelle = nullptr;
 
 signals:
-    void legendeChangee(const QString& legende);  // Forme3
-    void pageAffichee();                          // every cell of the page has its picture
-    void anticipationTerminee();                  // the next page is in the cache
+    void legendeChangee(const QString& legende); // Forme3
+    void pageAffichee();                         // every cell of the page has its picture
+    void anticipationTerminee();                 // the next page is in the cache
 
 private:
     void construire(QWidget* fenetre);
@@ -98,7 +98,7 @@ private:
     General& g_;
     PagesMiniatures pages_;
     CacheMiniatures cache_;
-    QString dossierListe_;    // the folder the list was built from
+    QString dossierListe_; // the folder the list was built from
     bool actif_ = false;
     bool attendreListe_ = false;
     qint64 positionVoulue_ = 1;

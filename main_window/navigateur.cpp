@@ -28,7 +28,7 @@ protected:
         QComboBox::showPopup();
     }
 };
-}
+} // namespace
 
 Navigateur::Navigateur(General& g, QWidget* fenetre, QObject* parent)
     : QObject(parent), g_(g), fenetre_(fenetre), sourceLecteurs_(&listerLecteurs)
@@ -83,11 +83,10 @@ void Navigateur::relierListes()
     // A double click opens a folder whatever the desktop's single-click setting.
     connect(dir1_, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* it) { ouvrirEntreeDossier(dir1_->row(it)); });
-    connect(file1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& i) {
-                if (i.isValid())
-                    fichierSelectionne(i.row());
-            });
+    connect(file1_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
+        if (i.isValid())
+            fichierSelectionne(i.row());
+    });
     connect(file1_, &QListView::clicked, this, [this](const QModelIndex& i) {
         // A click on the entry already selected shows it again, as a new selection would.
         if (clicSurCourant_ && i.isValid())
@@ -121,8 +120,7 @@ bool Navigateur::eventFilter(QObject* o, QEvent* e)
         const QModelIndex i = file1_->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint());
         clicSurCourant_ = i.isValid() && i == file1_->currentIndex();
     }
-    if (e->type() == QEvent::MouseButtonPress
-        && static_cast<QMouseEvent*>(e)->button() == Qt::RightButton) {
+    if (e->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(e)->button() == Qt::RightButton) {
         if (o == file1_->viewport()) {
             // The menu acts on the selected file: the right button must not move the selection.
             boutonDroitFichiers();

@@ -32,12 +32,13 @@ public:
     Navigateur(General& g, QWidget* fenetre, QObject* parent = nullptr);
     ~Navigateur() override;
 
-    void basculerPanneauFormats();     // CmdTypExt click
-    void boutonDroitTypExt();          // CmdTypExt right button
-    void montrerPanneauFormats();      // CmdVTypExt click: shown at its place, with the focus
-    bool ouvrirDossier(const QString& dossier, const QString& nomAttendu = {}); // false when missing/unreadable (the frame shows its error)
-    bool ouvrirFichier(const QString& chemin);    // its folder, the file selected and shown
-    void appliquerCouleurs();          // list colours, format buttons' gradients from the scheme
+    void basculerPanneauFormats(); // CmdTypExt click
+    void boutonDroitTypExt();      // CmdTypExt right button
+    void montrerPanneauFormats();  // CmdVTypExt click: shown at its place, with the focus
+    bool ouvrirDossier(const QString& dossier,
+                       const QString& nomAttendu = {}); // false when missing/unreadable (the frame shows its error)
+    bool ouvrirFichier(const QString& chemin);          // its folder, the file selected and shown
+    void appliquerCouleurs();                           // list colours, format buttons' gradients from the scheme
     void AfficheImage();
     // What the preview asks of the picture service for `chemin`.
     static DemandeImage demandeApercu(General& g, const QString& chemin, qreal ratioPixels);
@@ -65,13 +66,13 @@ signals:
     void listeChargee();
     // What the browser asks of the window around it.
     void masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp);
-    void legendeChangee(const QString& legende);        // Forme3
-    void legendeTypExtChangee(const QString& legende);  // CmdTypExt: "  *.*", " BMP", "TOUS"…
-    void diaporamaPossible();                           // CmdSlideShow
-    void menuFichierDemande();                          // FondFilePopUp
-    void cacheFichiersBascule();                        // CacheFichiers shown or hidden
-    void pleinEcranDemande();                           // the full-screen hand-off, modal
-    void dossierMiniaturesDemande();                    // the thumbnail list rebuilt
+    void legendeChangee(const QString& legende);       // Forme3
+    void legendeTypExtChangee(const QString& legende); // CmdTypExt: "  *.*", " BMP", "TOUS"…
+    void diaporamaPossible();                          // CmdSlideShow
+    void menuFichierDemande();                         // FondFilePopUp
+    void cacheFichiersBascule();                       // CacheFichiers shown or hidden
+    void pleinEcranDemande();                          // the full-screen hand-off, modal
+    void dossierMiniaturesDemande();                   // the thumbnail list rebuilt
     void dossierIllisible(const QString& dossier, const QString& erreur);
 
 private:
@@ -127,8 +128,8 @@ private:
     PanneauSkin* fondTypExt_ = nullptr;
     QList<BoutonSkin*> boutonsFormats_;
 
-    bool clicSurCourant_ = false;  // the mouse went down on the entry already selected
-    bool apercuSuspendu_ = false;  // the full-screen view covers the window
+    bool clicSurCourant_ = false; // the mouse went down on the entry already selected
+    bool apercuSuspendu_ = false; // the full-screen view covers the window
     bool modeMiniatures_ = false;
     quint64 ticketImage_ = 0;
     std::unique_ptr<Sablier> sablier_;

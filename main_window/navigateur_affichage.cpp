@@ -30,9 +30,9 @@ void Navigateur::AfficheImage()
     const quint64 ancien = std::exchange(ticketImage_, 0);
     const QString chemin = g_.FichierCourant();
     if (!chemin.isEmpty())
-        ticketImage_ = g_.images.demander(demandeApercu(g_, chemin, fenetre_->devicePixelRatioF()),
-                                          ServiceImages::Affichage,
-                                          [this](const ImagePrete& image) { recevoirImage(image); });
+        ticketImage_ =
+            g_.images.demander(demandeApercu(g_, chemin, fenetre_->devicePixelRatioF()), ServiceImages::Affichage,
+                               [this](const ImagePrete& image) { recevoirImage(image); });
     g_.images.annuler(ancien);
     if (chemin.isEmpty())
         recevoirImage(ImagePrete{});
@@ -48,8 +48,7 @@ void Navigateur::recevoirImage(const ImagePrete& image)
         return;
     }
     rectangleImage_ = image.rectTwips;
-    twips::placer(image1_, rectangleImage_.x(), rectangleImage_.y(), rectangleImage_.width(),
-                  rectangleImage_.height());
+    twips::placer(image1_, rectangleImage_.x(), rectangleImage_.y(), rectangleImage_.width(), rectangleImage_.height());
     image1_->setImage(image.image);
     image1_->show();
     sablier_.reset();

@@ -36,7 +36,7 @@ QListWidgetItem* entreeDossier(const QString& texte, const QString& chemin, int 
     it->setToolTip(texteAffichable(chemin));
     return it;
 }
-}
+} // namespace
 
 void Navigateur::setSourceLecteurs(std::function<QList<Lecteur>()> source)
 {
@@ -75,9 +75,9 @@ void Navigateur::changerLecteur()
             g_.DossierLecteur = racine;
             return;
         }
-        const auto reponse = g_.services.questionSysteme(
-            fenetre_, QMessageBox::Warning, g_.TitreProgramme, erreur + QLatin1Char('\n') + racine,
-            QMessageBox::Retry | QMessageBox::Cancel);
+        const auto reponse =
+            g_.services.questionSysteme(fenetre_, QMessageBox::Warning, g_.TitreProgramme,
+                                        erreur + QLatin1Char('\n') + racine, QMessageBox::Retry | QMessageBox::Cancel);
         if (reponse != QMessageBox::Retry) {
             selectionnerLecteurDe(g_.modele.dossier());
             return;

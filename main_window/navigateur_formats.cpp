@@ -28,7 +28,7 @@ const Format formats[] = {
     {"CmdTousImg", "Tous les formats", 300, 2040, 1905, 780, "*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf", "TOUS", "TOUS"},
     {"CmdTOUS", "Tous les fichiers (*.*)", 300, 2820, 1905, 1140, "*.*", "  *.*", "*.*"},
 };
-}
+} // namespace
 
 void Navigateur::construirePanneauFormats()
 {
@@ -115,8 +115,9 @@ void Navigateur::choisirAutre()
                                          QStringLiteral("Entrez le nom de l'extension (Ex : XXX) :"), QString())
                             .value_or(QString());
     if (extension.size() > 3) {
-        const QString texte = QStringLiteral("L'extension «") + extension
-                              + QStringLiteral("» comporte plus de 3 caractères.\nVous êtes sûr(e) de ne pas vous tromper ?");
+        const QString texte =
+            QStringLiteral("L'extension «") + extension
+            + QStringLiteral("» comporte plus de 3 caractères.\nVous êtes sûr(e) de ne pas vous tromper ?");
         if (Demander(g_, 4, QStringLiteral("Choix d'un nom d'extension"), texte, fenetre_) == 0)
             return;
     }

@@ -43,11 +43,16 @@ ResultatImage echec(const QString& texte, const QSize& naturelle = {})
 QString texteLecteur(QImageReader::ImageReaderError e)
 {
     switch (e) {
-    case QImageReader::FileNotFoundError: return QStringLiteral("Fichier introuvable");
-    case QImageReader::DeviceError: return QStringLiteral("Lecture du fichier impossible");
-    case QImageReader::UnsupportedFormatError: return QStringLiteral("Format d'image non reconnu");
-    case QImageReader::InvalidDataError: return QStringLiteral("Image endommagée ou illisible");
-    default: return QStringLiteral("Image illisible");
+    case QImageReader::FileNotFoundError:
+        return QStringLiteral("Fichier introuvable");
+    case QImageReader::DeviceError:
+        return QStringLiteral("Lecture du fichier impossible");
+    case QImageReader::UnsupportedFormatError:
+        return QStringLiteral("Format d'image non reconnu");
+    case QImageReader::InvalidDataError:
+        return QStringLiteral("Image endommagée ou illisible");
+    default:
+        return QStringLiteral("Image illisible");
     }
 }
 
@@ -74,7 +79,10 @@ bool tropGrandPourLaMemoire(const QSize& t)
     return qint64(t.width()) * t.height() > dimensions::PixelsMax;
 }
 
-qint64 aire(const QSize& t) { return t.isValid() ? qint64(t.width()) * t.height() : 0; }
+qint64 aire(const QSize& t)
+{
+    return t.isValid() ? qint64(t.width()) * t.height() : 0;
+}
 
 // A reader that cannot scale decodes the whole picture, may convert it once, and
 // the fitted copy is made from it.
@@ -87,10 +95,14 @@ QString texteContenu(formatimage::Contenu c)
 {
     switch (c) {
     case formatimage::Contenu::Svg:
-    case formatimage::Contenu::Svgz: return QStringLiteral("Ce fichier contient un dessin SVG, pas une image");
-    case formatimage::Contenu::Pdf: return QStringLiteral("Ce fichier contient un document PDF, pas une image");
-    case formatimage::Contenu::Texte: return QStringLiteral("Ce fichier contient du texte, pas une image");
-    default: return {};
+    case formatimage::Contenu::Svgz:
+        return QStringLiteral("Ce fichier contient un dessin SVG, pas une image");
+    case formatimage::Contenu::Pdf:
+        return QStringLiteral("Ce fichier contient un document PDF, pas une image");
+    case formatimage::Contenu::Texte:
+        return QStringLiteral("Ce fichier contient du texte, pas une image");
+    default:
+        return {};
     }
 }
 
@@ -98,8 +110,7 @@ QString texteContenu(formatimage::Contenu c)
 // transparency on `fond`.
 QImage finir(QImage image, const QSize& couverture, const QColor& fond)
 {
-    if (couverture.isValid()
-        && (image.width() > couverture.width() || image.height() > couverture.height()))
+    if (couverture.isValid() && (image.width() > couverture.width() || image.height() > couverture.height()))
         image = image.scaled(couverture, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (image.hasAlphaChannel()) {
         QImage opaque(image.size(), QImage::Format_RGB32);
@@ -151,9 +162,8 @@ bool formatRefuse(const QByteArray& format)
     return format == "svg" || format == "svgz" || format == "pdf";
 }
 
-ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QByteArray& debut,
-                         const QSize& cible, const QColor& fond, const dimensions::Budget& budget,
-                         qint64 octetsCoefficients = 0)
+ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QByteArray& debut, const QSize& cible,
+                         const QColor& fond, const dimensions::Budget& budget, qint64 octetsCoefficients = 0)
 {
     QImageReader lecteur(appareil, format);
     lecteur.setDecideFormatFromContent(true);
@@ -162,15 +172,13 @@ ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QB
         return echec(texteLecteur(lecteur.error()));
     // Content Qt recognised on its own must still be a picture, not a drawing or a document.
     if (format.isEmpty() && formatRefuse(lecteur.format()))
-        return echec(texteContenu(lecteur.format() == "pdf" ? formatimage::Contenu::Pdf
-                                                            : formatimage::Contenu::Svg));
+        return echec(texteContenu(lecteur.format() == "pdf" ? formatimage::Contenu::Pdf : formatimage::Contenu::Svg));
     const QSize stockee = lecteur.size();
     const bool pivote = lecteur.transformation() & QImageIOHandler::TransformationRotate90;
     const QSize naturelle = pivote ? stockee.transposed() : stockee;
     QSize couverture = dimensions::tailleCouvrante(naturelle, cible, budget.pixels);
     if (stockee.isValid()
-        && !choisirEchelle(lecteur, stockee, pivote ? couverture.transposed() : couverture, budget,
-                           octetsCoefficients))
+        && !choisirEchelle(lecteur, stockee, pivote ? couverture.transposed() : couverture, budget, octetsCoefficients))
         return echec(texteImageTropGrande(), naturelle);
     QImage image;
     if (!lecteur.read(&image) && !toileVide(debut, fond, &image))
@@ -190,8 +198,7 @@ ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QB
 // a picture nobody will see.
 class AppareilAnnulable : public QIODevice {
 public:
-    AppareilAnnulable(QFile& fichier, const std::atomic<bool>* annulation)
-        : fichier_(fichier), annulation_(annulation)
+    AppareilAnnulable(QFile& fichier, const std::atomic<bool>* annulation) : fichier_(fichier), annulation_(annulation)
     {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
         fichier_.seek(0);
@@ -241,7 +248,10 @@ ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond, co
     return lireAvecQt(&tampon, "bmp", bmp.left(formatimage::OctetsDebut), cible, fond, budget);
 }
 
-bool estWmf(const QByteArray& debut) { return wmf::estWmf(debut); }
+bool estWmf(const QByteArray& debut)
+{
+    return wmf::estWmf(debut);
+}
 
 ResultatImage lireWmf(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget)
 {
@@ -253,8 +263,7 @@ ResultatImage lireWmf(QFile& fichier, const QSize& cible, const QColor& fond, co
     if (!info.ok)
         return echec(info.erreur.isEmpty() ? QStringLiteral("Image endommagée ou illisible") : info.erreur);
     const QSize naturelle = info.tailleNaturellePx.toSize().expandedTo(QSize(1, 1));
-    const QSize taille = dimensions::tailleRenduVectoriel(info.tailleNaturellePx, cible,
-                                                          wmf::TailleMaxRendu);
+    const QSize taille = dimensions::tailleRenduVectoriel(info.tailleNaturellePx, cible, wmf::TailleMaxRendu);
     wmf::ResultatWmf rendu = wmf::rendre(donnees, taille, fond, budget);
     // Past the work budget the picture drawn so far is shown, as the metafile stood then.
     if (!rendu.ok() && rendu.budgetAtteint)
@@ -331,8 +340,10 @@ QByteArray lireSvg(QFile& fichier, const dimensions::Budget& budget, QString* er
 double longueurSvg(QStringView v)
 {
     // Qt's renderer counts 90 pixels an inch, as SVG 1.1 viewers did.
-    static const struct { const char* unite; double px; } unites[] = {
-        {"px", 1}, {"pt", 1.25}, {"pc", 15}, {"mm", 90 / 25.4}, {"cm", 90 / 2.54}, {"in", 90}};
+    static const struct {
+        const char* unite;
+        double px;
+    } unites[] = {{"px", 1}, {"pt", 1.25}, {"pc", 15}, {"mm", 90 / 25.4}, {"cm", 90 / 2.54}, {"in", 90}};
     for (const auto& u : unites)
         if (v.endsWith(QLatin1String(u.unite)))
             return v.chopped(2).toDouble() * u.px;
@@ -372,8 +383,14 @@ ResultatImage chargerSvg(QFile& fichier, const QSize& cible, const QColor& fond,
 
 } // namespace
 
-QString texteImageTropGrande() { return QStringLiteral("Image trop grande pour être affichée"); }
-QString texteImageTropComplexe() { return QStringLiteral("Image trop complexe pour être affichée"); }
+QString texteImageTropGrande()
+{
+    return QStringLiteral("Image trop grande pour être affichée");
+}
+QString texteImageTropComplexe()
+{
+    return QStringLiteral("Image trop complexe pour être affichée");
+}
 
 ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QColor& fondTransparence,
                            const std::atomic<bool>* annulation)
@@ -442,6 +459,5 @@ QSize lireTailleNaturelle(const QString& chemin)
     const QSize stockee = lecteur.size();
     if (!stockee.isValid() || stockee.isEmpty())
         return {};
-    return (lecteur.transformation() & QImageIOHandler::TransformationRotate90) ? stockee.transposed()
-                                                                               : stockee;
+    return (lecteur.transformation() & QImageIOHandler::TransformationRotate90) ? stockee.transposed() : stockee;
 }

@@ -9,9 +9,9 @@
 #include <atomic>
 
 struct ResultatImage {
-    QImage image;           // decoded, already oriented, at no more than needed for `cible`
-    QSize tailleNaturelle;  // natural size in pixels after orientation (what the fitting rules use)
-    QString erreur;         // French text when image is null
+    QImage image;          // decoded, already oriented, at no more than needed for `cible`
+    QSize tailleNaturelle; // natural size in pixels after orientation (what the fitting rules use)
+    QString erreur;        // French text when image is null
     bool ok() const { return !image.isNull(); }
 };
 
@@ -23,8 +23,7 @@ struct ResultatImage {
 // on `fondTransparence`.
 // `annulation`, when given and set while the decode runs, makes it stop at its next
 // read of the file (its result is then an error nobody should show).
-ResultatImage chargerImage(const QString& chemin, const QSize& cible,
-                           const QColor& fondTransparence = Qt::black,
+ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QColor& fondTransparence = Qt::black,
                            const std::atomic<bool>* annulation = nullptr);
 
 // Natural size read from the header only, after orientation; invalid when unreadable.

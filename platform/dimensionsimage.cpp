@@ -7,15 +7,17 @@ namespace dimensions {
 
 namespace {
 
-qint64 aire(const QSize& t) { return qint64(t.width()) * t.height(); }
+qint64 aire(const QSize& t)
+{
+    return qint64(t.width()) * t.height();
+}
 
 QSize reduireAire(const QSize& t, qint64 pixelsMax)
 {
     if (aire(t) <= pixelsMax)
         return t;
     const double r = std::sqrt(double(pixelsMax) / double(aire(t)));
-    return QSize(std::max(1, int(std::floor(t.width() * r))),
-                 std::max(1, int(std::floor(t.height() * r))));
+    return QSize(std::max(1, int(std::floor(t.width() * r))), std::max(1, int(std::floor(t.height() * r))));
 }
 
 // Qt's JPEG reader picks its DCT scale as ceil(8 / min(W / w, H / h)); asking for the
@@ -23,12 +25,10 @@ QSize reduireAire(const QSize& t, qint64 pixelsMax)
 // the division is not exact, asking for the size rounded down still makes it pick n/8.
 QSize tailleDemandee(const QSize& stockee, int n)
 {
-    const bool exacte = (qint64(stockee.width()) * n) % 8 == 0
-                        && (qint64(stockee.height()) * n) % 8 == 0;
+    const bool exacte = (qint64(stockee.width()) * n) % 8 == 0 && (qint64(stockee.height()) * n) % 8 == 0;
     if (exacte)
         return tailleDct(stockee, n);
-    return QSize(std::max(1, int(qint64(stockee.width()) * n / 8)),
-                 std::max(1, int(qint64(stockee.height()) * n / 8)));
+    return QSize(std::max(1, int(qint64(stockee.width()) * n / 8)), std::max(1, int(qint64(stockee.height()) * n / 8)));
 }
 
 } // namespace
@@ -39,8 +39,8 @@ QSize tailleCouvrante(const QSize& naturelle, const QSize& cible, qint64 pixelsM
         return {};
     QSize t = naturelle;
     if (cible.isValid() && !cible.isEmpty()) {
-        const double s = std::max(double(cible.width()) / naturelle.width(),
-                                  double(cible.height()) / naturelle.height());
+        const double s =
+            std::max(double(cible.width()) / naturelle.width(), double(cible.height()) / naturelle.height());
         if (s < 1.0) {
             // Rounding cannot fall below the cible: W*s >= cw with cw whole.
             t = QSize(std::clamp(int(std::lround(naturelle.width() * s)), 1, naturelle.width()),
@@ -50,8 +50,7 @@ QSize tailleCouvrante(const QSize& naturelle, const QSize& cible, qint64 pixelsM
     return reduireAire(t, pixelsMax);
 }
 
-QSize tailleRenduVectoriel(const QSizeF& naturelle, const QSize& cible, int coteMax,
-                           qint64 pixelsMax)
+QSize tailleRenduVectoriel(const QSizeF& naturelle, const QSize& cible, int coteMax, qint64 pixelsMax)
 {
     if (!(naturelle.width() > 0 && naturelle.height() > 0))
         return {};
@@ -103,8 +102,7 @@ QSize tailleDemandeeJpeg(const QSize& stockee, int huitiemes)
     return huitiemes >= 8 ? QSize() : tailleDemandee(stockee, huitiemes);
 }
 
-int echelleJpeg(const QSize& stockee, const QSize& couverture, qint64 octetsCoefficients,
-                const Budget& budget)
+int echelleJpeg(const QSize& stockee, const QSize& couverture, qint64 octetsCoefficients, const Budget& budget)
 {
     if (stockee.isEmpty())
         return 0;
@@ -136,8 +134,8 @@ Budget budgetPour(const QSize& cible)
     return b;
 }
 
-qint64 memoireJpeg(qint64 octetsCoefficients, const QSize& stockee, int huitiemes,
-                   const QSize& demandee, const QSize& couverture)
+qint64 memoireJpeg(qint64 octetsCoefficients, const QSize& stockee, int huitiemes, const QSize& demandee,
+                   const QSize& couverture)
 {
     const QSize sortie = tailleDct(stockee, huitiemes);
     qint64 octets = octetsCoefficients + aire(sortie) * 4;

@@ -25,8 +25,7 @@ QSize tailleDecodageJpeg(const QSize& stockee, const QSize& couverture, qint64 p
 // Size a vector picture of natural size `naturelle` is rendered at: it covers `cible`
 // (larger than natural if need be, vectors stay sharp), within `coteMax` on each side and
 // `pixelsMax` in area. An invalid or empty `cible` stands for the natural size.
-QSize tailleRenduVectoriel(const QSizeF& naturelle, const QSize& cible, int coteMax,
-                           qint64 pixelsMax = PixelsMax);
+QSize tailleRenduVectoriel(const QSizeF& naturelle, const QSize& cible, int coteMax, qint64 pixelsMax = PixelsMax);
 
 // The size libjpeg produces at scale n/8.
 QSize tailleDct(const QSize& stockee, int huitiemes);
@@ -35,25 +34,24 @@ QSize tailleDct(const QSize& stockee, int huitiemes);
 // shown at, so that a full-screen picture on an 8K screen (7680x4320) still fits,
 // and stays far enough below 512 MB that a decode never gets the process killed.
 struct Budget {
-    qint64 octets = 0;              // memory at the decode's peak
-    qint64 pixels = 0;              // pixels of the decoded picture
-    qint64 octetsDecompresses = 0;  // bytes a compressed file may inflate to
-    qint64 octetsObjetsWmf = 0;     // objects of a metafile alive at once
-    qint64 travailWmf = 0;          // records played plus pixels touched
+    qint64 octets = 0;             // memory at the decode's peak
+    qint64 pixels = 0;             // pixels of the decoded picture
+    qint64 octetsDecompresses = 0; // bytes a compressed file may inflate to
+    qint64 octetsObjetsWmf = 0;    // objects of a metafile alive at once
+    qint64 travailWmf = 0;         // records played plus pixels touched
 };
 Budget budgetPour(const QSize& cible);
 
 // Peak memory of a JPEG decode at scale n/8: the whole-picture coefficient buffers
 // of a progressive (or multi-scan) file, libjpeg's output, Qt's rescale of it to
 // the size asked when that differs, and our final smooth scale to `couverture`.
-qint64 memoireJpeg(qint64 octetsCoefficients, const QSize& stockee, int huitiemes,
-                   const QSize& demandee, const QSize& couverture);
+qint64 memoireJpeg(qint64 octetsCoefficients, const QSize& stockee, int huitiemes, const QSize& demandee,
+                   const QSize& couverture);
 
 // DCT scale, in eighths, for a JPEG stored at `stockee` shown to cover `couverture`:
 // the one tailleDecodageJpeg picks, made smaller until the decode fits `budget`; 0
 // when even 1/8 does not (the coefficient buffers alone may not).
-int echelleJpeg(const QSize& stockee, const QSize& couverture, qint64 octetsCoefficients,
-                const Budget& budget);
+int echelleJpeg(const QSize& stockee, const QSize& couverture, qint64 octetsCoefficients, const Budget& budget);
 // The size to hand to Qt's reader for scale n/8 (invalid at 8/8: no scaling asked).
 QSize tailleDemandeeJpeg(const QSize& stockee, int huitiemes);
 

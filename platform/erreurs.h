@@ -4,8 +4,8 @@
 #include <QString>
 
 enum class ObjetErreur {
-    Quelconque,  // a file or a folder
-    Dossier,     // a folder being listed or opened
+    Quelconque, // a file or a folder
+    Dossier,    // a folder being listed or opened
 };
 
 // A short French sentence for `code` (ENOENT, EACCES, ENOSPC…). A code without a

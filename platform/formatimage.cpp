@@ -13,11 +13,20 @@ namespace formatimage {
 
 namespace {
 
-quint32 octet(const QByteArray& o, int pos) { return pos < o.size() ? quint8(o.at(pos)) : 0; }
+quint32 octet(const QByteArray& o, int pos)
+{
+    return pos < o.size() ? quint8(o.at(pos)) : 0;
+}
 
-quint16 u16(const QByteArray& o, int pos) { return quint16(octet(o, pos) | octet(o, pos + 1) << 8); }
+quint16 u16(const QByteArray& o, int pos)
+{
+    return quint16(octet(o, pos) | octet(o, pos + 1) << 8);
+}
 
-quint32 u32(const QByteArray& o, int pos) { return u16(o, pos) | quint32(u16(o, pos + 2)) << 16; }
+quint32 u32(const QByteArray& o, int pos)
+{
+    return u16(o, pos) | quint32(u16(o, pos + 2)) << 16;
+}
 
 bool commencePar(const QByteArray& o, const char* magie, int n)
 {
@@ -66,10 +75,9 @@ bool dibPlausible(const EnteteDib& e)
     bool tailleConnue = false;
     for (quint32 t : tailles)
         tailleConnue = tailleConnue || e.taille == t;
-    const bool bitsConnus = e.bits == 1 || e.bits == 2 || e.bits == 4 || e.bits == 8
-                            || e.bits == 16 || e.bits == 24 || e.bits == 32;
-    return tailleConnue && e.plans == 1 && bitsConnus && e.largeur > 0 && e.hauteur != 0
-           && e.compression <= 6;
+    const bool bitsConnus =
+        e.bits == 1 || e.bits == 2 || e.bits == 4 || e.bits == 8 || e.bits == 16 || e.bits == 24 || e.bits == 32;
+    return tailleConnue && e.plans == 1 && bitsConnus && e.largeur > 0 && e.hauteur != 0 && e.compression <= 6;
 }
 
 } // namespace
@@ -92,11 +100,15 @@ Format detecter(const QByteArray& debut)
 QByteArray nomQt(Format f)
 {
     switch (f) {
-    case Format::Jpeg: return "jpeg";
+    case Format::Jpeg:
+        return "jpeg";
     case Format::Bmp:
-    case Format::DibSansEntete: return "bmp";
-    case Format::Gif: return "gif";
-    default: return {};
+    case Format::DibSansEntete:
+        return "bmp";
+    case Format::Gif:
+        return "gif";
+    default:
+        return {};
     }
 }
 
@@ -156,7 +168,7 @@ InfoJpeg lireInfoJpeg(QIODevice* appareil)
     for (int n = 0; n < 4096; ++n) {
         QByteArray m = lire(2);
         while (m.size() == 2 && quint8(m[0]) == 0xFF && quint8(m[1]) == 0xFF)
-            m = m.mid(1) + lire(1);  // fill bytes
+            m = m.mid(1) + lire(1); // fill bytes
         if (m.size() < 2 || quint8(m[0]) != 0xFF)
             break;
         const int marqueur = quint8(m[1]);
@@ -168,8 +180,8 @@ InfoJpeg lireInfoJpeg(QIODevice* appareil)
         const int longueur = (quint8(l[0]) << 8 | quint8(l[1])) - 2;
         if (longueur < 0)
             break;
-        const bool sof = marqueur >= 0xC0 && marqueur <= 0xCF && marqueur != 0xC4 && marqueur != 0xC8
-                         && marqueur != 0xCC;
+        const bool sof =
+            marqueur >= 0xC0 && marqueur <= 0xCF && marqueur != 0xC4 && marqueur != 0xC8 && marqueur != 0xCC;
         if (sof) {
             const QByteArray f = lire(longueur);
             if (f.size() < 6)
@@ -209,19 +221,21 @@ InfoJpeg lireInfoJpeg(const QByteArray& octets)
 Contenu genreContenu(const QByteArray& debut)
 {
     if (commencePar(debut, "\x1F\x8B", 2))
-        return Contenu::Svgz;  // the only gzip a picture reader here would take
+        return Contenu::Svgz; // the only gzip a picture reader here would take
     if (commencePar(debut, "%PDF-", 5))
         return Contenu::Pdf;
     QByteArray texte = debut;
     if (commencePar(texte, "\xEF\xBB\xBF", 3))
         texte = texte.mid(3);
     const QByteArray tete = texte.left(OctetsSniff).trimmed().toLower();
-    if (tete.startsWith("<svg") || ((tete.startsWith("<?xml") || tete.startsWith("<!doctype") || tete.startsWith("<!--"))
-                                    && tete.contains("<svg")))
+    if (tete.startsWith("<svg")
+        || ((tete.startsWith("<?xml") || tete.startsWith("<!doctype") || tete.startsWith("<!--"))
+            && tete.contains("<svg")))
         return Contenu::Svg;
     // Text: no control bytes but line breaks and tabs (UTF-8 passes, binary does not).
     // Pictures written as text (XPM, XBM, plain PNM) stay pictures.
-    const bool imageTexte = tete.startsWith("/* xpm") || tete.startsWith("! xpm2") || tete.startsWith("#define")
+    const bool imageTexte =
+        tete.startsWith("/* xpm") || tete.startsWith("! xpm2") || tete.startsWith("#define")
         || (tete.size() > 2 && tete[0] == 'p' && tete[1] >= '1' && tete[1] <= '3' && QChar(tete[2]).isSpace());
     if (texte.isEmpty() || imageTexte)
         return Contenu::Image;
@@ -244,7 +258,7 @@ QByteArray dibEnBmp(const QByteArray& dib)
         couleurs = 1u << e.bits;
     quint64 decalage = 14 + quint64(e.taille) + couleurs * (os2 ? 3 : 4);
     if (e.taille == 40 && e.compression == 3)
-        decalage += 12;  // the three colour masks follow a short header
+        decalage += 12; // the three colour masks follow a short header
     else if (e.taille == 40 && e.compression == 6)
         decalage += 16;
     const quint64 total = 14 + quint64(dib.size());

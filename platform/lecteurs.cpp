@@ -18,9 +18,9 @@ namespace {
 bool estVirtuel(const QStorageInfo& v)
 {
     static const QSet<QByteArray> virtuels = {
-        "tmpfs",   "devtmpfs", "proc",      "sysfs",   "cgroup",     "cgroup2", "devpts", "mqueue",
-        "debugfs", "tracefs",  "securityfs", "pstore", "bpf",        "configfs", "fusectl", "hugetlbfs",
-        "autofs",  "binfmt_misc", "efivarfs", "ramfs", "squashfs",   "overlay", "nsfs",   "rpc_pipefs",
+        "tmpfs",     "devtmpfs",    "proc",           "sysfs",  "cgroup",   "cgroup2",  "devpts",  "mqueue",
+        "debugfs",   "tracefs",     "securityfs",     "pstore", "bpf",      "configfs", "fusectl", "hugetlbfs",
+        "autofs",    "binfmt_misc", "efivarfs",       "ramfs",  "squashfs", "overlay",  "nsfs",    "rpc_pipefs",
         "selinuxfs", "fuse.portal", "fuse.gvfsd-fuse"};
     return virtuels.contains(v.fileSystemType()) || !v.isValid() || !v.isReady();
 }
@@ -29,7 +29,7 @@ QString libelleVolume(const QString& racine, const QString& nom)
 {
     return nom.isEmpty() ? racine : racine + QStringLiteral("  [") + nom + QLatin1Char(']');
 }
-}
+} // namespace
 
 QString normaliserDossier(const QString& dossier)
 {
@@ -65,8 +65,7 @@ int lecteurDe(const QList<Lecteur>& lecteurs, const QString& chemin)
     qsizetype longueur = -1;
     for (int i = 0; i < lecteurs.size(); ++i) {
         const QString& r = lecteurs.at(i).racine;
-        const bool contient = c == r || r == QLatin1String("/")
-                              || c.startsWith(r + QLatin1Char('/'));
+        const bool contient = c == r || r == QLatin1String("/") || c.startsWith(r + QLatin1Char('/'));
         if (contient && r.size() > longueur) {
             meilleur = i;
             longueur = r.size();
@@ -83,4 +82,3 @@ QString erreurLectureDossier(const QString& dossier)
     ::closedir(d);
     return QString();
 }
-

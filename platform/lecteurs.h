@@ -5,8 +5,8 @@
 #include <QString>
 
 struct Lecteur {
-    QString racine;   // "/" paths; a root ends in "/"
-    QString libelle;  // shown in the drive list
+    QString racine;  // "/" paths; a root ends in "/"
+    QString libelle; // shown in the drive list
 };
 
 // Home folder, then the real mounted volumes (no tmpfs, proc, sysfs, cgroup…).

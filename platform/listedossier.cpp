@@ -22,7 +22,10 @@ struct Motif {
     QString texte;
 };
 
-bool egal(QChar a, QChar b) { return a == b || a.toCaseFolded() == b.toCaseFolded(); }
+bool egal(QChar a, QChar b)
+{
+    return a == b || a.toCaseFolded() == b.toCaseFolded();
+}
 
 // '*' any run of characters, '?' exactly one; backtracks only to the last star.
 bool joker(QStringView m, QStringView n)
@@ -75,7 +78,8 @@ bool correspond(const std::vector<Motif>& motifs, const QString& nom)
 {
     for (const Motif& m : motifs) {
         switch (m.genre) {
-        case Motif::Genre::Tout: return true;
+        case Motif::Genre::Tout:
+            return true;
         case Motif::Genre::SansPoint:
             if (!nom.contains(u'.'))
                 return true;
@@ -112,8 +116,14 @@ Genre genreEntree(DIR* d, const dirent* e)
     return S_ISREG(st.st_mode) ? Genre::Fichier : S_ISDIR(st.st_mode) ? Genre::Dossier : Genre::Autre;
 }
 
-int comparer(const QString& a, const QString& b) { return QString::compare(a, b); }
-int comparer(const QCollatorSortKey& a, const QCollatorSortKey& b) { return a.compare(b); }
+int comparer(const QString& a, const QString& b)
+{
+    return QString::compare(a, b);
+}
+int comparer(const QCollatorSortKey& a, const QCollatorSortKey& b)
+{
+    return a.compare(b);
+}
 
 template <typename Cle>
 void trierParCles(QStringList& noms, std::vector<std::pair<Cle, qsizetype>>& cles)

@@ -27,7 +27,6 @@ QStringList filtrerNoms(const QStringList& noms, const QString& motif);
 // folder gives an empty list and, when asked for, a French reason in `erreur`.
 QStringList listerFichiers(const QString& dossier, const QString& motif, QString* erreur = nullptr);
 
-
 bool correspondMotif(const QString& nom, const QString& motif);
 
 // `dossier` + "/" + `nom`, without doubling the "/" of a root folder.

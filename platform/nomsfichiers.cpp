@@ -42,7 +42,10 @@ int longueurUtf8(const unsigned char* o, qsizetype i, qsizetype n, char32_t& poi
     return longueur;
 }
 
-bool estEchappe(char16_t u) { return u >= 0xDC80 && u <= 0xDCFF; }
+bool estEchappe(char16_t u)
+{
+    return u >= 0xDC80 && u <= 0xDCFF;
+}
 } // namespace
 
 QString cheminDepuisOctets(const QByteArray& octets)

@@ -13,8 +13,8 @@ constexpr quint8 MetaTempo = 0x51;
 struct EvenementPiste {
     qint64 tick = 0;
     int piste = 0;
-    int ordre = 0;       // position in its track, so that merging keeps each track's order
-    qint32 tempo = -1;   // µs per quarter note for a tempo event, -1 otherwise
+    int ordre = 0;     // position in its track, so that merging keeps each track's order
+    qint32 tempo = -1; // µs per quarter note for a tempo event, -1 otherwise
     bool audible = false;
     EvenementMidi midi;
 };
@@ -83,7 +83,7 @@ bool LecturePiste::lire(const char* donnees, quint32 taille)
 {
     Lecteur l(donnees, taille);
     qint64 tick = 0;
-    quint8 courant = 0;  // running status
+    quint8 courant = 0; // running status
     int ordre = 0;
     while (!l.fini()) {
         quint32 delta;
@@ -195,7 +195,7 @@ private:
     bool smpte_ = false;
     qint64 numerateurSmpte_ = 0;
     qint64 diviseur_ = 0;
-    qint64 tempo_ = 500'000;  // 120 quarter notes a minute until the first tempo event
+    qint64 tempo_ = 500'000; // 120 quarter notes a minute until the first tempo event
     qint64 tick_ = 0;
     __int128 somme_ = 0;
 };
@@ -240,7 +240,7 @@ ResultatMidi lireMidi(const QByteArray& fichier)
     MorceauMidi morceau;
     qint64 pos = 8 + longueurEntete;
     int pistes = 0;
-    qint64 decalage = 0;  // format 2: each pattern follows the previous one
+    qint64 decalage = 0; // format 2: each pattern follows the previous one
     while (pistes < nbPistes) {
         if (pos + 8 > taille)
             return echec(QStringLiteral("piste manquante ou tronquée"));

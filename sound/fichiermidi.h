@@ -9,25 +9,25 @@
 #include <vector>
 
 struct EvenementMidi {
-    qint64 tempsUs = 0;     // from the start of the song
-    quint8 statut = 0;      // channel message status, or 0xF0 for a system exclusive message
+    qint64 tempsUs = 0; // from the start of the song
+    quint8 statut = 0;  // channel message status, or 0xF0 for a system exclusive message
     quint8 donnee1 = 0;
     quint8 donnee2 = 0;
-    quint32 sysexDebut = 0;  // into MorceauMidi::sysex, without the F0 and the final F7
+    quint32 sysexDebut = 0; // into MorceauMidi::sysex, without the F0 and the final F7
     quint32 sysexLongueur = 0;
 };
 
 struct MorceauMidi {
-    std::vector<EvenementMidi> evenements;  // channel and system exclusive messages, in play order
+    std::vector<EvenementMidi> evenements; // channel and system exclusive messages, in play order
     QByteArray sysex;
-    qint64 dureeUs = 0;  // time of the last event of any kind (End of Track included)
+    qint64 dureeUs = 0; // time of the last event of any kind (End of Track included)
 
     qint64 dureeMs() const { return dureeUs / 1000; }
 };
 
 struct ResultatMidi {
     std::optional<MorceauMidi> morceau;
-    QString erreur;  // set when morceau is empty
+    QString erreur; // set when morceau is empty
 };
 
 // Reads a standard MIDI file held in memory. A chunk or an event cut short, a header that

@@ -10,7 +10,9 @@ const QString LecteurMci::ModeFerme = QStringLiteral("not ready");
 const QString LecteurMci::ModeArrete = QStringLiteral("stopped");
 const QString LecteurMci::ModeLecture = QStringLiteral("playing");
 
-LecteurMci::LecteurMci(QObject* parent) : QObject(parent) {}
+LecteurMci::LecteurMci(QObject* parent) : QObject(parent)
+{
+}
 
 LecteurMci::~LecteurMci()
 {
@@ -117,7 +119,8 @@ void LecteurMci::preparer()
     if (soundFont.isEmpty())
         return;
     MoteurSon* m = moteur();
-    QMetaObject::invokeMethod(m, [m, soundFont] { m->preparer(soundFont); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m, [m, soundFont] { m->preparer(soundFont); }, Qt::QueuedConnection);
 }
 
 bool LecteurMci::setTimeFormat(const QString& format)
@@ -140,7 +143,8 @@ void LecteurMci::changerMode(const QString& mode)
         return;
     mode_ = mode;
     // Posted: a notification is an event of its own and never runs inside a command.
-    QMetaObject::invokeMethod(this, [this, mode] { emit NotifyMode(mode); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, mode] { emit NotifyMode(mode); }, Qt::QueuedConnection);
 }
 
 void LecteurMci::fin(int generation)

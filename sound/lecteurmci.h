@@ -25,9 +25,9 @@ class QThread;
 class LecteurMci : public QObject {
     Q_OBJECT
 public:
-    static const QString ModeFerme;    // "not ready": no file open
-    static const QString ModeArrete;   // "stopped"
-    static const QString ModeLecture;  // "playing"
+    static const QString ModeFerme;   // "not ready": no file open
+    static const QString ModeArrete;  // "stopped"
+    static const QString ModeLecture; // "playing"
 
     explicit LecteurMci(QObject* parent = nullptr);
     ~LecteurMci() override;

@@ -54,7 +54,7 @@ private:
         QAudioSink* sink;
     };
     std::vector<Sortie> sorties_;
-    QAudioSink* sink_ = nullptr;  // the one playing, among sorties_
+    QAudioSink* sink_ = nullptr; // the one playing, among sorties_
     QIODevice* flux_ = nullptr;
     bool entier16_ = false;
     QTimer alimentation_;

@@ -13,8 +13,7 @@ QString texteDureeSon(qint64 ms)
     return QStringLiteral("Le son dure %1mn. %2sec. %3ms.").arg(mn).arg(sec).arg(reste - 1000 * sec);
 }
 
-PosteSons::PosteSons(const QString& nomMinuterie, QObject* parent)
-    : QObject(parent), lecteur_(new LecteurMci(this))
+PosteSons::PosteSons(const QString& nomMinuterie, QObject* parent) : QObject(parent), lecteur_(new LecteurMci(this))
 {
     lecteur_->setObjectName(QStringLiteral("MCIWnd1"));
     repetition_ = new Repetition(*lecteur_, nomMinuterie, this);
@@ -24,8 +23,7 @@ bool PosteSons::charger()
 {
     // The SoundFont loads while the user chooses: a MIDI file then starts at once.
     lecteur_->preparer();
-    const std::optional<QString> choix =
-        choisirFichier ? choisirFichier(TitreDialogue, FiltreDialogue) : std::nullopt;
+    const std::optional<QString> choix = choisirFichier ? choisirFichier(TitreDialogue, FiltreDialogue) : std::nullopt;
     // A cancel is a cancel in both places: the current sound goes on.
     if (!choix || choix->isEmpty())
         return false;

@@ -16,9 +16,9 @@ QString texteDureeSon(qint64 ms);
 class PosteSons : public QObject {
     Q_OBJECT
 public:
-    static const QString TitreDialogue;   // "Nom du fichier MIDI, RMI ou WAVE"
-    static const QString FiltreDialogue;  // "Sons MID, RMI et WAV|*.mid;*.rmi;*.wav|Tous les fichiers|*.*"
-    static const QString TitreDuree;      // "Durée du son"
+    static const QString TitreDialogue;  // "Nom du fichier MIDI, RMI ou WAVE"
+    static const QString FiltreDialogue; // "Sons MID, RMI et WAV|*.mid;*.rmi;*.wav|Tous les fichiers|*.*"
+    static const QString TitreDuree;     // "Durée du son"
 
     // `nomMinuterie`: "Timer2" in the main window, "Timer1" in the full-screen menu.
     explicit PosteSons(const QString& nomMinuterie, QObject* parent = nullptr);

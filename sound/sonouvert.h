@@ -10,9 +10,9 @@
 #include <memory>
 
 enum class FormatSon {
-    Midi,     // standard MIDI file ("MThd")
-    Rmi,      // RIFF "RMID" wrapper around a standard MIDI file
-    Autre,    // anything else: left to libsndfile (WAVE, AIFF, FLAC, Ogg…)
+    Midi,  // standard MIDI file ("MThd")
+    Rmi,   // RIFF "RMID" wrapper around a standard MIDI file
+    Autre, // anything else: left to libsndfile (WAVE, AIFF, FLAC, Ogg…)
 };
 
 // The format from the first bytes of a file (12 are enough).
@@ -33,7 +33,7 @@ struct SonOuvert {
 };
 
 struct ResultatOuverture {
-    std::shared_ptr<const SonOuvert> son;  // null when the file cannot be played
+    std::shared_ptr<const SonOuvert> son; // null when the file cannot be played
     QString erreur;
 };
 

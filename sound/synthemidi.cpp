@@ -84,18 +84,33 @@ void SourceMidi::envoyer(const EvenementMidi& e)
     fluid_synth_t* s = synthe_.synth();
     const int canal = e.statut & 0x0F;
     switch (e.statut & 0xF0) {
-    case 0x80: fluid_synth_noteoff(s, canal, e.donnee1); break;
-    case 0x90: fluid_synth_noteon(s, canal, e.donnee1, e.donnee2); break;
-    case 0xA0: fluid_synth_key_pressure(s, canal, e.donnee1, e.donnee2); break;
-    case 0xB0: fluid_synth_cc(s, canal, e.donnee1, e.donnee2); break;
-    case 0xC0: fluid_synth_program_change(s, canal, e.donnee1); break;
-    case 0xD0: fluid_synth_channel_pressure(s, canal, e.donnee1); break;
-    case 0xE0: fluid_synth_pitch_bend(s, canal, e.donnee1 | (e.donnee2 << 7)); break;
+    case 0x80:
+        fluid_synth_noteoff(s, canal, e.donnee1);
+        break;
+    case 0x90:
+        fluid_synth_noteon(s, canal, e.donnee1, e.donnee2);
+        break;
+    case 0xA0:
+        fluid_synth_key_pressure(s, canal, e.donnee1, e.donnee2);
+        break;
+    case 0xB0:
+        fluid_synth_cc(s, canal, e.donnee1, e.donnee2);
+        break;
+    case 0xC0:
+        fluid_synth_program_change(s, canal, e.donnee1);
+        break;
+    case 0xD0:
+        fluid_synth_channel_pressure(s, canal, e.donnee1);
+        break;
+    case 0xE0:
+        fluid_synth_pitch_bend(s, canal, e.donnee1 | (e.donnee2 << 7));
+        break;
     case 0xF0:
         fluid_synth_sysex(s, morceau_->sysex.constData() + e.sysexDebut, int(e.sysexLongueur), nullptr, nullptr,
                           nullptr, 0);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 } // namespace

@@ -14,10 +14,10 @@ enum Compression { BiRgb = 0, BiRle8 = 1, BiRle4 = 2, BiBitfields = 3, BiJpeg = 
 constexpr int LargeurMax = 1 << 16;
 
 struct EnteteDib {
-    int largeur = 0, hauteur = 0;  // hauteur < 0: rows stored top first
+    int largeur = 0, hauteur = 0; // hauteur < 0: rows stored top first
     int bits = 0, compression = 0, nbCouleurs = 0;
     quint32 masques[3] = {0, 0, 0};
-    int taille = 0;                // header bytes, masks included
+    int taille = 0; // header bytes, masks included
 };
 
 bool lireEntete(Octets& o, EnteteDib* e)
@@ -38,7 +38,7 @@ bool lireEntete(Octets& o, EnteteDib* e)
     o.u16();
     e->bits = o.u16();
     e->compression = int(o.u32());
-    o.sauter(12);  // image size, resolution
+    o.sauter(12); // image size, resolution
     const quint32 utilisees = o.u32();
     e->nbCouleurs = utilisees > 256 ? 256 : int(utilisees);
     o.aller(40);
@@ -56,10 +56,10 @@ bool plausible(const EnteteDib& e, qint64 pixelsMax)
 {
     static const int profondeurs[] = {1, 4, 8, 16, 24, 32};
     const bool profondeurOk = std::find(std::begin(profondeurs), std::end(profondeurs), e.bits) != std::end(profondeurs)
-        || e.compression == BiJpeg || e.compression == BiPng;
+                              || e.compression == BiJpeg || e.compression == BiPng;
     return profondeurOk && e.largeur > 0 && e.largeur <= LargeurMax && e.hauteur != 0
-        && qAbs(qint64(e.hauteur)) <= LargeurMax && qint64(e.largeur) * qAbs(qint64(e.hauteur)) <= pixelsMax
-        && e.compression >= 0 && e.compression <= BiPng;
+           && qAbs(qint64(e.hauteur)) <= LargeurMax && qint64(e.largeur) * qAbs(qint64(e.hauteur)) <= pixelsMax
+           && e.compression >= 0 && e.compression <= BiPng;
 }
 
 QVector<QRgb> lireTable(Octets& o, const EnteteDib& e, int usage, const QVector<QRgb>& palette)
@@ -116,13 +116,22 @@ void decoderLignes(const uchar* bits, QImage& img, const EnteteDib& e, const QVe
         QRgb* d = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < e.largeur; ++x) {
             switch (e.bits) {
-            case 1: d[x] = table[(s[x >> 3] >> (7 - (x & 7))) & 1]; break;
-            case 4: d[x] = table[(s[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F]; break;
-            case 8: d[x] = table[s[x]]; break;
-            case 24: d[x] = qRgb(s[3 * x + 2], s[3 * x + 1], s[3 * x]); break;
+            case 1:
+                d[x] = table[(s[x >> 3] >> (7 - (x & 7))) & 1];
+                break;
+            case 4:
+                d[x] = table[(s[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F];
+                break;
+            case 8:
+                d[x] = table[s[x]];
+                break;
+            case 24:
+                d[x] = qRgb(s[3 * x + 2], s[3 * x + 1], s[3 * x]);
+                break;
             default: {
                 const quint32 px = e.bits == 16 ? quint32(s[2 * x] | (s[2 * x + 1] << 8))
-                                                : quint32(s[4 * x] | (s[4 * x + 1] << 8) | (s[4 * x + 2] << 16) | (quint32(s[4 * x + 3]) << 24));
+                                                : quint32(s[4 * x] | (s[4 * x + 1] << 8) | (s[4 * x + 2] << 16)
+                                                          | (quint32(s[4 * x + 3]) << 24));
                 d[x] = qRgb(r.valeur(px), g.valeur(px), b.valeur(px));
             }
             }

@@ -21,8 +21,7 @@ bool entetePlausible(Octets o)
     const quint16 type = o.u16();
     const quint16 tailleEntete = o.u16();
     const quint16 version = o.u16();
-    return o.ok() && (type == 1 || type == 2) && tailleEntete == 9
-        && (version == 0x0100 || version == 0x0300);
+    return o.ok() && (type == 1 || type == 2) && tailleEntete == 9 && (version == 0x0100 || version == 0x0300);
 }
 
 // What a first walk over the records learns about a file without a placeable box.
@@ -187,8 +186,8 @@ bool lireEntete(const QByteArray& donnees, Entete* e, QString* erreur)
         e->origineCadre = e->boite.topLeft();
         e->etendueCadre = QPointF(e->boite.width(), e->boite.height());
         const qreal k = 96.0 / e->unitesParPouce;
-        e->tailleNaturellePx = QSizeF(qMax<qreal>(1, qAbs(e->boite.width()) * k),
-                                      qMax<qreal>(1, qAbs(e->boite.height()) * k));
+        e->tailleNaturellePx =
+            QSizeF(qMax<qreal>(1, qAbs(e->boite.width()) * k), qMax<qreal>(1, qAbs(e->boite.height()) * k));
     } else {
         cadreStandard(donnees, e);
     }

@@ -12,9 +12,9 @@ constexpr int TaillePlaceable = 22;
 
 struct Entete {
     bool placeable = false;
-    QRectF boite;             // placeable bounding box, logical units (may be flipped)
+    QRectF boite; // placeable bounding box, logical units (may be flipped)
     int unitesParPouce = 0;
-    qsizetype debutEnregistrements = 0;  // byte offset of the first record
+    qsizetype debutEnregistrements = 0; // byte offset of the first record
     int nbObjets = 0;
     // The rectangle of logical space that maps onto the whole picture: the
     // placeable box, or else the first window the records set.

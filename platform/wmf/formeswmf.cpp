@@ -22,8 +22,8 @@ QPen JoueurWmf::stylo() const
     }
     // Dashes only apply to thin pens; wider ones draw solid, as in GDI.
     if (pl.largeur <= 1) {
-        static const Qt::PenStyle tirets[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine,
-                                              Qt::DashDotLine, Qt::DashDotDotLine};
+        static const Qt::PenStyle tirets[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
+                                              Qt::DashDotDotLine};
         if (style < 5)
             pen.setStyle(tirets[style]);
     }
@@ -40,7 +40,7 @@ QBrush JoueurWmf::pinceau(const Brosse& b) const
     case BsNull:
         return Qt::NoBrush;
     case BsHatched: {
-        static const Qt::BrushStyle hachures[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern,
+        static const Qt::BrushStyle hachures[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::FDiagPattern,
                                                   Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
         return QBrush(b.couleur, b.hachure >= 0 && b.hachure < 6 ? hachures[b.hachure] : Qt::SolidPattern);
     }
@@ -60,11 +60,12 @@ QBrush JoueurWmf::pinceau(const Brosse& b) const
 
 void JoueurWmf::preparerRop()
 {
-    static const struct { int rop; QPainter::CompositionMode mode; } modes[] = {
-        {6, QPainter::RasterOp_NotDestination},
-        {7, QPainter::RasterOp_SourceXorDestination},
-        {9, QPainter::RasterOp_SourceAndDestination},
-        {10, QPainter::RasterOp_NotSourceXorDestination},
+    static const struct {
+        int rop;
+        QPainter::CompositionMode mode;
+    } modes[] = {
+        {6, QPainter::RasterOp_NotDestination},       {7, QPainter::RasterOp_SourceXorDestination},
+        {9, QPainter::RasterOp_SourceAndDestination}, {10, QPainter::RasterOp_NotSourceXorDestination},
         {15, QPainter::RasterOp_SourceOrDestination},
     };
     QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
@@ -85,7 +86,7 @@ void JoueurWmf::remplir(const QPainterPath& chemin, const Brosse& brosse)
 
 void JoueurWmf::dessiner(const QPainterPath& chemin, bool avecFond)
 {
-    if (m_dc.rop2 == 11)  // R2_NOP
+    if (m_dc.rop2 == 11) // R2_NOP
         return;
     Brosse brosse = m_dc.brosse;
     QPen pen = stylo();
@@ -127,14 +128,17 @@ qint64 JoueurWmf::coutTrace(const QPainterPath& chemin, const QPen& pen, bool av
     // Qt walks every element, fills the visible part of the box, and lays dashes
     // along the whole length, visible or not.
     qint64 cout = chemin.elementCount();
-    const qreal largeur = pen.style() == Qt::NoPen ? 0 : pen.isCosmetic() ? 1 : pen.widthF() * qMax(qAbs(m_transfo.m11()), qAbs(m_transfo.m22()));
+    const qreal largeur = pen.style() == Qt::NoPen ? 0
+                          : pen.isCosmetic()       ? 1
+                                                   : pen.widthF() * qMax(qAbs(m_transfo.m11()), qAbs(m_transfo.m22()));
     const QRectF boite = m_transfo.mapRect(chemin.controlPointRect()).adjusted(-largeur, -largeur, largeur, largeur);
     if (avecFond || largeur > 0)
         cout += aireVisible(boite);
     // The rasterizer meets every edge on every visible scanline; a wide pen's outline
     // has about four edges a segment. A one-pixel pen is drawn as clipped lines instead.
     const QRectF visible = boite.intersected(QRectF(m_cible->rect()));
-    const qint64 aretes = qint64(chemin.elementCount()) * ((avecFond ? 1 : 0) + (largeur > 1 || !pen.isCosmetic() ? 4 : 0));
+    const qint64 aretes =
+        qint64(chemin.elementCount()) * ((avecFond ? 1 : 0) + (largeur > 1 || !pen.isCosmetic() ? 4 : 0));
     if (!visible.isEmpty())
         cout += aretes * qint64(visible.height()) * 8;
     if (pen.style() != Qt::NoPen && pen.style() != Qt::SolidLine) {
@@ -156,8 +160,8 @@ QPainterPath JoueurWmf::arc(QRectF boite, QPointF debut, QPointF fin, int genre)
     const QPointF c = r.center();
     const QPointF d = m_transfo.map(debut), f = m_transfo.map(fin);
     auto angle = [&](QPointF p) {
-        return qRadiansToDegrees(qAtan2(-(p.y() - c.y()) / qMax<qreal>(r.height(), 1e-9),
-                                        (p.x() - c.x()) / qMax<qreal>(r.width(), 1e-9)));
+        return qRadiansToDegrees(
+            qAtan2(-(p.y() - c.y()) / qMax<qreal>(r.height(), 1e-9), (p.x() - c.x()) / qMax<qreal>(r.width(), 1e-9)));
     };
     const qreal a0 = angle(d);
     qreal balayage = angle(f) - a0;
@@ -189,7 +193,7 @@ bool JoueurWmf::polyPolygone(Octets& p)
         total += c;
     }
     if (total * 4 > p.reste())
-        return true;  // counts that promise more points than the record holds
+        return true; // counts that promise more points than the record holds
     QPainterPath chemin;
     chemin.setFillRule(m_dc.remplissageEnroulement ? Qt::WindingFill : Qt::OddEvenFill);
     for (const int c : comptes) {

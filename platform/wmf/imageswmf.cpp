@@ -14,13 +14,13 @@ struct ModeRop {
 
 // The ternary raster operations QPainter can do; the others fall back to a copy.
 const ModeRop ModesSource[] = {
-    {0x88, QPainter::RasterOp_SourceAndDestination},     // SRCAND
-    {0xEE, QPainter::RasterOp_SourceOrDestination},      // SRCPAINT
-    {0x66, QPainter::RasterOp_SourceXorDestination},     // SRCINVERT
-    {0x44, QPainter::RasterOp_SourceAndNotDestination},  // SRCERASE
-    {0x11, QPainter::RasterOp_NotSourceAndNotDestination},  // NOTSRCERASE
-    {0xBB, QPainter::RasterOp_NotSourceOrDestination},   // MERGEPAINT
-    {0x33, QPainter::RasterOp_NotSource},                // NOTSRCCOPY
+    {0x88, QPainter::RasterOp_SourceAndDestination},       // SRCAND
+    {0xEE, QPainter::RasterOp_SourceOrDestination},        // SRCPAINT
+    {0x66, QPainter::RasterOp_SourceXorDestination},       // SRCINVERT
+    {0x44, QPainter::RasterOp_SourceAndNotDestination},    // SRCERASE
+    {0x11, QPainter::RasterOp_NotSourceAndNotDestination}, // NOTSRCERASE
+    {0xBB, QPainter::RasterOp_NotSourceOrDestination},     // MERGEPAINT
+    {0x33, QPainter::RasterOp_NotSource},                  // NOTSRCCOPY
 };
 
 QRectF lireDest(Octets& p)
@@ -43,8 +43,12 @@ void JoueurWmf::blitMotif(const QRectF& dest, quint32 rop)
     QPainterPath chemin;
     chemin.addPolygon(zone);
     switch (rop3) {
-    case 0x00: m_peintre.fillPath(chemin, Qt::black); break;
-    case 0xFF: m_peintre.fillPath(chemin, Qt::white); break;
+    case 0x00:
+        m_peintre.fillPath(chemin, Qt::black);
+        break;
+    case 0xFF:
+        m_peintre.fillPath(chemin, Qt::white);
+        break;
     case 0x55:
         m_peintre.setCompositionMode(QPainter::RasterOp_NotDestination);
         m_peintre.fillPath(chemin, Qt::black);
@@ -107,9 +111,9 @@ QImage JoueurWmf::lireBitmap16(Octets& p, qint64 pixelsMax) const
     p.u8();
     const int bits = p.u8();
     if (p.reste() >= 22 && (p.reste() - 22) >= qint64(pas) * h && h > 0)
-        p.sauter(22);  // CreatePatternBrush leaves room for a pointer and padding
-    if (!p.ok() || w <= 0 || h <= 0 || pas <= 0 || (bits != 1 && bits != 24)
-        || qint64(pas) * 8 < qint64(w) * bits || qint64(pas) * h > p.reste() || qint64(w) * h > pixelsMax)
+        p.sauter(22); // CreatePatternBrush leaves room for a pointer and padding
+    if (!p.ok() || w <= 0 || h <= 0 || pas <= 0 || (bits != 1 && bits != 24) || qint64(pas) * 8 < qint64(w) * bits
+        || qint64(pas) * h > p.reste() || qint64(w) * h > pixelsMax)
         return {};
     QImage img(w, h, QImage::Format_RGB32);
     if (img.isNull())
@@ -151,8 +155,8 @@ bool JoueurWmf::jouerImage(quint16 fonction, Octets& p)
     case Fn::SetDIBitsToDevice: {
         const int usage = rop & 0xFFFF;
         p.aller(2);
-        p.u16();  // scan count
-        p.u16();  // start scan
+        p.u16(); // scan count
+        p.u16(); // start scan
         const qint16 sy = p.i16(), sx = p.i16();
         const QRectF dest = lireDest(p);
         const QImage img = dib(usage);

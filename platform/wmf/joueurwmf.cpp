@@ -10,8 +10,7 @@ const QString TailleInvalide = QStringLiteral("Enregistrement WMF de taille inva
 const QString TropLong = QStringLiteral("Fichier WMF trop complexe");
 } // namespace
 
-JoueurWmf::JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible,
-                     const dimensions::Budget& budget)
+JoueurWmf::JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible, const dimensions::Budget& budget)
     : m_donnees(donnees), m_entete(entete), m_cible(cible), m_budget(budget)
 {
     const int places = qBound(0, entete.nbObjets, int(m_libres.size() * 64));
@@ -36,7 +35,7 @@ QString JoueurWmf::jouer()
     QString erreur;
     for (qint64 n = 0;; ++n) {
         if (o.reste() == 0)
-            break;  // many writers leave out the closing record
+            break; // many writers leave out the closing record
         if (o.reste() < 6) {
             erreur = Tronque;
             break;
@@ -74,8 +73,8 @@ void JoueurWmf::jouerEnregistrement(quint16 fonction, Octets p)
 {
     // Each group returns false when the record is not one of its own; a record
     // that no group knows (Escape among them) is skipped.
-    if (jouerEtat(fonction, p) || jouerRepere(fonction, p) || jouerObjet(fonction, p)
-        || jouerClip(fonction, p) || jouerForme(fonction, p) || jouerTexte(fonction, p))
+    if (jouerEtat(fonction, p) || jouerRepere(fonction, p) || jouerObjet(fonction, p) || jouerClip(fonction, p)
+        || jouerForme(fonction, p) || jouerTexte(fonction, p))
         return;
     jouerImage(fonction, p);
 }
@@ -212,9 +211,9 @@ void JoueurWmf::majTransfo()
     qreal sx = d.vueExt.x() / d.fenExt.x();
     qreal sy = d.vueExt.y() / d.fenExt.y();
     if (d.modeMap == 1) {
-        sx = sy = 1;  // MM_TEXT: one logical unit per device unit
+        sx = sy = 1; // MM_TEXT: one logical unit per device unit
     } else if (d.modeMap == 7) {
-        const qreal s = qMin(qAbs(sx), qAbs(sy));  // MM_ISOTROPIC keeps the aspect
+        const qreal s = qMin(qAbs(sx), qAbs(sy)); // MM_ISOTROPIC keeps the aspect
         sx = sx < 0 ? -s : s;
         sy = sy < 0 ? -s : s;
     }
@@ -222,8 +221,7 @@ void JoueurWmf::majTransfo()
     const QPointF& fe = m_entete.etendueCadre;
     const qreal kx = m_cible->width() / fe.x();
     const qreal ky = m_cible->height() / fe.y();
-    m_transfo = QTransform(sx * kx, 0, 0, sy * ky,
-                           (-d.fenOrg.x() * sx + d.vueOrg.x() - fo.x()) * kx,
+    m_transfo = QTransform(sx * kx, 0, 0, sy * ky, (-d.fenOrg.x() * sx + d.vueOrg.x() - fo.x()) * kx,
                            (-d.fenOrg.y() * sy + d.vueOrg.y() - fo.y()) * ky);
     m_peintre.setTransform(m_transfo);
 }
@@ -319,10 +317,18 @@ void JoueurWmf::selectionner(int index)
         return;
     const Objet& o = *m_objets[size_t(index)];
     switch (o.genre) {
-    case Objet::Plume_: m_dc.plume = o.plume; break;
-    case Objet::Brosse_: m_dc.brosse = o.brosse; break;
-    case Objet::Police_: m_dc.police = o.police; break;
-    case Objet::Palette_: m_palette = o.palette; break;
+    case Objet::Plume_:
+        m_dc.plume = o.plume;
+        break;
+    case Objet::Brosse_:
+        m_dc.brosse = o.brosse;
+        break;
+    case Objet::Police_:
+        m_dc.police = o.police;
+        break;
+    case Objet::Palette_:
+        m_palette = o.palette;
+        break;
     case Objet::Region_:
         m_dc.clip = m_transfo.map(o.region);
         m_dc.clipActif = true;
@@ -387,8 +393,8 @@ bool JoueurWmf::jouerClip(quint16 fonction, Octets& p)
 void JoueurWmf::peindreRegion(quint16 fonction, Octets& p)
 {
     const Objet* region = objet(p.u16(), Objet::Region_);
-    const Objet* brosse = fonction == Fn::FillRegion || fonction == Fn::FrameRegion ? objet(p.u16(), Objet::Brosse_)
-                                                                                   : nullptr;
+    const Objet* brosse =
+        fonction == Fn::FillRegion || fonction == Fn::FrameRegion ? objet(p.u16(), Objet::Brosse_) : nullptr;
     if (!region || !p.ok() || !payer(aireVisible(m_transfo.mapRect(QRectF(region->region.boundingRect())))))
         return;
     QPainterPath chemin;

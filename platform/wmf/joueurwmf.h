@@ -18,7 +18,7 @@ namespace wmf {
 // hundred megabytes.
 namespace limite {
 constexpr qint64 Enregistrements = 4'000'000;
-constexpr qint64 PixelsBitmap = 16ll << 20;        // one bitmap (and its mirrored copy)
+constexpr qint64 PixelsBitmap = 16ll << 20;         // one bitmap (and its mirrored copy)
 constexpr qint64 PixelsBitmapFichier = 256ll << 20; // all bitmaps of a file
 constexpr qint64 PointsFichier = 20'000'000;
 constexpr int PileContextes = 1024;
@@ -28,8 +28,7 @@ constexpr int RectanglesClip = 20000;
 
 class JoueurWmf {
 public:
-    JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible,
-              const dimensions::Budget& budget);
+    JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible, const dimensions::Budget& budget);
     ~JoueurWmf();
 
     // Plays every record; returns the French text of the fault that stopped
@@ -117,8 +116,8 @@ private:
     QVector<QRgb> m_palette;
     QTransform m_transfo;
     qint64 m_dessins = 0;
-    qint64 m_pixelsImages = 0;   // bitmap pixels decoded so far, bounded per file
-    qint64 m_points = 0;         // path points drawn so far, bounded per file
+    qint64 m_pixelsImages = 0; // bitmap pixels decoded so far, bounded per file
+    qint64 m_points = 0;       // path points drawn so far, bounded per file
 };
 
 } // namespace wmf

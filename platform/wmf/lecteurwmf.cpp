@@ -20,8 +20,7 @@ ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor&
     return rendre(donnees, taille, fond, dimensions::budgetPour(taille));
 }
 
-ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor& fond,
-                   const dimensions::Budget& budget)
+ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor& fond, const dimensions::Budget& budget)
 {
     ResultatWmf r;
     Entete e;

@@ -27,9 +27,9 @@ struct ResultatWmf {
     QImage image;
     QSize tailleNaturelle;
     QString erreur;
-    bool budgetAtteint = false;   // playback stopped at the work or object budget
-    qint64 travail = 0;           // records played plus pixels touched
-    qint64 octetsObjetsMax = 0;   // most bytes the objects alive at once took
+    bool budgetAtteint = false; // playback stopped at the work or object budget
+    qint64 travail = 0;         // records played plus pixels touched
+    qint64 octetsObjetsMax = 0; // most bytes the objects alive at once took
     bool ok() const { return !image.isNull(); }
 };
 

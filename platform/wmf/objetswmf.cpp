@@ -4,7 +4,6 @@
 #include "platform/wmf/joueurwmf.h"
 #include "platform/wmf/texteencodage.h"
 
-
 namespace wmf {
 
 namespace {
@@ -28,13 +27,13 @@ Police lirePolice(Octets& p)
     f.hauteur = p.i16();
     f.largeur = p.i16();
     f.escapement = p.i16();
-    p.i16();  // orientation: GDI in compatible mode follows the escapement
+    p.i16(); // orientation: GDI in compatible mode follows the escapement
     f.graisse = p.i16();
     f.italique = p.u8() != 0;
     f.souligne = p.u8() != 0;
     f.barre = p.u8() != 0;
     f.jeu = p.u8();
-    p.sauter(4);  // precisions, quality, pitch and family
+    p.sauter(4); // precisions, quality, pitch and family
     f.nom = nomPolice(p, f.jeu);
     return f;
 }
@@ -76,7 +75,7 @@ bool JoueurWmf::jouerObjet(quint16 fonction, Octets& p)
         break;
     case Fn::CreatePalette: {
         o->genre = Objet::Palette_;
-        p.u16();  // version
+        p.u16(); // version
         const int n = p.u16();
         for (int i = 0; i < n && p.reste() >= 4; ++i) {
             const int r = p.u8(), g = p.u8(), b = p.u8();
@@ -88,7 +87,7 @@ bool JoueurWmf::jouerObjet(quint16 fonction, Octets& p)
     }
     case Fn::DIBCreatePatternBrush: {
         o->genre = Objet::Brosse_;
-        p.u16();  // style: the bits are a DIB either way
+        p.u16(); // style: the bits are a DIB either way
         const int usage = p.u16();
         o->brosse.style = BsDibPattern;
         // Each pattern is small, but a file may keep thousands alive at once.
@@ -137,9 +136,9 @@ bool JoueurWmf::jouerObjet(quint16 fonction, Octets& p)
 
 QRegion JoueurWmf::lireRegion(Octets& p) const
 {
-    p.sauter(10);  // chain, type, object count, size
+    p.sauter(10); // chain, type, object count, size
     const int nbLignes = p.i16();
-    p.i16();       // longest scan
+    p.i16(); // longest scan
     const qint16 l = p.i16(), t = p.i16(), r = p.i16(), b = p.i16();
     const QRect boite = QRect(QPoint(l, t), QPoint(r, b)).normalized();
     QRegion region;

@@ -51,8 +51,8 @@ public:
     {
         if (!peutLire(4))
             return echec();
-        const quint32 v = quint32(m_d[m_pos]) | (quint32(m_d[m_pos + 1]) << 8)
-            | (quint32(m_d[m_pos + 2]) << 16) | (quint32(m_d[m_pos + 3]) << 24);
+        const quint32 v = quint32(m_d[m_pos]) | (quint32(m_d[m_pos + 1]) << 8) | (quint32(m_d[m_pos + 2]) << 16)
+                          | (quint32(m_d[m_pos + 3]) << 24);
         m_pos += 4;
         return v;
     }

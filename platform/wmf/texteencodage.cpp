@@ -9,23 +9,40 @@ namespace {
 const char* nomCodage(int jeu)
 {
     switch (jeu) {
-    case 77: return "MACINTOSH";
-    case 128: return "CP932";
-    case 129: return "CP949";
-    case 130: return "JOHAB";
-    case 134: return "CP936";
-    case 136: return "CP950";
-    case 161: return "CP1253";
-    case 162: return "CP1254";
-    case 163: return "CP1258";
-    case 177: return "CP1255";
-    case 178: return "CP1256";
-    case 186: return "CP1257";
-    case 204: return "CP1251";
-    case 222: return "CP874";
-    case 238: return "CP1250";
-    case 255: return "CP437";
-    default: return "CP1252";
+    case 77:
+        return "MACINTOSH";
+    case 128:
+        return "CP932";
+    case 129:
+        return "CP949";
+    case 130:
+        return "JOHAB";
+    case 134:
+        return "CP936";
+    case 136:
+        return "CP950";
+    case 161:
+        return "CP1253";
+    case 162:
+        return "CP1254";
+    case 163:
+        return "CP1258";
+    case 177:
+        return "CP1255";
+    case 178:
+        return "CP1256";
+    case 186:
+        return "CP1257";
+    case 204:
+        return "CP1251";
+    case 222:
+        return "CP874";
+    case 238:
+        return "CP1250";
+    case 255:
+        return "CP437";
+    default:
+        return "CP1252";
     }
 }
 
@@ -44,14 +61,16 @@ QChar symbole(uchar c)
 {
     static const char16_t majuscules[] = u"ΑΒΧΔΕΦΓΗΙϑΚΛΜΝΟΠΘΡΣΤΥςΩΞΨΖ";
     static const char16_t minuscules[] = u"αβχδεφγηιϕκλμνοπθρστυϖωξψζ";
-    static const struct { uchar code; char16_t u; } autres[] = {
-        {0x22, u'∀'}, {0x24, u'∃'}, {0x27, u'∋'}, {0x2A, u'∗'}, {0x2D, u'−'}, {0x40, u'≅'},
-        {0x5C, u'∴'}, {0x5E, u'⊥'}, {0x7E, u'∼'}, {0xA2, u'′'}, {0xA3, u'≤'}, {0xA5, u'∞'},
-        {0xA6, u'ƒ'}, {0xAC, u'←'}, {0xAD, u'↑'}, {0xAE, u'→'}, {0xAF, u'↓'}, {0xB0, u'°'},
-        {0xB1, u'±'}, {0xB2, u'″'}, {0xB3, u'≥'}, {0xB4, u'×'}, {0xB5, u'∝'}, {0xB6, u'∂'},
-        {0xB7, u'•'}, {0xB8, u'÷'}, {0xB9, u'≠'}, {0xBA, u'≡'}, {0xBB, u'≈'}, {0xC4, u'⊗'},
-        {0xC5, u'⊕'}, {0xC7, u'∩'}, {0xC8, u'∪'}, {0xCE, u'∈'}, {0xD1, u'∇'}, {0xD5, u'∏'},
-        {0xD6, u'√'}, {0xD8, u'¬'}, {0xD9, u'∧'}, {0xDA, u'∨'}, {0xDB, u'⇔'}, {0xDE, u'⇒'},
+    static const struct {
+        uchar code;
+        char16_t u;
+    } autres[] = {
+        {0x22, u'∀'},  {0x24, u'∃'}, {0x27, u'∋'},  {0x2A, u'∗'}, {0x2D, u'−'}, {0x40, u'≅'}, {0x5C, u'∴'},
+        {0x5E, u'⊥'},  {0x7E, u'∼'}, {0xA2, u'′'},  {0xA3, u'≤'}, {0xA5, u'∞'}, {0xA6, u'ƒ'}, {0xAC, u'←'},
+        {0xAD, u'↑'},  {0xAE, u'→'}, {0xAF, u'↓'},  {0xB0, u'°'}, {0xB1, u'±'}, {0xB2, u'″'}, {0xB3, u'≥'},
+        {0xB4, u'×'},  {0xB5, u'∝'}, {0xB6, u'∂'},  {0xB7, u'•'}, {0xB8, u'÷'}, {0xB9, u'≠'}, {0xBA, u'≡'},
+        {0xBB, u'≈'},  {0xC4, u'⊗'}, {0xC5, u'⊕'},  {0xC7, u'∩'}, {0xC8, u'∪'}, {0xCE, u'∈'}, {0xD1, u'∇'},
+        {0xD5, u'∏'},  {0xD6, u'√'}, {0xD8, u'¬'},  {0xD9, u'∧'}, {0xDA, u'∨'}, {0xDB, u'⇔'}, {0xDE, u'⇒'},
         {0xE1, u'〈'}, {0xE5, u'∑'}, {0xF1, u'〉'}, {0xF2, u'∫'},
     };
     if (c >= 0x41 && c <= 0x5A)

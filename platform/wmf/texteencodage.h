@@ -8,7 +8,7 @@ namespace wmf {
 
 struct TexteDecode {
     QString texte;
-    QVector<int> octetsParCar;  // how many source bytes each character of `texte` came from
+    QVector<int> octetsParCar; // how many source bytes each character of `texte` came from
 };
 
 TexteDecode decoderTexte(const QByteArray& octets, int jeu, const QString& police);

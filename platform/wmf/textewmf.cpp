@@ -13,7 +13,7 @@ namespace {
 constexpr int TaRight = 2, TaCenter = 6, TaBottom = 8, TaBaseline = 24, TaUpdateCp = 1;
 constexpr int EtoOpaque = 0x0002, EtoClipped = 0x0004;
 constexpr qreal TaillePoliceMax = 8192;
-constexpr qreal LargeurGlypheMax = 512;  // device pixels
+constexpr qreal LargeurGlypheMax = 512; // device pixels
 
 // Names some writers give that fontconfig knows under a neighbour's name.
 QString famille(const QString& nom)
@@ -155,7 +155,7 @@ bool JoueurWmf::jouerTexte(quint16 fonction, Octets& p)
     const qint64 reste = p.reste();
     const bool sansRectPossible = reste == texteOctets || reste == texteOctets + 2 * n;
     const bool avecRect = (options & (EtoOpaque | EtoClipped))
-        || (!sansRectPossible && (reste == 8 + texteOctets || reste == 8 + texteOctets + 2 * n));
+                          || (!sansRectPossible && (reste == 8 + texteOctets || reste == 8 + texteOctets + 2 * n));
     QRectF rect;
     if (avecRect) {
         const qint16 l = p.i16(), t = p.i16(), r = p.i16(), b = p.i16();

@@ -13,7 +13,7 @@ class TestAide : public QObject {
     Q_OBJECT
 
     QTemporaryDir racine_;
-    QString aide_;  // the help folder, ".../Ormelle.chm"
+    QString aide_; // the help folder, ".../Ormelle.chm"
 
     void ecrire(const QString& relatif, const QByteArray& contenu)
     {
@@ -28,7 +28,8 @@ private slots:
         aide_ = racine_.filePath("share/ormelle/Ormelle.chm");
         QVERIFY(QDir().mkpath(aide_ + "/htm"));
         ecrire("index.htm", "<html><body><h1>Sommaire</h1></body></html>");
-        ecrire("htm/slideshow.htm", "<html><body><p><a href=\"fenêtre_principale.htm\">principale</a></p></body></html>");
+        ecrire("htm/slideshow.htm",
+               "<html><body><p><a href=\"fenêtre_principale.htm\">principale</a></p></body></html>");
         ecrire("htm/fenêtre_principale.htm", "<html><body><h1>Fenêtre principale</h1></body></html>");
     }
 
@@ -36,15 +37,24 @@ private slots:
     {
         QTest::addColumn<QString>("suffixe");
         QTest::addColumn<QString>("attendu");
-        QTest::newRow("page") << "::/htm/slideshow.htm" << "htm/slideshow.htm";
-        QTest::newRow("barre inverse") << "::/htm\\slideshow.htm" << "htm/slideshow.htm";
-        QTest::newRow("accents") << "::/htm/fenêtre_principale.htm" << "htm/fenêtre_principale.htm";
-        QTest::newRow("sans page") << "" << "index.htm";
-        QTest::newRow("barre finale") << "/" << "index.htm";
-        QTest::newRow("séparateur seul") << "::" << "index.htm";
-        QTest::newRow("dossier htm seul") << "::/htm/" << "index.htm";
-        QTest::newRow("page absente") << "::/htm/inconnue.htm" << "index.htm";
-        QTest::newRow("hors du dossier") << "::/htm/../../Conseils.txt" << "index.htm";
+        QTest::newRow("page") << "::/htm/slideshow.htm"
+                              << "htm/slideshow.htm";
+        QTest::newRow("barre inverse") << "::/htm\\slideshow.htm"
+                                       << "htm/slideshow.htm";
+        QTest::newRow("accents") << "::/htm/fenêtre_principale.htm"
+                                 << "htm/fenêtre_principale.htm";
+        QTest::newRow("sans page") << ""
+                                   << "index.htm";
+        QTest::newRow("barre finale") << "/"
+                                      << "index.htm";
+        QTest::newRow("séparateur seul") << "::"
+                                         << "index.htm";
+        QTest::newRow("dossier htm seul") << "::/htm/"
+                                          << "index.htm";
+        QTest::newRow("page absente") << "::/htm/inconnue.htm"
+                                      << "index.htm";
+        QTest::newRow("hors du dossier") << "::/htm/../../Conseils.txt"
+                                         << "index.htm";
     }
     void fichierDeLAdresse()
     {

@@ -20,7 +20,7 @@ struct Fenetre {
 };
 
 constexpr int Attente = 20000;
-}
+} // namespace
 
 class TestBureau : public QObject {
     Q_OBJECT
@@ -88,8 +88,8 @@ class TestBureau : public QObject {
 
     void capturer(const QString& nom)
     {
-        const QString dossier = qEnvironmentVariableIsSet("ORMELLE_CAPTURES")
-                                    ? qEnvironmentVariable("ORMELLE_CAPTURES") : bac_.path();
+        const QString dossier =
+            qEnvironmentVariableIsSet("ORMELLE_CAPTURES") ? qEnvironmentVariable("ORMELLE_CAPTURES") : bac_.path();
         const QString fichier = dossier + QLatin1Char('/') + nom;
         outil(QStringLiteral("import"), {"-window", "root", fichier});
         QImage image(fichier);
@@ -198,7 +198,8 @@ private slots:
         souris({"mousemove", "--sync", QString::number(depart.x()), QString::number(depart.y())});
         souris({"mousedown", "3"});
         for (int pas = 1; pas <= 10; ++pas)
-            souris({"mousemove", "--sync", QString::number(depart.x() + 10 * pas), QString::number(depart.y() + 6 * pas)});
+            souris(
+                {"mousemove", "--sync", QString::number(depart.x() + 10 * pas), QString::number(depart.y() + 6 * pas)});
         const QPoint attendu = principale.cadre.topLeft() + QPoint(100, 60);
         QTRY_COMPARE_WITH_TIMEOUT(cadre(principale.id).topLeft(), attendu, Attente);
         souris({"mouseup", "3"});

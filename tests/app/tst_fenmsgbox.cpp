@@ -65,7 +65,7 @@ public:
         boiteVisible << (boiteOuverte() != nullptr);
     }
 };
-}
+} // namespace
 
 class TestFenMsgBox : public QObject {
     Q_OBJECT
@@ -152,7 +152,7 @@ private slots:
     void tailleEtCentreSurLeProprietaire()
     {
         QWidget proprietaire;
-        proprietaire.setGeometry(150, 100, 560, 420);  // inside the offscreen screen (800 × 600)
+        proprietaire.setGeometry(150, 100, 560, 420); // inside the offscreen screen (800 × 600)
         proprietaire.show();
         QVERIFY(QTest::qWaitForWindowExposed(&proprietaire));
         Vu vu;

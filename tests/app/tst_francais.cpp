@@ -48,8 +48,8 @@ private slots:
         QTest::newRow("plein") << ENOSPC << q << QStringLiteral("Il n'y a plus de place sur le disque");
         QTest::newRow("lecture seule") << EROFS << d << QStringLiteral("Le support est en lecture seule");
         QTest::newRow("inconnue") << 4000 << q << QStringLiteral("Opération impossible (erreur système 4000)");
-        QTest::newRow("dossier inconnue") << 4000 << d
-                                          << QStringLiteral("Lecture du dossier impossible (erreur système 4000)");
+        QTest::newRow("dossier inconnue")
+            << 4000 << d << QStringLiteral("Lecture du dossier impossible (erreur système 4000)");
     }
     void erreursSysteme()
     {

@@ -28,7 +28,7 @@ private slots:
             return reponse;
         };
         AfficherPressePapiers(e.g);
-        QCOMPARE(icone, 3);  // information: the box plays cue 22
+        QCOMPARE(icone, 3); // information: the box plays cue 22
         QCOMPARE(e.services.boites.size(), 1);
         QCOMPARE(e.services.boites[0].first, "Presse-papiers de Windows");
         QCOMPARE(e.services.boites[0].second,

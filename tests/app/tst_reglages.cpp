@@ -78,18 +78,29 @@ private slots:
         QTest::addColumn<QString>("transition");
         QTest::addColumn<int>("pauseLue");
         QTest::addColumn<int>("transitionLue");
-        QTest::newRow("zéro") << "0" << "0" << 1 << 1;
-        QTest::newRow("trop grand") << "75" << "250" << 60 << 100;
-        QTest::newRow("pas un nombre") << "abc" << "" << 1 << 1;
-        QTest::newRow("négatif") << "-4" << "-1" << 1 << 1;
-        QTest::newRow("dans les bornes") << "12" << "37" << 12 << 37;
+        QTest::newRow("zéro") << "0"
+                              << "0" << 1 << 1;
+        QTest::newRow("trop grand") << "75"
+                                    << "250" << 60 << 100;
+        QTest::newRow("pas un nombre") << "abc"
+                                       << "" << 1 << 1;
+        QTest::newRow("négatif") << "-4"
+                                 << "-1" << 1 << 1;
+        QTest::newRow("dans les bornes") << "12"
+                                         << "37" << 12 << 37;
         // Past any integer type: still above the bound, so the bound.
-        QTest::newRow("vingt chiffres") << "99999999999999999999" << "4294967296" << 60 << 100;
-        QTest::newRow("vingt chiffres négatifs") << "-99999999999999999999" << "-4294967296" << 1 << 1;
-        QTest::newRow("zéros en tête et espaces") << " 0012 " << "+007" << 12 << 7;
-        QTest::newRow("chiffres puis lettres") << "12s" << "3.5" << 1 << 1;
-        QTest::newRow("signe seul") << "-" << "+" << 1 << 1;
-        QTest::newRow("chiffres arabes-indiens") << "\u0665" << "\u0662" << 1 << 1;
+        QTest::newRow("vingt chiffres") << "99999999999999999999"
+                                        << "4294967296" << 60 << 100;
+        QTest::newRow("vingt chiffres négatifs") << "-99999999999999999999"
+                                                 << "-4294967296" << 1 << 1;
+        QTest::newRow("zéros en tête et espaces") << " 0012 "
+                                                  << "+007" << 12 << 7;
+        QTest::newRow("chiffres puis lettres") << "12s"
+                                               << "3.5" << 1 << 1;
+        QTest::newRow("signe seul") << "-"
+                                    << "+" << 1 << 1;
+        QTest::newRow("chiffres arabes-indiens") << "\u0665"
+                                                 << "\u0662" << 1 << 1;
     }
     void bornesDeLaPauseEtDeLaTransition()
     {
@@ -207,7 +218,9 @@ private slots:
         g.OrdreAleatoire = false;
         g.enregistrerReglagesDiaporama();
         Reglages relu(chemin());
-        const auto lire = [&](const QString& sec, const QString& cle) { return relu.lire(sec, cle).value_or("<absent>"); };
+        const auto lire = [&](const QString& sec, const QString& cle) {
+            return relu.lire(sec, cle).value_or("<absent>");
+        };
         QCOMPARE(lire(cles::SectionDossier, cles::CleDossier), "/home/moi/Images");
         QCOMPARE(lire(cles::SectionPause, cles::ClePause), "5");
         QCOMPARE(lire(cles::SectionTransition, cles::CleEffet), "Oui");

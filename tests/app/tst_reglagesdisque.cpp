@@ -19,7 +19,7 @@ int lireDansCeProcessus(const QStringList& args)
     std::fputs(v ? v->toUtf8().constData() : "<absent>", stdout);
     return 0;
 }
-}
+} // namespace
 
 class TestReglagesDisque : public QObject {
     Q_OBJECT
@@ -66,7 +66,7 @@ private slots:
             LotReglages lot(r);
             ecrireEntier(r, Reglage::DureePause, 9);
             {
-                LotReglages interieur(r);  // an action calling another one still writes once
+                LotReglages interieur(r); // an action calling another one still writes once
                 ecrireOui(r, Reglage::EffetTransition, true);
             }
             ecrireEntier(r, Reglage::DureeTransition, 40);
@@ -98,7 +98,9 @@ private slots:
     void lotSansEcritureNeTouchePasAuFichier()
     {
         Reglages r(chemin());
-        { LotReglages lot(r); }
+        {
+            LotReglages lot(r);
+        }
         QCOMPARE(r.ecrituresFichier(), 0);
         QVERIFY(!QFileInfo::exists(chemin()));
     }

@@ -39,7 +39,7 @@ QByteArray pcm16Mono(int octets)
 {
     return riff(morceau("fmt ", fmt(1, 1, 8000, 16)) + morceau("data", QByteArray(octets, 'x')));
 }
-}
+} // namespace
 
 class TestSons : public QObject {
     Q_OBJECT
@@ -71,14 +71,13 @@ private slots:
         QTest::addColumn<int>("frequence");
         QTest::addColumn<int>("octets");
         QTest::newRow("16 bits mono") << pcm16Mono(16000) << int(QAudioFormat::Int16) << 1 << 8000 << 16000;
-        QTest::newRow("8 bits stéréo")
-            << riff(morceau("fmt ", fmt(1, 2, 11025, 8)) + morceau("data", QByteArray(100, 'a')))
-            << int(QAudioFormat::UInt8) << 2 << 11025 << 100;
-        QTest::newRow("flottant")
-            << riff(morceau("fmt ", fmt(3, 1, 48000, 32)) + morceau("data", QByteArray(40, 'a')))
-            << int(QAudioFormat::Float) << 1 << 48000 << 40;
-        QByteArray extensible = fmt(0xFFFE, 2, 44100, 16) + le16(22) + le16(16) + le32(3) + le16(1)
-            + QByteArray(14, '\x10');
+        QTest::newRow("8 bits stéréo") << riff(morceau("fmt ", fmt(1, 2, 11025, 8))
+                                               + morceau("data", QByteArray(100, 'a')))
+                                       << int(QAudioFormat::UInt8) << 2 << 11025 << 100;
+        QTest::newRow("flottant") << riff(morceau("fmt ", fmt(3, 1, 48000, 32)) + morceau("data", QByteArray(40, 'a')))
+                                  << int(QAudioFormat::Float) << 1 << 48000 << 40;
+        QByteArray extensible =
+            fmt(0xFFFE, 2, 44100, 16) + le16(22) + le16(16) + le32(3) + le16(1) + QByteArray(14, '\x10');
         QTest::newRow("extensible") << riff(morceau("fmt ", extensible) + morceau("data", QByteArray(8, 'a')))
                                     << int(QAudioFormat::Int16) << 2 << 44100 << 8;
         // A chunk of odd size is padded; the reader must step over the pad byte.
@@ -86,9 +85,9 @@ private slots:
             << riff(morceau("fmt ", fmt(1, 1, 8000, 16)) + morceau("LIST", "abc") + morceau("data", "wxyz"))
             << int(QAudioFormat::Int16) << 1 << 8000 << 4;
         // Claims more than is there, and ends mid-sample: whole frames of what exists.
-        QTest::newRow("data tronqué")
-            << riff(morceau("fmt ", fmt(1, 2, 8000, 16)) + morceau("data", QByteArray(10, 'a'), 1000))
-            << int(QAudioFormat::Int16) << 2 << 8000 << 8;
+        QTest::newRow("data tronqué") << riff(morceau("fmt ", fmt(1, 2, 8000, 16))
+                                              + morceau("data", QByteArray(10, 'a'), 1000))
+                                      << int(QAudioFormat::Int16) << 2 << 8000 << 8;
     }
     void formatsLus()
     {
@@ -125,8 +124,8 @@ private slots:
         QTest::newRow("24 bits") << riff(morceau("fmt ", fmt(1, 1, 8000, 24)) + morceau("data", "abcdef"));
         QTest::newRow("zéro canal") << riff(morceau("fmt ", fmt(1, 0, 8000, 16)) + morceau("data", "abcd"));
         QTest::newRow("fréquence nulle") << riff(morceau("fmt ", fmt(1, 1, 0, 16)) + morceau("data", "abcd"));
-        QTest::newRow("morceau géant")
-            << riff(morceau("fmt ", fmt(1, 1, 8000, 16)) + morceau("LIST", "ab", 0xFFFFFFF0) + morceau("data", "ab"));
+        QTest::newRow("morceau géant") << riff(morceau("fmt ", fmt(1, 1, 8000, 16)) + morceau("LIST", "ab", 0xFFFFFFF0)
+                                               + morceau("data", "ab"));
         QTest::newRow("coupé dans l'en-tête") << pcm16Mono(8).left(30);
     }
     void fichiersRefuses()
@@ -137,7 +136,7 @@ private slots:
 
     void sansSortieRetourImmediat()
     {
-        const auto son = lireWav(pcm16Mono(16000 * 60));  // a minute
+        const auto son = lireWav(pcm16Mono(16000 * 60)); // a minute
         QVERIFY(son);
         QVERIFY(!jouerWav(*son, QAudioDevice()));
     }

@@ -15,7 +15,10 @@
 namespace {
 using Banc = Environnement;
 
-QScrollBar* glissiere(QWidget& d, int k) { return d.findChild<QScrollBar*>(QStringLiteral("VSlide%1").arg(k)); }
+QScrollBar* glissiere(QWidget& d, int k)
+{
+    return d.findChild<QScrollBar*>(QStringLiteral("VSlide%1").arg(k));
+}
 
 // The colour actually on screen in the middle of a control, not the one it was told.
 QColor peinte(QWidget& d, const char* nom)
@@ -27,8 +30,11 @@ QColor peinte(QWidget& d, const char* nom)
     return im.pixelColor(im.width() / 2, im.height() / 2);
 }
 
-QColor peinte(FenFond& f, int y) { return f.grab().toImage().pixelColor(f.width() / 2, y); }
+QColor peinte(FenFond& f, int y)
+{
+    return f.grab().toImage().pixelColor(f.width() / 2, y);
 }
+} // namespace
 
 class TestFond : public QObject {
     Q_OBJECT
@@ -64,7 +70,7 @@ private slots:
         FenColors d(b->g, nullptr);
         d.show();
         glissiere(d, 1)->triggerAction(QAbstractSlider::SliderToMinimum);
-        QCOMPARE(b->g.PositionRouge, 0);  // written as the slider moves
+        QCOMPARE(b->g.PositionRouge, 0); // written as the slider moves
         QCOMPARE(peinte(d, "Image1"), QColor(255, 0, 0));
         QCOMPARE(peinte(d, "Image4"), QColor(255, 0, 0));
         QCOMPARE(peinte(d, "Image2"), QColor(Qt::black));
@@ -112,7 +118,7 @@ private slots:
         QCOMPARE(b->g.PositionVert, 127);
         QCOMPARE(b->g.PositionBleu, 255);
         if (!fond)
-            fond = std::make_unique<FenFond>(b->g, nullptr);  // takes the colour when it is created
+            fond = std::make_unique<FenFond>(b->g, nullptr); // takes the colour when it is created
         QCOMPARE(peinte(*fond, fond->height() / 2), QColor(255, 128, 0));
     }
 

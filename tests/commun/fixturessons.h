@@ -77,9 +77,10 @@ inline QByteArray wav(int frequence, int canaux, int bits, qint64 trames, double
         }
     }
     const quint16 bloc = quint16(canaux * octets);
-    const QByteArray fmt = le16(1) + le16(quint16(canaux)) + le32(quint32(frequence))
-                           + le32(quint32(frequence) * bloc) + le16(bloc) + le16(quint16(bits));
-    const QByteArray corps = "WAVE" + QByteArray("fmt ") + le32(16) + fmt + "data" + le32(quint32(donnees.size())) + donnees;
+    const QByteArray fmt = le16(1) + le16(quint16(canaux)) + le32(quint32(frequence)) + le32(quint32(frequence) * bloc)
+                           + le16(bloc) + le16(quint16(bits));
+    const QByteArray corps =
+        "WAVE" + QByteArray("fmt ") + le32(16) + fmt + "data" + le32(quint32(donnees.size())) + donnees;
     return "RIFF" + le32(quint32(corps.size())) + corps;
 }
 
@@ -99,10 +100,7 @@ public:
     {
         return evenement(delta, octets({0x90 | canal, note, velocite}));
     }
-    PisteMidi& noteOff(quint32 delta, int canal, int note)
-    {
-        return evenement(delta, octets({0x80 | canal, note, 0}));
-    }
+    PisteMidi& noteOff(quint32 delta, int canal, int note) { return evenement(delta, octets({0x80 | canal, note, 0})); }
     PisteMidi& programme(quint32 delta, int canal, int numero)
     {
         return evenement(delta, octets({0xC0 | canal, numero}));

@@ -12,23 +12,23 @@ public:
     // Recorded
     QList<int> sons;
     QStringList aides;
-    QList<QPair<QString, QString>> boites;  // (titre, texte)
+    QList<QPair<QString, QString>> boites; // (titre, texte)
     QList<QPair<QString, QStringList>> programmes;
     QList<QUrl> urls;
     QList<QImage> images;
-    QStringList nomsProposes;  // the file name each Save As dialog was opened with
-    int sabliers = 0;  // currently set
-    QList<QPair<QString, QString>> dialoguesSon;  // (titre, filtre)
+    QStringList nomsProposes;                    // the file name each Save As dialog was opened with
+    int sabliers = 0;                            // currently set
+    QList<QPair<QString, QString>> dialoguesSon; // (titre, filtre)
 
     // Scripted
-    std::deque<int> reponsesBoite;                   // default 0
-    std::deque<std::optional<QColor>> couleurs;      // default: cancel
-    std::deque<std::optional<QFont>> polices;        // default: cancel
-    std::deque<std::optional<QString>> saisies;      // default: cancel
-    std::deque<QString> fichiers;                    // default: "" (cancel)
-    std::deque<std::optional<QString>> fichiersSon;  // default: cancel
-    std::deque<QMessageBox::StandardButton> questions;  // default: Cancel
-    QStringList installes;                           // programs that exist
+    std::deque<int> reponsesBoite;                     // default 0
+    std::deque<std::optional<QColor>> couleurs;        // default: cancel
+    std::deque<std::optional<QFont>> polices;          // default: cancel
+    std::deque<std::optional<QString>> saisies;        // default: cancel
+    std::deque<QString> fichiers;                      // default: "" (cancel)
+    std::deque<std::optional<QString>> fichiersSon;    // default: cancel
+    std::deque<QMessageBox::StandardButton> questions; // default: Cancel
+    QStringList installes;                             // programs that exist
     std::function<int(General&, const QString&, const QString&)> surBoite;
 
     void jouerSon(int numero) override { sons << numero; }
@@ -59,8 +59,8 @@ public:
         dialoguesSon << qMakePair(titre, filtre);
         return prendre(fichiersSon, {});
     }
-    QMessageBox::StandardButton questionSysteme(QWidget*, QMessageBox::Icon, const QString& titre,
-                                                const QString& texte, QMessageBox::StandardButtons) override
+    QMessageBox::StandardButton questionSysteme(QWidget*, QMessageBox::Icon, const QString& titre, const QString& texte,
+                                                QMessageBox::StandardButtons) override
     {
         boites << qMakePair(titre, texte);
         return prendre(questions, QMessageBox::Cancel);

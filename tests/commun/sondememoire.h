@@ -19,8 +19,8 @@
 namespace sonde {
 
 struct Mesure {
-    bool lancee = false;      // the child ran to its end
-    qint64 octetsPic = 0;     // rise of the resident peak during the decode
+    bool lancee = false;  // the child ran to its end
+    qint64 octetsPic = 0; // rise of the resident peak during the decode
     bool image = false;
     QString erreur;
 };
@@ -47,14 +47,14 @@ inline bool executerSiEnfant()
     const QSize cible = t.size() == 2 ? QSize(t[0].toInt(), t[1].toInt()) : QSize();
     QFile remise(QStringLiteral("/proc/self/clear_refs"));
     if (remise.open(QIODevice::WriteOnly))
-        remise.write("5");  // the high-water mark starts again from what is resident now
+        remise.write("5"); // the high-water mark starts again from what is resident now
     remise.close();
     const qint64 avant = residentMaintenant();
     const ResultatImage r = chargerImage(fichier, cible);
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    std::printf("pic %lld image %d\n%s\n", static_cast<long long>(qint64(u.ru_maxrss) * 1024 - avant),
-                r.ok() ? 1 : 0, qPrintable(r.erreur));
+    std::printf("pic %lld image %d\n%s\n", static_cast<long long>(qint64(u.ru_maxrss) * 1024 - avant), r.ok() ? 1 : 0,
+                qPrintable(r.erreur));
     std::fflush(stdout);
     return true;
 }
@@ -64,8 +64,7 @@ inline Mesure mesurer(const QString& fichier, const QSize& cible)
     QProcess enfant;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("ORMELLE_SONDE_FICHIER"), fichier);
-    env.insert(QStringLiteral("ORMELLE_SONDE_CIBLE"),
-               QStringLiteral("%1x%2").arg(cible.width()).arg(cible.height()));
+    env.insert(QStringLiteral("ORMELLE_SONDE_CIBLE"), QStringLiteral("%1x%2").arg(cible.width()).arg(cible.height()));
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0:quarantine_size_mb=0"));
     enfant.setProcessEnvironment(env);
     enfant.start(QCoreApplication::applicationFilePath(), {});

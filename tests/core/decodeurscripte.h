@@ -17,15 +17,16 @@ struct DecodeurScripte {
     std::atomic<int> annulationsVues{0}; // decodes told to stop while they ran
     QSemaphore porte{0};
     QMutex verrou;
-    QStringList ordre;  // paths, in the order decodes started
-    QList<int> modes;   // fitting mode of each decode
+    QStringList ordre; // paths, in the order decodes started
+    QList<int> modes;  // fitting mode of each decode
 
     ImagePrete operator()(const DemandeImage& d)
     {
         ++appels;
         const int n = ++enCours;
         int m = maxEnCours;
-        while (n > m && !maxEnCours.compare_exchange_weak(m, n)) {}
+        while (n > m && !maxEnCours.compare_exchange_weak(m, n)) {
+        }
         {
             QMutexLocker l(&verrou);
             ordre << d.chemin;

@@ -30,7 +30,7 @@ ImagePrete image(const QString& chemin, int cote)
     i.image = QImage(cote, cote, QImage::Format_RGB32);
     return i;
 }
-}
+} // namespace
 
 class TestPagesMiniatures : public QObject {
     Q_OBJECT
@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(cache.octets(), 3 * une);
         QVERIFY(!cache.contient(QStringLiteral("k1")));
         ImagePrete i;
-        QVERIFY(cache.trouver(QStringLiteral("k2"), &i));  // now the most recently used
+        QVERIFY(cache.trouver(QStringLiteral("k2"), &i)); // now the most recently used
         cache.garder(QStringLiteral("k5"), image(QStringLiteral("/d/5"), 100));
         QVERIFY(cache.contient(QStringLiteral("k2")));
         QVERIFY(!cache.contient(QStringLiteral("k3")));

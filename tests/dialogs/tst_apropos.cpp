@@ -20,7 +20,7 @@ bool encre(QWidget* vue, const QColor& fond, int debut)
                 return true;
     return false;
 }
-}
+} // namespace
 
 class TestApropos : public QObject {
     Q_OBJECT
@@ -63,7 +63,7 @@ private slots:
     void leTexteEntreParLeBas()
     {
         Apropos a(e_->g);
-        a.minuterie()->stop();  // ticks by hand, one at a time
+        a.minuterie()->stop(); // ticks by hand, one at a time
         a.show();
         const QColor fond = e_->g.couleur(Role::Visualisation);
         // Empty at first, but for the icon in the canvas's corner.
@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(a.DecalageDefilement(), -5);
         QTest::mouseClick(a.toile(), Qt::LeftButton, {}, dansLaVue - a.toile()->pos());
         QVERIFY(a.minuterie()->isActive());
-        QCOMPARE(a.DecalageDefilement(), -5);  // resumes where it stood
+        QCOMPARE(a.DecalageDefilement(), -5); // resumes where it stood
     }
 
     void retourAuDebut()

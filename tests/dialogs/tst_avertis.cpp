@@ -25,7 +25,8 @@ private slots:
     void texteDeBienvenue()
     {
         Avertis a(e_->g);
-        const QString attendu = QStringLiteral("                BIENVENUE A ORMELLE               ")
+        const QString attendu =
+            QStringLiteral("                BIENVENUE A ORMELLE               ")
             + QStringLiteral(" Bien qu'il soit simple d'utilisation Ormelle, dans sa nouvelle version baptisée "
                              "Ormelle, s'est complexifié et il est recommandé (fortement recommandé ?) de lire le "
                              "fichier d'aide et notamment la rubrique 'Remarques et particularités'.")
@@ -85,7 +86,7 @@ private slots:
         e_->reglages.SaveSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage, "oui");
         Avertis a(e_->g);
         QVERIFY(!a.findChild<QCheckBox*>("Coche1")->isChecked());
-        QCOMPARE(stocke(), "oui");  // untouched until the user clicks
+        QCOMPARE(stocke(), "oui"); // untouched until the user clicks
     }
 
     void remarquesDemandeesPuisFermeture()

@@ -118,8 +118,8 @@ private slots:
     {
         Conseils c(e_->g, fichierConseils("un"), tirage(0));
         auto* coche = c.findChild<QCheckBox*>("chkLoadTipsAtStartup");
-        QVERIFY(coche->isChecked());  // nothing stored: "Oui"
-        QCOMPARE(stocke(), "<absent>");  // opening writes nothing
+        QVERIFY(coche->isChecked());    // nothing stored: "Oui"
+        QCOMPARE(stocke(), "<absent>"); // opening writes nothing
         QTest::mouseClick(coche, Qt::LeftButton);
         QCOMPARE(stocke(), "Non");
         QCOMPARE(e_->g.ConseilDemarrage, "Non");
@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(ok->text(), "D'accord !");
         QCOMPARE(suivant->text(), "Conseil suivant");
         QCOMPARE(ok->gradientDebut(), QColor(Qt::red));
-        QCOMPARE(suivant->gradientDebut(), QColor(Qt::green));  // the other way round
+        QCOMPARE(suivant->gradientDebut(), QColor(Qt::green)); // the other way round
         QCOMPARE(c.findChild<QLabel*>("lblTipText")->palette().color(QPalette::Window), QColor(Qt::blue));
         QCOMPARE(c.findChild<QWidget*>("Picture1")->geometry(), QRect(40, 40, 313, 110));
         for (const char* forme : {"Forme1", "Forme2", "Forme3", "Forme4", "Forme5", "Forme6", "Forme7"})

@@ -25,8 +25,11 @@ T* enfant(QWidget& w, const QString& nom)
     return c;
 }
 
-void cliquer(QWidget& d, const QString& nom) { QTest::mouseClick(enfant<QWidget>(d, nom), Qt::LeftButton); }
+void cliquer(QWidget& d, const QString& nom)
+{
+    QTest::mouseClick(enfant<QWidget>(d, nom), Qt::LeftButton);
 }
+} // namespace
 
 class TestReglSlid : public QObject {
     Q_OBJECT
@@ -41,7 +44,7 @@ class TestReglSlid : public QObject {
         b->g.AdapterImageTexte = QStringLiteral("0");
         b->g.EffetTransition = false;
         b->g.DureeTransition = 30;
-        b->g.CouleurTransition = QStringLiteral("&HFF");  // as read from the store
+        b->g.CouleurTransition = QStringLiteral("&HFF"); // as read from the store
         b->g.OrdreAleatoire = true;
         b->g.modele.ouvrir(QStringLiteral("/home/moi/Images"));
     }
@@ -144,14 +147,14 @@ private slots:
 
     void couleurChoisieEcriteEnDecimalAnnulationSansEffet()
     {
-        b->g.EnregistrerReglages = true;  // left on by an earlier opening: the box shows it
+        b->g.EnregistrerReglages = true; // left on by an earlier opening: the box shows it
         ReglSlid d(b->g);
         d.show();
         QVERIFY(enfant<QCheckBox>(d, "CocheEnregistrer")->isChecked());
         b->services.couleurs = {QColor(255, 0, 0), std::nullopt};
         cliquer(d, QStringLiteral("CmdCoulTransit"));
         QCOMPARE(b->g.CouleurTransition, QStringLiteral("255"));
-        cliquer(d, QStringLiteral("CmdCoulTransit"));  // the colour dialog cancelled
+        cliquer(d, QStringLiteral("CmdCoulTransit")); // the colour dialog cancelled
         QCOMPARE(b->g.CouleurTransition, QStringLiteral("255"));
         QCOMPARE(enfant<BoutonSkin>(d, "CmdCoulTransit")->couleurTexte(), QColor(255, 0, 0));
         cliquer(d, QStringLiteral("CmdOK"));
@@ -207,8 +210,14 @@ private slots:
         QTest::addColumn<QString>("afficheur");
         QTest::addColumn<QString>("bas");
         QTest::addColumn<QString>("haut");
-        QTest::newRow("pause") << "DéfilPause" << "TxtPause" << "1" << "60";
-        QTest::newRow("transition") << "DureeTransit" << "TxtTransit" << "1" << "100";
+        QTest::newRow("pause") << "DéfilPause"
+                               << "TxtPause"
+                               << "1"
+                               << "60";
+        QTest::newRow("transition") << "DureeTransit"
+                                    << "TxtTransit"
+                                    << "1"
+                                    << "100";
     }
     void boutsDesDefilements()
     {
@@ -266,7 +275,7 @@ private slots:
         QVERIFY(!d.isVisible());
         QVERIFY(b->g.RetourReglages);
         QVERIFY(b->g.PanneauVisible);
-        QCOMPARE(b->g.DureePause, 60);  // the viewer works with the changed values meanwhile
+        QCOMPARE(b->g.DureePause, 60); // the viewer works with the changed values meanwhile
 
         // The chooser stores a folder, then shows the same dialog again.
         b->g.modele.ouvrir(QStringLiteral("/home/moi/Vacances"));
@@ -274,9 +283,10 @@ private slots:
         bool etatGarde = false;
         QTimer::singleShot(0, &d, [&] {
             etatGarde = enfant<QScrollBar>(d, "DéfilPause")->value() == 60
-                && enfant<QLabel>(d, "TxtPause")->text() == QLatin1String("60")
-                && enfant<QCheckBox>(d, "Taille1")->isChecked() && enfant<QCheckBox>(d, "CocheTransit")->isChecked()
-                && !enfant<QCheckBox>(d, "CocheAfAl")->isChecked();
+                        && enfant<QLabel>(d, "TxtPause")->text() == QLatin1String("60")
+                        && enfant<QCheckBox>(d, "Taille1")->isChecked()
+                        && enfant<QCheckBox>(d, "CocheTransit")->isChecked()
+                        && !enfant<QCheckBox>(d, "CocheAfAl")->isChecked();
             cliquer(d, QStringLiteral("CmdAnnul"));
         });
         QCOMPARE(d.exec(), int(QDialog::Rejected));

@@ -41,7 +41,7 @@ QStringList noms(const QString& dossier)
 {
     return QDir(dossier).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
 }
-}
+} // namespace
 
 class TestOperationsFichiers : public QObject {
     Q_OBJECT
@@ -63,11 +63,16 @@ private slots:
     {
         QTest::addColumn<QString>("destination");
         QTest::addColumn<QString>("preparer");
-        QTest::newRow("même chemin") << "photo.jpg" << "";
-        QTest::newRow("./") << "./photo.jpg" << "";
-        QTest::newRow("..") << "sous/../photo.jpg" << "";
-        QTest::newRow("lien symbolique") << "lien.jpg" << "symlink";
-        QTest::newRow("lien physique") << "sous/dur.jpg" << "link";
+        QTest::newRow("même chemin") << "photo.jpg"
+                                     << "";
+        QTest::newRow("./") << "./photo.jpg"
+                            << "";
+        QTest::newRow("..") << "sous/../photo.jpg"
+                            << "";
+        QTest::newRow("lien symbolique") << "lien.jpg"
+                                         << "symlink";
+        QTest::newRow("lien physique") << "sous/dur.jpg"
+                                       << "link";
     }
     void copieSurElleMeme()
     {

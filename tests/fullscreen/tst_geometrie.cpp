@@ -69,10 +69,8 @@ void TestGeometrie::boite_data()
 {
     QTest::addColumn<QSizeF>("naturelle");
     QTest::addColumn<QRectF>("attendu");
-    QTest::newRow("deux fois plus large") << QSizeF(2 * 6735, 5055)
-                                          << QRectF(3120, 630 + 1263.75, 6735, 2527.5);
-    QTest::newRow("deux fois plus haute") << QSizeF(2000, 10110)
-                                          << QRectF(3120 + (6735 - 1000) / 2.0, 630, 1000, 5055);
+    QTest::newRow("deux fois plus large") << QSizeF(2 * 6735, 5055) << QRectF(3120, 630 + 1263.75, 6735, 2527.5);
+    QTest::newRow("deux fois plus haute") << QSizeF(2000, 10110) << QRectF(3120 + (6735 - 1000) / 2.0, 630, 1000, 5055);
     QTest::newRow("exacte") << QSizeF(6735, 5055) << QRectF(3120, 630, 6735, 5055);
     QTest::newRow("petite, jamais agrandie") << QSizeF(735, 55) << QRectF(3120 + 3000, 630 + 2500, 735, 55);
 }
@@ -187,7 +185,7 @@ void TestGeometrie::sequenceTirageAnticipe()
     const std::optional<int> prevu = s.prochaineEtape();
     QCOMPARE(s.prochaineEtape(), prevu); // asking again draws nothing new
     QCOMPARE(appels, 1);
-    QCOMPARE(s.etape(), prevu);          // the step takes the draw made ahead
+    QCOMPARE(s.etape(), prevu); // the step takes the draw made ahead
     QCOMPARE(appels, 1);
     QCOMPARE(s.etape(), std::optional<int>(2));
     QVERIFY(!s.etapeSuivante());

@@ -12,7 +12,7 @@ class EcranDeVeille : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 public:
-    QList<QDBusMessage> demandes;  // Inhibit calls not answered yet
+    QList<QDBusMessage> demandes; // Inhibit calls not answered yet
     QList<uint> rendus;
 
 public slots:
@@ -24,7 +24,7 @@ public slots:
     }
     void UnInhibit(uint cookie) { rendus << cookie; }
 };
-}
+} // namespace
 
 class TestInhibition : public QObject {
     Q_OBJECT
@@ -48,7 +48,8 @@ private slots:
         const QByteArray adresse = bus_.readLine().trimmed();
         // Before the first use of the session bus by anyone in this process.
         qputenv("DBUS_SESSION_BUS_ADDRESS", adresse);
-        QDBusConnection connexion = QDBusConnection::connectToBus(QString::fromLatin1(adresse), QStringLiteral("ecran"));
+        QDBusConnection connexion =
+            QDBusConnection::connectToBus(QString::fromLatin1(adresse), QStringLiteral("ecran"));
         QVERIFY(connexion.isConnected());
         QVERIFY(connexion.registerService(QStringLiteral("org.freedesktop.ScreenSaver")));
         QVERIFY(connexion.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), &ecran_,

@@ -87,7 +87,7 @@ private slots:
         fenetre.sons().MCIWnd1().setSortieMuette(true);
         plein->MCIWnd1().setSortieMuette(true);
         services_.fichiersSon.push_back(tempos_);
-        fenetre.sons().mnuRepetSon();  // nothing loaded yet: nothing plays
+        fenetre.sons().mnuRepetSon(); // nothing loaded yet: nothing plays
         fenetre.sons().mnuChargerJouerSon();
         QCOMPARE(fenetre.sons().MCIWnd1().Mode(), QStringLiteral("playing"));
         // The full-screen player sees nothing of it, and its commands leave it alone.
@@ -111,7 +111,7 @@ private slots:
         PosteSons* sons = &(new MusiquePleinEcran(*g_, *vue))->sons();
         services_.fichiersSon.push_back(tempos_);
         sons->mnuChargerJouerSon();
-        vue.reset();  // its player and its thread go with it
+        vue.reset(); // its player and its thread go with it
     }
 };
 

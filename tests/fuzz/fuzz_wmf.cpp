@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const dimensions::Budget budget = dimensions::budgetPour(taille);
     const wmf::ResultatWmf r = wmf::rendre(octets, taille, Qt::white, budget);
     if (info.ok && !r.ok() && r.erreur.isEmpty())
-        abort();  // a readable header must give a picture or a reason
+        abort(); // a readable header must give a picture or a reason
     // Objects alive at once and drawing work past their budgets are faults, however
     // the file was built.
     if (r.octetsObjetsMax > budget.octetsObjetsWmf || r.travail > budget.travailWmf)

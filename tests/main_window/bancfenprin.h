@@ -30,10 +30,7 @@ struct BancFenPrin {
     {
         reglages->SaveSetting(cles::Application, section, cle, valeur);
     }
-    std::optional<QString> lu(const QString& section, const QString& cle) const
-    {
-        return reglages->lire(section, cle);
-    }
+    std::optional<QString> lu(const QString& section, const QString& cle) const { return reglages->lire(section, cle); }
 
     FenPrin& charger(const QString& argument = QString(), bool autreInstance = false)
     {

@@ -39,8 +39,8 @@ QImage paysage(int largeur, int hauteur, const QColor& ciel, const QColor& terre
         QPainterPath colline;
         colline.moveTo(0, hauteur);
         for (int x = 0; x <= largeur; x += 8)
-            colline.lineTo(x, hauteur * (0.62 + 0.1 * couche) +
-                                  hauteur * 0.06 * std::sin(x * (0.011 + 0.004 * couche) + couche * 2.0));
+            colline.lineTo(x, hauteur * (0.62 + 0.1 * couche)
+                                  + hauteur * 0.06 * std::sin(x * (0.011 + 0.004 * couche) + couche * 2.0));
         colline.lineTo(largeur, hauteur);
         p.setBrush(terre.darker(100 + 45 * couche));
         p.drawPath(colline);
@@ -57,7 +57,7 @@ bool nonUniforme(const QImage& image)
                 return true;
     return false;
 }
-}
+} // namespace
 
 class TestCaptures : public QObject {
     Q_OBJECT

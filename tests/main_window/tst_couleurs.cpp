@@ -21,7 +21,7 @@ QStringList textesStockes(const BancFenPrin& b)
         t << texteStocke(b, static_cast<Role>(i));
     return t;
 }
-}
+} // namespace
 
 class TestCouleurs : public QObject {
     Q_OBJECT
@@ -84,7 +84,7 @@ private slots:
         BancFenPrin b;
         b.charger();
         ouvrirOptions(b);
-        clic(b.controle("CmdCoulFin"));  // the scripted dialog cancels
+        clic(b.controle("CmdCoulFin")); // the scripted dialog cancels
         QCOMPARE(texteStocke(b, Role::FinDegrade), QStringLiteral("&HE0E0E0"));
         QCOMPARE(b.controle<BoutonSkin>("CmdDeplaceFen")->gradientFin(), QColor(224, 224, 224));
 
@@ -104,8 +104,8 @@ private slots:
         b.charger();
         ouvrirOptions(b);
         clic(b.controle("CmdReset"));
-        QCOMPARE(textesStockes(b), (QStringList{"8421376", "14737632", "8421376", "14614380", "16777215", "8421376",
-                                                "13816320"}));
+        QCOMPARE(textesStockes(b),
+                 (QStringList{"8421376", "14737632", "8421376", "14614380", "16777215", "8421376", "13816320"}));
         QCOMPARE(b.controle<BoutonSkin>("CmdDeplaceFen")->couleurLumiere(), QColor(108, 255, 222));
         QVERIFY(b.controle("PopUpInfos")->isHidden());
     }
@@ -119,8 +119,8 @@ private slots:
         clic(libelle);
         QCOMPARE(texteStocke(b, Role::DebutDegrade), QStringLiteral("<absent>"));
         clic(libelle, Qt::RightButton);
-        QCOMPARE(textesStockes(b), (QStringList{"3355545", "10079487", "3355545", "10079487", "13822463", "3355545",
-                                                "7377112"}));
+        QCOMPARE(textesStockes(b),
+                 (QStringList{"3355545", "10079487", "3355545", "10079487", "13822463", "3355545", "7377112"}));
         QCOMPARE(b.controle<BoutonSkin>("CmdDeplaceFen")->gradientDebut(), QColor(153, 51, 51));
         QCOMPARE(b.fen->palette().color(QPalette::Window), QColor(153, 51, 51));
     }
@@ -130,7 +130,7 @@ private slots:
         BancFenPrin b;
         b.charger();
         ouvrirOptions(b);
-        clic(b.controle("CmdConseilDem"));  // something stored
+        clic(b.controle("CmdConseilDem")); // something stored
         b.services.reponsesBoite.push_back(-1);
         ouvrirOptions(b);
         clic(b.controle("CmdSupprCle"));
@@ -156,7 +156,7 @@ private slots:
         ouvrirOptions(b);
         clic(b.controle("CmdConseilDem"));
         ouvrirOptions(b);
-        clic(b.controle("CmdSupprCle"));  // the scripted box answers the second button
+        clic(b.controle("CmdSupprCle")); // the scripted box answers the second button
         QCOMPARE(b.lu(cles::SectionConseils, cles::CleConseil), QStringLiteral("Non"));
     }
 
@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(fenetresFond(), 1);
         clic(b.controle("CmdFond"), Qt::RightButton);
         QCOMPARE(b.modaux, (QStringList{"Avertis", "Conseils", "FenColors"}));
-        QCOMPARE(fenetresFond(), 1);  // shown again with the new colour
+        QCOMPARE(fenetresFond(), 1); // shown again with the new colour
         clic(b.controle("CmdFond"));
         QVERIFY(!f.FondAffiche);
         QTRY_COMPARE(fenetresFond(), 0);

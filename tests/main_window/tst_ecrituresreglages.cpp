@@ -84,7 +84,7 @@ void clic(QWidget* w, Qt::MouseButton bouton = Qt::LeftButton)
     QVERIFY2(w, "control missing");
     QTest::mouseClick(w, bouton, {}, w->rect().center());
 }
-}
+} // namespace
 
 class TestEcrituresReglages : public QObject {
     Q_OBJECT
@@ -100,7 +100,7 @@ private slots:
         b.reglages = std::make_unique<Reglages>(chemin);
         b.g = std::make_unique<General>(*b.reglages, b.services);
         {
-            LotReglages lot(*b.reglages);  // no notice at start: only the main window's actions count
+            LotReglages lot(*b.reglages); // no notice at start: only the main window's actions count
             b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
             b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("Non"));
         }

@@ -61,7 +61,7 @@ private slots:
     {
         BancFenPrin b;
         b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
-        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("non"));  // only "Oui" is on
+        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("non")); // only "Oui" is on
         b.ecrire(cles::SectionInfoBulles, cles::CleValeur, QStringLiteral("Non"));
         b.charger();
         QVERIFY(b.modaux.isEmpty());
@@ -108,7 +108,8 @@ private slots:
         QVERIFY(QDir().mkpath(b.dossier.filePath(QStringLiteral("Photos"))));
         b.charger(absent);
         QVERIFY(b.controle("FondMessage")->isVisible());
-        QVERIFY(b.controle<QLabel>("LblMessage")->text().contains(QStringLiteral("« ") + absent + QStringLiteral(" »")));
+        QVERIFY(
+            b.controle<QLabel>("LblMessage")->text().contains(QStringLiteral("« ") + absent + QStringLiteral(" »")));
         QCOMPARE(b.services.sons, QList<int>{21});
         QTRY_COMPARE(b.g->DossierCourant(), b.dossier.filePath(QStringLiteral("Photos")));
     }
@@ -121,7 +122,7 @@ private slots:
         QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
                  QStringLiteral("Une première instance d'Ormelle est déjà en cours d'exécution."));
         QCOMPARE(b.services.sons, QList<int>{21});
-        QCOMPARE(b.modaux.size(), 2);  // the start goes on
+        QCOMPARE(b.modaux.size(), 2); // the start goes on
     }
 
     void dossierEnArgumentRemplaceLeDossierEnregistre()
@@ -235,7 +236,8 @@ private slots:
         BancFenPrin b;
         b.charger();
         QCOMPARE(bulleApresSurvol(b.controle("CmdFermer")), QStringLiteral("Fermer"));
-        QCOMPARE(bulleApresSurvol(b.controle("CmdFond")), QStringLiteral("Affichage du fond d'écran/Choix de la couleur"));
+        QCOMPARE(bulleApresSurvol(b.controle("CmdFond")),
+                 QStringLiteral("Affichage du fond d'écran/Choix de la couleur"));
         clic(b.controle("CmdApropos"));
         QCOMPARE(bulleApresSurvol(b.controle("LblChangerCoul")),
                  QStringLiteral("Clic droit pour changer les couleurs..."));

@@ -24,7 +24,7 @@ QByteArray lire(const QString& chemin)
 
 // Four small pictures, each of its own colour and size, so that their bytes differ.
 const char* const Noms[] = {"a.bmp", "b.bmp", "c.bmp", "d.bmp"};
-}
+} // namespace
 
 class TestFichiers : public QObject {
     Q_OBJECT
@@ -144,12 +144,12 @@ private slots:
         QVERIFY(QFile::link(chemin(QStringLiteral("b.bmp")), chemin(QStringLiteral("sous/lien.bmp"))));
         choisir(1);
         s().fichiers.push_back(chemin(destination));
-        s().reponsesBoite.push_back(-1);  // yes, overwrite
+        s().reponsesBoite.push_back(-1); // yes, overwrite
         cliquer("CmdCopFich");
         QCOMPARE(s().boites.size(), 1);
         QCOMPARE(s().boites.at(0).first, QStringLiteral("Existe déjà"));
         QCOMPARE(s().boites.at(0).second, QStringLiteral("Une image portant ce nom existe déjà dans le dossier.\n"
-                                                          "Voulez-vous l'écraser ?"));
+                                                         "Voulez-vous l'écraser ?"));
         QVERIFY(messageVisible());
         QCOMPARE(titreMessage(), QStringLiteral("Petite erreur !"));
         QCOMPARE(message(), QStringLiteral("Source et destination sont identiques.\n"
@@ -233,7 +233,8 @@ private slots:
         choisir(0);
         b_->fen->findChild<QListView*>(QStringLiteral("File1"));
         auto* file1 = b_->controle<QListView>("File1");
-        QTest::mousePress(file1->viewport(), Qt::RightButton, {}, file1->visualRect(file1->model()->index(0, 0)).center());
+        QTest::mousePress(file1->viewport(), Qt::RightButton, {},
+                          file1->visualRect(file1->model()->index(0, 0)).center());
         QVERIFY(b_->controle<QWidget>("FondFilePopUp")->isVisible());
         cliquer("mnuSupprimerFile");
         QVERIFY(!b_->controle<QWidget>("FondFilePopUp")->isVisible());
@@ -246,7 +247,8 @@ private slots:
     {
         choisir(1);
         auto* file1 = b_->controle<QListView>("File1");
-        QTest::mousePress(file1->viewport(), Qt::RightButton, {}, file1->visualRect(file1->model()->index(1, 0)).center());
+        QTest::mousePress(file1->viewport(), Qt::RightButton, {},
+                          file1->visualRect(file1->model()->index(1, 0)).center());
         cliquer("mnuRenommerFile");
         auto* panneau = b_->controle<QWidget>("RenommerFile");
         auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
@@ -320,7 +322,7 @@ private slots:
         choisir(3);
         cliquer("CmdCopImg");
         QTRY_COMPARE(s().images.size(), 2);
-        QVERIFY(s().images.at(0).isNull());  // emptied first
+        QVERIFY(s().images.at(0).isNull()); // emptied first
         QCOMPARE(s().images.at(1).size(), QSize(50, 25));
         QCOMPARE(s().images.at(1).pixelColor(10, 10).rgb(), QColor::fromHsv(240, 200, 200).rgb());
         QCOMPARE(s().sons, QList<int>{19});

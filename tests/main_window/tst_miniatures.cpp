@@ -26,7 +26,7 @@ QByteArray lire(const QString& chemin)
     QFile f(chemin);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
 }
-}
+} // namespace
 
 class TestMiniatures : public QObject {
     Q_OBJECT
@@ -72,10 +72,7 @@ class TestMiniatures : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("XDG_DATA_HOME", QFile::encodeName(donnees_.filePath(QStringLiteral("share"))));
-    }
+    void initTestCase() { qputenv("XDG_DATA_HOME", QFile::encodeName(donnees_.filePath(QStringLiteral("share")))); }
 
     void init()
     {
@@ -101,7 +98,7 @@ private slots:
         QVERIFY(!b_->controle<QListView>("File1")->isEnabled());
         QVERIFY(b_->controle<QWidget>("CacheIcones")->isVisible());
         QCOMPARE(forme3->text(), QString());
-        QCOMPARE(grille(), QList<int>(9, 0));  // nothing at the first entry
+        QCOMPARE(grille(), QList<int>(9, 0)); // nothing at the first entry
         auto* dir1 = b_->controle<QListWidget>("Dir1");
         QTest::mousePress(dir1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
         QTRY_VERIFY(m().pageComplete() && m().pages().NbMiniatures() == 10);
@@ -183,7 +180,7 @@ private slots:
         const CelluleMiniature* c = m().Image2[4];
         QVERIFY(c->aImage());
         QCOMPARE(c->rectangleImage(), QRect(0, 0, 128, 32));
-        QCOMPARE(m().Image2[5]->rectangleImage(), QRect(0, 0, 64, 48));  // smaller: natural size, uncentred
+        QCOMPARE(m().Image2[5]->rectangleImage(), QRect(0, 0, 64, 48)); // smaller: natural size, uncentred
     }
 
     void imageIllisibleSeuleVide()
@@ -249,7 +246,7 @@ private slots:
     void copierLImageCentree()
     {
         entrer();
-        presser(m().CmdVCopFich);  // cancelled
+        presser(m().CmdVCopFich); // cancelled
         QCOMPARE(s().nomsProposes, QStringList{QStringLiteral("IMG_0001.BMP")});
         s().fichiers.push_back(d_ + QStringLiteral("/vide/copie.bmp"));
         presser(m().CmdVCopFich);
@@ -265,15 +262,15 @@ private slots:
         QTest::addColumn<QRect>("twips");
         QTest::addColumn<QString>("infoBulle");
         const auto b = [](const char* nom, int haut, int hauteur, const char* texte) {
-            QTest::newRow(nom) << QString::fromLatin1(nom) << QRect(6120, haut, 600, hauteur) << QString::fromUtf8(texte);
+            QTest::newRow(nom) << QString::fromLatin1(nom) << QRect(6120, haut, 600, hauteur)
+                               << QString::fromUtf8(texte);
         };
         b("CmdVHaut", 90, 420, "Page précédente/Début du dossier");
         b("CmdVBas", 600, 420, "Page suivante/Fin du dossier");
         b("CmdVTypExt", 1020, 735, "Choix du format d'image (bmp, dib, gif, jpg, rle, wmf)");
         b("CmdVPlEcr", 1740, 480, "Affichage en taille réelle de l'image centrée/Couleur du fond");
         b("CmdVRename", 2280, 480, "Renommer l'image centrée");
-        b("CmdVCopFich", 2820, 480,
-          "Copier le fichier d'image centrée/Copier l'image centrée dans le presse-papiers");
+        b("CmdVCopFich", 2820, 480, "Copier le fichier d'image centrée/Copier l'image centrée dans le presse-papiers");
         b("CmdVSupFic", 3360, 480, "Supprimer l'image centrée");
         b("CmdVPaint", 3900, 480, "Paint (Paintbrush)/Presse-papiers");
         b("CmdOrmelle", 4440, 480, "Fenêtre principale/Appel de la rubrique d'aide");

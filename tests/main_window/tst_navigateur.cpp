@@ -37,8 +37,9 @@ struct Banc : Environnement {
         fenetre.resize(twips::taille(10455, 6945));
         nav = std::make_unique<Navigateur>(g, &fenetre);
         Navigateur* n = nav.get();
-        QObject::connect(n, &Navigateur::masquerPanneaux,
-                         [this](bool a, bool b, bool c, bool d) { masquages << QList<bool>{a, b, c, d}; });
+        QObject::connect(n, &Navigateur::masquerPanneaux, [this](bool a, bool b, bool c, bool d) {
+            masquages << QList<bool>{a, b, c, d};
+        });
         QObject::connect(n, &Navigateur::legendeChangee, [this](const QString& s) { legendes << s; });
         QObject::connect(n, &Navigateur::diaporamaPossible, [this] { ++diaporamas; });
         QObject::connect(n, &Navigateur::menuFichierDemande, [this] { ++menus; });
@@ -47,11 +48,16 @@ struct Banc : Environnement {
         QObject::connect(n, &Navigateur::pleinEcranDemande, [this] { ++passages; });
         nav->setLegendeVTypExt([this](const QString& s) { legendesV << s; });
     }
-    template <class T> T* enfant(const char* nom) { return fenetre.findChild<T*>(QLatin1String(nom)); }
+    template <class T>
+    T* enfant(const char* nom)
+    {
+        return fenetre.findChild<T*>(QLatin1String(nom));
+    }
     QListView* file1() { return enfant<QListView>("File1"); }
     void touche(Qt::Key k) { QTest::keyClick(file1(), k); }
     // Waits for the listing a call asked for.
-    template <class F> bool attendreListe(F&& appel)
+    template <class F>
+    bool attendreListe(F&& appel)
     {
         QSignalSpy spy(nav.get(), &Navigateur::listeChargee);
         appel();
@@ -67,7 +73,7 @@ struct Banc : Environnement {
         attendreListe([&] { QTest::mouseClick(enfant<BoutonSkin>(bouton), Qt::LeftButton); });
     }
 };
-}
+} // namespace
 
 class TestNavigateur : public QObject {
     Q_OBJECT
@@ -106,8 +112,8 @@ void TestNavigateur::listeTrieeEtMotifsSansCasse()
 {
     Banc b;
     QVERIFY(b.ouvrir(d()));
-    QCOMPARE(b.nav->fichiers(), QStringList({"A.JPG", "b.jpg", "c.bmp", "d.Gif", "e.dib", "f.rle", "g.wmf",
-                                             "notes.txt", "sans"}));
+    QCOMPARE(b.nav->fichiers(),
+             QStringList({"A.JPG", "b.jpg", "c.bmp", "d.Gif", "e.dib", "f.rle", "g.wmf", "notes.txt", "sans"}));
     QCOMPARE(b.g.DossierCourant(), d());
     QCOMPARE(b.diaporamas, 1);
 
@@ -171,7 +177,7 @@ void TestNavigateur::boucleClavier()
     Banc b;
     QVERIFY(b.ouvrir(d()));
     const qint64 dernier = b.nav->fichiers().size() - 1;
-    b.touche(Qt::Key_Down);  // nothing selected yet: the first
+    b.touche(Qt::Key_Down); // nothing selected yet: the first
     QCOMPARE(b.g.modele.IndexFichier(), 0);
     b.touche(Qt::Key_Up);
     QCOMPARE(b.g.modele.IndexFichier(), dernier);
@@ -250,12 +256,13 @@ void TestNavigateur::panneauFormats()
     QCOMPARE(b.masquages.last(), QList<bool>({true, true, false, true}));
     b.nav->basculerPanneauFormats();
     QVERIFY(p->isHidden());
-    b.nav->montrerPanneauFormats();  // from the thumbnail page: always shown
+    b.nav->montrerPanneauFormats(); // from the thumbnail page: always shown
     b.nav->montrerPanneauFormats();
     QVERIFY(!p->isHidden());
     p->hide();
 
-    for (const char* nom : {"CmdBMP", "CmdDIB", "CmdGIF", "CmdJPG", "CmdRLE", "CmdWMF", "CmdAutre", "CmdTousImg", "CmdTOUS"})
+    for (const char* nom :
+         {"CmdBMP", "CmdDIB", "CmdGIF", "CmdJPG", "CmdRLE", "CmdWMF", "CmdAutre", "CmdTousImg", "CmdTOUS"})
         QVERIFY2(b.enfant<BoutonSkin>(nom) && b.enfant<BoutonSkin>(nom)->parent() == p, nom);
     QCOMPARE(b.enfant<BoutonSkin>("CmdTOUS")->geometry(), twips::rect(300, 2820, 1905, 1140));
     QCOMPARE(b.enfant<BoutonSkin>("CmdTOUS")->infoBulle(), QStringLiteral("Clic droit : appel de la rubrique d'aide"));
@@ -273,18 +280,23 @@ void TestNavigateur::panneauFormats()
 
 void TestNavigateur::autreExtension_data()
 {
-    QTest::addColumn<QString>("avant");       // pattern chosen first
-    QTest::addColumn<QVariant>("saisie");     // null: the input box is cancelled
-    QTest::addColumn<int>("reponse");         // answer to the confirmation
+    QTest::addColumn<QString>("avant");   // pattern chosen first
+    QTest::addColumn<QVariant>("saisie"); // null: the input box is cancelled
+    QTest::addColumn<int>("reponse");     // answer to the confirmation
     QTest::addColumn<QString>("motif");
-    QTest::addColumn<QString>("legende");     // empty: captions untouched
+    QTest::addColumn<QString>("legende"); // empty: captions untouched
     QTest::addColumn<QStringList>("fichiers");
     const QStringList tous{"A.JPG", "b.jpg", "c.bmp", "d.Gif", "e.dib", "f.rle", "g.wmf", "notes.txt", "sans"};
-    QTest::newRow("jpg") << "" << QVariant("jpg") << 0 << "*.jpg" << "JPG" << QStringList{"A.JPG", "b.jpg"};
-    QTest::newRow("jpeg, second bouton") << "CmdBMP" << QVariant("jpeg") << 0 << "*.bmp" << "" << QStringList{"c.bmp"};
-    QTest::newRow("jpeg, premier bouton") << "" << QVariant("jpeg") << -1 << "*.jpeg" << "JPEG" << QStringList{};
-    QTest::newRow("annulé sur *.*") << "" << QVariant() << 0 << "*.*" << "*.*" << tous;
-    QTest::newRow("annulé sur *.bmp") << "CmdBMP" << QVariant() << 0 << "*.bmp" << "BMP" << QStringList{"c.bmp"};
+    QTest::newRow("jpg") << "" << QVariant("jpg") << 0 << "*.jpg"
+                         << "JPG" << QStringList{"A.JPG", "b.jpg"};
+    QTest::newRow("jpeg, second bouton") << "CmdBMP" << QVariant("jpeg") << 0 << "*.bmp"
+                                         << "" << QStringList{"c.bmp"};
+    QTest::newRow("jpeg, premier bouton") << "" << QVariant("jpeg") << -1 << "*.jpeg"
+                                          << "JPEG" << QStringList{};
+    QTest::newRow("annulé sur *.*") << "" << QVariant() << 0 << "*.*"
+                                    << "*.*" << tous;
+    QTest::newRow("annulé sur *.bmp") << "CmdBMP" << QVariant() << 0 << "*.bmp"
+                                      << "BMP" << QStringList{"c.bmp"};
 }
 
 void TestNavigateur::autreExtension()
@@ -318,7 +330,8 @@ void TestNavigateur::autreExtension()
     if (demande) {
         QCOMPARE(b.services.boites.first().first, QStringLiteral("Choix d'un nom d'extension"));
         QCOMPARE(b.services.boites.first().second,
-                 QStringLiteral("L'extension «jpeg» comporte plus de 3 caractères.\nVous êtes sûr(e) de ne pas vous tromper ?"));
+                 QStringLiteral(
+                     "L'extension «jpeg» comporte plus de 3 caractères.\nVous êtes sûr(e) de ne pas vous tromper ?"));
         QCOMPARE(b.g.IconeMessage, 4);
     }
 }
@@ -374,8 +387,10 @@ void TestNavigateur::lecteurIlliscible()
 {
     Banc b;
     const QString absent = d("pas monté");
-    b.nav->setSourceLecteurs([&] { return QList<Lecteur>{{d(), QStringLiteral("essai")}, {absent, QStringLiteral("absent")},
-                                                         {d("sous"), QStringLiteral("sous")}}; });
+    b.nav->setSourceLecteurs([&] {
+        return QList<Lecteur>{
+            {d(), QStringLiteral("essai")}, {absent, QStringLiteral("absent")}, {d("sous"), QStringLiteral("sous")}};
+    });
     auto* drive1 = b.enfant<QComboBox>("Drive1");
     QCOMPARE(drive1->count(), 3);
     QVERIFY(b.ouvrir(d("Autre")));
@@ -399,8 +414,8 @@ void TestNavigateur::lecteurIlliscible()
 void TestNavigateur::lignesAuDelaDe16Bits()
 {
     // Memory-backed when available: tens of thousands of entries are slow to make on disk.
-    const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
-                                                                             : QDir::tempPath();
+    const QString base =
+        QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath();
     QTemporaryDir grand(base + QStringLiteral("/ormelle-XXXXXX"));
     const int n = 33000;
     for (int i = 0; i < n; ++i)
@@ -431,8 +446,8 @@ void TestNavigateur::resultatsTardifsIgnores()
 
 void TestNavigateur::lecteurs()
 {
-    const QList<Lecteur> l{{"/home/anne", "/home/anne"}, {"/", "/"}, {"/media/anne/CLÉ", "/media/anne/CLÉ  [CLÉ]"},
-                           {"/home", "/home"}};
+    const QList<Lecteur> l{
+        {"/home/anne", "/home/anne"}, {"/", "/"}, {"/media/anne/CLÉ", "/media/anne/CLÉ  [CLÉ]"}, {"/home", "/home"}};
     QCOMPARE(lecteurDe(l, "/home/anne/Images/été"), 0);
     QCOMPARE(lecteurDe(l, "/home/anne"), 0);
     QCOMPARE(lecteurDe(l, "/home/anne/"), 0);

@@ -56,7 +56,8 @@ void ecrire(const QString& chemin, const QByteArray& octets)
     f.write(octets);
 }
 
-template <class T> void ajouter(QByteArray& o, T v)
+template <class T>
+void ajouter(QByteArray& o, T v)
 {
     v = qToLittleEndian(v);
     o.append(reinterpret_cast<const char*>(&v), sizeof v);
@@ -67,15 +68,15 @@ template <class T> void ajouter(QByteArray& o, T v)
 QByteArray bmpRle8(int largeur, int hauteur, QRgb haut, QRgb bas)
 {
     QByteArray donnees;
-    for (int y = 0; y < hauteur; ++y) {  // bottom row first
+    for (int y = 0; y < hauteur; ++y) { // bottom row first
         const char index = y < hauteur / 2 ? 2 : 1;
         for (int reste = largeur; reste > 0; reste -= 255) {
             donnees.append(char(qMin(reste, 255)));
             donnees.append(index);
         }
-        donnees.append(2, '\0');  // end of line
+        donnees.append(2, '\0'); // end of line
     }
-    donnees.append('\0').append('\1');  // end of bitmap
+    donnees.append('\0').append('\1'); // end of bitmap
     QByteArray o("BM");
     const quint32 palette = 256 * 4, debut = 14 + 40 + palette;
     ajouter<quint32>(o, debut + donnees.size());
@@ -102,7 +103,7 @@ QByteArray gifDemiTransparent(int largeur, int hauteur, QRgb couleur)
     o.append(char(0x80)).append('\0').append('\0');
     o.append(char(qRed(couleur))).append(char(qGreen(couleur))).append(char(qBlue(couleur)));
     o.append(3, '\0');
-    o.append("\x21\xF9\x04\x01\x00\x00\x01\x00", 8);  // index 1 is transparent
+    o.append("\x21\xF9\x04\x01\x00\x00\x01\x00", 8); // index 1 is transparent
     o.append(',');
     ajouter<quint32>(o, 0);
     ajouter<quint16>(o, largeur);
@@ -138,7 +139,7 @@ QImage uni(int l, int h, QColor c)
     i.fill(c);
     return i;
 }
-}
+} // namespace
 
 class TestAffichage : public QObject {
     Q_OBJECT
@@ -203,7 +204,7 @@ void TestAffichage::sablierPendantLeChargement()
     b.g.modele.setFichierCourant(chemin); // shown as the current picture changes
     QCOMPARE(b.services.sabliers, 1);
     QVERIFY(b.image1()->isHidden());
-    b.nav->AfficheImage();  // a second request while the first runs: still one hourglass
+    b.nav->AfficheImage(); // a second request while the first runs: still one hourglass
     QCOMPARE(b.services.sabliers, 1);
     QTRY_COMPARE(spy.count(), 1);
     QCOMPARE(b.services.sabliers, 0);
@@ -248,7 +249,7 @@ void TestAffichage::transparenceSurLaVisualisation()
 {
     ecrire(d(QStringLiteral("demi.gif")), gifDemiTransparent(8, 4, qRgb(250, 0, 0)));
     Banc b;
-    b.g.Couleurs[Role::Visualisation] = QStringLiteral("7377112");  // red 216, green 144, blue 112
+    b.g.Couleurs[Role::Visualisation] = QStringLiteral("7377112"); // red 216, green 144, blue 112
     QVERIFY(b.montrer(d(QStringLiteral("demi.gif"))));
     const QImage i = b.nav->imageCourante();
     QCOMPARE(i.size(), QSize(8, 4));
@@ -265,7 +266,8 @@ void TestAffichage::decodeALaTailleDeLaBoite()
     QCOMPARE(b.nav->rectangleImage(), QRectF(3120, 630 + 1.875, 6735, 5051.25));
     // Never the natural size: at most the box in device pixels, a JPEG scale step above.
     const qreal ratio = b.fenetre.devicePixelRatioF();
-    QVERIFY2(b.nav->imageCourante().width() <= 2 * 449 * ratio, qPrintable(QString::number(b.nav->imageCourante().width())));
+    QVERIFY2(b.nav->imageCourante().width() <= 2 * 449 * ratio,
+             qPrintable(QString::number(b.nav->imageCourante().width())));
 }
 
 void TestAffichage::clicSurLImage()
@@ -278,7 +280,7 @@ void TestAffichage::clicSurLImage()
     QTest::mouseClick(b.image1(), Qt::LeftButton);
     QCOMPARE(b.passages, 1);
     QCOMPARE(b.g.DossierCourant(), dossier_.path());
-    QTRY_COMPARE(spy.count(), 1);  // shown again once the view has closed
+    QTRY_COMPARE(spy.count(), 1); // shown again once the view has closed
     QCOMPARE(b.g.FichierCourant(), chemin);
 
     b.g.modele.effacerCourant();
@@ -315,7 +317,8 @@ void TestAffichage::derniereDemandeGagne()
 
 void TestAffichage::nomFichierR()
 {
-    QCOMPARE(Navigateur::NomFichierR(QStringLiteral("/home/anne/photo.jpg"), QStringLiteral("/")), QStringLiteral("photo.jpg"));
+    QCOMPARE(Navigateur::NomFichierR(QStringLiteral("/home/anne/photo.jpg"), QStringLiteral("/")),
+             QStringLiteral("photo.jpg"));
     QCOMPARE(Navigateur::NomFichierR(QStringLiteral("photo.jpg"), QStringLiteral("/")), QStringLiteral("photo.jpg"));
     QCOMPARE(Navigateur::NomFichierR(QStringLiteral("/photo.jpg"), QStringLiteral("/")), QStringLiteral("photo.jpg"));
     QCOMPARE(Navigateur::NomFichierR(QStringLiteral("/home/"), QStringLiteral("/")), QString());

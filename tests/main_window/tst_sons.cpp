@@ -41,7 +41,7 @@ private slots:
         QVERIFY(dossier_.isValid());
         court_ = dossier_.filePath(QStringLiteral("court.wav"));
         long_ = dossier_.filePath(QStringLiteral("long.wav"));
-        QVERIFY(ecrire(court_, wav(8000, 1, 16, 1600)));  // 200 ms
+        QVERIFY(ecrire(court_, wav(8000, 1, 16, 1600))); // 200 ms
         QVERIFY(ecrire(long_, wav(8000, 1, 8, 8000 * 1255 / 10)));
     }
 
@@ -60,9 +60,12 @@ private slots:
             const char* texte;
             int haut;
         } entrees[] = {
-            {"mnuChargerSon", "Charger un son (sans le jouer)", 60}, {"mnuJouerSon", "Jouer le son chargé", 300},
-            {"mnuChargerJouerSon", "Charger et jouer un son", 540},  {"mnuDureeSon", "Durée du son", 780},
-            {"mnuRepetSon", "Répétition du son", 1020},             {"mnuArretSon", "Arrêter le son", 1260},
+            {"mnuChargerSon", "Charger un son (sans le jouer)", 60},
+            {"mnuJouerSon", "Jouer le son chargé", 300},
+            {"mnuChargerJouerSon", "Charger et jouer un son", 540},
+            {"mnuDureeSon", "Durée du son", 780},
+            {"mnuRepetSon", "Répétition du son", 1020},
+            {"mnuArretSon", "Arrêter le son", 1260},
             {"mnuFerMnu", "Fermer le menu", 1620},
         };
         const auto boutons = panneau->findChildren<BoutonSkin*>();
@@ -126,8 +129,9 @@ private slots:
         b.services.fichiersSon.push_back(long_);
         menu(b, "mnuChargerSon");
         QCOMPARE(b.services.dialoguesSon,
-                 (QList<QPair<QString, QString>>{{QStringLiteral("Nom du fichier MIDI, RMI ou WAVE"),
-                                                  QStringLiteral("Sons MID, RMI et WAV|*.mid;*.rmi;*.wav|Tous les fichiers|*.*")}}));
+                 (QList<QPair<QString, QString>>{
+                     {QStringLiteral("Nom du fichier MIDI, RMI ou WAVE"),
+                      QStringLiteral("Sons MID, RMI et WAV|*.mid;*.rmi;*.wav|Tous les fichiers|*.*")}}));
         QCOMPARE(f.sons().MCIWnd1().FileName(), long_);
         QCOMPARE(f.sons().MCIWnd1().Mode(), QStringLiteral("stopped"));
         b.services.sons.clear();

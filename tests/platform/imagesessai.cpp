@@ -69,7 +69,7 @@ QByteArray bmp(int largeur, int hauteur, int bits, quint32 compression, const QL
     ajouter32(info, quint32(palette.size()));
     ajouter32(info, 0);
     for (QRgb c : palette)
-        ajouter32(info, c & 0xFFFFFF);  // blue, green, red, reserved
+        ajouter32(info, c & 0xFFFFFF); // blue, green, red, reserved
     if (!avecEnteteFichier)
         return info + pixels;
     QByteArray fichier("BM");
@@ -96,8 +96,7 @@ QByteArray bmp24(const QImage& image, bool avecEnteteFichier)
     return bmp(rgb.width(), rgb.height(), 24, 0, {}, pixels, avecEnteteFichier);
 }
 
-QByteArray gif(int largeur, int hauteur, const QList<QRgb>& palette, const QByteArray& indices,
-               int transparent)
+QByteArray gif(int largeur, int hauteur, const QList<QRgb>& palette, const QByteArray& indices, int transparent)
 {
     // A 4-entry table keeps every code 3 bits wide: a clear code before each pixel stops
     // the dictionary from growing, which any decoder accepts.
@@ -166,14 +165,15 @@ QImage surFond(const QImage& image, QRgb fond)
     return opaque;
 }
 
-QString comparer(const QImage& obtenue, const QImage& attendue, int ecartMax, double ecartMoyen,
-                 const QString& nom)
+QString comparer(const QImage& obtenue, const QImage& attendue, int ecartMax, double ecartMoyen, const QString& nom)
 {
     QString probleme;
     if (obtenue.size() != attendue.size()) {
         probleme = QStringLiteral("taille %1x%2 au lieu de %3x%4")
-                       .arg(obtenue.width()).arg(obtenue.height())
-                       .arg(attendue.width()).arg(attendue.height());
+                       .arg(obtenue.width())
+                       .arg(obtenue.height())
+                       .arg(attendue.width())
+                       .arg(attendue.height());
     } else {
         const QImage a = obtenue.convertToFormat(QImage::Format_RGB32);
         const QImage b = attendue.convertToFormat(QImage::Format_RGB32);
@@ -182,8 +182,8 @@ QString comparer(const QImage& obtenue, const QImage& attendue, int ecartMax, do
         for (int y = 0; y < a.height(); ++y)
             for (int x = 0; x < a.width(); ++x) {
                 const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-                const int e = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                        std::abs(qBlue(p) - qBlue(q))});
+                const int e = std::max(
+                    {std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
                 pire = std::max(pire, e);
                 somme += e;
             }

@@ -61,7 +61,7 @@ private slots:
         QTest::newRow("jpeg tronqué à l'en-tête")
             << "tronque.jpg" << essai::jpeg(moitiesRougeBleu(64, 64)).left(40) << "Image endommagée ou illisible";
         QByteArray enorme = essai::bmp24(moitiesRougeBleu(64, 64));
-        enorme.replace(18, 8, QByteArray("\xC0\xC6\x2D\x00\x80\x84\x1E\x00", 8));  // 3000000x2000000
+        enorme.replace(18, 8, QByteArray("\xC0\xC6\x2D\x00\x80\x84\x1E\x00", 8)); // 3000000x2000000
         QTest::newRow("bmp démesuré") << "enorme.bmp" << enorme << "Image trop grande pour être affichée";
     }
 
@@ -92,7 +92,8 @@ private slots:
     {
         // 6x2, bottom row first: a run of blue; then red, red, an absolute run G B G R.
         const QByteArray donnees("\x06\x03\x00\x00"
-                                 "\x02\x01\x00\x04\x02\x03\x02\x01\x00\x00\x00\x01", 16);
+                                 "\x02\x01\x00\x04\x02\x03\x02\x01\x00\x00\x00\x01",
+                                 16);
         const QString chemin = fichier("dessin.rle", essai::bmp(6, 2, 8, 1, {Noir, Rouge, Vert, Bleu}, donnees));
         const ResultatImage r = chargerImage(chemin, QSize());
         QVERIFY2(r.ok(), qPrintable(r.erreur));
@@ -109,7 +110,8 @@ private slots:
     {
         // 6x2, bottom row first: absolute run 3 3 3 1 1 1 (word-padded); then runs 1 2 1 2 and 3 3.
         const QByteArray donnees("\x00\x06\x33\x31\x11\x00\x00\x00"
-                                 "\x04\x12\x02\x33\x00\x00\x00\x01", 16);
+                                 "\x04\x12\x02\x33\x00\x00\x00\x01",
+                                 16);
         const QString chemin = fichier("dessin4.RLE", essai::bmp(6, 2, 4, 2, {Noir, Rouge, Vert, Bleu}, donnees));
         const ResultatImage r = chargerImage(chemin, QSize());
         QVERIFY2(r.ok(), qPrintable(r.erreur));

@@ -93,30 +93,30 @@ private slots:
         QTest::addColumn<bool>("image");
         QTest::addColumn<QString>("erreur");
         const QString tropGrande = texteImageTropGrande();
-        QTest::newRow("progressif 65500²") << "progressif-65500.jpg" << jpegAnnoncant({65500, 65500}, true)
-                                           << false << tropGrande;
-        QTest::newRow("progressif 20000²") << "progressif-20000.jpg" << jpegAnnoncant({20000, 20000}, true)
-                                           << false << tropGrande;
-        QTest::newRow("progressif gris 20000²") << "progressif-gris-20000.jpg"
-                                                << jpegAnnoncant({20000, 20000}, true, true) << false << tropGrande;
-        QTest::newRow("progressif gris 6000²") << "progressif-gris-6000.jpg"
-                                               << jpegAnnoncant({6000, 6000}, true, true) << true << QString();
-        QTest::newRow("progressif 4000x3000") << "progressif-4000.jpg" << jpegAnnoncant({4000, 3000}, true)
-                                              << true << QString();
-        QTest::newRow("ordinaire 65500²") << "ordinaire-65500.jpg" << jpegAnnoncant({65500, 65500}, false)
-                                          << false << tropGrande;
+        QTest::newRow("progressif 65500²")
+            << "progressif-65500.jpg" << jpegAnnoncant({65500, 65500}, true) << false << tropGrande;
+        QTest::newRow("progressif 20000²")
+            << "progressif-20000.jpg" << jpegAnnoncant({20000, 20000}, true) << false << tropGrande;
+        QTest::newRow("progressif gris 20000²")
+            << "progressif-gris-20000.jpg" << jpegAnnoncant({20000, 20000}, true, true) << false << tropGrande;
+        QTest::newRow("progressif gris 6000²")
+            << "progressif-gris-6000.jpg" << jpegAnnoncant({6000, 6000}, true, true) << true << QString();
+        QTest::newRow("progressif 4000x3000")
+            << "progressif-4000.jpg" << jpegAnnoncant({4000, 3000}, true) << true << QString();
+        QTest::newRow("ordinaire 65500²")
+            << "ordinaire-65500.jpg" << jpegAnnoncant({65500, 65500}, false) << false << tropGrande;
         QTest::newRow("svgz nommé jpg") << "bombe-svgz.jpg" << svgzBombe(256 << 20) << false
                                         << "Ce fichier contient un dessin SVG, pas une image";
-        QTest::newRow("svgz qui gonfle") << "bombe.svgz" << svgzBombe(256 << 20) << false
-                                         << texteImageTropComplexe();
+        QTest::newRow("svgz qui gonfle") << "bombe.svgz" << svgzBombe(256 << 20) << false << texteImageTropComplexe();
         QTest::newRow("svg nommé bmp") << "dessin.bmp"
-                                       << QByteArray("<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\""
-                                                     " width=\"10\" height=\"10\"/>")
+                                       << QByteArray(
+                                              "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\""
+                                              " width=\"10\" height=\"10\"/>")
                                        << false << "Ce fichier contient un dessin SVG, pas une image";
         QTest::newRow("pdf nommé jpg") << "document.jpg" << QByteArray("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n")
                                        << false << "Ce fichier contient un document PDF, pas une image";
-        QTest::newRow("texte nommé gif") << "notes.gif" << QByteArray("Liste des courses :\n- pain\n- café\n")
-                                         << false << "Ce fichier contient du texte, pas une image";
+        QTest::newRow("texte nommé gif") << "notes.gif" << QByteArray("Liste des courses :\n- pain\n- café\n") << false
+                                         << "Ce fichier contient du texte, pas une image";
     }
 
     void dansLeBudget()
@@ -139,8 +139,9 @@ private slots:
         QCOMPARE(lireTailleNaturelle(fichier("t.jpg", jpegAnnoncant({65500, 65500}, true))), QSize(65500, 65500));
         QCOMPARE(lireTailleNaturelle(fichier("t.svgz", svgzBombe(1 << 20))), QSize(100, 100));
         QVERIFY(!lireTailleNaturelle(fichier("t.pdf.jpg", "%PDF-1.7\n")).isValid());
-        const QString svg = fichier("vrai.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"3in\" height=\"2in\">"
-                                                "<rect width=\"100%\" height=\"100%\" fill=\"red\"/></svg>");
+        const QString svg =
+            fichier("vrai.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"3in\" height=\"2in\">"
+                                "<rect width=\"100%\" height=\"100%\" fill=\"red\"/></svg>");
         QCOMPARE(lireTailleNaturelle(svg), QSize(270, 180));
         const ResultatImage r = chargerImage(svg, QSize(135, 90));
         QVERIFY(r.ok());

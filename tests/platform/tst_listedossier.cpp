@@ -25,13 +25,15 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dossier.isValid());
-        for (const char* nom : {"b.jpg", "A.JPG", "c.Jpg", "a.bmp", "sansextension", ".cachee.jpg",
-                                "photo.jpeg", "Été.gif", "ete.GIF", "zèbre.dib", "img10.rle", "img2.rle"})
+        for (const char* nom : {"b.jpg", "A.JPG", "c.Jpg", "a.bmp", "sansextension", ".cachee.jpg", "photo.jpeg",
+                                "Été.gif", "ete.GIF", "zèbre.dib", "img10.rle", "img2.rle"})
             creer(QString::fromUtf8(nom));
         // A folder named like a picture and links: only what opens as a file is listed.
         QVERIFY(QDir(m_dossier.path()).mkdir(QStringLiteral("dossier.jpg")));
-        QVERIFY(QFile::link(m_dossier.filePath(QStringLiteral("b.jpg")), m_dossier.filePath(QStringLiteral("lien.jpg"))));
-        QVERIFY(QFile::link(m_dossier.filePath(QStringLiteral("absent")), m_dossier.filePath(QStringLiteral("casse.jpg"))));
+        QVERIFY(
+            QFile::link(m_dossier.filePath(QStringLiteral("b.jpg")), m_dossier.filePath(QStringLiteral("lien.jpg"))));
+        QVERIFY(
+            QFile::link(m_dossier.filePath(QStringLiteral("absent")), m_dossier.filePath(QStringLiteral("casse.jpg"))));
     }
 
     void cleanup() { QLocale::setDefault(QLocale::c()); }
@@ -41,23 +43,40 @@ private slots:
         QTest::addColumn<QString>("nom");
         QTest::addColumn<QString>("motif");
         QTest::addColumn<bool>("attendu");
-        QTest::newRow("capitales du nom") << "PHOTO.JPG" << "*.jpg" << true;
-        QTest::newRow("capitales du motif") << "photo.jpg" << "*.JPG" << true;
-        QTest::newRow("autre extension") << "photo.jpeg" << "*.jpg" << false;
-        QTest::newRow("extension au milieu") << "photo.jpg.txt" << "*.jpg" << false;
-        QTest::newRow("*.* sans point") << "LISEZMOI" << "*.*" << true;
-        QTest::newRow("*.* avec point") << "a.b" << "*.*" << true;
-        QTest::newRow("*. sans point") << "LISEZMOI" << "*." << true;
-        QTest::newRow("*. avec point") << "a.b" << "*." << false;
-        QTest::newRow("liste, second motif") << "x.gif" << "*.bmp;*.gif" << true;
-        QTest::newRow("liste, aucun") << "x.png" << "*.bmp;*.gif" << false;
-        QTest::newRow("liste, espaces") << "x.DIB" << " *.bmp ; *.dib " << true;
-        QTest::newRow("six formats") << "x.Rle" << "*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf" << true;
-        QTest::newRow("points d'interrogation") << "IMG_01.JPG" << "img_??.jpg" << true;
-        QTest::newRow("un caractère de trop") << "IMG_001.JPG" << "img_??.jpg" << false;
-        QTest::newRow("retour en arrière") << "abcbd" << "a*bd" << true;
-        QTest::newRow("étoiles multiples") << "vacances-2023-été.jpg" << "*-*-*.JPG" << true;
-        QTest::newRow("accent et casse") << "ÉTÉ.GIF" << "été.*" << true;
+        QTest::newRow("capitales du nom") << "PHOTO.JPG"
+                                          << "*.jpg" << true;
+        QTest::newRow("capitales du motif") << "photo.jpg"
+                                            << "*.JPG" << true;
+        QTest::newRow("autre extension") << "photo.jpeg"
+                                         << "*.jpg" << false;
+        QTest::newRow("extension au milieu") << "photo.jpg.txt"
+                                             << "*.jpg" << false;
+        QTest::newRow("*.* sans point") << "LISEZMOI"
+                                        << "*.*" << true;
+        QTest::newRow("*.* avec point") << "a.b"
+                                        << "*.*" << true;
+        QTest::newRow("*. sans point") << "LISEZMOI"
+                                       << "*." << true;
+        QTest::newRow("*. avec point") << "a.b"
+                                       << "*." << false;
+        QTest::newRow("liste, second motif") << "x.gif"
+                                             << "*.bmp;*.gif" << true;
+        QTest::newRow("liste, aucun") << "x.png"
+                                      << "*.bmp;*.gif" << false;
+        QTest::newRow("liste, espaces") << "x.DIB"
+                                        << " *.bmp ; *.dib " << true;
+        QTest::newRow("six formats") << "x.Rle"
+                                     << "*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf" << true;
+        QTest::newRow("points d'interrogation") << "IMG_01.JPG"
+                                                << "img_??.jpg" << true;
+        QTest::newRow("un caractère de trop") << "IMG_001.JPG"
+                                              << "img_??.jpg" << false;
+        QTest::newRow("retour en arrière") << "abcbd"
+                                           << "a*bd" << true;
+        QTest::newRow("étoiles multiples") << "vacances-2023-été.jpg"
+                                           << "*-*-*.JPG" << true;
+        QTest::newRow("accent et casse") << "ÉTÉ.GIF"
+                                         << "été.*" << true;
     }
 
     void motifs()
@@ -115,9 +134,12 @@ private slots:
     {
         QTest::addColumn<QString>("dossier");
         QTest::addColumn<QString>("attendu");
-        QTest::newRow("racine") << "/" << "/a.jpg";
-        QTest::newRow("dossier") << "/home/moi/Images" << "/home/moi/Images/a.jpg";
-        QTest::newRow("barre finale") << "/home/moi/Images/" << "/home/moi/Images/a.jpg";
+        QTest::newRow("racine") << "/"
+                                << "/a.jpg";
+        QTest::newRow("dossier") << "/home/moi/Images"
+                                 << "/home/moi/Images/a.jpg";
+        QTest::newRow("barre finale") << "/home/moi/Images/"
+                                      << "/home/moi/Images/a.jpg";
     }
 
     void joindre()
@@ -146,7 +168,8 @@ private slots:
         QVERIFY(c.erreur.isEmpty());
         QCOMPARE(c.fichiers, QStringList({QStringLiteral("lien.jpg"), QStringLiteral("photo.jpg")}));
         QCOMPARE(c.sousDossiers, QStringList({QStringLiteral("lien-dossier"), QStringLiteral("vrai")}));
-        QCOMPARE(listerFichiers(racine, QStringLiteral("*.*")), QStringList({QStringLiteral("lien.jpg"), QStringLiteral("photo.jpg")}));
+        QCOMPARE(listerFichiers(racine, QStringLiteral("*.*")),
+                 QStringList({QStringLiteral("lien.jpg"), QStringLiteral("photo.jpg")}));
     }
 
     void dossierIllisibleDit()

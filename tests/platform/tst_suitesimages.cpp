@@ -9,17 +9,17 @@
 
 namespace {
 
-const QRgb Fond = qRgb(12, 200, 34);  // a colour no suite uses, to show transparency
+const QRgb Fond = qRgb(12, 200, 34); // a colour no suite uses, to show transparency
 
 // The bmpsuite reference rendering each "good" file must match.
 QString jumelleBmp(const QString& nom)
 {
     static const QHash<QString, QString> jumelles{
-        {"pal1wb", "pal1"},         {"pal4rle", "pal4"},        {"pal8-0", "pal8"},
-        {"pal8os2", "pal8"},        {"pal8rle", "pal8"},        {"pal8topdown", "pal8"},
-        {"pal8v4", "pal8"},         {"pal8v5", "pal8"},         {"rgb16-565pal", "rgb16-565"},
-        {"rgb16bfdef", "rgb16"},    {"rgb24pal", "rgb24"},      {"rgb32", "rgb24"},
-        {"rgb32bf", "rgb24"},       {"rgb32bfdef", "rgb24"},    {"pal8nonsquare", "pal8nonsquare-e"}};
+        {"pal1wb", "pal1"},      {"pal4rle", "pal4"},     {"pal8-0", "pal8"},
+        {"pal8os2", "pal8"},     {"pal8rle", "pal8"},     {"pal8topdown", "pal8"},
+        {"pal8v4", "pal8"},      {"pal8v5", "pal8"},      {"rgb16-565pal", "rgb16-565"},
+        {"rgb16bfdef", "rgb16"}, {"rgb24pal", "rgb24"},   {"rgb32", "rgb24"},
+        {"rgb32bf", "rgb24"},    {"rgb32bfdef", "rgb24"}, {"pal8nonsquare", "pal8nonsquare-e"}};
     return jumelles.value(nom, nom);
 }
 
@@ -32,7 +32,8 @@ QImage lireRgba(const QString& chemin, int largeur, int hauteur)
     if (octets.size() != qsizetype(largeur) * hauteur * 4)
         return {};
     return QImage(reinterpret_cast<const uchar*>(octets.constData()), largeur, hauteur, largeur * 4,
-                  QImage::Format_RGBA8888).copy();
+                  QImage::Format_RGBA8888)
+        .copy();
 }
 
 } // namespace
@@ -117,7 +118,7 @@ private slots:
         const QStringList images = conf.value("config/frames").toString().split(',', Qt::SkipEmptyParts);
         const ResultatImage r = chargerImage(gif, QSize(), Fond);
         if (images.isEmpty()) {
-            QVERIFY(r.ok() != !r.erreur.isEmpty());  // nothing decodable: anything but a crash
+            QVERIFY(r.ok() != !r.erreur.isEmpty()); // nothing decodable: anything but a crash
             return;
         }
         QVERIFY2(r.ok(), qPrintable(r.erreur));
@@ -127,8 +128,8 @@ private slots:
         const QString ecart = essai::comparer(r.image, essai::surFond(attendue, Fond), 0, 0, "pygif-" + test);
         // Qt's GIF reader paints the background colour where no image covers the canvas
         // (browsers leave it transparent) and shows each sub-image as a frame of its own.
-        static const QStringList ecartsDeQt{"image-inside-bg", "image-overlap-bg", "image-outside-bg",
-                                            "images-combine", "images-overlap", "high-color", "missing-pixels"};
+        static const QStringList ecartsDeQt{"image-inside-bg", "image-overlap-bg", "image-outside-bg", "images-combine",
+                                            "images-overlap",  "high-color",       "missing-pixels"};
         if (ecartsDeQt.contains(test))
             QEXPECT_FAIL("", "background colour and sub-images as Qt's GIF reader draws them", Continue);
         QVERIFY2(ecart.isEmpty(), qPrintable(ecart));
@@ -146,8 +147,8 @@ private slots:
             attendu = images.filePath(info.completeBaseName() + ".png");
         const ResultatImage r = chargerImage(chemin, QSize(), Fond);
         QVERIFY2(r.ok(), qPrintable(r.erreur));
-        const QString ecart = essai::comparer(r.image, essai::surFond(QImage(attendu), Fond), 0, 0,
-                                              "peterdn-" + info.completeBaseName());
+        const QString ecart =
+            essai::comparer(r.image, essai::surFond(QImage(attendu), Fond), 0, 0, "peterdn-" + info.completeBaseName());
         QVERIFY2(ecart.isEmpty(), qPrintable(ecart));
     }
 
@@ -157,8 +158,8 @@ private slots:
         QTest::addColumn<QString>("reference");
         QTest::addColumn<int>("ecartMax");
         QTest::addColumn<double>("ecartMoyen");
-        for (const char* f : {"ljt_testorig", "gen_testorig_progressive", "gen_testorig_progressive_arith",
-                              "gen_testorig_restart1row"})
+        for (const char* f :
+             {"ljt_testorig", "gen_testorig_progressive", "gen_testorig_progressive_arith", "gen_testorig_restart1row"})
             QTest::newRow(f) << QString(f) << "ljt_testorig" << 2 << 0.1;
         for (const char* f : {"ljt_testimgint", "ljt_testimgari"})
             QTest::newRow(f) << QString(f) << "ljt_testimgint" << 2 << 0.1;
@@ -200,8 +201,8 @@ private slots:
         QTest::addColumn<QString>("reference");
         QTest::addColumn<QSize>("naturelle");
         for (int i = 0; i <= 8; ++i)
-            QTest::addRow("Landscape_%d", i) << QString("recurser_Landscape_%1").arg(i) << "recurser_Landscape_1"
-                                             << QSize(1800, 1200);
+            QTest::addRow("Landscape_%d", i)
+                << QString("recurser_Landscape_%1").arg(i) << "recurser_Landscape_1" << QSize(1800, 1200);
         for (int i = 2; i <= 8; ++i)
             QTest::addRow("hopper_%d", i) << QString("pil_hopper_orientation_%1").arg(i)
                                           << "pil_hopper_orientation_1_reference" << QSize(128, 128);

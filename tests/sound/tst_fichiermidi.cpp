@@ -76,17 +76,17 @@ private slots:
             notes << e.donnee1;
         // At tick 10 the first track's event comes first.
         QCOMPARE(notes, (QList<int>{62, 60, 64, 60}));
-        QCOMPARE(r.morceau->dureeUs, qint64(40 * 500));  // tick 40 at 120 bpm, 1000 ticks a beat
+        QCOMPARE(r.morceau->dureeUs, qint64(40 * 500)); // tick 40 at 120 bpm, 1000 ticks a beat
     }
 
     void statutCourantEtExclusifs()
     {
         PisteMidi p;
-        p.evenement(0, QByteArray("\xF0\x05\x7E\x7F\x09\x01\xF7", 7));  // GM System On
+        p.evenement(0, QByteArray("\xF0\x05\x7E\x7F\x09\x01\xF7", 7)); // GM System On
         p.evenement(0, QByteArray("\x90\x3C\x64", 3)).evenement(10, QByteArray("\x40\x64", 2));
-        p.evenement(10, QByteArray("\x3C\x00", 2));  // running status, velocity 0
-        p.evenement(0, QByteArray("\xC1\x05", 2)).evenement(0, QByteArray("\x06", 1));  // two program changes
-        p.evenement(0, QByteArray("\xF7\x02\x01\x02", 4));  // escape: not sent
+        p.evenement(10, QByteArray("\x3C\x00", 2));                                    // running status, velocity 0
+        p.evenement(0, QByteArray("\xC1\x05", 2)).evenement(0, QByteArray("\x06", 1)); // two program changes
+        p.evenement(0, QByteArray("\xF7\x02\x01\x02", 4));                             // escape: not sent
         p.fin();
         const ResultatMidi r = lireMidi(smf(0, 480, {p}));
         QVERIFY2(r.morceau, qPrintable(r.erreur));
@@ -194,9 +194,9 @@ private slots:
         QCOMPARE(w.son->dureeMs, qint64(1500));
         QCOMPARE(w.son->frequence, 8000);
 
-        for (const auto& [nom, contenu] : {std::pair{"texte.mid", niSonNiMidi()}, std::pair{"coupe.mid", midiTronque()},
-                                          std::pair{"vide.wav", QByteArray()},
-                                          std::pair{"rmi-vide.rmi", QByteArray("RIFF\x04\0\0\0RMID", 12)}}) {
+        for (const auto& [nom, contenu] :
+             {std::pair{"texte.mid", niSonNiMidi()}, std::pair{"coupe.mid", midiTronque()},
+              std::pair{"vide.wav", QByteArray()}, std::pair{"rmi-vide.rmi", QByteArray("RIFF\x04\0\0\0RMID", 12)}}) {
             const ResultatOuverture e = ouvrirSon(ecrit(QString::fromLatin1(nom), contenu));
             QVERIFY2(!e.son, nom);
             QVERIFY2(!e.erreur.isEmpty(), nom);

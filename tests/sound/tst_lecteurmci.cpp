@@ -43,8 +43,8 @@ private slots:
         const auto ecrit = [this](const char* nom, const QByteArray& contenu) {
             return ecrireDans(dossier_, QString::fromLatin1(nom), contenu);
         };
-        court_ = ecrit("court.wav", wav(8000, 1, 16, 2400));  // 300 ms
-        long_ = ecrit("long.wav", wav(8000, 1, 8, 8000 * 1255 / 10));  // 125,500 ms
+        court_ = ecrit("court.wav", wav(8000, 1, 16, 2400));          // 300 ms
+        long_ = ecrit("long.wav", wav(8000, 1, 8, 8000 * 1255 / 10)); // 125,500 ms
         midi_ = ecrit("tempos.mid", midiTempos());
         rmi_ = ecrit("tempos.rmi", rmi(midiTempos()));
         tronque_ = ecrit("tronque.mid", midiTronque());
@@ -126,7 +126,7 @@ private slots:
         QTRY_COMPARE(j.modes.size(), 1);
         QTest::qWait(150);
         const qint64 relance = j.horloge.elapsed();
-        l.jouerDepuisDebut();  // still playing: no new notification
+        l.jouerDepuisDebut(); // still playing: no new notification
         QTRY_COMPARE_WITH_TIMEOUT(j.modes, (QStringList{"playing", "stopped"}), 5000);
         QVERIFY(j.instants[1] - relance >= 300);
     }
@@ -144,7 +144,7 @@ private slots:
         // The end the stopped play would have had is not reported.
         QSignalSpy spy(&l, &LecteurMci::NotifyMode);
         QVERIFY(!spy.wait(600));
-        l.Command(QStringLiteral("stop"));  // already stopped: nothing
+        l.Command(QStringLiteral("stop")); // already stopped: nothing
         QCoreApplication::processEvents();
         QCOMPARE(j.modes.size(), 2);
     }
@@ -237,7 +237,7 @@ private slots:
         QVERIFY(l->setFileName(midi_));
         l->jouerDepuisDebut();
         QCoreApplication::processEvents();
-        l.reset();  // the thread ends and takes the sound with it
+        l.reset(); // the thread ends and takes the sound with it
     }
 };
 

@@ -16,7 +16,7 @@ namespace {
 // A place with a scripted dialog, recording what it shows. Silent output.
 struct Banc {
     PosteSons poste{QStringLiteral("Timer2")};
-    std::deque<std::optional<QString>> reponses;  // default: cancel
+    std::deque<std::optional<QString>> reponses; // default: cancel
     QList<QPair<QString, QString>> dialogues;
     QStringList durees, signales;
     QStringList modes;
@@ -64,8 +64,8 @@ private slots:
         const auto ecrit = [this](const char* nom, const QByteArray& contenu) {
             return ecrireDans(dossier_, QString::fromLatin1(nom), contenu);
         };
-        court_ = ecrit("court.wav", wav(8000, 1, 16, 1200));  // 150 ms
-        autre_ = ecrit("autre.wav", wav(8000, 1, 16, 1600));  // 200 ms
+        court_ = ecrit("court.wav", wav(8000, 1, 16, 1200)); // 150 ms
+        autre_ = ecrit("autre.wav", wav(8000, 1, 16, 1600)); // 200 ms
         long_ = ecrit("long.wav", wav(8000, 1, 8, 8000 * 1255 / 10));
         tempos_ = ecrit("tempos.mid", midiTempos());
         rmi_ = ecrit("tempos.rmi", rmi(midiTempos()));
@@ -196,8 +196,8 @@ private slots:
         b.reponses.push_back(court_);
         b.poste.mnuChargerJouerSon();
         QCOMPARE(b.poste.MCIWnd1().Mode(), QStringLiteral("playing"));
-        b.poste.mnuChargerSon();  // cancelled
-        b.reponses.push_back(QString());  // a dialog closed without a name
+        b.poste.mnuChargerSon();         // cancelled
+        b.reponses.push_back(QString()); // a dialog closed without a name
         b.poste.mnuChargerJouerSon();
         QCOMPARE(b.dialogues.size(), 3);
         QCOMPARE(b.poste.MCIWnd1().FileName(), court_);

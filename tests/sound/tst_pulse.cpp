@@ -19,8 +19,8 @@ using namespace fixtures;
 
 namespace {
 constexpr int Frequence = 44100;
-constexpr int OctetsParTrame = 4;  // s16le stereo
-}
+constexpr int OctetsParTrame = 4; // s16le stereo
+} // namespace
 
 class TestPulse : public QObject {
     Q_OBJECT
@@ -96,12 +96,13 @@ void TestPulse::initTestCase()
         p->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     demon_.setProcessEnvironment(env);
     demon_.setProcessChannelMode(QProcess::MergedChannels);
-    demon_.start(pulseaudio, {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                              QStringLiteral("--use-pid-file=no"), QStringLiteral("--disallow-exit=yes"),
-                              QStringLiteral("--log-target=stderr"), QStringLiteral("-L"),
-                              QStringLiteral("module-null-sink sink_name=ormelle_nul rate=%1 channels=2").arg(Frequence),
-                              QStringLiteral("-L"),
-                              QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket())});
+    demon_.start(pulseaudio,
+                 {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                  QStringLiteral("--use-pid-file=no"), QStringLiteral("--disallow-exit=yes"),
+                  QStringLiteral("--log-target=stderr"), QStringLiteral("-L"),
+                  QStringLiteral("module-null-sink sink_name=ormelle_nul rate=%1 channels=2").arg(Frequence),
+                  QStringLiteral("-L"),
+                  QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=%1").arg(socket())});
     if (!demon_.waitForStarted(5000))
         QSKIP("le démon PulseAudio ne démarre pas");
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket()) || demon_.state() != QProcess::Running, 10000);
@@ -173,7 +174,7 @@ void TestPulse::midi()
 void TestPulse::finEnTempsReelAvecSortie()
 {
     const QString chemin = dossier_.filePath(QStringLiteral("court.wav"));
-    QVERIFY(ecrire(chemin, wav(Frequence, 2, 16, Frequence * 4 / 10, 440, 0.5)));  // 400 ms
+    QVERIFY(ecrire(chemin, wav(Frequence, 2, 16, Frequence * 4 / 10, 440, 0.5))); // 400 ms
     LecteurMci l;
     QSignalSpy modes(&l, &LecteurMci::NotifyMode);
     QSignalSpy premier(&l, &LecteurMci::premierTampon);

@@ -26,7 +26,7 @@ std::vector<float> toutLire(SourceSon& source)
 {
     std::vector<float> tout;
     std::vector<float> tranche(size_t(1100 * source.canaux()));
-    for (qint64 n = 1;; n = n % 997 + 37) {  // 1 to 1033 frames
+    for (qint64 n = 1;; n = n % 997 + 37) { // 1 to 1033 frames
         const qint64 k = source.lire(tranche.data(), n);
         tout.insert(tout.end(), tranche.begin(), tranche.begin() + k * source.canaux());
         if (k < n)
@@ -54,8 +54,9 @@ private slots:
         const std::vector<float> tout = toutLire(*source);
         QCOMPARE(tout.size(), size_t(2205 * 2));
         // A quarter period of 441 Hz at 22050 Hz is 12.5 frames: sample 25 is the first trough.
-        QVERIFY(std::abs(tout[2 * 25] - float(std::lround(32767 * 0.5 * std::sin(2 * M_PI * 441 * 25 / 22050.0)) / 32768.0))
-                < 1e-6f);
+        QVERIFY(
+            std::abs(tout[2 * 25] - float(std::lround(32767 * 0.5 * std::sin(2 * M_PI * 441 * 25 / 22050.0)) / 32768.0))
+            < 1e-6f);
         QCOMPARE(tout[2 * 25], tout[2 * 25 + 1]);
         QVERIFY(std::abs(efficace(tout, 0, tout.size()) - 0.5 / std::sqrt(2.0)) < 0.01);
         source->rembobiner();

@@ -16,8 +16,8 @@ QImage reduite(const QImage& source)
     p.end();
     // Down in two steps: smooth scaling of a large picture straight to a tiny
     // one skips thin lines.
-    const QImage moyenne = fond.scaled(CoteComparaison * 4, CoteComparaison * 4, Qt::IgnoreAspectRatio,
-                                       Qt::SmoothTransformation);
+    const QImage moyenne =
+        fond.scaled(CoteComparaison * 4, CoteComparaison * 4, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return moyenne.scaled(CoteComparaison, CoteComparaison, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_RGB32);
 }

@@ -71,7 +71,10 @@ EcrivainWmf& EcrivainWmf::fenetre(QPoint org, QPoint ext)
     return enregistrement(0x020C, {qint16(ext.y()), qint16(ext.x())});
 }
 
-EcrivainWmf& EcrivainWmf::modeMap(int mode) { return enregistrement(0x0103, {qint16(mode)}); }
+EcrivainWmf& EcrivainWmf::modeMap(int mode)
+{
+    return enregistrement(0x0103, {qint16(mode)});
+}
 
 EcrivainWmf& EcrivainWmf::plume(int style, int largeur, QColor c)
 {
@@ -97,25 +100,31 @@ EcrivainWmf& EcrivainWmf::police(int hauteur, const QByteArray& nom, int graisse
     QByteArray p;
     for (const int v : {hauteur, 0, 0, 0, graisse})
         ajouter16(p, v);
-    p.append(QByteArray(8, '\0'));  // italic … pitch and family, ANSI
+    p.append(QByteArray(8, '\0')); // italic … pitch and family, ANSI
     p.append(nom.left(31));
     p.append(QByteArray(32 - qMin(31, int(nom.size())), '\0'));
     return brut(0x02FB, p);
 }
 
-EcrivainWmf& EcrivainWmf::selectionner(int i) { return enregistrement(0x012D, {qint16(i)}); }
-EcrivainWmf& EcrivainWmf::supprimer(int i) { return enregistrement(0x01F0, {qint16(i)}); }
+EcrivainWmf& EcrivainWmf::selectionner(int i)
+{
+    return enregistrement(0x012D, {qint16(i)});
+}
+EcrivainWmf& EcrivainWmf::supprimer(int i)
+{
+    return enregistrement(0x01F0, {qint16(i)});
+}
 
 EcrivainWmf& EcrivainWmf::rectangle(const QRect& r)
 {
-    return enregistrement(0x041B, {qint16(r.top() + r.height()), qint16(r.left() + r.width()), qint16(r.top()),
-                                   qint16(r.left())});
+    return enregistrement(
+        0x041B, {qint16(r.top() + r.height()), qint16(r.left() + r.width()), qint16(r.top()), qint16(r.left())});
 }
 
 EcrivainWmf& EcrivainWmf::ellipse(const QRect& r)
 {
-    return enregistrement(0x0418, {qint16(r.top() + r.height()), qint16(r.left() + r.width()), qint16(r.top()),
-                                   qint16(r.left())});
+    return enregistrement(
+        0x0418, {qint16(r.top() + r.height()), qint16(r.left() + r.width()), qint16(r.top()), qint16(r.left())});
 }
 
 EcrivainWmf& EcrivainWmf::polygone(const QVector<QPoint>& points)
@@ -126,10 +135,22 @@ EcrivainWmf& EcrivainWmf::polygone(const QVector<QPoint>& points)
     return enregistrement(0x0324, p);
 }
 
-EcrivainWmf& EcrivainWmf::modeRemplissage(int mode) { return enregistrement(0x0106, {qint16(mode)}); }
-EcrivainWmf& EcrivainWmf::alignTexte(int align) { return enregistrement(0x012E, {qint16(align), 0}); }
-EcrivainWmf& EcrivainWmf::couleurTexte(QColor c) { return brut(0x0209, couleur(c)); }
-EcrivainWmf& EcrivainWmf::modeFond(int mode) { return enregistrement(0x0102, {qint16(mode), 0}); }
+EcrivainWmf& EcrivainWmf::modeRemplissage(int mode)
+{
+    return enregistrement(0x0106, {qint16(mode)});
+}
+EcrivainWmf& EcrivainWmf::alignTexte(int align)
+{
+    return enregistrement(0x012E, {qint16(align), 0});
+}
+EcrivainWmf& EcrivainWmf::couleurTexte(QColor c)
+{
+    return brut(0x0209, couleur(c));
+}
+EcrivainWmf& EcrivainWmf::modeFond(int mode)
+{
+    return enregistrement(0x0102, {qint16(mode), 0});
+}
 
 EcrivainWmf& EcrivainWmf::texte(QPoint pos, const QByteArray& octets)
 {
@@ -143,8 +164,14 @@ EcrivainWmf& EcrivainWmf::texte(QPoint pos, const QByteArray& octets)
     return brut(0x0521, p);
 }
 
-EcrivainWmf& EcrivainWmf::sauverDc() { return enregistrement(0x001E, {}); }
-EcrivainWmf& EcrivainWmf::restaurerDc(int n) { return enregistrement(0x0127, {qint16(n)}); }
+EcrivainWmf& EcrivainWmf::sauverDc()
+{
+    return enregistrement(0x001E, {});
+}
+EcrivainWmf& EcrivainWmf::restaurerDc(int n)
+{
+    return enregistrement(0x0127, {qint16(n)});
+}
 
 QByteArray EcrivainWmf::dib24(const QImage& image)
 {
@@ -175,14 +202,17 @@ QByteArray EcrivainWmf::dib24(const QImage& image)
 EcrivainWmf& EcrivainWmf::stretchDib(const QRect& dest, const QImage& image)
 {
     QByteArray p;
-    ajouter32(p, 0x00CC0020);  // SRCCOPY
+    ajouter32(p, 0x00CC0020); // SRCCOPY
     for (const int v : {0, image.height(), image.width(), 0, 0, dest.height(), dest.width(), dest.top(), dest.left()})
         ajouter16(p, v);
     p.append(dib24(image));
     return brut(0x0F43, p);
 }
 
-EcrivainWmf& EcrivainWmf::fin() { return brut(0x0000, {}); }
+EcrivainWmf& EcrivainWmf::fin()
+{
+    return brut(0x0000, {});
+}
 
 QByteArray EcrivainWmf::octets() const
 {

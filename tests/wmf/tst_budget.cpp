@@ -37,15 +37,15 @@ void ajouter32(QByteArray& o, quint32 v)
 QByteArray brosseMotifCreuse()
 {
     QByteArray p;
-    ajouter16(p, 5);  // BS_DIBPATTERN
-    ajouter16(p, 0);  // DIB_RGB_COLORS
+    ajouter16(p, 5); // BS_DIBPATTERN
+    ajouter16(p, 0); // DIB_RGB_COLORS
     ajouter32(p, 40);
     ajouter32(p, 1024);
     ajouter32(p, 1024);
     ajouter16(p, 1);
     ajouter16(p, 1);
     p.append(QByteArray(24, '\0'));
-    ajouter32(p, 0x00FF8000);  // orange for the rows left out, then black
+    ajouter32(p, 0x00FF8000); // orange for the rows left out, then black
     ajouter32(p, 0);
     p.append(QByteArray(128, '\x55'));
     return p;
@@ -132,7 +132,7 @@ QByteArray wmfAvecJpeg(QSize annonce)
     ajouter32(p, 16);
     ajouter16(p, 1);
     ajouter16(p, 0);
-    ajouter32(p, 4);  // BI_JPEG
+    ajouter32(p, 4); // BI_JPEG
     ajouter32(p, quint32(jpeg.size()));
     p.append(QByteArray(16, '\0'));
     p.append(jpeg);
@@ -159,7 +159,7 @@ private slots:
             const wmf::ResultatWmf r = wmf::rendre(brossesCreuses(n), Ecran, Qt::white, b);
             QVERIFY2(r.ok(), qPrintable(r.erreur));
             QVERIFY(r.octetsObjetsMax <= b.octetsObjetsWmf);
-            QVERIFY(r.octetsObjetsMax > b.octetsObjetsWmf / 2);  // the patterns did take their room
+            QVERIFY(r.octetsObjetsMax > b.octetsObjetsWmf / 2); // the patterns did take their room
         }
         // The first brush still has its pattern (orange), not the plain black stand-in.
         const QImage img = wmf::rendre(brossesCreuses(500), QSize(64, 64), Qt::white).image;
@@ -185,7 +185,7 @@ private slots:
         const dimensions::Budget b = dimensions::budgetPour(Ecran);
         const wmf::ResultatWmf r = wmf::rendre(polyligneExtreme(), Ecran, Qt::white, b);
         QVERIFY(r.travail <= b.travailWmf);
-        QVERIFY(r.travail < 100'000'000);  // the dashes' length was not paid
+        QVERIFY(r.travail < 100'000'000); // the dashes' length was not paid
         QVERIFY(r.ok());
         QVERIFY(encre(r.image).isValid());
     }
@@ -198,7 +198,7 @@ private slots:
         for (int i = 0; i < 65535; ++i)
             e.brosse(0, Qt::red);
         e.supprimer(4000).supprimer(70).brosse(0, Qt::green).brosse(0, Qt::blue);
-        e.brosse(0, Qt::yellow);  // table full again: dropped
+        e.brosse(0, Qt::yellow); // table full again: dropped
         e.selectionner(70).rectangle(QRect(0, 0, 500, 1000));
         e.selectionner(4000).rectangle(QRect(500, 0, 500, 1000));
         const QImage img = rendu(e.fin(), 100);
@@ -219,8 +219,9 @@ private slots:
         QTest::newRow("100000 ellipses") << "ellipses-100000.wmf" << ellipses(100'000) << true;
         QTest::newRow("polyligne extrême") << "polyligne.wmf" << polyligneExtreme() << true;
         QTest::newRow("jpeg progressif 20000²") << "jpeg-progressif.wmf" << wmfAvecJpeg({20000, 20000}) << true;
-        QTest::newRow("objets en rafale") << "objets.wmf" << objetsEnRafale(qEnvironmentVariableIsSet("ORMELLE_HOSTILES") ? 1'500'000 : 100'000)
-                                          << true;
+        QTest::newRow("objets en rafale")
+            << "objets.wmf" << objetsEnRafale(qEnvironmentVariableIsSet("ORMELLE_HOSTILES") ? 1'500'000 : 100'000)
+            << true;
     }
 
     void peakMemoire()

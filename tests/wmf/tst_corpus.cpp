@@ -57,7 +57,8 @@ void TestCorpus::chaqueFichier()
     const wmf::InfoWmf info = wmf::lireInfo(octets);
     if (nom == QLatin1String("wmfpreview_not_a_wmf")) {
         QVERIFY(!info.ok);
-        QCOMPARE(wmf::rendre(octets, QSize(64, 64)).erreur, QStringLiteral("Ce fichier n'est pas un métafichier Windows."));
+        QCOMPARE(wmf::rendre(octets, QSize(64, 64)).erreur,
+                 QStringLiteral("Ce fichier n'est pas un métafichier Windows."));
         return;
     }
     QVERIFY2(info.ok, qPrintable(info.erreur));

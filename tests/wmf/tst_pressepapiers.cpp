@@ -18,7 +18,7 @@ private slots:
         Environnement env;
         const QString dossier = env.dossier.filePath(QStringLiteral("images"));
         QVERIFY(QDir().mkpath(dossier));
-        EcrivainWmf e = feuille();  // one inch square
+        EcrivainWmf e = feuille(); // one inch square
         e.plume(5, 0, Qt::black).selectionner(0);
         e.brosse(0, Qt::blue).selectionner(1).rectangle(QRect(0, 0, 500, 1000));
         e.brosse(0, Qt::red).selectionner(2).rectangle(QRect(500, 0, 500, 1000)).fin();

@@ -56,7 +56,7 @@ void TestRendu::tailleNaturelle()
 void TestRendu::rectangleEtEllipse()
 {
     EcrivainWmf e = feuille();
-    e.plume(5, 0, Qt::black).selectionner(0);  // PS_NULL
+    e.plume(5, 0, Qt::black).selectionner(0); // PS_NULL
     e.brosse(0, Qt::blue).selectionner(1).rectangle(QRect(100, 100, 300, 200));
     e.brosse(0, Qt::red).selectionner(2).ellipse(QRect(500, 500, 400, 400)).fin();
     const QImage img = rendu(e);
@@ -64,7 +64,7 @@ void TestRendu::rectangleEtEllipse()
     QCOMPARE(img.pixel(25, 20), qRgb(0, 0, 255));
     QCOMPARE(img.pixel(45, 20), qRgb(255, 255, 255));
     QCOMPARE(img.pixel(70, 70), qRgb(255, 0, 0));
-    QCOMPARE(img.pixel(52, 52), qRgb(255, 255, 255));  // inside the box, outside the ellipse
+    QCOMPARE(img.pixel(52, 52), qRgb(255, 255, 255)); // inside the box, outside the ellipse
 }
 
 void TestRendu::polygoneSelonModeRemplissage_data()
@@ -91,7 +91,7 @@ void TestRendu::polygoneSelonModeRemplissage()
     e.polygone(etoile).fin();
     const QImage img = rendu(e);
     QCOMPARE(img.pixel(50, 52), centre);
-    QCOMPARE(img.pixel(50, 12), qRgb(0, 128, 0));  // a point is filled either way
+    QCOMPARE(img.pixel(50, 12), qRgb(0, 128, 0)); // a point is filled either way
 }
 
 void TestRendu::texteAUnePlaceConnue()
@@ -130,12 +130,12 @@ void TestRendu::etendueDeFenetre_data()
     QTest::addColumn<QPoint>("ext");
     QTest::addColumn<QPoint>("dedans");
     QTest::addColumn<QPoint>("dehors");
-    QTest::newRow("a window of 200 units fills the picture") << QPoint(0, 0) << QPoint(200, 200) << QPoint(25, 25)
-                                                            << QPoint(75, 75);
-    QTest::newRow("an upward extent flips the picture") << QPoint(0, 200) << QPoint(200, -200) << QPoint(25, 75)
-                                                       << QPoint(25, 25);
-    QTest::newRow("a leftward extent mirrors it") << QPoint(200, 0) << QPoint(-200, 200) << QPoint(75, 25)
-                                                 << QPoint(25, 25);
+    QTest::newRow("a window of 200 units fills the picture")
+        << QPoint(0, 0) << QPoint(200, 200) << QPoint(25, 25) << QPoint(75, 75);
+    QTest::newRow("an upward extent flips the picture")
+        << QPoint(0, 200) << QPoint(200, -200) << QPoint(25, 75) << QPoint(25, 25);
+    QTest::newRow("a leftward extent mirrors it")
+        << QPoint(200, 0) << QPoint(-200, 200) << QPoint(75, 25) << QPoint(25, 25);
 }
 
 void TestRendu::etendueDeFenetre()
@@ -168,12 +168,12 @@ void TestRendu::objetsSupprimesPuisReutilises()
 {
     EcrivainWmf e = feuille();
     e.nbObjets(3);
-    e.plume(5, 0, Qt::black).selectionner(0);   // slot 0
-    e.brosse(0, Qt::red);                       // slot 1
+    e.plume(5, 0, Qt::black).selectionner(0); // slot 0
+    e.brosse(0, Qt::red);                     // slot 1
     e.supprimer(1);
-    e.brosse(0, Qt::green);                     // the freed slot 1 again
-    e.brosse(0, Qt::blue);                      // slot 2
-    e.brosse(0, Qt::yellow);                    // table full: dropped
+    e.brosse(0, Qt::green);  // the freed slot 1 again
+    e.brosse(0, Qt::blue);   // slot 2
+    e.brosse(0, Qt::yellow); // table full: dropped
     e.selectionner(1).rectangle(QRect(0, 0, 500, 1000));
     e.selectionner(2).rectangle(QRect(500, 0, 500, 1000)).fin();
     const QImage img = rendu(e);
@@ -185,15 +185,15 @@ void TestRendu::clipEtRop()
 {
     EcrivainWmf e = feuille();
     e.plume(5, 0, Qt::black).selectionner(0).brosse(0, Qt::black).selectionner(1);
-    e.enregistrement(0x0416, {500, 500, 0, 0});  // IntersectClipRect to the top-left quarter
+    e.enregistrement(0x0416, {500, 500, 0, 0}); // IntersectClipRect to the top-left quarter
     e.rectangle(QRect(0, 0, 1000, 1000));
-    e.enregistrement(0x012C, {0});               // SelectClipRegion(null): no clip
-    e.enregistrement(0x0104, {6});               // R2_NOT
+    e.enregistrement(0x012C, {0}); // SelectClipRegion(null): no clip
+    e.enregistrement(0x0104, {6}); // R2_NOT
     e.rectangle(QRect(0, 0, 1000, 500)).fin();
     const QImage img = rendu(e);
-    QCOMPARE(img.pixel(25, 25), qRgb(255, 255, 255));  // black, then inverted
-    QCOMPARE(img.pixel(75, 25), qRgb(0, 0, 0));        // white, then inverted
-    QCOMPARE(img.pixel(25, 75), qRgb(255, 255, 255));  // clipped out
+    QCOMPARE(img.pixel(25, 25), qRgb(255, 255, 255)); // black, then inverted
+    QCOMPARE(img.pixel(75, 25), qRgb(0, 0, 0));       // white, then inverted
+    QCOMPARE(img.pixel(25, 75), qRgb(255, 255, 255)); // clipped out
 }
 
 void TestRendu::rendAToutesLesTailles()

@@ -95,7 +95,7 @@ void TestRobustesse::enregistrementTronqueGardeLeDebut()
     EcrivainWmf e = moitieNoire();
     e.brosse(0, Qt::red).selectionner(2).rectangle(QRect(500, 0, 500, 1000));
     QByteArray octets = e.octets();
-    octets.chop(3);  // the last rectangle loses its first coordinate
+    octets.chop(3); // the last rectangle loses its first coordinate
     const wmf::ResultatWmf r = wmf::rendre(octets, QSize(100, 100));
     QVERIFY(r.ok());
     QCOMPARE(r.erreur, Tronque);
@@ -133,23 +133,23 @@ void TestRobustesse::indexDObjetHorsTable()
     e.nbObjets(4);
     for (const int i : {4, 500, 65535, -1})
         e.selectionner(i).supprimer(i);
-    e.enregistrement(0x012C, {200});  // a clip region that is not there
+    e.enregistrement(0x012C, {200}); // a clip region that is not there
     e.rectangle(QRect(500, 0, 500, 1000)).fin();
     const wmf::ResultatWmf r = wmf::rendre(e.octets(), QSize(100, 100));
     QVERIFY(r.ok());
     QVERIFY(r.erreur.isEmpty());
-    QCOMPARE(r.image.pixel(75, 50), qRgb(0, 0, 0));  // the black brush is still selected
+    QCOMPARE(r.image.pixel(75, 50), qRgb(0, 0, 0)); // the black brush is still selected
 }
 
 void TestRobustesse::comptesDePointsMensongers()
 {
     EcrivainWmf e = moitieNoire();
-    e.enregistrement(0x0324, {32767, 10, 10, 900, 900});             // Polygon
-    e.enregistrement(0x0325, {-5, 10, 10});                          // Polyline
-    e.enregistrement(0x0538, {2, 30000, 30000, 0, 0, 1000, 0, 1000});  // PolyPolygon
+    e.enregistrement(0x0324, {32767, 10, 10, 900, 900});              // Polygon
+    e.enregistrement(0x0325, {-5, 10, 10});                           // Polyline
+    e.enregistrement(0x0538, {2, 30000, 30000, 0, 0, 1000, 0, 1000}); // PolyPolygon
     e.enregistrement(0x0538, {-1, 3});
-    e.enregistrement(0x0521, {30000, 0x4141});                       // TextOut
-    e.enregistrement(0x0A32, {0, 0, 30000, 6, 0, 0});                // ExtTextOut
+    e.enregistrement(0x0521, {30000, 0x4141});        // TextOut
+    e.enregistrement(0x0A32, {0, 0, 30000, 6, 0, 0}); // ExtTextOut
     e.fin();
     const wmf::ResultatWmf r = wmf::rendre(e.octets(), QSize(100, 100));
     QVERIFY(r.ok());
@@ -174,7 +174,7 @@ void TestRobustesse::bitmapsAnnoncesEnormes()
     QFETCH(QByteArray, dib);
     EcrivainWmf e = moitieNoire();
     e.brut(0x0F43, stretchDibBrut(dib, 50, 50));
-    e.brut(0x0142, QByteArray::fromHex("05000000") + dib);  // DIBCreatePatternBrush
+    e.brut(0x0142, QByteArray::fromHex("05000000") + dib); // DIBCreatePatternBrush
     e.selectionner(2).rectangle(QRect(500, 0, 500, 1000)).fin();
     const wmf::ResultatWmf r = wmf::rendre(e.octets(), QSize(100, 100));
     QVERIFY(r.ok());
