@@ -9,7 +9,7 @@ class General;
 class QDialog;
 class QWidget;
 
-// A borderless dialog of a fixed designed size (twips), on the window background colour,
+// A borderless dialog of a fixed size (twips), on the window background colour,
 // centred over its owner when it opens.
 void preparerDialogueSkin(QDialog* d, General& g, double largeur, double hauteur);
 

@@ -16,7 +16,7 @@ const QString TitreParDefaut = QStringLiteral("Confirmation");
 const QString TexteParDefaut = QStringLiteral("Aucune question n’a été transmise...");
 
 struct IconeMessage {
-    const char* nom; // the design's picture control
+    const char* nom; // its picture control
     const char* ressource;
     int cue;
 };

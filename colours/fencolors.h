@@ -13,7 +13,7 @@ class BoutonSkin;
 class PanneauSkin;
 class QScrollBar;
 
-// A plain colour area (the design's picture boxes used as swatches).
+// A plain colour area (a picture box used as a swatch).
 class ZoneCouleur : public QWidget {
     Q_OBJECT
 public:

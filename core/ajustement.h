@@ -1,6 +1,6 @@
 #pragma once
 // Where a picture goes on the screen or in a box. Everything is in twips and
-// doubles, so that the results can be compared with the designed examples
+// doubles, so that the results can be compared with worked examples
 // exactly; conversion to pixels happens only when drawing.
 
 #include <QRectF>

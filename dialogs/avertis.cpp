@@ -17,7 +17,7 @@ namespace {
 constexpr double Largeur = 8055;
 constexpr double Hauteur = 5175;
 
-// A check box whose caption wraps on words inside its box, as the design's does.
+// A check box whose caption wraps on words inside its box.
 class CocheRetour : public QCheckBox {
 public:
     using QCheckBox::QCheckBox;
@@ -119,7 +119,7 @@ void Avertis::construire()
     text1_->setWordWrapMode(QTextOption::WordWrap);
     // The designed box holds nine lines of this font; the rest is reached by scrolling.
     text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // A margin close to the design's text box, so that lines wrap about where they did.
+    // A margin close to a plain text box's, so that lines wrap where a reader expects.
     text1_->document()->setDocumentMargin(2);
     text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QFont times(QStringLiteral("Times New Roman"));
