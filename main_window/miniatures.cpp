@@ -48,9 +48,19 @@ CelluleMiniature::CelluleMiniature(QWidget* parent, int index) : QWidget(parent)
 
 void CelluleMiniature::montrer(const QImage& image, const QSizeF& tailleTwips)
 {
+    etiree_ = true;
     image_ = image;
     rect_ = QRect(0, 0, int(std::lround(tailleTwips.width() / twips::ParPixel)),
                   int(std::lround(tailleTwips.height() / twips::ParPixel)));
+    setToolTip(QString());
+    update();
+}
+
+void CelluleMiniature::montrerSansEtirer(const QImage& image)
+{
+    etiree_ = false;
+    image_ = image;
+    rect_ = rect();
     setToolTip(QString());
     update();
 }
@@ -68,6 +78,10 @@ void CelluleMiniature::paintEvent(QPaintEvent*)
     if (image_.isNull())
         return;
     QPainter p(this);
+    if (!etiree_) {
+        p.drawImage(QPoint(0, 0), image_);
+        return;
+    }
     p.drawImage(rect_, image_);
     p.setPen(QPen(Qt::black, 1));
     p.drawRect(rect_.adjusted(0, 0, -1, -1));
@@ -210,13 +224,23 @@ void Miniatures::listeRecue()
     AfficheMiniatures();
 }
 
+// Under the metafile pattern alone, cells show metafiles at their own size, uncut by
+// any fitting; every other pattern fits each picture in its cell.
+bool Miniatures::pageDeMetafichiers() const
+{
+    return g_.modele.motif().compare(QLatin1String("*.wmf"), Qt::CaseInsensitive) == 0;
+}
+
 QString Miniatures::cle(const QString& chemin) const
 {
-    return chemin + QLatin1Char('|') + QString::number(FondMiniatures->devicePixelRatioF());
+    return chemin + QLatin1Char('|') + QString::number(FondMiniatures->devicePixelRatioF())
+           + (pageDeMetafichiers() ? QLatin1String("|wmf") : QLatin1String());
 }
 
 DemandeImage Miniatures::demande(const QString& chemin) const
 {
+    if (pageDeMetafichiers())
+        return demandeNaturelle(chemin);
     return demandeMiniature(chemin, QRectF(0, 0, LargeurCellule, HauteurCellule), FondMiniatures->devicePixelRatioF());
 }
 
@@ -274,7 +298,9 @@ void Miniatures::recevoir(int cellule, quint64 generation, const ImagePrete& ima
 void Miniatures::remplir(int cellule, const ImagePrete& image)
 {
     CelluleMiniature* c = Image2[size_t(cellule)];
-    if (image.ok())
+    if (image.ok() && pageDeMetafichiers())
+        c->montrerSansEtirer(image.image);
+    else if (image.ok())
         c->montrer(image.image, image.rectTwips.size());
     else
         c->vider(QStringLiteral("Cette image ne peut pas être lue : %1").arg(image.erreur));

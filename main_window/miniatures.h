@@ -25,6 +25,9 @@ class CelluleMiniature : public QWidget {
 public:
     CelluleMiniature(QWidget* parent, int index);
     void montrer(const QImage& image, const QSizeF& tailleTwips);
+    // A metafile page: the picture at its own size from the cell's corner, cut at the
+    // cell's edges, without border.
+    void montrerSansEtirer(const QImage& image);
     void vider(const QString& infoBulle = QString());
     bool aImage() const { return !image_.isNull(); }
     QImage image() const { return image_; }
@@ -42,6 +45,7 @@ private:
     int index_;
     QImage image_;
     QRect rect_;
+    bool etiree_ = true;
 };
 
 class Miniatures : public QObject {
@@ -92,6 +96,7 @@ private:
     void pageTerminee();
     void anticiper();
     void annulerAnticipation();
+    bool pageDeMetafichiers() const;
     QString cle(const QString& chemin) const;
     DemandeImage demande(const QString& chemin) const;
 

@@ -183,6 +183,59 @@ private slots:
         QCOMPARE(m().Image2[5]->rectangleImage(), QRect(0, 0, 64, 48)); // smaller: natural size, uncentred
     }
 
+    // Under "*.wmf" a metafile keeps its own size from the cell's corner, cut at the
+    // cell's edges; under any other pattern it is fitted like every picture.
+    void metafichiersASaTaille()
+    {
+        // 192 x 96 pixels (two inches by one), filled with one red rectangle.
+        QByteArray o;
+        const auto mot = [&o](int v) { o.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
+        const QList<int> entete{0xCDD7, 0x9AC6, 0, 0, 0, 192, 96, 96, 0, 0};
+        int somme = 0;
+        for (int v : entete) {
+            mot(v);
+            somme ^= v;
+        }
+        mot(somme);
+        const QList<QList<int>> enregistrements{{0x02FC, 0, 0x00FF, 0, 0}, // solid red brush
+                                                {0x012D, 0},
+                                                {0x041B, 96, 192, 0, 0}, // the whole picture
+                                                {0x0000}};
+        int taille = 9, plusLong = 3;
+        for (const QList<int>& e : enregistrements) {
+            taille += 3 + int(e.size()) - 1;
+            plusLong = std::max(plusLong, 3 + int(e.size()) - 1);
+        }
+        for (int v : {1, 9, 0x0300, taille & 0xFFFF, taille >> 16, 1, plusLong, 0, 0})
+            mot(v);
+        for (const QList<int>& e : enregistrements) {
+            const int mots = 3 + int(e.size()) - 1;
+            mot(mots);
+            mot(0);
+            for (int v : e)
+                mot(v);
+        }
+        QFile f(d_ + QStringLiteral("/dessin.wmf"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(o);
+        f.close();
+        g().modele.relire();
+        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(11));
+
+        g().modele.setMotif(QStringLiteral("*.WMF"));
+        entrer();
+        const CelluleMiniature* c = m().Image2[4];
+        QVERIFY(c->aImage());
+        QCOMPARE(c->image().size(), QSize(192, 96));
+        QCOMPARE(c->rectangleImage(), QRect(0, 0, 128, 96));
+        QCOMPARE(c->image().pixelColor(100, 50), QColor(Qt::red));
+
+        g().modele.setMotif(QStringLiteral("*.*"));
+        QTest::mousePress(b_->controle<QListWidget>("Dir1")->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(m().pageComplete() && m().pages().NbMiniatures() == 11);
+        QCOMPARE(m().Image2[4]->rectangleImage(), QRect(0, 0, 128, 64)); // fitted
+    }
+
     void imageIllisibleSeuleVide()
     {
         QFile f(chemin(3));
