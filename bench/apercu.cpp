@@ -3,6 +3,7 @@
 // measures, as a user meets them: a selection in the file list to the preview
 // painted; a burst of N selections, one every MS ms as a held arrow key gives
 // them, to the last one painted; both beside a single preview decode.
+#include "outils.h"
 #include "app/general.h"
 #include "app/memoire.h"
 #include "core/reglages.h"
@@ -19,18 +20,6 @@
 #include <vector>
 
 namespace {
-
-double mediane(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-QString option(const QStringList& args, const QString& nom, const QString& defaut)
-{
-    const qsizetype i = args.indexOf(nom);
-    return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : defaut;
-}
 
 struct Banc {
     QWidget fenetre;
@@ -60,13 +49,9 @@ struct Banc {
 
 int benchApercu(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QStringList args = argumentsFenetres(argc, argv);
     reglerMemoireImages();
     QApplication appli(argc, argv);
-    QStringList args;
-    for (int i = 2; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
     const int tours = std::max(1, option(args, QStringLiteral("--rounds"), QStringLiteral("11")).toInt());
     const int rafale = std::max(2, option(args, QStringLiteral("--burst"), QStringLiteral("30")).toInt());
     const int intervalle = option(args, QStringLiteral("--interval"), QStringLiteral("33")).toInt();

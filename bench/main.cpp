@@ -1,5 +1,6 @@
 // ormelle-bench: figures of the picture loader and the folder listing, measured
 // with the very code the viewer runs.
+#include "outils.h"
 #include "generateur.h"
 #include "platform/chargeurimage.h"
 #include "platform/formatimage.h"
@@ -35,31 +36,11 @@ void usage()
                stderr);
 }
 
-// Peak resident memory of this process so far, in MiB.
-double memoireMaxMo()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& ligne : f.readAll().split('\n'))
-        if (ligne.startsWith("VmHWM:"))
-            return ligne.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
-}
-
-QString option(const QStringList& args, const QString& nom, const QString& defaut = {})
-{
-    const qsizetype i = args.indexOf(nom);
-    return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : defaut;
-}
-
 QSize lireTaille(const QString& texte)
 {
     const QStringList p = texte.split(QLatin1Char('x'));
     return p.size() == 2 ? QSize(p[0].toInt(), p[1].toInt()) : QSize();
 }
-
-double mediane(std::vector<double> v);
 
 // Runs `travail` as many times as --repeat asks; the median of its times, in ms.
 template <class Travail>
@@ -73,12 +54,6 @@ double chronometrer(int repetitions, Travail travail)
         temps.push_back(chrono.nsecsElapsed() / 1e6);
     }
     return mediane(temps);
-}
-
-double mediane(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 // The rectangle the viewer draws a picture into: fitted in the box, never enlarged.

@@ -4,6 +4,7 @@
 // (nothing decoded yet), and a page turn onto a page already decoded ahead; with
 // the peak memory, and beside vipsthumbnail over the same first nine files when
 // it is installed.
+#include "outils.h"
 #include "app/general.h"
 #include "app/memoire.h"
 #include "app/services.h"
@@ -23,23 +24,6 @@
 #include <vector>
 
 namespace {
-
-double medianeMs(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-double memoireMaxMo()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& ligne : f.readAll().split('\n'))
-        if (ligne.startsWith("VmHWM:"))
-            return ligne.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
-}
 
 template <class Condition>
 void attendre(Condition fini)
@@ -77,20 +61,16 @@ double tempsVips(const QStringList& fichiers, const QString& sortie)
             return -1;
         temps.push_back(chrono.nsecsElapsed() / 1e6);
     }
-    return medianeMs(temps);
+    return mediane(temps);
 }
 
 } // namespace
 
 int benchMiniatures(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QStringList args = argumentsFenetres(argc, argv);
     reglerMemoireImages();
     QApplication appli(argc, argv);
-    QStringList args;
-    for (int i = 2; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
     const qsizetype i = args.indexOf(QStringLiteral("--pages"));
     const int pages = std::max(1, i >= 0 ? args.value(i + 1).toInt() : 5);
 
@@ -129,12 +109,12 @@ int benchMiniatures(int argc, char** argv)
     const double vips = tempsVips(neuf, vignettes.path());
 
     std::printf("%lld pictures; medians over %d pages\n", qlonglong(g.modele.fichiers().size()), pages);
-    std::printf("page request to nine cells painted, cold   %7.1f ms\n", medianeMs(froides));
+    std::printf("page request to nine cells painted, cold   %7.1f ms\n", mediane(froides));
     if (!anticipees.empty())
-        std::printf("page turn onto a page decoded ahead        %7.1f ms\n", medianeMs(anticipees));
+        std::printf("page turn onto a page decoded ahead        %7.1f ms\n", mediane(anticipees));
     if (vips >= 0)
         std::printf("vipsthumbnail --size 128x96, same %lld files %7.1f ms  (cold page: %.2fx)\n",
-                    qlonglong(neuf.size()), vips, medianeMs(froides) / vips);
+                    qlonglong(neuf.size()), vips, mediane(froides) / vips);
     std::printf("peak memory                                %7.1f MB\n", memoire);
     return 0;
 }

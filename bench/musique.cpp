@@ -5,6 +5,7 @@
 //   buffer handed to the audio output, and the CPU used per second of music while it plays.
 // ormelle-bench make-midi OUT [--seconds S] [--seed N]
 //   A General MIDI song of S seconds (180 by default) for those figures.
+#include "outils.h"
 #include "sound/lecteurmci.h"
 #include "sound/sonouvert.h"
 #include "sound/sourceson.h"
@@ -28,18 +29,6 @@
 #include <sndfile.h>
 
 namespace {
-
-QString option(const QStringList& args, const QString& nom, const QString& defaut)
-{
-    const qsizetype i = args.indexOf(nom);
-    return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : defaut;
-}
-
-double mediane(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // CPU time (user and system, every thread) of this process or of its waited-for
 // children, in seconds.

@@ -3,6 +3,7 @@
 // step from the timer tick to the fitted picture ready, with the prefetch
 // and without it, and follows the memory over the run. --capture saves the
 // viewer mid-transition.
+#include "outils.h"
 #include "app/general.h"
 #include "app/memoire.h"
 #include "core/reglages.h"
@@ -34,12 +35,6 @@ double memoire(const char* genre)
         if (ligne.startsWith(genre))
             return ligne.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return 0;
-}
-
-QString option(const QStringList& args, const QString& nom, const QString& defaut)
-{
-    const int i = int(args.indexOf(nom));
-    return i >= 0 && i + 1 < args.size() ? args[i + 1] : defaut;
 }
 
 double quantile(std::vector<double> v, double q)
@@ -107,15 +102,11 @@ void serie(PleinEcran& v, int etapes, bool prechargement)
 
 int benchSlideshow(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QStringList args = argumentsFenetres(argc, argv);
     // As the program does; the variable shows what it saves.
     if (!qEnvironmentVariableIsSet("ORMELLE_BENCH_MALLOC_DEFAUT"))
         reglerMemoireImages();
     QApplication appli(argc, argv);
-    QStringList args;
-    for (int i = 2; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
     const QString dossier = args.value(0);
     const QStringList fichiers = listerFichiers(dossier, QString::fromLatin1(MotifSixFormats));
     if (fichiers.isEmpty()) {
