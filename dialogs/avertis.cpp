@@ -7,11 +7,15 @@
 #include "app/twips.h"
 
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QStyleOptionButton>
 #include <QTextCursor>
+#include <QTextDocument>
+
+#include <memory>
 
 namespace {
 constexpr double Largeur = 8055;
@@ -68,6 +72,32 @@ void elargirSeparateurs(QPlainTextEdit* boite)
         c.mergeCharFormat(large);
     }
 }
+
+// The whole text must be read at a glance, at its size and in bold. Times New Roman's
+// metrics (and Liberation Serif's, made to match them) need a tenth line the box does not
+// have; Palatino's shape is as narrow and its lines tighter, so it takes the first
+// family that lays the text out within the box.
+void choisirPolice(QPlainTextEdit* boite)
+{
+    static const char* const familles[] = {"Times New Roman", "TeX Gyre Pagella", "Liberation Serif"};
+    // Measured on a copy laid out at the box's inner size: the box itself lays out
+    // only once shown.
+    const QSize interieur = boite->size() - 2 * QSize(boite->frameWidth(), boite->frameWidth());
+    for (const char* famille : familles) {
+        if (!QFontDatabase::hasFamily(QLatin1String(famille)))
+            continue;
+        QFont police{QLatin1String(famille)};
+        police.setPointSizeF(15.75);
+        police.setBold(true);
+        boite->setFont(police);
+        elargirSeparateurs(boite);
+        std::unique_ptr<QTextDocument> essai(boite->document()->clone());
+        essai->setDefaultFont(police);
+        essai->setTextWidth(interieur.width());
+        if (essai->size().height() <= interieur.height())
+            return;
+    }
+}
 } // namespace
 
 QString Avertis::texteBienvenue()
@@ -91,7 +121,7 @@ Avertis::Avertis(General& g, QWidget* parent) : QDialog(parent), g_(g)
     g_.AvertisAuDemarrage = lireTexte(g_.reglages, Reglage::Avertissement);
     coche1_->setChecked(estOui(g_.AvertisAuDemarrage));
     text1_->setPlainText(texteBienvenue());
-    elargirSeparateurs(text1_);
+    choisirPolice(text1_);
 }
 
 void Avertis::construire()
@@ -117,15 +147,11 @@ void Avertis::construire()
     text1_->setReadOnly(true);
     text1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     text1_->setWordWrapMode(QTextOption::WordWrap);
-    // The designed box holds nine lines of this font; the rest is reached by scrolling.
+    // Scrolling stays possible for a font set where no family of ours fits.
     text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // A margin close to a plain text box's, so that lines wrap where a reader expects.
     text1_->document()->setDocumentMargin(2);
     text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QFont times(QStringLiteral("Times New Roman"));
-    times.setPointSizeF(15.75);
-    times.setBold(true);
-    text1_->setFont(times);
     peindreFondWidget(text1_, g.couleur(Role::Visualisation), g.couleur(Role::AutresTextes));
 
     coche1_ = new CocheRetour(QStringLiteral(" Afficher cette fenêtre à la prochaine  exécution d' Ormelle"), this);

@@ -6,7 +6,7 @@ PAQUETS=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
   libgl-dev zlib1g-dev libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont
-  fonts-liberation2 fonts-dejavu
+  fonts-liberation2 fonts-dejavu fonts-texgyre
   xvfb xauth qt6-translations-l10n
 )
 # Only the tests want these: the fuzzer (clang's libFuzzer), a private sound server for

@@ -6,7 +6,9 @@
 #include "dialogs/avertis.h"
 
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -53,6 +55,24 @@ private slots:
         QVERIFY(debuts.contains(int(texte.indexOf("En espérant"))));
         // The title's line holds the title alone.
         QVERIFY(mise->lineAt(0).textLength() < texte.indexOf("Bien qu'il") + 1);
+    }
+
+    // Read at a glance: the whole text within the box, at its size and in bold.
+    void texteTientDansSaBoite()
+    {
+        if (!QFontDatabase::hasFamily("TeX Gyre Pagella") && !QFontDatabase::hasFamily("Times New Roman"))
+            QSKIP("no family of the welcome text fits here (fonts-texgyre)");
+        Avertis a(e_->g);
+        a.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&a));
+        auto* text1 = a.findChild<QPlainTextEdit*>("Text1");
+        QCOMPARE(text1->font().pointSizeF(), 15.75);
+        QVERIFY(text1->font().bold());
+        QCOMPARE(text1->verticalScrollBar()->maximum(), 0);
+        int hauteur = 2 * int(text1->document()->documentMargin());
+        for (QTextBlock b = text1->document()->begin(); b.isValid(); b = b.next())
+            hauteur += int(b.layout()->boundingRect().height());
+        QVERIFY2(hauteur <= text1->viewport()->height(), qPrintable(QString::number(hauteur)));
     }
 
     void legendes()
