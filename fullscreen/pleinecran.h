@@ -101,6 +101,7 @@ protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
     bool eventFilter(QObject* objet, QEvent* e) override;
     void reject() override;
 
@@ -154,6 +155,7 @@ private:
     bool m_imageVisible = false;
     bool m_attenteImage1 = false;
     bool m_sablierPose = false;
+    int m_rouletteCumul = 0; // eighths of a degree not yet turned into a step
     bool m_prechargementActif = true;
     QSize m_tailleForcee;
     std::function<void(PleinEcran&, QPoint)> m_ouvreurMenu;

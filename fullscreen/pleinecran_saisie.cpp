@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWheelEvent>
 
 void PleinEcran::etapeMinuterie()
 {
@@ -98,8 +99,26 @@ void PleinEcran::mousePressEvent(QMouseEvent* e)
     sourisEnfoncee(e, false);
 }
 
+// A notch of the wheel is an arrow key: down for the next picture, up for the one
+// before. Touchpads send fractions of a notch, summed until they make one.
+void PleinEcran::wheelEvent(QWheelEvent* e)
+{
+    e->accept();
+    m_rouletteCumul += e->angleDelta().y();
+    constexpr int cran = QWheelEvent::DefaultDeltasPerStep;
+    while (std::abs(m_rouletteCumul) >= cran) {
+        const bool suivante = m_rouletteCumul < 0;
+        m_rouletteCumul += suivante ? cran : -cran;
+        toucheFichier1(suivante ? Qt::Key_Down : Qt::Key_Up);
+    }
+}
+
 void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
 {
+    if (e->button() == Qt::MiddleButton) {
+        fermerParTouche(); // as Esc
+        return;
+    }
     if (e->button() == Qt::LeftButton) {
         if (g.VueUnique) {
             g.VueUnique = false;

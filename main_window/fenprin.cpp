@@ -83,6 +83,7 @@ FenPrin::FenPrin(General& general, MontrerModal montrerModal, QWidget* parent)
     setWindowTitle(g.TitreProgramme);
     setWindowIcon(QIcon(QStringLiteral(":/icones/ormelle.svg")));
     setFixedSize(twips::taille(10455, 6945));
+    setAcceptDrops(true);
     construireCadre();
     construireNavigateur();
     construireBarreIcones();

@@ -69,6 +69,8 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     // Layout (fenprin.cpp, fenprin_panneaux.cpp)
@@ -91,6 +93,7 @@ private:
     void montrerConseils();
     QString dossierDepart() const;
     bool ouvrirDepart(const QString& argument, const QString& dossier);
+    void ouvrirDemande(const QString& chemin);
     void erreurDemarrage();
     void placerPanneaux();
     void activation();

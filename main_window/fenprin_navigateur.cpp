@@ -11,6 +11,10 @@
 #include "dialogs/reglslid.h"
 
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QDir>
 #include <QFileInfo>
@@ -53,14 +57,7 @@ void FenPrin::construireNavigateur()
 bool FenPrin::ouvrirDepart(const QString& argument, const QString& dossier)
 {
     if (!argument.isEmpty()) {
-        const QString demande = QDir::cleanPath(QFileInfo(argument).absoluteFilePath());
-        if (navigateur_->ouvrirDossier(demande) || navigateur_->ouvrirFichier(demande))
-            return true;
-        afficherMessage(QStringLiteral("Ormelle"),
-                        QStringLiteral("Impossible d’ouvrir « %1 » : ce fichier ou ce dossier n’existe pas "
-                                       "ou ne peut pas être lu.")
-                            .arg(argument));
-        navigateur_->ouvrirDossier(parentExistant(demande));
+        ouvrirDemande(argument);
         return true;
     }
     if (navigateur_->ouvrirDossier(dossier))
@@ -86,4 +83,48 @@ void FenPrin::reglagesDiaporama()
     g.ReglagesDepuisPleinEcran = false;
     ReglSlid fenetre(g, this);
     montrer(fenetre);
+}
+
+// A folder is opened, a file is selected in its folder and shown.
+void FenPrin::ouvrirDemande(const QString& chemin)
+{
+    const QString demande = QDir::cleanPath(QFileInfo(chemin).absoluteFilePath());
+    if (navigateur_->ouvrirDossier(demande) || navigateur_->ouvrirFichier(demande))
+        return;
+    afficherMessage(QStringLiteral("Ormelle"),
+                    QStringLiteral("Impossible d’ouvrir « %1 » : ce fichier ou ce dossier n’existe pas "
+                                   "ou ne peut pas être lu.")
+                        .arg(texteAffichable(chemin)));
+    navigateur_->ouvrirDossier(parentExistant(demande));
+}
+
+namespace {
+// The first local path of a drop, by its own bytes: a file manager sends a name that
+// is not UTF-8 percent-encoded, and decoding it as text would name another file.
+QString cheminDepose(const QMimeData* donnees)
+{
+    if (!donnees || !donnees->hasUrls())
+        return {};
+    for (const QUrl& url : donnees->urls())
+        if (url.isLocalFile())
+            return cheminDepuisOctets(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    return {};
+}
+} // namespace
+
+void FenPrin::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!cheminDepose(e->mimeData()).isEmpty())
+        e->acceptProposedAction();
+}
+
+// A file or a folder dropped from the file manager opens as on the command line.
+void FenPrin::dropEvent(QDropEvent* e)
+{
+    const QString chemin = cheminDepose(e->mimeData());
+    if (chemin.isEmpty())
+        return;
+    e->acceptProposedAction();
+    masquerPanneaux(true, true, true, true);
+    ouvrirDemande(chemin);
 }

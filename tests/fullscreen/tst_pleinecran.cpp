@@ -44,6 +44,18 @@ void touche(PleinEcran& v, QWidget* cible, Qt::Key t)
     montree(v);
 }
 
+// Turns the wheel by `huitiemes` eighths of a degree (120 a notch; negative towards
+// the user). Sent to the viewer itself: a wheel event that is not the window
+// system's does not climb from the picture to its parent.
+void roulette(PleinEcran& v, int huitiemes)
+{
+    const QPoint ici(5, 5);
+    QWheelEvent e(ici, v.mapToGlobal(ici), QPoint(), QPoint(0, huitiemes), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&v, &e);
+    montree(v);
+}
+
 // Which of the fixture colours the viewer shows; -1 for none (background only).
 int couleurAffichee(const PleinEcran& v)
 {
@@ -67,6 +79,7 @@ private slots:
     void dossierUneImage();
     void ordreAleatoireDansLaListe();
     void flechesBouclent();
+    void rouletteCommeLesFleches();
     void quitter_data();
     void quitter();
     void ctrlClicDroitSuspendEtReprend();
@@ -184,11 +197,28 @@ void TestPleinEcran::flechesBouclent()
     QVERIFY(!v->Minuterie1().isActive());
 }
 
+void TestPleinEcran::rouletteCommeLesFleches()
+{
+    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), false);
+    roulette(*v, -120); // towards the user: the next picture, wrapping to the first
+    QCOMPARE(couleurAffichee(*v), 0);
+    roulette(*v, 120);
+    QCOMPARE(couleurAffichee(*v), 2);
+    roulette(*v, 240); // two notches at once
+    QCOMPARE(couleurAffichee(*v), 0);
+    roulette(*v, 60); // half a notch from a touchpad: nothing yet
+    QCOMPARE(couleurAffichee(*v), 0);
+    roulette(*v, 60);
+    QCOMPARE(couleurAffichee(*v), 2);
+    QCOMPARE(m_g->FichierCourant(), m_dossier->filePath(QStringLiteral("c.bmp")));
+}
+
 void TestPleinEcran::quitter_data()
 {
-    QTest::addColumn<int>("touche");
+    QTest::addColumn<int>("touche"); // 0: the middle button on the picture
     QTest::newRow("Échap") << int(Qt::Key_Escape);
     QTest::newRow("Entrée") << int(Qt::Key_Return);
+    QTest::newRow("clic du milieu") << 0;
 }
 
 void TestPleinEcran::quitter()
@@ -196,7 +226,10 @@ void TestPleinEcran::quitter()
     QFETCH(int, touche);
     PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
     QSignalSpy curseur(v, &PleinEcran::curseurBascule);
-    QTest::keyClick(fichier1(), Qt::Key(touche));
+    if (touche)
+        QTest::keyClick(fichier1(), Qt::Key(touche));
+    else
+        QTest::mouseClick(v->findChild<QWidget*>(QStringLiteral("Image1")), Qt::MiddleButton);
     QVERIFY(!v->isVisible());
     QCOMPARE(curseur.count(), 1);
     QCOMPARE(curseur.at(0).at(0).toBool(), true);

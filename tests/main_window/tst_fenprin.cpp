@@ -7,11 +7,19 @@
 #include "app/skin.h"
 #include "app/twips.h"
 #include "main_window/navigateur.h"
+#include "platform/nomsfichiers.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QSettings>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 class TestFenPrin : public QObject {
     Q_OBJECT
@@ -149,6 +157,55 @@ private slots:
         QTRY_COMPARE(b.g->FichierCourant(), photo);
         QTRY_COMPARE(b.fen->navigateur()->imageCourante().size(), QSize(40, 30));
         QVERIFY(b.controle("CmdCopFich")->isEnabled());
+    }
+
+    // What a file manager drops: a folder opens, a picture is selected and shown, a
+    // name that is not UTF-8 keeps its bytes, a web address is refused.
+    void deposerOuvreCommeLaLigneDeCommande()
+    {
+        BancFenPrin b;
+        const QString photos = b.dossier.filePath(QStringLiteral("Photos"));
+        QVERIFY(QDir().mkpath(photos + QStringLiteral("/Été")));
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(photos + QStringLiteral("/Phare.png")));
+        const QByteArray latin1 = QFile::encodeName(photos) + "/caf\xe9.bmp";
+        {
+            QByteArray bmp;
+            QBuffer tampon(&bmp);
+            QVERIFY(tampon.open(QIODevice::WriteOnly) && image.save(&tampon, "BMP"));
+            const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            QVERIFY(fd >= 0);
+            QCOMPARE(::write(fd, bmp.constData(), size_t(bmp.size())), ssize_t(bmp.size()));
+            ::close(fd);
+        }
+        FenPrin& f = b.charger();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QWidget* cible = b.controle("Image1");
+        const auto deposer = [&](const QList<QUrl>& urls) {
+            QMimeData donnees;
+            donnees.setUrls(urls);
+            const QPoint ici = cible->mapTo(&f, cible->rect().center());
+            QDragEnterEvent entree(ici, Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&f, &entree);
+            if (!entree.isAccepted())
+                return false;
+            QDropEvent depot(QPointF(ici), Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&f, &depot);
+            return depot.isAccepted();
+        };
+        QVERIFY(deposer({QUrl::fromLocalFile(photos + QStringLiteral("/Été"))}));
+        QTRY_COMPARE(b.g->DossierCourant(), photos + QStringLiteral("/Été"));
+        QVERIFY(deposer({QUrl::fromLocalFile(photos + QStringLiteral("/Phare.png"))}));
+        QTRY_COMPARE(b.g->FichierCourant(), photos + QStringLiteral("/Phare.png"));
+        QTRY_COMPARE(b.fen->navigateur()->imageCourante().size(), QSize(40, 30));
+        QUrl octets(QStringLiteral("file://"));
+        octets.setPath(QString::fromLatin1(latin1.toPercentEncoding("/")), QUrl::TolerantMode);
+        QVERIFY(deposer({QUrl(QStringLiteral("https://exemple.fr/a.jpg")), octets}));
+        QTRY_COMPARE(b.g->FichierCourant(), cheminDepuisOctets(latin1));
+        QVERIFY(!deposer({QUrl(QStringLiteral("https://exemple.fr/a.jpg"))}));
+        QVERIFY(b.controle("FondMessage")->isHidden());
     }
 
     void aproposOuvreEtFermeLePanneau()
