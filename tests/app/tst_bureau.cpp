@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <signal.h>
+#include <sys/prctl.h>
+
 namespace {
 struct Fenetre {
     QString id;
@@ -20,6 +23,7 @@ struct Fenetre {
 };
 
 constexpr int Attente = 20000;
+const QList<QColor> Couleurs{QColor(200, 30, 30), QColor(30, 160, 60), QColor(40, 60, 190)};
 } // namespace
 
 class TestBureau : public QObject {
@@ -127,6 +131,10 @@ private slots:
         if (!QFileInfo(programme).isExecutable())
             QSKIP("bin/ormelle is not built");
 
+        // The server, the window manager and the program end with the test, even when it is
+        // killed: left behind, they would stand in the way of the next run.
+        for (QProcess* p : {&serveur_, &gestionnaire_, &ormelle_})
+            p->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         // The server picks a display number nobody uses and tells it on its output.
         serveur_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
         if (!serveur_.waitForStarted(5000))
@@ -168,6 +176,11 @@ private slots:
         reglages.SaveSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage, "Non");
         reglages.SaveSetting(cles::Application, cles::SectionConseils, cles::CleConseil, "Non");
         reglages.SaveSetting(cles::Application, cles::SectionDossier, cles::CleDossier, bac_.filePath("home"));
+        for (int i = 0; i < Couleurs.size(); ++i) {
+            QImage image(400, 300, QImage::Format_RGB32);
+            image.fill(Couleurs[i]);
+            QVERIFY(image.save(bac_.filePath(QStringLiteral("home/%1.bmp").arg(QChar('a' + i)))));
+        }
 
         ormelle_.setProcessEnvironment(env_);
         ormelle_.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -233,6 +246,35 @@ private slots:
         QVERIFY(!fenetres(QSize(364, 246)).isEmpty());
         cliquer(couleurs, QPoint(344, 162), 1);
         QTRY_VERIFY_WITH_TIMEOUT(fenetres(QSize(364, 246)).isEmpty(), Attente);
+    }
+
+    // The colour at the middle of the screen, as the X server shows it.
+    QColor milieu()
+    {
+        const QString fichier = bac_.filePath(QStringLiteral("milieu.png"));
+        outil(QStringLiteral("import"), {"-window", "root", "-crop", "1x1+640+512", "+repage", fichier});
+        const QImage image(fichier);
+        return image.isNull() ? QColor() : image.pixelColor(0, 0);
+    }
+
+    // In full screen, notches of a real wheel over the picture step through the folder
+    // both ways, wrapping, and the middle button leaves.
+    void rouletteEtBoutonDuMilieuEnPleinEcran()
+    {
+        const Fenetre principale = attendre(QSize(697, 463));
+        cliquer(principale, QPoint(60, 212), 1); // File1's first line
+        souris({"key", "Return"});
+        QTRY_VERIFY_WITH_TIMEOUT(!fenetres(QSize(1280, 1024)).isEmpty(), Attente);
+        QTRY_COMPARE_WITH_TIMEOUT(milieu(), Couleurs[0], Attente);
+        souris({"mousemove", "--sync", "640", "512"});
+        souris({"click", "5"});
+        QTRY_COMPARE_WITH_TIMEOUT(milieu(), Couleurs[1], Attente);
+        souris({"click", "4"});
+        souris({"click", "4"});
+        QTRY_COMPARE_WITH_TIMEOUT(milieu(), Couleurs[2], Attente);
+        souris({"click", "2"});
+        QTRY_VERIFY_WITH_TIMEOUT(fenetres(QSize(1280, 1024)).isEmpty(), Attente);
+        QVERIFY(!fenetres(QSize(697, 463)).isEmpty());
     }
 
     // Closed by the window manager with the backdrop shown: the run ends.
