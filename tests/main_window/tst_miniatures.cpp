@@ -6,6 +6,7 @@
 #include "app/skin.h"
 #include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
+#include "fullscreen/pleinecran.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -372,6 +373,35 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(m().pageComplete(), 60000);
         }
         m().FondMiniatures->grab();
+    }
+
+    // The middle picture at its own size, alone; a click on it comes back.
+    void tailleReelleDeLImageCentree()
+    {
+        entrer();
+        presser(m().CmdVBas);
+        QTRY_VERIFY(m().pageComplete());
+        QCOMPARE(m().centree(), chemin(10));
+        QImage montree;
+        bool vueUnique = false;
+        int ajustement = -1;
+        QTimer::singleShot(0, this, [&] {
+            auto* v = qobject_cast<PleinEcran*>(QApplication::activeModalWidget());
+            if (!v)
+                return;
+            (void)QTest::qWaitFor([v] { return !v->imageEnAttente(); }, 10000);
+            montree = v->imageAffichee();
+            vueUnique = g().VueUnique;
+            ajustement = g().AdapterImage;
+            QTest::mouseClick(v->findChild<QWidget*>(QStringLiteral("Image1")), Qt::LeftButton);
+        });
+        presser(m().CmdVPlEcr);
+        QCOMPARE(g().FichierCourant(), chemin(10));
+        QVERIFY(vueUnique);
+        QCOMPARE(ajustement, 1);
+        QCOMPARE(montree.size(), QSize(64, 48));
+        QCOMPARE(montree.pixel(32, 24), couleur(10).rgb());
+        QVERIFY(!g().VueUnique);
     }
 
     void couleurDuFond()
