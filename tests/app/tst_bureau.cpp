@@ -164,12 +164,19 @@ private slots:
         if (!pret)
             QSKIP("Xvfb does not answer");
         gestionnaire_.setProcessEnvironment(env_);
+        gestionnaire_.setProcessChannelMode(QProcess::MergedChannels);
         gestionnaire_.start(QStringLiteral("openbox"), {"--sm-disable"});
         if (!gestionnaire_.waitForStarted(5000))
             QSKIP("openbox cannot start");
-        QTRY_VERIFY_WITH_TIMEOUT(
-            outil(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains(QLatin1String("window id")),
-            Attente);
+        const bool gere = QTest::qWaitFor(
+            [&] {
+                return gestionnaire_.state() != QProcess::Running
+                       || outil(QStringLiteral("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"})
+                              .contains(QLatin1String("window id"));
+            },
+            3 * Attente);
+        QVERIFY2(gere && gestionnaire_.state() == QProcess::Running,
+                 qPrintable(QStringLiteral("openbox: ") + QString::fromLocal8Bit(gestionnaire_.readAll())));
 
         // No notice and no tip at start: the test goes straight to the main window.
         Reglages reglages(bac_.filePath("config/Ormelle/Ormelle.ini"));
