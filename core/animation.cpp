@@ -25,6 +25,8 @@ struct Animation::Lecture {
         ok = false;
         if (!lecteur) {
             lecteur = std::make_unique<LecteurAnimation>(chemin, taille, fond);
+            if (lecteur->nombreImages() == 1)
+                return; // a still GIF: nothing decoded twice
             // The first frame is on screen already; only its delay is wanted, and its
             // pixels under the frames composited on it.
             QImage premiere;

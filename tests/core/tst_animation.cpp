@@ -8,7 +8,9 @@
 #include "core/animation.h"
 #include "core/serviceimages.h"
 
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -62,6 +64,7 @@ private slots:
     void abandonneeNeLivrePlusRien();
     void retardRattrapeSansPrecipiter();
     void suiteGif();
+    void webpAnime();
 
 private:
     QTemporaryDir dossier_;
@@ -295,6 +298,46 @@ void TestAnimation::suiteGif()
         }
     }
     QCOMPARE(verifiees, 12);
+}
+
+// Animated WebP goes through the same reader: made here with img2webp from three PNGs.
+void TestAnimation::webpAnime()
+{
+    const QString img2webp = QStandardPaths::findExecutable(QStringLiteral("img2webp"));
+    if (img2webp.isEmpty())
+        QSKIP("img2webp absent (Debian webp)");
+    QStringList arguments{QStringLiteral("-loop"), QStringLiteral("2"), QStringLiteral("-lossless")};
+    for (int i = 0; i < RougeVertBleu.size(); ++i) {
+        QImage image(40, 24, QImage::Format_RGB32);
+        image.fill(RougeVertBleu[i].couleur);
+        const QString png = dossier_.filePath(QStringLiteral("w%1.png").arg(i));
+        QVERIFY(image.save(png));
+        arguments << QStringLiteral("-d") << QString::number(RougeVertBleu[i].delaiCentiemes * 10) << png;
+    }
+    const QString webp = dossier_.filePath(QStringLiteral("anime.webp"));
+    arguments << QStringLiteral("-o") << webp;
+    QCOMPARE(QProcess::execute(img2webp, arguments), 0);
+
+    Vue vue(webp);
+    QVERIFY(vue.premiere.ok());
+    if (!vue.premiere.animable)
+        QSKIP("Qt's WebP reader does not play animations here");
+    QCOMPARE(vue.premiere.image.size(), QSize(20, 12));
+    ServiceImages service;
+    HorlogeScriptee h;
+    Animation a(service, h, vue.demande, vue.premiere);
+    Releve r(a, h);
+    QSignalSpy finie(&a, &Animation::terminee);
+    for (int i = 0; i < 60 && a.enCours(); ++i) {
+        QTRY_VERIFY(!a.enCours() || h.enAttente() == 1);
+        h.avancer(50);
+    }
+    QTRY_COMPARE(finie.count(), 1);
+    // Loop count 2 in WebP: two plays in all, each frame at its delay.
+    QCOMPARE(r.numeros, (QList<int>{1, 2, 0, 1, 2}));
+    QCOMPARE(r.couleurs, (QList<QColor>{Qt::green, Qt::blue, Qt::red, Qt::green, Qt::blue}));
+    QCOMPARE(r.temps, (QList<qint64>{100, 300, 600, 700, 900}));
+    QCOMPARE(r.taille, QSize(20, 12));
 }
 
 QTEST_GUILESS_MAIN(TestAnimation)
