@@ -4,6 +4,7 @@
 #include "core/tablereglages.h"
 #include "core/modeledossier.h"
 #include "core/schema.h"
+#include "core/horloge.h"
 #include "core/serviceimages.h"
 
 #include <QColor>
@@ -35,6 +36,9 @@ public:
     // model; every decode goes through the picture service.
     ModeleDossier modele;
     ServiceImages images;
+    // The time animated pictures play on; a test puts a scripted clock here.
+    HorlogeReelle horlogeReelle;
+    Horloge* horloge = &horlogeReelle;
     QString FichierCourant() const { return modele.FichierCourant(); }
     QString NomFichierCourant() const { return modele.NomFichierCourant(); }
     QString ExtensionCourante() const { return modele.ExtensionCourante(); }

@@ -1,5 +1,6 @@
 #include "generateur.h"
 
+#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -107,4 +109,147 @@ bool fabriquerDossier(const QString& dossier, int nombre)
             return false;
     }
     return true;
+}
+
+namespace {
+
+// LZW codes packed low bit first into 255-byte sub-blocks, as GIF stores them.
+class SortieLzw {
+public:
+    explicit SortieLzw(QFile& f) : f_(f) {}
+    void code(int c, int largeur)
+    {
+        tampon_ |= quint32(c) << bits_;
+        bits_ += largeur;
+        while (bits_ >= 8) {
+            octet(char(tampon_ & 0xFF));
+            tampon_ >>= 8;
+            bits_ -= 8;
+        }
+    }
+    void finir()
+    {
+        if (bits_ > 0)
+            octet(char(tampon_ & 0xFF));
+        vider();
+        f_.putChar(0);
+    }
+
+private:
+    void octet(char o)
+    {
+        bloc_[n_++] = o;
+        if (n_ == 255)
+            vider();
+    }
+    void vider()
+    {
+        if (n_ == 0)
+            return;
+        f_.putChar(char(n_));
+        f_.write(bloc_, n_);
+        n_ = 0;
+    }
+    QFile& f_;
+    quint32 tampon_ = 0;
+    int bits_ = 0;
+    char bloc_[255];
+    int n_ = 0;
+};
+
+void compresser(QFile& f, const std::vector<uchar>& pixels, std::vector<qint16>& table)
+{
+    constexpr int Effacer = 256, Fin = 257;
+    SortieLzw sortie(f);
+    f.putChar(8); // minimum code size
+    int largeur = 9, dernier = Fin;
+    std::fill(table.begin(), table.end(), qint16(-1));
+    sortie.code(Effacer, largeur);
+    int prefixe = pixels[0];
+    for (size_t i = 1; i < pixels.size(); ++i) {
+        const int k = pixels[i];
+        qint16& suite = table[size_t(prefixe) * 256 + size_t(k)];
+        if (suite >= 0) {
+            prefixe = suite;
+            continue;
+        }
+        sortie.code(prefixe, largeur);
+        suite = qint16(++dernier);
+        if (dernier >= (1 << largeur))
+            ++largeur;
+        if (dernier == 4095) { // the table is full: start it again
+            sortie.code(Effacer, largeur);
+            std::fill(table.begin(), table.end(), qint16(-1));
+            largeur = 9;
+            dernier = Fin;
+        }
+        prefixe = k;
+    }
+    sortie.code(prefixe, largeur);
+    sortie.code(Fin, largeur);
+    sortie.finir();
+}
+
+void mot(QFile& f, int v)
+{
+    f.putChar(char(v & 0xFF));
+    f.putChar(char((v >> 8) & 0xFF));
+}
+
+} // namespace
+
+bool fabriquerGif(const QString& sortie, int largeur, int hauteur, int images, int delaiCentiemes)
+{
+    QFile f(sortie);
+    if (largeur <= 0 || hauteur <= 0 || largeur > 65535 || hauteur > 65535 || images <= 0
+        || !f.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "écriture impossible : %s\n", qPrintable(sortie));
+        return false;
+    }
+    f.write("GIF89a");
+    mot(f, largeur);
+    mot(f, hauteur);
+    f.putChar(char(0xF7)); // a global table of 256 colours
+    f.putChar(0);
+    f.putChar(0);
+    // 192 hues, then 64 greys.
+    for (int i = 0; i < 256; ++i) {
+        const QColor c = i < 192 ? QColor::fromHsv(i * 360 / 192, 200, 230)
+                                 : QColor(255 - (255 - i) * 4, 255 - (255 - i) * 4, 255 - (255 - i) * 4);
+        f.putChar(char(c.red()));
+        f.putChar(char(c.green()));
+        f.putChar(char(c.blue()));
+    }
+    f.write("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19); // loop forever
+    std::vector<uchar> pixels(size_t(largeur) * size_t(hauteur));
+    std::vector<qint16> table(4096 * 256);
+    const int cote = std::max(8, hauteur / 5);
+    for (int n = 0; n < images; ++n) {
+        // Bands sliding to the right, a square crossing the picture and coming back.
+        for (int y = 0; y < hauteur; ++y) {
+            uchar* ligne = pixels.data() + size_t(y) * size_t(largeur);
+            for (int x = 0; x < largeur; ++x)
+                ligne[x] = uchar(((x + 8 * n) / 48 + y / 120) % 192);
+        }
+        const int course = std::max(1, largeur - cote);
+        const int pas = (n * 16) % (2 * course);
+        const int x0 = pas < course ? pas : 2 * course - pas;
+        const int y0 = (hauteur - cote) / 2;
+        for (int y = y0; y < y0 + cote && y < hauteur; ++y)
+            std::fill_n(pixels.data() + size_t(y) * size_t(largeur) + size_t(x0), std::min(cote, largeur - x0),
+                        uchar(255));
+        f.write("\x21\xF9\x04\x04", 4); // disposal: keep
+        mot(f, delaiCentiemes);
+        f.putChar(0);
+        f.putChar(0);
+        f.putChar(char(0x2C));
+        mot(f, 0);
+        mot(f, 0);
+        mot(f, largeur);
+        mot(f, hauteur);
+        f.putChar(0);
+        compresser(f, pixels, table);
+    }
+    f.putChar(char(0x3B));
+    return f.error() == QFile::NoError;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Synthetic inputs for the figures: photo-like JPEGs and a crowded folder.
+// Synthetic inputs for the figures: photo-like JPEGs, a crowded folder, an animated GIF.
 #include <QString>
 
 // A fractal landscape with sensor-like noise, saved as JPEG quality `qualite`.
@@ -7,3 +7,8 @@ bool fabriquerJpeg(const QString& sortie, int largeur, int hauteur, int qualite,
 
 // `nombre` empty files in `dossier`, mostly pictures of several extensions and cases.
 bool fabriquerDossier(const QString& dossier, int nombre);
+
+// An animated GIF of `images` full frames of `largeur` x `hauteur`, `delaiCentiemes`
+// apart, looping forever: colour bands sliding under a moving square, compressed
+// with LZW as any encoder would. Written frame by frame: memory stays small.
+bool fabriquerGif(const QString& sortie, int largeur, int hauteur, int images, int delaiCentiemes);

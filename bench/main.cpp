@@ -22,18 +22,21 @@ namespace {
 
 void usage()
 {
-    std::fputs("usage:\n"
-               "  ormelle-bench decode FILE [--fit WxH] [--png OUT] [--repeat N]\n"
-               "  ormelle-bench list FOLDER PATTERN [--repeat N] [--locale NAME]\n"
-               "  ormelle-bench make-jpeg OUT W H [--quality Q] [--seed S]\n"
-               "  ormelle-bench make-folder FOLDER N\n"
-               "  ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] [--capture FILE.png]\n"
-               "  ormelle-bench preview FOLDER [--rounds N] [--burst N] [--interval MS]\n"
-               "  ormelle-bench thumbnails FOLDER [--pages N]\n"
-               "  ormelle-bench music FILE [--seconds N] [--runs N] [--wav OUT]\n"
-               "  ormelle-bench make-midi OUT [--seconds S] [--seed N]\n"
-               "  ormelle-bench comments [--lines N] [--repeat N]\n",
-               stderr);
+    std::fputs(
+        "usage:\n"
+        "  ormelle-bench decode FILE [--fit WxH] [--png OUT] [--repeat N]\n"
+        "  ormelle-bench list FOLDER PATTERN [--repeat N] [--locale NAME]\n"
+        "  ormelle-bench make-jpeg OUT W H [--quality Q] [--seed S]\n"
+        "  ormelle-bench make-folder FOLDER N\n"
+        "  ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] [--capture FILE.png]\n"
+        "  ormelle-bench preview FOLDER [--rounds N] [--burst N] [--interval MS]\n"
+        "  ormelle-bench thumbnails FOLDER [--pages N]\n"
+        "  ormelle-bench music FILE [--seconds N] [--runs N] [--wav OUT]\n"
+        "  ormelle-bench make-midi OUT [--seconds S] [--seed N]\n"
+        "  ormelle-bench comments [--lines N] [--repeat N]\n"
+        "  ormelle-bench animation [FILE.gif] [--frames N] [--screen WxH] [--size WxH] [--count N] [--delay CS]\n"
+        "  ormelle-bench make-gif OUT [--size WxH] [--count N] [--delay CS]\n",
+        stderr);
 }
 
 QSize lireTaille(const QString& texte)
@@ -122,6 +125,7 @@ int benchMiniatures(int argc, char** argv);
 int benchMusique(const QStringList& args);
 bool fabriquerMidi(const QString& sortie, int secondes, quint32 graine);
 int benchCommentaires(int argc, char** argv);
+int benchAnimation(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
@@ -134,6 +138,8 @@ int main(int argc, char** argv)
         return benchMiniatures(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "comments") == 0)
         return benchCommentaires(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "animation") == 0)
+        return benchAnimation(argc, argv);
     if (argc < 2) {
         usage();
         return 2;
@@ -169,6 +175,14 @@ int main(int argc, char** argv)
                              option(args, QStringLiteral("--seed"), QStringLiteral("1")).toUInt())
                    ? 0
                    : 1;
+    if (commande == QLatin1String("make-gif") && !args.isEmpty()) {
+        const QSize taille = lireTaille(option(args, QStringLiteral("--size"), QStringLiteral("1920x1080")));
+        return fabriquerGif(args[0], taille.width(), taille.height(),
+                            option(args, QStringLiteral("--count"), QStringLiteral("1000")).toInt(),
+                            option(args, QStringLiteral("--delay"), QStringLiteral("4")).toInt())
+                   ? 0
+                   : 1;
+    }
     if (commande == QLatin1String("make-folder") && args.size() >= 2)
         return fabriquerDossier(args[0], args[1].toInt()) ? 0 : 1;
     usage();

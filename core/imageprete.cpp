@@ -88,6 +88,7 @@ ImagePrete preparerImage(const DemandeImage& d)
         return resultat;
     }
     resultat.naturelle = twips::depuisPx(charge.tailleNaturelle);
+    resultat.animable = charge.animable;
     resultat.rectTwips = placer(d, resultat.naturelle);
     const QSize taille = pixelsAppareil(resultat.rectTwips, ratio);
     if (taille.isEmpty()) {

@@ -59,6 +59,7 @@ struct ImagePrete {
     QRectF rectTwips; // where it goes
     QSizeF naturelle; // natural size, twips
     QString erreur;
+    bool animable = false; // its format may hold more frames: an Animation plays them after this one
 
     bool ok() const { return erreur.isEmpty() && !image.isNull(); }
     qint64 octets() const { return image.sizeInBytes(); }

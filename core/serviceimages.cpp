@@ -25,6 +25,7 @@ struct ServiceImages::Tache {
     int priorite = 0;
     quint64 ordre = 0;
     std::vector<std::pair<quint64, Rappel>> abonnes;
+    std::function<void()> travail; // set for executer's jobs: neither joined nor kept
     // Set once nobody waits for it: the decode stops early and its result is dropped.
     std::shared_ptr<std::atomic<bool>> annulee = std::make_shared<std::atomic<bool>>(false);
 };
@@ -64,7 +65,9 @@ quint64 ServiceImages::demander(const DemandeImage& demande, int priorite, Rappe
             this, [this, tache, garde] { terminee(tache, garde); }, Qt::QueuedConnection);
         return ticket;
     }
-    auto meme = [&](const std::shared_ptr<Tache>& t) { return t->demande == demande && t->fichier == fichier; };
+    auto meme = [&](const std::shared_ptr<Tache>& t) {
+        return !t->travail && t->demande == demande && t->fichier == fichier;
+    };
     auto it = std::find_if(attente_.begin(), attente_.end(), meme);
     if (it == attente_.end()) {
         it = std::find_if(actives_.begin(), actives_.end(),
@@ -83,6 +86,22 @@ quint64 ServiceImages::demander(const DemandeImage& demande, int priorite, Rappe
     }
     (*it)->priorite = std::max((*it)->priorite, priorite);
     (*it)->abonnes.emplace_back(ticket, std::move(rappel));
+    lancer();
+    return ticket;
+}
+
+quint64 ServiceImages::executer(int priorite, std::function<void()> travail, std::function<void()> fini)
+{
+    const quint64 ticket = prochainTicket_++;
+    auto tache = std::make_shared<Tache>();
+    tache->travail = std::move(travail);
+    tache->priorite = priorite;
+    tache->ordre = ticket;
+    tache->abonnes.emplace_back(ticket, [fini = std::move(fini)](const ImagePrete&) {
+        if (fini)
+            fini();
+    });
+    attente_.push_back(tache);
     lancer();
     return ticket;
 }
@@ -117,12 +136,16 @@ void ServiceImages::lancer()
         DemandeImage demande = tache->demande;
         demande.annulation = tache->annulee;
         pool_.start([this, tache, demande] {
-            const ImagePrete image = decodeur_(demande);
+            ImagePrete image;
+            if (tache->travail)
+                tache->travail();
+            else
+                image = decodeur_(demande);
             QMetaObject::invokeMethod(
                 this,
                 [this, tache, image] {
                     --enCours_;
-                    if (!*tache->annulee)
+                    if (!*tache->annulee && !tache->travail)
                         garder(tache, image);
                     terminee(tache, image);
                     lancer();

@@ -33,6 +33,11 @@ public:
     // result, never from inside this call. Returns a ticket for annuler().
     quint64 demander(const DemandeImage& demande, int priorite, Rappel rappel);
     void annuler(quint64 ticket);
+    // Work that is not one picture, such as the next frame of an animation read by a
+    // reader that keeps its place: it waits its turn with the pictures and runs on the
+    // same workers. `fini` runs later on this object's thread, unless cancelled
+    // (annuler) first; a cancelled job that has started still runs to its end.
+    quint64 executer(int priorite, std::function<void()> travail, std::function<void()> fini);
 
     // Takes a kept result without decoding; false when there is none.
     bool resultatGarde(const DemandeImage& demande, ImagePrete* image) const;

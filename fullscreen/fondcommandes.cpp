@@ -3,6 +3,7 @@
 #include "app/general.h"
 #include "app/services.h"
 #include "core/twips.h"
+#include "core/animation.h"
 #include "core/commentaires.h"
 #include "core/imageprete.h"
 #include "fullscreen/surfaces.h"
@@ -292,29 +293,35 @@ void FondCommandes::ApercuImage()
 {
     image2_->hide();
     apercuTwips_ = QRectF();
+    animation_.reset();
     if (ticketApercu_)
         g_.images.annuler(ticketApercu_);
     const QPointer<FondCommandes> moi(this);
-    ticketApercu_ = g_.images.demander(
-        demandeBoite(g_.FichierCourant(), BoiteApercu, devicePixelRatioF(), g_.couleur(Role::FondFenetres)), 0,
-        [moi](const ImagePrete& image) {
-            if (!moi)
-                return;
-            moi->ticketApercu_ = 0;
-            if (!image.ok())
-                return; // an unreadable picture leaves Image2 hidden
-            moi->apercuTwips_ = image.rectTwips;
-            const qreal ratio = image.image.devicePixelRatio();
-            moi->image2_->setGeometry(
-                QRect(enPixels(image.rectTwips).topLeft(),
-                      QSize(qRound(image.image.width() / ratio), qRound(image.image.height() / ratio))));
-            moi->image2_->setImage(image.image);
-            moi->image2_->show();
-        });
+    const DemandeImage demande =
+        demandeBoite(g_.FichierCourant(), BoiteApercu, devicePixelRatioF(), g_.couleur(Role::FondFenetres));
+    ticketApercu_ = g_.images.demander(demande, 0, [moi, demande](const ImagePrete& image) {
+        if (!moi)
+            return;
+        moi->ticketApercu_ = 0;
+        if (!image.ok())
+            return; // an unreadable picture leaves Image2 hidden
+        moi->apercuTwips_ = image.rectTwips;
+        const qreal ratio = image.image.devicePixelRatio();
+        moi->image2_->setGeometry(
+            QRect(enPixels(image.rectTwips).topLeft(),
+                  QSize(qRound(image.image.width() / ratio), qRound(image.image.height() / ratio))));
+        moi->image2_->setImage(image.image);
+        moi->image2_->show();
+        if (image.animable) {
+            moi->animation_ = std::make_unique<Animation>(moi->g_.images, *moi->g_.horloge, demande, image);
+            connect(moi->animation_.get(), &Animation::imageDue, moi->image2_, &ZoneImage::setImage);
+        }
+    });
 }
 
 void FondCommandes::remettreApercu(bool vider)
 {
+    animation_.reset();
     if (ticketApercu_)
         g_.images.annuler(ticketApercu_);
     ticketApercu_ = 0;
@@ -323,6 +330,12 @@ void FondCommandes::remettreApercu(bool vider)
         image2_->setImage(QImage());
         apercuTwips_ = QRectF();
     }
+}
+
+void FondCommandes::hideEvent(QHideEvent* e)
+{
+    animation_.reset();
+    PanneauSkin::hideEvent(e);
 }
 
 bool FondCommandes::apercuVisible() const

@@ -8,6 +8,7 @@
 
 #include <QRectF>
 #include <functional>
+#include <memory>
 
 class General;
 class QCheckBox;
@@ -17,6 +18,7 @@ class QListWidget;
 class QListWidgetItem;
 class QPlainTextEdit;
 class ZoneImage;
+class Animation;
 
 class FondCommandes : public PanneauSkin {
     Q_OBJECT
@@ -31,9 +33,14 @@ public:
     // Where the preview sits in twips, once decoded; empty while hidden.
     QRectF apercuTwips() const { return apercuTwips_; }
     bool apercuVisible() const;
+    // The animated preview playing, if any.
+    Animation* animation() const { return animation_.get(); }
     void appliquerSchema();
     // Where Drive1's drives come from (the mounted volumes unless replaced).
     void setListeLecteurs(std::function<QList<Lecteur>()> lister) { listerLecteurs_ = std::move(lister); }
+
+protected:
+    void hideEvent(QHideEvent* e) override;
 
 signals:
     // OK and Cancel: the viewer restores transitions, then shows the picture.
@@ -84,4 +91,5 @@ private:
     BoutonSkin* cmdSortir_ = nullptr;
     QRectF apercuTwips_;
     quint64 ticketApercu_ = 0;
+    std::unique_ptr<Animation> animation_;
 };

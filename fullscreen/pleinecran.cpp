@@ -4,6 +4,7 @@
 #include "app/services.h"
 #include "app/skin.h"
 #include "app/twips.h"
+#include "core/animation.h"
 #include "dialogs/reglslid.h"
 #include "fullscreen/effetcarre.h"
 #include "fullscreen/fondcommandes.h"
@@ -171,6 +172,7 @@ void PleinEcran::hideEvent(QHideEvent* e)
     QDialog::hideEvent(e);
     if (e->spontaneous())
         return;
+    m_animation.reset();
     m_minuterie.stop();
     arreterEffet();
     m_inhibition->liberer();
@@ -238,8 +240,10 @@ void PleinEcran::AfficheImage()
     m_attenteImage1 = g.DiaporamaEnCours;
     appliquerPointeurs();
 
-    // One display at a time: the newest request replaces a running effect.
+    // One display at a time: the newest request replaces a running effect, and
+    // the frames of the picture before stop here.
     arreterEffet();
+    m_animation.reset();
     // A palette change ripples through every child: only when it differs.
     if (palette().color(QPalette::Window) != g.CouleurFond)
         peindreFondWidget(this, g.CouleurFond);
@@ -276,6 +280,7 @@ void PleinEcran::montrer(const ImagePrete& image)
         m_image1->setImage(image.image);
         m_image1->show();
         m_imageVisible = true;
+        animer(image);
         if (g.EffetTransition) {
             demarrerEffet();
             emit imageMontree();
@@ -288,6 +293,18 @@ void PleinEcran::montrer(const ImagePrete& image)
     }
     relancerMinuterie();
     emit imageMontree();
+}
+
+// The frames after the first play on their own clock; the slideshow's pause
+// does not wait for them.
+void PleinEcran::animer(const ImagePrete& image)
+{
+    m_animation.reset();
+    if (!image.animable)
+        return;
+    m_animation = std::make_unique<Animation>(g.images, *g.horloge,
+                                              demandeEcran(image.chemin, m_prechargeur->parametres()), image);
+    connect(m_animation.get(), &Animation::imageDue, m_image1, &ZoneImage::setImage);
 }
 
 void PleinEcran::relancerMinuterie()

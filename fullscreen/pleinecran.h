@@ -24,6 +24,7 @@ class FondCommandes;
 class ReglSlid;
 class PanneauSkin;
 class Prechargeur;
+class Animation;
 class ZoneImage;
 class SurfaceEffet;
 class InhibitionEcran;
@@ -66,6 +67,8 @@ public:
     Prechargeur& prechargeur() { return *m_prechargeur; }
     // The picture being shown, fitted (null when it could not be read).
     QImage imageAffichee() const;
+    // The animated picture playing, when the one shown has more frames (null otherwise).
+    Animation* animation() const { return m_animation.get(); }
     void setPrechargementActif(bool actif) { m_prechargementActif = actif; }
     // Opens the pop-up menu at a point; its owner installs it. Without one
     // the left click only stops the slideshow.
@@ -113,6 +116,7 @@ private:
     void allerA(int position);
     void imagePrete(const QString& chemin);
     void montrer(const ImagePrete& image);
+    void animer(const ImagePrete& image);
     void relancerMinuterie();
     void panneauFerme(bool valide);
     void montrerTalvenor();
@@ -151,6 +155,7 @@ private:
     std::vector<RectangleEffet> m_etapesEffet;
     size_t m_etapeEffet = 0;
     Prechargeur* m_prechargeur = nullptr;
+    std::unique_ptr<Animation> m_animation;
     InhibitionEcran* m_inhibition = nullptr;
     bool m_imageVisible = false;
     bool m_attenteImage1 = false;

@@ -4,6 +4,7 @@
 #include "app/services.h"
 #include "app/skin.h"
 #include "app/twips.h"
+#include "core/animation.h"
 #include "main_window/affichageimage.h"
 
 #include <QComboBox>

@@ -25,6 +25,7 @@ class QListView;
 class QStringListModel;
 class QWidget;
 class AffichageImage;
+class Animation;
 
 class Navigateur : public QObject {
     Q_OBJECT
@@ -46,7 +47,10 @@ public:
     PanneauSkin* FondTypExt() const;
     void setLegendeVTypExt(std::function<void(const QString&)> f); // CmdVTypExt of the thumbnail page
     // The thumbnail page is shown in place of the centred picture.
-    void setModeMiniatures(bool oui) { modeMiniatures_ = oui; }
+    // The frames of an animated preview stop beneath it and start again after it.
+    void setModeMiniatures(bool oui);
+    // The animated preview playing, if any.
+    Animation* animation() const { return animation_.get(); }
 
     // Replaces where the drives come from (tests) and refills Drive1.
     void setSourceLecteurs(std::function<QList<Lecteur>()> source);
@@ -110,6 +114,7 @@ private:
 
     // Display (navigateur_affichage.cpp)
     void recevoirImage(const ImagePrete& image);
+    void animerApercu();
 
     bool eventFilter(QObject* o, QEvent* e) override;
 
@@ -132,6 +137,8 @@ private:
     bool apercuSuspendu_ = false; // the full-screen view covers the window
     bool modeMiniatures_ = false;
     quint64 ticketImage_ = 0;
+    ImagePrete apercu_; // the preview's first frame, while it is shown
+    std::unique_ptr<Animation> animation_;
     std::unique_ptr<Sablier> sablier_;
     QRectF rectangleImage_;
 };

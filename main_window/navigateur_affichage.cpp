@@ -4,6 +4,7 @@
 #include "app/general.h"
 #include "app/services.h"
 #include "app/twips.h"
+#include "core/animation.h"
 #include "main_window/affichageimage.h"
 
 #include <utility>
@@ -24,6 +25,8 @@ void Navigateur::AfficheImage()
     image1_->hide();
     image1_->setImage(QImage());
     rectangleImage_ = QRectF();
+    animation_.reset();
+    apercu_ = ImagePrete{};
 
     // Only the newest selection is wanted: the one before is dropped, or stopped
     // where it runs, once this one is asked (the same picture again joins it).
@@ -51,6 +54,29 @@ void Navigateur::recevoirImage(const ImagePrete& image)
     twips::placer(image1_, rectangleImage_.x(), rectangleImage_.y(), rectangleImage_.width(), rectangleImage_.height());
     image1_->setImage(image.image);
     image1_->show();
+    apercu_ = image;
+    animerApercu();
     sablier_.reset();
     emit imageAffichee(true);
+}
+
+// An animated picture plays from its first frame, drawn where the first one is.
+void Navigateur::animerApercu()
+{
+    animation_.reset();
+    if (!apercu_.animable || modeMiniatures_ || apercuSuspendu_)
+        return;
+    image1_->setImage(apercu_.image);
+    animation_ = std::make_unique<Animation>(
+        g_.images, *g_.horloge, demandeApercu(g_, apercu_.chemin, apercu_.image.devicePixelRatio()), apercu_);
+    connect(animation_.get(), &Animation::imageDue, image1_, &AffichageImage::setImage);
+}
+
+void Navigateur::setModeMiniatures(bool oui)
+{
+    const bool avant = std::exchange(modeMiniatures_, oui);
+    if (oui)
+        animation_.reset();
+    else if (avant)
+        animerApercu();
 }

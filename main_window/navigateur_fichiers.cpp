@@ -4,6 +4,7 @@
 
 #include "app/general.h"
 #include "app/skin.h"
+#include "core/animation.h"
 #include "platform/nomsfichiers.h"
 
 #include <QKeyEvent>
@@ -22,6 +23,7 @@ void Navigateur::masquer(bool popUpInfos, bool fondSons, bool fondTypExt, bool f
 void Navigateur::passagePleinEcran()
 {
     apercuSuspendu_ = true;
+    animation_.reset(); // covered: its frames would be drawn for nobody
     emit pleinEcranDemande();
     apercuSuspendu_ = false;
     if (!g_.FichierCourant().isEmpty())

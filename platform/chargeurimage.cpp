@@ -190,6 +190,7 @@ ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QB
     ResultatImage r;
     r.tailleNaturelle = naturelle.isValid() && !naturelle.isEmpty() ? naturelle : image.size();
     r.image = finir(std::move(image), couverture, fond);
+    r.animable = lecteur.supportsAnimation();
     return r;
 }
 
@@ -460,4 +461,62 @@ QSize lireTailleNaturelle(const QString& chemin)
     if (!stockee.isValid() || stockee.isEmpty())
         return {};
     return (lecteur.transformation() & QImageIOHandler::TransformationRotate90) ? stockee.transposed() : stockee;
+}
+
+LecteurAnimation::LecteurAnimation(const QString& chemin, const QSize& cible, const QColor& fond)
+    : chemin_(chemin), cible_(cible), fond_(fond)
+{
+    fixerLimiteAllocation();
+    ouvrirLecteur();
+}
+
+LecteurAnimation::~LecteurAnimation() = default;
+
+bool LecteurAnimation::ouvrirLecteur()
+{
+    lecteur_.reset();
+    lues_ = 0;
+    QString erreur;
+    fichier_.close();
+    if (!ouvrir(fichier_, chemin_, &erreur))
+        return false;
+    const Format format = formatimage::detecter(fichier_.peek(formatimage::OctetsSniff));
+    auto lecteur = std::make_unique<QImageReader>(&fichier_, formatimage::nomQt(format));
+    lecteur->setDecideFormatFromContent(true);
+    lecteur->setAutoTransform(true); // as the first frame was shown
+    if (!lecteur->canRead() || !lecteur->supportsAnimation())
+        return false;
+    // Frames are composited at the canvas size whatever is asked: the budget is the whole decode's.
+    const QSize stockee = lecteur->size();
+    if (!stockee.isValid() || stockee.isEmpty())
+        return false;
+    const bool pivote = lecteur->transformation() & QImageIOHandler::TransformationRotate90;
+    const dimensions::Budget budget = dimensions::budgetPour(cible_);
+    couverture_ = dimensions::tailleCouvrante(pivote ? stockee.transposed() : stockee, cible_, budget.pixels);
+    if (!choisirEchelle(*lecteur, stockee, pivote ? couverture_.transposed() : couverture_, budget, 0))
+        return false;
+    // Both are read before the first frame: asked later, GIF's reader may look past the frame it is on.
+    nombre_ = std::max(0, lecteur->imageCount());
+    boucles_ = lecteur->loopCount();
+    lecteur_ = std::move(lecteur);
+    return true;
+}
+
+bool LecteurAnimation::lire(QImage* image, int* delaiMs)
+{
+    if (!lecteur_ || (nombre_ > 0 && lues_ >= nombre_))
+        return false;
+    QImage trame;
+    if (!lecteur_->read(&trame))
+        return false;
+    // The delay of the frame just read, before anything else reads on.
+    *delaiMs = lecteur_->nextImageDelay();
+    ++lues_;
+    *image = finir(std::move(trame), couverture_, fond_);
+    return true;
+}
+
+bool LecteurAnimation::rembobiner()
+{
+    return ouvrirLecteur();
 }

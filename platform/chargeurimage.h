@@ -6,12 +6,17 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QFile>
 #include <atomic>
+#include <memory>
+
+class QImageReader;
 
 struct ResultatImage {
     QImage image;          // decoded, already oriented, at no more than needed for `cible`
     QSize tailleNaturelle; // natural size in pixels after orientation (what the fitting rules use)
     QString erreur;        // French text when image is null
+    bool animable = false; // a format that may hold more frames (GIF, WebP): LecteurAnimation reads them
     bool ok() const { return !image.isNull(); }
 };
 
@@ -32,3 +37,39 @@ QSize lireTailleNaturelle(const QString& chemin);
 // The loader's answers for a picture past its decoding budget (dimensions::budgetPour).
 QString texteImageTropGrande();
 QString texteImageTropComplexe();
+
+// Reads the frames of an animated picture (GIF, WebP) one after the other, for as
+// long as it lives: Qt's reader composites each frame on the ones before (disposal,
+// transparency, offsets); each comes out covering `cible` and laid on `fond`, as
+// chargerImage's would, within the same budget. Never more than the frame being
+// composited and the one handed back are held. Use it from one thread at a time.
+class LecteurAnimation {
+public:
+    LecteurAnimation(const QString& chemin, const QSize& cible, const QColor& fond);
+    ~LecteurAnimation();
+
+    // The next frame and how long it stays on screen (ms, as the file says); false
+    // past the last frame, on a damaged one, or when the file cannot be read.
+    bool lire(QImage* image, int* delaiMs);
+    // Back before the first frame; false when the file can no longer be read.
+    bool rembobiner();
+    // Frames the file declares (0: unknown), and its loop count as Qt gives it
+    // (-1: forever; n: played n more times after the first).
+    int nombreImages() const { return nombre_; }
+    int boucles() const { return boucles_; }
+    // Frames read since the last rewind.
+    int lues() const { return lues_; }
+
+private:
+    bool ouvrirLecteur();
+
+    QString chemin_;
+    QSize cible_;
+    QColor fond_;
+    QFile fichier_;
+    std::unique_ptr<QImageReader> lecteur_;
+    QSize couverture_;
+    int nombre_ = 0;
+    int boucles_ = 0;
+    int lues_ = 0;
+};

@@ -11,10 +11,10 @@ PAQUETS=(
 )
 # Only the tests want these: the fuzzer (clang's libFuzzer), a private sound server for
 # the player's test and its recorder (parec), a private X server with a window manager
-# and its tools, and the bench's reference tools.
+# and its tools, the bench's reference tools, and img2webp to make animated WebP files.
 if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--bench" ]; then
   PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools pulseaudio pulseaudio-utils fluidsynth
-            xdotool x11-utils openbox imagemagick)
+            xdotool x11-utils openbox imagemagick webp)
 fi
 # The start-up race against other viewers, watched on a real X server.
 if [ "${1:-}" = "--bench" ]; then
