@@ -112,6 +112,9 @@ private:
     void allerA(int position);
     void imagePrete(const QString& chemin);
     void montrer(const ImagePrete& image);
+    void remplacer(const ImagePrete& image);
+    void placerImage(const ImagePrete& image);
+    void suivreRatio();
     void relancerMinuterie();
     void panneauFerme(bool valide);
     void montrerTalvenor();
@@ -130,7 +133,8 @@ private:
 
     General& g;
     SequenceDiaporama m_sequence;
-    QString m_attendue; // the picture asked for and not shown yet
+    QString m_attendue;   // the picture asked for and not shown yet
+    QString m_aRemplacer; // the picture on view, being decoded again for a new ratio
     QListWidget* m_fichier1 = nullptr;
     ZoneImage* m_image1 = nullptr;
     SurfaceEffet* m_picture2 = nullptr;

@@ -110,6 +110,7 @@ private:
 
     // Display (navigateur_affichage.cpp)
     void recevoirImage(const ImagePrete& image);
+    void suivreRatio();
 
     bool eventFilter(QObject* o, QEvent* e) override;
 
