@@ -4,18 +4,19 @@
 // and of a window moving between ratios. QTEST_MAIN_HD sets them up before the
 // application exists, as QT_SCREEN_SCALE_FACTORS must be.
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <QWindow>
 #include <QtTest>
 
 inline void preparerEcransHD()
 {
-    const QString config =
-        QDir::temp().filePath(QStringLiteral("ormelle-ecrans-hd-%1.json").arg(QCoreApplication::applicationPid()));
+    // Kept for the whole run: the platform reads it when the application starts.
+    static QTemporaryDir dossier;
+    const QString config = dossier.filePath(QStringLiteral("ecrans.json"));
     QFile f(config);
     if (!f.open(QIODevice::WriteOnly))
         qFatal("cannot write %s", qPrintable(config));
