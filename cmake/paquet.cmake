@@ -41,10 +41,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time, so invisible to dpkg-shlibdeps: the picture format plugins, a
-# General MIDI SoundFont for the music player, and the fonts the windows are laid out in.
+# Loaded at run time, so invisible to dpkg-shlibdeps: the SVG icon engine every icon is
+# drawn by (the program itself may not link the SVG library), the picture format
+# plugins, a General MIDI SoundFont for the music player, and the fonts the windows
+# are laid out in.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-image-formats-plugins, timgm6mb-soundfont | sf2-soundfont-gm, fonts-liberation2, fonts-dejavu-core")
+    "libqt6svg6, qt6-image-formats-plugins, timgm6mb-soundfont | sf2-soundfont-gm, fonts-liberation2, fonts-dejavu-core")
 # Standard dialogs in French, Wayland sessions, and the file manager and editor hand-offs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland, xdg-utils")
 set(CPACK_STRIP_FILES ON)
