@@ -23,6 +23,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ormelle"));
     QApplication::setApplicationVersion(QStringLiteral(ORMELLE_VERSION));
+    // Names the launcher, so that a Wayland desktop shows Ormelle's icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.ormelle"));
     chargerTraductionsQt(app);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icones/ormelle.svg")));
     const QStringList arguments = QApplication::arguments();

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks the layers, builds the Release build users run
+# Installs what is missing, checks the layers, builds and packages the Release build users run
 # and a Debug build with AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer
 # (both with warnings as errors), fuzzes the WMF reader briefly and runs every test
 # headless.
@@ -9,6 +9,13 @@ cd "$(dirname "$0")"
 scripts/verifier_couches.sh
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DORMELLE_WERROR=ON -DORMELLE_TESTS=OFF >/dev/null
 cmake --build build-release
+# The Debian package users install, opened as dpkg sees it; the launcher and the
+# AppStream record pass their validators.
+desktop-file-validate data/io.github.ormelle.desktop
+appstreamcli validate --no-net data/io.github.ormelle.metainfo.xml
+rm -rf build-release/paquet
+(cd build-release && cpack -G DEB -B paquet >/dev/null)
+tests/paquet/verifier_paquet.sh build-release/paquet/ormelle_*.deb
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORMELLE_SANITIZE=ON -DORMELLE_WERROR=ON >/dev/null
 cmake --build build-test
 if [ -x tests/fuzz/run.sh ]; then

@@ -1,6 +1,7 @@
 #include "colours/fenfond.h"
 
 #include "app/general.h"
+#include "app/ratiopixels.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -17,6 +18,8 @@ FenFond::FenFond(General& g, QWidget* fenetrePrincipale)
     setWindowTitle(QStringLiteral("Fond"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     placerSurEcran();
+    // Moved to a screen of another ratio: the canvas follows at the new pixels.
+    connect(new SuiviRatio(this), &SuiviRatio::ratioChange, this, [this] { ajusterDessin(); });
 }
 
 void FenFond::placerSurEcran()
@@ -26,8 +29,29 @@ void FenFond::placerSurEcran()
         ecran = QGuiApplication::primaryScreen();
     const QRect zone = ecran ? ecran->geometry() : QRect(0, 0, 640, 480);
     setGeometry(zone);
-    dessin_ = QImage(zone.size(), QImage::Format_RGB32);
-    dessin_.fill(couleur_);
+    dessin_ = QImage();
+    ajusterDessin();
+}
+
+// The canvas is kept at the window's device pixels, so that the bands' edges fall
+// on the screen's own rows and not on pairs of them.
+void FenFond::ajusterDessin()
+{
+    const qreal ratio = devicePixelRatioF();
+    const QSize taille = (QSizeF(size()) * ratio).toSize();
+    if (dessin_.size() == taille && !ratioDifferent(dessin_.devicePixelRatio(), ratio))
+        return;
+    QImage nouveau(taille, QImage::Format_RGB32);
+    nouveau.fill(couleur_);
+    nouveau.setDevicePixelRatio(ratio);
+    if (!dessin_.isNull()) {
+        // What was painted stays where it was on the window, redrawn at the new pixels.
+        QPainter p(&nouveau);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QPointF(0, 0), dessin_);
+    }
+    dessin_ = nouveau;
+    update();
 }
 
 void FenFond::setCouleur(const QColor& c)
@@ -43,18 +67,25 @@ void FenFond::dessinerDegrade(int y, Qt::MouseButton bouton)
         return;
     const QColor base = g_.CouleurFenFond;
     // 256 bands, each 1/256 of the window's height, from the pressed row down;
-    // those below the bottom edge fall outside the canvas.
+    // those below the bottom edge fall outside the canvas. Counted in the canvas's
+    // own (device) pixels.
+    const qreal ratio = dessin_.devicePixelRatio();
+    const double depart = y * ratio;
     const double hauteurBande = dessin_.height() / 256.0;
-    QPainter p(&dessin_);
-    for (int i = 0; i < 256; ++i) {
-        const int haut = qRound(y + i * hauteurBande);
-        const int bas = qRound(y + (i + 1) * hauteurBande);
-        if (haut >= dessin_.height())
-            break;
-        const QColor c =
-            bouton == Qt::LeftButton ? QColor(base.red(), base.green(), i) : QColor(base.green(), base.blue(), i);
-        p.fillRect(QRect(0, haut, dessin_.width(), qMax(1, bas - haut)), c);
+    dessin_.setDevicePixelRatio(1);
+    {
+        QPainter p(&dessin_);
+        for (int i = 0; i < 256; ++i) {
+            const int haut = qRound(depart + i * hauteurBande);
+            const int bas = qRound(depart + (i + 1) * hauteurBande);
+            if (haut >= dessin_.height())
+                break;
+            const QColor c =
+                bouton == Qt::LeftButton ? QColor(base.red(), base.green(), i) : QColor(base.green(), base.blue(), i);
+            p.fillRect(QRect(0, haut, dessin_.width(), qMax(1, bas - haut)), c);
+        }
     }
+    dessin_.setDevicePixelRatio(ratio);
     update();
 }
 
@@ -62,17 +93,15 @@ void FenFond::paintEvent(QPaintEvent* e)
 {
     QPainter p(this);
     p.fillRect(e->rect(), couleur_);
-    p.drawImage(e->rect(), dessin_, e->rect());
+    // The canvas's pixels map one to one onto the window's.
+    const qreal ratio = dessin_.devicePixelRatio();
+    const QRectF zone(e->rect());
+    p.drawImage(zone, dessin_, QRectF(zone.topLeft() * ratio, zone.size() * ratio));
 }
 
 void FenFond::resizeEvent(QResizeEvent* e)
 {
-    if (dessin_.size() != size()) {
-        QImage nouveau(size(), QImage::Format_RGB32);
-        nouveau.fill(couleur_);
-        QPainter(&nouveau).drawImage(0, 0, dessin_);
-        dessin_ = nouveau;
-    }
+    ajusterDessin();
     QWidget::resizeEvent(e);
 }
 

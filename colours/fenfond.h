@@ -18,7 +18,7 @@ public:
     QColor couleur() const { return couleur_; }
     // A new colour wipes the canvas, gradients included.
     void setCouleur(const QColor& c);
-    // The persistent drawing, at the window's size.
+    // The persistent drawing, at the window's size in device pixels.
     const QImage& dessin() const { return dessin_; }
 
     // The gradient a press at height y paints, for the given mouse button.
@@ -33,6 +33,7 @@ protected:
 
 private:
     void placerSurEcran();
+    void ajusterDessin();
     void ramenerFenetrePrincipale();
 
     General& g_;

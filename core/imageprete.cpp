@@ -50,11 +50,12 @@ DemandeImage demandeMiniature(const QString& chemin, const QRectF& celluleTwips,
     return d;
 }
 
-DemandeImage demandeNaturelle(const QString& chemin)
+DemandeImage demandeNaturelle(const QString& chemin, qreal ratioPixels)
 {
     DemandeImage d;
     d.chemin = chemin;
     d.ajustement = DemandeImage::Ajustement::Naturelle;
+    d.ratioPixels = ratioPixels > 0 ? ratioPixels : 1;
     d.fond = Qt::white;
     return d;
 }

@@ -49,7 +49,9 @@ struct DemandeImage {
 
 DemandeImage demandeEcran(const QString& chemin, const ParametresAffichage& p);
 DemandeImage demandeMiniature(const QString& chemin, const QRectF& celluleTwips, qreal ratioPixels);
-DemandeImage demandeNaturelle(const QString& chemin);
+// The whole picture at its natural size in logical pixels: at a ratio of 2, a
+// metafile renders at twice its pixels (sharp), a bitmap is enlarged.
+DemandeImage demandeNaturelle(const QString& chemin, qreal ratioPixels = 1);
 DemandeImage demandeBoite(const QString& chemin, const QRectF& boiteTwips, qreal ratioPixels, const QColor& fond);
 
 struct ImagePrete {

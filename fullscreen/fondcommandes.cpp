@@ -1,6 +1,7 @@
 #include "fullscreen/fondcommandes.h"
 
 #include "app/general.h"
+#include "app/ratiopixels.h"
 #include "app/services.h"
 #include "core/twips.h"
 #include "core/animation.h"
@@ -65,6 +66,11 @@ FondCommandes::FondCommandes(General& g, QWidget* parent) : PanneauSkin(parent, 
     construireCommentaire();
     appliquerSchema();
     hide();
+    // On a screen of another ratio, the preview is decoded again at its pixels.
+    connect(new SuiviRatio(this), &SuiviRatio::ratioChange, this, [this] {
+        if (ticketApercu_ || apercuVisible())
+            ApercuImage();
+    });
 }
 
 FondCommandes::~FondCommandes()

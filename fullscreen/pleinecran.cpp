@@ -1,6 +1,7 @@
 #include "fullscreen/pleinecran.h"
 
 #include "app/general.h"
+#include "app/ratiopixels.h"
 #include "app/services.h"
 #include "app/skin.h"
 #include "app/twips.h"
@@ -38,6 +39,7 @@ PleinEcran::PleinEcran(General& general, QWidget* parent)
     // A listing may arrive after the viewer opened on its folder.
     connect(&g.modele, &ModeleDossier::listeChangee, this, &PleinEcran::listerDossier);
     m_inhibition = new InhibitionEcran(this);
+    connect(new SuiviRatio(this), &SuiviRatio::ratioChange, this, &PleinEcran::suivreRatio);
     construire();
     appliquerSchema();
 }
@@ -249,6 +251,7 @@ void PleinEcran::AfficheImage()
         peindreFondWidget(this, g.CouleurFond);
     m_prechargeur->setParametres(parametres());
     m_attendue = g.FichierCourant();
+    m_aRemplacer.clear();
     ImagePrete image;
     if (m_prechargeur->obtenir(m_attendue, &image)) {
         montrer(image);
@@ -267,17 +270,54 @@ void PleinEcran::imagePrete(const QString& chemin)
     ImagePrete image;
     if (chemin == m_attendue && m_prechargeur->obtenir(chemin, &image))
         montrer(image);
+    else if (chemin == m_aRemplacer && m_prechargeur->obtenir(chemin, &image))
+        remplacer(image);
+}
+
+// The viewer now covers a screen of another ratio (or size): what was decoded for
+// the old one goes, and the picture on view is decoded again and swapped in place,
+// with no transition and no new pause; one still awaited is asked for anew.
+void PleinEcran::suivreRatio()
+{
+    if (!isVisible() || (!m_imageVisible && m_attendue.isEmpty()))
+        return;
+    m_prechargeur->setParametres(parametres());
+    ImagePrete image;
+    if (!m_attendue.isEmpty()) {
+        if (m_prechargeur->obtenir(m_attendue, &image))
+            montrer(image);
+    } else {
+        m_aRemplacer = g.FichierCourant();
+        if (m_prechargeur->obtenir(m_aRemplacer, &image))
+            remplacer(image);
+    }
+    QMetaObject::invokeMethod(this, &PleinEcran::precharger, Qt::QueuedConnection);
+}
+
+void PleinEcran::remplacer(const ImagePrete& image)
+{
+    m_aRemplacer.clear();
+    if (!image.ok() || !m_imageVisible)
+        return;
+    placerImage(image);
+    animer(image); // frames at the new ratio, from the first
+}
+
+void PleinEcran::placerImage(const ImagePrete& image)
+{
+    const QRectF r = image.rectTwips;
+    m_image1->setGeometry(QRect(twips::px(r.left()), twips::px(r.top()),
+                                int(std::lround(image.image.width() / image.image.devicePixelRatio())),
+                                int(std::lround(image.image.height() / image.image.devicePixelRatio()))));
+    m_image1->setImage(image.image);
 }
 
 void PleinEcran::montrer(const ImagePrete& image)
 {
     m_attendue.clear();
+    m_aRemplacer.clear();
     if (image.ok()) {
-        const QRectF r = image.rectTwips;
-        m_image1->setGeometry(QRect(twips::px(r.left()), twips::px(r.top()),
-                                    int(std::lround(image.image.width() / image.image.devicePixelRatio())),
-                                    int(std::lround(image.image.height() / image.image.devicePixelRatio()))));
-        m_image1->setImage(image.image);
+        placerImage(image);
         m_image1->show();
         m_imageVisible = true;
         animer(image);

@@ -117,6 +117,9 @@ private:
     void imagePrete(const QString& chemin);
     void montrer(const ImagePrete& image);
     void animer(const ImagePrete& image);
+    void remplacer(const ImagePrete& image);
+    void placerImage(const ImagePrete& image);
+    void suivreRatio();
     void relancerMinuterie();
     void panneauFerme(bool valide);
     void montrerTalvenor();
@@ -135,7 +138,8 @@ private:
 
     General& g;
     SequenceDiaporama m_sequence;
-    QString m_attendue; // the picture asked for and not shown yet
+    QString m_attendue;   // the picture asked for and not shown yet
+    QString m_aRemplacer; // the picture on view, being decoded again for a new ratio
     QListWidget* m_fichier1 = nullptr;
     ZoneImage* m_image1 = nullptr;
     SurfaceEffet* m_picture2 = nullptr;

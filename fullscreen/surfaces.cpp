@@ -1,5 +1,6 @@
 #include "fullscreen/surfaces.h"
 
+#include "app/ratiopixels.h"
 #include "app/twips.h"
 
 #include <QMouseEvent>
@@ -21,8 +22,13 @@ void ZoneImage::setImage(const QImage& image)
 void ZoneImage::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    // The picture was fitted to this size off the interface thread: a copy.
-    p.drawImage(rect(), m_image);
+    // The picture was fitted to this size off the interface thread: a copy. Rounded
+    // to whole device pixels, it may fall short of the control by a fraction of a
+    // logical one; the background fills that.
+    const QSizeF vue = QSizeF(m_image.size()) / m_image.devicePixelRatio();
+    if (m_image.isNull() || vue.width() < width() || vue.height() < height())
+        p.fillRect(rect(), palette().color(QPalette::Window));
+    peindreImagePrete(p, rect(), m_image);
 }
 
 void ZoneImage::mousePressEvent(QMouseEvent* e)

@@ -1,5 +1,7 @@
 #include "main_window/affichageimage.h"
 
+#include "app/ratiopixels.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -20,8 +22,7 @@ void AffichageImage::paintEvent(QPaintEvent*)
     if (image_.isNull())
         return;
     QPainter p(this);
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(rect(), image_);
+    peindreImagePrete(p, rect(), image_);
 }
 
 void AffichageImage::mousePressEvent(QMouseEvent* e)

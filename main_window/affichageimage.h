@@ -1,6 +1,6 @@
 #pragma once
-// Image1: the picture control of the display box. It draws its picture stretched
-// to its own size (the fitting has already given it the picture's proportions).
+// Image1: the picture control of the display box. Its picture was fitted to its
+// size at the window's device pixels, and is drawn as it is.
 #include <QImage>
 #include <QWidget>
 

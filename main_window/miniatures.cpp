@@ -1,6 +1,7 @@
 #include "main_window/miniatures.h"
 
 #include "app/general.h"
+#include "app/ratiopixels.h"
 #include "app/services.h"
 #include "app/skin.h"
 #include "app/twips.h"
@@ -82,7 +83,7 @@ void CelluleMiniature::paintEvent(QPaintEvent*)
         p.drawImage(QPoint(0, 0), image_);
         return;
     }
-    p.drawImage(rect_, image_);
+    peindreImagePrete(p, rect_, image_);
     p.setPen(QPen(Qt::black, 1));
     p.drawRect(rect_.adjusted(0, 0, -1, -1));
 }
@@ -157,6 +158,12 @@ void Miniatures::relier()
             deplacer(1, &PagesMiniatures::fin);
     });
     connect(&g_.modele, &ModeleDossier::listeChangee, this, &Miniatures::listeRecue);
+    // Moved to a screen of another ratio: the page is decoded again at its pixels
+    // (the cache keeps pictures by ratio, so the old ones are not taken).
+    connect(new SuiviRatio(FondMiniatures), &SuiviRatio::ratioChange, this, [this] {
+        if (actif_ && pages_.NbMiniatures() > 0)
+            AfficheMiniatures();
+    });
 }
 
 void Miniatures::deplacer(int sens, void (PagesMiniatures::*pas)())
@@ -240,7 +247,7 @@ QString Miniatures::cle(const QString& chemin) const
 DemandeImage Miniatures::demande(const QString& chemin) const
 {
     if (pageDeMetafichiers())
-        return demandeNaturelle(chemin);
+        return demandeNaturelle(chemin, FondMiniatures->devicePixelRatioF());
     return demandeMiniature(chemin, QRectF(0, 0, LargeurCellule, HauteurCellule), FondMiniatures->devicePixelRatioF());
 }
 

@@ -1,6 +1,7 @@
 #include "main_window/navigateur.h"
 
 #include "app/general.h"
+#include "app/ratiopixels.h"
 #include "app/services.h"
 #include "app/skin.h"
 #include "app/twips.h"
@@ -39,6 +40,7 @@ Navigateur::Navigateur(General& g, QWidget* fenetre, QObject* parent)
     relierListes();
     remplirLecteurs();
     appliquerCouleurs();
+    connect(new SuiviRatio(fenetre_), &SuiviRatio::ratioChange, this, &Navigateur::suivreRatio);
 }
 
 Navigateur::~Navigateur()

@@ -115,6 +115,7 @@ private:
     // Display (navigateur_affichage.cpp)
     void recevoirImage(const ImagePrete& image);
     void animerApercu();
+    void suivreRatio();
 
     bool eventFilter(QObject* o, QEvent* e) override;
 

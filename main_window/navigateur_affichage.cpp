@@ -41,6 +41,21 @@ void Navigateur::AfficheImage()
         recevoirImage(ImagePrete{});
 }
 
+// The window now shows on a screen of another ratio: the picture shown (or on its
+// way) is decoded again at the new device pixels, and replaces the old one when it
+// comes, without emptying the box meanwhile.
+void Navigateur::suivreRatio()
+{
+    const QString chemin = g_.FichierCourant();
+    if (chemin.isEmpty() || (image1_->image().isNull() && ticketImage_ == 0))
+        return;
+    const quint64 ancien = std::exchange(ticketImage_, 0);
+    ticketImage_ =
+        g_.images.demander(demandeApercu(g_, chemin, fenetre_->devicePixelRatioF()), ServiceImages::Affichage,
+                           [this](const ImagePrete& image) { recevoirImage(image); });
+    g_.images.annuler(ancien);
+}
+
 void Navigateur::recevoirImage(const ImagePrete& image)
 {
     ticketImage_ = 0;

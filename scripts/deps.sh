@@ -16,6 +16,11 @@ if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--bench" ]; then
   PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools pulseaudio pulseaudio-utils fluidsynth
             xdotool x11-utils openbox imagemagick webp)
 fi
+# The Debian package's checks: dpkg-shlibdeps fills its Depends, and the launcher and
+# the AppStream record go through their validators.
+if [ "${1:-}" = "--tests" ]; then
+  PAQUETS+=(dpkg-dev desktop-file-utils appstream)
+fi
 # The start-up race against other viewers, watched on a real X server.
 if [ "${1:-}" = "--bench" ]; then
   PAQUETS+=(feh libx11-6)

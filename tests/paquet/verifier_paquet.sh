@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Checks Ormelle's Debian package: the files a user's system needs are in it (the
+# program, every help page, the tips, the launcher, the icon, the AppStream record),
+# the launcher and the record name each other and the icon, both validate, and
+# Depends names the libraries and what is only loaded at run time.
+#   verifier_paquet.sh PACKAGE.deb
+#   verifier_paquet.sh --construire BUILD_FOLDER   (packages that build with cpack first)
+# Exits 0 when all is there, 1 with each fault printed, 77 when the tools are missing.
+set -euo pipefail
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+
+for outil in dpkg-deb; do
+  command -v "$outil" >/dev/null || { echo "outil absent : $outil"; exit 77; }
+done
+temp=$(mktemp -d)
+trap 'rm -rf "$temp"' EXIT
+
+if [ "${1:-}" = "--construire" ]; then
+  command -v cpack >/dev/null || { echo "outil absent : cpack"; exit 77; }
+  (cd "$2" && cpack -G DEB -B "$temp/paquet" >"$temp/cpack.log" 2>&1) || { cat "$temp/cpack.log"; exit 1; }
+  paquet=$(ls "$temp"/paquet/*.deb)
+else
+  paquet=$1
+fi
+[ -f "$paquet" ] || { echo "pas de paquet : $paquet"; exit 1; }
+
+fautes=0
+faute() { echo "paquet : $*"; fautes=1; }
+
+contenu=$(dpkg-deb -c "$paquet")
+fichiers=$(awk '{print $6}' <<<"$contenu" | sed 's|^\./|/|')
+attendus=(
+  /usr/bin/ormelle
+  /usr/share/ormelle/Conseils.txt
+  /usr/share/applications/io.github.ormelle.desktop
+  /usr/share/metainfo/io.github.ormelle.metainfo.xml
+  /usr/share/icons/hicolor/scalable/apps/ormelle.svg
+  /usr/share/icons/hicolor/48x48/apps/ormelle.png
+  /usr/share/icons/hicolor/256x256/apps/ormelle.png
+)
+# Every help page of the source, at its place.
+while IFS= read -r page; do
+  attendus+=("/usr/share/ormelle/${page#"$source_dir"/data/}")
+done < <(find "$source_dir/data/Ormelle.chm" -type f | sort)
+for f in "${attendus[@]}"; do
+  grep -qxF "$f" <<<"$fichiers" || faute "absent : $f"
+done
+grep -qE '^-rwxr-xr-x .* \./usr/bin/ormelle$' <<<"$contenu" || faute "/usr/bin/ormelle n'est pas exécutable"
+
+champ() { dpkg-deb -f "$paquet" "$1"; }
+[ "$(champ Package)" = ormelle ] || faute "nom : $(champ Package)"
+if command -v dpkg >/dev/null; then
+  [ "$(champ Architecture)" = "$(dpkg --print-architecture)" ] || faute "architecture : $(champ Architecture)"
+fi
+depends=$(champ Depends)
+# From the program's links (dpkg-shlibdeps) and the run-time loads.
+for d in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6multimedia6 'libfluidsynth[0-9]' \
+         libsndfile1 qt6-image-formats-plugins 'timgm6mb-soundfont \| sf2-soundfont-gm' fonts-liberation2; do
+  grep -qE "(^|, )$d( |,|$)" <<<"$depends" || faute "Depends sans $d : $depends"
+done
+
+# The installed files, as a user's system reads them.
+racine=$temp/racine
+dpkg-deb -x "$paquet" "$racine"
+bureau=$racine/usr/share/applications/io.github.ormelle.desktop
+meta=$racine/usr/share/metainfo/io.github.ormelle.metainfo.xml
+if [ -f "$bureau" ] && [ -f "$meta" ]; then
+  icone=$(sed -n 's/^Icon=//p' "$bureau")
+  [ -f "$racine/usr/share/icons/hicolor/scalable/apps/$icone.svg" ] || faute "l'icône « $icone » n'est pas installée"
+  commande=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$bureau")
+  [ -x "$racine/usr/bin/$commande" ] || faute "Exec=$commande n'est pas dans /usr/bin"
+  grep -qF '<id>io.github.ormelle</id>' "$meta" || faute "identifiant AppStream"
+  grep -qF '<launchable type="desktop-id">io.github.ormelle.desktop</launchable>' "$meta" \
+    || faute "le lanceur nommé par AppStream n'est pas io.github.ormelle.desktop"
+  grep -qE '^MimeType=.*image/jpeg;' "$bureau" || faute "le lanceur n'annonce pas les types d'images"
+  if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$bureau" || faute "desktop-file-validate"
+  fi
+  if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$meta" >"$temp/appstream.log" 2>&1 \
+      || { cat "$temp/appstream.log"; faute "appstreamcli validate"; }
+  fi
+fi
+
+[ "$fautes" -eq 0 ] && echo "paquet : $(basename "$paquet") contient ce qu'il faut ($(wc -l <<<"$fichiers") entrées)"
+exit "$fautes"
