@@ -46,7 +46,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # plugins, a General MIDI SoundFont for the music player, and the fonts the windows
 # are laid out in.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6svg6, qt6-image-formats-plugins, timgm6mb-soundfont | sf2-soundfont-gm, fonts-liberation2, fonts-dejavu-core")
+    "libqt6svg6, qt6-image-formats-plugins, timgm6mb-soundfont | sf2-soundfont-gm, fonts-liberation2, fonts-dejavu-core, fonts-texgyre")
 # Standard dialogs in French, Wayland sessions, and the file manager and editor hand-offs.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland, xdg-utils")
 set(CPACK_STRIP_FILES ON)

@@ -165,7 +165,8 @@ void FondCommandes::appliquerSchema()
         b->setCouleurTexte(g_.couleur(Role::TexteBoutons));
         b->setCouleurLumiere(g_.couleur(Role::Lumiere));
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{drive1_, dir1_, file1_, text1_})
+    // The tick box too: in the viewer's palette it would be black on black.
+    for (QWidget* w : std::initializer_list<QWidget*>{drive1_, dir1_, file1_, text1_, cocheApercu_})
         peindreFondWidget(w, g_.couleur(Role::Visualisation), g_.couleur(Role::AutresTextes));
     peindreLibelle(lblApercu_, g_.couleur(Role::AutresTextes));
     peindreLibelle(lblComment_, g_.couleur(Role::AutresTextes));

@@ -115,10 +115,14 @@ void TestFondCommandes::apercu()
     cliquerLigne(b.controle<QListWidget>("File1"), "large.bmp");
     QTRY_VERIFY_WITH_TIMEOUT(b.panneau()->apercuVisible(), 10000);
     QCOMPARE(b.panneau()->apercuTwips(), QRectF(5820, 918.75, 2340, 877.5));
-    // Preview off: emptied; on again: back.
+    // Preview off: emptied; on again: back. The box shows which it is, over the
+    // viewer's black.
     auto* coche = b.controle<QCheckBox>("CocheApercu");
+    const QImage cochee = coche->grab().toImage();
     QTest::mouseClick(coche, Qt::LeftButton);
     QVERIFY(!b.panneau()->apercuVisible());
+    QVERIFY(coche->grab().toImage() != cochee);
+    QVERIFY(cochee.pixelColor(cochee.rect().center()) != QColor(Qt::black));
     QTest::mouseClick(coche, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(b.panneau()->apercuVisible(), 10000);
     // An unreadable picture leaves the preview hidden.
