@@ -5,6 +5,7 @@
 #include "app/general.h"
 #include "app/services.h"
 #include "fullscreen/surfaces.h"
+#include "platform/fenetrage.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -103,8 +104,9 @@ void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
     if (e->button() == Qt::LeftButton) {
         if (g.VueUnique) {
             g.VueUnique = false;
+            // Wayland keeps the pointer where the user left it.
             QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
-            if (ecran)
+            if (ecran && fenetrage::placementLibre())
                 QCursor::setPos(ecran, ecran->geometry().center());
             done(QDialog::Accepted);
             return;
