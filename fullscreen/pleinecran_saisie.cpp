@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 
 void PleinEcran::etapeMinuterie()
 {
@@ -30,6 +31,11 @@ QStringList PleinEcran::fichiers() const
 
 bool PleinEcran::eventFilter(QObject* objet, QEvent* e)
 {
+    // A Wayland compositor applies a new state (full screen or not) with the first frame
+    // drawn after confirming it; at an unchanged size Qt would draw none.
+    if (objet == windowHandle() && e->type() == QEvent::WindowStateChange && e->spontaneous()
+        && !fenetrage::placementLibre())
+        update();
     if (objet == m_fichier1 && e->type() == QEvent::KeyPress)
         return toucheFichier1(static_cast<QKeyEvent*>(e)->key());
     return QDialog::eventFilter(objet, e);

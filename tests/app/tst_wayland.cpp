@@ -24,7 +24,7 @@
 #include <sys/prctl.h>
 
 namespace {
-constexpr int Attente = 20000;
+constexpr int Attente = 10000;
 constexpr QSize Sortie(1024, 768);
 constexpr QSize Principale(697, 463);
 // A colour no part of Ormelle's windows is painted with.
@@ -249,14 +249,11 @@ class TestWayland : public QObject {
             QSKIP("the compositor with a seat is not up");
     }
 
-    // Opens the viewer's menu with a click and picks an entry of "Copier l'image" with the
-    // keys; returns what another client then reads from the clipboard as PNG.
-    QImage copierParLeMenu(int rangDansSousMenu)
+    // Opens the viewer's menu with a click at `point` and types `touches` into it; false
+    // when no menu comes.
+    bool menu(QPoint point, const QStringList& touches)
     {
-        const Vue plein = attendre(Sortie);
-        if (plein.pid == 0)
-            return {};
-        pointer(plein.cadre.topLeft() + QPoint(40, 200));
+        pointer(point);
         xdotool({"click", "1"});
         // The menu is a popup surface of Ormelle's.
         if (!QTest::qWaitFor(
@@ -267,13 +264,25 @@ class TestWayland : public QObject {
                     return false;
                 },
                 Attente))
+            return false;
+        for (const QString& t : touches)
+            xdotool({"key", t});
+        return true;
+    }
+
+    // Picks an entry of "Copier l'image" in the viewer's menu; returns what another client
+    // then reads from the clipboard as PNG.
+    QImage copierParLeMenu(int rangDansSousMenu)
+    {
+        const Vue plein = attendre(Sortie);
+        if (plein.pid == 0)
             return {};
         QStringList touches{"Down", "Down", "Down", "Right"};
         for (int i = 0; i < rangDansSousMenu; ++i)
             touches << QStringLiteral("Down");
         touches << QStringLiteral("Return");
-        for (const QString& t : touches)
-            xdotool({"key", t});
+        if (!menu(plein.cadre.topLeft() + QPoint(40, 200), touches))
+            return {};
         QImage lue;
         (void)QTest::qWaitFor(
             [&] {
@@ -455,6 +464,38 @@ private slots:
                 differents += !proche(vu.pixel(x, y), copie.pixel(x, y));
         QVERIFY2(differents < Sortie.width() * Sortie.height() / 100, qPrintable(QString::number(differents)));
         QCOMPARE(taches(lue, lue.rect()).first, 320 * 240);
+    }
+
+    // "Afficher/Masquer la barre des tâches": the viewer gives the desktop's panel back,
+    // then covers its output again.
+    void barreDesTachesAfficheeEtMasquee()
+    {
+        exigerSiege();
+        if (!pleinEcran_)
+            QSKIP("the viewer is not shown");
+        pleinEcran_ = false; // until it is back
+        const QStringList entree{"Down", "Down", "Return"};
+        const QRect sortie(QPoint(1024, 0), Sortie);
+        QVERIFY(menu(sortie.topLeft() + QPoint(40, 200), entree));
+        // The panel shows on the viewer's output as on the other one.
+        const auto panneauVisible = [&] {
+            const QImage vu = ecran();
+            const QRgb panneau = vu.pixel(300, 16);
+            if (vu.pixel(1024 + 300, 16) != panneau || panneau == qRgb(0, 0, 0))
+                return false;
+            garder(vu, QStringLiteral("wayland-barre-affichee.png"));
+            return true;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(panneauVisible(), Attente);
+
+        // Wherever the compositor put the viewer, its menu hides the panel again.
+        const Vue viewer = attendre(Sortie);
+        QVERIFY(viewer.pid != 0);
+        const QRect visible = viewer.cadre & sortie;
+        QVERIFY(menu(visible.topLeft() + QPoint(40, visible.height() / 2), entree));
+        QTRY_COMPARE_WITH_TIMEOUT(attendre(Sortie).cadre, sortie, Attente);
+        QTRY_VERIFY_WITH_TIMEOUT(!panneauVisible(), Attente);
+        pleinEcran_ = true;
     }
 
     // Esc leaves the viewer; then the real-size button of the thumbnail page opens the
