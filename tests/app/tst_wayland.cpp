@@ -80,8 +80,8 @@ class TestWayland : public QObject {
     bool pleinEcran_ = false; // the viewer is shown there
     QByteArray journal_;      // Ormelle's error output
 
-    QByteArray outil(const QString& nom, const QStringList& arguments, bool* ok = nullptr,
-                     const QString& dossier = QString())
+    // A tool's output; empty when it fails or hangs.
+    QByteArray outil(const QString& nom, const QStringList& arguments, const QString& dossier = QString())
     {
         QProcess p;
         lierAuTest(p);
@@ -89,14 +89,12 @@ class TestWayland : public QObject {
         if (!dossier.isEmpty())
             p.setWorkingDirectory(dossier);
         p.start(nom, arguments);
-        const bool fini = p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-        if (!fini && p.state() != QProcess::NotRunning) {
+        if (!p.waitForFinished(10000)) {
             p.kill();
             p.waitForFinished(5000);
+            return {};
         }
-        if (ok)
-            *ok = fini;
-        return p.readAllStandardOutput();
+        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? p.readAllStandardOutput() : QByteArray();
     }
 
     // The compositor's scene graph, every surface of every layer.
@@ -150,7 +148,7 @@ class TestWayland : public QObject {
         if (siege_)
             outil(QStringLiteral("import"), {"-window", "root", dossier + QStringLiteral("/ecran.png")});
         else
-            outil(QStringLiteral("weston-screenshooter"), {}, nullptr, dossier);
+            outil(QStringLiteral("weston-screenshooter"), {}, dossier);
         const QStringList faites = QDir(dossier).entryList({QStringLiteral("*.png")}, QDir::Files);
         return faites.isEmpty() ? QImage() : QImage(dossier + QLatin1Char('/') + faites.first());
     }
