@@ -1,5 +1,7 @@
 #include "app/skin.h"
 
+#include "platform/fenetrage.h"
+
 #include <QApplication>
 #include <QEnterEvent>
 #include <QLinearGradient>
@@ -167,7 +169,9 @@ void BoutonSkin::mousePressEvent(QMouseEvent* e)
         // pointer. Other buttons move the window here, for as long as they are held.
         QWindow* w = window()->windowHandle();
         const bool systeme = e->button() == Qt::LeftButton || QGuiApplication::platformName() != QLatin1String("xcb");
-        deplacementManuel_ = !(systeme && w && w->startSystemMove());
+        // Refused under Wayland, the move stays refused: the compositor alone places windows,
+        // and a manual move would only change where Qt believes the window stands.
+        deplacementManuel_ = !(systeme && w && w->startSystemMove()) && fenetrage::placementLibre();
         ancrage_ = e->globalPosition().toPoint() - window()->frameGeometry().topLeft();
         e->accept();
         return;

@@ -12,6 +12,7 @@
 #include "fullscreen/inhibitionecran.h"
 #include "core/prechargeur.h"
 #include "fullscreen/surfaces.h"
+#include "platform/fenetrage.h"
 #include "platform/nomsfichiers.h"
 
 #include <QFileInfo>
@@ -20,6 +21,7 @@
 #include <QListWidget>
 #include <QScreen>
 #include <QShowEvent>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -165,6 +167,8 @@ void PleinEcran::showEvent(QShowEvent* e)
     QDialog::showEvent(e);
     if (e->spontaneous())
         return;
+    if (windowHandle())
+        windowHandle()->installEventFilter(this); // the compositor's word on the window's state
     m_inhibition->activer(QStringLiteral("Diaporama en cours"));
     activer();
 }

@@ -5,6 +5,7 @@
 #include "app/general.h"
 #include "app/services.h"
 #include "fullscreen/surfaces.h"
+#include "platform/fenetrage.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWheelEvent>
+#include <QWindow>
 
 void PleinEcran::etapeMinuterie()
 {
@@ -30,6 +32,11 @@ QStringList PleinEcran::fichiers() const
 
 bool PleinEcran::eventFilter(QObject* objet, QEvent* e)
 {
+    // A Wayland compositor applies a new state (full screen or not) with the first frame
+    // drawn after confirming it; at an unchanged size Qt would draw none.
+    if (objet == windowHandle() && e->type() == QEvent::WindowStateChange && e->spontaneous()
+        && !fenetrage::placementLibre())
+        update();
     if (objet == m_fichier1 && e->type() == QEvent::KeyPress)
         return toucheFichier1(static_cast<QKeyEvent*>(e)->key());
     return QDialog::eventFilter(objet, e);
@@ -122,8 +129,9 @@ void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
     if (e->button() == Qt::LeftButton) {
         if (g.VueUnique) {
             g.VueUnique = false;
+            // Wayland keeps the pointer where the user left it.
             QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
-            if (ecran)
+            if (ecran && fenetrage::placementLibre())
                 QCursor::setPos(ecran, ecran->geometry().center());
             done(QDialog::Accepted);
             return;
