@@ -118,7 +118,7 @@ def main():
         subprocess.run(["convert", args.photo, "-fill", "magenta", "-colorize", "70", "-quality", "90", teinte],
                        check=True)
         serveur = subprocess.Popen(["Xvfb", args.display, "-screen", "0", "%dx%dx24" % (LARGEUR, HAUTEUR),
-                                    "-nolisten", "tcp"], stderr=subprocess.DEVNULL)
+                                    "-nolisten", "tcp", "-noreset"], stderr=subprocess.DEVNULL)
         env = profil(d)
         env["DISPLAY"] = args.display
         try:

@@ -136,7 +136,10 @@ private slots:
         for (QProcess* p : {&serveur_, &gestionnaire_, &ormelle_})
             p->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         // The server picks a display number nobody uses and tells it on its output.
-        serveur_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        // -noreset: otherwise the server resets when its last client leaves (the probe below),
+        // and the window manager connecting at that moment is turned away.
+        serveur_.start(QStringLiteral("Xvfb"),
+                       {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
         if (!serveur_.waitForStarted(5000))
             QSKIP("Xvfb cannot start");
         if (!QTest::qWaitFor([&] { return serveur_.canReadLine() || serveur_.state() != QProcess::Running; }, Attente)

@@ -364,7 +364,9 @@ private slots:
                 QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QString::fromLatin1(o))));
         arreterTout(); // what a failed step before may have left running
         lierAuTest(xvfb_);
-        xvfb_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "2048x768x24", "-nolisten", "tcp"});
+        // -noreset: a server that resets when its last client leaves turns away the next one.
+        xvfb_.start(QStringLiteral("Xvfb"),
+                    {"-displayfd", "1", "-screen", "0", "2048x768x24", "-nolisten", "tcp", "-noreset"});
         if (!xvfb_.waitForStarted(5000))
             QSKIP("Xvfb cannot start");
         if (!QTest::qWaitFor([&] { return xvfb_.canReadLine() || xvfb_.state() != QProcess::Running; }, Attente)
