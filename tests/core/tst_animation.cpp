@@ -46,6 +46,16 @@ struct Releve {
     }
 };
 
+// Time moves on in steps shorter than any frame, each once the next frame is
+// decoded and waits for its time, until the animation stops.
+void jouerJusquAuBout(Animation& a, HorlogeScriptee& h)
+{
+    for (int i = 0; i < 60 && a.enCours(); ++i) {
+        QTRY_VERIFY(!a.enCours() || h.enAttente() == 1);
+        h.avancer(50);
+    }
+}
+
 // Lets the workers and the event loop run without moving the clock.
 void laisserTourner()
 {
@@ -139,12 +149,7 @@ void TestAnimation::nombreDeBouclesRespecte()
     Animation a(service, h, vue.demande, vue.premiere);
     Releve r(a, h);
     QSignalSpy finie(&a, &Animation::terminee);
-    // Time moves on in steps shorter than any frame, each once the next frame
-    // is decoded and waits for its time.
-    for (int i = 0; i < 60 && a.enCours(); ++i) {
-        QTRY_VERIFY(!a.enCours() || h.enAttente() == 1);
-        h.avancer(50);
-    }
+    jouerJusquAuBout(a, h);
     QTRY_COMPARE(finie.count(), 1);
     QCOMPARE(r.numeros, attendus);
     QCOMPARE(r.couleurs.last(), QColor(Qt::blue)); // the last frame stays
@@ -328,10 +333,7 @@ void TestAnimation::webpAnime()
     Animation a(service, h, vue.demande, vue.premiere);
     Releve r(a, h);
     QSignalSpy finie(&a, &Animation::terminee);
-    for (int i = 0; i < 60 && a.enCours(); ++i) {
-        QTRY_VERIFY(!a.enCours() || h.enAttente() == 1);
-        h.avancer(50);
-    }
+    jouerJusquAuBout(a, h);
     QTRY_COMPARE(finie.count(), 1);
     // Loop count 2 in WebP: two plays in all, each frame at its delay.
     QCOMPARE(r.numeros, (QList<int>{1, 2, 0, 1, 2}));
