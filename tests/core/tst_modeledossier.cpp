@@ -79,6 +79,10 @@ void TestModeleDossier::nomsDerivesDuCourant()
     QCOMPARE(m.IndexFichier(), 1);
     m.selectionner(1); // chosen again: shown again
     QCOMPARE(courant.count(), 2);
+    for (const qint64 horsListe : {qint64(-1), qint64(m.fichiers().size())})
+        m.selectionner(horsListe);
+    QCOMPARE(courant.count(), 2);
+    QCOMPARE(m.IndexFichier(), 1);
 
     // The pattern leaves it out: still the current picture, at no index.
     m.setMotif("*.bmp");

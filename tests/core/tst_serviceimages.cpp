@@ -22,6 +22,7 @@ private slots:
     void prioritesPuisOrdreDArrivee();
     void annuleeAvantDeCommencer();
     void annuleeEnCoursJamaisLivree();
+    void redemandeeApresAnnulationDecodeeDeNouveau();
     void memeDemandeDecodeeUneFois();
     void resultatGardeJusquAuChangementDuFichier();
     void jamaisDeRappelDansLAppel();
@@ -90,6 +91,28 @@ void TestServiceImages::annuleeEnCoursJamaisLivree()
     QVERIFY(!s.resultatGarde(demande("a"), &garde)); // a cut-short result is never kept
 }
 
+// The user leaves a picture and comes straight back while its decode is still being
+// stopped: the cut-short decode must not serve the new request.
+void TestServiceImages::redemandeeApresAnnulationDecodeeDeNouveau()
+{
+    DecodeurScripte d;
+    d.bloquer = true;
+    ServiceImages s(par(d), 2);
+    const quint64 t = s.demander(demande("a"), 0, [](const ImagePrete&) {});
+    QTRY_COMPARE(d.enCours.load(), 1);
+    s.annuler(t);
+    int livres = 0;
+    s.demander(demande("a"), ServiceImages::Affichage, [&](const ImagePrete& image) {
+        ++livres;
+        QVERIFY(!image.image.isNull());
+    });
+    d.bloquer = false;
+    d.porte.release(2);
+    QTRY_COMPARE(livres, 1);
+    QCOMPARE(d.appels.load(), 2);
+    QCOMPARE(d.annulationsVues.load(), 1); // only the first was told to stop
+}
+
 void TestServiceImages::memeDemandeDecodeeUneFois()
 {
     DecodeurScripte d;
@@ -134,6 +157,17 @@ void TestServiceImages::resultatGardeJusquAuChangementDuFichier()
     s.demander(demande(chemin), 0, [&](const ImagePrete&) { ++livres; });
     QTRY_COMPARE(livres, 3);
     QCOMPARE(d.appels.load(), 2);
+
+    // Rewritten in place with the same size (a photo retouched and saved again).
+    const QDateTime avant = QFileInfo(chemin).lastModified();
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    f.write("UN");
+    QVERIFY(f.setFileTime(avant.addSecs(2), QFileDevice::FileModificationTime));
+    f.close();
+    QVERIFY(!s.resultatGarde(demande(chemin), &garde));
+    s.demander(demande(chemin), 0, [&](const ImagePrete&) { ++livres; });
+    QTRY_COMPARE(livres, 4);
+    QCOMPARE(d.appels.load(), 3);
     s.oublier(chemin);
     QVERIFY(!s.resultatGarde(demande(chemin), &garde));
 }
