@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -30,6 +31,37 @@ QString fichierDe(const QString& dossierDonnees, const QString& dossierImages)
     return dossierDonnees + QLatin1Char('/') + dernier + QStringLiteral(".txt");
 }
 
+namespace {
+// A byte that is not UTF-8, as platform/nomsfichiers.h carries it in a path.
+bool octetIsole(QChar c)
+{
+    return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF;
+}
+} // namespace
+
+QString cle(const QString& cheminImage)
+{
+    const auto aEchapper = [](QChar c) {
+        return c == QLatin1Char('\\') || c == QLatin1Char('\n') || c == QLatin1Char('\r') || octetIsole(c);
+    };
+    if (std::none_of(cheminImage.cbegin(), cheminImage.cend(), aEchapper))
+        return cheminImage;
+    QString echappe(1, QLatin1Char('\\'));
+    for (QChar c : cheminImage) {
+        if (c == QLatin1Char('\\'))
+            echappe += QLatin1String("\\\\");
+        else if (c == QLatin1Char('\n'))
+            echappe += QLatin1String("\\n");
+        else if (c == QLatin1Char('\r'))
+            echappe += QLatin1String("\\r");
+        else if (octetIsole(c))
+            echappe += QStringLiteral("\\x%1").arg(c.unicode() - 0xDC00, 2, 16, QLatin1Char('0'));
+        else
+            echappe += c;
+    }
+    return echappe;
+}
+
 QString ligne(const QString& cheminImage, const QString& commentaire)
 {
     QString texte = commentaire;
@@ -38,7 +70,7 @@ QString ligne(const QString& cheminImage, const QString& commentaire)
         if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar::LineSeparator
             || c == QChar::ParagraphSeparator)
             c = QLatin1Char(' ');
-    return cheminImage + QLatin1Char('/') + texte;
+    return cle(cheminImage) + QLatin1Char('/') + texte;
 }
 
 namespace {
@@ -77,11 +109,11 @@ QString chercher(const QString& fichier, const QString& cheminImage)
         lu = f.readAll();
     const QByteArray contenu = carte ? QByteArray::fromRawData(reinterpret_cast<const char*>(carte), taille) : lu;
 
-    const QString cle = cheminImage + QLatin1Char('/');
-    const QByteArray cleUtf8 = cle.toUtf8();
+    const QString debutLigne = cle(cheminImage) + QLatin1Char('/');
+    const QByteArray cleUtf8 = debutLigne.toUtf8();
     // A key that Latin-1 cannot spell cannot begin a Latin-1 line.
     QStringEncoder latin1(QStringEncoder::Latin1);
-    QByteArray cleLatin1 = latin1.encode(cle); // converted here: encoding is lazy
+    QByteArray cleLatin1 = latin1.encode(debutLigne); // converted here: encoding is lazy
     if (latin1.hasError())
         cleLatin1.clear();
 
@@ -165,6 +197,16 @@ bool ajouter(const QString& fichier, const QString& cheminImage, const QString& 
     if (::close(fd) != 0 || !sur)
         return echec(QString::fromLocal8Bit(std::strerror(e)));
     return true;
+}
+
+bool reporter(const QString& dossierDonnees, const QString& ancien, const QString& nouveau, QString* erreur)
+{
+    const auto dossier = [](const QString& chemin) { return chemin.left(chemin.lastIndexOf(QLatin1Char('/'))); };
+    const QString texte = chercher(fichierDe(dossierDonnees, dossier(ancien)), ancien);
+    const QString fichier = fichierDe(dossierDonnees, dossier(nouveau));
+    if (chercher(fichier, nouveau) == texte)
+        return true;
+    return ajouter(fichier, nouveau, texte, erreur);
 }
 
 } // namespace commentaires

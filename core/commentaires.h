@@ -14,12 +14,19 @@ QString dossierUtilisateur();
 // dossierDonnees; a root folder has an empty last component, hence ".txt".
 QString fichierDe(const QString& dossierDonnees, const QString& dossierImages);
 
+// What a record holds for a picture before "/" and its comment: the path as it
+// is, or, when it holds a line break, a backslash or bytes that are not UTF-8, a
+// backslash and then the path with \\, \n, \r and \xHH (one per stray byte) in
+// their place. An ordinary path begins with "/", so the two forms never meet, and
+// no folder name can start a record of its own or read as another name.
+QString cle(const QString& cheminImage);
+
 // The line appended for a comment, without its line end. A line break typed in
 // the text would start a record of its own: it becomes a space.
 QString ligne(const QString& cheminImage, const QString& commentaire);
 
-// The comment of a picture: the text after "cheminImage/" on the last line that
-// begins with exactly that. Empty for no line or no readable file. Lines may end
+// The comment of a picture: the text after "cle(cheminImage)/" on the last line
+// that begins with exactly that. Empty for no line or no readable file. Lines may end
 // in CR LF; a line that is not valid UTF-8 is read as Latin-1.
 QString chercher(const QString& fichier, const QString& cheminImage);
 
@@ -27,5 +34,11 @@ QString chercher(const QString& fichier, const QString& cheminImage);
 // lines already there are never rewritten: the file is opened for appending and
 // the record goes out in one write. False, with nothing added, on failure.
 bool ajouter(const QString& fichier, const QString& cheminImage, const QString& commentaire, QString* erreur = nullptr);
+
+// A picture that moved (renamed, or copied to `nouveau`) takes its comment along:
+// one record for the new path. None is written when the new path already reads
+// the same comment; a new path that would read an older picture's comment gets
+// an empty one. False, with nothing added, when the record cannot be written.
+bool reporter(const QString& dossierDonnees, const QString& ancien, const QString& nouveau, QString* erreur = nullptr);
 
 } // namespace commentaires

@@ -11,10 +11,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+constexpr qsizetype LongueurMaxNom = 255; // NAME_MAX, in bytes
+} // namespace
+
+QString raisonRefus(const QString& nom)
+{
+    if (nom.isEmpty())
+        return QStringLiteral("Un nom ne peut pas être vide");
+    if (nom == QLatin1String(".") || nom == QLatin1String(".."))
+        return QStringLiteral("« . » et « .. » désignent des dossiers");
+    if (nom.contains(QLatin1Char('/')))
+        return QStringLiteral("Un nom ne peut pas contenir « / »");
+    if (nom.contains(QChar(0)))
+        return QStringLiteral("Un nom ne peut pas contenir de caractère nul");
+    if (octetsDepuisChemin(nom).size() > LongueurMaxNom)
+        return QStringLiteral("Le nom est trop long (%1 octets au plus)").arg(LongueurMaxNom);
+    return {};
+}
+
 bool nomAcceptable(const QString& nom)
 {
-    return !nom.isEmpty() && nom != QLatin1String(".") && nom != QLatin1String("..") && !nom.contains(QLatin1Char('/'))
-           && !nom.contains(QChar(0));
+    return raisonRefus(nom).isEmpty();
 }
 
 namespace {
@@ -44,10 +62,13 @@ int renommerSansEcraser(const QByteArray& ancien, const QByteArray& nouveau)
 }
 
 // On a file system that ignores case, the new name is the file itself: go through a
-// third name that nothing else holds.
+// third name that nothing else holds, cut so that it stays a name the system takes.
 int renommerCasse(const QByteArray& ancien, const QByteArray& nouveau)
 {
-    QByteArray intermediaire = nouveau + ".ormelle-XXXXXX";
+    const QByteArray suffixe = ".ormelle-XXXXXX";
+    const qsizetype debutNom = nouveau.lastIndexOf('/') + 1;
+    const qsizetype garde = qMin(nouveau.size() - debutNom, LongueurMaxNom - suffixe.size());
+    QByteArray intermediaire = nouveau.left(debutNom + garde) + suffixe;
     const int fd = ::mkstemp(intermediaire.data());
     if (fd < 0)
         return errno;
@@ -65,8 +86,8 @@ int renommerCasse(const QByteArray& ancien, const QByteArray& nouveau)
 
 ResultatRenommage renommerFichier(const QString& chemin, const QString& nouveauNom)
 {
-    if (!nomAcceptable(nouveauNom))
-        return {ResultatRenommage::NomRefuse, {}, {}};
+    if (const QString raison = raisonRefus(nouveauNom); !raison.isEmpty())
+        return {ResultatRenommage::NomRefuse, {}, raison};
     const int barre = chemin.lastIndexOf(QLatin1Char('/'));
     const QString nouveauChemin = chemin.left(barre + 1) + nouveauNom;
     if (nouveauChemin == chemin)

@@ -6,11 +6,14 @@ struct ResultatRenommage {
     enum Issue { Renomme, Existe, NomRefuse, Echec };
     Issue issue = Echec;
     QString chemin; // the new path, for Renomme
-    QString erreur; // the system's error in French, for Echec
+    QString erreur; // why, in French: the system's error for Echec, the name's fault for NomRefuse
 };
 
-// A name that stays in the folder: not empty, no "/", not "." or "..", no NUL.
+// A name that stays in the folder: not empty, no "/", not "." or "..", no NUL,
+// within the 255 bytes a file name may take.
 bool nomAcceptable(const QString& nom);
+// Why a name is refused, in French and without a final stop; empty when it is accepted.
+QString raisonRefus(const QString& nom);
 
 // Gives the file `chemin` the name `nouveauNom` in the same folder. An existing file
 // of that name is left alone (Existe), including when it appears between a check

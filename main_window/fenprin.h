@@ -54,7 +54,9 @@ public:
     void copierFichierVers(const QString& source, bool formeListe);
     void supprimerFichier(const QString& source, bool formeListe);
     void copierImage(const QString& source);
-    void ouvrirPanneauRenommer(const QString& nom);
+    // Fills the rename panel for `chemin`, the file its confirm step will rename,
+    // and shows it; `prendreFocus`: the new name is typed at once.
+    void ouvrirPanneauRenommer(const QString& chemin, bool prendreFocus = true);
     void confirmerRenommer();
     void lancerPaint();
     void ProcGestFich();
@@ -121,6 +123,7 @@ private:
     void construireRenommer();
     void relierFichiers();
     bool selectionPresente();
+    void suivreSelectionRenommer(bool formeMiniatures);
     // Selects the entry `index` (0 when below) once the folder has been listed again.
     void selectionnerApresRelecture(qint64 index, std::function<void()> ensuite = {});
 
@@ -145,6 +148,7 @@ private:
     QColor derniereCouleurDialogue_ = Qt::black;
     std::unique_ptr<Sablier> sablierCopieImage_;
     quint64 ticketCopieImage_ = 0;
+    QString cheminRenomme_; // the file the rename panel was filled for
 
 public:
     // Controls, named as the window's design names them.

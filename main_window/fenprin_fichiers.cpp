@@ -7,6 +7,7 @@
 #include "app/services.h"
 #include "app/skin.h"
 #include "app/twips.h"
+#include "core/commentaires.h"
 #include "core/imageprete.h"
 #include "file_ops/copie.h"
 #include "file_ops/corbeille.h"
@@ -100,6 +101,7 @@ void FenPrin::relierFichiers()
     connect(NouvNom, &QLineEdit::returnPressed, this, &FenPrin::confirmerRenommer);
     connect(CmdRenOK, &QAbstractButton::clicked, this, &FenPrin::confirmerRenommer);
     connect(CmdRenAnul, &QAbstractButton::clicked, RenommerFile, &QWidget::hide);
+    connect(&g.modele, &ModeleDossier::courantChange, this, [this] { suivreSelectionRenommer(false); });
 }
 
 bool FenPrin::selectionPresente()
@@ -205,37 +207,83 @@ void FenPrin::selectionnerApresRelecture(qint64 index, std::function<void()> ens
 void FenPrin::ouvrirRenommer()
 {
     if (selectionPresente())
-        ouvrirPanneauRenommer(g.NomFichierCourant());
+        ouvrirPanneauRenommer(g.FichierCourant());
 }
 
-void FenPrin::ouvrirPanneauRenommer(const QString& nom)
+// The panel keeps the path it was filled for: what it shows is what the confirm
+// step renames, whatever is selected by then.
+void FenPrin::ouvrirPanneauRenommer(const QString& chemin, bool prendreFocus)
 {
+    cheminRenomme_ = chemin;
     twips::deplacer(RenommerFile, 2640, 3900);
     RenommerFile->show();
     RenommerFile->raise();
-    AncNom->setText(texteAffichable(nom));
-    NouvNom->setText(texteAffichable(nom));
+    AncNom->setText(texteAffichable(nomDe(chemin)));
+    NouvNom->setText(AncNom->text());
     CmdRenOK->setEnabled(!NouvNom->text().isEmpty());
-    NouvNom->setFocus();
+    if (prendreFocus)
+        NouvNom->setFocus();
+}
+
+// The panel is modeless: while it is open, it follows the file the user moves to
+// in the view on display, and the focus stays in that view.
+void FenPrin::suivreSelectionRenommer(bool formeMiniatures)
+{
+    if (RenommerFile->isHidden() || formeMiniatures != ModeMiniatures)
+        return;
+    const QString chemin = formeMiniatures ? miniatures_->centree() : g.FichierCourant();
+    if (chemin == cheminRenomme_)
+        return;
+    if (chemin.isEmpty()) {
+        RenommerFile->hide();
+        cheminRenomme_.clear();
+        return;
+    }
+    if (formeMiniatures)
+        NomImageCentree = nomDe(chemin);
+    ouvrirPanneauRenommer(chemin, false);
 }
 
 void FenPrin::confirmerRenommer()
 {
     NouveauNom = NouvNom->text();
-    const QString ancien = ModeMiniatures ? miniatures_->centree() : g.FichierCourant();
+    const QString ancien = cheminRenomme_;
     if (ancien.isEmpty())
         return;
+    // The name as shown: a name that is not UTF-8 shows otherwise than it is spelt.
+    if (NouveauNom == AncNom->text()) {
+        RenommerFile->hide();
+        return;
+    }
     const ResultatRenommage r = renommerFichier(ancien, NouveauNom);
-    if (r.issue == ResultatRenommage::Existe) {
+    switch (r.issue) {
+    // Whatever the refusal, the panel stays open with the typed name to correct.
+    case ResultatRenommage::Existe:
         afficherMessage(QStringLiteral("Existe déjà"),
                         QStringLiteral("Une image portant ce nom\nexiste déjà dans le dossier."), false, 22);
         return;
-    }
-    if (r.issue != ResultatRenommage::Renomme)
+    case ResultatRenommage::NomRefuse: {
+        QString nom = NouveauNom;
+        if (nom.size() > 40) {
+            nom.truncate(nom.at(38).isHighSurrogate() ? 38 : 39);
+            nom += QStringLiteral("…");
+        }
+        afficherMessage(QStringLiteral("Erreur"),
+                        QStringLiteral("Le nom « %1 » n'est pas accepté :\n%2.").arg(nom, r.erreur), false, 22);
         return;
+    }
+    case ResultatRenommage::Echec:
+        afficherMessage(QStringLiteral("Erreur"), QStringLiteral("L'image n'a pas été renommée :\n%1.").arg(r.erreur),
+                        false, 22);
+        return;
+    case ResultatRenommage::Renomme:
+        break;
+    }
+    commentaires::reporter(g.DossierCommentaires, ancien, r.chemin);
     g.images.oublier(ancien);
     miniatures_->oublier(ancien);
     RenommerFile->hide();
+    cheminRenomme_.clear();
     selectionnerApresRelecture(g.modele.IndexFichier());
 }
 

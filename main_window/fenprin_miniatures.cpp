@@ -24,10 +24,12 @@ void FenPrin::construireMiniatures()
             couleurFond();
     });
     connect(m->CmdVRename, &QAbstractButton::clicked, this, [this] {
-        NomImageCentree = miniatures_->centree().mid(miniatures_->centree().lastIndexOf(QLatin1Char('/')) + 1);
+        const QString chemin = miniatures_->centree();
+        NomImageCentree = chemin.mid(chemin.lastIndexOf(QLatin1Char('/')) + 1);
         if (!NomImageCentree.isEmpty())
-            ouvrirPanneauRenommer(NomImageCentree);
+            ouvrirPanneauRenommer(chemin);
     });
+    connect(m, &Miniatures::centreeChangee, this, [this] { suivreSelectionRenommer(true); });
     connect(m->CmdVCopFich, &QAbstractButton::clicked, this,
             [this] { copierFichierVers(miniatures_->centree(), false); });
     connect(m->CmdVCopFich, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton b) {

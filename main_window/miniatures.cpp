@@ -213,6 +213,15 @@ void Miniatures::DossierMiniatures(qint64 position)
         c->vider();
     restantes_ = 0;
     sablier_.reset();
+    annoncerCentree();
+}
+
+void Miniatures::annoncerCentree()
+{
+    if (pages_.centree() == centreeAnnoncee_)
+        return;
+    centreeAnnoncee_ = pages_.centree();
+    emit centreeChangee();
 }
 
 // A copy, trash or rename lists the folder again: the page follows, at the same position.
@@ -280,6 +289,7 @@ void Miniatures::AfficheMiniatures()
         const QString nom = texteAffichable(pages_.centree().mid(pages_.centree().lastIndexOf(QLatin1Char('/')) + 1));
         emit legendeChangee(QString(10, QLatin1Char(' ')) + nom.chopped(qMin<qsizetype>(4, nom.size())));
     }
+    annoncerCentree();
     if (restantes_ == 0) {
         pageTerminee();
         return;

@@ -84,6 +84,7 @@ signals:
     void legendeChangee(const QString& legende); // Forme3
     void pageAffichee();                         // every cell of the page has its picture
     void anticipationTerminee();                 // the next page is in the cache
+    void centreeChangee();                       // another picture (or none) in the middle cell
 
 private:
     void construire(QWidget* fenetre);
@@ -96,6 +97,7 @@ private:
     void pageTerminee();
     void anticiper();
     void annulerAnticipation();
+    void annoncerCentree();
     bool pageDeMetafichiers() const;
     QString cle(const QString& chemin) const;
     DemandeImage demande(const QString& chemin) const;
@@ -104,6 +106,7 @@ private:
     PagesMiniatures pages_;
     CacheMiniatures cache_;
     QString dossierListe_; // the folder the list was built from
+    QString centreeAnnoncee_;
     bool actif_ = false;
     bool attendreListe_ = false;
     qint64 positionVoulue_ = 1;

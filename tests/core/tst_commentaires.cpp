@@ -37,6 +37,9 @@ private slots:
     void dossiersHomonymes();
     void sautsDeLigneDevenusEspaces();
     void crlfEtLatin1();
+    void cheminsQuiNeForgentRien_data();
+    void cheminsQuiNeForgentRien();
+    void commentaireReporte();
     void derniereLigneCoupee();
     void accesRefuse();
     void disquePlein();
@@ -127,6 +130,55 @@ void TestCommentaires::crlfEtLatin1()
     // An append after CRLF lines is read as well.
     QVERIFY(ajouter(f, "/p/Ete/B.JPG", "revu"));
     QCOMPARE(chercher(f, "/p/Ete/B.JPG"), QString("revu"));
+}
+
+void TestCommentaires::cheminsQuiNeForgentRien_data()
+{
+    QTest::addColumn<QString>("un");
+    QTest::addColumn<QString>("autre");
+    const auto octet = [](const char* avant, char16_t o, const char* apres) {
+        return QString::fromUtf8(avant) + QChar(0xDC00 + o) + QString::fromUtf8(apres);
+    };
+    QTest::newRow("saut de ligne") << "/p/Noel/B.JPG"
+                                   << "/p/x\n/p/Noel/B.JPG";
+    QTest::newRow("CR LF") << "/p/Noel/B.JPG"
+                           << "/p/x\r\n/p/Noel/B.JPG";
+    QTest::newRow("octets non UTF-8") << octet("/p/Noel/", 0xe0, ".jpg") << octet("/p/Noel/", 0xe9, ".jpg");
+    QTest::newRow("barre inverse") << "/p/Noel/x\\ny.jpg"
+                                   << "/p/Noel/x\ny.jpg";
+    QTest::newRow("dossier englobant") << "/media/Noel/SAPIN.JPG"
+                                       << "/home/a/media/Noel/SAPIN.JPG";
+}
+
+// A path, whatever its bytes, makes a record for itself alone, and reads it back.
+void TestCommentaires::cheminsQuiNeForgentRien()
+{
+    QFETCH(QString, un);
+    QFETCH(QString, autre);
+    const QString f = fichier(QString::fromLatin1(QTest::currentDataTag()) + ".txt");
+    QVERIFY(ajouter(f, autre, "autre"));
+    QCOMPARE(chercher(f, un), QString());
+    QVERIFY(ajouter(f, un, "un"));
+    QCOMPARE(chercher(f, un), QString("un"));
+    QCOMPARE(chercher(f, autre), QString("autre"));
+    // Paths a line carries as they are keep the form every comment file already has.
+    const QByteArray ordinaire = QString::fromUtf8("/p/Noël/É.jpg").toUtf8();
+    QVERIFY(ajouter(f, QString::fromUtf8(ordinaire), "tel quel"));
+    QVERIFY(contenu(f).endsWith("\n" + ordinaire + "/tel quel\n"));
+}
+
+void TestCommentaires::commentaireReporte()
+{
+    const QString d = d_.filePath("reporte"), noel = fichierDe(d, "/a/Noel"), ete = fichierDe(d, "/b/Ete");
+    QVERIFY(reporter(d, "/a/Noel/X.JPG", "/b/Ete/Y.JPG"));
+    QVERIFY(!QFile::exists(ete)); // no comment, nothing written
+    QVERIFY(ajouter(noel, "/a/Noel/X.JPG", "neige"));
+    QVERIFY(reporter(d, "/a/Noel/X.JPG", "/b/Ete/Y.JPG"));
+    QCOMPARE(chercher(ete, "/b/Ete/Y.JPG"), QString("neige"));
+    QCOMPARE(chercher(noel, "/a/Noel/X.JPG"), QString("neige"));
+    // A picture without a comment does not take over the one left at its new path.
+    QVERIFY(reporter(d, "/a/Noel/Z.JPG", "/b/Ete/Y.JPG"));
+    QCOMPARE(chercher(ete, "/b/Ete/Y.JPG"), QString());
 }
 
 void TestCommentaires::derniereLigneCoupee()

@@ -4,7 +4,9 @@
 #include "bancfenprin.h"
 
 #include "app/skin.h"
+#include "core/commentaires.h"
 #include "main_window/navigateur.h"
+#include "platform/nomsfichiers.h"
 
 #include <QDir>
 #include <QLabel>
@@ -13,7 +15,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 QByteArray lire(const QString& chemin)
@@ -245,6 +249,8 @@ private slots:
 
     void renommerParLaToucheEntree()
     {
+        const QString commentaires = fichierCommentaires(g(), d_);
+        QVERIFY(commentaires::ajouter(commentaires, chemin(QStringLiteral("b.bmp")), QStringLiteral("Le port")));
         choisir(1);
         auto* file1 = b_->controle<QListView>("File1");
         QTest::mousePress(file1->viewport(), Qt::RightButton, {},
@@ -264,6 +270,48 @@ private slots:
         QVERIFY(!QFileInfo::exists(chemin(QStringLiteral("b.bmp"))));
         QTRY_VERIFY(g().modele.fichiers().contains(QStringLiteral("Bateau.BMP")));
         verifierIntacts({QStringLiteral("b.bmp")});
+        QCOMPARE(commentaires::chercher(commentaires, chemin(QStringLiteral("Bateau.BMP"))), QStringLiteral("Le port"));
+    }
+
+    // The panel is modeless: a click in the list while it is open moves it to the
+    // file clicked, and that file alone is renamed.
+    void renommerLeFichierAffiche()
+    {
+        choisir(0);
+        cliquer("CmdRenommer");
+        choisir(2);
+        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
+        QCOMPARE(b_->controle<QLabel>("AncNom")->text(), QStringLiteral("c.bmp"));
+        QCOMPARE(nouvNom->text(), QStringLiteral("c.bmp"));
+        QVERIFY(b_->controle<QListView>("File1")->hasFocus());
+        nouvNom->selectAll();
+        QTest::keyClicks(nouvNom, QStringLiteral("mer.bmp"));
+        QTest::keyClick(nouvNom, Qt::Key_Return);
+        QCOMPARE(lire(chemin(QStringLiteral("mer.bmp"))), octets_.value(QStringLiteral("c.bmp")));
+        verifierIntacts({QStringLiteral("c.bmp")});
+    }
+
+    // Shown with a replacement character, the name is left as it is spelt on disk.
+    void nomNonUtf8InchangeGarde()
+    {
+        const QString nom = QStringLiteral("\xe9t\xe9.bmp").replace(QChar(0xe9), QChar(0xdce9));
+        const QByteArray octets = octets_.value(QStringLiteral("a.bmp"));
+        const int fd = ::open(octetsDepuisChemin(chemin(nom)).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, octets.constData(), size_t(octets.size())), ssize_t(octets.size()));
+        ::close(fd);
+        g().modele.relire();
+        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(5));
+        choisir(int(g().modele.fichiers().indexOf(nom)));
+        cliquer("CmdRenommer");
+        QCOMPARE(b_->controle<QLineEdit>("NouvNom")->text(), texteAffichable(nom));
+        QTest::keyClick(b_->controle<QLineEdit>("NouvNom"), Qt::Key_Return);
+        QVERIFY(!b_->controle<QWidget>("RenommerFile")->isVisible());
+        QFile f;
+        QVERIFY(ouvrirEnLecture(f, chemin(nom)));
+        QCOMPARE(f.readAll(), octets);
+        QVERIFY(!etatFichier(chemin(texteAffichable(nom))).existe);
+        QVERIFY(!messageVisible());
     }
 
     void renommerSurUnNomPrisLeDit()
@@ -285,14 +333,22 @@ private slots:
     void nomsQuiQuittentLeDossierRefuses_data()
     {
         QTest::addColumn<QString>("nom");
-        QTest::newRow("barre") << "sous/a.bmp";
-        QTest::newRow("remonte") << "../a.bmp";
-        QTest::newRow("point point") << "..";
-        QTest::newRow("vide") << "";
+        QTest::addColumn<bool>("disparu");
+        QTest::addColumn<QString>("debut");
+        const QString refuse = QStringLiteral("Le nom « %1 » n'est pas accepté :\n");
+        QTest::newRow("barre") << "sous/a.bmp" << false << refuse.arg("sous/a.bmp");
+        QTest::newRow("remonte") << "../a.bmp" << false << refuse.arg("../a.bmp");
+        QTest::newRow("point") << "." << false << refuse.arg(".");
+        QTest::newRow("point point") << ".." << false << refuse.arg("..");
+        QTest::newRow("vide") << "" << false << refuse.arg("");
+        QTest::newRow("trop long") << QString(256, QLatin1Char('x')) << false << QStringLiteral("Le nom « xxx");
+        QTest::newRow("fichier disparu") << "e.bmp" << true << QStringLiteral("L'image n'a pas été renommée :\n");
     }
     void nomsQuiQuittentLeDossierRefuses()
     {
         QFETCH(QString, nom);
+        QFETCH(bool, disparu);
+        QFETCH(QString, debut);
         choisir(0);
         cliquer("CmdRenommer");
         auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
@@ -300,11 +356,21 @@ private slots:
         QCOMPARE(b_->controle<BoutonSkin>("CmdRenOK")->isEnabled(), false);
         QTest::keyClicks(nouvNom, nom);
         QCOMPARE(b_->controle<BoutonSkin>("CmdRenOK")->isEnabled(), !nom.isEmpty());
+        if (disparu) {
+            QVERIFY(QFile::rename(chemin(QStringLiteral("a.bmp")), d_ + QStringLiteral("/sous/a.bmp")));
+            octets_.remove(QStringLiteral("a.bmp"));
+        }
         QTest::keyClick(nouvNom, Qt::Key_Return);
         QVERIFY(b_->controle<QWidget>("RenommerFile")->isVisible());
-        QVERIFY(!messageVisible());
+        QCOMPARE(nouvNom->text(), nom);
+        QVERIFY(messageVisible());
+        QCOMPARE(titreMessage(), QStringLiteral("Erreur"));
+        QVERIFY2(message().startsWith(debut) && message().endsWith(QLatin1Char('.')), qPrintable(message()));
+        QCOMPARE(message().count(QLatin1Char('\n')), 1);
+        QCOMPARE(s().sons, QList<int>{22});
         verifierIntacts();
-        QVERIFY(QDir(d_ + QStringLiteral("/sous")).isEmpty());
+        QVERIFY(!QFileInfo(chemin(nom)).isFile());
+        QCOMPARE(QDir(d_ + QStringLiteral("/sous")).isEmpty(), !disparu);
     }
 
     void annulerLeRenommage()

@@ -297,6 +297,25 @@ private slots:
         QCOMPARE(lire(chemin(2)).size(), octets.size());
     }
 
+    // The panel stays open while another picture comes to the middle: it follows it.
+    void renommerApresUnAutreCentrage()
+    {
+        entrer();
+        const QByteArray premier = lire(chemin(1)), deuxieme = lire(chemin(2));
+        presser(m().CmdVRename);
+        QTest::mouseClick(m().Image2[5], Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(m().centree(), chemin(2));
+        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
+        QCOMPARE(b_->controle<QLabel>("AncNom")->text(), QStringLiteral("IMG_0002.BMP"));
+        QCOMPARE(nouvNom->text(), QStringLiteral("IMG_0002.BMP"));
+        nouvNom->selectAll();
+        QTest::keyClicks(nouvNom, QStringLiteral("Zebre.bmp"));
+        QTest::keyClick(nouvNom, Qt::Key_Return);
+        QCOMPARE(lire(d_ + QStringLiteral("/Zebre.bmp")), deuxieme);
+        QCOMPARE(lire(chemin(1)), premier);
+        QVERIFY(!QFileInfo::exists(chemin(2)));
+    }
+
     void copierLImageCentree()
     {
         entrer();
