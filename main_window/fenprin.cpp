@@ -8,6 +8,7 @@
 #include "main_window/controlesfenprin.h"
 
 #include "main_window/navigateur.h"
+#include "main_window/panneaucopie.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -96,6 +97,7 @@ FenPrin::FenPrin(General& general, MontrerModal montrerModal, QWidget* parent)
     relierBarreIcones();
     relierPanneaux();
     construireRenommer();
+    FondCopie = new PanneauCopie(this);
     relierFichiers();
     relierSons();
     ProcCoulDefUtil();

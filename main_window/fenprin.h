@@ -11,6 +11,7 @@
 
 class BoutonSkin;
 class PanneauSkin;
+class PanneauCopie;
 class PosteSons;
 class General;
 class Navigateur;
@@ -179,6 +180,7 @@ public:
     QLineEdit* NouvNom = nullptr;
     BoutonSkin* CmdRenOK = nullptr;
     BoutonSkin* CmdRenAnul = nullptr;
+    PanneauCopie* FondCopie = nullptr;
     QString NomImageCentree;
     QString NouveauNom;
 };

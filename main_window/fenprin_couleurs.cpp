@@ -7,6 +7,7 @@
 #include "app/skin.h"
 
 #include "main_window/navigateur.h"
+#include "main_window/panneaucopie.h"
 #include "colours/fenfond.h"
 #include "colours/fencolors.h"
 
@@ -123,6 +124,7 @@ void FenPrin::ProcCoulDefUtil()
             peindreFondWidget(w, g.couleur(Role::Visualisation), autres);
     if (navigateur_)
         navigateur_->appliquerCouleurs();
+    FondCopie->appliquerCouleurs(g);
 }
 
 void FenPrin::changerCouleur(Role r)

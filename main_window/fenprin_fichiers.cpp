@@ -14,6 +14,7 @@
 #include "file_ops/renommage.h"
 #include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
+#include "main_window/panneaucopie.h"
 #include "platform/nomsfichiers.h"
 
 #include <QDir>
@@ -130,7 +131,10 @@ void FenPrin::copierFichierVers(const QString& source, bool formeListe)
             this, QStringLiteral("Copier le fichier-image"), nomDe(source), QStringLiteral("Images (*.*)"));
         if (destination.isEmpty())
             return;
-        if (etatFichier(destination).existe) {
+        // Only a file the user agreed to overwrite is replaced, never one that
+        // takes the name while the copy runs.
+        const bool existe = etatFichier(destination).existe;
+        if (existe) {
             sablier.reset(); // the question is answered with the normal pointer
             const QString question = QStringLiteral("Une image portant ce nom existe déjà dans le dossier.\n"
                                                     "Voulez-vous l'écraser ?");
@@ -140,7 +144,7 @@ void FenPrin::copierFichierVers(const QString& source, bool formeListe)
                 continue;
             }
         }
-        const ResultatCopie r = copierFichier(source, destination);
+        const ResultatCopie r = FondCopie->copier(source, destination, existe);
         switch (r.issue) {
         case ResultatCopie::Copie:
             g.images.oublier(destination);
@@ -152,6 +156,8 @@ void FenPrin::copierFichierVers(const QString& source, bool formeListe)
                             QStringLiteral("Source et destination sont identiques.\n"
                                            "Il n'est pas possible de copier l'image sur elle-même ! ! !"),
                             true, 21);
+            break;
+        case ResultatCopie::Annulee: // stopped by the user: the folder is as it was
             break;
         case ResultatCopie::Echec:
             afficherMessage(QStringLiteral("Erreur"), QStringLiteral("L'image n'a pas été copiée :\n%1.").arg(r.erreur),

@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -133,6 +134,148 @@ private slots:
         QCOMPARE(lire(dest), ancienne_);
         QCOMPARE(lire(d_ + QStringLiteral("/photo.jpg")), source_);
         QCOMPARE(noms(d_ + QStringLiteral("/sous")), QStringList{QStringLiteral("photo.jpg")});
+    }
+
+    void copieVersUnNomDe250Octets_data()
+    {
+        QTest::addColumn<bool>("anonyme");
+        QTest::newRow("fichier sans nom") << true;
+        QTest::newRow("fichier caché nommé") << false;
+    }
+    void copieVersUnNomDe250Octets()
+    {
+        QFETCH(bool, anonyme);
+        // Two bytes a letter: the temporary's shortened name must not cut one in half.
+        const QString nom = QString(123, QChar(0xe9)) + QStringLiteral(".jpg");
+        QCOMPARE(nom.toUtf8().size(), 250);
+        OptionsCopie options;
+        options.fichierAnonyme = anonyme;
+        const ResultatCopie r = copierFichier(d_ + QStringLiteral("/photo.jpg"), d_ + "/sous/" + nom, options);
+        QCOMPARE(r.erreur, QString());
+        QCOMPARE(r.issue, ResultatCopie::Copie);
+        QCOMPARE(noms(d_ + QStringLiteral("/sous")), QStringList{nom});
+        QCOMPARE(lire(d_ + "/sous/" + nom), source_);
+    }
+
+    // A file that took the name while the copy ran was not the one the user agreed to replace.
+    void copieSansRemplacerGardeLeNouveauVenu_data()
+    {
+        QTest::addColumn<bool>("anonyme");
+        QTest::newRow("fichier sans nom") << true;
+        QTest::newRow("fichier caché nommé") << false;
+    }
+    void copieSansRemplacerGardeLeNouveauVenu()
+    {
+        QFETCH(bool, anonyme);
+        const QString dest = d_ + QStringLiteral("/sous/photo.jpg");
+        ecrire(dest, ancienne_);
+        OptionsCopie options;
+        options.remplacer = false;
+        options.fichierAnonyme = anonyme;
+        const ResultatCopie r = copierFichier(d_ + QStringLiteral("/photo.jpg"), dest, options);
+        QCOMPARE(r.issue, ResultatCopie::Echec);
+        QCOMPARE(r.erreur, QStringLiteral("Le fichier existe déjà"));
+        QCOMPARE(lire(dest), ancienne_);
+        QCOMPARE(noms(d_ + QStringLiteral("/sous")), QStringList{QStringLiteral("photo.jpg")});
+    }
+
+    // A copy killed half-way, as by a crash or a power cut of the program.
+    void copieTueeNeLaissePasDeTrace_data()
+    {
+        QTest::addColumn<bool>("existante");
+        QTest::newRow("nouvelle destination") << false;
+        QTest::newRow("destination existante") << true;
+    }
+    void copieTueeNeLaissePasDeTrace()
+    {
+        QFETCH(bool, existante);
+        const QString src = d_ + QStringLiteral("/grande.jpg");
+        ecrire(src, octets(4 << 20, 'g'));
+        const QString dest = d_ + QStringLiteral("/sous/photo.jpg");
+        if (existante)
+            ecrire(dest, ancienne_);
+        const QStringList avant = noms(d_ + QStringLiteral("/sous"));
+        int tube[2];
+        QCOMPARE(::pipe(tube), 0);
+        const pid_t enfant = ::fork();
+        QVERIFY(enfant >= 0);
+        if (enfant == 0) {
+            ::close(tube[0]);
+            OptionsCopie options;
+            options.remplacer = existante;
+            options.progression = [&](qint64, qint64) {
+                if (::write(tube[1], "1", 1) != 1)
+                    ::_exit(2);
+                for (;;)
+                    ::pause();
+                return true;
+            };
+            copierFichier(src, dest, options);
+            ::_exit(1);
+        }
+        ::close(tube[1]);
+        char lu = 0;
+        const ssize_t n = ::read(tube[0], &lu, 1);
+        ::kill(enfant, SIGKILL);
+        ::waitpid(enfant, nullptr, 0);
+        ::close(tube[0]);
+        QCOMPARE(n, ssize_t(1)); // the first chunk was written
+        QCOMPARE(noms(d_ + QStringLiteral("/sous")), avant);
+        QCOMPARE(lire(dest), existante ? ancienne_ : QByteArray("<absent>"));
+    }
+
+    void copieAnnuleeLaisseLeDossierCommeAvant_data()
+    {
+        QTest::addColumn<bool>("anonyme");
+        QTest::addColumn<bool>("existante");
+        QTest::newRow("nouvelle") << true << false;
+        QTest::newRow("existante") << true << true;
+        QTest::newRow("nommée, existante") << false << true;
+    }
+    void copieAnnuleeLaisseLeDossierCommeAvant()
+    {
+        QFETCH(bool, anonyme);
+        QFETCH(bool, existante);
+        const QString dest = d_ + QStringLiteral("/sous/photo.jpg");
+        if (existante)
+            ecrire(dest, ancienne_);
+        const QStringList avant = noms(d_ + QStringLiteral("/sous"));
+        OptionsCopie options;
+        options.fichierAnonyme = anonyme;
+        int appels = 0;
+        qint64 dernier = 0, annonce = 0;
+        options.progression = [&](qint64 faits, qint64 total) {
+            dernier = faits;
+            annonce = total;
+            return ++appels < 2; // stopped at the second chunk
+        };
+        const ResultatCopie r = copierFichier(d_ + QStringLiteral("/photo.jpg"), dest, options);
+        QCOMPARE(r.issue, ResultatCopie::Annulee);
+        QCOMPARE(appels, 2);
+        QCOMPARE(annonce, qint64(300000));
+        QVERIFY(dernier > 0 && dernier < annonce);
+        QCOMPARE(noms(d_ + QStringLiteral("/sous")), avant);
+        QCOMPARE(lire(dest), existante ? ancienne_ : QByteArray("<absent>"));
+    }
+
+    void copieBalaieLesRestesDeCopiesTuees()
+    {
+        const QString sous = d_ + QStringLiteral("/sous/");
+        const auto creer = [&](const char* nom, int jours) {
+            QFile f(sous + QLatin1String(nom));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QVERIFY(f.write(ancienne_) && f.flush());
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addDays(-jours), QFileDevice::FileModificationTime));
+        };
+        creer(".vieille.jpg.ormelle-Ab12Cd", 2);
+        creer(".ormelle-Zz9Yx8", 2);
+        creer(".recente.jpg.ormelle-Xy34Zw", 0);
+        creer(".vieux-reglages", 2);
+        creer("vieille.jpg.ormelle-Qr56St", 2);
+        QCOMPARE(copierFichier(d_ + QStringLiteral("/photo.jpg"), sous + QStringLiteral("photo.jpg")).issue,
+                 ResultatCopie::Copie);
+        QCOMPARE(noms(sous), (QStringList{".recente.jpg.ormelle-Xy34Zw", ".vieux-reglages", "photo.jpg",
+                                          "vieille.jpg.ormelle-Qr56St"}));
     }
 
     void copieDansUnDossierEnLectureSeule()

@@ -6,12 +6,14 @@
 #include "app/skin.h"
 #include "core/commentaires.h"
 #include "main_window/navigateur.h"
+#include "main_window/panneaucopie.h"
 #include "platform/nomsfichiers.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QtTest>
 #include <csignal>
@@ -67,6 +69,26 @@ class TestFichiers : public QObject {
     QString message() const { return b_->controle<QLabel>("LblMessage")->text(); }
     QString titreMessage() const { return b_->controle<PanneauSkin>("FondMessage")->titre(); }
     bool messageVisible() const { return b_->controle<PanneauSkin>("FondMessage")->isVisible(); }
+    // The copy is held after its first chunk while `pendant` plays the user's part.
+    void tenirLaCopie(std::function<void()> pendant)
+    {
+        auto* panneau = b_->controle<PanneauCopie>("FondCopie");
+        QVERIFY(panneau);
+        panneau->setDelaiAffichage(0);
+        auto tenue = std::make_shared<QSemaphore>();
+        panneau->setFonctionCopie([this, tenue, pendant](const QString& s, const QString& d, OptionsCopie o) {
+            const ProgressionCopie fenetre = o.progression;
+            o.progression = [this, tenue, pendant, fenetre](qint64 faits, qint64 total) {
+                QMetaObject::invokeMethod(b_->fen.get(), [tenue, pendant] {
+                    pendant();
+                    tenue->release();
+                });
+                tenue->acquire();
+                return fenetre(faits, total);
+            };
+            return copierFichier(s, d, o);
+        });
+    }
 
 private slots:
     void initTestCase()
@@ -212,6 +234,41 @@ private slots:
         QCOMPARE(s().sons, QList<int>{21});
         verifierIntacts();
         QCOMPARE(QDir(d_).entryList(QDir::Files | QDir::Hidden).size(), 4);
+    }
+
+    void copieArreteeParLUtilisateur_data()
+    {
+        QTest::addColumn<bool>("echap");
+        QTest::newRow("bouton Annuler") << false;
+        QTest::newRow("Échap") << true;
+    }
+    void copieArreteeParLUtilisateur()
+    {
+        QFETCH(bool, echap);
+        choisir(0);
+        QString vu;
+        tenirLaCopie([&] {
+            auto* panneau = b_->controle<PanneauSkin>("FondCopie");
+            if (panneau->isVisible())
+                vu = panneau->titre() + QLatin1Char('|') + b_->controle<QLabel>("LblCopie")->text();
+            // Nothing else starts meanwhile.
+            QTest::mouseClick(b_->controle<BoutonSkin>("CmdSupFic"), Qt::LeftButton);
+            if (echap)
+                QTest::keyClick(b_->controle<QListView>("File1"), Qt::Key_Escape);
+            else
+                QTest::mouseClick(b_->controle<BoutonSkin>("CmdAnnulerCopie"), Qt::LeftButton);
+        });
+        s().fichiers.push_back(chemin(QStringLiteral("d.bmp")));
+        s().reponsesBoite.push_back(-1);
+        cliquer("CmdCopFich");
+        QCOMPARE(vu, QStringLiteral("Copie en cours|« d.bmp » : 0 %"));
+        QVERIFY(!b_->controle<QWidget>("FondCopie")->isVisible());
+        QCOMPARE(s().boites.size(), 1);
+        verifierIntacts();
+        QCOMPARE(QDir(d_).entryList(QDir::Files | QDir::Hidden).size(), 4);
+        QVERIFY(s().sons.isEmpty());
+        QVERIFY(!messageVisible());
+        QCOMPARE(s().sabliers, 0);
     }
 
     void suppressionVaALaCorbeilleEtRemonte()
