@@ -147,6 +147,7 @@ void FenPrin::copierFichierVers(const QString& source, bool formeListe)
         const ResultatCopie r = FondCopie->copier(source, destination, existe);
         switch (r.issue) {
         case ResultatCopie::Copie:
+            commentaires::reporter(g.DossierCommentaires, source, destination);
             g.images.oublier(destination);
             miniatures_->oublier(destination);
             JouerSon(g, 19);

@@ -146,10 +146,16 @@ private slots:
 
     void copieDansUnAutreDossier()
     {
+        QVERIFY(commentaires::ajouter(fichierCommentaires(g(), d_), chemin(QStringLiteral("b.bmp")),
+                                      QStringLiteral("Le port")));
         choisir(1);
         s().fichiers.push_back(chemin(QStringLiteral("sous/copie.bmp")));
         cliquer("CmdCopFich");
         QCOMPARE(lire(chemin(QStringLiteral("sous/copie.bmp"))), octets_.value(QStringLiteral("b.bmp")));
+        // The copy takes the picture's comment along, in its own folder's file.
+        QCOMPARE(commentaires::chercher(fichierCommentaires(g(), chemin(QStringLiteral("sous"))),
+                                        chemin(QStringLiteral("sous/copie.bmp"))),
+                 QStringLiteral("Le port"));
         QCOMPARE(s().sons, QList<int>{19});
         QVERIFY(!messageVisible());
         verifierIntacts();
