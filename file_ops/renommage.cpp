@@ -35,9 +35,6 @@ bool nomAcceptable(const QString& nom)
     return raisonRefus(nom).isEmpty();
 }
 
-namespace {
-// rename() that never replaces: renameat2 where the file system has it, link and
-// unlink where it has hard links; 0 or an errno (EEXIST for a taken name).
 int renommerSansEcraser(const QByteArray& ancien, const QByteArray& nouveau)
 {
     if (::renameat2(AT_FDCWD, ancien.constData(), AT_FDCWD, nouveau.constData(), RENAME_NOREPLACE) == 0)
@@ -61,6 +58,7 @@ int renommerSansEcraser(const QByteArray& ancien, const QByteArray& nouveau)
     return 0;
 }
 
+namespace {
 // On a file system that ignores case, the new name is the file itself: go through a
 // third name that nothing else holds, cut so that it stays a name the system takes.
 int renommerCasse(const QByteArray& ancien, const QByteArray& nouveau)

@@ -17,6 +17,11 @@ if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--bench" ]; then
   PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools pulseaudio pulseaudio-utils fluidsynth
             xdotool x11-utils openbox imagemagick weston wl-clipboard webp)
 fi
+# The desktop's own trash (gvfs), which reads back what Ormelle sends to the trash: its
+# command-line client and a private D-Bus session to start it in.
+if [ "${1:-}" = "--tests" ]; then
+  PAQUETS+=(gvfs libglib2.0-bin dbus-daemon)
+fi
 # The Debian package's checks: dpkg-shlibdeps fills its Depends, and the launcher and
 # the AppStream record go through their validators.
 if [ "${1:-}" = "--tests" ]; then
