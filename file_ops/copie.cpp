@@ -1,5 +1,6 @@
 #include "file_ops/copie.h"
 
+#include "file_ops/renommage.h"
 #include "platform/erreurs.h"
 #include "platform/nomsfichiers.h"
 
@@ -183,37 +184,6 @@ int remplacerPar(int fd, const Chemin& dest)
     return EEXIST;
 }
 
-// The picture's name inside a temporary name, cut so that the whole stays a valid
-// name, and never inside a UTF-8 character.
-QByteArray nomCourt(const QByteArray& nom)
-{
-    int fin = NomMax - 1 - LongueurSuffixe;
-    if (nom.size() <= fin)
-        return nom;
-    while (fin > 0 && (uchar(nom.at(fin)) & 0xC0) == 0x80)
-        --fin;
-    return nom.left(fin);
-}
-
-// rename() that never replaces: renameat2 where the file system has it, link and
-// unlink where it has hard links; 0 or an errno (EEXIST for a taken name).
-int renommerSansEcraser(const QByteArray& ancien, const QByteArray& nouveau)
-{
-    if (::renameat2(AT_FDCWD, ancien.constData(), AT_FDCWD, nouveau.constData(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return errno;
-    if (::link(ancien.constData(), nouveau.constData()) == 0)
-        return ::unlink(ancien.constData()) == 0 ? 0 : errno;
-    if (errno != EPERM && errno != ENOTSUP)
-        return errno;
-    // No hard links either (FAT, some network shares): the last resort checks first.
-    struct stat st;
-    if (::lstat(nouveau.constData(), &st) == 0)
-        return EEXIST;
-    return ::rename(ancien.constData(), nouveau.constData()) == 0 ? 0 : errno;
-}
-
 // The unnamed road: nothing has a name in the folder until the copy is whole.
 int copierAnonyme(int source, int sortie, const struct stat& st, const Chemin& dest, const OptionsCopie& options)
 {
@@ -226,7 +196,7 @@ int copierAnonyme(int source, int sortie, const struct stat& st, const Chemin& d
 // the destination, removed on any failure.
 int copierNomme(int source, const struct stat& st, const Chemin& dest, const OptionsCopie& options)
 {
-    QByteArray temporaire = dest.dossier + '.' + nomCourt(dest.nom) + Marque + "XXXXXX";
+    QByteArray temporaire = dest.dossier + '.' + nomTronque(dest.nom, NomMax - 1 - LongueurSuffixe) + Marque + "XXXXXX";
     Descripteur sortie;
     sortie.fd = ::mkostemp(temporaire.data(), O_CLOEXEC);
     if (sortie.fd < 0)

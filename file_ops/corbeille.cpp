@@ -165,14 +165,8 @@ QByteArray nomCandidat(const QByteArray& nom, int n)
     QByteArray fin = point <= 0 ? QByteArray() : nom.mid(point);
     if (n > 1)
         fin.prepend('.' + QByteArray::number(n));
-    QByteArray souche = point <= 0 ? nom : nom.left(point);
-    qsizetype garde = 255 - qsizetype(sizeof ".trashinfo" - 1) - fin.size();
-    if (souche.size() > garde) {
-        while (garde > 0 && (uchar(souche.at(garde)) & 0xC0) == 0x80)
-            --garde;
-        souche.truncate(garde);
-    }
-    return souche + fin;
+    const QByteArray souche = point <= 0 ? nom : nom.left(point);
+    return nomTronque(souche, 255 - qsizetype(sizeof ".trashinfo" - 1) - fin.size()) + fin;
 }
 
 // Path escaped byte by byte (an accent, a "%", a name that is not UTF-8 all come back

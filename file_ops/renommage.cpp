@@ -65,8 +65,8 @@ int renommerCasse(const QByteArray& ancien, const QByteArray& nouveau)
 {
     const QByteArray suffixe = ".ormelle-XXXXXX";
     const qsizetype debutNom = nouveau.lastIndexOf('/') + 1;
-    const qsizetype garde = qMin(nouveau.size() - debutNom, LongueurMaxNom - suffixe.size());
-    QByteArray intermediaire = nouveau.left(debutNom + garde) + suffixe;
+    QByteArray intermediaire =
+        nouveau.left(debutNom) + nomTronque(nouveau.mid(debutNom), LongueurMaxNom - suffixe.size()) + suffixe;
     const int fd = ::mkstemp(intermediaire.data());
     if (fd < 0)
         return errno;

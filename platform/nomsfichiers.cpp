@@ -98,6 +98,16 @@ QString texteAffichable(const QString& chemin)
     return texte;
 }
 
+QByteArray nomTronque(const QByteArray& nom, qsizetype octetsMax)
+{
+    if (nom.size() <= octetsMax)
+        return nom;
+    qsizetype fin = qMax<qsizetype>(0, octetsMax);
+    while (fin > 0 && (uchar(nom.at(fin)) & 0xC0) == 0x80)
+        --fin;
+    return nom.left(fin);
+}
+
 bool ouvrirEnLecture(QFile& fichier, const QString& chemin)
 {
     const int fd = ::open(octetsDepuisChemin(chemin).constData(), O_RDONLY | O_CLOEXEC);

@@ -16,6 +16,11 @@ QByteArray octetsDepuisChemin(const QString& chemin);
 // What the user reads: each stray byte shows as a replacement character.
 QString texteAffichable(const QString& chemin);
 
+// `nom` cut to at most `octetsMax` bytes, never inside a UTF-8 character: names
+// built from the user's (temporaries, trash records) must stay within the 255
+// bytes a file name may take.
+QByteArray nomTronque(const QByteArray& nom, qsizetype octetsMax);
+
 // Opens a file for reading by its exact bytes; false when it cannot be read.
 bool ouvrirEnLecture(QFile& fichier, const QString& chemin);
 
