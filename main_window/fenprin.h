@@ -147,6 +147,8 @@ private:
     std::array<bool, NbRoles> ChoixCouleur{};
     std::array<QString, NbRoles> CouleurAvantChoix;
     QColor derniereCouleurDialogue_ = Qt::black;
+    // Where the last copy went: the next Save As dialog opens there.
+    QString dernierDossierCopie_;
     std::unique_ptr<Sablier> sablierCopieImage_;
     quint64 ticketCopieImage_ = 0;
     QString cheminRenomme_; // the file the rename panel was filled for

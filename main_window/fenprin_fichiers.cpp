@@ -127,10 +127,16 @@ void FenPrin::copierFichierVers(const QString& source, bool formeListe)
         return;
     for (;;) {
         auto sablier = std::make_unique<Sablier>(g.services);
+        // In the picture's own folder, or where the last copy went, never wherever
+        // Ormelle happened to be started from.
+        const QString dossier =
+            dernierDossierCopie_.isEmpty() ? source.left(source.lastIndexOf(QLatin1Char('/'))) : dernierDossierCopie_;
         const QString destination = g.services.choisirFichierEnregistrement(
-            this, QStringLiteral("Copier le fichier-image"), nomDe(source), QStringLiteral("Images (*.*)"));
+            this, QStringLiteral("Copier le fichier-image"), dossier + QLatin1Char('/') + nomDe(source),
+            QStringLiteral("Images (*.*)"));
         if (destination.isEmpty())
             return;
+        dernierDossierCopie_ = destination.left(destination.lastIndexOf(QLatin1Char('/')));
         // Only a file the user agreed to overwrite is replaced, never one that
         // takes the name while the copy runs.
         const bool existe = etatFichier(destination).existe;

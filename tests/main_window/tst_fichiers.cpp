@@ -160,6 +160,10 @@ private slots:
         QVERIFY(!messageVisible());
         verifierIntacts();
         QCOMPARE(s().sabliers, 0);
+        // The dialog opened in the picture's folder; the next one opens where this copy went.
+        cliquer("CmdCopFich");
+        QCOMPARE(s().nomsProposes,
+                 QStringList({chemin(QStringLiteral("b.bmp")), chemin(QStringLiteral("sous/b.bmp"))}));
     }
 
     void copieSurElleMeme_data()

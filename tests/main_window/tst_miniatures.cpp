@@ -320,7 +320,7 @@ private slots:
     {
         entrer();
         presser(m().CmdVCopFich); // cancelled
-        QCOMPARE(s().nomsProposes, QStringList{QStringLiteral("IMG_0001.BMP")});
+        QCOMPARE(s().nomsProposes, QStringList{chemin(1)});
         s().fichiers.push_back(d_ + QStringLiteral("/vide/copie.bmp"));
         presser(m().CmdVCopFich);
         QCOMPARE(lire(d_ + QStringLiteral("/vide/copie.bmp")), lire(chemin(1)));
