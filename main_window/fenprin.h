@@ -11,6 +11,7 @@
 
 class BoutonSkin;
 class PanneauSkin;
+class PanneauMessage;
 class PosteSons;
 class General;
 class Navigateur;
@@ -165,7 +166,7 @@ public:
     LibelleCouleurs* LblChangerCoul = nullptr;
     PanneauSkin* FondFilePopUp = nullptr;
     PanneauSkin* FondSons = nullptr;
-    PanneauSkin* FondMessage = nullptr;
+    PanneauMessage* FondMessage = nullptr;
     QLabel* IcoFondMessage = nullptr;
     QLabel* LblMessage = nullptr;
     PanneauSkin* CacheIcones = nullptr;
