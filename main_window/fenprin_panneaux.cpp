@@ -5,6 +5,7 @@
 #include "app/general.h"
 #include "app/panneaumessage.h"
 #include "app/services.h"
+#include "core/reglages.h"
 #include "core/tablereglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
@@ -137,6 +138,10 @@ void FenPrin::relierPanneaux()
 
     clic(FondFilePopUp, "mnuAnnulerFile", [this] { FondFilePopUp->hide(); });
     clic(FondMessage, "CmdOKMsg", [this] { FondMessage->hide(); });
+    connect(&g.reglages, &Reglages::ecritureImpossible, this, [this](const QString& raison) {
+        afficherMessage(QStringLiteral("Réglages"),
+                        QStringLiteral("Les réglages n'ont pas pu être enregistrés :\n%1.").arg(raison));
+    });
     connect(CacheFichiers, &PanneauSkin::clique, this, [this] { CacheIcones->setVisible(CacheIcones->isHidden()); });
 }
 

@@ -407,6 +407,33 @@ private slots:
         QCOMPARE(b.fen->focusWidget(), file1);
     }
 
+    // A settings file that cannot be written: the main window says so once, and the
+    // option keeps its new value for the rest of the run.
+    void reglagesNonEnregistresSignalesUneFois()
+    {
+        BancFenPrin b;
+        QFile bloque(b.dossier.filePath(QStringLiteral("bloque")));
+        QVERIFY(bloque.open(QIODevice::WriteOnly));
+        bloque.close();
+        b.reglages = std::make_unique<Reglages>(bloque.fileName() + QStringLiteral("/Ormelle.ini"));
+        b.g = std::make_unique<General>(*b.reglages, b.services);
+        b.charger();
+        auto* message = b.controle<PanneauSkin>("FondMessage");
+        QVERIFY(message->isHidden());
+        clic(b.controle("CmdApropos"));
+        clic(b.controle("CmdBulAide"));
+        QVERIFY(message->isVisible());
+        QCOMPARE(message->titre(), QStringLiteral("Réglages"));
+        QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
+                 QStringLiteral("Les réglages n'ont pas pu être enregistrés :\nCe n'est pas un dossier."));
+        clic(b.controle("CmdOKMsg"));
+        clic(b.controle("CmdApropos"));
+        clic(b.controle("CmdBulAide"));
+        QVERIFY(message->isHidden());
+        QVERIFY(b.g->InfoBulles);
+        QCOMPARE(b.lu(cles::SectionInfoBulles, cles::CleValeur), QStringLiteral("Oui"));
+    }
+
     void remarquesOuvertesUneSeuleFois()
     {
         BancFenPrin b;
