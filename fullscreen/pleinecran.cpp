@@ -20,6 +20,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
 #include <QWindow>
@@ -415,14 +416,20 @@ void PleinEcran::arreterEffet()
 
 void PleinEcran::afficherMessage(const QString& titre, const QString& texte, bool avecIcone, int son)
 {
+    // A comment being typed keeps the keys: its length warning comes at each key, and a
+    // space typed must not close it.
+    auto* saisie = qobject_cast<QPlainTextEdit*>(focusWidget());
     m_icoFondMessage->setEnabled(avecIcone);
     m_fondMessage->move(twips::px(720), twips::px(2220));
     m_fondMessage->setTitre(titre);
     m_fondMessage->setTexte(texte);
     JouerSon(g, son);
     m_fondMessage->raise();
-    m_fondMessage->show();     // takes the focus, and gives it back when closed
-    m_fondMessage->setFocus(); // a second message over the first
+    m_fondMessage->show(); // takes the focus, and gives it back when closed
+    if (saisie)
+        saisie->setFocus();
+    else
+        m_fondMessage->setFocus(); // a second message over the first
 }
 
 void PleinEcran::montrerTalvenor()

@@ -278,9 +278,11 @@ void TestFondCommandes::avertissement255()
     cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
     auto* text1 = b.controle<QPlainTextEdit>("Text1");
     text1->setPlainText(QString(255, QLatin1Char('a')));
+    text1->setFocus();
     QVERIFY(!b.env.services.sons.contains(22));
     QTest::keyClick(text1, Qt::Key_B);
     QCOMPARE(b.env.services.sons.count(22), 1);
+    QCOMPARE(b.vue->focusWidget(), text1); // the typing goes on
     QCOMPARE(b.titreMessage(), QString("Commentaire"));
     QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
              QString("La taille du commentaire est limitée à 255 caractères..."));
