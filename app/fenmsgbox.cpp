@@ -73,8 +73,9 @@ FenMsgBox::FenMsgBox(General& g, QWidget* parent) : QDialog(parent), g_(g)
 
     const QString reponses[] = {QStringLiteral("Oui"), QStringLiteral("Non")};
     const double gauches[] = {1860, 3120};
+    BoutonSkin* boutons[2];
     for (int i = 0; i < 2; ++i) {
-        auto* b = new BoutonSkin(fondMessage_, QStringLiteral("CmdReponse%1").arg(i), reponses[i]);
+        auto* b = boutons[i] = new BoutonSkin(fondMessage_, QStringLiteral("CmdReponse%1").arg(i), reponses[i]);
         twips::placer(b, gauches[i], 1380, 1035, 495);
         b->setCouleurTexte(g.couleur(Role::AutresTextes));
         b->setCouleurLumiere(g.couleur(Role::Lumiere));
@@ -82,6 +83,7 @@ FenMsgBox::FenMsgBox(General& g, QWidget* parent) : QDialog(parent), g_(g)
         const QString tag = i == 0 ? QStringLiteral("-1") : QStringLiteral("0");
         connect(b, &BoutonSkin::clicked, this, [this, tag] { repondre(tag); });
     }
+    fondMessage_->setBoutonsClavier(boutons[0], boutons[1]);
 
     if (const IconeMessage* choisie = icone(g.IconeMessage)) {
         auto* pic = findChild<QLabel*>(QString::fromLatin1(choisie->nom));

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -240,6 +241,8 @@ void PanneauSkin::paintEvent(QPaintEvent*)
     QPainter p(this);
     const QRectF r = rect();
     peindreFond(p, r, false);
+    if (bandeauTitre_ && !titre_.isEmpty())
+        p.fillRect(QRectF(0, 0, r.width(), hauteurTitre()), fin_);
     if (bordure_) {
         p.setPen(QPen(assombrir(fin_, 160), 1));
         p.drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
@@ -251,6 +254,57 @@ void PanneauSkin::paintEvent(QPaintEvent*)
         p.setFont(font());
         p.drawText(r.adjusted(6, 2, -6, 0).toRect(), int(alignementTitre_ | Qt::AlignTop), titre_);
     }
+}
+
+void PanneauSkin::setBoutonsClavier(QAbstractButton* defaut, QAbstractButton* annuler)
+{
+    defaut_ = defaut;
+    annuler_ = annuler;
+}
+
+void PanneauSkin::keyPressEvent(QKeyEvent* e)
+{
+    QAbstractButton* bouton = nullptr;
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        bouton = defaut_;
+        break;
+    case Qt::Key_Escape:
+        bouton = annuler_;
+        break;
+    default:
+        break;
+    }
+    if (bouton && bouton->isEnabled()) {
+        bouton->click();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+void PanneauSkin::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    if (e->spontaneous() || (!defaut_ && !annuler_))
+        return;
+    QWidget* avant = window()->focusWidget();
+    if (avant != this && !isAncestorOf(avant))
+        focusAvant_ = avant;
+    setFocus(Qt::OtherFocusReason);
+}
+
+void PanneauSkin::hideEvent(QHideEvent* e)
+{
+    QWidget::hideEvent(e);
+    if (e->spontaneous())
+        return;
+    QWidget* focus = window()->focusWidget();
+    // Before Qt passes the focus on to whatever follows the panel in the tab chain.
+    if ((focus == this || isAncestorOf(focus)) && focusAvant_ && focusAvant_->isVisible() && focusAvant_->isEnabled())
+        focusAvant_->setFocus(Qt::OtherFocusReason);
+    focusAvant_.clear();
 }
 
 void PanneauSkin::mousePressEvent(QMouseEvent* e)

@@ -3,6 +3,7 @@
 // a caption colour, a highlight colour under the mouse, and tooltips that follow
 // the user's on/off preference at each mouse move.
 #include <QAbstractButton>
+#include <QPointer>
 #include <QWidget>
 
 // What the colour scheme sets on both controls.
@@ -104,8 +105,19 @@ public:
         bordure_ = oui;
         update();
     }
+    // The caption row painted in the gradient's end colour: a caption in the colour of
+    // the gradient's start would melt into it.
+    void setBandeauTitre(bool oui)
+    {
+        bandeauTitre_ = oui;
+        update();
+    }
     // Height of the caption row children should leave free, in pixels.
     int hauteurTitre() const;
+    // A panel that answers the keyboard: Return, Enter and Space press `defaut`, Escape
+    // presses `annuler`. Shown, it takes the focus so that the keys reach it; hidden, it
+    // gives the focus back where it was.
+    void setBoutonsClavier(QAbstractButton* defaut, QAbstractButton* annuler);
 
 signals:
     void clique();
@@ -117,12 +129,19 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
 
 private:
     QString titre_;
     Qt::Alignment alignementTitre_ = Qt::AlignHCenter;
     bool bordure_ = true;
+    bool bandeauTitre_ = false;
     bool presse_ = false;
+    QPointer<QAbstractButton> defaut_;
+    QPointer<QAbstractButton> annuler_;
+    QPointer<QWidget> focusAvant_;
 };
 
 // A text label of the scheme ("Lbl…"): plain text in a chosen colour, transparent.

@@ -1,9 +1,21 @@
+#include "core/tablereglages.h" // the key names (cles::) every caller of the store uses
 #include "core/reglages.h"
 
+#include "platform/erreurs.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace {
 QString cheminParDefaut()
@@ -18,31 +30,136 @@ QString cleComplete(const QString& section, const QString& cle)
 {
     return section + QLatin1Char('/') + cle;
 }
+
+QMap<QString, QString> valeursDe(const QSettings& s)
+{
+    QMap<QString, QString> valeurs;
+    for (const QString& k : s.allKeys()) {
+        const QVariant v = s.value(k);
+        valeurs.insert(k,
+                       v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(',')) : v.toString());
+    }
+    return valeurs;
+}
+
+// The whole file in `octets`; 0, or the errno of the failure (ENOENT for no file).
+int lireOctets(const QByteArray& chemin, QByteArray& octets)
+{
+    const int fd = ::open(chemin.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    char tampon[64 * 1024];
+    int code = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, tampon, sizeof tampon);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            code = n < 0 ? errno : 0;
+            break;
+        }
+        octets.append(tampon, n);
+    }
+    ::close(fd);
+    return code;
+}
+
+int ecrireTout(int fd, const QByteArray& octets)
+{
+    for (qsizetype ecrits = 0; ecrits < octets.size();) {
+        const ssize_t n = ::write(fd, octets.constData() + ecrits, size_t(octets.size() - ecrits));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        ecrits += n;
+    }
+    return 0;
+}
+
+int synchroniser(const QByteArray& chemin, int options)
+{
+    const int fd = ::open(chemin.constData(), O_RDONLY | O_CLOEXEC | options);
+    if (fd < 0)
+        return errno;
+    // Some file systems cannot sync (EINVAL): nothing more can be done there.
+    const int code = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+    ::close(fd);
+    return code;
+}
+
+// Like QDir::mkpath, with the reason of a failure.
+int creerDossiers(const QString& dossier)
+{
+    if (QFileInfo(dossier).isDir())
+        return 0;
+    const QString parent = QFileInfo(dossier).absolutePath();
+    if (parent != dossier)
+        if (const int code = creerDossiers(parent))
+            return code;
+    if (::mkdir(QFile::encodeName(dossier).constData(), 0777) != 0 && errno != EEXIST)
+        return errno;
+    return 0;
+}
+
+// QSettings only says that its write failed; a disk without room for the file is the
+// one cause worth telling apart.
+int causeEchecQSettings(const QByteArray& dossier, qint64 taille)
+{
+    struct statvfs v;
+    if (::statvfs(dossier.constData(), &v) == 0 && qint64(v.f_bavail) * qint64(v.f_frsize) < taille + 65536)
+        return ENOSPC;
+    return EIO;
+}
+
+// A temporary file of ours, removed unless it was renamed into place.
+struct Brouillon {
+    QByteArray chemin;
+    bool garde = false;
+    ~Brouillon()
+    {
+        if (!chemin.isEmpty() && !garde)
+            ::unlink(chemin.constData());
+    }
+};
 } // namespace
 
 Reglages::Reglages() : Reglages(cheminParDefaut())
 {
 }
 
-Reglages::Reglages(const QString& cheminFichier)
-    : chemin_(cheminFichier), settings_(std::make_unique<QSettings>(cheminFichier, QSettings::IniFormat))
+Reglages::Reglages(const QString& cheminFichier) : chemin_(cheminFichier)
 {
+    charger();
 }
 
 Reglages::~Reglages() = default;
 
+// QSettings keeps what it parsed of each file for the whole process, and trusts it
+// while the file's size and modification time (to the millisecond) stay the same.
+// This store renames new files into place behind its back, so it reads through a
+// copy under a name of its own.
+void Reglages::charger()
+{
+    QByteArray octets;
+    if (lireOctets(QFile::encodeName(chemin_), octets) != 0 || octets.isEmpty())
+        return;
+    QTemporaryFile copie(QDir::tempPath() + QStringLiteral("/Ormelle-XXXXXX.ini"));
+    if (copie.open() && copie.write(octets) == octets.size() && copie.flush()) {
+        copie.close();
+        octets = QByteArray(); // a settings file can be large: one copy in memory at a time
+        valeurs_ = valeursDe(QSettings(copie.fileName(), QSettings::IniFormat));
+    } else {
+        valeurs_ = valeursDe(QSettings(chemin_, QSettings::IniFormat));
+    }
+}
+
 std::optional<QString> Reglages::lire(const QString& section, const QString& cle) const
 {
-    const QString k = cleComplete(section, cle);
-    for (auto it = enAttente_.crbegin(); it != enAttente_.crend(); ++it)
-        if (it->first == k)
-            return it->second;
-    if (effacement_ || !settings_->contains(k))
+    const auto it = valeurs_.constFind(cleComplete(section, cle));
+    if (it == valeurs_.cend())
         return std::nullopt;
-    const QVariant v = settings_->value(k);
-    if (v.typeId() == QMetaType::QStringList)
-        return v.toStringList().join(QLatin1Char(','));
-    return v.toString();
+    return *it;
 }
 
 QString Reglages::GetSetting(const QString& application, const QString& section, const QString& cle,
@@ -57,28 +174,89 @@ void Reglages::SaveSetting(const QString& application, const QString& section, c
 {
     Q_UNUSED(application);
     LotReglages lot(*this);
-    enAttente_.append({cleComplete(section, cle), valeur});
+    valeurs_.insert(cleComplete(section, cle), valeur);
+    nonEcrits_.append({cleComplete(section, cle), valeur});
 }
 
 void Reglages::DeleteSetting(const QString& application)
 {
     Q_UNUSED(application);
     LotReglages lot(*this);
-    enAttente_.clear();
+    valeurs_.clear();
+    nonEcrits_.clear();
     effacement_ = true;
 }
 
 void Reglages::fermerLot()
 {
-    if (--lots_ > 0 || (enAttente_.isEmpty() && !effacement_))
+    if (--lots_ > 0 || (nonEcrits_.isEmpty() && !effacement_))
         return;
-    if (effacement_)
-        settings_->clear();
-    for (const auto& [cle, valeur] : enAttente_)
-        settings_->setValue(cle, valeur);
-    enAttente_.clear();
-    effacement_ = false;
-    QDir().mkpath(QFileInfo(chemin_).absolutePath());
-    settings_->sync();
     ++ecritures_;
+    const int code = ecrire();
+    if (code == 0) {
+        nonEcrits_.clear();
+        effacement_ = false;
+    } else if (!echecSignale_) {
+        echecSignale_ = true;
+        emit ecritureImpossible(texteErreurSysteme(code));
+    }
+}
+
+// The changes go into a copy of the file beside it, through QSettings, so that the
+// format and the keys other runs wrote stay as they were; the copy is synced, renamed
+// over the file and the folder synced. QSettings' own write would rename its file into
+// place with its contents still in the page cache: a crash then can leave it empty.
+int Reglages::ecrire()
+{
+    const QFileInfo info(chemin_);
+    const QString cible = info.isSymLink() ? info.symLinkTarget() : chemin_; // a link to dotfiles stays a link
+    const QString dossier = QFileInfo(cible).absolutePath();
+    if (const int code = creerDossiers(dossier))
+        return code;
+    // The lock QSettings takes, so that another run writing at the same moment waits.
+    QLockFile verrou(cible + QStringLiteral(".lock"));
+    verrou.tryLock(2000);
+
+    const QByteArray fichier = QFile::encodeName(cible);
+    QByteArray actuel;
+    struct stat etat {};
+    const bool existe = ::stat(fichier.constData(), &etat) == 0;
+    if (!effacement_ && existe)
+        if (const int code = lireOctets(fichier, actuel))
+            return code;
+
+    Brouillon brouillon{fichier + ".XXXXXX"};
+    const int fd = ::mkostemp(brouillon.chemin.data(), O_CLOEXEC);
+    if (fd < 0) {
+        brouillon.chemin.clear();
+        return errno;
+    }
+    int code = ecrireTout(fd, actuel);
+    if (code == 0 && ::fchmod(fd, existe ? etat.st_mode & 07777 : 0600) != 0)
+        code = errno;
+    if (::close(fd) != 0 && code == 0)
+        code = errno;
+    if (code != 0)
+        return code;
+
+    // A settings file can be large: one copy of it in memory at a time. From here on
+    // QSettings holds every key of the file with every change applied, written or not:
+    // that is what the program reads next, other runs' changes included.
+    const qint64 taille = actuel.size();
+    actuel = QByteArray();
+    valeurs_.clear();
+    QSettings s(QFile::decodeName(brouillon.chemin), QSettings::IniFormat);
+    for (const auto& [cle, valeur] : std::as_const(nonEcrits_))
+        s.setValue(cle, valeur);
+    valeurs_ = valeursDe(s);
+    s.sync();
+    if (s.status() != QSettings::NoError)
+        return causeEchecQSettings(QFile::encodeName(dossier), taille);
+    if ((code = synchroniser(brouillon.chemin, 0)) != 0)
+        return code;
+    if (::rename(brouillon.chemin.constData(), fichier.constData()) != 0)
+        return errno;
+    brouillon.garde = true;
+    synchroniser(QFile::encodeName(dossier), O_DIRECTORY); // the rename itself; the file is in place already
+    return 0;
 }

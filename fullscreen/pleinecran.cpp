@@ -1,6 +1,7 @@
 #include "fullscreen/pleinecran.h"
 
 #include "app/general.h"
+#include "app/panneaumessage.h"
 #include "app/ratiopixels.h"
 #include "app/services.h"
 #include "app/skin.h"
@@ -19,6 +20,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
 #include <QWindow>
@@ -81,35 +83,35 @@ void PleinEcran::construire()
     connect(m_fondCommandes, &FondCommandes::message, this, &PleinEcran::afficherMessage);
     connect(m_fondCommandes, &FondCommandes::talvenor, this, &PleinEcran::montrerTalvenor);
 
-    m_fondMessageTalvenor = new PanneauSkin(this, QStringLiteral("FondMessageTalvenor"), QStringLiteral("Talvenor"));
-    m_fondMessageTalvenor->resize(twips::taille(6600, 1900));
-    m_lblMessageTalvenor = new QLabel(m_fondMessageTalvenor);
+    m_fondMessageTalvenor = new PanneauMessage(this, QStringLiteral("FondMessageTalvenor"), QStringLiteral("Talvenor"),
+                                               {6600, 1900}, {240, 420, 6120, 900}, {5280, 1380, 1140, 390});
+    m_lblMessageTalvenor = m_fondMessageTalvenor->texte();
     m_lblMessageTalvenor->setObjectName(QStringLiteral("LblMessageTalvenor"));
-    m_lblMessageTalvenor->setWordWrap(true);
-    m_lblMessageTalvenor->setGeometry(twips::rect(240, 420, 6120, 900));
-    m_lblMessageTalvenor->setText(
+    m_fondMessageTalvenor->setTexte(
         QStringLiteral("Ormelle est conçu et entretenu par Talvenor, qui vous remercie de l’utiliser.\n"
                        "Dorvik et Quelvio, du même auteur, l’accompagnent pour visionner vos images."));
-    m_cmdOKMsgTalvenor =
-        new BoutonSkin(m_fondMessageTalvenor, QStringLiteral("CmdOKMsgTalvenor"), QStringLiteral("OK"));
-    m_cmdOKMsgTalvenor->setGeometry(twips::rect(5280, 1380, 1140, 390));
+    m_cmdOKMsgTalvenor = m_fondMessageTalvenor->bouton();
+    m_cmdOKMsgTalvenor->setObjectName(QStringLiteral("CmdOKMsgTalvenor"));
     connect(m_cmdOKMsgTalvenor, &QAbstractButton::clicked, m_fondMessageTalvenor, &QWidget::hide);
     m_fondMessageTalvenor->hide();
 
-    m_fondMessage = new PanneauSkin(this, QStringLiteral("FondMessage"));
-    m_fondMessage->setGeometry(twips::rect(720, 2220, 6600, 1900));
+    m_fondMessage = new PanneauMessage(this, QStringLiteral("FondMessage"), QString(), {6600, 1900},
+                                       {840, 420, 5580, 900}, {5280, 1380, 1140, 390});
+    m_fondMessage->move(twips::px(720), twips::px(2220));
     m_icoFondMessage = new BoutonSkin(m_fondMessage, QStringLiteral("IcoFondMessage"));
     m_icoFondMessage->setIconeSvg(QStringLiteral(":/icones/exclam.svg"));
     m_icoFondMessage->setBande(true);
     m_icoFondMessage->setGeometry(twips::rect(120, 420, 600, 600));
-    m_lblMessage = new QLabel(m_fondMessage);
+    m_lblMessage = m_fondMessage->texte();
     m_lblMessage->setObjectName(QStringLiteral("LblMessage"));
-    m_lblMessage->setWordWrap(true);
-    m_lblMessage->setGeometry(twips::rect(840, 420, 5580, 900));
-    m_cmdOKMsg = new BoutonSkin(m_fondMessage, QStringLiteral("CmdOKMsg"), QStringLiteral("OK"));
-    m_cmdOKMsg->setGeometry(twips::rect(5280, 1380, 1140, 390));
+    m_cmdOKMsg = m_fondMessage->bouton();
+    m_cmdOKMsg->setObjectName(QStringLiteral("CmdOKMsg"));
     connect(m_cmdOKMsg, &QAbstractButton::clicked, m_fondMessage, &QWidget::hide);
     m_fondMessage->hide();
+    // Their captions, in the buttons' text colour, stand on a band of the gradient's
+    // light end: over its start they would not show.
+    m_fondMessage->setBandeauTitre(true);
+    m_fondMessageTalvenor->setBandeauTitre(true);
     m_fichier1->setFocus();
 }
 
@@ -414,19 +416,26 @@ void PleinEcran::arreterEffet()
 
 void PleinEcran::afficherMessage(const QString& titre, const QString& texte, bool avecIcone, int son)
 {
+    // A comment being typed keeps the keys: its length warning comes at each key, and a
+    // space typed must not close it.
+    auto* saisie = qobject_cast<QPlainTextEdit*>(focusWidget());
     m_icoFondMessage->setEnabled(avecIcone);
     m_fondMessage->move(twips::px(720), twips::px(2220));
     m_fondMessage->setTitre(titre);
-    m_lblMessage->setText(texte);
-    m_fondMessage->setFocus();
+    m_fondMessage->setTexte(texte);
     JouerSon(g, son);
     m_fondMessage->raise();
-    m_fondMessage->show();
+    m_fondMessage->show(); // takes the focus, and gives it back when closed
+    if (saisie)
+        saisie->setFocus();
+    else
+        m_fondMessage->setFocus(); // a second message over the first
 }
 
 void PleinEcran::montrerTalvenor()
 {
     const QSize ecran = tailleEcran();
+    m_fondMessageTalvenor->ajuster(ecran.height());
     m_fondMessageTalvenor->move((ecran.width() - m_fondMessageTalvenor->width()) / 2,
                                 (ecran.height() - m_fondMessageTalvenor->height()) / 2);
     m_fondMessageTalvenor->raise();

@@ -12,6 +12,7 @@
 class BoutonSkin;
 class PanneauSkin;
 class PanneauCopie;
+class PanneauMessage;
 class PosteSons;
 class General;
 class Navigateur;
@@ -172,7 +173,7 @@ public:
     LibelleCouleurs* LblChangerCoul = nullptr;
     PanneauSkin* FondFilePopUp = nullptr;
     PanneauSkin* FondSons = nullptr;
-    PanneauSkin* FondMessage = nullptr;
+    PanneauMessage* FondMessage = nullptr;
     QLabel* IcoFondMessage = nullptr;
     QLabel* LblMessage = nullptr;
     PanneauSkin* CacheIcones = nullptr;

@@ -3,7 +3,9 @@
 #include "main_window/navigateur.h"
 
 #include "app/general.h"
+#include "app/panneaumessage.h"
 #include "app/services.h"
+#include "core/reglages.h"
 #include "core/tablereglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
@@ -87,23 +89,23 @@ void FenPrin::construirePanneaux()
         entreeMenu(FondFilePopUp, e.nom, e.texte, 120, e.haut, 3795);
     ligneSeparation(FondFilePopUp, QStringLiteral("Line5"), 120, 840, 3795);
 
-    FondMessage = panneau(this, "FondMessage", QStringLiteral("Erreur"), 720, 2220, 3915, 1635);
+    FondMessage = new PanneauMessage(this, QStringLiteral("FondMessage"), QStringLiteral("Erreur"), {3915, 1635},
+                                     {600, 360, 3165, 630}, {1380, 1260, 1155, 255});
+    twips::deplacer(FondMessage, 720, 2220);
+    FondMessage->hide();
     FondMessage->setAlignementTitre(Qt::AlignLeft);
+    FondMessage->bouton()->setObjectName(QStringLiteral("CmdOKMsg"));
     IcoFondMessage = new QLabel(FondMessage);
     IcoFondMessage->setObjectName(QStringLiteral("IcoFondMessage"));
     twips::placer(IcoFondMessage, 60, 360, 480, 480);
     IcoFondMessage->setPixmap(QIcon(QStringLiteral(":/icones/exclam.svg")).pixmap(IcoFondMessage->size()));
-    LblMessage = new QLabel(FondMessage);
+    LblMessage = FondMessage->texte();
     LblMessage->setObjectName(QStringLiteral("LblMessage"));
-    LblMessage->setWordWrap(true);
     LblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    twips::placer(LblMessage, 600, 360, 3165, 630);
     QFont f = LblMessage->font();
     f.setFamily(QStringLiteral("Verdana"));
     f.setPointSizeF(8.25);
     LblMessage->setFont(f);
-    auto* ok = new BoutonSkin(FondMessage, QStringLiteral("CmdOKMsg"), QStringLiteral("D'accord !"));
-    twips::placer(ok, 1380, 1260, 1155, 255);
 
     CacheIcones = panneau(this, "CacheIcones", QString(), 0, 5940, 10455, 615);
     CacheFichiers = panneau(this, "CacheFichiers", QString(), 600, 630, 2520, 5055);
@@ -136,6 +138,10 @@ void FenPrin::relierPanneaux()
 
     clic(FondFilePopUp, "mnuAnnulerFile", [this] { FondFilePopUp->hide(); });
     clic(FondMessage, "CmdOKMsg", [this] { FondMessage->hide(); });
+    connect(&g.reglages, &Reglages::ecritureImpossible, this, [this](const QString& raison) {
+        afficherMessage(QStringLiteral("Réglages"),
+                        QStringLiteral("Les réglages n'ont pas pu être enregistrés :\n%1.").arg(raison));
+    });
     connect(CacheFichiers, &PanneauSkin::clique, this, [this] { CacheIcones->setVisible(CacheIcones->isHidden()); });
 }
 
@@ -154,13 +160,13 @@ void FenPrin::masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, b
 void FenPrin::afficherMessage(const QString& titre, const QString& texte, bool avecIcone, int son)
 {
     IcoFondMessage->setEnabled(avecIcone);
-    FondMessage->setFocus();
     twips::deplacer(FondMessage, 720, 2220);
     FondMessage->setTitre(titre);
-    LblMessage->setText(texte);
+    FondMessage->setTexte(texte);
     JouerSon(g, son);
-    FondMessage->show();
+    FondMessage->show(); // takes the focus, and gives it back when closed
     FondMessage->raise();
+    FondMessage->setFocus(); // a second message over the first
 }
 
 void FenPrin::basculerPopUpInfos()

@@ -124,6 +124,30 @@ private slots:
         QCOMPARE(r, 0);
     }
 
+    // The keys reach the box as soon as it shows, wherever the focus was before.
+    void toucheRepond_data()
+    {
+        QTest::addColumn<int>("touche");
+        QTest::addColumn<int>("reponse");
+        QTest::newRow("Entrée") << int(Qt::Key_Return) << -1;
+        QTest::newRow("Entrée du pavé") << int(Qt::Key_Enter) << -1;
+        QTest::newRow("Espace") << int(Qt::Key_Space) << -1;
+        QTest::newRow("Échap") << int(Qt::Key_Escape) << 0;
+    }
+    void toucheRepond()
+    {
+        QFETCH(int, touche);
+        QFETCH(int, reponse);
+        Vu vu;
+        const int r = demander(*g_, nullptr, "?", "t", vu, [touche](FenMsgBox* b) {
+            QTest::keyClick(b->focusWidget() ? b->focusWidget() : b, Qt::Key(touche));
+            if (b->isVisible()) // the key did nothing: "Non" ends the wait
+                cliquer(b, 1);
+        });
+        QVERIFY(vu.ouverte);
+        QCOMPARE(r, reponse);
+    }
+
     void iconeEtCue_data()
     {
         QTest::addColumn<int>("icone");

@@ -1,12 +1,18 @@
 // What the settings store puts on disk, seen from another process: the same
 // process could be served from QSettings' in-process cache and miss a lost sync.
 #include "core/reglages.h"
+#include "platform/erreurs.h"
 
 #include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const char* const VariableLecteur = "ORMELLE_LECTEUR_REGLAGES";
@@ -49,6 +55,9 @@ private slots:
         r.SaveSetting(cles::Application, cles::SectionPause, cles::ClePause, QStringLiteral("7"));
         QCOMPARE(luParUnAutreProcessus(cles::SectionPause, cles::ClePause), QStringLiteral("7"));
         QCOMPARE(r.ecrituresFichier(), 1);
+        // Qt's own reader, as other tools and earlier runs read the file.
+        QCOMPARE(QSettings(chemin(), QSettings::IniFormat).value(cles::SectionPause + "/" + cles::ClePause),
+                 QStringLiteral("7"));
 
         r.SaveSetting(cles::Application, cles::SectionAvertissement, cles::CleAffichage, QString());
         QCOMPARE(luParUnAutreProcessus(cles::SectionAvertissement, cles::CleAffichage), QString());
@@ -93,6 +102,40 @@ private slots:
         }
         QCOMPARE(luParUnAutreProcessus(cles::SectionPause, cles::ClePause), QStringLiteral("<absent>"));
         QCOMPARE(luParUnAutreProcessus(cles::SectionInfoBulles, cles::CleValeur), QStringLiteral("Non"));
+    }
+
+    void ecritureImpossibleSignaleeUneFois_data()
+    {
+        QTest::addColumn<bool>("lectureSeule");
+        QTest::addColumn<int>("code");
+        QTest::newRow("dossier en lecture seule") << true << EACCES;
+        QTest::newRow("dossier qui est un fichier") << false << ENOTDIR;
+    }
+    void ecritureImpossibleSignaleeUneFois()
+    {
+        QFETCH(bool, lectureSeule);
+        QFETCH(int, code);
+        const QString dossier = dossier_.filePath(lectureSeule ? "lecture-seule" : "fichier");
+        if (lectureSeule) {
+            if (::geteuid() == 0)
+                QSKIP("root writes in read-only folders");
+            QVERIFY(QDir().mkpath(dossier));
+            Reglages(dossier + "/Ormelle.ini").SaveSetting(cles::Application, cles::SectionPause, cles::ClePause, "3");
+            QVERIFY(::chmod(QFile::encodeName(dossier).constData(), 0555) == 0);
+        } else {
+            QFile f(dossier);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        Reglages r(dossier + "/Ormelle.ini");
+        QSignalSpy echecs(&r, &Reglages::ecritureImpossible);
+        r.SaveSetting(cles::Application, cles::SectionPause, cles::ClePause, QStringLiteral("7"));
+        r.SaveSetting(cles::Application, cles::SectionTransition, cles::CleEffet, QStringLiteral("Oui"));
+        ::chmod(QFile::encodeName(dossier).constData(), 0755);
+        QCOMPARE(echecs.count(), 1);
+        QCOMPARE(echecs.at(0).at(0).toString(), texteErreurSysteme(code));
+        // The run goes on with what the user chose.
+        QCOMPARE(r.lire(cles::SectionPause, cles::ClePause), QStringLiteral("7"));
+        QCOMPARE(r.lire(cles::SectionTransition, cles::CleEffet), QStringLiteral("Oui"));
     }
 
     void lotSansEcritureNeTouchePasAuFichier()

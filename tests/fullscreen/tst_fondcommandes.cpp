@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -26,6 +27,7 @@ private slots:
     void editeurEnregistre();
     void avertissement255();
     void enregistrementImpossible();
+    void messageEntierLisibleEtFermeAuClavier();
     void disquePlein();
     void enregistrerSansImage();
     void okRemetLesTransitions();
@@ -46,6 +48,34 @@ void cliquerLigne(QListWidget* l, const QString& texte)
     QVERIFY2(i, qPrintable(texte));
     l->scrollToItem(i);
     QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(i).center());
+}
+// Contrast ratio of two colours as the web's accessibility guidelines reckon it (1 to 21).
+double contraste(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto canal = [](int v) {
+            const double x = v / 255.0;
+            return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * canal(c.red()) + 0.7152 * canal(c.green()) + 0.0722 * canal(c.blue());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+// The colour most of a panel's caption row is painted in.
+QColor fondDuTitre(PanneauSkin* panneau)
+{
+    const QImage image = panneau->grab().toImage();
+    const qreal ratio = image.devicePixelRatio();
+    QHash<QRgb, int> nombres;
+    for (int y = int(2 * ratio); y < int((panneau->hauteurTitre() - 2) * ratio); ++y)
+        for (int x = int(2 * ratio); x < image.width() - int(2 * ratio); ++x)
+            ++nombres[image.pixel(x, y)];
+    QRgb plusFrequente = 0;
+    for (auto it = nombres.cbegin(); it != nombres.cend(); ++it)
+        if (it.value() > nombres.value(plusFrequente))
+            plusFrequente = it.key();
+    return QColor(plusFrequente);
 }
 // Dir1 indents each folder by its depth.
 QListWidgetItem* dossier(QListWidget* l, const QString& nom)
@@ -190,6 +220,10 @@ void TestFondCommandes::talvenor()
     QCOMPARE(fond->geometry().center(), QRect(0, 0, 800, 600).center());
     b.cliquer("CmdOKMsgTalvenor");
     QVERIFY(!fond->isVisible());
+    QCOMPARE(b.controle<BoutonSkin>("CmdOKMsgTalvenor")->text(), QString("D'accord !"));
+    b.cliquer("CmdTalvenor");
+    QTest::keyClick(b.vue->focusWidget(), Qt::Key_Return);
+    QVERIFY(!fond->isVisible());
     // Not in folder mode.
     b.cliquer("CmdSortir");
     b.choisir("mnuChangRep");
@@ -244,9 +278,11 @@ void TestFondCommandes::avertissement255()
     cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
     auto* text1 = b.controle<QPlainTextEdit>("Text1");
     text1->setPlainText(QString(255, QLatin1Char('a')));
+    text1->setFocus();
     QVERIFY(!b.env.services.sons.contains(22));
     QTest::keyClick(text1, Qt::Key_B);
     QCOMPARE(b.env.services.sons.count(22), 1);
+    QCOMPARE(b.vue->focusWidget(), text1); // the typing goes on
     QCOMPARE(b.titreMessage(), QString("Commentaire"));
     QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
              QString("La taille du commentaire est limitée à 255 caractères..."));
@@ -281,6 +317,38 @@ void TestFondCommandes::enregistrementImpossible()
     QCOMPARE(b.env.services.sons.last(), 21);
     QCOMPARE(text1->toPlainText(), QString("rien"));
     QCOMPARE(bloque.size(), 0);
+}
+
+// A message taller than the panel's box shows whole, its caption reads on the panel,
+// and Escape closes it without leaving the viewer.
+void TestFondCommandes::messageEntierLisibleEtFermeAuClavier()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.jpg");
+    auto* fichier1 = b.controle<QWidget>("Fichier1");
+    QCOMPARE(b.vue->focusWidget(), fichier1);
+    const QString texte("Il est probable que vous tentez d'écrire sur un support protégé en écriture : CD ou DVD par "
+                        "exemple...\nEn principe, vous devriez utiliser le disque dur (éventuellement ZIP,  "
+                        "SyQuest...).");
+    b.vue->afficherMessage("Enregistrer : Erreur d'accès !", texte + "\n" + texte, true, 21);
+    auto* fond = b.controle<PanneauSkin>("FondMessage");
+    auto* lbl = b.controle<QLabel>("LblMessage");
+    auto* ok = b.controle<BoutonSkin>("CmdOKMsg");
+    QCOMPARE(ok->text(), QString("D'accord !"));
+    QVERIFY(lbl->height() >= lbl->heightForWidth(lbl->width()));
+    for (QWidget* w = lbl; w != fond; w = w->parentWidget())
+        QVERIFY(w->parentWidget()->rect().contains(w->geometry()));
+    QVERIFY(ok->y() >= lbl->mapTo(fond, QPoint(0, lbl->height())).y());
+    QVERIFY(fond->rect().contains(ok->geometry()));
+    QVERIFY(b.vue->rect().contains(fond->geometry()));
+    QVERIFY(contraste(fondDuTitre(fond), b.g.couleur(Role::TexteBoutons)) >= 3);
+
+    QCOMPARE(b.vue->focusWidget(), fond);
+    QTest::keyClick(fond, Qt::Key_Escape);
+    QVERIFY(fond->isHidden());
+    QVERIFY(b.vue->isVisible());
+    QCOMPARE(b.vue->focusWidget(), fichier1);
 }
 
 void TestFondCommandes::disquePlein()

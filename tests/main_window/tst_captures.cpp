@@ -8,6 +8,7 @@
 #include "app/skin.h"
 #include "dialogs/avertis.h"
 #include "dialogs/conseils.h"
+#include "fullscreen/pleinecran.h"
 #include "main_window/navigateur.h"
 #include "platform/erreurs.h"
 
@@ -135,6 +136,32 @@ private slots:
         const QImage image = boite.grab().toImage();
         QVERIFY(nonUniforme(image));
         QVERIFY(image.save(QDir(sortie_).filePath(QStringLiteral("boite-message.png"))));
+    }
+
+    // The longest failures, whole in both message panels.
+    void messagesLongs()
+    {
+        BancFenPrin b;
+        b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
+        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("Non"));
+        b.charger(images_.filePath("Couchant.jpg"));
+        QTRY_VERIFY(b.fen->navigateur()->imageCourante().width() > 0);
+        b.fen->afficherMessage(
+            QStringLiteral("Erreur"),
+            QStringLiteral("L'image n'a pas été envoyée dans la Corbeille :\n%1.").arg(texteErreurSysteme(EIO)));
+        QTest::mouseMove(b.fen.get(), QPoint(690, 300));
+        garder(b.fen->grab().toImage(), QStringLiteral("message-long.png"), QSize(697, 463));
+
+        PleinEcran vue(*b.g);
+        vue.setTailleEcranForcee(QSize(800, 600));
+        vue.show();
+        QTRY_VERIFY(!vue.imageEnAttente());
+        vue.afficherMessage(QStringLiteral("Enregistrer : Erreur d'accès !"),
+                            QStringLiteral("Il est probable que vous tentez d'écrire sur un support protégé en "
+                                           "écriture : CD ou DVD par exemple...\nEn principe, vous devriez utiliser "
+                                           "le disque dur (éventuellement ZIP,  SyQuest...)."),
+                            true, 21);
+        garder(vue.grab().toImage(), QStringLiteral("message-plein-ecran.png"), QSize(800, 600));
     }
 
     // Qt's own dialogs speak French like the rest: the colour dialog and the drive question.

@@ -7,6 +7,7 @@
 #include "app/skin.h"
 #include "app/twips.h"
 #include "main_window/navigateur.h"
+#include "platform/erreurs.h"
 #include "platform/nomsfichiers.h"
 
 #include <QBuffer>
@@ -15,9 +16,12 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTest>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -36,6 +40,14 @@ private:
         QTest::mouseMove(w, QPoint(2, 2));
         QTest::mouseMove(w, w->rect().center());
         return w->toolTip();
+    }
+    // All of w is drawn: from w up to `dans`, each widget lies inside its parent.
+    static bool entier(const QWidget* w, const QWidget* dans)
+    {
+        for (; w != dans; w = w->parentWidget())
+            if (!w->parentWidget()->rect().contains(w->geometry()))
+                return false;
+        return true;
     }
 
 private slots:
@@ -346,6 +358,80 @@ private slots:
         clic(bouton);
         QCOMPARE(b.lu(cles::SectionConseils, cles::CleConseil), QStringLiteral("Oui"));
         QCOMPARE(bouton->text(), QStringLiteral("Conseils au démarrage «"));
+    }
+
+    void messageEntierEtFermeAuClavier_data()
+    {
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<bool>("defile");
+        QTest::addColumn<int>("touche");
+        QTest::newRow("copie sur elle-même, Entrée")
+            << QStringLiteral("Source et destination sont identiques.\n"
+                              "Il n'est pas possible de copier l'image sur elle-même ! ! !")
+            << false << int(Qt::Key_Return);
+        QTest::newRow("raison longue, Espace")
+            << QStringLiteral("L'image n'a pas été envoyée dans la Corbeille :\n%1 (%2).")
+                   .arg(texteErreurSysteme(EIO), texteErreurSysteme(ESTALE))
+            << false << int(Qt::Key_Space);
+        QTest::newRow("plus haut que la fenêtre, Échap")
+            << QStringLiteral("Une ligne de plus\n").repeated(60) << true << int(Qt::Key_Escape);
+    }
+    void messageEntierEtFermeAuClavier()
+    {
+        QFETCH(QString, texte);
+        QFETCH(bool, defile);
+        QFETCH(int, touche);
+        BancFenPrin b;
+        b.charger();
+        QWidget* file1 = b.controle("File1");
+        file1->setFocus();
+        b.fen->afficherMessage(QStringLiteral("Erreur"), texte);
+        auto* panneau = b.controle<PanneauSkin>("FondMessage");
+        auto* lbl = b.controle<QLabel>("LblMessage");
+        QWidget* ok = b.controle("CmdOKMsg");
+        QCOMPARE(panneau->pos(), QPoint(48, 148));
+        QVERIFY(entier(panneau, b.fen.get()));
+        QVERIFY(entier(ok, panneau));
+        if (!defile) {
+            QVERIFY(lbl->height() >= lbl->heightForWidth(lbl->width()));
+            QVERIFY(entier(lbl, panneau));
+            QVERIFY(ok->y() >= lbl->mapTo(panneau, QPoint(0, lbl->height())).y());
+        }
+        auto* zone = panneau->findChild<QScrollArea*>();
+        QVERIFY(zone);
+        QTRY_COMPARE(zone->verticalScrollBar()->isVisible(), defile);
+
+        QCOMPARE(b.fen->focusWidget(), panneau);
+        QTest::keyClick(b.fen->focusWidget(), Qt::Key(touche));
+        QVERIFY(panneau->isHidden());
+        QCOMPARE(b.fen->focusWidget(), file1);
+    }
+
+    // A settings file that cannot be written: the main window says so once, and the
+    // option keeps its new value for the rest of the run.
+    void reglagesNonEnregistresSignalesUneFois()
+    {
+        BancFenPrin b;
+        QFile bloque(b.dossier.filePath(QStringLiteral("bloque")));
+        QVERIFY(bloque.open(QIODevice::WriteOnly));
+        bloque.close();
+        b.reglages = std::make_unique<Reglages>(bloque.fileName() + QStringLiteral("/Ormelle.ini"));
+        b.g = std::make_unique<General>(*b.reglages, b.services);
+        b.charger();
+        auto* message = b.controle<PanneauSkin>("FondMessage");
+        QVERIFY(message->isHidden());
+        clic(b.controle("CmdApropos"));
+        clic(b.controle("CmdBulAide"));
+        QVERIFY(message->isVisible());
+        QCOMPARE(message->titre(), QStringLiteral("Réglages"));
+        QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
+                 QStringLiteral("Les réglages n'ont pas pu être enregistrés :\nCe n'est pas un dossier."));
+        clic(b.controle("CmdOKMsg"));
+        clic(b.controle("CmdApropos"));
+        clic(b.controle("CmdBulAide"));
+        QVERIFY(message->isHidden());
+        QVERIFY(b.g->InfoBulles);
+        QCOMPARE(b.lu(cles::SectionInfoBulles, cles::CleValeur), QStringLiteral("Oui"));
     }
 
     void remarquesOuvertesUneSeuleFois()
