@@ -8,8 +8,10 @@
 #include "core/twips.h"
 #include "platform/nomsfichiers.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <cmath>
 #include <utility>
 
@@ -112,6 +114,9 @@ void Miniatures::construire(QWidget* fenetre)
     FondMiniatures = new PanneauSkin(fenetre, QStringLiteral("FondMiniatures"));
     twips::placer(FondMiniatures, 3120, 630, 6735, 5055);
     FondMiniatures->hide();
+    // A click anywhere on the page gives it the keys that turn it.
+    FondMiniatures->setFocusPolicy(Qt::ClickFocus);
+    FondMiniatures->installEventFilter(this);
     for (int i = 0; i < PagesMiniatures::NbCellules; ++i)
         Image2[size_t(i)] = new CelluleMiniature(FondMiniatures, i);
     for (const auto& c : Colonne) {
@@ -173,6 +178,58 @@ void Miniatures::deplacer(int sens, void (PagesMiniatures::*pas)())
     AfficheMiniatures();
 }
 
+void Miniatures::allerA(qint64 position)
+{
+    const qint64 avant = pages_.ImageCentree();
+    pages_.setPosition(position);
+    if (pages_.ImageCentree() == avant)
+        return;
+    sens_ = pages_.ImageCentree() > avant ? 1 : -1;
+    AfficheMiniatures();
+}
+
+// The wheel over the page turns it a page a notch; Page Up, Page Down, Home and
+// End do what the column's two buttons do, while the page has the focus.
+bool Miniatures::eventFilter(QObject* o, QEvent* e)
+{
+    if (o != FondMiniatures)
+        return QObject::eventFilter(o, e);
+    if (e->type() == QEvent::Wheel) {
+        auto* roue = static_cast<QWheelEvent*>(e);
+        roue->accept();
+        const qint64 avant = pages_.ImageCentree();
+        const int pages = pages_.molette(roue->angleDelta().y());
+        if (pages_.ImageCentree() != avant) {
+            sens_ = pages > 0 ? 1 : -1;
+            AfficheMiniatures();
+        }
+        return true;
+    }
+    if (e->type() == QEvent::KeyPress)
+        return touche(static_cast<QKeyEvent*>(e)->key());
+    return false;
+}
+
+bool Miniatures::touche(int code)
+{
+    switch (code) {
+    case Qt::Key_PageDown:
+        deplacer(1, &PagesMiniatures::pageSuivante);
+        return true;
+    case Qt::Key_PageUp:
+        deplacer(-1, &PagesMiniatures::pagePrecedente);
+        return true;
+    case Qt::Key_Home:
+        deplacer(-1, &PagesMiniatures::debut);
+        return true;
+    case Qt::Key_End:
+        deplacer(1, &PagesMiniatures::fin);
+        return true;
+    default:
+        return false;
+    }
+}
+
 void Miniatures::setActif(bool oui)
 {
     actif_ = oui;
@@ -193,6 +250,26 @@ QStringList Miniatures::listeModele() const
 void Miniatures::DossierMiniatures(qint64 position)
 {
     positionVoulue_ = position;
+    cheminVoulu_.clear();
+    construireListe();
+}
+
+void Miniatures::DossierMiniaturesSur(const QString& chemin)
+{
+    positionVoulue_ = 1;
+    cheminVoulu_ = chemin;
+    construireListe();
+}
+
+void Miniatures::centrer(const QString& chemin)
+{
+    const qsizetype i = pages_.liste().indexOf(chemin);
+    if (i >= 0)
+        allerA(i + 1);
+}
+
+void Miniatures::construireListe()
+{
     if (g_.modele.listageEnCours()) {
         attendreListe_ = true;
         return;
@@ -200,6 +277,8 @@ void Miniatures::DossierMiniatures(qint64 position)
     attendreListe_ = false;
     dossierListe_ = g_.modele.dossier();
     pages_.setListe(listeModele());
+    if (const qsizetype i = pages_.liste().indexOf(std::exchange(cheminVoulu_, QString())); i >= 0)
+        positionVoulue_ = i + 1;
     if (pages_.NbMiniatures() > 0) {
         pages_.setPosition(positionVoulue_);
         AfficheMiniatures();
@@ -213,6 +292,7 @@ void Miniatures::DossierMiniatures(qint64 position)
         c->vider();
     restantes_ = 0;
     sablier_.reset();
+    emit legendeChangee(QString()); // nothing on the page: no name of another folder or of a trashed picture
     annoncerCentree();
 }
 
@@ -228,7 +308,7 @@ void Miniatures::annoncerCentree()
 void Miniatures::listeRecue()
 {
     if (attendreListe_) {
-        DossierMiniatures(positionVoulue_);
+        construireListe();
         return;
     }
     if (!actif_ || g_.modele.dossier() != dossierListe_ || g_.modele.listageEnCours())
@@ -288,6 +368,8 @@ void Miniatures::AfficheMiniatures()
     if (pages_.NbMiniatures() > 0) {
         const QString nom = texteAffichable(pages_.centree().mid(pages_.centree().lastIndexOf(QLatin1Char('/')) + 1));
         emit legendeChangee(QString(10, QLatin1Char(' ')) + nom.chopped(qMin<qsizetype>(4, nom.size())));
+    } else {
+        emit legendeChangee(QString());
     }
     annoncerCentree();
     if (restantes_ == 0) {
