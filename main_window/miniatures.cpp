@@ -8,10 +8,8 @@
 #include "core/twips.h"
 #include "platform/nomsfichiers.h"
 
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWheelEvent>
 #include <cmath>
 #include <utility>
 
@@ -114,8 +112,8 @@ void Miniatures::construire(QWidget* fenetre)
     FondMiniatures = new PanneauSkin(fenetre, QStringLiteral("FondMiniatures"));
     twips::placer(FondMiniatures, 3120, 630, 6735, 5055);
     FondMiniatures->hide();
-    // A click anywhere on the page gives it the keys that turn it.
-    FondMiniatures->setFocusPolicy(Qt::ClickFocus);
+    // A panel takes the focus on a click, and its cells and buttons never do: a
+    // click anywhere on the page gives it the keys that turn it.
     FondMiniatures->installEventFilter(this);
     for (int i = 0; i < PagesMiniatures::NbCellules; ++i)
         Image2[size_t(i)] = new CelluleMiniature(FondMiniatures, i);
@@ -169,65 +167,6 @@ void Miniatures::relier()
         if (actif_ && pages_.NbMiniatures() > 0)
             AfficheMiniatures();
     });
-}
-
-void Miniatures::deplacer(int sens, void (PagesMiniatures::*pas)())
-{
-    sens_ = sens;
-    (pages_.*pas)();
-    AfficheMiniatures();
-}
-
-void Miniatures::allerA(qint64 position)
-{
-    const qint64 avant = pages_.ImageCentree();
-    pages_.setPosition(position);
-    if (pages_.ImageCentree() == avant)
-        return;
-    sens_ = pages_.ImageCentree() > avant ? 1 : -1;
-    AfficheMiniatures();
-}
-
-// The wheel over the page turns it a page a notch; Page Up, Page Down, Home and
-// End do what the column's two buttons do, while the page has the focus.
-bool Miniatures::eventFilter(QObject* o, QEvent* e)
-{
-    if (o != FondMiniatures)
-        return QObject::eventFilter(o, e);
-    if (e->type() == QEvent::Wheel) {
-        auto* roue = static_cast<QWheelEvent*>(e);
-        roue->accept();
-        const qint64 avant = pages_.ImageCentree();
-        const int pages = pages_.molette(roue->angleDelta().y());
-        if (pages_.ImageCentree() != avant) {
-            sens_ = pages > 0 ? 1 : -1;
-            AfficheMiniatures();
-        }
-        return true;
-    }
-    if (e->type() == QEvent::KeyPress)
-        return touche(static_cast<QKeyEvent*>(e)->key());
-    return false;
-}
-
-bool Miniatures::touche(int code)
-{
-    switch (code) {
-    case Qt::Key_PageDown:
-        deplacer(1, &PagesMiniatures::pageSuivante);
-        return true;
-    case Qt::Key_PageUp:
-        deplacer(-1, &PagesMiniatures::pagePrecedente);
-        return true;
-    case Qt::Key_Home:
-        deplacer(-1, &PagesMiniatures::debut);
-        return true;
-    case Qt::Key_End:
-        deplacer(1, &PagesMiniatures::fin);
-        return true;
-    default:
-        return false;
-    }
 }
 
 void Miniatures::setActif(bool oui)
