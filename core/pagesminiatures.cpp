@@ -1,6 +1,7 @@
 #include "core/pagesminiatures.h"
 
 #include <QtGlobal>
+#include <cstdlib>
 
 void PagesMiniatures::setListe(const QStringList& chemins)
 {
@@ -44,6 +45,20 @@ void PagesMiniatures::fin()
 void PagesMiniatures::clicCellule(int cellule)
 {
     position_ = borner(position_ + cellule - Milieu);
+}
+
+int PagesMiniatures::molette(int huitiemes)
+{
+    constexpr int cran = 120;
+    rouletteCumul_ += huitiemes;
+    int pages = 0;
+    while (std::abs(rouletteCumul_) >= cran) {
+        const int sens = rouletteCumul_ < 0 ? 1 : -1;
+        rouletteCumul_ += sens * cran;
+        pages += sens;
+    }
+    position_ = borner(position_ + qint64(pages) * NbCellules);
+    return pages;
 }
 
 qint64 PagesMiniatures::indexCellule(int cellule, qint64 position) const

@@ -27,6 +27,11 @@ public:
     void debut();          // CmdVHaut, right button
     void fin();            // CmdVBas, right button
     void clicCellule(int cellule);
+    // The wheel turned by `huitiemes` eighths of a degree (120 a notch, negative
+    // towards the user): a page forward per notch towards the user, a page back per
+    // notch away. Touchpads send fractions of a notch, which add up until they make
+    // one. Returns the pages turned, negative when back (0: the position stays).
+    int molette(int huitiemes);
 
     // The list index (1-based) cell `cellule` shows at `position`; 0 when none.
     qint64 indexCellule(int cellule, qint64 position) const;
@@ -44,4 +49,5 @@ private:
 
     QStringList liste_;
     qint64 position_ = 1;
+    int rouletteCumul_ = 0;
 };

@@ -128,6 +128,7 @@ private:
     void suivreSelectionRenommer(bool formeMiniatures);
     // Selects the entry `index` (0 when below) once the folder has been listed again.
     void selectionnerApresRelecture(qint64 index, std::function<void()> ensuite = {});
+    void oublierCourant();
 
     // Colours (fenprin_couleurs.cpp)
     void changerCouleur(Role r);

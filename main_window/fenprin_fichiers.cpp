@@ -211,10 +211,22 @@ void FenPrin::selectionnerApresRelecture(qint64 index, std::function<void()> ens
         disconnect(*lien);
         if (!g.modele.fichiers().isEmpty())
             g.modele.selectionner(qBound<qint64>(0, index, g.modele.fichiers().size() - 1));
+        else
+            oublierCourant();
         if (ensuite)
             ensuite();
     });
     g.modele.relire();
+}
+
+// The list emptied (its last picture trashed or renamed away): nothing is named or
+// shown that is no longer there.
+void FenPrin::oublierCourant()
+{
+    g.modele.effacerCourant();
+    navigateur_->AfficheImage();
+    if (!ModeMiniatures)
+        Forme3->setText(QString());
 }
 
 void FenPrin::ouvrirRenommer()
@@ -297,7 +309,11 @@ void FenPrin::confirmerRenommer()
     miniatures_->oublier(ancien);
     RenommerFile->hide();
     cheminRenomme_.clear();
-    selectionnerApresRelecture(g.modele.IndexFichier());
+    // On the thumbnail page the picture stays in the middle, under its new name.
+    selectionnerApresRelecture(g.modele.IndexFichier(), [this, nouveau = r.chemin] {
+        if (ModeMiniatures)
+            miniatures_->centrer(nouveau);
+    });
 }
 
 void FenPrin::ProcCopImg()

@@ -13,8 +13,12 @@ void FenPrin::construireMiniatures()
 {
     miniatures_ = new Miniatures(g, this);
     Miniatures* m = miniatures_;
-    connect(m, &Miniatures::legendeChangee, Forme3, &QAbstractButton::setText);
-    connect(navigateur_.get(), &Navigateur::dossierMiniaturesDemande, m, [m] { m->DossierMiniatures(); });
+    // While the page is shown, the caption line names its middle picture.
+    connect(m, &Miniatures::legendeChangee, this, [this](const QString& t) {
+        if (ModeMiniatures)
+            Forme3->setText(t);
+    });
+    connect(navigateur_.get(), &Navigateur::dossierMiniaturesDemande, m, &Miniatures::DossierMiniaturesSur);
     navigateur_->setLegendeVTypExt([m](const QString& legende) { m->CmdVTypExt->setText(legende); });
 
     connect(m->CmdVTypExt, &QAbstractButton::clicked, this, [this] { navigateur_->montrerPanneauFormats(); });
@@ -64,6 +68,8 @@ void FenPrin::afficherMiniatures(bool oui)
     if (oui)
         twips::deplacer(miniatures_->FondMiniatures, 3120, 630);
     miniatures_->setActif(oui);
+    if (oui) // File1 gives way: the keys turn the page
+        miniatures_->FondMiniatures->setFocus();
     CacheIcones->setVisible(oui);
     if (oui)
         CacheIcones->raise();

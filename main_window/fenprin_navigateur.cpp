@@ -25,7 +25,11 @@ void FenPrin::construireNavigateur()
     Navigateur* n = navigateur_.get();
     connect(n, &Navigateur::masquerPanneaux, this, &FenPrin::masquerPanneaux);
     // The icon bar comes after the browser: its buttons are reached when the signals come.
-    connect(n, &Navigateur::legendeChangee, this, [this](const QString& t) { Forme3->setText(t); });
+    // The thumbnail page, while it is shown, names its own middle picture there.
+    connect(n, &Navigateur::legendeChangee, this, [this](const QString& t) {
+        if (!ModeMiniatures)
+            Forme3->setText(t);
+    });
     connect(n, &Navigateur::legendeTypExtChangee, this, [this](const QString& t) { CmdTypExt->setText(t); });
     connect(n, &Navigateur::imageAffichee, this, [this](bool ok) {
         if (ok)

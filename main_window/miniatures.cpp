@@ -112,6 +112,9 @@ void Miniatures::construire(QWidget* fenetre)
     FondMiniatures = new PanneauSkin(fenetre, QStringLiteral("FondMiniatures"));
     twips::placer(FondMiniatures, 3120, 630, 6735, 5055);
     FondMiniatures->hide();
+    // A panel takes the focus on a click, and its cells and buttons never do: a
+    // click anywhere on the page gives it the keys that turn it.
+    FondMiniatures->installEventFilter(this);
     for (int i = 0; i < PagesMiniatures::NbCellules; ++i)
         Image2[size_t(i)] = new CelluleMiniature(FondMiniatures, i);
     for (const auto& c : Colonne) {
@@ -166,13 +169,6 @@ void Miniatures::relier()
     });
 }
 
-void Miniatures::deplacer(int sens, void (PagesMiniatures::*pas)())
-{
-    sens_ = sens;
-    (pages_.*pas)();
-    AfficheMiniatures();
-}
-
 void Miniatures::setActif(bool oui)
 {
     actif_ = oui;
@@ -193,6 +189,26 @@ QStringList Miniatures::listeModele() const
 void Miniatures::DossierMiniatures(qint64 position)
 {
     positionVoulue_ = position;
+    cheminVoulu_.clear();
+    construireListe();
+}
+
+void Miniatures::DossierMiniaturesSur(const QString& chemin)
+{
+    positionVoulue_ = 1;
+    cheminVoulu_ = chemin;
+    construireListe();
+}
+
+void Miniatures::centrer(const QString& chemin)
+{
+    const qsizetype i = pages_.liste().indexOf(chemin);
+    if (i >= 0)
+        allerA(i + 1);
+}
+
+void Miniatures::construireListe()
+{
     if (g_.modele.listageEnCours()) {
         attendreListe_ = true;
         return;
@@ -200,6 +216,8 @@ void Miniatures::DossierMiniatures(qint64 position)
     attendreListe_ = false;
     dossierListe_ = g_.modele.dossier();
     pages_.setListe(listeModele());
+    if (const qsizetype i = pages_.liste().indexOf(std::exchange(cheminVoulu_, QString())); i >= 0)
+        positionVoulue_ = i + 1;
     if (pages_.NbMiniatures() > 0) {
         pages_.setPosition(positionVoulue_);
         AfficheMiniatures();
@@ -213,6 +231,7 @@ void Miniatures::DossierMiniatures(qint64 position)
         c->vider();
     restantes_ = 0;
     sablier_.reset();
+    emit legendeChangee(QString()); // nothing on the page: no name of another folder or of a trashed picture
     annoncerCentree();
 }
 
@@ -228,7 +247,7 @@ void Miniatures::annoncerCentree()
 void Miniatures::listeRecue()
 {
     if (attendreListe_) {
-        DossierMiniatures(positionVoulue_);
+        construireListe();
         return;
     }
     if (!actif_ || g_.modele.dossier() != dossierListe_ || g_.modele.listageEnCours())
@@ -288,6 +307,8 @@ void Miniatures::AfficheMiniatures()
     if (pages_.NbMiniatures() > 0) {
         const QString nom = texteAffichable(pages_.centree().mid(pages_.centree().lastIndexOf(QLatin1Char('/')) + 1));
         emit legendeChangee(QString(10, QLatin1Char(' ')) + nom.chopped(qMin<qsizetype>(4, nom.size())));
+    } else {
+        emit legendeChangee(QString());
     }
     annoncerCentree();
     if (restantes_ == 0) {

@@ -60,6 +60,11 @@ public:
     // Builds the list from the folder model and paints the page at `position`
     // (the first picture, unless a benchmark wants a full page).
     void DossierMiniatures(qint64 position = 1);
+    // The same, with `chemin` in the middle cell when the list holds it: a picture
+    // opened by name is the one the user looks for.
+    void DossierMiniaturesSur(const QString& chemin);
+    // Brings `chemin` to the middle cell when the list holds it.
+    void centrer(const QString& chemin);
     void AfficheMiniatures();
     QString centree() const { return pages_.centree(); }
     const PagesMiniatures& pages() const { return pages_; }
@@ -90,8 +95,12 @@ private:
     void construire(QWidget* fenetre);
     void relier();
     QStringList listeModele() const;
+    void construireListe();
     void listeRecue();
+    bool eventFilter(QObject* o, QEvent* e) override;
+    bool touche(int code);
     void deplacer(int sens, void (PagesMiniatures::*pas)());
+    void allerA(qint64 position);
     void recevoir(int cellule, quint64 generation, const ImagePrete& image);
     void remplir(int cellule, const ImagePrete& image);
     void pageTerminee();
@@ -106,6 +115,7 @@ private:
     PagesMiniatures pages_;
     CacheMiniatures cache_;
     QString dossierListe_; // the folder the list was built from
+    QString cheminVoulu_;  // the picture to centre once the list is built
     QString centreeAnnoncee_;
     bool actif_ = false;
     bool attendreListe_ = false;

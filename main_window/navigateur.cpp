@@ -131,7 +131,7 @@ bool Navigateur::eventFilter(QObject* o, QEvent* e)
         }
         if (o == dir1_->viewport()) {
             if (modeMiniatures_)
-                emit dossierMiniaturesDemande();
+                emit dossierMiniaturesDemande(QString());
             return true;
         }
     }
@@ -151,11 +151,6 @@ QString Navigateur::NomFichierR(const QString& chemin, const QString& separateur
 PanneauSkin* Navigateur::FondTypExt() const
 {
     return fondTypExt_;
-}
-
-void Navigateur::setLegendeVTypExt(std::function<void(const QString&)> f)
-{
-    legendeV_ = std::move(f);
 }
 
 QStringList Navigateur::fichiers() const

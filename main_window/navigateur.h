@@ -38,8 +38,9 @@ public:
     void montrerPanneauFormats();  // CmdVTypExt click: shown at its place, with the focus
     bool ouvrirDossier(const QString& dossier,
                        const QString& nomAttendu = {}); // false when missing/unreadable (the frame shows its error)
-    bool ouvrirFichier(const QString& chemin);          // its folder, the file selected and shown
-    void appliquerCouleurs();                           // list colours, format buttons' gradients from the scheme
+    // Its folder, the file selected and shown; a pattern that hides it gives way to "*.*".
+    bool ouvrirFichier(const QString& chemin);
+    void appliquerCouleurs(); // list colours, format buttons' gradients from the scheme
     void AfficheImage();
     // What the preview asks of the picture service for `chemin`.
     static DemandeImage demandeApercu(General& g, const QString& chemin, qreal ratioPixels);
@@ -76,7 +77,8 @@ signals:
     void menuFichierDemande();                         // FondFilePopUp
     void cacheFichiersBascule();                       // CacheFichiers shown or hidden
     void pleinEcranDemande();                          // the full-screen hand-off, modal
-    void dossierMiniaturesDemande();                   // the thumbnail list rebuilt
+    // The thumbnail list rebuilt, `centree` in the middle when it names a picture.
+    void dossierMiniaturesDemande(const QString& centree);
     void dossierIllisible(const QString& dossier, const QString& erreur);
 
 private:
@@ -111,6 +113,7 @@ private:
     void choisirFormat(const QString& motif, const QString& legende, const QString& legendeV);
     void choisirAutre();
     void poserLegendes(const QString& legende, const QString& legendeV);
+    void elargirMotif();
 
     // Display (navigateur_affichage.cpp)
     void recevoirImage(const ImagePrete& image);

@@ -99,9 +99,13 @@ bool Navigateur::ouvrirDossier(const QString& dossier, const QString& nomAttendu
 bool Navigateur::ouvrirFichier(const QString& chemin)
 {
     const QFileInfo fi(chemin);
-    if (!etatFichier(chemin).ordinaire)
+    if (!etatFichier(chemin).ordinaire || !ouvrirDossier(fi.absolutePath(), fi.fileName()))
         return false;
-    return ouvrirDossier(fi.absolutePath(), fi.fileName());
+    // Asked for by name, it is listed and selected, so that what acts on the
+    // selected file acts on it: the list goes back to every file.
+    if (!correspondMotif(fi.fileName(), g_.modele.motif()))
+        elargirMotif();
+    return true;
 }
 
 void Navigateur::ouvrirEntreeDossier(int ligne)
@@ -117,7 +121,7 @@ void Navigateur::changerDossier(const QString& dossier, const QString& nomAttend
     g_.modele.ouvrir(dossier, nomAttendu);
     emit diaporamaPossible();
     if (modeMiniatures_)
-        emit dossierMiniaturesDemande();
+        emit dossierMiniaturesDemande(nomAttendu.isEmpty() ? QString() : g_.modele.chemin(nomAttendu));
 }
 
 // The chain of parents at once; the subfolders follow with the listing.

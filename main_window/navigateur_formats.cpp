@@ -28,6 +28,14 @@ const Format formats[] = {
     {"CmdTousImg", "Tous les formats", 300, 2040, 1905, 780, "*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf", "TOUS", "TOUS"},
     {"CmdTOUS", "Tous les fichiers (*.*)", 300, 2820, 1905, 1140, "*.*", "  *.*", "*.*"},
 };
+
+const Format* formatDuMotif(const QString& motif)
+{
+    for (const Format& f : formats)
+        if (motif == QLatin1String(f.motif))
+            return &f;
+    return nullptr;
+}
 } // namespace
 
 void Navigateur::construirePanneauFormats()
@@ -89,6 +97,24 @@ void Navigateur::boutonDroitTypExt()
     emit masquerPanneaux(true, true, false, false);
     emit cacheFichiersBascule();
     file1_->setFocus();
+}
+
+// Named from the start, as CmdTypExt is.
+void Navigateur::setLegendeVTypExt(std::function<void(const QString&)> f)
+{
+    legendeV_ = std::move(f);
+    const QString motif = g_.modele.motif();
+    const Format* format = formatDuMotif(motif);
+    // Else "*." and an extension typed after "Autre...".
+    if (legendeV_)
+        legendeV_(format ? QString::fromLatin1(format->legendeV) : motif.mid(2).toUpper());
+}
+
+void Navigateur::elargirMotif()
+{
+    const Format* tous = formatDuMotif(QStringLiteral("*.*"));
+    poserLegendes(QString::fromLatin1(tous->legendeTypExt), QString::fromLatin1(tous->legendeV));
+    g_.modele.setMotif(QString::fromLatin1(tous->motif));
 }
 
 void Navigateur::poserLegendes(const QString& legende, const QString& legendeV)

@@ -85,6 +85,35 @@ private slots:
         QCOMPARE(p.positionVoisine(1), qint64(10));
     }
 
+    void molette_data()
+    {
+        QTest::addColumn<qint64>("depart");
+        QTest::addColumn<QList<int>>("huitiemes");
+        QTest::addColumn<QList<qint64>>("positions"); // after each turn
+        QTest::newRow("un cran vers soi") << qint64(1) << QList<int>{-120} << QList<qint64>{10};
+        QTest::newRow("deux crans d'un coup") << qint64(1) << QList<int>{-240} << QList<qint64>{19};
+        QTest::newRow("un cran en arrière") << qint64(30) << QList<int>{120} << QList<qint64>{21};
+        QTest::newRow("butée au début") << qint64(1) << QList<int>{120, -120} << QList<qint64>{1, 10};
+        QTest::newRow("butée à la fin") << qint64(1) << QList<int>{-600} << QList<qint64>{30};
+        QTest::newRow("fractions de pavé tactile")
+            << qint64(1) << QList<int>{-50, -50, -50, -50, -50} << QList<qint64>{1, 1, 10, 10, 19};
+    }
+    void molette()
+    {
+        QFETCH(qint64, depart);
+        QFETCH(QList<int>, huitiemes);
+        QFETCH(QList<qint64>, positions);
+        PagesMiniatures p;
+        p.setListe(liste(30));
+        p.setPosition(depart);
+        QList<qint64> vues;
+        for (int h : huitiemes) {
+            p.molette(h);
+            vues << p.ImageCentree();
+        }
+        QCOMPARE(vues, positions);
+    }
+
     // More pictures than a 16-bit count holds.
     void grandDossier()
     {

@@ -9,6 +9,7 @@
 #include "dialogs/avertis.h"
 #include "dialogs/conseils.h"
 #include "fullscreen/pleinecran.h"
+#include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
 #include "platform/erreurs.h"
 
@@ -17,6 +18,7 @@
 #include <cerrno>
 
 #include <QDir>
+#include <QListWidget>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSignalSpy>
@@ -98,6 +100,32 @@ private slots:
 
         QTest::mouseClick(b.controle("CmdApropos"), Qt::LeftButton);
         garder(b.fen->grab().toImage(), QStringLiteral("panneau-options.png"), QSize(697, 463));
+    }
+
+    // The thumbnail page on a folder of landscapes, a full grid beside its column.
+    void pageDesMiniatures()
+    {
+        QTemporaryDir photos(QDir::tempPath() + QStringLiteral("/Paysages-XXXXXX"));
+        for (int i = 0; i < 9; ++i) {
+            const QColor ciel = QColor::fromHsv((200 + i * 23) % 360, 150, 210);
+            const QColor terre = QColor::fromHsv((90 + i * 17) % 360, 160, 150);
+            const QSize taille = i % 3 == 2 ? QSize(480, 640) : QSize(640, 480);
+            QVERIFY(paysage(taille.width(), taille.height(), ciel, terre)
+                        .save(photos.filePath(QStringLiteral("Paysage %1.jpg").arg(i + 1))));
+        }
+        BancFenPrin b;
+        b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
+        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("Non"));
+        b.charger(photos.path());
+        QTRY_COMPARE(b.fen->navigateur()->fichiers().size(), 9);
+        QTest::mouseClick(b.controle("CmdMiniatures"), Qt::LeftButton);
+        QTest::mousePress(b.controle<QListWidget>("Dir1")->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+        Miniatures& m = *b.fen->miniatures();
+        QTRY_VERIFY(m.pageComplete() && m.pages().NbMiniatures() == 9);
+        QTest::mouseClick(m.Image2[8], Qt::LeftButton, {}, QPoint(3, 3)); // pictures 1 to 9
+        QTRY_VERIFY(m.pageComplete());
+        QTest::mouseMove(b.fen.get(), QPoint(690, 300));
+        garder(b.fen->grab().toImage(), QStringLiteral("miniatures.png"), QSize(697, 463));
     }
 
     void messageDeDemarrage()

@@ -6,6 +6,7 @@
 
 #include "app/skin.h"
 #include "app/twips.h"
+#include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
 #include "platform/erreurs.h"
 #include "platform/nomsfichiers.h"
@@ -48,6 +49,27 @@ private:
             if (!w->parentWidget()->rect().contains(w->geometry()))
                 return false;
         return true;
+    }
+    // What a file manager sends when `urls` are dropped on the display box; true when taken.
+    static bool deposer(FenPrin& f, const QList<QUrl>& urls)
+    {
+        QMimeData donnees;
+        donnees.setUrls(urls);
+        QWidget* cible = f.findChild<QWidget*>(QStringLiteral("Image1"));
+        const QPoint ici = cible->mapTo(&f, cible->rect().center());
+        QDragEnterEvent entree(ici, Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&f, &entree);
+        if (!entree.isAccepted())
+            return false;
+        QDropEvent depot(QPointF(ici), Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&f, &depot);
+        return depot.isAccepted();
+    }
+    static void ecrireImage(const QString& chemin, const QColor& c)
+    {
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(c);
+        QVERIFY(image.save(chemin));
     }
 
 private slots:
@@ -194,30 +216,59 @@ private slots:
         FenPrin& f = b.charger();
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QWidget* cible = b.controle("Image1");
-        const auto deposer = [&](const QList<QUrl>& urls) {
-            QMimeData donnees;
-            donnees.setUrls(urls);
-            const QPoint ici = cible->mapTo(&f, cible->rect().center());
-            QDragEnterEvent entree(ici, Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(&f, &entree);
-            if (!entree.isAccepted())
-                return false;
-            QDropEvent depot(QPointF(ici), Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(&f, &depot);
-            return depot.isAccepted();
-        };
-        QVERIFY(deposer({QUrl::fromLocalFile(photos + QStringLiteral("/Été"))}));
+        QVERIFY(deposer(f, {QUrl::fromLocalFile(photos + QStringLiteral("/Été"))}));
         QTRY_COMPARE(b.g->DossierCourant(), photos + QStringLiteral("/Été"));
-        QVERIFY(deposer({QUrl::fromLocalFile(photos + QStringLiteral("/Phare.png"))}));
+        QVERIFY(deposer(f, {QUrl::fromLocalFile(photos + QStringLiteral("/Phare.png"))}));
         QTRY_COMPARE(b.g->FichierCourant(), photos + QStringLiteral("/Phare.png"));
         QTRY_COMPARE(b.fen->navigateur()->imageCourante().size(), QSize(40, 30));
         QUrl octets(QStringLiteral("file://"));
         octets.setPath(QString::fromLatin1(latin1.toPercentEncoding("/")), QUrl::TolerantMode);
-        QVERIFY(deposer({QUrl(QStringLiteral("https://exemple.fr/a.jpg")), octets}));
+        QVERIFY(deposer(f, {QUrl(QStringLiteral("https://exemple.fr/a.jpg")), octets}));
         QTRY_COMPARE(b.g->FichierCourant(), cheminDepuisOctets(latin1));
-        QVERIFY(!deposer({QUrl(QStringLiteral("https://exemple.fr/a.jpg"))}));
+        QVERIFY(!deposer(f, {QUrl(QStringLiteral("https://exemple.fr/a.jpg"))}));
         QVERIFY(b.controle("FondMessage")->isHidden());
+    }
+
+    void deposerSurLaPageDesMiniaturesLaCentre()
+    {
+        BancFenPrin b;
+        const QString photos = b.dossier.filePath(QStringLiteral("Photos"));
+        QVERIFY(QDir().mkpath(photos));
+        for (int i = 1; i <= 12; ++i)
+            ecrireImage(photos + QStringLiteral("/p%1.png").arg(i, 2, 10, QLatin1Char('0')), Qt::gray);
+        FenPrin& f = b.charger(photos);
+        clic(b.controle("CmdMiniatures"));
+        const QString onzieme = photos + QStringLiteral("/p11.png");
+        QVERIFY(deposer(f, {QUrl::fromLocalFile(onzieme)}));
+        QTRY_COMPARE(f.miniatures()->centree(), onzieme);
+        QCOMPARE(f.miniatures()->pages().ImageCentree(), qint64(11));
+        QCOMPARE(b.controle<BoutonSkin>("Forme3")->text(), QStringLiteral("          p11"));
+    }
+
+    // A picture the chosen format hides is listed all the same, and acted on as selected.
+    void deposeeCacheeParLeFormatSeCopie()
+    {
+        BancFenPrin b;
+        const QString photos = b.dossier.filePath(QStringLiteral("Photos"));
+        QVERIFY(QDir().mkpath(photos));
+        ecrireImage(photos + QStringLiteral("/a.bmp"), Qt::red);
+        const QString png = photos + QStringLiteral("/b.png");
+        ecrireImage(png, Qt::blue);
+        FenPrin& f = b.charger(photos);
+        clic(b.controle("CmdTypExt"));
+        clic(b.controle("CmdBMP"));
+        QTRY_COMPARE(f.navigateur()->fichiers(), QStringList{QStringLiteral("a.bmp")});
+        QVERIFY(deposer(f, {QUrl::fromLocalFile(png)}));
+        QTRY_COMPARE(f.navigateur()->fichiers(), (QStringList{QStringLiteral("a.bmp"), QStringLiteral("b.png")}));
+        QCOMPARE(b.g->modele.IndexFichier(), 1);
+        QCOMPARE(b.controle<BoutonSkin>("CmdTypExt")->text(), QStringLiteral("  *.*"));
+        QCOMPARE(b.controle<BoutonSkin>("CmdVTypExt")->text(), QStringLiteral("*.*"));
+        QTRY_VERIFY(b.controle("CmdCopFich")->isEnabled());
+        const QString copie = b.dossier.filePath(QStringLiteral("b.png"));
+        b.services.fichiers.push_back(copie);
+        clic(b.controle("CmdCopFich"));
+        QVERIFY(b.controle("FondMessage")->isHidden());
+        QCOMPARE(QImage(copie).pixelColor(0, 0), QColor(Qt::blue));
     }
 
     void aproposOuvreEtFermeLePanneau()

@@ -99,6 +99,7 @@ private slots:
         QVERIFY(!b_->controle<QListView>("File1")->isEnabled());
         QVERIFY(b_->controle<QWidget>("CacheIcones")->isVisible());
         QCOMPARE(forme3->text(), QString());
+        QCOMPARE(m().CmdVTypExt->text(), QStringLiteral("*.*"));
         QCOMPARE(grille(), QList<int>(9, 0)); // nothing at the first entry
         auto* dir1 = b_->controle<QListWidget>("Dir1");
         QTest::mousePress(dir1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
@@ -124,6 +125,49 @@ private slots:
         QCOMPARE(m().pages().ImageCentree(), qint64(10));
         presser(m().CmdVHaut, Qt::RightButton);
         QCOMPARE(m().pages().ImageCentree(), qint64(1));
+    }
+
+    // A click in the grid gives the page the keys; keys and wheel turn it as the two buttons do.
+    void pagesAuClavierEtALaMolette_data()
+    {
+        QTest::addColumn<bool>("depuisLaFin");
+        QTest::addColumn<QStringList>("gestes"); // keys, or turns of the wheel in eighths of a degree
+        QTest::addColumn<QList<int>>("attendue");
+        const QList<int> debut{0, 0, 0, 0, 1, 2, 3, 4, 5}, fin{6, 7, 8, 9, 10, 0, 0, 0, 0};
+        QTest::newRow("Page Down") << false << QStringList{"PgDown"} << fin;
+        QTest::newRow("Page Up") << true << QStringList{"PgUp"} << debut;
+        QTest::newRow("End") << false << QStringList{"End"} << fin;
+        QTest::newRow("Home") << true << QStringList{"Home"} << debut;
+        QTest::newRow("un cran vers soi") << false << QStringList{"-120"} << fin;
+        QTest::newRow("un cran en arrière") << true << QStringList{"120"} << debut;
+        QTest::newRow("deux demi-crans") << false << QStringList{"-60", "-60"} << fin;
+    }
+    void pagesAuClavierEtALaMolette()
+    {
+        QFETCH(bool, depuisLaFin);
+        QFETCH(QStringList, gestes);
+        QFETCH(QList<int>, attendue);
+        QVERIFY(QTest::qWaitForWindowActive(b_->fen.get()));
+        entrer();
+        if (depuisLaFin)
+            presser(m().CmdVBas, Qt::RightButton);
+        b_->controle("Dir1")->setFocus();
+        QTest::mouseClick(m().Image2[4], Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(QApplication::focusWidget(), m().FondMiniatures);
+        const QMap<QString, Qt::Key> touches{
+            {"PgDown", Qt::Key_PageDown}, {"PgUp", Qt::Key_PageUp}, {"Home", Qt::Key_Home}, {"End", Qt::Key_End}};
+        for (const QString& geste : gestes) {
+            if (touches.contains(geste)) {
+                QTest::keyClick(QApplication::focusWidget(), touches.value(geste));
+                continue;
+            }
+            const QPoint ici(5, 5);
+            QWheelEvent roue(ici, m().FondMiniatures->mapToGlobal(ici), QPoint(), QPoint(0, geste.toInt()),
+                             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(m().FondMiniatures, &roue);
+        }
+        QTRY_VERIFY(m().pageComplete());
+        QCOMPARE(grille(), attendue);
     }
 
     void clicsSurLesCellules()
@@ -295,6 +339,41 @@ private slots:
         QCOMPARE(lire(d_ + QStringLiteral("/Zebre.bmp")), octets);
         QVERIFY(!QFileInfo::exists(chemin(1)));
         QCOMPARE(lire(chemin(2)).size(), octets.size());
+        // Listed again, last by name, and still in the middle, named under its new name.
+        QTRY_COMPARE(m().centree(), d_ + QStringLiteral("/Zebre.bmp"));
+        QCOMPARE(m().pages().ImageCentree(), qint64(10));
+        QCOMPARE(b_->controle<BoutonSkin>("Forme3")->text(), QStringLiteral("          Zebre"));
+    }
+
+    // Once the last picture of the folder is in the trash, the caption line names nothing,
+    // on the page and in the main view.
+    void derniereImageALaCorbeille_data()
+    {
+        QTest::addColumn<bool>("page");
+        QTest::newRow("page") << true;
+        QTest::newRow("vue principale") << false;
+    }
+    void derniereImageALaCorbeille()
+    {
+        QFETCH(bool, page);
+        const QString seule = d_ + QStringLiteral("/vide/Seule.bmp");
+        QVERIFY(QFile::copy(chemin(1), seule));
+        if (page)
+            presser(b_->controle<BoutonSkin>("CmdMiniatures"));
+        QVERIFY(b_->fen->navigateur()->ouvrirDossier(d_ + QStringLiteral("/vide")));
+        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(1));
+        if (!page)
+            g().modele.selectionner(0);
+        auto* forme3 = b_->controle<BoutonSkin>("Forme3");
+        QTRY_COMPARE(forme3->text(), QStringLiteral("          Seule"));
+        auto* supprimer = page ? m().CmdVSupFic : b_->controle<BoutonSkin>("CmdSupFic");
+        QTRY_VERIFY(supprimer->isEnabled());
+        s().reponsesBoite.push_back(-1);
+        presser(supprimer);
+        QVERIFY(!QFileInfo::exists(seule));
+        QTRY_COMPARE(forme3->text(), QString());
+        QVERIFY(g().FichierCourant().isEmpty());
+        QVERIFY(b_->fen->navigateur()->imageCourante().isNull());
     }
 
     // The panel stays open while another picture comes to the middle: it follows it.
