@@ -117,7 +117,7 @@ void AfficherPressePapiers(General& g, QWidget* parent)
         "Vous n'avez pas installé le presse-papiers. Il n'est pas vraiment nécessaire mais vous permet de "
         "visionner ce qui a été copié.\nSi vous ne savez pas comment l'installer, reportez-vous à la rubrique "
         "d'aide :");
-    if (Demander(g, 3, QStringLiteral("Presse-papiers de Windows"), texte, parent) == -1)
+    if (Demander(g, 3, QStringLiteral("Presse-papiers"), texte, parent) == -1)
         OuvrirAide(g, QStringLiteral("commandes_generales.htm"));
 }
 

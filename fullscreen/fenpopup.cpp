@@ -63,7 +63,7 @@ void FenPopUp::construire()
                 return;
             }
     });
-    entree(m, "mnuPaintbrush", QStringLiteral("Paint (Paintbrush)"), [this] { paint(); });
+    entree(m, "mnuPaintbrush", QStringLiteral("Programme de dessin"), [this] { paint(); });
     entree(m, "mnuChangRep", QStringLiteral("Changer de dossier/Choisir une image..."),
            [this] { g_.PanneauVisible = true; });
     separateur(m, "mnuSep2");

@@ -30,7 +30,7 @@ private slots:
         AfficherPressePapiers(e.g);
         QCOMPARE(icone, 3); // information: the box plays cue 22
         QCOMPARE(e.services.boites.size(), 1);
-        QCOMPARE(e.services.boites[0].first, "Presse-papiers de Windows");
+        QCOMPARE(e.services.boites[0].first, "Presse-papiers");
         QCOMPARE(e.services.boites[0].second,
                  "Vous n'avez pas installé le presse-papiers. Il n'est pas vraiment nécessaire mais vous permet de "
                  "visionner ce qui a été copié.\nSi vous ne savez pas comment l'installer, reportez-vous à la "

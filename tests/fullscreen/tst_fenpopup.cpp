@@ -42,7 +42,7 @@ void TestFenPopUp::arbre()
                                       "-",
                                       "Copier l'image",
                                       "Presse-papiers",
-                                      "Paint (Paintbrush)",
+                                      "Programme de dessin",
                                       "Changer de dossier/Choisir une image...",
                                       "-",
                                       "Fond d'écran...",

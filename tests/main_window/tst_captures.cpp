@@ -130,8 +130,8 @@ private slots:
         boite.setTitre(QStringLiteral("DÉSINSTALLATION"));
         boite.setTexte(QStringLiteral(
             "Cette opération ne devrait être effectuée que si vous souhaitez désinstaller le programme.\n"
-            "Etes-vous sûr(e) de vouloir supprimer la clé d'enregistrement des données d'initialisation dans la "
-            "base du Registre ?"));
+            "Etes-vous sûr(e) de vouloir supprimer la clé d'enregistrement des données d'initialisation dans le "
+            "fichier de réglages ?"));
         const QImage image = boite.grab().toImage();
         QVERIFY(nonUniforme(image));
         QVERIFY(image.save(QDir(sortie_).filePath(QStringLiteral("boite-message.png"))));
