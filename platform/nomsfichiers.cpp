@@ -1,6 +1,7 @@
 #include "platform/nomsfichiers.h"
 
 #include <QFile>
+#include <QUrl>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -96,6 +97,19 @@ QString texteAffichable(const QString& chemin)
         if (estEchappe(c.unicode()))
             c = QChar::ReplacementCharacter;
     return texte;
+}
+
+QString adresseFichier(const QString& chemin)
+{
+    return QStringLiteral("file://") + QString::fromLatin1(QUrl::toPercentEncoding(octetsDepuisChemin(chemin), "/"));
+}
+
+QString argumentFichier(const QString& chemin)
+{
+    for (QChar c : chemin)
+        if (estEchappe(c.unicode()))
+            return adresseFichier(chemin);
+    return chemin;
 }
 
 bool ouvrirEnLecture(QFile& fichier, const QString& chemin)

@@ -16,6 +16,12 @@ QByteArray octetsDepuisChemin(const QString& chemin);
 // What the user reads: each stray byte shows as a replacement character.
 QString texteAffichable(const QString& chemin);
 
+// The file:// address of a path's exact bytes, as desktop services take it.
+QString adresseFichier(const QString& chemin);
+// A path as another program's command line takes it: the path itself, or its
+// file:// address when its bytes are not text the command line would carry unchanged.
+QString argumentFichier(const QString& chemin);
+
 // Opens a file for reading by its exact bytes; false when it cannot be read.
 bool ouvrirEnLecture(QFile& fichier, const QString& chemin);
 
