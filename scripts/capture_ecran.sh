@@ -1,7 +1,7 @@
 #!/bin/sh
 # Screenshots for the README: the main window, its options panel, the welcome
-# notice, the tips window and the message box, rendered under a virtual X server
-# at 96 dpi and written to docs/ as PNG.
+# notice, the tips window, the message box, the about window and the hand-off
+# messages, rendered under a virtual X server at 96 dpi and written to docs/ as PNG.
 #   scripts/capture_ecran.sh [build folder]   (default: build)
 set -eu
 racine=$(cd "$(dirname "$0")/.." && pwd)

@@ -6,6 +6,7 @@
 #include "app/fenmsgbox.h"
 #include "app/traductions.h"
 #include "app/skin.h"
+#include "dialogs/apropos.h"
 #include "dialogs/avertis.h"
 #include "dialogs/conseils.h"
 #include "main_window/navigateur.h"
@@ -119,6 +120,35 @@ private slots:
         garder(avertis.grab().toImage(), QStringLiteral("avertissement.png"), QSize(537, 345));
         Conseils conseils(*b.g, b.fen.get());
         garder(conseils.grab().toImage(), QStringLiteral("conseils.png"), QSize(392, 240));
+    }
+
+    // The about window once its first lines have risen into view.
+    void aPropos()
+    {
+        BancFenPrin b;
+        b.charger();
+        Apropos a(*b.g, b.fen.get());
+        a.minuterie()->stop();
+        a.show();
+        for (int i = 0; i < a.vue()->height(); ++i)
+            a.defiler();
+        garder(a.grab().toImage(), QStringLiteral("a-propos.png"), QSize(356, 237));
+    }
+
+    // The hand-offs on a desktop with neither a paint program nor a file manager.
+    void programmesAbsents()
+    {
+        BancFenPrin b;
+        b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
+        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("Non"));
+        b.charger(images_.filePath("Collines.jpg"));
+        QTRY_VERIFY(b.fen->navigateur()->imageCourante().width() > 0);
+        QTest::mouseClick(b.controle("CmdPaint"), Qt::LeftButton);
+        QTest::mouseMove(b.fen.get(), QPoint(690, 300));
+        garder(b.fen->grab().toImage(), QStringLiteral("message-dessin.png"), QSize(697, 463));
+        QTest::mouseClick(b.controle("CmdExplorer"), Qt::LeftButton);
+        QTest::mouseMove(b.fen.get(), QPoint(690, 300));
+        garder(b.fen->grab().toImage(), QStringLiteral("message-gestionnaire.png"), QSize(697, 463));
     }
 
     void boiteDeMessage()
