@@ -4,6 +4,7 @@
 #include "core/reglages.h"
 #include "app/services.h"
 #include "core/commentaires.h"
+#include "platform/nomsfichiers.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -117,8 +118,25 @@ void AfficherPressePapiers(General& g, QWidget* parent)
         "Vous n'avez pas installé le presse-papiers. Il n'est pas vraiment nécessaire mais vous permet de "
         "visionner ce qui a été copié.\nSi vous ne savez pas comment l'installer, reportez-vous à la rubrique "
         "d'aide :");
-    if (Demander(g, 3, QStringLiteral("Presse-papiers de Windows"), texte, parent) == -1)
+    if (Demander(g, 3, QStringLiteral("Presse-papiers"), texte, parent) == -1)
         OuvrirAide(g, QStringLiteral("commandes_generales.htm"));
+}
+
+const QStringList& ProgrammesDessin()
+{
+    static const QStringList programmes = {QStringLiteral("kolourpaint"), QStringLiteral("pinta"),
+                                           QStringLiteral("drawing"), QStringLiteral("mtpaint"),
+                                           QStringLiteral("gimp")};
+    return programmes;
+}
+
+bool LancerDessin(General& g, const QString& image)
+{
+    const QStringList arguments = image.isEmpty() ? QStringList() : QStringList{argumentFichier(image)};
+    for (const QString& programme : ProgrammesDessin())
+        if (g.services.programmeInstalle(programme) && g.services.demarrerProgramme(programme, arguments))
+            return true;
+    return false;
 }
 
 void FermerTout()

@@ -9,6 +9,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 class Reglages;
 class Services;
@@ -122,6 +123,10 @@ void JouerSon(General& g, int numero);
 // Opens a help page ("fenêtre_principale.htm"); an empty page opens the help's start page.
 void OuvrirAide(General& g, const QString& page);
 void AfficherPressePapiers(General& g, QWidget* parent = nullptr);
+// The paint programs looked for, in order of preference.
+const QStringList& ProgrammesDessin();
+// Starts the first of them installed on `image` (on nothing when empty); false when none started.
+bool LancerDessin(General& g, const QString& image);
 // Writes the seven comment-font keys, in one write of the file.
 void EnregistrerPolice(General& g);
 // The comment font and colour as the settings hold them.

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 #include <optional>
 
 class General;
@@ -43,6 +44,12 @@ public:
     virtual bool demarrerProgramme(const QString& programme, const QStringList& arguments) = 0;
     virtual bool programmeInstalle(const QString& programme) = 0;
     virtual bool ouvrirUrl(const QUrl& url) = 0;
+    // Asks the desktop's file manager to show `adresse` (file://): a file selected in its
+    // folder, or a folder when `dossier`. `reponse` learns whether a file manager took the
+    // request; it runs later, or at once when there is no one to ask, and never once
+    // `contexte` is gone.
+    virtual void montrerDansGestionnaire(const QString& adresse, bool dossier, QObject* contexte,
+                                         std::function<void(bool)> reponse) = 0;
     // Shows a help address ("…/Ormelle.chm::/htm/page.htm", or the help folder alone).
     virtual void ouvrirAide(const QString& adresse) = 0;
 
@@ -72,6 +79,8 @@ public:
     bool demarrerProgramme(const QString& programme, const QStringList& arguments) override;
     bool programmeInstalle(const QString& programme) override;
     bool ouvrirUrl(const QUrl& url) override;
+    void montrerDansGestionnaire(const QString& adresse, bool dossier, QObject* contexte,
+                                 std::function<void(bool)> reponse) override;
     void ouvrirAide(const QString& adresse) override;
     void copierImage(const QImage& image) override;
     void sablier(bool actif) override;
@@ -102,6 +111,10 @@ public:
     bool demarrerProgramme(const QString&, const QStringList&) override { return false; }
     bool programmeInstalle(const QString&) override { return false; }
     bool ouvrirUrl(const QUrl&) override { return false; }
+    void montrerDansGestionnaire(const QString&, bool, QObject*, std::function<void(bool)> reponse) override
+    {
+        reponse(false);
+    }
     void ouvrirAide(const QString&) override {}
     void copierImage(const QImage&) override {}
     void sablier(bool) override {}

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -100,6 +103,29 @@ bool ServicesBureau::programmeInstalle(const QString& programme)
 bool ServicesBureau::ouvrirUrl(const QUrl& url)
 {
     return QDesktopServices::openUrl(url);
+}
+
+void ServicesBureau::montrerDansGestionnaire(const QString& adresse, bool dossier, QObject* contexte,
+                                             std::function<void(bool)> reponse)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        reponse(false);
+        return;
+    }
+    const QString nom = QStringLiteral("org.freedesktop.FileManager1");
+    QDBusMessage appel =
+        QDBusMessage::createMethodCall(nom, QStringLiteral("/org/freedesktop/FileManager1"), nom,
+                                       dossier ? QStringLiteral("ShowFolders") : QStringLiteral("ShowItems"));
+    appel << QStringList{adresse} << QString();
+    // Never waited for: a file manager started by the bus may take a while to answer,
+    // and one that hangs must not hang the window with it.
+    auto* attente = new QDBusPendingCallWatcher(bus.asyncCall(appel), contexte);
+    QObject::connect(attente, &QDBusPendingCallWatcher::finished, contexte,
+                     [reponse = std::move(reponse)](QDBusPendingCallWatcher* w) {
+                         w->deleteLater();
+                         reponse(!w->isError());
+                     });
 }
 
 void ServicesBureau::copierImage(const QImage& image)

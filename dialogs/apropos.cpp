@@ -72,7 +72,7 @@ QStringList Apropos::lignesTexte()
         QStringLiteral("      Ormelle"),
         QString(),
         QStringLiteral("             Le visualiseur d'images"),
-        QStringLiteral("                  pour Windows 98"),
+        QStringLiteral("                       pour Linux"),
         QString(),
         QStringLiteral("              Slideshow, miniatures"),
         QStringLiteral("         Affichage de commentaires"),

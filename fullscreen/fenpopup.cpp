@@ -63,7 +63,7 @@ void FenPopUp::construire()
                 return;
             }
     });
-    entree(m, "mnuPaintbrush", QStringLiteral("Paint (Paintbrush)"), [this] { paint(); });
+    entree(m, "mnuPaintbrush", QStringLiteral("Programme de dessin"), [this] { paint(); });
     entree(m, "mnuChangRep", QStringLiteral("Changer de dossier/Choisir une image..."),
            [this] { g_.PanneauVisible = true; });
     separateur(m, "mnuSep2");
@@ -217,9 +217,5 @@ void FenPopUp::reglages()
 
 void FenPopUp::paint()
 {
-    for (const char* p : {"kolourpaint", "pinta", "drawing", "mtpaint", "gimp"})
-        if (g_.services.programmeInstalle(QString::fromLatin1(p))) {
-            g_.services.demarrerProgramme(QString::fromLatin1(p), {});
-            return;
-        }
+    LancerDessin(g_, g_.FichierCourant()); // a missing program is no error here
 }

@@ -60,7 +60,8 @@ public:
     // and shows it; `prendreFocus`: the new name is typed at once.
     void ouvrirPanneauRenommer(const QString& chemin, bool prendreFocus = true);
     void confirmerRenommer();
-    void lancerPaint();
+    // The first paint program installed, on `image`; a message when there is none.
+    void lancerPaint(const QString& image);
     void ProcGestFich();
 
     bool ModeMiniatures = false;
@@ -125,6 +126,8 @@ private:
     void construireRenommer();
     void relierFichiers();
     bool selectionPresente();
+    // The picture selected in the file list, empty when none is.
+    QString fichierSelectionne() const;
     void suivreSelectionRenommer(bool formeMiniatures);
     // Selects the entry `index` (0 when below) once the folder has been listed again.
     void selectionnerApresRelecture(qint64 index, std::function<void()> ensuite = {});

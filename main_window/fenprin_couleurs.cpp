@@ -175,8 +175,8 @@ void FenPrin::desinstaller()
     PopUpInfos->hide();
     const QString texte = QStringLiteral(
         "Cette opération ne devrait être effectuée que si vous souhaitez désinstaller le programme.\n"
-        "Etes-vous sûr(e) de vouloir supprimer la clé d'enregistrement des données d'initialisation dans la "
-        "base du Registre ?");
+        "Etes-vous sûr(e) de vouloir supprimer la clé d'enregistrement des données d'initialisation dans le "
+        "fichier de réglages ?");
     if (Demander(g, 1, QStringLiteral("DÉSINSTALLATION"), texte, this) == -1)
         g.reglages.DeleteSetting(cles::Application);
 }

@@ -80,7 +80,7 @@ void FenPrin::relierFichiers()
     });
     clic(FondIcones, "CmdPaint", [this] {
         masquerPanneaux(true, true, true, true);
-        lancerPaint();
+        lancerPaint(fichierSelectionne());
     });
     clic(FondIcones, "CmdExplorer", [this] {
         masquerPanneaux(true, true, true, true);
@@ -342,19 +342,32 @@ void FenPrin::copierImage(const QString& source)
         });
 }
 
-void FenPrin::lancerPaint()
+void FenPrin::lancerPaint(const QString& image)
 {
-    // The first paint program installed stands in for the system's own.
-    for (const char* p : {"kolourpaint", "pinta", "drawing", "mtpaint", "gimp"}) {
-        const QString programme = QString::fromLatin1(p);
-        if (g.services.programmeInstalle(programme)) {
-            g.services.demarrerProgramme(programme, {});
-            return;
-        }
-    }
+    if (LancerDessin(g, image))
+        return;
+    afficherMessage(
+        QStringLiteral("Programme de dessin"),
+        QStringLiteral("Aucun n'est installé parmi :\n%1.").arg(ProgrammesDessin().join(QStringLiteral(", "))), false,
+        22);
 }
 
+// The selected picture, shown selected in its folder; the folder shown when none is.
+// Where no file manager answers on the bus, xdg-open can still open the folder.
 void FenPrin::ProcGestFich()
 {
-    g.services.demarrerProgramme(QStringLiteral("xdg-open"), {QDir::homePath()});
+    const QString dossier = g.DossierCourant().isEmpty() ? QDir::homePath() : g.DossierCourant();
+    const QString image = fichierSelectionne();
+    const QString cible = image.isEmpty() ? dossier : image;
+    g.services.montrerDansGestionnaire(adresseFichier(cible), image.isEmpty(), this, [this, dossier](bool montre) {
+        if (montre || g.services.demarrerProgramme(QStringLiteral("xdg-open"), {argumentFichier(dossier)}))
+            return;
+        afficherMessage(QStringLiteral("Gestionnaire de fichiers"),
+                        QStringLiteral("Aucun n'a répondu parmi :\nFileManager1 (D-Bus), xdg-open."), false, 22);
+    });
+}
+
+QString FenPrin::fichierSelectionne() const
+{
+    return g.modele.IndexFichier() >= 0 ? g.FichierCourant() : QString();
 }

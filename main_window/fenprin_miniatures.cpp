@@ -42,7 +42,7 @@ void FenPrin::construireMiniatures()
     });
     connect(m->CmdVSupFic, &QAbstractButton::clicked, this,
             [this] { supprimerFichier(miniatures_->centree(), false); });
-    connect(m->CmdVPaint, &QAbstractButton::clicked, this, [this] { lancerPaint(); });
+    connect(m->CmdVPaint, &QAbstractButton::clicked, this, [this] { lancerPaint(miniatures_->centree()); });
     connect(m->CmdVPaint, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton b) {
         if (b == Qt::RightButton)
             AfficherPressePapiers(g, this);

@@ -36,7 +36,7 @@ const struct {
     {"CmdVCopFich", "Copier le fichier d'image centrée/Copier l'image centrée dans le presse-papiers", "copfich", 2820,
      480},
     {"CmdVSupFic", "Supprimer l'image centrée", "supfic", 3360, 480},
-    {"CmdVPaint", "Paint (Paintbrush)/Presse-papiers", "paint", 3900, 480},
+    {"CmdVPaint", "Programme de dessin/Presse-papiers", "paint", 3900, 480},
     {"CmdOrmelle", "Fenêtre principale/Appel de la rubrique d'aide", "ormelle", 4440, 480},
 };
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/nomsfichiers.h"
 
 #include <QFile>
+#include <QUrl>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -106,6 +107,19 @@ QByteArray nomTronque(const QByteArray& nom, qsizetype octetsMax)
     while (fin > 0 && (uchar(nom.at(fin)) & 0xC0) == 0x80)
         --fin;
     return nom.left(fin);
+}
+
+QString adresseFichier(const QString& chemin)
+{
+    return QStringLiteral("file://") + QString::fromLatin1(QUrl::toPercentEncoding(octetsDepuisChemin(chemin), "/"));
+}
+
+QString argumentFichier(const QString& chemin)
+{
+    for (QChar c : chemin)
+        if (estEchappe(c.unicode()))
+            return adresseFichier(chemin);
+    return chemin;
 }
 
 bool ouvrirEnLecture(QFile& fichier, const QString& chemin)

@@ -21,6 +21,12 @@ QString texteAffichable(const QString& chemin);
 // bytes a file name may take.
 QByteArray nomTronque(const QByteArray& nom, qsizetype octetsMax);
 
+// The file:// address of a path's exact bytes, as desktop services take it.
+QString adresseFichier(const QString& chemin);
+// A path as another program's command line takes it: the path itself, or its
+// file:// address when its bytes are not text the command line would carry unchanged.
+QString argumentFichier(const QString& chemin);
+
 // Opens a file for reading by its exact bytes; false when it cannot be read.
 bool ouvrirEnLecture(QFile& fichier, const QString& chemin);
 

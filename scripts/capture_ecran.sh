@@ -1,8 +1,8 @@
 #!/bin/sh
 # Screenshots for the README: the main window, its options panel, the thumbnail
-# page, the welcome notice, the tips window, the message box and the longest messages
-# of both message panels, rendered under a virtual X server at 96 dpi and written to
-# docs/ as PNG.
+# page, the welcome notice, the tips window, the message box, the about window, the
+# hand-off messages and the longest messages of both message panels, rendered under a
+# virtual X server at 96 dpi and written to docs/ as PNG.
 #   scripts/capture_ecran.sh [build folder]   (default: build)
 set -eu
 racine=$(cd "$(dirname "$0")/.." && pwd)

@@ -5,6 +5,7 @@
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
+#include <QDirIterator>
 #include <QInputDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -65,6 +66,22 @@ private slots:
         QTemporaryDir d;
         QCOMPARE(erreurLectureDossier(d.filePath(QStringLiteral("absent"))), QStringLiteral("Dossier introuvable"));
         QVERIFY(erreurLectureDossier(d.path()).isEmpty());
+    }
+
+    // The help names what stands on a Linux desktop, not another system's tools.
+    void aideSansAutreSysteme()
+    {
+        const QRegularExpression autre(QStringLiteral("Windows|Registre|Paintbrush|Explorateur"));
+        QDirIterator it(QStringLiteral(ORMELLE_SOURCE_DATA "/Ormelle.chm"), {QStringLiteral("*.htm")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        int pages = 0;
+        for (; it.hasNext(); ++pages) {
+            QFile page(it.next());
+            QVERIFY(page.open(QIODevice::ReadOnly));
+            const QString texte = QString::fromUtf8(page.readAll());
+            QVERIFY2(!autre.match(texte).hasMatch(), qPrintable(page.fileName()));
+        }
+        QVERIFY(pages > 10);
     }
 
     void dialoguesDeQt()

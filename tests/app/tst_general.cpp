@@ -1,10 +1,25 @@
 #include "commun/environnement.h"
 
+#include <QDBusConnection>
+#include <QProcess>
 #include <QWidget>
 #include <QtTest>
 
 #include <memory>
 #include <vector>
+
+namespace {
+// A file manager on the bus that keeps what it was asked to show.
+class GestionnaireFichiers : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+public:
+    QStringList elements;
+
+public slots:
+    void ShowItems(const QStringList& adresses, const QString&) { elements << adresses; }
+};
+} // namespace
 
 class TestGeneral : public QObject {
     Q_OBJECT
@@ -30,7 +45,7 @@ private slots:
         AfficherPressePapiers(e.g);
         QCOMPARE(icone, 3); // information: the box plays cue 22
         QCOMPARE(e.services.boites.size(), 1);
-        QCOMPARE(e.services.boites[0].first, "Presse-papiers de Windows");
+        QCOMPARE(e.services.boites[0].first, "Presse-papiers");
         QCOMPARE(e.services.boites[0].second,
                  "Vous n'avez pas installé le presse-papiers. Il n'est pas vraiment nécessaire mais vous permet de "
                  "visionner ce qui a été copié.\nSi vous ne savez pas comment l'installer, reportez-vous à la "
@@ -53,6 +68,41 @@ private slots:
         QCOMPARE(e.services.programmes[0].first, "gpaste-client");
         QCOMPARE(e.services.programmes[0].second, QStringList{"ui"});
         QVERIFY(e.services.boites.isEmpty());
+    }
+
+    // On a private session bus: the file manager there is asked to show the item, and
+    // once it has left the bus the answer is no, so that the caller falls back.
+    void gestionnaireDeFichiersSurLeBus()
+    {
+        QProcess bus;
+        bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        if (!bus.waitForStarted(5000))
+            QSKIP("dbus-daemon cannot start here");
+        QTRY_VERIFY_WITH_TIMEOUT(bus.canReadLine(), 10000);
+        const QByteArray adresseBus = bus.readLine().trimmed();
+        // Before the first use of the session bus in this process.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", adresseBus);
+        GestionnaireFichiers gestionnaire;
+        QDBusConnection connexion =
+            QDBusConnection::connectToBus(QString::fromLatin1(adresseBus), QStringLiteral("gestionnaire"));
+        QVERIFY(connexion.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &gestionnaire,
+                                         QDBusConnection::ExportAllSlots));
+        QVERIFY(connexion.registerService(QStringLiteral("org.freedesktop.FileManager1")));
+
+        ServicesBureau services;
+        QObject contexte;
+        QList<bool> reponses;
+        const QString image = QStringLiteral("file:///photos/%C3%89t%C3%A9/plage%201.jpg");
+        services.montrerDansGestionnaire(image, false, &contexte, [&](bool pris) { reponses << pris; });
+        QTRY_COMPARE(reponses, QList<bool>{true});
+        QCOMPARE(gestionnaire.elements, QStringList{image});
+
+        QVERIFY(connexion.unregisterService(QStringLiteral("org.freedesktop.FileManager1")));
+        services.montrerDansGestionnaire(image, false, &contexte, [&](bool pris) { reponses << pris; });
+        QTRY_COMPARE(reponses, (QList<bool>{true, false}));
+        QDBusConnection::disconnectFromBus(QStringLiteral("gestionnaire"));
+        bus.kill();
+        bus.waitForFinished();
     }
 
     void aideSansPageOuvreLeSommaire()

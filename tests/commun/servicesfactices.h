@@ -15,6 +15,7 @@ public:
     QList<QPair<QString, QString>> boites; // (titre, texte)
     QList<QPair<QString, QStringList>> programmes;
     QList<QUrl> urls;
+    QList<QPair<QString, bool>> gestionnaire; // (adresse, dossier) asked of the file manager
     QList<QImage> images;
     QStringList nomsProposes;                    // the file name each Save As dialog was opened with
     int sabliers = 0;                            // currently set
@@ -29,6 +30,7 @@ public:
     std::deque<std::optional<QString>> fichiersSon;    // default: cancel
     std::deque<QMessageBox::StandardButton> questions; // default: Cancel
     QStringList installes;                             // programs that exist
+    bool gestionnaireRepond = false;                   // a file manager takes the request
     std::function<int(General&, const QString&, const QString&)> surBoite;
 
     void jouerSon(int numero) override { sons << numero; }
@@ -75,6 +77,12 @@ public:
     {
         urls << u;
         return true;
+    }
+    void montrerDansGestionnaire(const QString& adresse, bool dossier, QObject*,
+                                 std::function<void(bool)> reponse) override
+    {
+        gestionnaire << qMakePair(adresse, dossier);
+        reponse(gestionnaireRepond);
     }
     void ouvrirAide(const QString& adresse) override { aides << adresse; }
     void copierImage(const QImage& image) override { images << image; }

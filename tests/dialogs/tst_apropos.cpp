@@ -41,6 +41,7 @@ private slots:
         const QStringList lignes = Apropos::lignesTexte();
         QCOMPARE(lignes.size(), 20);
         QCOMPARE(lignes.at(0), "      Ormelle");
+        QCOMPARE(lignes.at(3).trimmed(), "pour Linux");
         QCOMPARE(lignes.at(9), "         Version 4.11 - Octobre 2002");
         for (int i : {1, 4, 8, 10, 13, 15, 16})
             QVERIFY2(lignes.at(i).isEmpty(), qPrintable(QString::number(i)));

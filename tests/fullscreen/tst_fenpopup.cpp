@@ -42,7 +42,7 @@ void TestFenPopUp::arbre()
                                       "-",
                                       "Copier l'image",
                                       "Presse-papiers",
-                                      "Paint (Paintbrush)",
+                                      "Programme de dessin",
                                       "Changer de dossier/Choisir une image...",
                                       "-",
                                       "Fond d'écran...",
@@ -244,7 +244,7 @@ void TestFenPopUp::programmesEtAide()
     b.choisir("mnuPressPap");
     b.choisir("mnuQuelvio");
     QCOMPARE(b.env.services.programmes.size(), 3);
-    QCOMPARE(b.env.services.programmes[0].first, QString("gimp"));
+    QCOMPARE(b.env.services.programmes[0], qMakePair(QString("gimp"), QStringList{b.chemin("a.bmp")}));
     QCOMPARE(b.env.services.programmes[1].first, QString("diodon"));
     QCOMPARE(b.env.services.programmes[2].first, QString("/opt/talvenor/quelvio/quelvio"));
     QVERIFY(b.env.services.boites.isEmpty()); // a missing program says nothing here

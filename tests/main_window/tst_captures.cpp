@@ -6,6 +6,7 @@
 #include "app/fenmsgbox.h"
 #include "app/traductions.h"
 #include "app/skin.h"
+#include "dialogs/apropos.h"
 #include "dialogs/avertis.h"
 #include "dialogs/conseils.h"
 #include "fullscreen/pleinecran.h"
@@ -150,6 +151,35 @@ private slots:
         garder(conseils.grab().toImage(), QStringLiteral("conseils.png"), QSize(392, 240));
     }
 
+    // The about window once its first lines have risen into view.
+    void aPropos()
+    {
+        BancFenPrin b;
+        b.charger();
+        Apropos a(*b.g, b.fen.get());
+        a.minuterie()->stop();
+        a.show();
+        for (int i = 0; i < a.vue()->height(); ++i)
+            a.defiler();
+        garder(a.grab().toImage(), QStringLiteral("a-propos.png"), QSize(356, 237));
+    }
+
+    // The hand-offs on a desktop with neither a paint program nor a file manager.
+    void programmesAbsents()
+    {
+        BancFenPrin b;
+        b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
+        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("Non"));
+        b.charger(images_.filePath("Collines.jpg"));
+        QTRY_VERIFY(b.fen->navigateur()->imageCourante().width() > 0);
+        QTest::mouseClick(b.controle("CmdPaint"), Qt::LeftButton);
+        QTest::mouseMove(b.fen.get(), QPoint(690, 300));
+        garder(b.fen->grab().toImage(), QStringLiteral("message-dessin.png"), QSize(697, 463));
+        QTest::mouseClick(b.controle("CmdExplorer"), Qt::LeftButton);
+        QTest::mouseMove(b.fen.get(), QPoint(690, 300));
+        garder(b.fen->grab().toImage(), QStringLiteral("message-gestionnaire.png"), QSize(697, 463));
+    }
+
     void boiteDeMessage()
     {
         BancFenPrin b;
@@ -159,8 +189,8 @@ private slots:
         boite.setTitre(QStringLiteral("DÉSINSTALLATION"));
         boite.setTexte(QStringLiteral(
             "Cette opération ne devrait être effectuée que si vous souhaitez désinstaller le programme.\n"
-            "Etes-vous sûr(e) de vouloir supprimer la clé d'enregistrement des données d'initialisation dans la "
-            "base du Registre ?"));
+            "Etes-vous sûr(e) de vouloir supprimer la clé d'enregistrement des données d'initialisation dans le "
+            "fichier de réglages ?"));
         const QImage image = boite.grab().toImage();
         QVERIFY(nonUniforme(image));
         QVERIFY(image.save(QDir(sortie_).filePath(QStringLiteral("boite-message.png"))));

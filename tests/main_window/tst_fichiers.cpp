@@ -5,6 +5,7 @@
 
 #include "app/skin.h"
 #include "core/commentaires.h"
+#include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
 #include "main_window/panneaucopie.h"
 #include "platform/nomsfichiers.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QtTest>
@@ -483,14 +485,55 @@ private slots:
         QVERIFY(!s().sons.contains(19));
     }
 
+    // The paint program opens the picture acted on, in either form; the file manager is
+    // asked to show the selected picture, and xdg-open opens its folder when none answers.
     void programmesDuBureau()
     {
-        s().installes = {QStringLiteral("pinta"), QStringLiteral("gimp")};
+        s().installes = {QStringLiteral("pinta"), QStringLiteral("gimp"), QStringLiteral("xdg-open")};
+        choisir(1);
         cliquer("CmdPaint");
         cliquer("CmdExplorer");
-        QCOMPARE(s().programmes.size(), 2);
-        QCOMPARE(s().programmes.at(0).first, QStringLiteral("pinta"));
-        QCOMPARE(s().programmes.at(1), qMakePair(QStringLiteral("xdg-open"), QStringList{QDir::homePath()}));
+        s().gestionnaireRepond = true;
+        cliquer("CmdExplorer");
+        const QString adresse = QUrl::fromLocalFile(chemin(QStringLiteral("b.bmp"))).toString(QUrl::FullyEncoded);
+        QCOMPARE(s().gestionnaire, (QList<QPair<QString, bool>>{{adresse, false}, {adresse, false}}));
+        QCOMPARE(s().programmes, (QList<QPair<QString, QStringList>>{{"pinta", {chemin(QStringLiteral("b.bmp"))}},
+                                                                     {"xdg-open", {d_}}}));
+
+        cliquer("CmdMiniatures");
+        auto* dir1 = b_->controle<QListWidget>("Dir1");
+        QTest::mousePress(dir1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+        QTRY_VERIFY(fen().miniatures()->pageComplete());
+        cliquer("CmdVPaint");
+        QCOMPARE(s().programmes.last(),
+                 qMakePair(QStringLiteral("pinta"), QStringList{chemin(QStringLiteral("a.bmp"))}));
+        QVERIFY(!messageVisible());
+    }
+
+    void programmeAbsentSignale_data()
+    {
+        QTest::addColumn<QString>("bouton");
+        QTest::addColumn<QString>("titre");
+        QTest::addColumn<QString>("texte");
+        QTest::newRow("dessin") << "CmdPaint"
+                                << "Programme de dessin"
+                                << "Aucun n'est installé parmi :\nkolourpaint, pinta, drawing, mtpaint, gimp.";
+        QTest::newRow("gestionnaire de fichiers") << "CmdExplorer"
+                                                  << "Gestionnaire de fichiers"
+                                                  << "Aucun n'a répondu parmi :\nFileManager1 (D-Bus), xdg-open.";
+    }
+    void programmeAbsentSignale()
+    {
+        QFETCH(QString, bouton);
+        QFETCH(QString, titre);
+        QFETCH(QString, texte);
+        choisir(0);
+        cliquer(bouton.toLatin1().constData());
+        QVERIFY(messageVisible());
+        QCOMPARE(titreMessage(), titre);
+        QCOMPARE(message(), texte);
+        QCOMPARE(s().sons, QList<int>{22});
+        QCOMPARE(b_->controle<BoutonSkin>(bouton.toLatin1().constData())->infoBulle(), titre); // the button's own name
     }
 };
 

@@ -424,7 +424,7 @@ private slots:
         b("CmdVRename", 2280, 480, "Renommer l'image centrée");
         b("CmdVCopFich", 2820, 480, "Copier le fichier d'image centrée/Copier l'image centrée dans le presse-papiers");
         b("CmdVSupFic", 3360, 480, "Supprimer l'image centrée");
-        b("CmdVPaint", 3900, 480, "Paint (Paintbrush)/Presse-papiers");
+        b("CmdVPaint", 3900, 480, "Programme de dessin/Presse-papiers");
         b("CmdOrmelle", 4440, 480, "Fenêtre principale/Appel de la rubrique d'aide");
         QTest::newRow("Image2(0)") << "Image2(0)" << QRect(120, 180, 1920, 1440) << QString();
         QTest::newRow("Image2(4)") << "Image2(4)" << QRect(2130, 1800, 1920, 1440) << QString();
