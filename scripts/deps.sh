@@ -17,10 +17,10 @@ if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--bench" ]; then
   PAQUETS+=(clang libclang-rt-14-dev libjpeg-turbo-progs libvips-tools pulseaudio pulseaudio-utils fluidsynth
             xdotool x11-utils openbox imagemagick weston wl-clipboard webp)
 fi
-# The Debian package's checks: dpkg-shlibdeps fills its Depends, and the launcher and
-# the AppStream record go through their validators.
+# The Debian package's checks: dpkg-shlibdeps fills its Depends, the launcher and the
+# AppStream record go through their validators, and lintian goes through the whole.
 if [ "${1:-}" = "--tests" ]; then
-  PAQUETS+=(dpkg-dev desktop-file-utils appstream)
+  PAQUETS+=(dpkg-dev desktop-file-utils appstream lintian)
 fi
 # The start-up race against other viewers, watched on a real X server.
 if [ "${1:-}" = "--bench" ]; then
