@@ -1,6 +1,7 @@
 #include "app/demarre2.h"
 #include "app/general.h"
 #include "app/instance.h"
+#include "app/lignecommande.h"
 #include "app/memoire.h"
 #include "core/reglages.h"
 #include "app/services.h"
@@ -17,18 +18,23 @@
 
 // ormelle [FILE|FOLDER]: a folder opens in the browser; a file opens its folder
 // with that file selected and shown; nothing keeps the stored start folder.
+// --help and --version answer before any window, without a display.
 int main(int argc, char** argv)
 {
+    const LigneCommande ligne = lireLigneCommande(argc, argv);
+    if (ligne.action != LigneCommande::Ouvrir)
+        return repondreLigneCommande(ligne);
     reglerMemoireImages();
+    GardeAffichage garde(argc, argv);
     QApplication app(argc, argv);
+    garde.liberer();
     QApplication::setApplicationName(QStringLiteral("Ormelle"));
     QApplication::setApplicationVersion(QStringLiteral(ORMELLE_VERSION));
     // Names the launcher, so that a Wayland desktop shows Ormelle's icon and name.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.ormelle"));
     chargerTraductionsQt(app);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icones/ormelle.svg")));
-    const QStringList arguments = QApplication::arguments();
-    const QString demande = arguments.size() > 1 ? arguments.at(1) : QString();
+    const QString& demande = ligne.demande;
 
     Instance instance;
     Reglages reglages;

@@ -9,8 +9,8 @@ cd "$(dirname "$0")"
 scripts/verifier_couches.sh
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DORMELLE_WERROR=ON -DORMELLE_TESTS=OFF >/dev/null
 cmake --build build-release
-# The Debian package users install, opened as dpkg sees it; the launcher and the
-# AppStream record pass their validators.
+# The Debian package users install, opened as dpkg sees it and gone through by lintian
+# (no error, no warning); the launcher and the AppStream record pass their validators.
 desktop-file-validate data/io.github.ormelle.desktop
 appstreamcli validate --no-net data/io.github.ormelle.metainfo.xml
 rm -rf build-release/paquet

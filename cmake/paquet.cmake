@@ -22,6 +22,49 @@ add_custom_command(
 add_custom_target(ormelle_icones ALL DEPENDS ${ORMELLE_ICONES_PNG})
 install(DIRECTORY ${CMAKE_BINARY_DIR}/icones/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
 
+# The manual page and the package's own documents, compressed as Debian wants them
+# (gzip -9n: no name and no time in the header, so that two builds give the same bytes).
+find_program(ORMELLE_GZIP gzip REQUIRED)
+function(ormelle_compresser source sortie)
+  get_filename_component(dossier ${sortie} DIRECTORY)
+  string(REGEX REPLACE "\\.gz$" "" brut ${sortie})
+  add_custom_command(
+    OUTPUT ${sortie}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dossier}
+    COMMAND ${CMAKE_COMMAND} -E copy ${source} ${brut}
+    COMMAND ${ORMELLE_GZIP} -9nf ${brut}
+    DEPENDS ${source} VERBATIM)
+endfunction()
+ormelle_compresser(${CMAKE_SOURCE_DIR}/data/ormelle.1 ${CMAKE_BINARY_DIR}/man/ormelle.1.gz)
+ormelle_compresser(${CMAKE_SOURCE_DIR}/data/paquet/changelog.Debian ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz)
+add_custom_target(ormelle_documents ALL DEPENDS ${CMAKE_BINARY_DIR}/man/ormelle.1.gz
+                                                ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz)
+install(FILES ${CMAKE_BINARY_DIR}/man/ormelle.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Named after the package, not the project (CMAKE_INSTALL_DOCDIR would say "Ormelle").
+install(FILES ${CMAKE_SOURCE_DIR}/data/paquet/copyright ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/ormelle)
+
+# What lintian says of the package that is meant so (each line says why).
+install(FILES ${CMAKE_SOURCE_DIR}/data/paquet/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME ormelle)
+# Stripped as Debian strips (dh_strip): the compiler's notes go too.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/ormelle\")
+  endif()")
+
+# The package's version is the one its changelog opens with: a new Debian revision is a
+# new entry there, and the program's own version must agree with it.
+file(STRINGS ${CMAKE_SOURCE_DIR}/data/paquet/changelog.Debian ORMELLE_ENTREE_CHANGELOG LIMIT_COUNT 1)
+if(NOT ORMELLE_ENTREE_CHANGELOG MATCHES "^ormelle \\(([^)-]+)-([^)]+)\\)")
+  message(FATAL_ERROR "data/paquet/changelog.Debian: no version-revision in « ${ORMELLE_ENTREE_CHANGELOG} »")
+endif()
+if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "data/paquet/changelog.Debian is at ${CMAKE_MATCH_1}, the program at ${PROJECT_VERSION}")
+endif()
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${CMAKE_MATCH_2})
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ormelle)
 set(CPACK_PACKAGE_VENDOR Talvenor)
@@ -31,10 +74,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "picture viewer with thumbnails, full screen and slideshows")
 # The long description; dpkg shows the summary above it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Ormelle shows the pictures of one folder (BMP, DIB, RLE, GIF, JPEG and
-Windows Metafile) beside a drive, folder and file browser, as pages of
-nine thumbnails, full screen fitted in three ways, or as a slideshow with
-a transition. It keeps a short comment per picture, plays MIDI or WAVE
+    "Ormelle shows the pictures of one folder (BMP, DIB, RLE, GIF, JPEG,
+Windows Metafile, and PNG, WebP, TIFF, SVG and the other formats of Qt's
+image plugins) beside a drive, folder and file browser, as pages of nine
+thumbnails, full screen fitted in three ways, or as a slideshow with a
+transition. It keeps a short comment per picture, plays MIDI or WAVE
 music while pictures are shown, and copies, renames and trashes picture
 files. The interface is in French.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -18,14 +18,14 @@ if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--bench" ]; then
             xdotool x11-utils openbox imagemagick weston wl-clipboard webp)
 fi
 # The desktop's own trash (gvfs), which reads back what Ormelle sends to the trash: its
-# command-line client and a private D-Bus session to start it in.
+# command-line client (it starts in the private session bus above).
 if [ "${1:-}" = "--tests" ]; then
-  PAQUETS+=(gvfs libglib2.0-bin dbus-daemon)
+  PAQUETS+=(gvfs libglib2.0-bin)
 fi
-# The Debian package's checks: dpkg-shlibdeps fills its Depends, and the launcher and
-# the AppStream record go through their validators.
+# The Debian package's checks: dpkg-shlibdeps fills its Depends, the launcher and the
+# AppStream record go through their validators, and lintian goes through the whole.
 if [ "${1:-}" = "--tests" ]; then
-  PAQUETS+=(dpkg-dev desktop-file-utils appstream)
+  PAQUETS+=(dpkg-dev desktop-file-utils appstream lintian)
 fi
 # The start-up race against other viewers, watched on a real X server.
 if [ "${1:-}" = "--bench" ]; then

@@ -211,6 +211,21 @@ private slots:
         }
     }
 
+    // The launcher names the class the windows really have, so that the desktop ties them
+    // to its icon and name.
+    void classeDuLanceur()
+    {
+        const Fenetre principale = attendre(QSize(697, 463));
+        QVERIFY(!principale.id.isEmpty());
+        QFile lanceur(QStringLiteral(ORMELLE_SOURCE_DATA "/io.github.ormelle.desktop"));
+        QVERIFY(lanceur.open(QIODevice::ReadOnly));
+        static const QRegularExpression ligne(QStringLiteral("(?m)^StartupWMClass=(.+)$"));
+        const QString classe = ligne.match(QString::fromUtf8(lanceur.readAll())).captured(1);
+        QVERIFY(!classe.isEmpty());
+        const QString wmClass = outil(QStringLiteral("xprop"), {"-id", principale.id, "WM_CLASS"});
+        QVERIFY2(wmClass.contains(QStringLiteral(", \"%1\"").arg(classe)), qPrintable(wmClass));
+    }
+
     // Dragged with the right button, the window follows while the button is held and
     // stays where it was let go.
     void deplacementAuBoutonDroit()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks Ormelle's Debian package: the files a user's system needs are in it (the
-# program, every help page, the tips, the launcher, the icon, the AppStream record),
-# the launcher and the record name each other and the icon, both validate, and
-# Depends names the libraries and what is only loaded at run time.
+# program, every help page, the tips, the launcher, the icon, the AppStream record,
+# the manual page, the copyright and the changelog), the launcher and the record name
+# each other, the icon and the same picture types, both validate, Depends names the
+# libraries and what is only loaded at run time, and lintian finds no error or warning.
 #   verifier_paquet.sh PACKAGE.deb
 #   verifier_paquet.sh --construire BUILD_FOLDER   (packages that build with cpack first)
 # Exits 0 when all is there, 1 with each fault printed, 77 when the tools are missing.
@@ -37,6 +38,9 @@ attendus=(
   /usr/share/icons/hicolor/scalable/apps/ormelle.svg
   /usr/share/icons/hicolor/48x48/apps/ormelle.png
   /usr/share/icons/hicolor/256x256/apps/ormelle.png
+  /usr/share/man/man1/ormelle.1.gz
+  /usr/share/doc/ormelle/copyright
+  /usr/share/doc/ormelle/changelog.Debian.gz
 )
 # Every help page of the source, at its place.
 while IFS= read -r page; do
@@ -49,6 +53,7 @@ grep -qE '^-rwxr-xr-x .* \./usr/bin/ormelle$' <<<"$contenu" || faute "/usr/bin/o
 
 champ() { dpkg-deb -f "$paquet" "$1"; }
 [ "$(champ Package)" = ormelle ] || faute "nom : $(champ Package)"
+[[ "$(champ Version)" == *-* ]] || faute "version sans révision Debian : $(champ Version)"
 if command -v dpkg >/dev/null; then
   [ "$(champ Architecture)" = "$(dpkg --print-architecture)" ] || faute "architecture : $(champ Architecture)"
 fi
@@ -73,12 +78,28 @@ if [ -f "$bureau" ] && [ -f "$meta" ]; then
   grep -qF '<launchable type="desktop-id">io.github.ormelle.desktop</launchable>' "$meta" \
     || faute "le lanceur nommé par AppStream n'est pas io.github.ormelle.desktop"
   grep -qE '^MimeType=.*image/jpeg;' "$bureau" || faute "le lanceur n'annonce pas les types d'images"
+  types_lanceur=$(sed -n 's/^MimeType=//p' "$bureau" | tr ';' '\n' | sed '/^$/d' | sort)
+  types_appstream=$(sed -n 's|.*<mediatype>\(.*\)</mediatype>.*|\1|p' "$meta" | sort)
+  [ "$types_lanceur" = "$types_appstream" ] \
+    || faute "AppStream et le lanceur n'annoncent pas les mêmes types : $(comm -3 <(echo "$types_lanceur") \
+       <(echo "$types_appstream") | tr -d '\t' | tr '\n' ' ')"
   if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$bureau" || faute "desktop-file-validate"
   fi
   if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$meta" >"$temp/appstream.log" 2>&1 \
       || { cat "$temp/appstream.log"; faute "appstreamcli validate"; }
+  fi
+fi
+
+# What Debian's own checker says, pedantic notes included (and shown); only errors and
+# warnings fail.
+if command -v lintian >/dev/null; then
+  if lintian --display-info --pedantic --fail-on error,warning "$paquet" >"$temp/lintian.log" 2>&1; then
+    grep -E '^[EWIPX]: ' "$temp/lintian.log" || true
+  else
+    cat "$temp/lintian.log"
+    faute "lintian"
   fi
 fi
 

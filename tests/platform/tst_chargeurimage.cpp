@@ -1,6 +1,8 @@
 #include "imagesessai.h"
 #include "platform/chargeurimage.h"
 
+#include <QImageReader>
+#include <QMimeDatabase>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -247,6 +249,30 @@ private slots:
             f.join();
         for (const QImage& i : obtenues)
             QCOMPARE(i, reference);
+    }
+
+    // "Ouvrir avec" offers Ormelle for every type the loader reads on this machine (Qt's
+    // plugins and WMF), and for none it cannot read.
+    void lanceurAnnonceLesTypesLus()
+    {
+        QFile lanceur(QStringLiteral(ORMELLE_SOURCE_DATA "/io.github.ormelle.desktop"));
+        QVERIFY(lanceur.open(QIODevice::ReadOnly));
+        const QMimeDatabase base;
+        // Aliases (image/x-wmf) count as the type they stand for.
+        const auto nom = [&](const QString& type) {
+            const QMimeType t = base.mimeTypeForName(type);
+            return t.isValid() ? t.name() : type;
+        };
+        QSet<QString> annonces;
+        for (const QByteArray& ligne : lanceur.readAll().split('\n'))
+            if (ligne.startsWith("MimeType="))
+                for (const QString& type : QString::fromUtf8(ligne.mid(9)).split(u';', Qt::SkipEmptyParts))
+                    annonces << nom(type);
+        QSet<QString> lus{nom(QStringLiteral("image/wmf"))};
+        for (const QByteArray& type : QImageReader::supportedMimeTypes())
+            lus << nom(QString::fromLatin1(type));
+        QVERIFY2((lus - annonces).isEmpty(), qPrintable(QStringList((lus - annonces).values()).join(u' ')));
+        QVERIFY2((annonces - lus).isEmpty(), qPrintable(QStringList((annonces - lus).values()).join(u' ')));
     }
 };
 
