@@ -30,7 +30,10 @@ QRect enPixels(const QRectF& r)
     return twips::rect(r.left(), r.top(), r.width(), r.height());
 }
 constexpr int HauteurDossier = 3375;
-constexpr int HauteurCommentaire = 5055;
+// The comment box shows three lines (a one-line box showed only the caret's line,
+// often an empty one); the buttons and the panel's foot move down as much.
+constexpr int LignesCommentaire = 480;
+constexpr int HauteurCommentaire = 5055 + LignesCommentaire;
 constexpr int Largeur = 8415;
 
 // F8 on Dir1 reads the folder again.
@@ -141,15 +144,18 @@ void FondCommandes::construireCommentaire()
     lblComment_->setGeometry(twips::rect(120, 3360, 7995, 525));
     text1_ = new QPlainTextEdit(this);
     text1_->setObjectName(QStringLiteral("Text1"));
-    text1_->setGeometry(twips::rect(120, 3900, 7995, 285));
-    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    text1_->setGeometry(twips::rect(120, 3900, 7995, 285 + LignesCommentaire));
+    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    text1_->document()->setDocumentMargin(2);
     const bool* bulles = &g_.InfoBulles;
-    cmdEnregistrer_ = bouton(this, "CmdEnregistrer", QStringLiteral("Enr."), twips::rect(3060, 4380, 600, 480),
-                             QStringLiteral("Enregistrer le commentaire"), bulles);
-    cmdVoirFichier_ = bouton(this, "CmdVoirFichier", QStringLiteral("Voir"), twips::rect(3900, 4380, 600, 480),
-                             QStringLiteral("Voir le fichier"), bulles);
-    cmdSortir_ = bouton(this, "CmdSortir", QStringLiteral("Sortir"), twips::rect(4740, 4380, 600, 480),
-                        QStringLiteral("Sortir"), bulles);
+    cmdEnregistrer_ =
+        bouton(this, "CmdEnregistrer", QStringLiteral("Enr."), twips::rect(3060, 4380 + LignesCommentaire, 600, 480),
+               QStringLiteral("Enregistrer le commentaire"), bulles);
+    cmdVoirFichier_ =
+        bouton(this, "CmdVoirFichier", QStringLiteral("Voir"), twips::rect(3900, 4380 + LignesCommentaire, 600, 480),
+               QStringLiteral("Voir le fichier"), bulles);
+    cmdSortir_ = bouton(this, "CmdSortir", QStringLiteral("Sortir"),
+                        twips::rect(4740, 4380 + LignesCommentaire, 600, 480), QStringLiteral("Sortir"), bulles);
     connect(text1_, &QPlainTextEdit::textChanged, this, &FondCommandes::texteModifie);
     connect(cmdEnregistrer_, &QAbstractButton::clicked, this, &FondCommandes::enregistrer);
     connect(cmdVoirFichier_, &QAbstractButton::clicked, this, &FondCommandes::voirFichier);

@@ -26,6 +26,8 @@ private slots:
     void talvenor();
     void editeurEnregistre();
     void avertissement255();
+    void boiteMontreLeCurseur_data();
+    void boiteMontreLeCurseur();
     void enregistrementImpossible();
     void messageEntierLisibleEtFermeAuClavier();
     void disquePlein();
@@ -278,6 +280,7 @@ void TestFondCommandes::avertissement255()
     cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
     auto* text1 = b.controle<QPlainTextEdit>("Text1");
     text1->setPlainText(QString(255, QLatin1Char('a')));
+    text1->moveCursor(QTextCursor::End);
     text1->setFocus();
     QVERIFY(!b.env.services.sons.contains(22));
     QTest::keyClick(text1, Qt::Key_B);
@@ -287,10 +290,55 @@ void TestFondCommandes::avertissement255()
     QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
              QString("La taille du commentaire est limitée à 255 caractères..."));
     QVERIFY(!b.controle<BoutonSkin>("IcoFondMessage")->isEnabled());
-    QTest::keyClick(text1, Qt::Key_C);
-    QCOMPARE(b.env.services.sons.count(22), 2);
+    QTest::keyClicks(text1, "XYZW"); // every key past the limit reaches the box
+    QCOMPARE(b.env.services.sons.count(22), 5);
     b.cliquer("CmdEnregistrer");
-    QCOMPARE(commentaires::chercher(b.fichierCommentaires(), b.chemin("a.jpg")).size(), 257);
+    QCOMPARE(commentaires::chercher(b.fichierCommentaires(), b.chemin("a.jpg")),
+             QString(255, QLatin1Char('a')) + "bXYZW");
+}
+
+// Typed key by key, a comment of several lines or wider than the box keeps the
+// caret's line in view, and every key is saved (a line break as a space).
+void TestFondCommandes::boiteMontreLeCurseur_data()
+{
+    QTest::addColumn<QStringList>("lignes");
+    QTest::addColumn<bool>("debutVisible");
+    QTest::newRow("trois lignes") << QStringList{"Coucher de soleil", "sur la plage", "de Carnac"} << true;
+    QString longue;
+    for (int i = 0; longue.size() < 400; ++i)
+        longue += QString("mot%1 ").arg(i);
+    QTest::newRow("400 caractères") << QStringList{longue.left(400)} << false;
+}
+
+void TestFondCommandes::boiteMontreLeCurseur()
+{
+    QFETCH(QStringList, lignes);
+    QFETCH(bool, debutVisible);
+    BancPlein b;
+    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
+    b.ouvrir("a.jpg");
+    b.choisir("mnuCreerCommentaire");
+    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
+    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    text1->setFocus();
+    for (int i = 0; i < lignes.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(text1, Qt::Key_Return);
+        for (const QChar c : lignes.at(i)) {
+            QTest::keyClicks(text1, QString(c));
+            const QRect curseur = text1->cursorRect();
+            QVERIFY2(text1->viewport()->rect().contains(curseur),
+                     qPrintable(QString("caret at %1,%2 %3x%4 out of the box")
+                                    .arg(curseur.x())
+                                    .arg(curseur.y())
+                                    .arg(curseur.width())
+                                    .arg(curseur.height())));
+        }
+    }
+    // A comment of a few lines shows whole, its first line included.
+    QCOMPARE(text1->viewport()->rect().contains(text1->cursorRect(QTextCursor(text1->document()))), debutVisible);
+    b.cliquer("CmdEnregistrer");
+    QCOMPARE(commentaires::chercher(b.fichierCommentaires(), b.chemin("a.jpg")), lignes.join(' '));
 }
 
 void TestFondCommandes::enregistrementImpossible()
