@@ -9,12 +9,14 @@
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QPainter>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QRegularExpression>
 #include <QStyleOptionButton>
+#include <QTextBlockFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -56,7 +58,7 @@ private:
 // what follows on a line of its own. Their width depends on the font's metrics and the
 // box's margins, so they are widened here (the text itself is left as it is) to make
 // sure they always do.
-void elargirSeparateurs(QPlainTextEdit* boite)
+void elargirSeparateurs(QTextEdit* boite)
 {
     static const QRegularExpression separateur(QStringLiteral("(?<=\\S) {15,}"));
     QTextCharFormat large;
@@ -73,32 +75,82 @@ void elargirSeparateurs(QPlainTextEdit* boite)
     }
 }
 
+} // namespace
+
 // The whole text must be read at a glance, at its size and in bold. Times New Roman's
 // metrics (and Liberation Serif's, made to match them) need a tenth line the box does not
-// have; Palatino's shape is as narrow and its lines tighter, so it takes the first
-// family that lays the text out within the box.
-void choisirPolice(QPlainTextEdit* boite)
+// have; Palatino's shape (TeX Gyre Pagella, P052) is as narrow and its lines tighter. Any
+// other serif family of the desktop comes next, before a scroll bar.
+QStringList Avertis::famillesEssayees(const QStringList& installees)
 {
-    static const char* const familles[] = {"Times New Roman", "TeX Gyre Pagella", "Liberation Serif"};
-    // Measured on a copy laid out at the box's inner size: the box itself lays out
-    // only once shown.
+    static const char* const preferees[] = {"Times New Roman", "TeX Gyre Pagella",  "P052",
+                                            "URW Palladio L",  "Palatino Linotype", "Book Antiqua"};
+    static const QRegularExpression serif(
+        QStringLiteral("Serif|Roman|Times|Pagella|Palatino|Palladio|Antiqua|Termes|Bonum|Schola|Bookman|Century|"
+                       "Garamond|Georgia|Libertin|Gentium|Charis|^C059$"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression autres(QStringLiteral("Sans|Mono|Math"), QRegularExpression::CaseInsensitiveOption);
+    // Qt names a family that several foundries make "P052 [urw]"; the family is enough.
+    static const QRegularExpression fonderie(QStringLiteral(" \\[[^]]*\\]$"));
+    QStringList noms;
+    for (QString f : installees)
+        if (!noms.contains(f.remove(fonderie)))
+            noms << f;
+    QStringList familles;
+    for (const char* f : preferees)
+        if (noms.contains(QLatin1String(f)))
+            familles << QLatin1String(f);
+    for (const QString& f : std::as_const(noms))
+        if (!familles.contains(f) && serif.match(f).hasMatch() && !autres.match(f).hasMatch())
+            familles << f;
+    return familles;
+}
+
+// Measured on a copy laid out at the box's inner size: the box itself lays out only
+// once shown. Some clones of Palatino (P052) declare lines half as tall again as the
+// face needs: when no family fits at its own spacing, each is tried again with lines
+// one em apart, Pagella's own spacing. When none fits even so, the one that overflows
+// least is kept, with a scroll bar.
+QString Avertis::choisirPolice(QTextEdit* boite, const QStringList& installees)
+{
     const QSize interieur = boite->size() - 2 * QSize(boite->frameWidth(), boite->frameWidth());
-    for (const char* famille : familles) {
-        if (!QFontDatabase::hasFamily(QLatin1String(famille)))
-            continue;
-        QFont police{QLatin1String(famille)};
+    const auto poser = [boite](const QString& famille, bool serre) {
+        QFont police(famille);
         police.setPointSizeF(15.75);
         police.setBold(true);
         boite->setFont(police);
         elargirSeparateurs(boite);
-        std::unique_ptr<QTextDocument> essai(boite->document()->clone());
-        essai->setDefaultFont(police);
-        essai->setTextWidth(interieur.width());
-        if (essai->size().height() <= interieur.height())
-            return;
+        QTextBlockFormat lignes;
+        lignes.setLineHeight(serre ? QFontInfo(police).pixelSize() : 100,
+                             serre ? QTextBlockFormat::FixedHeight : QTextBlockFormat::ProportionalHeight);
+        QTextCursor tout(boite->document());
+        tout.select(QTextCursor::Document);
+        tout.mergeBlockFormat(lignes);
+        return police;
+    };
+    const QStringList familles = famillesEssayees(installees);
+    QString meilleure;
+    bool meilleureSerree = false;
+    qreal moindre = std::numeric_limits<qreal>::max();
+    for (const bool serre : {false, true}) {
+        for (const QString& famille : familles) {
+            const QFont police = poser(famille, serre);
+            std::unique_ptr<QTextDocument> essai(boite->document()->clone());
+            essai->setDefaultFont(police);
+            essai->setTextWidth(interieur.width());
+            if (essai->size().height() <= interieur.height())
+                return famille;
+            if (essai->size().height() < moindre) {
+                moindre = essai->size().height();
+                meilleure = famille;
+                meilleureSerree = serre;
+            }
+        }
     }
+    if (!meilleure.isEmpty())
+        poser(meilleure, meilleureSerree);
+    return meilleure;
 }
-} // namespace
 
 QString Avertis::texteBienvenue()
 {
@@ -121,7 +173,7 @@ Avertis::Avertis(General& g, QWidget* parent) : QDialog(parent), g_(g)
     g_.AvertisAuDemarrage = lireTexte(g_.reglages, Reglage::Avertissement);
     coche1_->setChecked(estOui(g_.AvertisAuDemarrage));
     text1_->setPlainText(texteBienvenue());
-    choisirPolice(text1_);
+    choisirPolice(text1_, QFontDatabase::families());
 }
 
 void Avertis::construire()
@@ -141,11 +193,11 @@ void Avertis::construire()
     creerBande(this, QStringLiteral("Forme4"), 7455, 600, 600, 2025, debut, fin);
     creerBande(this, QStringLiteral("Forme5"), 7455, 2625, 600, 1950, fin, debut);
 
-    text1_ = new QPlainTextEdit(this);
+    text1_ = new QTextEdit(this);
     text1_->setObjectName(QStringLiteral("Text1"));
     twips::placer(text1_, 600, 600, 6855, 3375);
     text1_->setReadOnly(true);
-    text1_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    text1_->setLineWrapMode(QTextEdit::WidgetWidth);
     text1_->setWordWrapMode(QTextOption::WordWrap);
     // Scrolling stays possible for a font set where no family of ours fits.
     text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
