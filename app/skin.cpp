@@ -52,17 +52,26 @@ void ControleSkin::majInfoBulle()
     widget()->setToolTip(*infoBullesActives_ ? infoBulle_ : QString());
 }
 
+// At a fractional scale (1.5) a control's edge falls inside a device pixel: filled with
+// antialiasing, that pixel is half this control and half what lies under it, and two
+// bands that meet show a seam of the window's colour. Filled without antialiasing and
+// a pixel beyond the rectangle (the control's own clip keeps it in), every device pixel
+// of the control is its own.
 void ControleSkin::peindreFond(QPainter& p, const QRectF& r, bool inverse) const
 {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    const QRectF plein = r.adjusted(-1, -1, 1, 1);
     if (!avecDegrade_) {
-        p.fillRect(r, debut_);
-        return;
+        p.fillRect(plein, debut_);
+    } else {
+        const QPointF fin = sens_ == Qt::Vertical ? r.bottomLeft() : r.topRight();
+        QLinearGradient g(r.topLeft(), fin);
+        g.setColorAt(0, inverse ? fin_ : debut_);
+        g.setColorAt(1, inverse ? debut_ : fin_);
+        p.fillRect(plein, g);
     }
-    const QPointF fin = sens_ == Qt::Vertical ? r.bottomLeft() : r.topRight();
-    QLinearGradient g(r.topLeft(), fin);
-    g.setColorAt(0, inverse ? fin_ : debut_);
-    g.setColorAt(1, inverse ? debut_ : fin_);
-    p.fillRect(r, g);
+    p.restore();
 }
 
 namespace {

@@ -207,6 +207,26 @@ private slots:
         QVERIFY2(qAbs(apres.blue() - milieu.blue()) <= 2,
                  qPrintable(QStringLiteral("%1 / %2").arg(apres.name(), milieu.name())));
     }
+
+    // At a scale of 1.5 the edge between Forme1 and Forme2 (209 logical pixels down)
+    // falls inside a device row: both bands cover it, no seam of the window shows.
+    void bandesSansJointAUneEchelleFractionnaire()
+    {
+        ouvrir(d_);
+        QImage vu(b_->fen->size() * 3 / 2, QImage::Format_RGB32);
+        vu.setDevicePixelRatio(1.5);
+        vu.fill(Qt::red);
+        b_->fen->render(&vu);
+        const QWidget* forme1 = b_->controle<QWidget>("Forme1");
+        const int x = forme1->geometry().center().x() * 3 / 2;
+        const int joint = (forme1->geometry().bottom() + 1) * 3 / 2;
+        for (int y = joint - 1; y <= joint + 1; ++y) {
+            const QColor c = vu.pixelColor(x, y), avant = vu.pixelColor(x, y - 1);
+            QVERIFY2(qAbs(c.red() - avant.red()) + qAbs(c.green() - avant.green()) + qAbs(c.blue() - avant.blue())
+                         <= 12,
+                     qPrintable(QStringLiteral("row %1: %2 after %3").arg(y).arg(c.name(), avant.name())));
+        }
+    }
 };
 
 QTEST_MAIN_HD(TestHauteDensite)
