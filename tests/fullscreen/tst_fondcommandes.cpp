@@ -51,6 +51,13 @@ void cliquerLigne(QListWidget* l, const QString& texte)
     l->scrollToItem(i);
     QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(i).center());
 }
+// The comment editor opened on the picture `nom` of the folder shown: its text box.
+QPlainTextEdit* editerCommentaire(BancPlein& b, const QString& nom)
+{
+    b.choisir("mnuCreerCommentaire");
+    cliquerLigne(b.controle<QListWidget>("File1"), nom);
+    return b.controle<QPlainTextEdit>("Text1");
+}
 // Contrast ratio of two colours as the web's accessibility guidelines reckon it (1 to 21).
 double contraste(const QColor& a, const QColor& b)
 {
@@ -276,9 +283,7 @@ void TestFondCommandes::avertissement255()
     BancPlein b;
     BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
     b.ouvrir("a.jpg");
-    b.choisir("mnuCreerCommentaire");
-    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
-    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    auto* text1 = editerCommentaire(b, "a.jpg");
     text1->setPlainText(QString(255, QLatin1Char('a')));
     text1->moveCursor(QTextCursor::End);
     text1->setFocus();
@@ -317,9 +322,7 @@ void TestFondCommandes::boiteMontreLeCurseur()
     BancPlein b;
     BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
     b.ouvrir("a.jpg");
-    b.choisir("mnuCreerCommentaire");
-    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
-    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    auto* text1 = editerCommentaire(b, "a.jpg");
     text1->setFocus();
     for (int i = 0; i < lignes.size(); ++i) {
         if (i > 0)
@@ -351,9 +354,7 @@ void TestFondCommandes::enregistrementImpossible()
     bloque.close();
     b.g.DossierCommentaires = bloque.fileName();
     b.ouvrir("a.jpg");
-    b.choisir("mnuCreerCommentaire");
-    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
-    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    auto* text1 = editerCommentaire(b, "a.jpg");
     QTest::keyClicks(text1, "rien");
     b.cliquer("CmdEnregistrer");
     QCOMPARE(b.titreMessage(), QString("Enregistrer : Erreur d'accès !"));
@@ -408,9 +409,7 @@ void TestFondCommandes::disquePlein()
     QFile f(b.fichierCommentaires());
     const qint64 taille = f.size();
     b.ouvrir("a.jpg");
-    b.choisir("mnuCreerCommentaire");
-    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
-    auto* text1 = b.controle<QPlainTextEdit>("Text1");
+    auto* text1 = editerCommentaire(b, "a.jpg");
     text1->setPlainText(QString(200, QLatin1Char('x')));
     // Room for a few bytes only, as on a disk that fills up during the write.
     struct rlimit ancienne {};
