@@ -17,6 +17,7 @@ struct ResultatImage {
     QSize tailleNaturelle; // natural size in pixels after orientation (what the fitting rules use)
     QString erreur;        // French text when image is null
     bool animable = false; // a format that may hold more frames (GIF, WebP): LecteurAnimation reads them
+    QByteArray profilIcc;  // the picture's embedded ICC profile; empty: sRGB
     bool ok() const { return !image.isNull(); }
 };
 

@@ -80,6 +80,33 @@ bool dibPlausible(const EnteteDib& e)
     return tailleConnue && e.plans == 1 && bitsConnus && e.largeur > 0 && e.hauteur != 0 && e.compression <= 6;
 }
 
+// An ISO base media file whose brands say it holds HEVC or AV1 still pictures.
+bool estHeif(const QByteArray& o)
+{
+    if (o.size() < 16 || o.mid(4, 4) != "ftyp")
+        return false;
+    static const char* const marques[] = {"heic", "heix", "hevc", "heim", "heis", "mif1", "msf1", "avif", "avis"};
+    const auto connue = [](const QByteArray& m) {
+        for (const char* c : marques)
+            if (m == c)
+                return true;
+        return false;
+    };
+    if (connue(o.mid(8, 4)))
+        return true;
+    // The compatible brands follow the minor version, up to the end of the box.
+    const qint64 fin = qMin<qint64>(qFromBigEndian<quint32>(o.constData()), o.size());
+    for (qint64 pos = 16; pos + 4 <= fin; pos += 4)
+        if (connue(o.mid(int(pos), 4)))
+            return true;
+    return false;
+}
+
+bool estJxl(const QByteArray& o)
+{
+    return commencePar(o, "\xFF\x0A", 2) || commencePar(o, "\x00\x00\x00\x0CJXL \x0D\x0A\x87\x0A", 12);
+}
+
 } // namespace
 
 Format detecter(const QByteArray& debut)
@@ -92,6 +119,10 @@ Format detecter(const QByteArray& debut)
         return Format::Gif;
     if (estWmfSimple(debut))
         return Format::Wmf;
+    if (estHeif(debut))
+        return Format::Heif;
+    if (estJxl(debut))
+        return Format::Jxl;
     if (dibPlausible(lireEnteteDib(debut)))
         return Format::DibSansEntete;
     return Format::Inconnu;

@@ -8,7 +8,7 @@ class QIODevice;
 
 namespace formatimage {
 
-enum class Format { Inconnu, Jpeg, Bmp, DibSansEntete, Gif, Wmf };
+enum class Format { Inconnu, Jpeg, Bmp, DibSansEntete, Gif, Wmf, Heif, Jxl };
 
 // Enough bytes for every check below.
 constexpr int OctetsDebut = 64;

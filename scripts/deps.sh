@@ -6,16 +6,18 @@ PAQUETS=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev qt6-image-formats-plugins
   libgl-dev zlib1g-dev libfluidsynth-dev libsndfile1-dev timgm6mb-soundfont
+  libheif-dev libjxl-dev liblcms2-dev
   fonts-liberation2 fonts-dejavu fonts-texgyre
   xvfb xauth qt6-translations-l10n qt6-wayland xdg-utils
 )
 # Only the tests want these: the fuzzer (clang's libFuzzer), a private session bus, a
 # private sound server for the player's test and its recorder (parec), a private X server
 # with a window manager and its tools, a private Wayland compositor and a clipboard reader
-# of its own, the bench's reference tools, and img2webp to make animated WebP files.
+# of its own, the bench's reference tools, img2webp to make animated WebP files and cjxl
+# to make JPEG XL ones (ImageMagick writes HEIC and AVIF).
 if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--bench" ]; then
   PAQUETS+=(clang libclang-rt-14-dev dbus-daemon libjpeg-turbo-progs libvips-tools pulseaudio pulseaudio-utils fluidsynth
-            xdotool x11-utils openbox imagemagick weston wl-clipboard webp)
+            xdotool x11-utils openbox imagemagick weston wl-clipboard webp libjxl-tools)
 fi
 # The desktop's own trash (gvfs), which reads back what Ormelle sends to the trash: its
 # command-line client (it starts in the private session bus above).

@@ -4,7 +4,10 @@
 #include <QImageReader>
 #include <QMimeDatabase>
 #include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 #include <thread>
@@ -23,6 +26,32 @@ QImage moitiesRougeBleu(int largeur, int hauteur)
     image.fill(Bleu);
     QPainter(&image).fillRect(0, 0, largeur / 2, hauteur, Rouge);
     return image;
+}
+
+// The JPEG XL codestream `jxl`, made from a 64x48 picture (a size header of 9 bits),
+// declaring `cote` x `cote` instead: every bit after the header moves along.
+QByteArray jxlCarre(const QByteArray& jxl, quint32 cote)
+{
+    std::vector<bool> bits;
+    for (qsizetype i = 2 * 8 + 9; i < jxl.size() * 8; ++i)
+        bits.push_back(quint8(jxl[i / 8]) >> (i % 8) & 1);
+    std::vector<bool> entete;
+    const auto ecrire = [&](quint32 v, int n) {
+        for (int i = 0; i < n; ++i)
+            entete.push_back(v >> i & 1);
+    };
+    ecrire(0, 1); // not a small size
+    ecrire(2, 2); // height coded on 18 bits
+    ecrire(cote - 1, 18);
+    ecrire(1, 3); // width from the 1:1 ratio
+    bits.insert(bits.begin(), entete.begin(), entete.end());
+    QByteArray sortie(2 + qsizetype(bits.size() + 7) / 8, '\0');
+    sortie[0] = '\xFF';
+    sortie[1] = '\x0A';
+    for (size_t i = 0; i < bits.size(); ++i)
+        if (bits[i])
+            sortie[2 + qsizetype(i / 8)] |= char(1 << (i % 8));
+    return sortie;
 }
 
 bool proche(QRgb a, QRgb b, int ecart = 24)
@@ -48,6 +77,36 @@ private:
     }
 
     static QImage lignes(const ResultatImage& r) { return r.image.convertToFormat(QImage::Format_RGB32); }
+
+    // `source` written as `nom` (HEIC, AVIF or JPEG XL, from its suffix) by the tool
+    // that makes it; empty when the tool is not installed.
+    QString produire(const QString& source, const QString& nom)
+    {
+        const bool jxl = nom.endsWith(QLatin1String(".jxl"));
+        const QString outil = QStandardPaths::findExecutable(jxl ? QStringLiteral("cjxl") : QStringLiteral("convert"));
+        if (outil.isEmpty())
+            return {};
+        const QString chemin = m_dossier.filePath(nom);
+        QProcess p;
+        p.start(outil, {source, chemin});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0)
+            qWarning("%s : %s", qPrintable(outil), p.readAllStandardError().constData());
+        return chemin;
+    }
+
+    QString png(const QString& nom, const QImage& image)
+    {
+        const QString chemin = m_dossier.filePath(nom);
+        if (!image.save(chemin))
+            qWarning("écriture impossible : %s", qPrintable(chemin));
+        return chemin;
+    }
+
+    static QByteArray lire(const QString& chemin)
+    {
+        QFile f(chemin);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
 
 private slots:
     void initTestCase() { QVERIFY(m_dossier.isValid()); }
@@ -196,6 +255,100 @@ private slots:
         QCOMPARE(r.tailleNaturelle, QSize(30000, 30000));
         QVERIFY2(r.ok(), qPrintable(r.erreur));
         QCOMPARE(r.image.size(), QSize(200, 200));
+    }
+
+    void formatsRecents_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::newRow("HEIC") << "photo.heic";
+        QTest::newRow("AVIF") << "photo.avif";
+        QTest::newRow("JPEG XL") << "photo.jxl";
+    }
+
+    void formatsRecents()
+    {
+        QFETCH(QString, nom);
+        const QString chemin = produire(png(nom + ".png", moitiesRougeBleu(64, 48)), nom);
+        if (chemin.isEmpty())
+            QSKIP("convert (imagemagick) or cjxl (libjxl-tools) is not installed");
+        QCOMPARE(lireTailleNaturelle(chemin), QSize(64, 48));
+        const ResultatImage r = chargerImage(chemin, QSize());
+        QVERIFY2(r.ok(), qPrintable(r.erreur));
+        QCOMPARE(r.tailleNaturelle, QSize(64, 48));
+        QCOMPARE(r.image.size(), QSize(64, 48));
+        QVERIFY(proche(r.image.pixel(8, 24), Rouge, 40));
+        QVERIFY(proche(r.image.pixel(56, 24), Bleu, 40));
+        QCOMPARE(chargerImage(chemin, QSize(32, 24)).image.size(), QSize(32, 24));
+    }
+
+    void orientationDeclaree_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::newRow("HEIC irot") << "tournee.heic";
+        QTest::newRow("JPEG XL") << "tournee.jxl";
+    }
+
+    // Turned a quarter clockwise (EXIF's 6): the stored left edge is shown at the top.
+    void orientationDeclaree()
+    {
+        QFETCH(QString, nom);
+        const QImage image = moitiesRougeBleu(40, 20);
+        const bool jxl = nom.endsWith(QLatin1String(".jxl"));
+        // cjxl carries a JPEG's EXIF orientation into its own header.
+        const QString chemin =
+            produire(jxl ? fichier("tournee.jpg", essai::jpeg(image, 6)) : png("tournee.png", image), nom);
+        if (chemin.isEmpty())
+            QSKIP("convert (imagemagick) or cjxl (libjxl-tools) is not installed");
+        if (!jxl) {
+            // ImageMagick writes no irot: its pixi property, as long as an irot and the
+            // same one in the primary image's associations, becomes a turn of 270°
+            // anticlockwise (the bytes past the angle are left for the reader to skip).
+            QByteArray octets = lire(chemin);
+            const qsizetype pixi = octets.indexOf("pixi");
+            QVERIFY(pixi > 0);
+            octets.replace(pixi, 5, QByteArray("irot\x03", 5));
+            QVERIFY(essai::ecrire(chemin, octets));
+        }
+        QCOMPARE(lireTailleNaturelle(chemin), QSize(20, 40));
+        const ResultatImage r = chargerImage(chemin, QSize());
+        QVERIFY2(r.ok(), qPrintable(r.erreur));
+        QCOMPARE(r.tailleNaturelle, QSize(20, 40));
+        QCOMPARE(r.image.size(), QSize(20, 40));
+        QVERIFY(proche(r.image.pixel(10, 5), Rouge, 40));
+        QVERIFY(proche(r.image.pixel(10, 35), Bleu, 40));
+    }
+
+    void enteteGeant_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::newRow("HEIC") << "geante.heic";
+        QTest::newRow("JPEG XL") << "geante.jxl";
+    }
+
+    // A header declaring 60000x60000 is turned down from the header, its size reported.
+    void enteteGeant()
+    {
+        QFETCH(QString, nom);
+        const QString chemin = produire(png(nom + ".png", moitiesRougeBleu(64, 48)), nom);
+        if (chemin.isEmpty())
+            QSKIP("convert (imagemagick) or cjxl (libjxl-tools) is not installed");
+        QByteArray octets = lire(chemin);
+        if (nom.endsWith(QLatin1String(".jxl"))) {
+            octets = jxlCarre(octets, 60000);
+        } else {
+            // Every image spatial extent: the primary image's and its tiles'.
+            for (qsizetype i = octets.indexOf("ispe"); i > 0; i = octets.indexOf("ispe", i + 4)) {
+                QByteArray cotes(8, '\0');
+                qToBigEndian<quint32>(60000, cotes.data());
+                qToBigEndian<quint32>(60000, cotes.data() + 4);
+                octets.replace(i + 8, 8, cotes);
+            }
+        }
+        QVERIFY(essai::ecrire(chemin, octets));
+        QCOMPARE(lireTailleNaturelle(chemin), QSize(60000, 60000));
+        const ResultatImage r = chargerImage(chemin, QSize(800, 600));
+        QCOMPARE(r.erreur, texteImageTropGrande());
+        QCOMPARE(r.tailleNaturelle, QSize(60000, 60000));
     }
 
     void gifTransparentSurLeFond()
