@@ -311,6 +311,9 @@ QString motifImagesLisibles()
 {
     static const QString motif = [] {
         QStringList motifs = QString::fromLatin1(MotifSixFormats).split(QLatin1Char(';'));
+        // Read by the loader's own readers, whatever Qt's plugins are.
+        motifs << QStringLiteral("*.heic") << QStringLiteral("*.heif") << QStringLiteral("*.avif")
+               << QStringLiteral("*.jxl");
         for (const QByteArray& f : QImageReader::supportedImageFormats()) {
             const QString m = QStringLiteral("*.") + QString::fromLatin1(f).toLower();
             if (!motifs.contains(m))

@@ -405,7 +405,7 @@ private slots:
     }
 
     // "Ouvrir avec" offers Ormelle for every type the loader reads on this machine (Qt's
-    // plugins and WMF), and for none it cannot read.
+    // plugins, WMF, libheif's and libjxl's), and for none it cannot read.
     void lanceurAnnonceLesTypesLus()
     {
         QFile lanceur(QStringLiteral(ORMELLE_SOURCE_DATA "/io.github.ormelle.desktop"));
@@ -422,6 +422,8 @@ private slots:
                 for (const QString& type : QString::fromUtf8(ligne.mid(9)).split(u';', Qt::SkipEmptyParts))
                     annonces << nom(type);
         QSet<QString> lus{nom(QStringLiteral("image/wmf"))};
+        for (const char* type : {"image/heic", "image/heif", "image/avif", "image/jxl"})
+            lus << nom(QString::fromLatin1(type));
         for (const QByteArray& type : QImageReader::supportedMimeTypes())
             lus << nom(QString::fromLatin1(type));
         QVERIFY2((lus - annonces).isEmpty(), qPrintable(QStringList((lus - annonces).values()).join(u' ')));
