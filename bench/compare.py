@@ -72,6 +72,12 @@ def main():
     }, n)
     ratio(m, "ormelle-bench", "vipsthumbnail")
     ratio(m, "ormelle-bench", "djpeg -scale 1/8")
+    m = case("12 MP HEIC fitted to 449x337", {
+        "ormelle-bench": [b, "decode", f"{d}/photo-12mp.heic", "--fit", "449x337"],
+        "vipsthumbnail": ["vipsthumbnail", f"{d}/photo-12mp.heic", "--size", "449x337",
+                          "-o", f"{d}/vips-out.ppm"],
+    }, n)
+    ratio(m, "ormelle-bench", "vipsthumbnail")
     m = case("100 MP JPEG fitted to 1920x1080", {
         "ormelle-bench": [b, "decode", f"{d}/photo-100mp.jpg", "--fit", "1920x1080"],
         "vipsthumbnail": ["vipsthumbnail", f"{d}/photo-100mp.jpg", "--size", "1920x1080",

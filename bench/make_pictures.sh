@@ -7,6 +7,8 @@ OUT=${2:-${TMPDIR:-/tmp}/ormelle-bench}
 mkdir -p "$OUT"
 [ -s "$OUT/photo-24mp.jpg" ] || "$BENCH" make-jpeg "$OUT/photo-24mp.jpg" 6000 4000 --quality 90 --seed 1
 [ -s "$OUT/photo-100mp.jpg" ] || "$BENCH" make-jpeg "$OUT/photo-100mp.jpg" 12500 8000 --quality 90 --seed 2
+# A phone photo's size in HEIC, made from the 24-megapixel landscape (ImageMagick writes it).
+[ -s "$OUT/photo-12mp.heic" ] || convert "$OUT/photo-24mp.jpg" -resize 4000x3000 -quality 80 "$OUT/photo-12mp.heic"
 # Twenty photos of one size for the preview and the slideshow.
 if [ ! -d "$OUT/photos-24mp" ]; then
   mkdir -p "$OUT/photos-24mp.tmp"
