@@ -1,6 +1,7 @@
 #include "imagesessai.h"
 #include "platform/chargeurimage.h"
 
+#include <QColorSpace>
 #include <QImageReader>
 #include <QMimeDatabase>
 #include <QPainter>
@@ -80,7 +81,7 @@ private:
 
     // `source` written as `nom` (HEIC, AVIF or JPEG XL, from its suffix) by the tool
     // that makes it; empty when the tool is not installed.
-    QString produire(const QString& source, const QString& nom)
+    QString produire(const QString& source, const QString& nom, const QStringList& options = {})
     {
         const bool jxl = nom.endsWith(QLatin1String(".jxl"));
         const QString outil = QStandardPaths::findExecutable(jxl ? QStringLiteral("cjxl") : QStringLiteral("convert"));
@@ -88,7 +89,7 @@ private:
             return {};
         const QString chemin = m_dossier.filePath(nom);
         QProcess p;
-        p.start(outil, {source, chemin});
+        p.start(outil, QStringList{source, chemin} + options);
         if (!p.waitForFinished(60000) || p.exitCode() != 0)
             qWarning("%s : %s", qPrintable(outil), p.readAllStandardError().constData());
         return chemin;
@@ -349,6 +350,65 @@ private slots:
         const ResultatImage r = chargerImage(chemin, QSize(800, 600));
         QCOMPARE(r.erreur, texteImageTropGrande());
         QCOMPARE(r.tailleNaturelle, QSize(60000, 60000));
+    }
+
+    void profilDuFichier_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QColorSpace::Primaries>("primaires");
+        QTest::newRow("JPEG XL, Adobe RGB ICC") << "a98.jxl" << QColorSpace::Primaries::AdobeRgb;
+        QTest::newRow("AVIF, Display P3 nclx") << "p3.avif" << QColorSpace::Primaries::DciP3D65;
+    }
+
+    // The colours the file declares come with the picture, as an ICC profile.
+    void profilDuFichier()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QColorSpace::Primaries, primaires);
+        const bool jxl = nom.endsWith(QLatin1String(".jxl"));
+        QImage image = moitiesRougeBleu(64, 48);
+        QFile a98(QStringLiteral("/usr/share/color/icc/ghostscript/a98.icc"));
+        if (jxl && !a98.open(QIODevice::ReadOnly))
+            QSKIP("a98.icc (ghostscript) is not installed");
+        if (jxl)
+            image.setColorSpace(QColorSpace::fromIccProfile(a98.readAll()));
+        // Lossless: a lossy file's pixels come out of the decoder in other colours.
+        const QString chemin = produire(png(nom + ".png", image), nom, jxl ? QStringList{"-d", "0"} : QStringList());
+        if (chemin.isEmpty())
+            QSKIP("convert (imagemagick) or cjxl (libjxl-tools) is not installed");
+        if (!jxl) {
+            // ImageMagick declares no primaries; Display P3's (12) and sRGB's curve (13) instead.
+            QByteArray octets = lire(chemin);
+            const qsizetype nclx = octets.indexOf("colrnclx");
+            QVERIFY(nclx > 0);
+            octets.replace(nclx + 8, 4, QByteArray("\x00\x0C\x00\x0D", 4));
+            QVERIFY(essai::ecrire(chemin, octets));
+        }
+        const ResultatImage r = chargerImage(chemin, QSize());
+        QVERIFY2(r.ok(), qPrintable(r.erreur));
+        QCOMPARE(QColorSpace::fromIccProfile(r.profilIcc).primaries(), primaires);
+        // Pixels are handed over as stored; converting them is left to the caller.
+        QVERIFY(proche(r.image.pixel(8, 24), Rouge, 40));
+    }
+
+    // A decode nobody wants any more stops between the library's steps.
+    void decodageAnnuleFormatsRecents_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::newRow("HEIC") << "annule.heic";
+        QTest::newRow("JPEG XL") << "annule.jxl";
+    }
+
+    void decodageAnnuleFormatsRecents()
+    {
+        QFETCH(QString, nom);
+        const QString chemin = produire(png(nom + ".png", moitiesRougeBleu(64, 48)), nom);
+        if (chemin.isEmpty())
+            QSKIP("convert (imagemagick) or cjxl (libjxl-tools) is not installed");
+        const std::atomic<bool> annule{true};
+        QVERIFY(!chargerImage(chemin, QSize(), Qt::black, &annule).ok());
+        const std::atomic<bool> voulu{false};
+        QVERIFY(chargerImage(chemin, QSize(), Qt::black, &voulu).ok());
     }
 
     void gifTransparentSurLeFond()
