@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
+
+#include <libheif/heif.h>
 #include <QtTest>
 
 #include <thread>
@@ -53,6 +55,46 @@ QByteArray jxlCarre(const QByteArray& jxl, quint32 cote)
         if (bits[i])
             sortie[2 + qsizetype(i / 8)] |= char(1 << (i % 8));
     return sortie;
+}
+
+// A HEIC file of one colour at `taille` whose own thumbnail, in `couleurVignette`,
+// fits in `cote`; false when libheif has no HEVC encoder here.
+bool ecrireHeicAvecVignette(const QString& chemin, const QSize& taille, QRgb couleur, QRgb couleurVignette, int cote)
+{
+    heif_init(nullptr);
+    heif_context* contexte = heif_context_alloc();
+    heif_encoder* codeur = nullptr;
+    const auto unie = [&](QRgb c) {
+        heif_image* i = nullptr;
+        heif_image_create(taille.width(), taille.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB, &i);
+        heif_image_add_plane(i, heif_channel_interleaved, taille.width(), taille.height(), 8);
+        int pas = 0;
+        uint8_t* p = heif_image_get_plane(i, heif_channel_interleaved, &pas);
+        for (int y = 0; y < taille.height(); ++y)
+            for (int x = 0; x < taille.width(); ++x) {
+                p[y * pas + 3 * x] = uint8_t(qRed(c));
+                p[y * pas + 3 * x + 1] = uint8_t(qGreen(c));
+                p[y * pas + 3 * x + 2] = uint8_t(qBlue(c));
+            }
+        return i;
+    };
+    heif_image* principale = unie(couleur);
+    heif_image* vignette = unie(couleurVignette);
+    heif_image_handle* poignee = nullptr;
+    const bool ok =
+        heif_context_get_encoder_for_format(contexte, heif_compression_HEVC, &codeur).code == heif_error_Ok
+        && heif_context_encode_image(contexte, principale, codeur, nullptr, &poignee).code == heif_error_Ok
+        && heif_context_encode_thumbnail(contexte, vignette, poignee, codeur, nullptr, cote, nullptr).code
+               == heif_error_Ok
+        && heif_context_write_to_file(contexte, QFile::encodeName(chemin).constData()).code == heif_error_Ok;
+    heif_image_handle_release(poignee);
+    heif_image_release(principale);
+    heif_image_release(vignette);
+    if (codeur)
+        heif_encoder_release(codeur);
+    heif_context_free(contexte);
+    heif_deinit();
+    return ok;
 }
 
 bool proche(QRgb a, QRgb b, int ecart = 24)
@@ -350,6 +392,24 @@ private slots:
         const ResultatImage r = chargerImage(chemin, QSize(800, 600));
         QCOMPARE(r.erreur, texteImageTropGrande());
         QCOMPARE(r.tailleNaturelle, QSize(60000, 60000));
+    }
+
+    // A HEIF file's own thumbnail serves a size it covers; a larger one takes the primary image.
+    void vignetteHeif()
+    {
+        // Primary image red, thumbnail blue: the colour shows which one was decoded.
+        const QString chemin = m_dossier.filePath(QStringLiteral("vignette.heic"));
+        if (!ecrireHeicAvecVignette(chemin, QSize(400, 300), Rouge, Bleu, 200))
+            QSKIP("libheif has no HEVC encoder here");
+        QCOMPARE(lireTailleNaturelle(chemin), QSize(400, 300));
+        const ResultatImage petite = chargerImage(chemin, QSize(160, 120));
+        QVERIFY2(petite.ok(), qPrintable(petite.erreur));
+        QCOMPARE(petite.tailleNaturelle, QSize(400, 300));
+        QCOMPARE(petite.image.size(), QSize(160, 120));
+        QVERIFY(proche(petite.image.pixel(80, 60), Bleu, 40));
+        const ResultatImage grande = chargerImage(chemin, QSize(300, 225));
+        QCOMPARE(grande.image.size(), QSize(300, 225));
+        QVERIFY(proche(grande.image.pixel(150, 110), Rouge, 40));
     }
 
     void profilDuFichier_data()
