@@ -392,23 +392,6 @@ ResultatImage finirDecodee(ResultatImage r, const QSize& cible, const QColor& fo
     return r;
 }
 
-ResultatImage lireHeif(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget,
-                       const std::atomic<bool>* annulation)
-{
-    QByteArray donnees;
-    QString erreur;
-    if (!lireTout(fichier, &donnees, &erreur))
-        return echec(erreur);
-    return finirDecodee(lecteurheif::lire(donnees, cible, budget, annulation), cible, fond, budget);
-}
-
-QSize tailleHeif(QFile& fichier)
-{
-    QByteArray donnees;
-    QString erreur;
-    return lireTout(fichier, &donnees, &erreur) ? lecteurheif::lireTaille(donnees) : QSize();
-}
-
 } // namespace
 
 QString texteImageTropGrande()
@@ -436,7 +419,7 @@ ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QCol
     if (format == Format::DibSansEntete)
         return lireDib(fichier, cible, fondTransparence, budget);
     if (format == Format::Heif)
-        return lireHeif(fichier, cible, fondTransparence, budget, annulation);
+        return finirDecodee(lecteurheif::lire(&fichier, cible, budget, annulation), cible, fondTransparence, budget);
     if (format == Format::Jxl)
         return finirDecodee(lecteurjxl::lire(&fichier, cible, budget, annulation), cible, fondTransparence, budget);
     if (format == Format::Inconnu) {
@@ -475,7 +458,7 @@ QSize lireTailleNaturelle(const QString& chemin)
     if (format == Format::Bmp)
         return formatimage::tailleDib(debut.mid(14));
     if (format == Format::Heif)
-        return tailleHeif(fichier);
+        return lecteurheif::lireTaille(&fichier);
     if (format == Format::Jxl)
         return lecteurjxl::lireTaille(&fichier);
     if (format == Format::Inconnu) {

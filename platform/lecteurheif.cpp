@@ -3,9 +3,11 @@
 #include <libheif/heif.h>
 #include <lcms2.h>
 
+#include <QIODevice>
 #include <QtGlobal>
 
 #include <climits>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -62,21 +64,59 @@ QString texteErreur(const heif_error& e)
     return QStringLiteral("Image endommagée ou illisible");
 }
 
+QString texteAnnulee()
+{
+    return QStringLiteral("Lecture annulée");
+}
+
 bool annulee(const std::atomic<bool>* annulation)
 {
     return annulation && annulation->load(std::memory_order_relaxed);
 }
 
+// What libheif reads through; it must outlive the context.
+struct Source {
+    QIODevice* appareil;
+    const std::atomic<bool>* annulation;
+};
+
+int64_t position(void* s)
+{
+    return static_cast<Source*>(s)->appareil->pos();
+}
+
+int lireOctets(void* donnees, size_t n, void* s)
+{
+    const Source* source = static_cast<Source*>(s);
+    // A refused read makes libheif give up before the decode it was feeding.
+    if (annulee(source->annulation) || n > size_t(std::numeric_limits<qint64>::max()))
+        return 1;
+    return source->appareil->read(static_cast<char*>(donnees), qint64(n)) == qint64(n) ? 0 : 1;
+}
+
+int chercher(int64_t pos, void* s)
+{
+    return static_cast<Source*>(s)->appareil->seek(pos) ? 0 : 1;
+}
+
+heif_reader_grow_status attendre(int64_t taille, void* s)
+{
+    return taille > static_cast<Source*>(s)->appareil->size() ? heif_reader_grow_status_size_beyond_eof
+                                                              : heif_reader_grow_status_size_reached;
+}
+
+const heif_reader Lecteur = {1, position, lireOctets, chercher, attendre};
+
 // The file's primary image, its headers read but nothing decoded.
-Poignee ouvrirPrincipale(const QByteArray& octets, Contexte* contexte, heif_error* erreur)
+Poignee ouvrirPrincipale(Source* source, Contexte* contexte, heif_error* erreur)
 {
     initialiser();
     contexte->reset(heif_context_alloc());
     // The budget is checked here against the declared size; libheif's own smaller
     // limit would only hide that size behind an error.
     heif_context_set_maximum_image_size_limit(contexte->get(), INT_MAX);
-    *erreur =
-        heif_context_read_from_memory_without_copy(contexte->get(), octets.constData(), size_t(octets.size()), nullptr);
+    source->appareil->seek(0);
+    *erreur = heif_context_read_from_reader(contexte->get(), &Lecteur, source, nullptr);
     heif_image_handle* principale = nullptr;
     if (erreur->code == heif_error_Ok)
         *erreur = heif_context_get_primary_image_handle(contexte->get(), &principale);
@@ -223,25 +263,27 @@ QImage decoder(const heif_image_handle* h, heif_error* erreur)
 
 } // namespace
 
-QSize lireTaille(const QByteArray& octets)
+QSize lireTaille(QIODevice* appareil)
 {
+    Source source{appareil, nullptr};
     Contexte contexte;
     heif_error erreur;
-    const Poignee principale = ouvrirPrincipale(octets, &contexte, &erreur);
+    const Poignee principale = ouvrirPrincipale(&source, &contexte, &erreur);
     if (!principale)
         return {};
     const QSize t = taille(principale.get());
     return t.isEmpty() ? QSize() : t;
 }
 
-ResultatImage lire(const QByteArray& octets, const QSize& cible, const dimensions::Budget& budget,
+ResultatImage lire(QIODevice* appareil, const QSize& cible, const dimensions::Budget& budget,
                    const std::atomic<bool>* annulation)
 {
+    Source fichier{appareil, annulation};
     Contexte contexte;
     heif_error erreur;
-    const Poignee principale = ouvrirPrincipale(octets, &contexte, &erreur);
+    const Poignee principale = ouvrirPrincipale(&fichier, &contexte, &erreur);
     if (!principale)
-        return echec(texteErreur(erreur));
+        return echec(annulee(annulation) ? texteAnnulee() : texteErreur(erreur));
     const QSize naturelle = taille(principale.get());
     if (naturelle.isEmpty())
         return echec(QStringLiteral("Image endommagée ou illisible"));
@@ -252,14 +294,14 @@ ResultatImage lire(const QByteArray& octets, const QSize& cible, const dimension
     if (stockee > budget.pixels || stockee * OctetsParPixel + aire(couverture) * 4 > budget.octets)
         return echec(texteImageTropGrande(), naturelle);
     if (annulee(annulation))
-        return echec(QStringLiteral("Lecture annulée"), naturelle);
+        return echec(texteAnnulee(), naturelle);
     ResultatImage r;
     r.tailleNaturelle = naturelle;
     r.image = decoder(source, &erreur);
     if (r.image.isNull())
-        return echec(texteErreur(erreur), naturelle);
+        return echec(annulee(annulation) ? texteAnnulee() : texteErreur(erreur), naturelle);
     if (annulee(annulation))
-        return echec(QStringLiteral("Lecture annulée"), naturelle);
+        return echec(texteAnnulee(), naturelle);
     // A thumbnail without a colour box of its own is in the primary image's colours.
     const bool declare = heif_image_handle_get_color_profile_type(source) != heif_color_profile_type_not_present;
     r.profilIcc = profil(declare ? source : principale.get());

@@ -5,20 +5,24 @@
 #include "platform/chargeurimage.h"
 #include "platform/dimensionsimage.h"
 
-#include <QByteArray>
 #include <QSize>
 #include <atomic>
 
+class QIODevice;
+
 namespace lecteurheif {
 
+// The file is read through `appareil` as libheif asks: the boxes that describe it, then
+// only the coded data of the image decoded.
+
 // Natural size after orientation, from the headers alone; invalid when unreadable.
-QSize lireTaille(const QByteArray& octets);
+QSize lireTaille(QIODevice* appareil);
 
 // Decodes the smallest stored image that covers `cible` (the file's thumbnail, else the
 // primary image), refusing before any pixel is allocated a picture past `budget`. The
 // image comes back as decoded, not yet fitted to `cible`; `annulation` is looked at
-// between libheif's steps (it cannot stop a decode once started).
-ResultatImage lire(const QByteArray& octets, const QSize& cible, const dimensions::Budget& budget,
+// between libheif's reads and steps (it cannot stop a decode once started).
+ResultatImage lire(QIODevice* appareil, const QSize& cible, const dimensions::Budget& budget,
                    const std::atomic<bool>* annulation = nullptr);
 
 } // namespace lecteurheif

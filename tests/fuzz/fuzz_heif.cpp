@@ -3,6 +3,7 @@
 #include "platform/formatimage.h"
 #include "platform/lecteurheif.h"
 
+#include <QBuffer>
 #include <cstdlib>
 
 // The loader's answer for a picture past its budget; the loader itself is not linked here.
@@ -13,13 +14,15 @@ QString texteImageTropGrande()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QByteArray octets = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QByteArray octets = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     if (formatimage::detecter(octets.left(formatimage::OctetsDebut)) != formatimage::Format::Heif)
         return 0;
-    lecteurheif::lireTaille(octets);
+    QBuffer tampon(&octets);
+    tampon.open(QIODevice::ReadOnly);
+    lecteurheif::lireTaille(&tampon);
     const QSize cible(160, 120);
     const dimensions::Budget budget = dimensions::budgetPour(cible);
-    const ResultatImage r = lecteurheif::lire(octets, cible, budget);
+    const ResultatImage r = lecteurheif::lire(&tampon, cible, budget);
     if (!r.ok() && r.erreur.isEmpty())
         abort(); // an unreadable file must say why
     if (r.ok() && qint64(r.image.width()) * r.image.height() > budget.pixels)
