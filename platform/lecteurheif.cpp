@@ -257,8 +257,10 @@ QImage decoder(const heif_image_handle* h, heif_error* erreur)
         *erreur = {heif_error_Decoder_plugin_error, heif_suberror_Unspecified, ""};
         return {};
     }
-    return QImage(pixels, l, hauteur, pas, alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888, libererImage,
-                  image);
+    const QImage::Format format = !alpha                                        ? QImage::Format_RGB888
+                                  : heif_image_handle_is_premultiplied_alpha(h) ? QImage::Format_RGBA8888_Premultiplied
+                                                                                : QImage::Format_RGBA8888;
+    return QImage(pixels, l, hauteur, pas, format, libererImage, image);
 }
 
 } // namespace
