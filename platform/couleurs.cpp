@@ -1,9 +1,10 @@
 #include "platform/couleurs.h"
 
-#include <QColorSpace>
-
 #include <lcms2.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <tuple>
@@ -74,12 +75,27 @@ Etat& etat()
     return *e;
 }
 
-bool equivautSrgb(const QByteArray& icc)
+// A conversion that moves no colour by more than a level is not worth a pass over
+// the pixels: a photo tagged with sRGB on an sRGB display.
+bool identite(cmsHTRANSFORM t)
 {
-    if (icc.isEmpty())
-        return true;
-    const QColorSpace espace = QColorSpace::fromIccProfile(icc);
-    return espace.isValid() && espace == QColorSpace(QColorSpace::SRgb);
+    uchar essais[125 * 4];
+    uchar* p = essais;
+    for (int r = 0; r < 5; ++r)
+        for (int v = 0; v < 5; ++v)
+            for (int b = 0; b < 5; ++b, p += 4) {
+                p[0] = uchar(std::min(255, b * 64));
+                p[1] = uchar(std::min(255, v * 64));
+                p[2] = uchar(std::min(255, r * 64));
+                p[3] = 0xFF;
+            }
+    uchar sortie[125 * 4];
+    std::memcpy(sortie, essais, sizeof essais);
+    cmsDoTransform(t, essais, sortie, 125);
+    for (std::size_t i = 0; i < sizeof essais; ++i)
+        if (std::abs(int(sortie[i]) - int(essais[i])) > 1)
+            return false;
+    return true;
 }
 
 cmsHPROFILE ouvrirProfil(cmsContext c, const QByteArray& icc)
@@ -94,7 +110,7 @@ cmsHPROFILE ouvrirProfil(cmsContext c, const QByteArray& icc)
 PtrTransformation construire(Etat& e, const Cle& cle)
 {
     const bool versSrgb = cle.sortie == Sortie::Srgb || e.ecranSrgb;
-    if (cle.genre == Genre::Rgb && (versSrgb ? equivautSrgb(cle.source) : cle.source == e.ecran))
+    if (cle.genre == Genre::Rgb && (versSrgb ? cle.source.isEmpty() : cle.source == e.ecran))
         return {};
     cmsHPROFILE source = ouvrirProfil(e.contexte, cle.source);
     cmsHPROFILE cible = ouvrirProfil(e.contexte, versSrgb ? QByteArray() : e.ecran);
@@ -109,7 +125,10 @@ PtrTransformation construire(Etat& e, const Cle& cle)
         cmsCloseProfile(source);
     if (cible)
         cmsCloseProfile(cible);
-    return t ? std::make_shared<const Transformation>(t) : nullptr;
+    if (!t)
+        return nullptr;
+    auto transformation = std::make_shared<const Transformation>(t);
+    return !cmjn && identite(t) ? nullptr : transformation;
 }
 
 PtrTransformation trouver(const Cle& cle)
@@ -126,7 +145,8 @@ PtrTransformation trouver(const Cle& cle)
     return t;
 }
 
-// An RGB profile the display can be drawn through: sRGB can be converted to it.
+// An RGB profile the display can be drawn through: sRGB can be converted to it,
+// and not as it is (an sRGB display then costs nothing).
 bool ecranUtilisable(cmsContext c, const QByteArray& icc)
 {
     cmsHPROFILE ecran = cmsOpenProfileFromMemTHR(c, icc.constData(), cmsUInt32Number(icc.size()));
@@ -136,11 +156,12 @@ bool ecranUtilisable(cmsContext c, const QByteArray& icc)
     cmsHTRANSFORM t = nullptr;
     if (cmsGetColorSpace(ecran) == cmsSigRgbData)
         t = cmsCreateTransformTHR(c, srgb, TYPE_BGRA_8, ecran, TYPE_BGRA_8, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE);
+    const bool utile = t && !identite(t);
     if (t)
         cmsDeleteTransform(t);
     cmsCloseProfile(srgb);
     cmsCloseProfile(ecran);
-    return t != nullptr;
+    return utile;
 }
 
 } // namespace
@@ -150,7 +171,7 @@ void setProfilEcran(const QByteArray& icc)
     Etat& e = etat();
     std::lock_guard<std::mutex> garde(e.verrou);
     e.ecran = icc;
-    e.ecranSrgb = icc.isEmpty() || equivautSrgb(icc) || !ecranUtilisable(e.contexte, icc);
+    e.ecranSrgb = icc.isEmpty() || !ecranUtilisable(e.contexte, icc);
     // Conversions already handed out stay valid for those who hold them.
     e.cache.clear();
 }
