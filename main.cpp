@@ -3,6 +3,7 @@
 #include "app/instance.h"
 #include "app/lignecommande.h"
 #include "app/memoire.h"
+#include "app/profilecran.h"
 #include "core/reglages.h"
 #include "app/services.h"
 #include "app/traductions.h"
@@ -33,6 +34,8 @@ int main(int argc, char** argv)
     // Names the launcher, so that a Wayland desktop shows Ormelle's icon and name.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.ormelle"));
     chargerTraductionsQt(app);
+    // Before any decode: the picture named on the command line starts below.
+    lireProfilEcran();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icones/ormelle.svg")));
     const QString& demande = ligne.demande;
 

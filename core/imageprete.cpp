@@ -83,7 +83,8 @@ ImagePrete preparerImage(const DemandeImage& d)
     if (entete.isValid() && !entete.isEmpty())
         cible = pixelsAppareil(placer(d, twips::depuisPx(entete)), ratio).expandedTo(QSize(1, 1));
 
-    const ResultatImage charge = chargerImage(d.chemin, cible, d.fond, d.annulation.get());
+    const ResultatImage charge = chargerImage(d.chemin, cible, d.fond, d.annulation.get(),
+                                              d.srgb ? couleurs::Sortie::Srgb : couleurs::Sortie::Ecran);
     if (!charge.ok()) {
         resultat.erreur = charge.erreur.isEmpty() ? QStringLiteral("Image illisible") : charge.erreur;
         return resultat;

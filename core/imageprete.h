@@ -37,13 +37,15 @@ struct DemandeImage {
     int mode = 0; // fitting mode on the screen
     qreal ratioPixels = 1;
     QColor fond = Qt::black;
+    // Colours for another program (the clipboard) rather than for this display.
+    bool srgb = false;
     // Set by the picture service once nobody wants the result: the decode stops early.
     std::shared_ptr<const std::atomic<bool>> annulation;
 
     bool operator==(const DemandeImage& o) const
     {
         return chemin == o.chemin && ajustement == o.ajustement && zone == o.zone && mode == o.mode
-               && ratioPixels == o.ratioPixels && fond == o.fond;
+               && ratioPixels == o.ratioPixels && fond == o.fond && srgb == o.srgb;
     }
 };
 

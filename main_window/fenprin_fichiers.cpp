@@ -328,18 +328,20 @@ void FenPrin::copierImage(const QString& source)
     g.services.copierImage(QImage());
     g.images.annuler(ticketCopieImage_);
     sablierCopieImage_ = std::make_unique<Sablier>(g.services);
-    ticketCopieImage_ =
-        g.images.demander(demandeNaturelle(source), ServiceImages::Affichage, [this](const ImagePrete& image) {
-            ticketCopieImage_ = 0;
-            sablierCopieImage_.reset();
-            if (image.ok()) {
-                g.services.copierImage(image.image);
-                JouerSon(g, 19);
-                return;
-            }
-            afficherMessage(QStringLiteral("Erreur"), image.erreur, true, 21);
-            navigateur_->donnerFocusFichiers();
-        });
+    // Other programs take the clipboard's pixels as sRGB.
+    DemandeImage demande = demandeNaturelle(source);
+    demande.srgb = true;
+    ticketCopieImage_ = g.images.demander(demande, ServiceImages::Affichage, [this](const ImagePrete& image) {
+        ticketCopieImage_ = 0;
+        sablierCopieImage_.reset();
+        if (image.ok()) {
+            g.services.copierImage(image.image);
+            JouerSon(g, 19);
+            return;
+        }
+        afficherMessage(QStringLiteral("Erreur"), image.erreur, true, 21);
+        navigateur_->donnerFocusFichiers();
+    });
 }
 
 void FenPrin::lancerPaint(const QString& image)

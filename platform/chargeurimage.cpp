@@ -3,9 +3,11 @@
 #include "platform/correctionbmp.h"
 #include "platform/dimensionsimage.h"
 #include "platform/formatimage.h"
+#include "platform/jpegcmjn.h"
 #include "platform/lecteurheif.h"
 #include "platform/lecteurjxl.h"
 #include "platform/nomsfichiers.h"
+#include "platform/profilicc.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -403,7 +405,9 @@ QString texteImageTropComplexe()
     return QStringLiteral("Image trop complexe pour être affichée");
 }
 
-ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QColor& fondTransparence,
+namespace {
+
+ResultatImage decoderImage(const QString& chemin, const QSize& cible, const QColor& fondTransparence,
                            const std::atomic<bool>* annulation)
 {
     fixerLimiteAllocation();
@@ -440,6 +444,30 @@ ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QCol
     AppareilAnnulable appareil(fichier, annulation);
     return lireAvecQt(&appareil, formatimage::nomQt(format), debut.left(formatimage::OctetsDebut), cible,
                       fondTransparence, budget, coefficients);
+}
+
+} // namespace
+
+// A CMYK JPEG with a CMYK profile goes to its own reader; every other picture is
+// converted here, once, at the size it was decoded at, on the caller's thread.
+ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QColor& fond,
+                           const std::atomic<bool>* annulation, couleurs::Sortie sortie)
+{
+    const profilicc::InfoCouleurs info = profilicc::lireFichier(chemin);
+    if (info.cmjn && couleurs::transformationCmjn(info.icc, false, sortie)) {
+        QFile fichier;
+        QByteArray octets;
+        QString erreur;
+        if (!ouvrir(fichier, chemin, &erreur) || !lireTout(fichier, &octets, &erreur))
+            return echec(erreur);
+        return lireJpegCmjn(octets, info.icc, cible, annulation, sortie);
+    }
+    ResultatImage r = decoderImage(chemin, cible, fond, annulation);
+    if (r.profilIcc.isEmpty())
+        r.profilIcc = info.icc;
+    if (r.ok())
+        couleurs::convertir(r.image, r.profilIcc, sortie);
+    return r;
 }
 
 QSize lireTailleNaturelle(const QString& chemin)
@@ -481,8 +509,9 @@ QSize lireTailleNaturelle(const QString& chemin)
     return (lecteur.transformation() & QImageIOHandler::TransformationRotate90) ? stockee.transposed() : stockee;
 }
 
-LecteurAnimation::LecteurAnimation(const QString& chemin, const QSize& cible, const QColor& fond)
-    : chemin_(chemin), cible_(cible), fond_(fond)
+LecteurAnimation::LecteurAnimation(const QString& chemin, const QSize& cible, const QColor& fond,
+                                   couleurs::Sortie sortie)
+    : chemin_(chemin), cible_(cible), fond_(fond), sortie_(sortie)
 {
     fixerLimiteAllocation();
     ouvrirLecteur();
@@ -499,6 +528,7 @@ bool LecteurAnimation::ouvrirLecteur()
     if (!ouvrir(fichier_, chemin_, &erreur))
         return false;
     const Format format = formatimage::detecter(fichier_.peek(formatimage::OctetsSniff));
+    profil_ = profilicc::lire(fichier_).icc;
     auto lecteur = std::make_unique<QImageReader>(&fichier_, formatimage::nomQt(format));
     lecteur->setDecideFormatFromContent(true);
     lecteur->setAutoTransform(true); // as the first frame was shown
@@ -531,6 +561,7 @@ bool LecteurAnimation::lire(QImage* image, int* delaiMs)
     *delaiMs = lecteur_->nextImageDelay();
     ++lues_;
     *image = finir(std::move(trame), couverture_, fond_);
+    couleurs::convertir(*image, profil_, sortie_);
     return true;
 }
 

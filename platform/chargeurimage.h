@@ -2,6 +2,8 @@
 // The one picture loader every window uses. It picks the format from the file's
 // content, applies the EXIF orientation, decodes no larger than the picture will
 // be shown and keeps memory bounded whatever the input. Safe to call from any thread.
+#include "platform/couleurs.h"
+
 #include <QColor>
 #include <QImage>
 #include <QSize>
@@ -29,8 +31,10 @@ struct ResultatImage {
 // on `fondTransparence`.
 // `annulation`, when given and set while the decode runs, makes it stop at its next
 // read of the file (its result is then an error nobody should show).
+// The colours come out converted from the picture's profile to `sortie`'s.
 ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QColor& fondTransparence = Qt::black,
-                           const std::atomic<bool>* annulation = nullptr);
+                           const std::atomic<bool>* annulation = nullptr,
+                           couleurs::Sortie sortie = couleurs::Sortie::Ecran);
 
 // Natural size read from the header only, after orientation; invalid when unreadable.
 QSize lireTailleNaturelle(const QString& chemin);
@@ -44,9 +48,11 @@ QString texteImageTropComplexe();
 // transparency, offsets); each comes out covering `cible` and laid on `fond`, as
 // chargerImage's would, within the same budget. Never more than the frame being
 // composited and the one handed back are held. Use it from one thread at a time.
+// Frames come out converted to `sortie` as chargerImage's pictures do.
 class LecteurAnimation {
 public:
-    LecteurAnimation(const QString& chemin, const QSize& cible, const QColor& fond);
+    LecteurAnimation(const QString& chemin, const QSize& cible, const QColor& fond,
+                     couleurs::Sortie sortie = couleurs::Sortie::Ecran);
     ~LecteurAnimation();
 
     // The next frame and how long it stays on screen (ms, as the file says); false
@@ -67,6 +73,8 @@ private:
     QString chemin_;
     QSize cible_;
     QColor fond_;
+    couleurs::Sortie sortie_;
+    QByteArray profil_;
     QFile fichier_;
     std::unique_ptr<QImageReader> lecteur_;
     QSize couverture_;

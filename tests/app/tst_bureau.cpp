@@ -2,6 +2,7 @@
 // private to the test), driven with xdotool and seen with xwininfo and screenshots:
 // what only shows between the program and a window manager. Skipped where these tools
 // or the program are missing.
+#include "commun/profilsessai.h"
 #include "core/reglages.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@
 
 #include <signal.h>
 #include <sys/prctl.h>
+#include <xcb/xcb.h>
 
 namespace {
 struct Fenetre {
@@ -34,6 +36,7 @@ class TestBureau : public QObject {
     QProcess gestionnaire_;
     QProcess ormelle_;
     QString affichage_;
+    QString programme_;
     QProcessEnvironment env_;
 
     QString outil(const QString& nom, const QStringList& arguments, bool* ok = nullptr)
@@ -110,6 +113,29 @@ class TestBureau : public QObject {
         outil(QStringLiteral("xdotool"), {"key", "alt+F4"});
     }
 
+    // As colord does (xprop stops at 64 values). Checked, so that the server has it
+    // before this connection goes; being -noreset, it keeps it.
+    bool poserProfilRacine(const QByteArray& icc)
+    {
+        xcb_connection_t* c = xcb_connect(qPrintable(affichage_), nullptr);
+        if (xcb_connection_has_error(c)) {
+            xcb_disconnect(c);
+            return false;
+        }
+        const xcb_window_t racine = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        xcb_intern_atom_reply_t* atome = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, 12, "_ICC_PROFILE"), nullptr);
+        xcb_generic_error_t* erreur = nullptr;
+        if (atome)
+            erreur = xcb_request_check(c, xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, racine, atome->atom,
+                                                                      XCB_ATOM_CARDINAL, 8, uint32_t(icc.size()),
+                                                                      icc.constData()));
+        const bool ok = atome && !erreur;
+        std::free(atome);
+        std::free(erreur);
+        xcb_disconnect(c);
+        return ok;
+    }
+
     // Windows from bottom to top, as the window manager stacks them.
     QStringList empilement()
     {
@@ -127,8 +153,8 @@ private slots:
         for (const char* o : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "import"})
             if (QStandardPaths::findExecutable(QString::fromLatin1(o)).isEmpty())
                 QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QString::fromLatin1(o))));
-        const QString programme = QCoreApplication::applicationDirPath() + QStringLiteral("/ormelle");
-        if (!QFileInfo(programme).isExecutable())
+        programme_ = QCoreApplication::applicationDirPath() + QStringLiteral("/ormelle");
+        if (!QFileInfo(programme_).isExecutable())
             QSKIP("bin/ormelle is not built");
 
         // The server, the window manager and the program end with the test, even when it is
@@ -194,7 +220,7 @@ private slots:
 
         ormelle_.setProcessEnvironment(env_);
         ormelle_.setProcessChannelMode(QProcess::ForwardedChannels);
-        ormelle_.start(programme, {});
+        ormelle_.start(programme_, {});
         QVERIFY(ormelle_.waitForStarted(5000));
     }
 
@@ -312,6 +338,30 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(ormelle_.state(), QProcess::NotRunning, Attente);
         QCOMPARE(ormelle_.exitStatus(), QProcess::NormalExit);
         QCOMPARE(ormelle_.exitCode(), 0);
+    }
+
+    // The profile a colour manager puts on the root window is the display's: the
+    // program started after it draws the same picture through it.
+    void profilDeLEcranSurLaRacine()
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(ormelle_.state(), QProcess::NotRunning, Attente);
+        const QByteArray romm = profilsessai::romm();
+        QVERIFY(poserProfilRacine(romm));
+        ormelle_.start(programme_, {});
+        QVERIFY(ormelle_.waitForStarted(5000));
+        const Fenetre principale = attendre(QSize(697, 463));
+        cliquer(principale, QPoint(60, 212), 1); // File1's first line
+        souris({"key", "Return"});
+        QTRY_VERIFY_WITH_TIMEOUT(!fenetres(QSize(1280, 1024)).isEmpty(), Attente);
+        const QColor attendue = QColor(profilsessai::convertir(Couleurs[0].rgb(), {}, romm));
+        QColor vu;
+        const auto proche = [&] {
+            vu = milieu();
+            return std::abs(vu.red() - attendue.red()) <= 2 && std::abs(vu.green() - attendue.green()) <= 2
+                   && std::abs(vu.blue() - attendue.blue()) <= 2;
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(proche(), qPrintable(vu.name() + QStringLiteral(" au lieu de ") + attendue.name()),
+                                  Attente);
     }
 };
 

@@ -4,10 +4,12 @@
 #include "bancfenprin.h"
 
 #include "app/skin.h"
+#include "commun/profilsessai.h"
 #include "core/commentaires.h"
 #include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
 #include "main_window/panneaucopie.h"
+#include "platform/couleurs.h"
 #include "platform/nomsfichiers.h"
 
 #include <QDir>
@@ -462,6 +464,17 @@ private slots:
         QCOMPARE(s().images.at(1).pixelColor(10, 10).rgb(), QColor::fromHsv(240, 200, 200).rgb());
         QCOMPARE(s().sons, QList<int>{19});
         QTRY_COMPARE(s().sabliers, 0);
+    }
+
+    // Other programs read the clipboard as sRGB, whatever this display's profile.
+    void copieEnSrgbQuelQueSoitLEcran()
+    {
+        couleurs::setProfilEcran(profilsessai::romm());
+        const auto retour = qScopeGuard([] { couleurs::setProfilEcran({}); });
+        choisir(3);
+        cliquer("CmdCopImg");
+        QTRY_COMPARE(s().images.size(), 2);
+        QCOMPARE(s().images.at(1).pixelColor(10, 10).rgb(), QColor::fromHsv(240, 200, 200).rgb());
     }
 
     void imageIlliblePressePapiersVide()

@@ -4,6 +4,7 @@
 #include "bancfenprin.h"
 
 #include "app/skin.h"
+#include "commun/profilsessai.h"
 #include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
 #include "fullscreen/pleinecran.h"
@@ -529,6 +530,49 @@ private slots:
         QCOMPARE(montree.size(), QSize(64, 48));
         QCOMPARE(montree.pixel(32, 24), couleur(10).rgb());
         QVERIFY(!g().VueUnique);
+    }
+
+    // A photo tagged with a wide-gamut profile shows its true colours in the
+    // preview, its thumbnail and full screen alike.
+    void profilIccPartout()
+    {
+        const QByteArray romm = profilsessai::romm();
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(qRgb(100, 150, 79));
+        QFile f(chemin(10));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(profilsessai::png(image, romm)) > 0);
+        f.close();
+        const QRgb attendue = profilsessai::convertir(qRgb(100, 150, 79), romm);
+        auto proche = [attendue](const QImage& i) {
+            const QRgb vu = i.isNull() ? 0 : i.pixel(i.width() / 2, i.height() / 2);
+            return std::abs(qRed(vu) - qRed(attendue)) <= 2 && std::abs(qGreen(vu) - qGreen(attendue)) <= 2
+                   && std::abs(qBlue(vu) - qBlue(attendue)) <= 2;
+        };
+
+        auto* file1 = b_->controle<QListView>("File1");
+        const QModelIndex dixieme = file1->model()->index(9, 0);
+        file1->scrollTo(dixieme);
+        QTest::mouseClick(file1->viewport(), Qt::LeftButton, {}, file1->visualRect(dixieme).center());
+        QTRY_COMPARE(g().FichierCourant(), chemin(10));
+        QTRY_VERIFY(proche(b_->fen->navigateur()->imageCourante()));
+
+        entrer();
+        presser(m().CmdVBas);
+        QTRY_VERIFY(m().pageComplete());
+        QCOMPARE(m().centree(), chemin(10));
+        QVERIFY(proche(m().Image2[4]->image()));
+
+        QImage montree;
+        QTimer::singleShot(0, this, [&] {
+            auto* v = qobject_cast<PleinEcran*>(QApplication::activeModalWidget());
+            if (!v)
+                return;
+            (void)QTest::qWaitFor([v] { return !v->imageEnAttente(); }, 10000);
+            montree = v->imageAffichee();
+            QTest::mouseClick(v->findChild<QWidget*>(QStringLiteral("Image1")), Qt::LeftButton);
+        });
+        presser(m().CmdVPlEcr);
+        QVERIFY(proche(montree));
     }
 
     void couleurDuFond()

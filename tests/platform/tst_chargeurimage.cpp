@@ -1,3 +1,4 @@
+#include "commun/profilsessai.h"
 #include "imagesessai.h"
 #include "platform/chargeurimage.h"
 
@@ -101,6 +102,23 @@ bool proche(QRgb a, QRgb b, int ecart = 24)
 {
     return std::abs(qRed(a) - qRed(b)) <= ecart && std::abs(qGreen(a) - qGreen(b)) <= ecart
            && std::abs(qBlue(a) - qBlue(b)) <= ecart;
+}
+
+QRgb cmjnAllerRetour(QRgb couleur, const QByteArray& icc)
+{
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHPROFILE cmjn = cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
+    cmsHTRANSFORM aller = cmsCreateTransform(srgb, TYPE_RGB_8, cmjn, TYPE_CMYK_8, INTENT_PERCEPTUAL, 0);
+    cmsHTRANSFORM retour = cmsCreateTransform(cmjn, TYPE_CMYK_8, srgb, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
+    const quint8 rgb[3] = {quint8(qRed(couleur)), quint8(qGreen(couleur)), quint8(qBlue(couleur))};
+    quint8 encres[4] = {}, sortie[3] = {};
+    cmsDoTransform(aller, rgb, encres, 1);
+    cmsDoTransform(retour, encres, sortie, 1);
+    cmsDeleteTransform(aller);
+    cmsDeleteTransform(retour);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(cmjn);
+    return qRgb(sortie[0], sortie[1], sortie[2]);
 }
 
 } // namespace
@@ -522,6 +540,67 @@ private slots:
             f.join();
         for (const QImage& i : obtenues)
             QCOMPARE(i, reference);
+    }
+
+    void profilIncorpore_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("profil");
+        for (const char* format : {"jpg", "png", "webp"}) {
+            QTest::addRow("%s romm", format) << format << "romm";
+            QTest::addRow("%s a98", format) << format << "a98";
+        }
+        // One lcms turns down: the picture is shown as sRGB, without a word.
+        QTest::addRow("png endommagé") << "png"
+                                       << "endommagé";
+    }
+
+    // The picture's numbers are in its profile's colours; what comes out is in sRGB,
+    // the display's when none is set.
+    void profilIncorpore()
+    {
+        QFETCH(QString, format);
+        QFETCH(QString, profil);
+        QByteArray icc = profil == u"a98" ? profilsessai::debian("a98.icc") : profilsessai::romm();
+        if (profil == u"endommagé")
+            icc.replace(36, 4, "XXXX"); // the "acsp" signature
+        if (icc.isEmpty())
+            QSKIP("a98.icc absent : paquet ghostscript non installé");
+        const QRgb stockee = qRgb(100, 150, 79);
+        QImage image(32, 32, QImage::Format_RGB32);
+        image.fill(stockee);
+        const QByteArray octets = format == u"jpg"   ? profilsessai::jpeg(image, icc)
+                                  : format == u"png" ? profilsessai::png(image, icc)
+                                                     : profilsessai::webp(image, icc);
+        const ResultatImage r = chargerImage(fichier("profil." + format, octets), QSize());
+        QVERIFY2(r.ok(), qPrintable(r.erreur));
+        const QRgb attendue = profil == u"endommagé" ? stockee : profilsessai::convertir(stockee, icc);
+        QVERIFY2(proche(r.image.pixel(16, 16), attendue, 2),
+                 qPrintable(QStringLiteral("%1 au lieu de %2").arg(r.image.pixel(16, 16), 0, 16).arg(attendue, 0, 16)));
+    }
+
+    void jpegCmjnAvecProfil()
+    {
+        const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert-im6.q16"));
+        const QByteArray cmjn = profilsessai::debian("default_cmyk.icc");
+        if (convert.isEmpty() || cmjn.isEmpty())
+            QSKIP("ImageMagick ou default_cmyk.icc (ghostscript) absent");
+        QImage image(64, 64, QImage::Format_RGB32);
+        image.fill(qRgb(40, 120, 200));
+        const QString png = fichier("source.png", profilsessai::ecrire(image, "png"));
+        const QString srgb = fichier("srgb.icc", profilsessai::debian("srgb.icc"));
+        const QString jpg = m_dossier.filePath("cmjn.jpg");
+        QCOMPARE(
+            QProcess::execute(convert, {png, "-profile", srgb, "-profile",
+                                        "/usr/share/color/icc/ghostscript/default_cmyk.icc", "-quality", "100", jpg}),
+            0);
+        const ResultatImage r = chargerImage(jpg, QSize(32, 32));
+        QVERIFY2(r.ok(), qPrintable(r.erreur));
+        QCOMPARE(r.image.size(), QSize(32, 32));
+        // There and back through the inks, as Little CMS goes.
+        const QRgb attendue = cmjnAllerRetour(qRgb(40, 120, 200), cmjn);
+        QVERIFY2(proche(r.image.pixel(16, 16), attendue, 6),
+                 qPrintable(QStringLiteral("%1 au lieu de %2").arg(r.image.pixel(16, 16), 0, 16).arg(attendue, 0, 16)));
     }
 
     // "Ouvrir avec" offers Ormelle for every type the loader reads on this machine (Qt's
