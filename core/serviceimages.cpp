@@ -1,27 +1,9 @@
 #include "core/serviceimages.h"
 
-#include "platform/nomsfichiers.h"
-
 #include <algorithm>
-
-namespace {
-// A file changed on disk is another request: its kept result must not be served.
-struct Identite {
-    qint64 taille = -1;
-    qint64 modifieNs = 0;
-    bool operator==(const Identite& o) const { return taille == o.taille && modifieNs == o.modifieNs; }
-};
-
-Identite identite(const QString& chemin)
-{
-    const EtatFichier e = etatFichier(chemin);
-    return e.existe ? Identite{e.taille, e.modifieNs} : Identite{};
-}
-} // namespace
 
 struct ServiceImages::Tache {
     DemandeImage demande;
-    Identite fichier;
     int priorite = 0;
     quint64 ordre = 0;
     std::vector<std::pair<quint64, Rappel>> abonnes;
@@ -32,7 +14,7 @@ struct ServiceImages::Tache {
 
 struct ServiceImages::Garde {
     DemandeImage demande;
-    Identite fichier;
+    IdentiteFichier mesuree; // what the file was when it was decoded
     ImagePrete image;
 };
 
@@ -52,22 +34,18 @@ ServiceImages::~ServiceImages()
 quint64 ServiceImages::demander(const DemandeImage& demande, int priorite, Rappel rappel)
 {
     const quint64 ticket = prochainTicket_++;
-    const Identite fichier = identite(demande.chemin);
     ImagePrete garde;
     if (resultatGarde(demande, &garde)) {
         // Still delivered later, as a decode would be: callers need not care which.
         auto tache = std::make_shared<Tache>();
         tache->demande = demande;
-        tache->fichier = fichier;
         tache->abonnes.emplace_back(ticket, std::move(rappel));
         actives_.push_back(tache);
         QMetaObject::invokeMethod(
             this, [this, tache, garde] { terminee(tache, garde); }, Qt::QueuedConnection);
         return ticket;
     }
-    auto meme = [&](const std::shared_ptr<Tache>& t) {
-        return !t->travail && t->demande == demande && t->fichier == fichier;
-    };
+    auto meme = [&](const std::shared_ptr<Tache>& t) { return !t->travail && t->demande == demande; };
     auto it = std::find_if(attente_.begin(), attente_.end(), meme);
     if (it == attente_.end()) {
         it = std::find_if(actives_.begin(), actives_.end(),
@@ -78,7 +56,6 @@ quint64 ServiceImages::demander(const DemandeImage& demande, int priorite, Rappe
         }
         auto tache = std::make_shared<Tache>();
         tache->demande = demande;
-        tache->fichier = fichier;
         tache->priorite = priorite;
         tache->ordre = ticket;
         attente_.push_back(tache);
@@ -137,16 +114,20 @@ void ServiceImages::lancer()
         demande.annulation = tache->annulee;
         pool_.start([this, tache, demande] {
             ImagePrete image;
-            if (tache->travail)
+            // Measured here, on the worker: the file as this decode reads it.
+            IdentiteFichier mesuree;
+            if (tache->travail) {
                 tache->travail();
-            else
+            } else {
+                mesuree = identiteFichier(demande.chemin);
                 image = decodeur_(demande);
+            }
             QMetaObject::invokeMethod(
                 this,
-                [this, tache, image] {
+                [this, tache, image, mesuree] {
                     --enCours_;
                     if (!*tache->annulee && !tache->travail)
-                        garder(tache, image);
+                        garder(tache, image, mesuree);
                     terminee(tache, image);
                     lancer();
                 },
@@ -166,11 +147,11 @@ void ServiceImages::terminee(const std::shared_ptr<Tache>& tache, const ImagePre
             rappel(image);
 }
 
-void ServiceImages::garder(const std::shared_ptr<Tache>& tache, const ImagePrete& image)
+void ServiceImages::garder(const std::shared_ptr<Tache>& tache, const ImagePrete& image, const IdentiteFichier& mesuree)
 {
     if (image.octets() > budgetResultats_)
         return;
-    gardes_.push_back(Garde{tache->demande, tache->fichier, image});
+    gardes_.push_back(Garde{tache->demande, mesuree, image});
     octetsGardes_ += image.octets();
     // Bounded in count too: unreadable files keep no pixels but still take a place.
     while (octetsGardes_ > budgetResultats_ || gardes_.size() > 32) {
@@ -181,8 +162,13 @@ void ServiceImages::garder(const std::shared_ptr<Tache>& tache, const ImagePrete
 
 bool ServiceImages::resultatGarde(const DemandeImage& demande, ImagePrete* image) const
 {
+    // Served by what the file was when decoded, whatever the request that decoded it
+    // knew: the picture named on the command line, asked before any listing, is
+    // then served to the listing's request.
     for (auto it = gardes_.rbegin(); it != gardes_.rend(); ++it) {
-        if (it->demande == demande && it->fichier == identite(demande.chemin)) {
+        DemandeImage meme = it->demande;
+        meme.identite = demande.identite;
+        if (meme == demande && it->mesuree == demande.identite) {
             *image = it->image;
             return true;
         }

@@ -14,6 +14,14 @@ DemandeImage demande(const QString& chemin, int mode = 0)
     d.mode = mode;
     return d;
 }
+
+// Asked as the views ask: with the identity the folder's listing found.
+DemandeImage telQueListee(const QString& chemin)
+{
+    DemandeImage d = demande(chemin);
+    d.identite = identiteFichier(chemin);
+    return d;
+}
 } // namespace
 
 class TestServiceImages : public QObject {
@@ -142,19 +150,19 @@ void TestServiceImages::resultatGardeJusquAuChangementDuFichier()
     DecodeurScripte d;
     ServiceImages s(par(d));
     int livres = 0;
-    s.demander(demande(chemin), 0, [&](const ImagePrete&) { ++livres; });
+    s.demander(telQueListee(chemin), 0, [&](const ImagePrete&) { ++livres; });
     QTRY_COMPARE(livres, 1);
     ImagePrete garde;
-    QVERIFY(s.resultatGarde(demande(chemin), &garde));
-    s.demander(demande(chemin), 0, [&](const ImagePrete&) { ++livres; });
+    QVERIFY(s.resultatGarde(telQueListee(chemin), &garde));
+    s.demander(telQueListee(chemin), 0, [&](const ImagePrete&) { ++livres; });
     QTRY_COMPARE(livres, 2);
     QCOMPARE(d.appels.load(), 1);
 
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Append));
     f.write(" de plus"); // another size: another picture
     f.close();
-    QVERIFY(!s.resultatGarde(demande(chemin), &garde));
-    s.demander(demande(chemin), 0, [&](const ImagePrete&) { ++livres; });
+    QVERIFY(!s.resultatGarde(telQueListee(chemin), &garde));
+    s.demander(telQueListee(chemin), 0, [&](const ImagePrete&) { ++livres; });
     QTRY_COMPARE(livres, 3);
     QCOMPARE(d.appels.load(), 2);
 
@@ -164,12 +172,12 @@ void TestServiceImages::resultatGardeJusquAuChangementDuFichier()
     f.write("UN");
     QVERIFY(f.setFileTime(avant.addSecs(2), QFileDevice::FileModificationTime));
     f.close();
-    QVERIFY(!s.resultatGarde(demande(chemin), &garde));
-    s.demander(demande(chemin), 0, [&](const ImagePrete&) { ++livres; });
+    QVERIFY(!s.resultatGarde(telQueListee(chemin), &garde));
+    s.demander(telQueListee(chemin), 0, [&](const ImagePrete&) { ++livres; });
     QTRY_COMPARE(livres, 4);
     QCOMPARE(d.appels.load(), 3);
     s.oublier(chemin);
-    QVERIFY(!s.resultatGarde(demande(chemin), &garde));
+    QVERIFY(!s.resultatGarde(telQueListee(chemin), &garde));
 }
 
 void TestServiceImages::jamaisDeRappelDansLAppel()
