@@ -1,6 +1,10 @@
 #include "core/serviceimages.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 struct ServiceImages::Tache {
     DemandeImage demande;
@@ -18,17 +22,34 @@ struct ServiceImages::Garde {
     ImagePrete image;
 };
 
+// The service and its running decodes meet here: a decode posts its result only
+// while the service lives.
+struct ServiceImages::Lien {
+    std::mutex verrou;
+    std::condition_variable fini;
+    ServiceImages* service = nullptr;
+    int enCours = 0;
+};
+
 ServiceImages::ServiceImages(Decodeur decodeur, int travailleurs, QObject* parent)
-    : QObject(parent), decodeur_(std::move(decodeur)), travailleurs_(std::max(1, travailleurs))
+    : QObject(parent),
+      decodeur_(std::move(decodeur)),
+      travailleurs_(std::max(1, travailleurs)),
+      lien_(std::make_shared<Lien>())
 {
-    pool_.setMaxThreadCount(travailleurs_);
+    lien_->service = this;
 }
 
 ServiceImages::~ServiceImages()
 {
     attente_.clear();
-    // No worker may post to this object once it is gone.
-    pool_.waitForDone();
+    for (const auto& t : actives_)
+        t->annulee->store(true);
+    // Told to stop, decodes end at their next read; one that hangs (a file on a
+    // mount that no longer answers) is left behind rather than waited for.
+    std::unique_lock<std::mutex> verrou(lien_->verrou);
+    lien_->fini.wait_for(verrou, std::chrono::milliseconds(250), [this] { return lien_->enCours == 0; });
+    lien_->service = nullptr;
 }
 
 quint64 ServiceImages::demander(const DemandeImage& demande, int priorite, Rappel rappel)
@@ -112,7 +133,11 @@ void ServiceImages::lancer()
         ++enCours_;
         DemandeImage demande = tache->demande;
         demande.annulation = tache->annulee;
-        pool_.start([this, tache, demande] {
+        {
+            std::lock_guard<std::mutex> verrou(lien_->verrou);
+            ++lien_->enCours;
+        }
+        std::thread([lien = lien_, decodeur = decodeur_, tache, demande] {
             ImagePrete image;
             // Measured here, on the worker: the file as this decode reads it.
             IdentiteFichier mesuree;
@@ -120,19 +145,23 @@ void ServiceImages::lancer()
                 tache->travail();
             } else {
                 mesuree = identiteFichier(demande.chemin);
-                image = decodeur_(demande);
+                image = decodeur(demande);
             }
-            QMetaObject::invokeMethod(
-                this,
-                [this, tache, image, mesuree] {
-                    --enCours_;
-                    if (!*tache->annulee && !tache->travail)
-                        garder(tache, image, mesuree);
-                    terminee(tache, image);
-                    lancer();
-                },
-                Qt::QueuedConnection);
-        });
+            std::lock_guard<std::mutex> verrou(lien->verrou);
+            --lien->enCours;
+            lien->fini.notify_all();
+            if (ServiceImages* s = lien->service)
+                QMetaObject::invokeMethod(
+                    s,
+                    [s, tache, image, mesuree] {
+                        --s->enCours_;
+                        if (!*tache->annulee && !tache->travail)
+                            s->garder(tache, image, mesuree);
+                        s->terminee(tache, image);
+                        s->lancer();
+                    },
+                    Qt::QueuedConnection);
+        }).detach();
     }
 }
 

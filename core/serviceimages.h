@@ -10,7 +10,6 @@
 #include "core/imageprete.h"
 
 #include <QObject>
-#include <QThreadPool>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -55,13 +54,14 @@ public:
 private:
     struct Tache;
     struct Garde;
+    struct Lien;
     void lancer();
     void terminee(const std::shared_ptr<Tache>& tache, const ImagePrete& image);
     void garder(const std::shared_ptr<Tache>& tache, const ImagePrete& image, const IdentiteFichier& mesuree);
 
     Decodeur decodeur_;
     int travailleurs_;
-    QThreadPool pool_;
+    std::shared_ptr<Lien> lien_; // shared with the decodes that run
     quint64 prochainTicket_ = 1;
     int enCours_ = 0;
     std::vector<std::shared_ptr<Tache>> attente_;

@@ -19,6 +19,7 @@ namespace vignettes {
 namespace {
 
 constexpr int Tailles[] = {128, 256, 512, 1024};
+constexpr char CleIdentite[] = "X-Ormelle::Identity";
 
 QString nomDossierTaille(int taille)
 {
@@ -50,7 +51,12 @@ bool valide(const QHash<QByteArray, QByteArray>& textes, const QString& adresse,
     if (!uriLue.isEmpty() && uriLue != adresse.toLatin1())
         return false;
     const QByteArray taille = textes.value("Thumb::Size");
-    return taille.isEmpty() || taille == QByteArray::number(id.taille);
+    if (!taille.isEmpty() && taille != QByteArray::number(id.taille))
+        return false;
+    // Ours also names the file to the nanosecond and the inode: a picture rewritten
+    // within the same second, at the same size, is not taken for the one before.
+    const QByteArray exacte = textes.value(CleIdentite);
+    return exacte.isEmpty() || exacte == id.texte().toLatin1();
 }
 
 QByteArray inflerTexte(const QByteArray& z)
@@ -98,10 +104,10 @@ void ecrire(const QString& cible, const QImage& image, const QString& adresse, c
     QBuffer tampon(&png);
     if (!tampon.open(QIODevice::WriteOnly) || !image.save(&tampon, "PNG") || png.size() < 20)
         return;
-    QByteArray textes = morceauTexte("Thumb::URI", adresse.toLatin1())
-                        + morceauTexte("Thumb::MTime", secondes(id).toLatin1())
-                        + morceauTexte("Thumb::Size", QByteArray::number(id.taille))
-                        + morceauTexte("Software", "Ormelle " ORMELLE_VERSION);
+    QByteArray textes =
+        morceauTexte("Thumb::URI", adresse.toLatin1()) + morceauTexte("Thumb::MTime", secondes(id).toLatin1())
+        + morceauTexte("Thumb::Size", QByteArray::number(id.taille))
+        + morceauTexte("Software", "Ormelle " ORMELLE_VERSION) + morceauTexte(CleIdentite, id.texte().toLatin1());
     if (naturelle.isValid())
         textes += morceauTexte("Thumb::Image::Width", QByteArray::number(naturelle.width()))
                   + morceauTexte("Thumb::Image::Height", QByteArray::number(naturelle.height()));

@@ -40,6 +40,7 @@ private slots:
     void resultatGardeJusquAuChangementDuFichier();
     void jamaisDeRappelDansLAppel();
     void vignetteEcriteSelonLeStandard();
+    void decodageBloqueNeRetientPasLaFin();
     void vignetteDuBureauPrisePuisRemplaceeSiPerimee();
 };
 
@@ -197,6 +198,20 @@ void TestServiceImages::jamaisDeRappelDansLAppel()
     s.demander(demande("a"), 0, [&](const ImagePrete&) { ++livres; }); // kept: still later
     QCOMPARE(livres, 1);
     QTRY_COMPARE(livres, 2);
+}
+
+// A decode stuck on a mount that no longer answers: the service goes all the same.
+void TestServiceImages::decodageBloqueNeRetientPasLaFin()
+{
+    auto porte = std::make_shared<QSemaphore>();
+    auto s = std::make_unique<ServiceImages>([porte](const DemandeImage&) {
+        porte->tryAcquire(1, 30000);
+        return ImagePrete{};
+    });
+    s->demander(demande("a"), 0, [](const ImagePrete&) { QFAIL("delivered after the service went"); });
+    QCOMPARE(s->enCours(), 1);
+    s.reset();
+    porte->release();
 }
 
 namespace {
