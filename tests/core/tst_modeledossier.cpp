@@ -107,12 +107,13 @@ void TestModeleDossier::nomsDerivesDuCourant()
 
 void TestModeleDossier::listageTardifAbandonne()
 {
-    QSemaphore lent;
+    // Shared with the listing, which may outlive the test.
+    auto lent = std::make_shared<QSemaphore>();
     ModeleDossier m;
-    m.setLister([&](const QString& dossier) {
+    m.setLister([lent](const QString& dossier) {
         ContenuDossier c;
         if (dossier == "/lent") {
-            lent.acquire();
+            lent->acquire();
             c.fichiers = QStringList{"vieux.jpg"};
         } else {
             c.fichiers = QStringList{"neuf.jpg"};
@@ -122,7 +123,7 @@ void TestModeleDossier::listageTardifAbandonne()
     QSignalSpy listes(&m, &ModeleDossier::listeChangee);
     m.ouvrir("/lent");
     m.ouvrir("/rapide");
-    lent.release();
+    lent->release();
     QTRY_VERIFY(!m.listageEnCours());
     QCoreApplication::processEvents();
     QCOMPARE(m.dossier(), QString("/rapide"));

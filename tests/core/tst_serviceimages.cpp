@@ -220,10 +220,11 @@ namespace {
 struct BancVignettes {
     QTemporaryDir dossier;
     QString photo = dossier.filePath("Été (1).png");
-    std::atomic<int> decodes{0};
-    ServiceImages service{[this](const DemandeImage& d) {
-        return vignettes::preparerMiniature(d, [this](const QString& c, const QSize& s) {
-            ++decodes;
+    // Owned with the decodes too: one may outlive the bench.
+    std::shared_ptr<std::atomic<int>> decodes = std::make_shared<std::atomic<int>>(0);
+    ServiceImages service{[decodes = decodes](const DemandeImage& d) {
+        return vignettes::preparerMiniature(d, [decodes](const QString& c, const QSize& s) {
+            ++*decodes;
             return chargerImage(c, s);
         });
     }};
@@ -289,13 +290,13 @@ void TestServiceImages::vignetteDuBureauPrisePuisRemplaceeSiPerimee()
     faite.setText("Thumb::MTime", QString::number(QFileInfo(b.photo).lastModified().toSecsSinceEpoch()));
     QVERIFY(faite.save(vignette, "PNG"));
     QCOMPARE(b.cellule(), QColor(Qt::red));
-    QCOMPARE(b.decodes.load(), 0);
+    QCOMPARE(b.decodes->load(), 0);
 
     faite.setText("Thumb::MTime", "12345");
     QVERIFY(faite.save(vignette, "PNG"));
     b.service.setBudgetResultats(0); // nothing kept from the first time
     QCOMPARE(b.cellule(), QColor(Qt::blue));
-    QCOMPARE(b.decodes.load(), 1);
+    QCOMPARE(b.decodes->load(), 1);
     QCOMPARE(QImageReader(vignette).read().pixelColor(5, 5), QColor(Qt::blue));
 }
 
