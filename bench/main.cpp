@@ -30,7 +30,7 @@ void usage()
         "  ormelle-bench make-folder FOLDER N\n"
         "  ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] [--capture FILE.png]\n"
         "  ormelle-bench preview FOLDER [--rounds N] [--burst N] [--interval MS]\n"
-        "  ormelle-bench thumbnails FOLDER [--pages N]\n"
+        "  ormelle-bench thumbnails FOLDER [--pages N] [--make N] [--rate PAGES_PER_S]\n"
         "  ormelle-bench music FILE [--seconds N] [--runs N] [--wav OUT]\n"
         "  ormelle-bench make-midi OUT [--seconds S] [--seed N]\n"
         "  ormelle-bench comments [--lines N] [--repeat N]\n"

@@ -2,6 +2,7 @@
 
 #include "core/ajustement.h"
 #include "core/twips.h"
+#include "core/vignettesbureau.h"
 #include "platform/chargeurimage.h"
 
 #include <cmath>
@@ -72,6 +73,9 @@ DemandeImage demandeBoite(const QString& chemin, const QRectF& boiteTwips, qreal
 
 ImagePrete preparerImage(const DemandeImage& d)
 {
+    // Thumbnails go through the cache the desktop shares.
+    if (d.ajustement == DemandeImage::Ajustement::Miniature)
+        return vignettes::preparerMiniature(d);
     ImagePrete resultat;
     resultat.chemin = d.chemin;
     const qreal ratio = d.ratioPixels > 0 ? d.ratioPixels : 1;

@@ -3,6 +3,8 @@
 // as is: what the picture service hands to the preview, the full-screen viewer
 // and the prefetch.
 
+#include "platform/listedossier.h"
+
 #include <QColor>
 #include <QImage>
 #include <QRectF>
@@ -39,13 +41,16 @@ struct DemandeImage {
     QColor fond = Qt::black;
     // Colours for another program (the clipboard) rather than for this display.
     bool srgb = false;
+    // The file as its folder's listing found it: a picture rewritten since is
+    // another request. Unknown for a path no listing has given.
+    IdentiteFichier identite;
     // Set by the picture service once nobody wants the result: the decode stops early.
     std::shared_ptr<const std::atomic<bool>> annulation;
 
     bool operator==(const DemandeImage& o) const
     {
         return chemin == o.chemin && ajustement == o.ajustement && zone == o.zone && mode == o.mode
-               && ratioPixels == o.ratioPixels && fond == o.fond && srgb == o.srgb;
+               && ratioPixels == o.ratioPixels && fond == o.fond && srgb == o.srgb && identite == o.identite;
     }
 };
 

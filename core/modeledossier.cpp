@@ -2,16 +2,42 @@
 
 #include "platform/formatimage.h"
 
-ModeleDossier::ModeleDossier(QObject* parent) : QObject(parent), lister_(&lireDossier)
+#include <QMutex>
+#include <thread>
+#include <utility>
+
+// The model and the listings running for it meet here: a listing posts its
+// result only while the model lives, and runs only while its folder is wanted.
+struct ModeleDossier::Lien {
+    QMutex verrou;
+    ModeleDossier* modele = nullptr;
+    QString voulu; // the folder shown
+};
+
+namespace {
+// Changes by other programs come in bursts (a copy of many files, a save that
+// writes then renames): one listing follows the burst.
+constexpr int DelaiLotMs = 150;
+} // namespace
+
+ModeleDossier::ModeleDossier(QObject* parent) : QObject(parent), lister_(&lireDossier), lien_(std::make_shared<Lien>())
 {
-    // One listing at a time is enough: a newer one makes the older stale anyway.
-    pool_.setMaxThreadCount(1);
+    lien_->modele = this;
+    lot_.setSingleShot(true);
+    lot_.setInterval(DelaiLotMs);
+    connect(&lot_, &QTimer::timeout, this, [this] { lister(QString(), Suite::Suivre); });
+    connect(&veille_, &VeilleDossier::change, this, [this] {
+        if (veille_.dossier() == dossier_)
+            lot_.start();
+    });
 }
 
 ModeleDossier::~ModeleDossier()
 {
-    // No worker may post to this object once it is gone.
-    pool_.waitForDone();
+    // Listings still running (a hung mount) are left to end on their own; from
+    // now on they have nobody to post to.
+    QMutexLocker verrou(&lien_->verrou);
+    lien_->modele = nullptr;
 }
 
 void ModeleDossier::setLister(Lister lister)
@@ -24,53 +50,131 @@ QString ModeleDossier::chemin(const QString& nom) const
     return joindreChemin(dossier_, nom);
 }
 
+IdentiteFichier ModeleDossier::identite(const QString& cheminFichier) const
+{
+    const qsizetype barre = cheminFichier.lastIndexOf(QLatin1Char('/'));
+    const QString nom = cheminFichier.mid(barre + 1);
+    if (barre < 0 || chemin(nom) != cheminFichier)
+        return {};
+    return identites_.value(nom);
+}
+
 void ModeleDossier::ouvrir(const QString& dossier, const QString& nomAttendu)
 {
     dossier_ = dossier;
+    {
+        QMutexLocker verrou(&lien_->verrou);
+        lien_->voulu = dossier;
+    }
+    lot_.stop();
     erreur_.clear();
     sousDossiers_.clear();
     tous_.clear();
+    identites_.clear();
     fichiers_.clear();
     images_.clear();
     poserCourant(QString(), false);
     emit dossierChange();
-    lister(nomAttendu, false);
+    lister(nomAttendu, Suite::Oublier);
 }
 
 void ModeleDossier::relire()
 {
-    lister(QString(), true);
+    lister(QString(), Suite::Garder);
 }
 
-void ModeleDossier::lister(const QString& nomAttendu, bool garderCourant)
+void ModeleDossier::lister(const QString& nomAttendu, Suite suite)
 {
-    const quint64 generation = ++generation_;
-    ++enCours_;
-    const QString dossier = dossier_;
-    const Lister lister = lister_;
-    pool_.start([this, generation, dossier, lister, nomAttendu, garderCourant] {
-        const ContenuDossier contenu = lister(dossier);
-        QMetaObject::invokeMethod(
-            this, [=] { recevoir(generation, contenu, nomAttendu, garderCourant); }, Qt::QueuedConnection);
-    });
-}
-
-void ModeleDossier::recevoir(quint64 generation, const ContenuDossier& contenu, const QString& nomAttendu,
-                             bool garderCourant)
-{
-    --enCours_;
-    if (generation != generation_)
+    // A name an open still waits for is given up only by another open.
+    if (nomAttendu_.isEmpty() || !nomAttendu.isEmpty() || suite == Suite::Oublier) {
+        nomAttendu_ = nomAttendu;
+        suite_ = suite;
+    }
+    // A request made while the folder's listing runs takes its result and one more
+    // listing after it: never two at once for one folder.
+    if (enVol_.contains(dossier_)) {
+        aRelire_.insert(dossier_);
         return;
+    }
+    lancer(dossier_);
+}
+
+void ModeleDossier::lancer(const QString& dossier)
+{
+    enVol_.insert(dossier);
+    std::thread([lien = lien_, lister = lister_, dossier] {
+        bool voulu;
+        {
+            QMutexLocker verrou(&lien->verrou);
+            voulu = lien->voulu == dossier;
+        }
+        const ContenuDossier contenu = voulu ? lister(dossier) : ContenuDossier{};
+        QMutexLocker verrou(&lien->verrou);
+        if (ModeleDossier* m = lien->modele)
+            QMetaObject::invokeMethod(
+                m, [m, dossier, contenu, voulu] { m->recevoir(dossier, contenu, !voulu); }, Qt::QueuedConnection);
+    }).detach();
+}
+
+void ModeleDossier::recevoir(const QString& dossier, const ContenuDossier& contenu, bool sautee)
+{
+    enVol_.remove(dossier);
+    const bool encore = aRelire_.remove(dossier);
+    if (dossier != dossier_)
+        return;
+    if (encore)
+        lancer(dossier);
+    if (!sautee)
+        appliquer(contenu);
+}
+
+void ModeleDossier::appliquer(const ContenuDossier& contenu)
+{
+    const QStringList avant = fichiers_;
+    const QHash<QString, IdentiteFichier> identitesAvant = identites_;
     erreur_ = contenu.erreur;
     sousDossiers_ = contenu.sousDossiers;
     tous_ = contenu.fichiers;
+    identites_ = contenu.identites;
     images_ = filtrerNoms(tous_, motifImagesLisibles());
     filtrer();
+    const QString nomAttendu = std::exchange(nomAttendu_, QString());
+    const Suite suite = std::exchange(suite_, Suite::Garder);
     if (!nomAttendu.isEmpty())
         poserCourant(chemin(nomAttendu), true);
-    else if (garderCourant)
+    else if (suite == Suite::Suivre)
+        suivreCourant(avant, identitesAvant);
+    else if (suite == Suite::Garder)
         poserCourant(courant_, false);
+    surveiller();
     emit listeChangee();
+}
+
+// After a change made by another program: the current picture stays current; when
+// it is gone, the entry before it is, as after a delete; rewritten, it is shown again.
+void ModeleDossier::suivreCourant(const QStringList& avant, const QHash<QString, IdentiteFichier>& identitesAvant)
+{
+    const QString nom = NomFichierCourant();
+    if (courant_.isEmpty() || chemin(nom) != courant_) {
+        poserCourant(courant_, false);
+        return;
+    }
+    if (!tous_.contains(nom) && avant.contains(nom)) {
+        if (fichiers_.isEmpty())
+            poserCourant(QString(), true);
+        else
+            selectionner(qBound<qint64>(0, avant.indexOf(nom) - 1, fichiers_.size() - 1));
+        return;
+    }
+    poserCourant(courant_, identitesAvant.value(nom) != identites_.value(nom));
+}
+
+// Watched once the folder has answered a listing: adding the watch touches the
+// disk, which a folder on a hung mount would not answer.
+void ModeleDossier::surveiller()
+{
+    if (erreur_.isEmpty())
+        veille_.surveiller(dossier_);
 }
 
 void ModeleDossier::setMotif(const QString& motif)

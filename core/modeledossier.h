@@ -3,15 +3,22 @@
 // picture: the one place every view reads them from (the browser, the
 // full-screen viewer, and whatever acts on "the selected file"). Listing runs
 // off the interface thread; a listing that arrives after a newer request has
-// been made is dropped. Paths and names are in the form of
-// platform/nomsfichiers.h, so a name that is not UTF-8 is kept exactly.
+// been made is dropped. The folder is watched: what other programs add, remove,
+// rename or rewrite there is listed again shortly after, in one batch. A folder
+// that hangs (a network mount gone away) never holds the program: each folder
+// has at most one listing running, one no longer wanted when its turn comes is
+// not run, and the model can go while one still runs. Paths and names are in
+// the form of platform/nomsfichiers.h, so a name that is not UTF-8 is kept exactly.
 #include "platform/listedossier.h"
+#include "platform/veilledossier.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QThreadPool>
+#include <QTimer>
 #include <functional>
+#include <memory>
 
 class ModeleDossier : public QObject {
     Q_OBJECT
@@ -31,7 +38,7 @@ public:
     // Lists the current folder again, keeping the current picture when it is still there.
     void relire();
     QString dossier() const { return dossier_; }
-    bool listageEnCours() const { return enCours_ != 0; }
+    bool listageEnCours() const { return enVol_.contains(dossier_); }
     QString erreur() const { return erreur_; }
 
     // The pattern of the file list (";"-separated, case-insensitive).
@@ -44,6 +51,9 @@ public:
     // Every picture of the folder whatever the pattern: what the viewer steps through.
     const QStringList& images() const { return images_; }
     QString chemin(const QString& nom) const;
+    // What the listing found on disk for a path of the current folder; unknown
+    // for any other path. Caches key pictures by it without touching the disk.
+    IdentiteFichier identite(const QString& chemin) const;
 
     // The current picture. Selecting an index of the file list, or naming a
     // path: when it lies in the current folder and is listed, its index follows.
@@ -62,20 +72,32 @@ signals:
     void courantChange();
 
 private:
-    void lister(const QString& nomAttendu, bool garderCourant);
-    void recevoir(quint64 generation, const ContenuDossier& contenu, const QString& nomAttendu, bool garderCourant);
+    // What a listing that arrives does to the current picture.
+    enum class Suite { Oublier, Garder, Suivre };
+    struct Lien;
+    void lister(const QString& nomAttendu, Suite suite);
+    void lancer(const QString& dossier);
+    void recevoir(const QString& dossier, const ContenuDossier& contenu, bool sautee);
+    void appliquer(const ContenuDossier& contenu);
+    void suivreCourant(const QStringList& avant, const QHash<QString, IdentiteFichier>& identitesAvant);
+    void surveiller();
     void filtrer();
     void poserCourant(const QString& chemin, bool annoncer);
 
     Lister lister_;
-    QThreadPool pool_;
-    quint64 generation_ = 0;
-    int enCours_ = 0;
+    std::shared_ptr<Lien> lien_; // shared with the listings that run
+    QSet<QString> enVol_;        // folders whose listing runs
+    QSet<QString> aRelire_;      // asked again while their listing ran
+    QString nomAttendu_;
+    Suite suite_ = Suite::Oublier;
+    VeilleDossier veille_;
+    QTimer lot_;
     QString dossier_;
     QString motif_ = QStringLiteral("*.*");
     QString erreur_;
     QStringList sousDossiers_;
     QStringList tous_;
+    QHash<QString, IdentiteFichier> identites_;
     QStringList fichiers_;
     QStringList images_;
     QString courant_;

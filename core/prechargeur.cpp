@@ -43,15 +43,18 @@ void Prechargeur::vider()
 
 bool Prechargeur::estPret(const QString& chemin) const
 {
-    return std::any_of(cache_.begin(), cache_.end(), [&](const ImagePrete& i) { return i.chemin == chemin; });
+    return std::any_of(cache_.begin(), cache_.end(), [&](const Faite& f) { return aJour(f, chemin); });
 }
 
 void Prechargeur::demander(const QString& chemin, int priorite)
 {
     const quint64 generation = generation_;
-    tickets_.insert(
-        chemin, service_.demander(demandeEcran(chemin, parametres_), priorite,
-                                  [this, chemin, generation](const ImagePrete& i) { recu(chemin, i, generation); }));
+    DemandeImage demande = demandeEcran(chemin, parametres_);
+    demande.identite = identite(chemin);
+    tickets_.insert(chemin,
+                    service_.demander(demande, priorite, [this, chemin, generation, demande](const ImagePrete& i) {
+                        recu(chemin, i, generation, demande.identite);
+                    }));
 }
 
 void Prechargeur::precharger(const QStringList& chemins)
@@ -74,10 +77,11 @@ void Prechargeur::precharger(const QStringList& chemins)
 bool Prechargeur::obtenir(const QString& chemin, ImagePrete* image)
 {
     for (auto it = cache_.begin(); it != cache_.end(); ++it) {
-        if (it->chemin == chemin) {
-            *image = *it;
+        if (aJour(*it, chemin)) {
+            const Faite faite = *it;
+            *image = faite.image;
             cache_.erase(it);
-            cache_.push_back(*image); // most recently used now
+            cache_.push_back(faite); // most recently used now
             return true;
         }
     }
@@ -90,7 +94,8 @@ bool Prechargeur::obtenir(const QString& chemin, ImagePrete* image)
     return false;
 }
 
-void Prechargeur::recu(const QString& chemin, const ImagePrete& image, quint64 generation)
+void Prechargeur::recu(const QString& chemin, const ImagePrete& image, quint64 generation,
+                       const IdentiteFichier& identite)
 {
     if (generation != generation_)
         return; // made for earlier display settings
@@ -100,14 +105,23 @@ void Prechargeur::recu(const QString& chemin, const ImagePrete& image, quint64 g
     ImagePrete gardee = image;
     gardee.chemin = chemin;
     gardee.generation = generation;
-    garder(gardee);
+    // What was made for the file as it was before is no use any more.
+    for (auto it = cache_.begin(); it != cache_.end();) {
+        if (it->image.chemin != chemin) {
+            ++it;
+            continue;
+        }
+        octets_ -= it->image.octets();
+        it = cache_.erase(it);
+    }
+    garder(Faite{gardee, identite});
     emit pret(chemin);
 }
 
-void Prechargeur::garder(const ImagePrete& image)
+void Prechargeur::garder(const Faite& faite)
 {
-    cache_.push_back(image);
-    octets_ += image.octets();
+    cache_.push_back(faite);
+    octets_ += faite.image.octets();
     limiter();
 }
 
@@ -116,13 +130,13 @@ void Prechargeur::limiter()
     // Pictures no longer wanted go first, then the oldest; the newest always
     // stays, so the picture the view waits for is there when it is told.
     const qint64 plafond = budget();
-    auto retirer = [this](std::deque<ImagePrete>::iterator it) {
-        octets_ -= it->octets();
+    auto retirer = [this](std::deque<Faite>::iterator it) {
+        octets_ -= it->image.octets();
         return cache_.erase(it);
     };
-    auto protege = [this](const ImagePrete& i) { return &i == &cache_.back(); };
+    auto protege = [this](const Faite& f) { return &f == &cache_.back(); };
     for (auto it = cache_.begin(); octets_ > plafond && it != cache_.end();)
-        it = !protege(*it) && !voulus_.contains(it->chemin) ? retirer(it) : it + 1;
+        it = !protege(*it) && !voulus_.contains(it->image.chemin) ? retirer(it) : it + 1;
     for (auto it = cache_.begin(); octets_ > plafond && it != cache_.end();)
         it = !protege(*it) ? retirer(it) : it + 1;
 }

@@ -11,14 +11,21 @@
 #include <QObject>
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 class ServiceImages;
 
 class Prechargeur : public QObject {
     Q_OBJECT
 public:
+    using Identites = std::function<IdentiteFichier(const QString& chemin)>;
+
     explicit Prechargeur(ServiceImages& service, qint64 plancher = 64 * 1024 * 1024, QObject* parent = nullptr);
     ~Prechargeur() override;
+
+    // Where the identity of a picture comes from (the folder model): a picture
+    // whose identity changed since it was made is made again, never shown old.
+    void setIdentites(Identites identites) { identites_ = std::move(identites); }
 
     void setParametres(const ParametresAffichage& parametres);
     const ParametresAffichage& parametres() const { return parametres_; }
@@ -44,17 +51,30 @@ signals:
 
 private:
     void demander(const QString& chemin, int priorite);
-    void recu(const QString& chemin, const ImagePrete& image, quint64 generation);
-    void garder(const ImagePrete& image);
+    struct Faite {
+        ImagePrete image;
+        IdentiteFichier identite; // of the file it was made from
+    };
+    IdentiteFichier identite(const QString& chemin) const
+    {
+        return identites_ ? identites_(chemin) : IdentiteFichier{};
+    }
+    bool aJour(const Faite& f, const QString& chemin) const
+    {
+        return f.image.chemin == chemin && f.identite == identite(chemin);
+    }
+    void recu(const QString& chemin, const ImagePrete& image, quint64 generation, const IdentiteFichier& identite);
+    void garder(const Faite& faite);
     void limiter();
 
     ServiceImages& service_;
+    Identites identites_;
     qint64 plancher_;
     ParametresAffichage parametres_;
     quint64 generation_ = 1;
     QStringList voulus_;
     QString immediat_; // the picture the view waits for
     QHash<QString, quint64> tickets_;
-    std::deque<ImagePrete> cache_; // least recently used first
+    std::deque<Faite> cache_; // least recently used first
     qint64 octets_ = 0;
 };

@@ -1,27 +1,13 @@
 #include "core/serviceimages.h"
 
-#include "platform/nomsfichiers.h"
-
 #include <algorithm>
-
-namespace {
-// A file changed on disk is another request: its kept result must not be served.
-struct Identite {
-    qint64 taille = -1;
-    qint64 modifieNs = 0;
-    bool operator==(const Identite& o) const { return taille == o.taille && modifieNs == o.modifieNs; }
-};
-
-Identite identite(const QString& chemin)
-{
-    const EtatFichier e = etatFichier(chemin);
-    return e.existe ? Identite{e.taille, e.modifieNs} : Identite{};
-}
-} // namespace
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 struct ServiceImages::Tache {
     DemandeImage demande;
-    Identite fichier;
     int priorite = 0;
     quint64 ordre = 0;
     std::vector<std::pair<quint64, Rappel>> abonnes;
@@ -32,42 +18,55 @@ struct ServiceImages::Tache {
 
 struct ServiceImages::Garde {
     DemandeImage demande;
-    Identite fichier;
+    IdentiteFichier mesuree; // what the file was when it was decoded
     ImagePrete image;
 };
 
+// The service and its running decodes meet here: a decode posts its result only
+// while the service lives.
+struct ServiceImages::Lien {
+    std::mutex verrou;
+    std::condition_variable fini;
+    ServiceImages* service = nullptr;
+    int enCours = 0;
+};
+
 ServiceImages::ServiceImages(Decodeur decodeur, int travailleurs, QObject* parent)
-    : QObject(parent), decodeur_(std::move(decodeur)), travailleurs_(std::max(1, travailleurs))
+    : QObject(parent),
+      decodeur_(std::move(decodeur)),
+      travailleurs_(std::max(1, travailleurs)),
+      lien_(std::make_shared<Lien>())
 {
-    pool_.setMaxThreadCount(travailleurs_);
+    lien_->service = this;
 }
 
 ServiceImages::~ServiceImages()
 {
     attente_.clear();
-    // No worker may post to this object once it is gone.
-    pool_.waitForDone();
+    for (const auto& t : actives_)
+        t->annulee->store(true);
+    // Told to stop, decodes end at their next read; one that hangs (a file on a
+    // mount that no longer answers) is left behind rather than waited for.
+    std::unique_lock<std::mutex> verrou(lien_->verrou);
+    lien_->fini.wait_for(verrou, std::chrono::milliseconds(250), [this] { return lien_->enCours == 0; });
+    lien_->service = nullptr;
 }
 
 quint64 ServiceImages::demander(const DemandeImage& demande, int priorite, Rappel rappel)
 {
     const quint64 ticket = prochainTicket_++;
-    const Identite fichier = identite(demande.chemin);
     ImagePrete garde;
     if (resultatGarde(demande, &garde)) {
         // Still delivered later, as a decode would be: callers need not care which.
         auto tache = std::make_shared<Tache>();
         tache->demande = demande;
-        tache->fichier = fichier;
         tache->abonnes.emplace_back(ticket, std::move(rappel));
         actives_.push_back(tache);
         QMetaObject::invokeMethod(
             this, [this, tache, garde] { terminee(tache, garde); }, Qt::QueuedConnection);
         return ticket;
     }
-    auto meme = [&](const std::shared_ptr<Tache>& t) {
-        return !t->travail && t->demande == demande && t->fichier == fichier;
-    };
+    auto meme = [&](const std::shared_ptr<Tache>& t) { return !t->travail && t->demande == demande; };
     auto it = std::find_if(attente_.begin(), attente_.end(), meme);
     if (it == attente_.end()) {
         it = std::find_if(actives_.begin(), actives_.end(),
@@ -78,7 +77,6 @@ quint64 ServiceImages::demander(const DemandeImage& demande, int priorite, Rappe
         }
         auto tache = std::make_shared<Tache>();
         tache->demande = demande;
-        tache->fichier = fichier;
         tache->priorite = priorite;
         tache->ordre = ticket;
         attente_.push_back(tache);
@@ -135,23 +133,35 @@ void ServiceImages::lancer()
         ++enCours_;
         DemandeImage demande = tache->demande;
         demande.annulation = tache->annulee;
-        pool_.start([this, tache, demande] {
+        {
+            std::lock_guard<std::mutex> verrou(lien_->verrou);
+            ++lien_->enCours;
+        }
+        std::thread([lien = lien_, decodeur = decodeur_, tache, demande] {
             ImagePrete image;
-            if (tache->travail)
+            // Measured here, on the worker: the file as this decode reads it.
+            IdentiteFichier mesuree;
+            if (tache->travail) {
                 tache->travail();
-            else
-                image = decodeur_(demande);
-            QMetaObject::invokeMethod(
-                this,
-                [this, tache, image] {
-                    --enCours_;
-                    if (!*tache->annulee && !tache->travail)
-                        garder(tache, image);
-                    terminee(tache, image);
-                    lancer();
-                },
-                Qt::QueuedConnection);
-        });
+            } else {
+                mesuree = identiteFichier(demande.chemin);
+                image = decodeur(demande);
+            }
+            std::lock_guard<std::mutex> verrou(lien->verrou);
+            --lien->enCours;
+            lien->fini.notify_all();
+            if (ServiceImages* s = lien->service)
+                QMetaObject::invokeMethod(
+                    s,
+                    [s, tache, image, mesuree] {
+                        --s->enCours_;
+                        if (!*tache->annulee && !tache->travail)
+                            s->garder(tache, image, mesuree);
+                        s->terminee(tache, image);
+                        s->lancer();
+                    },
+                    Qt::QueuedConnection);
+        }).detach();
     }
 }
 
@@ -166,11 +176,11 @@ void ServiceImages::terminee(const std::shared_ptr<Tache>& tache, const ImagePre
             rappel(image);
 }
 
-void ServiceImages::garder(const std::shared_ptr<Tache>& tache, const ImagePrete& image)
+void ServiceImages::garder(const std::shared_ptr<Tache>& tache, const ImagePrete& image, const IdentiteFichier& mesuree)
 {
     if (image.octets() > budgetResultats_)
         return;
-    gardes_.push_back(Garde{tache->demande, tache->fichier, image});
+    gardes_.push_back(Garde{tache->demande, mesuree, image});
     octetsGardes_ += image.octets();
     // Bounded in count too: unreadable files keep no pixels but still take a place.
     while (octetsGardes_ > budgetResultats_ || gardes_.size() > 32) {
@@ -181,8 +191,13 @@ void ServiceImages::garder(const std::shared_ptr<Tache>& tache, const ImagePrete
 
 bool ServiceImages::resultatGarde(const DemandeImage& demande, ImagePrete* image) const
 {
+    // Served by what the file was when decoded, whatever the request that decoded it
+    // knew: the picture named on the command line, asked before any listing, is
+    // then served to the listing's request.
     for (auto it = gardes_.rbegin(); it != gardes_.rend(); ++it) {
-        if (it->demande == demande && it->fichier == identite(demande.chemin)) {
+        DemandeImage meme = it->demande;
+        meme.identite = demande.identite;
+        if (meme == demande && it->mesuree == demande.identite) {
             *image = it->image;
             return true;
         }

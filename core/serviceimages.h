@@ -4,12 +4,12 @@
 // for one of a few workers; a request that is no longer wanted is cancelled
 // before it starts, and a result whose every asker has gone is not delivered.
 // The same request asked twice is decoded once, and the last few results are
-// kept, so a picture asked for again (or decoded ahead, as the one named on
-// the command line is before the window exists) comes at once.
+// kept by the identity of the file decoded (never by name alone, and without a
+// stat here: requests carry what the listing found), so a picture asked for again (or decoded ahead, as the one named
+// on the command line is before the window exists) comes at once.
 #include "core/imageprete.h"
 
 #include <QObject>
-#include <QThreadPool>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -39,7 +39,8 @@ public:
     // (annuler) first; a cancelled job that has started still runs to its end.
     quint64 executer(int priorite, std::function<void()> travail, std::function<void()> fini);
 
-    // Takes a kept result without decoding; false when there is none.
+    // Takes a kept result without decoding; false when there is none for the file
+    // `demande.identite` names.
     bool resultatGarde(const DemandeImage& demande, ImagePrete* image) const;
     // Forgets what is kept for a file (it was changed, renamed or deleted).
     void oublier(const QString& chemin);
@@ -53,13 +54,14 @@ public:
 private:
     struct Tache;
     struct Garde;
+    struct Lien;
     void lancer();
     void terminee(const std::shared_ptr<Tache>& tache, const ImagePrete& image);
-    void garder(const std::shared_ptr<Tache>& tache, const ImagePrete& image);
+    void garder(const std::shared_ptr<Tache>& tache, const ImagePrete& image, const IdentiteFichier& mesuree);
 
     Decodeur decodeur_;
     int travailleurs_;
-    QThreadPool pool_;
+    std::shared_ptr<Lien> lien_; // shared with the decodes that run
     quint64 prochainTicket_ = 1;
     int enCours_ = 0;
     std::vector<std::shared_ptr<Tache>> attente_;

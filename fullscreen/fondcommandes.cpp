@@ -8,7 +8,6 @@
 #include "core/commentaires.h"
 #include "core/imageprete.h"
 #include "fullscreen/surfaces.h"
-#include "platform/listedossier.h"
 #include "platform/nomsfichiers.h"
 
 #include <QCheckBox>
@@ -20,6 +19,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <utility>
 
 namespace {
 const QString MotifFile1 = QStringLiteral("*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf");
@@ -65,6 +65,8 @@ BoutonSkin* bouton(QWidget* parent, const char* nom, const QString& texte, const
 
 FondCommandes::FondCommandes(General& g, QWidget* parent) : PanneauSkin(parent, QStringLiteral("FondCommandes")), g_(g)
 {
+    modele_.setMotif(MotifFile1);
+    connect(&modele_, &ModeleDossier::listeChangee, this, &FondCommandes::listeRecue);
     construire();
     construireCommentaire();
     appliquerSchema();
@@ -90,7 +92,7 @@ void FondCommandes::construire()
     dir1_ = new QListWidget(this);
     dir1_->setObjectName(QStringLiteral("Dir1"));
     dir1_->setGeometry(twips::rect(180, 960, 2715, 2115));
-    dir1_->installEventFilter(new FiltreF8(this, [this] { remplirDossiers(); }));
+    dir1_->installEventFilter(new FiltreF8(this, [this] { changerDossier(dossier_); }));
     file1_ = new QListWidget(this);
     file1_->setObjectName(QStringLiteral("File1"));
     file1_->setGeometry(twips::rect(3000, 480, 2715, 2625));
@@ -209,42 +211,64 @@ void FondCommandes::changerLecteur(int index)
 {
     if (index < 0 || index >= lecteurs_.size())
         return;
-    for (;;) {
-        const QString racine = lecteurs_[index].racine;
-        const QString erreur = erreurLectureDossier(racine);
-        if (erreur.isEmpty()) {
-            changerDossier(racine);
-            g_.DossierLecteur = dossier_;
-            return;
-        }
-        const QMessageBox::StandardButton r = g_.services.questionSysteme(
-            this, QMessageBox::Warning, g_.TitreProgramme, erreur, QMessageBox::Retry | QMessageBox::Cancel);
-        if (r != QMessageBox::Retry) {
-            const QSignalBlocker silence(drive1_);
-            drive1_->setCurrentIndex(lecteurDe(lecteurs_, dossier_));
-            return;
-        }
-    }
+    lecteurDemande_ = index;
+    changerDossier(lecteurs_[index].racine, Attente::Lecteur);
 }
 
-void FondCommandes::changerDossier(const QString& dossier)
+// A drive with no medium: Retry lists it again, Cancel puts back the drive in use.
+void FondCommandes::echecLecteur()
 {
-    if (!erreurLectureDossier(dossier).isEmpty())
+    const QMessageBox::StandardButton r = g_.services.questionSysteme(
+        this, QMessageBox::Warning, g_.TitreProgramme, modele_.erreur(), QMessageBox::Retry | QMessageBox::Cancel);
+    if (r == QMessageBox::Retry && lecteurDemande_ >= 0 && lecteurDemande_ < lecteurs_.size()) {
+        changerDossier(lecteurs_[lecteurDemande_].racine, Attente::Lecteur);
+        return;
+    }
+    const QSignalBlocker silence(drive1_);
+    drive1_->setCurrentIndex(lecteurDe(lecteurs_, dossier_));
+}
+
+// The lists change when the folder's listing comes, off the interface thread.
+void FondCommandes::changerDossier(const QString& dossier, Attente attente)
+{
+    attente_ = attente;
+    const QString voulu = normaliserDossier(dossier);
+    if (voulu == modele_.dossier())
+        modele_.relire();
+    else
+        modele_.ouvrir(voulu);
+}
+
+void FondCommandes::listeRecue()
+{
+    const Attente attente = std::exchange(attente_, Attente::Aucune);
+    if (!modele_.erreur().isEmpty()) {
+        if (attente == Attente::Lecteur)
+            echecLecteur();
         return; // a failure leaves the lists as they were
-    dossier_ = normaliserDossier(dossier);
+    }
+    // Listed again on its own (another program changed the folder): what was
+    // picked stays picked.
+    const bool nouvelle = attente != Attente::Aucune;
+    if (!nouvelle && modele_.dossier() != dossier_)
+        return;
+    dossier_ = modele_.dossier();
     {
         const QSignalBlocker silence(drive1_);
         drive1_->setCurrentIndex(lecteurDe(lecteurs_, dossier_));
     }
-    remplirDossiers();
+    remplirDossiers(nouvelle);
+    if (attente == Attente::Lecteur)
+        g_.DossierLecteur = dossier_;
     // The viewer's list follows at once, through the model.
-    if (g_.DossierCourant() != dossier_)
+    if (nouvelle && g_.DossierCourant() != dossier_)
         g_.modele.ouvrir(dossier_);
 }
 
-void FondCommandes::remplirDossiers()
+void FondCommandes::remplirDossiers(bool nouvelle)
 {
-    const ContenuDossier contenu = lireDossier(dossier_);
+    const QListWidgetItem* pris = file1_->currentItem();
+    const QString nomPris = !nouvelle && pris ? pris->data(Qt::UserRole).toString() : QString();
     dir1_->clear();
     // As the main window's folder list: the way down from the root, indented,
     // the current folder picked, then its subfolders one step further in.
@@ -262,15 +286,21 @@ void FondCommandes::remplirDossiers()
     };
     for (qsizetype i = 0; i < chemin.size(); ++i)
         dir1_->setCurrentItem(ajouter(chemin[i], i));
-    for (const QString& nom : contenu.sousDossiers)
+    for (const QString& nom : modele_.sousDossiers())
         ajouter(joindreChemin(dossier_, nom), chemin.size());
     file1_->clear();
     // A comment is saved for a picture of the list shown: none is picked in a new one.
-    cmdEnregistrer_->setEnabled(false);
-    for (const QString& nom : filtrerNoms(contenu.fichiers, MotifFile1)) {
+    bool reste = false;
+    for (const QString& nom : modele_.fichiers()) {
         auto* item = new QListWidgetItem(texteAffichable(nom), file1_);
         item->setData(Qt::UserRole, nom);
+        if (!nomPris.isEmpty() && nom == nomPris) {
+            file1_->setCurrentItem(item);
+            reste = true;
+        }
     }
+    if (!reste)
+        cmdEnregistrer_->setEnabled(false);
 }
 
 void FondCommandes::activerDossier(QListWidgetItem* item)

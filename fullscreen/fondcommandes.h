@@ -2,8 +2,11 @@
 // FondCommandes: the panel centred over the full-screen picture on which the
 // user changes folder and picks the picture to show, or, in comment mode, the
 // picture to write a comment for. It changes folder and picture through the
-// folder model only; the viewer follows the model.
+// folder model only; the viewer follows the model. Its own lists come from a
+// folder model of its own, listed off the interface thread: a folder that does
+// not answer leaves the panel as it was, never frozen.
 #include "app/skin.h"
+#include "core/modeledossier.h"
 #include "platform/lecteurs.h"
 
 #include <QRectF>
@@ -30,6 +33,8 @@ public:
     void preparer(bool modeCommentaire, QSize ecran);
     // The folder shown in Dir1 and File1.
     QString dossier() const { return dossier_; }
+    // A folder asked for whose listing has not come yet.
+    bool listageEnCours() const { return attente_ != Attente::Aucune; }
     // Where the preview sits in twips, once decoded; empty while hidden.
     QRectF apercuTwips() const { return apercuTwips_; }
     bool apercuVisible() const;
@@ -53,9 +58,13 @@ signals:
 private:
     void construire();
     void construireCommentaire();
+    // Who asked for the listing under way: a failed drive asks Retry or Cancel.
+    enum class Attente { Aucune, Dossier, Lecteur };
     void changerLecteur(int index);
-    void changerDossier(const QString& dossier);
-    void remplirDossiers();
+    void changerDossier(const QString& dossier, Attente attente = Attente::Dossier);
+    void listeRecue();
+    void echecLecteur();
+    void remplirDossiers(bool nouvelle);
     void remplirFichiers();
     void activerDossier(QListWidgetItem* item);
     void choisirFichier(QListWidgetItem* item);
@@ -72,6 +81,9 @@ private:
     General& g_;
     QList<Lecteur> lecteurs_;
     std::function<QList<Lecteur>()> listerLecteurs_ = listerLecteurs;
+    ModeleDossier modele_;
+    Attente attente_ = Attente::Aucune;
+    int lecteurDemande_ = -1;
     QString dossier_;
     QString dossierLecteurInitial_;
     QComboBox* drive1_ = nullptr;

@@ -39,6 +39,7 @@ PleinEcran::PleinEcran(General& general, QWidget* parent)
     m_effet.setTimerType(Qt::PreciseTimer);
     connect(&m_effet, &QTimer::timeout, this, &PleinEcran::pasEffet);
     m_prechargeur = new Prechargeur(g.images, 64 * 1024 * 1024, this);
+    m_prechargeur->setIdentites([this](const QString& chemin) { return g.modele.identite(chemin); });
     connect(m_prechargeur, &Prechargeur::pret, this, &PleinEcran::imagePrete);
     // A listing may arrive after the viewer opened on its folder.
     connect(&g.modele, &ModeleDossier::listeChangee, this, &PleinEcran::listerDossier);

@@ -253,9 +253,10 @@ void Miniatures::listeRecue()
     if (!actif_ || g_.modele.dossier() != dossierListe_ || g_.modele.listageEnCours())
         return;
     const QStringList liste = listeModele();
-    if (liste == pages_.liste())
+    if (liste != pages_.liste())
+        pages_.actualiserListe(liste);
+    else if (!pageChangee())
         return;
-    pages_.actualiserListe(liste);
     AfficheMiniatures();
 }
 
@@ -268,15 +269,30 @@ bool Miniatures::pageDeMetafichiers() const
 
 QString Miniatures::cle(const QString& chemin) const
 {
-    return chemin + QLatin1Char('|') + QString::number(FondMiniatures->devicePixelRatioF())
+    // By what the file is, not its name alone: a picture rewritten in place is made again.
+    return chemin + QLatin1Char('|') + g_.modele.identite(chemin).texte() + QLatin1Char('|')
+           + QString::number(FondMiniatures->devicePixelRatioF())
            + (pageDeMetafichiers() ? QLatin1String("|wmf") : QLatin1String());
 }
 
 DemandeImage Miniatures::demande(const QString& chemin) const
 {
-    if (pageDeMetafichiers())
-        return demandeNaturelle(chemin, FondMiniatures->devicePixelRatioF());
-    return demandeMiniature(chemin, QRectF(0, 0, LargeurCellule, HauteurCellule), FondMiniatures->devicePixelRatioF());
+    DemandeImage d = pageDeMetafichiers() ? demandeNaturelle(chemin, FondMiniatures->devicePixelRatioF())
+                                          : demandeMiniature(chemin, QRectF(0, 0, LargeurCellule, HauteurCellule),
+                                                             FondMiniatures->devicePixelRatioF());
+    d.identite = g_.modele.identite(chemin);
+    return d;
+}
+
+// A picture of the page rewritten by another program: its cell is made again.
+bool Miniatures::pageChangee() const
+{
+    for (int cellule = 0; cellule < PagesMiniatures::NbCellules; ++cellule) {
+        const QString chemin = pages_.entree(cellule);
+        if (!chemin.isEmpty() && cle(chemin) != clesPage_[size_t(cellule)])
+            return true;
+    }
+    return false;
 }
 
 void Miniatures::AfficheMiniatures()
@@ -289,10 +305,11 @@ void Miniatures::AfficheMiniatures()
     restantes_ = 0;
     for (int cellule : OrdreDecodage) {
         const QString chemin = pages_.entree(cellule);
+        clesPage_[size_t(cellule)] = chemin.isEmpty() ? QString() : cle(chemin);
         ImagePrete image;
         if (chemin.isEmpty()) {
             Image2[size_t(cellule)]->vider();
-        } else if (cache_.trouver(cle(chemin), &image)) {
+        } else if (cache_.trouver(clesPage_[size_t(cellule)], &image)) {
             remplir(cellule, image);
         } else {
             Image2[size_t(cellule)]->vider();
@@ -326,7 +343,7 @@ void Miniatures::recevoir(int cellule, quint64 generation, const ImagePrete& ima
         return;
     tickets_[size_t(cellule)] = 0;
     if (image.ok())
-        cache_.garder(cle(image.chemin), image);
+        cache_.garder(clesPage_[size_t(cellule)], image);
     remplir(cellule, image);
     if (--restantes_ == 0)
         pageTerminee();
@@ -366,16 +383,17 @@ void Miniatures::anticiper()
     if (position != pages_.ImageCentree()) {
         for (int cellule : OrdreDecodage) {
             const QString chemin = pages_.entree(cellule, position);
-            if (chemin.isEmpty() || cache_.contient(cle(chemin)))
+            const QString cleCellule = chemin.isEmpty() ? QString() : cle(chemin);
+            if (chemin.isEmpty() || cache_.contient(cleCellule))
                 continue;
             ++anticipees_;
-            ticketsAnticipes_.push_back(
-                g_.images.demander(demande(chemin), ServiceImages::Anticipation, [this](const ImagePrete& i) {
-                    if (i.ok())
-                        cache_.garder(cle(i.chemin), i);
-                    if (--anticipees_ == 0)
-                        emit anticipationTerminee();
-                }));
+            ticketsAnticipes_.push_back(g_.images.demander(demande(chemin), ServiceImages::Anticipation,
+                                                           [this, cleCellule](const ImagePrete& i) {
+                                                               if (i.ok())
+                                                                   cache_.garder(cleCellule, i);
+                                                               if (--anticipees_ == 0)
+                                                                   emit anticipationTerminee();
+                                                           }));
         }
     }
     if (anticipees_ == 0)

@@ -109,6 +109,7 @@ private:
     void annoncerCentree();
     bool pageDeMetafichiers() const;
     QString cle(const QString& chemin) const;
+    bool pageChangee() const;
     DemandeImage demande(const QString& chemin) const;
 
     General& g_;
@@ -125,6 +126,7 @@ private:
     int restantes_ = 0;
     int anticipees_ = 0;
     std::array<quint64, PagesMiniatures::NbCellules> tickets_{};
+    std::array<QString, PagesMiniatures::NbCellules> clesPage_; // of the picture each cell shows or waits for
     std::vector<quint64> ticketsAnticipes_;
     std::unique_ptr<Sablier> sablier_;
 };

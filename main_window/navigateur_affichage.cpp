@@ -15,7 +15,9 @@ const QRectF BoiteTwips(3120, 630, 6735, 5055);
 
 DemandeImage Navigateur::demandeApercu(General& g, const QString& chemin, qreal ratioPixels)
 {
-    return demandeBoite(chemin, BoiteTwips, ratioPixels, g.couleur(Role::Visualisation));
+    DemandeImage d = demandeBoite(chemin, BoiteTwips, ratioPixels, g.couleur(Role::Visualisation));
+    d.identite = g.modele.identite(chemin);
+    return d;
 }
 
 void Navigateur::AfficheImage()

@@ -99,20 +99,26 @@ bool correspond(const std::vector<Motif>& motifs, const QString& nom)
 
 enum class Genre { Autre, Fichier, Dossier };
 
-// Regular files and folders, links followed to what they point to: devices,
-// pipes and sockets are no pictures and would block a reader. The entry type
-// spares a stat on most file systems.
-Genre genreEntree(DIR* d, const dirent* e)
+IdentiteFichier identiteDe(const struct stat& st)
 {
-    if (e->d_type == DT_REG)
-        return Genre::Fichier;
+    return IdentiteFichier{quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+                           qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// Regular files and folders, links followed to what they point to: devices,
+// pipes and sockets are no pictures and would block a reader. Files are
+// stat'ed for their identity (this runs off the interface thread); the entry
+// type spares a stat of folders on most file systems.
+Genre genreEntree(DIR* d, const dirent* e, IdentiteFichier* identite)
+{
     if (e->d_type == DT_DIR)
         return Genre::Dossier;
-    if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+    if (e->d_type != DT_REG && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
         return Genre::Autre;
     struct stat st;
     if (fstatat(dirfd(d), e->d_name, &st, 0) != 0)
         return Genre::Autre;
+    *identite = identiteDe(st);
     return S_ISREG(st.st_mode) ? Genre::Fichier : S_ISDIR(st.st_mode) ? Genre::Dossier : Genre::Autre;
 }
 
@@ -178,20 +184,35 @@ ContenuDossier lireDossier(const QString& dossier)
             break;
         if (e->d_name[0] == '.')
             continue;
-        const Genre genre = genreEntree(d, e);
-        if (genre == Genre::Fichier)
+        IdentiteFichier identite;
+        const Genre genre = genreEntree(d, e, &identite);
+        if (genre == Genre::Fichier) {
             contenu.fichiers.append(cheminDepuisOctets(QByteArray(e->d_name)));
-        else if (genre == Genre::Dossier)
+            contenu.identites.insert(contenu.fichiers.last(), identite);
+        } else if (genre == Genre::Dossier)
             contenu.sousDossiers.append(cheminDepuisOctets(QByteArray(e->d_name)));
     }
     // A folder that opens but cannot be read through (no search right, I/O error).
     const int code = errno;
     closedir(d);
     if (code != 0)
-        return ContenuDossier{{}, {}, texteErreurSysteme(code, ObjetErreur::Dossier)};
+        return ContenuDossier{{}, {}, {}, texteErreurSysteme(code, ObjetErreur::Dossier)};
     trierNoms(contenu.fichiers);
     trierNoms(contenu.sousDossiers);
     return contenu;
+}
+
+IdentiteFichier identiteFichier(const QString& chemin)
+{
+    struct stat st;
+    if (chemin.isEmpty() || ::stat(octetsDepuisChemin(chemin).constData(), &st) != 0)
+        return {};
+    return identiteDe(st);
+}
+
+QString IdentiteFichier::texte() const
+{
+    return QStringLiteral("%1:%2:%3:%4").arg(peripherique).arg(inode).arg(taille).arg(modifieNs);
 }
 
 QStringList filtrerNoms(const QStringList& noms, const QString& motif)

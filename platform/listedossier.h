@@ -1,14 +1,35 @@
 #pragma once
 // Folder listing shared by every file list: regular files matching a pattern list,
 // in the order the user expects.
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
+// What a file is on disk, beyond its name: a picture rewritten in place, or
+// another file renamed onto its name, is another picture to every cache.
+struct IdentiteFichier {
+    quint64 peripherique = 0;
+    quint64 inode = 0;
+    qint64 taille = -1;
+    qint64 modifieNs = 0;
+    bool connue() const { return taille >= 0; }
+    bool operator==(const IdentiteFichier& o) const
+    {
+        return peripherique == o.peripherique && inode == o.inode && taille == o.taille && modifieNs == o.modifieNs;
+    }
+    bool operator!=(const IdentiteFichier& o) const { return !(*this == o); }
+    QString texte() const;
+};
+
+// stat() of a path by its exact bytes (links followed); unknown when it fails.
+IdentiteFichier identiteFichier(const QString& chemin);
+
 struct ContenuDossier {
-    QStringList sousDossiers; // names, in list order
-    QStringList fichiers;     // regular files (links followed), in list order
-    QString erreur;           // French text when the folder could not be read: it is
-                              // told apart from an empty one
+    QStringList sousDossiers;                  // names, in list order
+    QStringList fichiers;                      // regular files (links followed), in list order
+    QHash<QString, IdentiteFichier> identites; // of each of `fichiers`
+    QString erreur;                            // French text when the folder could not be read: it is
+                                               // told apart from an empty one
 };
 
 // One pass over `dossier`: its subfolders and regular files, links followed to

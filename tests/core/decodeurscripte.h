@@ -7,6 +7,9 @@
 #include <QSemaphore>
 #include <QStringList>
 #include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 struct DecodeurScripte {
     std::atomic<int> appels{0};
@@ -19,6 +22,26 @@ struct DecodeurScripte {
     QMutex verrou;
     QStringList ordre; // paths, in the order decodes started
     QList<int> modes;  // fitting mode of each decode
+
+    // Decodes run on threads the service may leave behind: the decoder's going
+    // lets the held ones out, waits for those inside, and turns later ones away.
+    struct Acces {
+        std::mutex verrou;
+        std::condition_variable sortie;
+        DecodeurScripte* decodeur = nullptr;
+        int dedans = 0;
+    };
+    std::shared_ptr<Acces> acces = std::make_shared<Acces>();
+
+    DecodeurScripte() { acces->decodeur = this; }
+    ~DecodeurScripte()
+    {
+        bloquer = false;
+        porte.release(1000);
+        std::unique_lock<std::mutex> l(acces->verrou);
+        acces->sortie.wait(l, [this] { return acces->dedans == 0; });
+        acces->decodeur = nullptr;
+    }
 
     ImagePrete operator()(const DemandeImage& d)
     {
@@ -53,5 +76,19 @@ struct DecodeurScripte {
 
 inline ServiceImages::Decodeur par(DecodeurScripte& d)
 {
-    return [&d](const DemandeImage& demande) { return d(demande); };
+    return [acces = d.acces](const DemandeImage& demande) {
+        DecodeurScripte* decodeur;
+        {
+            std::lock_guard<std::mutex> l(acces->verrou);
+            decodeur = acces->decodeur;
+            if (!decodeur)
+                return ImagePrete{};
+            ++acces->dedans;
+        }
+        ImagePrete r = (*decodeur)(demande);
+        std::lock_guard<std::mutex> l(acces->verrou);
+        --acces->dedans;
+        acces->sortie.notify_all();
+        return r;
+    };
 }

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +36,9 @@ private slots:
     void relireGardeLeCourant();
     void nomQuiNEstPasUtf8();
     void dossierIllisible();
+    void changementsDesAutresSuivis();
+    void courantDisparuDonneSonVoisin();
+    void dossierBloqueNeRetientRien();
 };
 
 void TestModeleDossier::listeMotifEtOrdre()
@@ -103,12 +107,13 @@ void TestModeleDossier::nomsDerivesDuCourant()
 
 void TestModeleDossier::listageTardifAbandonne()
 {
-    QSemaphore lent;
+    // Shared with the listing, which may outlive the test.
+    auto lent = std::make_shared<QSemaphore>();
     ModeleDossier m;
-    m.setLister([&](const QString& dossier) {
+    m.setLister([lent](const QString& dossier) {
         ContenuDossier c;
         if (dossier == "/lent") {
-            lent.acquire();
+            lent->acquire();
             c.fichiers = QStringList{"vieux.jpg"};
         } else {
             c.fichiers = QStringList{"neuf.jpg"};
@@ -118,7 +123,7 @@ void TestModeleDossier::listageTardifAbandonne()
     QSignalSpy listes(&m, &ModeleDossier::listeChangee);
     m.ouvrir("/lent");
     m.ouvrir("/rapide");
-    lent.release();
+    lent->release();
     QTRY_VERIFY(!m.listageEnCours());
     QCoreApplication::processEvents();
     QCOMPARE(m.dossier(), QString("/rapide"));
@@ -196,6 +201,80 @@ void TestModeleDossier::dossierIllisible()
     attendreListe(m);
     QVERIFY(m.fichiers().isEmpty());
     QVERIFY(!m.erreur().isEmpty());
+}
+
+// Another program adds, renames and rewrites: the list follows without being asked.
+void TestModeleDossier::changementsDesAutresSuivis()
+{
+    QTemporaryDir d;
+    for (const char* nom : {"a.jpg", "c.jpg"})
+        creer(d.filePath(nom));
+    ModeleDossier m;
+    m.ouvrir(d.path(), "c.jpg");
+    attendreListe(m);
+    const IdentiteFichier avant = m.identite(d.filePath("c.jpg"));
+    QVERIFY(avant.connue());
+    creer(d.filePath("b.jpg"));
+    QTRY_COMPARE(m.fichiers(), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
+    QCOMPARE(m.IndexFichier(), 2);
+    QVERIFY(QFile::rename(d.filePath("a.jpg"), d.filePath("d.jpg")));
+    QTRY_COMPARE(m.fichiers(), (QStringList{"b.jpg", "c.jpg", "d.jpg"}));
+    QCOMPARE(m.FichierCourant(), d.filePath("c.jpg"));
+
+    // Rewritten in place, same size, its time set back: still another picture.
+    QSignalSpy courant(&m, &ModeleDossier::courantChange);
+    QFile f(d.filePath("c.jpg"));
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    const timespec temps[2] = {{0, UTIME_OMIT}, {avant.modifieNs / 1000000000, 0}};
+    QVERIFY(::futimens(f.handle(), temps) == 0);
+    f.close();
+    QTRY_VERIFY(m.identite(d.filePath("c.jpg")) != avant);
+    QCOMPARE(courant.count(), 1);
+    QCOMPARE(m.FichierCourant(), d.filePath("c.jpg"));
+}
+
+void TestModeleDossier::courantDisparuDonneSonVoisin()
+{
+    QTemporaryDir d;
+    for (const char* nom : {"a.jpg", "b.jpg", "c.jpg"})
+        creer(d.filePath(nom));
+    ModeleDossier m;
+    m.ouvrir(d.path(), "b.jpg");
+    attendreListe(m);
+    QVERIFY(QFile::remove(d.filePath("b.jpg")));
+    QTRY_COMPARE(m.fichiers().size(), 2);
+    QCOMPARE(m.FichierCourant(), d.filePath("a.jpg"));
+}
+
+// A folder on a mount that no longer answers: the next folder comes at once, the
+// hung one is listed once however often it is asked, and the model goes while it hangs.
+void TestModeleDossier::dossierBloqueNeRetientRien()
+{
+    struct Etat {
+        QSemaphore porte;
+        std::atomic<int> appels{0};
+    };
+    auto etat = std::make_shared<Etat>();
+    auto m = std::make_unique<ModeleDossier>();
+    m->setLister([etat](const QString& dossier) {
+        ContenuDossier c;
+        if (dossier == "/bloque") {
+            ++etat->appels;
+            etat->porte.tryAcquire(1, 30000);
+        }
+        c.fichiers = QStringList{dossier.mid(1) + ".jpg"};
+        return c;
+    });
+    m->ouvrir("/bloque");
+    m->ouvrir("/vite");
+    QTRY_COMPARE(m->fichiers(), QStringList{"vite.jpg"});
+    m->ouvrir("/bloque");
+    m->relire();
+    m->ouvrir("/bloque");
+    QTRY_COMPARE(etat->appels.load(), 1);
+    QVERIFY(m->listageEnCours());
+    m.reset(); // does not wait for the hung listing
+    etat->porte.release();
 }
 
 QTEST_GUILESS_MAIN(TestModeleDossier)

@@ -2,6 +2,11 @@
 // a decode starts, results of cancelled requests never delivered, the same
 // request decoded once, and kept results that a changed file invalidates.
 #include "decodeurscripte.h"
+#include "core/vignettesbureau.h"
+
+#include <QCryptographicHash>
+#include <QImageReader>
+#include <sys/stat.h>
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -12,6 +17,14 @@ DemandeImage demande(const QString& chemin, int mode = 0)
     DemandeImage d;
     d.chemin = chemin;
     d.mode = mode;
+    return d;
+}
+
+// Asked as the views ask: with the identity the folder's listing found.
+DemandeImage telQueListee(const QString& chemin)
+{
+    DemandeImage d = demande(chemin);
+    d.identite = identiteFichier(chemin);
     return d;
 }
 } // namespace
@@ -26,6 +39,9 @@ private slots:
     void memeDemandeDecodeeUneFois();
     void resultatGardeJusquAuChangementDuFichier();
     void jamaisDeRappelDansLAppel();
+    void vignetteEcriteSelonLeStandard();
+    void decodageBloqueNeRetientPasLaFin();
+    void vignetteDuBureauPrisePuisRemplaceeSiPerimee();
 };
 
 void TestServiceImages::prioritesPuisOrdreDArrivee()
@@ -142,19 +158,19 @@ void TestServiceImages::resultatGardeJusquAuChangementDuFichier()
     DecodeurScripte d;
     ServiceImages s(par(d));
     int livres = 0;
-    s.demander(demande(chemin), 0, [&](const ImagePrete&) { ++livres; });
+    s.demander(telQueListee(chemin), 0, [&](const ImagePrete&) { ++livres; });
     QTRY_COMPARE(livres, 1);
     ImagePrete garde;
-    QVERIFY(s.resultatGarde(demande(chemin), &garde));
-    s.demander(demande(chemin), 0, [&](const ImagePrete&) { ++livres; });
+    QVERIFY(s.resultatGarde(telQueListee(chemin), &garde));
+    s.demander(telQueListee(chemin), 0, [&](const ImagePrete&) { ++livres; });
     QTRY_COMPARE(livres, 2);
     QCOMPARE(d.appels.load(), 1);
 
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Append));
     f.write(" de plus"); // another size: another picture
     f.close();
-    QVERIFY(!s.resultatGarde(demande(chemin), &garde));
-    s.demander(demande(chemin), 0, [&](const ImagePrete&) { ++livres; });
+    QVERIFY(!s.resultatGarde(telQueListee(chemin), &garde));
+    s.demander(telQueListee(chemin), 0, [&](const ImagePrete&) { ++livres; });
     QTRY_COMPARE(livres, 3);
     QCOMPARE(d.appels.load(), 2);
 
@@ -164,12 +180,12 @@ void TestServiceImages::resultatGardeJusquAuChangementDuFichier()
     f.write("UN");
     QVERIFY(f.setFileTime(avant.addSecs(2), QFileDevice::FileModificationTime));
     f.close();
-    QVERIFY(!s.resultatGarde(demande(chemin), &garde));
-    s.demander(demande(chemin), 0, [&](const ImagePrete&) { ++livres; });
+    QVERIFY(!s.resultatGarde(telQueListee(chemin), &garde));
+    s.demander(telQueListee(chemin), 0, [&](const ImagePrete&) { ++livres; });
     QTRY_COMPARE(livres, 4);
     QCOMPARE(d.appels.load(), 3);
     s.oublier(chemin);
-    QVERIFY(!s.resultatGarde(demande(chemin), &garde));
+    QVERIFY(!s.resultatGarde(telQueListee(chemin), &garde));
 }
 
 void TestServiceImages::jamaisDeRappelDansLAppel()
@@ -182,6 +198,106 @@ void TestServiceImages::jamaisDeRappelDansLAppel()
     s.demander(demande("a"), 0, [&](const ImagePrete&) { ++livres; }); // kept: still later
     QCOMPARE(livres, 1);
     QTRY_COMPARE(livres, 2);
+}
+
+// A decode stuck on a mount that no longer answers: the service goes all the same.
+void TestServiceImages::decodageBloqueNeRetientPasLaFin()
+{
+    auto porte = std::make_shared<QSemaphore>();
+    auto s = std::make_unique<ServiceImages>([porte](const DemandeImage&) {
+        porte->tryAcquire(1, 30000);
+        return ImagePrete{};
+    });
+    s->demander(demande("a"), 0, [](const ImagePrete&) { QFAIL("delivered after the service went"); });
+    QCOMPARE(s->enCours(), 1);
+    s.reset();
+    porte->release();
+}
+
+namespace {
+// A picture on disk, the shared cache in a folder of the test, and a service whose
+// decodes of thumbnails are counted.
+struct BancVignettes {
+    QTemporaryDir dossier;
+    QString photo = dossier.filePath("Été (1).png");
+    // Owned with the decodes too: one may outlive the bench.
+    std::shared_ptr<std::atomic<int>> decodes = std::make_shared<std::atomic<int>>(0);
+    ServiceImages service{[decodes = decodes](const DemandeImage& d) {
+        return vignettes::preparerMiniature(d, [decodes](const QString& c, const QSize& s) {
+            ++*decodes;
+            return chargerImage(c, s);
+        });
+    }};
+    BancVignettes()
+    {
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(dossier.filePath("cache")));
+        QImage image(300, 200, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        image.save(photo, "PNG");
+    }
+    QColor cellule()
+    {
+        DemandeImage d = demandeMiniature(photo, QRectF(0, 0, 1920, 1440), 1);
+        d.identite = identiteFichier(photo);
+        QColor vue;
+        bool livre = false;
+        service.demander(d, ServiceImages::Miniature, [&](const ImagePrete& i) {
+            vue = i.ok() ? i.image.pixelColor(5, 5) : QColor();
+            livre = true;
+        });
+        if (!QTest::qWaitFor([&] { return livre; }))
+            return {};
+        return vue;
+    }
+};
+} // namespace
+
+void TestServiceImages::vignetteEcriteSelonLeStandard()
+{
+    BancVignettes b;
+    QCOMPARE(b.cellule(), QColor(Qt::blue));
+    const QByteArray uri = "file://" + QFile::encodeName(b.dossier.path()) + "/%C3%89t%C3%A9%20(1).png";
+    const QString vignette = b.dossier.filePath("cache/thumbnails/normal/")
+                             + QCryptographicHash::hash(uri, QCryptographicHash::Md5).toHex() + ".png";
+    QFile f(vignette);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray png = f.readAll();
+    const QHash<QByteArray, QByteArray> textes = vignettes::textesPng(png);
+    QCOMPARE(textes.value("Thumb::URI"), uri);
+    QCOMPARE(textes.value("Thumb::MTime").toLongLong(), QFileInfo(b.photo).lastModified().toSecsSinceEpoch());
+    QCOMPARE(textes.value("Thumb::Size").toLongLong(), QFileInfo(b.photo).size());
+    QVERIFY(textes.value("Software").startsWith("Ormelle"));
+    QCOMPARE(QImage::fromData(png).size(), QSize(128, 85));
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(vignette).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, 0600u);
+    for (const char* d : {"cache/thumbnails", "cache/thumbnails/normal"}) {
+        QCOMPARE(::stat(QFile::encodeName(b.dossier.filePath(d)).constData(), &st), 0);
+        QCOMPARE(st.st_mode & 0777, 0700u);
+    }
+}
+
+// One a file manager made is shown without decoding; one made before the picture
+// changed is made again.
+void TestServiceImages::vignetteDuBureauPrisePuisRemplaceeSiPerimee()
+{
+    BancVignettes b;
+    const QString vignette = vignettes::cheminVignette(b.photo, 128);
+    QVERIFY(QDir().mkpath(QFileInfo(vignette).path()));
+    QImage faite(128, 85, QImage::Format_ARGB32);
+    faite.fill(Qt::red);
+    faite.setText("Thumb::URI", vignettes::uri(b.photo));
+    faite.setText("Thumb::MTime", QString::number(QFileInfo(b.photo).lastModified().toSecsSinceEpoch()));
+    QVERIFY(faite.save(vignette, "PNG"));
+    QCOMPARE(b.cellule(), QColor(Qt::red));
+    QCOMPARE(b.decodes->load(), 0);
+
+    faite.setText("Thumb::MTime", "12345");
+    QVERIFY(faite.save(vignette, "PNG"));
+    b.service.setBudgetResultats(0); // nothing kept from the first time
+    QCOMPARE(b.cellule(), QColor(Qt::blue));
+    QCOMPARE(b.decodes->load(), 1);
+    QCOMPARE(QImageReader(vignette).read().pixelColor(5, 5), QColor(Qt::blue));
 }
 
 QTEST_GUILESS_MAIN(TestServiceImages)

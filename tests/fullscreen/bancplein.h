@@ -89,6 +89,13 @@ struct BancPlein {
         QTRY_COMPARE(ferme.count(), 1);
         if (vue && vue->isVisible())
             montree();
+        listee();
+    }
+    // The panel's lists come with its folder's listing.
+    void listee() const
+    {
+        if (FondCommandes* p = vue ? panneau() : nullptr)
+            QTRY_VERIFY_WITH_TIMEOUT(!p->listageEnCours(), 10000);
     }
     bool coche(const char* entree) const { return menu->action(QString::fromLatin1(entree))->isChecked(); }
 

@@ -100,6 +100,8 @@ void entrerDossier(QListWidget* l, const QString& texte)
     QVERIFY2(i, qPrintable(texte));
     l->setCurrentItem(i);
     QTest::keyClick(l, Qt::Key_Return);
+    auto* panneau = qobject_cast<FondCommandes*>(l->parentWidget());
+    QTRY_VERIFY(panneau && !panneau->listageEnCours());
 }
 QStringList textes(const QListWidget* l)
 {
@@ -524,20 +526,21 @@ void TestFondCommandes::lecteurSansSupport()
     b.env.services.questions = {QMessageBox::Retry, QMessageBox::Cancel};
     drive1->setCurrentIndex(1);
     emit drive1->activated(1);
-    QCOMPARE(b.env.services.boites.size(), 2);
+    QTRY_COMPARE(b.env.services.boites.size(), 2);
+    QTRY_VERIFY(!b.panneau()->listageEnCours());
     QCOMPARE(drive1->currentIndex(), 0);
     QCOMPARE(b.panneau()->dossier(), b.photos.path());
     // A drive that is there: its folder, and DossierLecteur.
     drive1->setCurrentIndex(2);
     emit drive1->activated(2);
-    QCOMPARE(b.panneau()->dossier(), autre.path());
+    QTRY_COMPARE(b.panneau()->dossier(), autre.path());
     QCOMPARE(b.g.DossierLecteur, autre.path());
     QCOMPARE(textes(b.controle<QListWidget>("File1")), QStringList{"z.bmp"});
     // F8 reads the folder again.
     BancPlein::image(autre.filePath("y.bmp"), QSize(20, 20), Qt::red);
     QVERIFY(QDir(autre.path()).mkdir("neuf"));
     QTest::keyClick(b.controle<QListWidget>("Dir1"), Qt::Key_F8);
-    QVERIFY(dossier(b.controle<QListWidget>("Dir1"), "neuf"));
+    QTRY_VERIFY(dossier(b.controle<QListWidget>("Dir1"), "neuf"));
 }
 
 QTEST_MAIN(TestFondCommandes)

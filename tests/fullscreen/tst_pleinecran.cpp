@@ -8,8 +8,12 @@
 #include "core/prechargeur.h"
 
 #include <QListWidget>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 const QList<QColor> Couleurs{Qt::red, Qt::green, Qt::blue};
@@ -91,6 +95,7 @@ private slots:
     void ouvertSurUneImageHorsDesSixFormats();
     void diaporamaRepartDeLImageAtteinteAuClavier();
     void transitionPlusLongueQueLaPause();
+    void suitLesAutresProgrammes();
 
 private:
     PleinEcran* ouvrir(const QString& nom, bool diaporama);
@@ -437,6 +442,25 @@ void TestPleinEcran::transitionPlusLongueQueLaPause()
     QCOMPARE(couleurAffichee(*v), 0);
     QVERIFY(v->Minuterie1().isActive());
     QCOMPARE(v->Minuterie1().interval(), 1000);
+}
+
+// Another program rewrites the next picture in place (same size, same second) and
+// copies a picture in: the sequence takes the new file, the next step the new pixels.
+void TestPleinEcran::suitLesAutresProgrammes()
+{
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    const QString b = m_dossier->filePath(QStringLiteral("b.bmp"));
+    QTRY_VERIFY(v->prechargeur().estPret(b));
+    struct stat avant;
+    QCOMPARE(::stat(QFile::encodeName(b).constData(), &avant), 0);
+    ecrireImage(b, Qt::yellow);
+    const timespec temps[2] = {{0, UTIME_OMIT}, {avant.st_mtim.tv_sec, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(b).constData(), temps, 0), 0);
+    QCOMPARE(QProcess::execute(QStringLiteral("cp"), {b, m_dossier->filePath(QStringLiteral("d.bmp"))}), 0);
+    QTRY_COMPARE(fichier1()->count(), 4);
+    etape(*v);
+    QCOMPARE(m_g->FichierCourant(), b);
+    QCOMPARE(v->imageAffichee().pixelColor(80, 60), QColor(Qt::yellow));
 }
 
 QTEST_MAIN(TestPleinEcran)

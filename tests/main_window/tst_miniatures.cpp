@@ -9,6 +9,7 @@
 #include "main_window/navigateur.h"
 #include "fullscreen/pleinecran.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QLabel>
@@ -18,6 +19,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 QColor couleur(int i)
@@ -96,6 +99,32 @@ private slots:
         QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(10));
     }
     void cleanup() { b_.reset(); }
+
+    // Another program copies a picture in and retouches one in place (same size,
+    // same second): the list, the grid and the cell follow without being asked.
+    void suitLesAutresProgrammes()
+    {
+        entrer();
+        QCOMPARE(QProcess::execute(QStringLiteral("cp"), {chemin(2), chemin(11)}), 0);
+        QTRY_COMPARE(m().pages().NbMiniatures(), 11);
+        QCOMPARE(b_->controle<QListView>("File1")->model()->rowCount(), 11);
+        QImage retouche(64, 48, QImage::Format_RGB32);
+        retouche.fill(couleur(7));
+        QByteArray octets;
+        QBuffer tampon(&octets);
+        QVERIFY(tampon.open(QIODevice::WriteOnly) && retouche.save(&tampon, "BMP"));
+        QFile f(chemin(1));
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QCOMPARE(f.size(), octets.size());
+        struct stat avant;
+        QCOMPARE(::fstat(f.handle(), &avant), 0);
+        QCOMPARE(f.write(octets), octets.size());
+        QVERIFY(f.flush());
+        const timespec temps[2] = {{0, UTIME_OMIT}, {avant.st_mtim.tv_sec, 0}};
+        QCOMPARE(::futimens(f.handle(), temps), 0);
+        f.close();
+        QTRY_COMPARE(grille().at(PagesMiniatures::Milieu), 7);
+    }
 
     void entreeSansListePuisDossier()
     {
