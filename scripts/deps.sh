@@ -9,16 +9,18 @@ PAQUETS=(
   libheif-dev libjxl-dev liblcms2-dev
   fonts-liberation2 fonts-dejavu fonts-texgyre
   xvfb xauth qt6-translations-l10n qt6-wayland xdg-utils
-  liblcms2-dev libjpeg62-turbo-dev libxcb1-dev
+  libjpeg62-turbo-dev libxcb1-dev
 )
 # Only the tests want these: the fuzzer (clang's libFuzzer), a private session bus, a
 # private sound server for the player's test and its recorder (parec), a private X server
 # with a window manager and its tools, a private Wayland compositor and a clipboard reader
 # of its own, the bench's reference tools, img2webp to make animated WebP files and cjxl
-# to make JPEG XL ones (ImageMagick writes HEIC and AVIF).
+# to make JPEG XL ones (ImageMagick writes HEIC and AVIF), and the Adobe RGB and CMYK
+# profiles Ghostscript ships, to tag pictures with.
 if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--bench" ]; then
   PAQUETS+=(clang libclang-rt-14-dev dbus-daemon libjpeg-turbo-progs libvips-tools pulseaudio pulseaudio-utils fluidsynth
-            xdotool x11-utils openbox imagemagick weston wl-clipboard webp libjxl-tools)
+            xdotool x11-utils openbox imagemagick weston wl-clipboard webp libjxl-tools
+            libgs-common)
 fi
 # The desktop's own trash (gvfs), which reads back what Ormelle sends to the trash: its
 # command-line client (it starts in the private session bus above).
