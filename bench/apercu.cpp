@@ -10,6 +10,7 @@
 #include "core/reglages.h"
 #include "app/services.h"
 #include "main_window/navigateur.h"
+#include "tests/commun/profilsessai.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -21,26 +22,7 @@
 #include <cstdio>
 #include <vector>
 
-#include <lcms2.h>
-
 namespace {
-
-// Kodak's ROMM (ProPhoto) primaries on a gamma of 1.8, as a wide-gamut camera tags its photos.
-QByteArray profilRomm()
-{
-    const cmsCIExyY blanc = {0.3457, 0.3585, 1.0};
-    const cmsCIExyYTRIPLE primaires = {{0.7347, 0.2653, 1.0}, {0.1596, 0.8404, 1.0}, {0.0366, 0.0001, 1.0}};
-    cmsToneCurve* gamma = cmsBuildGamma(nullptr, 1.8);
-    cmsToneCurve* courbes[3] = {gamma, gamma, gamma};
-    cmsHPROFILE p = cmsCreateRGBProfile(&blanc, &primaires, courbes);
-    cmsFreeToneCurve(gamma);
-    cmsUInt32Number taille = 0;
-    cmsSaveProfileToMem(p, nullptr, &taille);
-    QByteArray octets(qsizetype(taille), '\0');
-    cmsSaveProfileToMem(p, octets.data(), &taille);
-    cmsCloseProfile(p);
-    return octets;
-}
 
 // A copy of the JPEG `source` carrying `icc` in an APP2 segment right after its start.
 bool copieBalisee(const QString& source, const QString& cible, const QByteArray& icc)
@@ -153,7 +135,7 @@ int benchApercu(int argc, char** argv)
     const QString source = g.modele.chemin(g.modele.fichiers().at(0));
     const QString balisee = balise.filePath(QStringLiteral("romm.jpg"));
     std::vector<double> sansProfil, avecProfil;
-    if (copieBalisee(source, balisee, profilRomm()))
+    if (copieBalisee(source, balisee, profilsessai::romm()))
         for (int t = 0; t < tours; ++t)
             for (const QString& c : {source, balisee}) {
                 QElapsedTimer chrono;

@@ -323,7 +323,7 @@ void Miniatures::AfficheMiniatures()
         g_.images.annuler(t);
     if (pages_.NbMiniatures() > 0) {
         const QString nom = texteAffichable(pages_.centree().mid(pages_.centree().lastIndexOf(QLatin1Char('/')) + 1));
-        emit legendeChangee(QString(10, QLatin1Char(' ')) + nom.chopped(qMin<qsizetype>(4, nom.size())));
+        emit legendeChangee(QString(10, QLatin1Char(' ')) + nomSansExtension(nom));
     } else {
         emit legendeChangee(QString());
     }

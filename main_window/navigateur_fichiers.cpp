@@ -45,7 +45,7 @@ void Navigateur::montrerCourant()
     const QString nom = texteAffichable(g_.NomFichierCourant());
     if (g_.FichierCourant().isEmpty())
         return;
-    emit legendeChangee(QString(10, QLatin1Char(' ')) + nom.chopped(qMin<qsizetype>(4, nom.size())));
+    emit legendeChangee(QString(10, QLatin1Char(' ')) + nomSansExtension(nom));
     emit diaporamaPossible();
     if (!apercuSuspendu_)
         AfficheImage();

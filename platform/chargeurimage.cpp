@@ -3,6 +3,7 @@
 #include "platform/correctionbmp.h"
 #include "platform/dimensionsimage.h"
 #include "platform/formatimage.h"
+#include "platform/inflation.h"
 #include "platform/jpegcmjn.h"
 #include "platform/lecteurheif.h"
 #include "platform/lecteurjxl.h"
@@ -17,8 +18,6 @@
 #include <QXmlStreamReader>
 
 #include <mutex>
-
-#include <zlib.h>
 
 #include "platform/wmf/lecteurwmf.h"
 
@@ -290,28 +289,6 @@ QSize tailleWmf(QFile& fichier)
         return {};
     const wmf::InfoWmf info = wmf::lireInfo(donnees);
     return info.ok ? info.tailleNaturellePx.toSize().expandedTo(QSize(1, 1)) : QSize();
-}
-
-// Inflates a gzip stream, giving up past `max` bytes.
-bool inflerBorne(const QByteArray& gz, qint64 max, QByteArray* sortie)
-{
-    z_stream z{};
-    if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK)
-        return false;
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(gz.constData()));
-    z.avail_in = uInt(gz.size());
-    char morceau[65536];
-    int etat = Z_OK;
-    while (etat == Z_OK) {
-        z.next_out = reinterpret_cast<Bytef*>(morceau);
-        z.avail_out = sizeof morceau;
-        etat = inflate(&z, Z_NO_FLUSH);
-        sortie->append(morceau, qsizetype(sizeof morceau - z.avail_out));
-        if (sortie->size() > max)
-            etat = Z_MEM_ERROR;
-    }
-    inflateEnd(&z);
-    return etat == Z_STREAM_END;
 }
 
 bool nomDessin(const QString& chemin)

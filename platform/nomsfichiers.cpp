@@ -149,3 +149,11 @@ EtatFichier etatFichier(const QString& chemin)
     etat.inode = quint64(st.st_ino);
     return etat;
 }
+
+QString nomSansExtension(const QString& nom)
+{
+    const qsizetype point = nom.lastIndexOf(QLatin1Char('.'));
+    if (point > 0 && nom.size() - point <= 5)
+        return nom.left(point);
+    return nom.chopped(qMin<qsizetype>(4, nom.size()));
+}

@@ -21,6 +21,10 @@ QString texteAffichable(const QString& chemin);
 // bytes a file name may take.
 QByteArray nomTronque(const QByteArray& nom, qsizetype octetsMax);
 
+// A file name as a caption shows it: without its extension (".jpg" as ".heic"); a
+// name without one loses its last four characters, as every caption always did.
+QString nomSansExtension(const QString& nom);
+
 // The file:// address of a path's exact bytes, as desktop services take it.
 QString adresseFichier(const QString& chemin);
 // A path as another program's command line takes it: the path itself, or its

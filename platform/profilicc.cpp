@@ -1,5 +1,6 @@
 #include "platform/profilicc.h"
 
+#include "platform/inflation.h"
 #include "platform/nomsfichiers.h"
 
 #include <QFile>
@@ -7,8 +8,6 @@
 #include <QtEndian>
 
 #include <map>
-
-#include <zlib.h>
 
 namespace profilicc {
 
@@ -59,29 +58,6 @@ QByteArray assembler(const std::map<int, QByteArray>& morceaux, int nombre)
 bool estSof(int marqueur)
 {
     return marqueur >= 0xC0 && marqueur <= 0xCF && marqueur != 0xC4 && marqueur != 0xC8 && marqueur != 0xCC;
-}
-
-// A zlib stream inflated to at most TailleMax bytes; empty past that or when damaged.
-QByteArray inflerZlib(const QByteArray& z)
-{
-    z_stream flux{};
-    if (inflateInit(&flux) != Z_OK)
-        return {};
-    flux.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(z.constData()));
-    flux.avail_in = uInt(z.size());
-    QByteArray sortie;
-    char morceau[16384];
-    int etat = Z_OK;
-    while (etat == Z_OK) {
-        flux.next_out = reinterpret_cast<Bytef*>(morceau);
-        flux.avail_out = sizeof morceau;
-        etat = inflate(&flux, Z_NO_FLUSH);
-        sortie.append(morceau, qsizetype(sizeof morceau - flux.avail_out));
-        if (sortie.size() > TailleMax)
-            etat = Z_MEM_ERROR;
-    }
-    inflateEnd(&flux);
-    return etat == Z_STREAM_END ? sortie : QByteArray();
 }
 
 } // namespace
@@ -147,7 +123,8 @@ QByteArray lirePng(QIODevice& a)
             // A name of 1 to 79 bytes, then compression method 0 (zlib).
             if (fin < 1 || fin > 79 || d.size() < fin + 2 || d[fin + 1] != 0)
                 return {};
-            return inflerZlib(d.mid(fin + 2));
+            QByteArray profil;
+            return inflerBorne(d.mid(fin + 2), TailleMax, &profil) ? profil : QByteArray();
         }
         pos += 12 + qint64(longueur);
     }

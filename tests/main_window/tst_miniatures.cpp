@@ -262,6 +262,8 @@ private slots:
         presser(m().CmdVBas);
         QTRY_VERIFY(m().pageComplete());
         QCOMPARE(grille(24), (QList<int>{6, 7, 8, 9, 10, 0, 0, 0, 0}));
+        // A four-letter extension leaves the caption whole, as a three-letter one does.
+        QCOMPARE(b_->controle<BoutonSkin>("Forme3")->text(), QStringLiteral("          IMG_0010"));
     }
 
     void aucuneCorrespondance()
