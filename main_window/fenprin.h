@@ -159,7 +159,7 @@ private:
     QString cheminRenomme_; // the file the rename panel was filled for
 
 public:
-    // Controls, named as the window's design names them.
+    // Controls, under the objectNames the tests and the colour scheme find them by.
     BoutonSkin* CmdDeplaceFen = nullptr;
     BoutonSkin* CmdReduire = nullptr;
     BoutonSkin* CmdFermer = nullptr;

@@ -384,14 +384,10 @@ QString texteImageTropComplexe()
 
 namespace {
 
-ResultatImage decoderImage(const QString& chemin, const QSize& cible, const QColor& fondTransparence,
+// `fichier` is `chemin` opened by ouvrir().
+ResultatImage decoderImage(QFile& fichier, const QString& chemin, const QSize& cible, const QColor& fondTransparence,
                            const std::atomic<bool>* annulation)
 {
-    fixerLimiteAllocation();
-    QFile fichier;
-    QString erreur;
-    if (!ouvrir(fichier, chemin, &erreur))
-        return echec(erreur);
     const QByteArray debut = fichier.peek(formatimage::OctetsSniff);
     const dimensions::Budget budget = dimensions::budgetPour(cible);
     if (estWmf(debut))
@@ -430,16 +426,19 @@ ResultatImage decoderImage(const QString& chemin, const QSize& cible, const QCol
 ResultatImage chargerImage(const QString& chemin, const QSize& cible, const QColor& fond,
                            const std::atomic<bool>* annulation, couleurs::Sortie sortie)
 {
-    const profilicc::InfoCouleurs info = profilicc::lireFichier(chemin);
+    fixerLimiteAllocation();
+    QFile fichier;
+    QString erreur;
+    if (!ouvrir(fichier, chemin, &erreur))
+        return echec(erreur);
+    const profilicc::InfoCouleurs info = profilicc::lire(fichier);
     if (info.cmjn && couleurs::transformationCmjn(info.icc, false, sortie)) {
-        QFile fichier;
         QByteArray octets;
-        QString erreur;
-        if (!ouvrir(fichier, chemin, &erreur) || !lireTout(fichier, &octets, &erreur))
+        if (!lireTout(fichier, &octets, &erreur))
             return echec(erreur);
         return lireJpegCmjn(octets, info.icc, cible, annulation, sortie);
     }
-    ResultatImage r = decoderImage(chemin, cible, fond, annulation);
+    ResultatImage r = decoderImage(fichier, chemin, cible, fond, annulation);
     if (r.profilIcc.isEmpty())
         r.profilIcc = info.icc;
     if (r.ok())

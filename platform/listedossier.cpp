@@ -58,7 +58,7 @@ std::vector<Motif> compiler(const QString& motif)
         Motif m;
         if (p.isEmpty())
             continue;
-        // The old desktop's "*.*" also lists names without a dot, and "*." only those.
+        // "*.*" means every file, names without a dot included; "*." only those without one.
         if (p == u"*" || p == u"*.*")
             m.genre = Motif::Genre::Tout;
         else if (p == u"*.")

@@ -1,9 +1,7 @@
 #include "platform/profilicc.h"
 
 #include "platform/inflation.h"
-#include "platform/nomsfichiers.h"
 
-#include <QFile>
 #include <QIODevice>
 #include <QtEndian>
 
@@ -197,17 +195,6 @@ InfoCouleurs lire(QIODevice& a)
     else if (debut.startsWith("II") || debut.startsWith("MM"))
         info.icc = lireTiff(a);
     return info;
-}
-
-InfoCouleurs lireFichier(const QString& chemin)
-{
-    // A pipe or a device would block.
-    if (!etatFichier(chemin).ordinaire)
-        return {};
-    QFile fichier;
-    if (!ouvrirEnLecture(fichier, chemin))
-        return {};
-    return lire(fichier);
 }
 
 } // namespace profilicc

@@ -25,6 +25,5 @@ QByteArray lireTiff(QIODevice& appareil);                       // tag 34675 of 
 
 // Picks the reader from the first bytes; nothing for other formats.
 InfoCouleurs lire(QIODevice& appareil);
-InfoCouleurs lireFichier(const QString& chemin);
 
 } // namespace profilicc

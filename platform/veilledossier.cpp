@@ -23,6 +23,8 @@ VeilleDossier::VeilleDossier(QObject* parent) : QObject(parent)
 
 VeilleDossier::~VeilleDossier()
 {
+    // The notifier must not outlive the descriptor it watches.
+    delete notificateur_;
     if (fd_ >= 0)
         ::close(fd_);
 }

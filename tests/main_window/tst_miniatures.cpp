@@ -20,6 +20,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <functional>
+
 #include <sys/stat.h>
 
 namespace {
@@ -50,6 +52,24 @@ class TestMiniatures : public QObject {
     {
         QVERIFY(b->isVisible());
         QTest::mouseClick(b, bouton);
+    }
+    // Full screen on the middle picture: what it shows once decoded (`pendant` runs
+    // then, while it is open); a click on the picture closes it.
+    QImage pleinEcranDeLaCentree(const std::function<void()>& pendant = {})
+    {
+        QImage montree;
+        QTimer::singleShot(0, this, [&] {
+            auto* v = qobject_cast<PleinEcran*>(QApplication::activeModalWidget());
+            if (!v)
+                return;
+            (void)QTest::qWaitFor([v] { return !v->imageEnAttente(); }, 10000);
+            montree = v->imageAffichee();
+            if (pendant)
+                pendant();
+            QTest::mouseClick(v->findChild<QWidget*>(QStringLiteral("Image1")), Qt::LeftButton);
+        });
+        presser(m().CmdVPlEcr);
+        return montree;
     }
     // The picture index each cell shows, from its colour (within `ecart` on each channel
     // for lossy pictures); 0 for an empty cell.
@@ -541,20 +561,12 @@ private slots:
         presser(m().CmdVBas);
         QTRY_VERIFY(m().pageComplete());
         QCOMPARE(m().centree(), chemin(10));
-        QImage montree;
         bool vueUnique = false;
         int ajustement = -1;
-        QTimer::singleShot(0, this, [&] {
-            auto* v = qobject_cast<PleinEcran*>(QApplication::activeModalWidget());
-            if (!v)
-                return;
-            (void)QTest::qWaitFor([v] { return !v->imageEnAttente(); }, 10000);
-            montree = v->imageAffichee();
+        const QImage montree = pleinEcranDeLaCentree([&] {
             vueUnique = g().VueUnique;
             ajustement = g().AdapterImage;
-            QTest::mouseClick(v->findChild<QWidget*>(QStringLiteral("Image1")), Qt::LeftButton);
         });
-        presser(m().CmdVPlEcr);
         QCOMPARE(g().FichierCourant(), chemin(10));
         QVERIFY(vueUnique);
         QCOMPARE(ajustement, 1);
@@ -592,18 +604,7 @@ private slots:
         QTRY_VERIFY(m().pageComplete());
         QCOMPARE(m().centree(), chemin(10));
         QVERIFY(proche(m().Image2[4]->image()));
-
-        QImage montree;
-        QTimer::singleShot(0, this, [&] {
-            auto* v = qobject_cast<PleinEcran*>(QApplication::activeModalWidget());
-            if (!v)
-                return;
-            (void)QTest::qWaitFor([v] { return !v->imageEnAttente(); }, 10000);
-            montree = v->imageAffichee();
-            QTest::mouseClick(v->findChild<QWidget*>(QStringLiteral("Image1")), Qt::LeftButton);
-        });
-        presser(m().CmdVPlEcr);
-        QVERIFY(proche(montree));
+        QVERIFY(proche(pleinEcranDeLaCentree()));
     }
 
     void couleurDuFond()
