@@ -186,6 +186,9 @@ ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QB
     QImage image;
     if (!lecteur.read(&image) && !toileVide(debut, fond, &image))
         return echec(texteLecteur(lecteur.error()), naturelle);
+    // Some readers succeed with nothing to show (a drawing with no size at all).
+    if (image.isNull())
+        return echec(QStringLiteral("Image endommagée ou illisible"), naturelle);
     if (lecteur.format() == "bmp")
         correctionbmp::etendreCanaux16Bits(image, debut);
     if (!couverture.isValid())

@@ -171,6 +171,15 @@ private slots:
         QCOMPARE(QColor(r.image.pixel(10, 10)), QColor(Qt::red));
     }
 
+    // Qt's renderer hands back nothing for a drawing with no size at all: the user is still told why.
+    void dessinSansTaille()
+    {
+        const ResultatImage r =
+            chargerImage(fichier("sans-taille.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>"), Ecran);
+        QVERIFY(!r.ok());
+        QCOMPARE(r.erreur, QStringLiteral("Image endommagée ou illisible"));
+    }
+
     // Pictures written as text are pictures.
     void imagesEnTexte()
     {
