@@ -186,6 +186,9 @@ ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QB
     QImage image;
     if (!lecteur.read(&image) && !toileVide(debut, fond, &image))
         return echec(texteLecteur(lecteur.error()), naturelle);
+    // Some readers succeed with nothing to show (a drawing with no size at all).
+    if (image.isNull())
+        return echec(QStringLiteral("Image endommagée ou illisible"), naturelle);
     if (lecteur.format() == "bmp")
         correctionbmp::etendreCanaux16Bits(image, debut);
     if (!couverture.isValid())
@@ -411,9 +414,14 @@ ResultatImage decoderImage(QFile& fichier, const QString& chemin, const QSize& c
     const QSize declaree = format == Format::Bmp ? formatimage::tailleDib(debut.mid(14)) : QSize();
     if (declaree.isValid() && aire(declaree) > budget.pixels)
         return echec(texteImageTropGrande(), declaree);
+    // Qt's reader takes any file that starts with a start-of-image marker for a JPEG.
     qint64 coefficients = 0;
-    if (format == Format::Jpeg)
-        coefficients = formatimage::lireInfoJpeg(&fichier).octetsCoefficients;
+    if (debut.startsWith("\xFF\xD8")) {
+        const formatimage::InfoJpeg jpeg = formatimage::lireInfoJpeg(&fichier);
+        if (!jpeg.ok)
+            return echec(QStringLiteral("Image endommagée ou illisible"));
+        coefficients = jpeg.octetsCoefficients;
+    }
     AppareilAnnulable appareil(fichier, annulation);
     return lireAvecQt(&appareil, formatimage::nomQt(format), debut.left(formatimage::OctetsDebut), cible,
                       fondTransparence, budget, coefficients);

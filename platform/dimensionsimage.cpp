@@ -17,7 +17,16 @@ QSize reduireAire(const QSize& t, qint64 pixelsMax)
     if (aire(t) <= pixelsMax)
         return t;
     const double r = std::sqrt(double(pixelsMax) / double(aire(t)));
-    return QSize(std::max(1, int(std::floor(t.width() * r))), std::max(1, int(std::floor(t.height() * r))));
+    qint64 large = std::max<qint64>(1, qint64(std::floor(t.width() * r)));
+    qint64 haut = std::max<qint64>(1, qint64(std::floor(t.height() * r)));
+    // A side held at one pixel leaves the whole area to the other: past some ratio
+    // (50 million to one for 48 Mpx) the proportions give way to the limit.
+    const qint64 limite = std::max<qint64>(1, pixelsMax);
+    if (large >= haut)
+        large = std::min(large, limite / haut);
+    else
+        haut = std::min(haut, limite / large);
+    return QSize(int(large), int(haut));
 }
 
 // Qt's JPEG reader picks its DCT scale as ceil(8 / min(W / w, H / h)); asking for the

@@ -7,7 +7,12 @@
 #include <QtEndian>
 
 #include <climits>
+#include <csetjmp>
+#include <cstdio>
 #include <cstring>
+#include <memory>
+
+#include <jpeglib.h>
 
 namespace formatimage {
 
@@ -161,84 +166,125 @@ QSize tailleGif(const QByteArray& debut)
 
 namespace {
 
-struct Composante {
-    int h = 1, v = 1;
+// libjpeg reads the file through this a buffer at a time; the segments it skips are seeks.
+struct SourceAppareil {
+    jpeg_source_mgr pub;
+    QIODevice* appareil;
+    JOCTET tampon[4096];
 };
 
-qint64 octetsCoefficients(const QSize& t, const QList<Composante>& composantes)
+struct ErreurEntete {
+    jpeg_error_mgr pub;
+    std::jmp_buf saut;
+};
+
+// Held on the heap so that what the header read fills is in memory, not in
+// registers, when libjpeg jumps back on an error.
+struct LectureEntete {
+    jpeg_decompress_struct info{};
+    ErreurEntete erreur{};
+    SourceAppareil source{};
+    InfoJpeg resultat;
+};
+
+void sansEffet(j_decompress_ptr)
 {
-    int hMax = 1, vMax = 1;
-    for (const Composante& c : composantes) {
-        hMax = qMax(hMax, c.h);
-        vMax = qMax(vMax, c.v);
+}
+
+void taire(j_common_ptr)
+{
+}
+
+[[noreturn]] void sortirSurErreur(j_common_ptr c)
+{
+    std::longjmp(reinterpret_cast<ErreurEntete*>(c->err)->saut, 1);
+}
+
+boolean remplir(j_decompress_ptr c)
+{
+    auto* s = reinterpret_cast<SourceAppareil*>(c->src);
+    qint64 n = s->appareil->read(reinterpret_cast<char*>(s->tampon), qint64(sizeof s->tampon));
+    if (n <= 0) {
+        // As libjpeg's own sources do at the end of the data: an end-of-image marker.
+        s->tampon[0] = 0xFF;
+        s->tampon[1] = JPEG_EOI;
+        n = 2;
     }
-    // As libjpeg sizes its virtual arrays: whole MCUs of 64 two-byte coefficients.
+    s->pub.next_input_byte = s->tampon;
+    s->pub.bytes_in_buffer = size_t(n);
+    return TRUE;
+}
+
+void sauter(j_decompress_ptr c, long n)
+{
+    auto* s = reinterpret_cast<SourceAppareil*>(c->src);
+    if (n <= 0)
+        return;
+    if (size_t(n) <= s->pub.bytes_in_buffer) {
+        s->pub.next_input_byte += n;
+        s->pub.bytes_in_buffer -= size_t(n);
+        return;
+    }
+    const qint64 reste = qint64(n) - qint64(s->pub.bytes_in_buffer);
+    s->pub.bytes_in_buffer = 0;
+    QIODevice* a = s->appareil;
+    a->seek(qMin(a->pos() + reste, a->size()));
+}
+
+// Memory libjpeg's coefficient controller will ask for: whole-picture arrays, one
+// block of 64 coefficients per 8x8 block of each component rounded up to whole
+// MCUs, whenever the picture comes in more than one scan.
+qint64 octetsCoefficients(jpeg_decompress_struct& c)
+{
+    if (!jpeg_has_multiple_scans(&c))
+        return 0;
     qint64 blocs = 0;
-    for (const Composante& c : composantes) {
-        const qint64 large = (qint64(t.width()) * c.h + 8 * hMax - 1) / (8 * hMax);
-        const qint64 haut = (qint64(t.height()) * c.v + 8 * vMax - 1) / (8 * vMax);
-        blocs += ((large + c.h - 1) / c.h * c.h) * ((haut + c.v - 1) / c.v * c.v);
+    for (int i = 0; i < c.num_components; ++i) {
+        const jpeg_component_info& k = c.comp_info[i];
+        const qint64 h = qMax(1, k.h_samp_factor), v = qMax(1, k.v_samp_factor);
+        blocs += (qint64(k.width_in_blocks) + h - 1) / h * h * ((qint64(k.height_in_blocks) + v - 1) / v * v);
     }
-    return blocs * 64 * 2;
+    return blocs * qint64(sizeof(JBLOCK));
+}
+
+// libjpeg's own header reader, so that the figures are those of the decode that
+// follows: it skips stray bytes and any number of segments, as the decode will.
+void lireEntete(QIODevice* appareil, LectureEntete& e)
+{
+    jpeg_decompress_struct& c = e.info;
+    c.err = jpeg_std_error(&e.erreur.pub);
+    e.erreur.pub.error_exit = sortirSurErreur;
+    e.erreur.pub.output_message = taire;
+    jpeg_create_decompress(&c);
+    if (setjmp(e.erreur.saut)) {
+        jpeg_destroy_decompress(&c);
+        e.resultat = InfoJpeg();
+        return;
+    }
+    e.source.appareil = appareil;
+    e.source.pub.init_source = sansEffet;
+    e.source.pub.fill_input_buffer = remplir;
+    e.source.pub.skip_input_data = sauter;
+    e.source.pub.resync_to_restart = jpeg_resync_to_restart;
+    e.source.pub.term_source = sansEffet;
+    c.src = &e.source.pub;
+    jpeg_read_header(&c, TRUE);
+    e.resultat.taille = QSize(int(c.image_width), int(c.image_height));
+    e.resultat.progressif = c.progressive_mode;
+    e.resultat.octetsCoefficients = octetsCoefficients(c);
+    e.resultat.ok = !e.resultat.taille.isEmpty();
+    jpeg_destroy_decompress(&c);
 }
 
 } // namespace
 
 InfoJpeg lireInfoJpeg(QIODevice* appareil)
 {
-    InfoJpeg info;
     const qint64 depart = appareil->pos();
-    auto lire = [appareil](int n) { return appareil->read(n); };
-    if (lire(2) != QByteArray("\xFF\xD8", 2)) {
-        appareil->seek(depart);
-        return info;
-    }
-    QList<Composante> composantes;
-    // Markers up to the first scan; segments are skipped by their length, so a long
-    // EXIF block costs a seek, not a read.
-    for (int n = 0; n < 4096; ++n) {
-        QByteArray m = lire(2);
-        while (m.size() == 2 && quint8(m[0]) == 0xFF && quint8(m[1]) == 0xFF)
-            m = m.mid(1) + lire(1); // fill bytes
-        if (m.size() < 2 || quint8(m[0]) != 0xFF)
-            break;
-        const int marqueur = quint8(m[1]);
-        if (marqueur == 0xD8 || (marqueur >= 0xD0 && marqueur <= 0xD7) || marqueur == 0x01)
-            continue;
-        const QByteArray l = lire(2);
-        if (l.size() < 2)
-            break;
-        const int longueur = (quint8(l[0]) << 8 | quint8(l[1])) - 2;
-        if (longueur < 0)
-            break;
-        const bool sof =
-            marqueur >= 0xC0 && marqueur <= 0xCF && marqueur != 0xC4 && marqueur != 0xC8 && marqueur != 0xCC;
-        if (sof) {
-            const QByteArray f = lire(longueur);
-            if (f.size() < 6)
-                break;
-            info.taille = QSize(quint8(f[3]) << 8 | quint8(f[4]), quint8(f[1]) << 8 | quint8(f[2]));
-            info.progressif = marqueur == 0xC2 || marqueur == 0xC6 || marqueur == 0xCA || marqueur == 0xCE;
-            const int nb = quint8(f[5]);
-            for (int i = 0; i < nb && 6 + 3 * i + 2 < f.size(); ++i) {
-                const int facteurs = quint8(f[6 + 3 * i + 1]);
-                composantes.append({qMax(1, facteurs >> 4), qMax(1, facteurs & 0x0F)});
-            }
-            continue;
-        }
-        if (marqueur == 0xDA) {
-            const QByteArray sos = lire(1);
-            const bool partiel = sos.size() == 1 && quint8(sos[0]) < composantes.size();
-            info.ok = !info.taille.isEmpty() && !composantes.isEmpty();
-            if (info.ok && (info.progressif || partiel))
-                info.octetsCoefficients = octetsCoefficients(info.taille, composantes);
-            break;
-        }
-        if (marqueur == 0xD9 || !appareil->seek(appareil->pos() + longueur))
-            break;
-    }
+    auto lecture = std::make_unique<LectureEntete>();
+    lireEntete(appareil, *lecture);
     appareil->seek(depart);
-    return info;
+    return lecture->resultat;
 }
 
 InfoJpeg lireInfoJpeg(const QByteArray& octets)

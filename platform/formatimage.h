@@ -38,8 +38,8 @@ struct InfoJpeg {
     // scale: progressive files and those whose first scan holds only some components.
     qint64 octetsCoefficients = 0;
 };
-// Reads the markers from the device's current position up to the first scan, and
-// puts the position back.
+// Reads the header from the device's current position up to the first scan with
+// libjpeg itself, as the decode will read it, and puts the position back.
 InfoJpeg lireInfoJpeg(QIODevice* appareil);
 InfoJpeg lireInfoJpeg(const QByteArray& octets);
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzzers (clang, libFuzzer, AddressSanitizer, UBSan) into the folder
-# given: the WMF reader, the HEIC/HEIF and AVIF reader and the JPEG XL reader;
+# given: the WMF reader, the HEIC/HEIF and AVIF reader, the JPEG XL reader, the
+# picture header sniffing and the picture loader as a whole;
 # replays their seeds, then fuzzes each for a bounded time.
 # Exits non-zero on any finding; quietly does nothing without clang++.
 set -euo pipefail
@@ -18,8 +19,9 @@ sortie="$(cd "$sortie" && pwd)"
 budget=("$racine"/platform/dimensionsimage.cpp "$racine"/platform/formatimage.cpp)
 
 # construire NAME "PKG-CONFIG MODULES" SOURCES...: rebuilt when a source or a header changed.
+# Every fuzzer links libjpeg: formatimage reads JPEG headers with it.
 construire() {
-  local nom="$1" modules="$2"
+  local nom="$1" modules="$2 libjpeg"
   shift 2
   local binaire="$sortie/$nom"
   if [ ! -x "$binaire" ] || [ -n "$(find "$@" "$racine"/platform/wmf/*.h "$racine"/platform/*.h -newer "$binaire" 2>/dev/null)" ]; then
@@ -64,6 +66,11 @@ construire fuzz_heif "Qt6Gui libheif lcms2" "$racine"/platform/lecteurheif.cpp "
   "$racine"/tests/fuzz/fuzz_heif.cpp
 construire fuzz_jxl "Qt6Gui libjxl libjxl_threads" "$racine"/platform/lecteurjxl.cpp "${budget[@]}" \
   "$racine"/tests/fuzz/fuzz_jxl.cpp
+construire fuzz_entetes Qt6Gui "$racine"/platform/correctionbmp.cpp "${budget[@]}" "$racine"/tests/fuzz/fuzz_entetes.cpp
+construire fuzz_chargeur "Qt6Gui lcms2 libheif libjxl libjxl_threads zlib" \
+  "$racine"/platform/{chargeurimage,correctionbmp,couleurs,inflation,jpegcmjn,lecteurheif,lecteurjxl}.cpp \
+  "$racine"/platform/{nomsfichiers,profilicc}.cpp "$racine"/platform/wmf/*.cpp "${budget[@]}" \
+  "$racine"/tests/fuzz/fuzz_chargeur.cpp
 
 # Seeds for the library readers, made here from small pictures when the tools are
 # installed: plain and with transparency, lossy and lossless, and (for JPEG XL) a JPEG
@@ -89,8 +96,43 @@ if [ ! -d "$semences" ]; then
   fi
 fi
 
+# Seeds for the picture loader: a small picture of each format it reads, and JPEGs
+# whose header hides their cost (a huge progressive frame behind a stray byte or
+# thousands of empty comments).
+images="$semences/images"
+if [ ! -d "$images" ] && command -v convert >/dev/null 2>&1; then
+  mkdir -p "$images"
+  source="$semences/degrade.png"
+  [ -f "$source" ] || convert -size 24x16 gradient:red-blue "$source"
+  for f in png gif bmp tif webp ico tga pbm pgm ppm xpm xbm pcx; do
+    convert "$source" "$images/image.$f" 2>/dev/null || true
+  done
+  convert "$source" -quality 80 "$images/photo.jpg"
+  convert "$source" -interlace JPEG "$images/progressif.jpg"
+  convert "$source" -colorspace CMYK "$images/cmjn.jpg"
+  convert "$source" -colorspace Gray -interlace JPEG "$images/gris.jpg"
+  convert "$source" -define bmp:subtype=RGB565 "$images/565.bmp" 2>/dev/null || true
+  convert "$source" -colors 16 -compress RLE "BMP3:$images/rle.bmp" 2>/dev/null || true
+  convert -delay 10 "$source" -flop "$source" -loop 0 "$images/anime.gif"
+  convert -delay 10 "$source" -flip "$source" "$images/anime.mng" 2>/dev/null || true
+  printf '<svg xmlns="http://www.w3.org/2000/svg" width="20" height="10"><rect width="5" height="5"/></svg>' \
+    >"$images/dessin.svg"
+  cp "$racine"/tests/fuzz/corpus/*.wmf "$images/" 2>/dev/null || true
+  # The progressive frame header declares 20000 x 20000 (0x4E20).
+  grand="$images/progressif-20000.jpg"
+  cp "$images/progressif.jpg" "$grand"
+  sof=$(LC_ALL=C grep -obUaP '\xFF\xC2' "$grand" | head -1 | cut -d: -f1)
+  printf '\x4E\x20\x4E\x20' | dd of="$grand" bs=1 seek=$((sof + 5)) conv=notrunc status=none
+  { head -c "$sof" "$grand"; printf '\0'; tail -c +$((sof + 1)) "$grand"; } >"$images/parasite.jpg"
+  { head -c 2 "$grand"; for _ in $(seq 4100); do printf '\xFF\xFE\x00\x02'; done; tail -c +3 "$grand"; } \
+    >"$images/commentaires.jpg"
+fi
+
 fuzzer fuzz_wmf "$duree" "${FUZZ_ESSAIS:-20000}" \
   "$racine/tests/fuzz/corpus" "$racine/tests/wmf/data" "$racine/../shared/testdata/wmf"
 fuzzer fuzz_heif "$duree_bibliotheques" "${FUZZ_ESSAIS_BIBLIOTHEQUES:-20000}" "$semences/heif"
 fuzzer fuzz_jxl "$duree_bibliotheques" "${FUZZ_ESSAIS_BIBLIOTHEQUES:-20000}" "$semences/jxl"
+# The header sniffing is quick: a few seconds; the loader decodes, hence its share.
+fuzzer fuzz_entetes "${FUZZ_SECONDES_ENTETES:-10}" "${FUZZ_ESSAIS_ENTETES:-20000}" "$images" "${ORMELLE_HOSTILES:-}"
+fuzzer fuzz_chargeur "${FUZZ_SECONDES_CHARGEUR:-30}" "${FUZZ_ESSAIS_CHARGEUR:-3000}" "$images" "${ORMELLE_HOSTILES:-}"
 echo "fuzz: no finding"

@@ -40,6 +40,27 @@ private slots:
         QCOMPARE(t.width(), t.height());
     }
 
+    // However thin the picture, the fitted size stays within the limit.
+    void couvranteRapportsExtremes_data()
+    {
+        QTest::addColumn<QSize>("naturelle");
+        QTest::addColumn<QSize>("cible");
+        QTest::newRow("large, naturelle") << QSize(2'000'000'000, 1) << QSize();
+        QTest::newRow("haute, naturelle") << QSize(1, 2'000'000'000) << QSize();
+        QTest::newRow("large, écran") << QSize(INT_MAX, 2) << QSize(1920, 1080);
+        QTest::newRow("haute, écran") << QSize(3, 400'000'000) << QSize(1920, 1080);
+    }
+
+    void couvranteRapportsExtremes()
+    {
+        QFETCH(QSize, naturelle);
+        QFETCH(QSize, cible);
+        const QSize t = tailleCouvrante(naturelle, cible);
+        QVERIFY(!t.isEmpty());
+        QVERIFY2(qint64(t.width()) * t.height() <= PixelsMax,
+                 qPrintable(QStringLiteral("%1x%2").arg(t.width()).arg(t.height())));
+    }
+
     void decodageJpeg_data()
     {
         QTest::addColumn<QSize>("stockee");

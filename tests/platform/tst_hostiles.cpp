@@ -48,6 +48,20 @@ QByteArray jpegAnnoncant(QSize annonce, bool progressif, bool gris = false)
     return o;
 }
 
+// A JPEG header libjpeg reads on where a strict scan would stop: one stray byte
+// before a marker, or more segments than anyone would count.
+QByteArray avecOctetParasite(QByteArray o, const QByteArray& avant = "\xFF\xC2")
+{
+    o.insert(o.indexOf(avant), '\0');
+    return o;
+}
+
+QByteArray avecCommentaires(QByteArray o, int n)
+{
+    o.insert(2, QByteArray("\xFF\xFE\x00\x02", 4).repeated(n));
+    return o;
+}
+
 // gzip of an SVG whose comment inflates to `octets` bytes, deflated a chunk at a time.
 QByteArray svgzBombe(qint64 octets)
 {
@@ -103,6 +117,14 @@ private slots:
             << "progressif-gris-6000.jpg" << jpegAnnoncant({6000, 6000}, true, true) << true << QString();
         QTest::newRow("progressif 4000x3000")
             << "progressif-4000.jpg" << jpegAnnoncant({4000, 3000}, true) << true << QString();
+        QTest::newRow("progressif 20000² octet parasite")
+            << "parasite-20000.jpg" << avecOctetParasite(jpegAnnoncant({20000, 20000}, true)) << false << tropGrande;
+        QTest::newRow("progressif 20000² octet parasite après SOI")
+            << "parasite-soi-20000.jpg" << avecOctetParasite(jpegAnnoncant({20000, 20000}, true), "\xFF\xE0") << false
+            << tropGrande;
+        QTest::newRow("progressif 20000² 4100 commentaires")
+            << "commentaires-20000.jpg" << avecCommentaires(jpegAnnoncant({20000, 20000}, true), 4100) << false
+            << tropGrande;
         QTest::newRow("ordinaire 65500²")
             << "ordinaire-65500.jpg" << jpegAnnoncant({65500, 65500}, false) << false << tropGrande;
         QTest::newRow("svgz nommé jpg") << "bombe-svgz.jpg" << svgzBombe(256 << 20) << false
@@ -147,6 +169,15 @@ private slots:
         QVERIFY(r.ok());
         QCOMPARE(r.tailleNaturelle, QSize(270, 180));
         QCOMPARE(QColor(r.image.pixel(10, 10)), QColor(Qt::red));
+    }
+
+    // Qt's renderer hands back nothing for a drawing with no size at all: the user is still told why.
+    void dessinSansTaille()
+    {
+        const ResultatImage r =
+            chargerImage(fichier("sans-taille.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>"), Ecran);
+        QVERIFY(!r.ok());
+        QCOMPARE(r.erreur, QStringLiteral("Image endommagée ou illisible"));
     }
 
     // Pictures written as text are pictures.
