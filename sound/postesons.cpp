@@ -7,6 +7,7 @@ const QString PosteSons::TitreDuree = QStringLiteral("Durée du son");
 
 QString texteDureeSon(qint64 ms)
 {
+    ms = qBound<qint64>(0, ms, DureeSonMaxUs / 1000);
     const qint64 mn = ms / 60000;
     const qint64 reste = ms - 60000 * mn;
     const qint64 sec = reste / 1000;
