@@ -46,7 +46,10 @@ struct Banc {
     {
         reponses.push_back(chemin);
         poste.mnuChargerSon();
+        attendre();
     }
+    // Files are read off the interface thread: the test waits as a user would.
+    void attendre() { QTRY_VERIFY(!poste.MCIWnd1().enOuverture()); }
     int nombre(const QString& mode) const { return int(modes.count(mode)); }
 };
 } // namespace
@@ -195,6 +198,7 @@ private slots:
         Banc b;
         b.reponses.push_back(court_);
         b.poste.mnuChargerJouerSon();
+        b.attendre();
         QCOMPARE(b.poste.MCIWnd1().Mode(), QStringLiteral("playing"));
         b.poste.mnuChargerSon();         // cancelled
         b.reponses.push_back(QString()); // a dialog closed without a name
@@ -220,6 +224,7 @@ private slots:
         b.poste.mnuJouerSon();
         b.reponses.push_back(fichier);
         b.poste.mnuChargerJouerSon();
+        b.attendre();
         // The old sound was closed first; nothing else is opened or played, nothing shown.
         QCOMPARE(b.poste.MCIWnd1().FileName(), QString());
         QCOMPARE(b.poste.MCIWnd1().Mode(), QStringLiteral("not ready"));
