@@ -304,17 +304,20 @@ ResultatMidi Fusion::executer()
         const size_t i = file_.top().second;
         file_.pop();
         Piste& p = pistes_[i];
-        if (!traiter(p.suivant()) || !p.lire(erreur_))
-            return echec(erreur_);
+        // A track goes on without the queue while it stays ahead of the others.
+        do {
+            if (!traiter(p.suivant()) || !p.lire(erreur_))
+                return echec(erreur_);
+            if (++pas == PasAnnulation) {
+                pas = 0;
+                if (annule_ && annule_->load(std::memory_order_relaxed))
+                    return echec(QStringLiteral("lecture annulée"));
+            }
+        } while (!p.finie() && (file_.empty() || Cle(p.suivant().tick, i) < file_.top()));
         if (!p.finie())
             file_.push({p.suivant().tick, i});
         else if (enchainer_ && i + 1 < morceaux_.size() && !entrer(i + 1, p.dernierTick()))
             return echec(erreur_);
-        if (++pas == PasAnnulation) {
-            pas = 0;
-            if (annule_ && annule_->load(std::memory_order_relaxed))
-                return echec(QStringLiteral("lecture annulée"));
-        }
     }
     morceau_.dureeUs = horloge_.us();
     return {std::move(morceau_), QString()};
@@ -355,18 +358,16 @@ qint64 dureeUsDe(qint64 trames, int frequence)
 bool MorceauMidi::ajouter(const EvenementMidi& e)
 {
     const size_t taille = 10 + 1 + (e.statut == 0xF0 ? 5 + size_t(e.sysexLongueur) : 2);
-    if (blocs_.empty() || blocs_.back().capacity() - blocs_.back().size() < taille) {
+    if (blocs_.empty() || blocs_.back().capacite - blocs_.back().taille < taille) {
         const size_t nouveau = std::max(TailleBloc, taille);
         if (octets_ + qint64(nouveau) > OctetsMax)
             return false;
-        blocs_.emplace_back();
-        blocs_.back().reserve(nouveau);
+        // Left uninitialised: only what is written becomes resident.
+        blocs_.push_back({std::unique_ptr<char[]>(new char[nouveau]), 0, nouveau});
         octets_ += qint64(nouveau);
     }
-    std::vector<char>& bloc = blocs_.back();
-    const size_t avant = bloc.size();
-    bloc.resize(avant + taille); // within the capacity: never moves
-    char* p = bloc.data() + avant;
+    Bloc& bloc = blocs_.back();
+    char* p = bloc.octets.get() + bloc.taille;
     ecrireVlq(p, quint64(e.tempsUs - dernierUs_));
     *p++ = char(e.statut);
     if (e.statut == 0xF0) {
@@ -377,7 +378,7 @@ bool MorceauMidi::ajouter(const EvenementMidi& e)
         *p++ = char(e.donnee1);
         *p++ = char(e.donnee2);
     }
-    bloc.resize(size_t(p - bloc.data()));
+    bloc.taille = size_t(p - bloc.octets.get());
     dernierUs_ = e.tempsUs;
     ++nombre_;
     return true;
@@ -398,7 +399,7 @@ CurseurMidi::CurseurMidi(const MorceauMidi& morceau) : morceau_(morceau)
 
 void CurseurMidi::avancer()
 {
-    while (bloc_ < morceau_.blocs_.size() && pos_ >= morceau_.blocs_[bloc_].size()) {
+    while (bloc_ < morceau_.blocs_.size() && pos_ >= morceau_.blocs_[bloc_].taille) {
         ++bloc_;
         pos_ = 0;
     }
@@ -406,7 +407,7 @@ void CurseurMidi::avancer()
         fini_ = true;
         return;
     }
-    const char* debut = morceau_.blocs_[bloc_].data();
+    const char* debut = morceau_.blocs_[bloc_].octets.get();
     const char* p = debut + pos_;
     const qint64 temps = courant_.tempsUs + qint64(lireVlq(p));
     courant_ = EvenementMidi();

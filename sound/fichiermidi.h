@@ -50,7 +50,12 @@ public:
 
 private:
     friend class CurseurMidi;
-    std::vector<std::vector<char>> blocs_;
+    struct Bloc {
+        std::unique_ptr<char[]> octets;
+        size_t taille = 0;
+        size_t capacite = 0;
+    };
+    std::vector<Bloc> blocs_;
     qint64 nombre_ = 0;
     qint64 octets_ = 0;
     qint64 dernierUs_ = 0;

@@ -64,6 +64,39 @@ private slots:
         QCOMPARE(r2997.morceau->dureeUs, qint64(100'000'000));
     }
 
+    void dureeDebordanteRetenue_data()
+    {
+        QTest::addColumn<QByteArray>("fichier");
+        QTest::newRow("142 ans") << midiInterminable(1);
+        QTest::newRow("au-delà de 64 bits") << midiInterminable(3000);
+        QTest::newRow("SMPTE") << midiInterminable(3000, quint16((quint8(-30) << 8) | 1));
+    }
+    void dureeDebordanteRetenue()
+    {
+        QFETCH(QByteArray, fichier);
+        ResultatMidi r = lireMidi(fichier);
+        QVERIFY2(r.morceau, qPrintable(r.erreur));
+        QCOMPARE(r.morceau->dureeUs, DureeSonMaxUs);
+        OrdonnanceurMidi o(std::make_shared<const MorceauMidi>(std::move(*r.morceau)), 44100);
+        QCOMPARE(o.trames(), DureeSonMaxUs / 1'000'000 * 44100);
+    }
+
+    void unLotParTampon()
+    {
+        // Five million notes at the first instant: each buffer takes its share of them and
+        // is rendered whole, so that stopping never waits behind the rest.
+        ResultatMidi r = lireMidi(midiDense(5'000'000));
+        QVERIFY2(r.morceau, qPrintable(r.erreur));
+        OrdonnanceurMidi o(std::make_shared<const MorceauMidi>(std::move(*r.morceau)), 44100);
+        qint64 envois = 0, rendues = 0;
+        const auto envoyer = [&envois](const EvenementMidi&) { ++envois; };
+        const auto rendre = [&rendues](qint64, int k) { rendues += k; };
+        QCOMPARE(o.avancer(4096, envoyer, rendre), qint64(4096));
+        QCOMPARE(rendues, qint64(4096));
+        // A few milliseconds of the synthesiser's work, not the song's.
+        QVERIFY2(envois > 0 && envois <= 10'000, qPrintable(QString::number(envois)));
+    }
+
     void pistesFusionneesDansLeTemps()
     {
         PisteMidi a, b;

@@ -58,7 +58,7 @@ class TestPosteSons : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir dossier_;
-    QString court_, autre_, long_, tempos_, rmi_, troisMinutes_, tronque_, texte_;
+    QString court_, autre_, long_, tempos_, rmi_, troisMinutes_, interminable_, tronque_, texte_;
 
 private slots:
     void initTestCase()
@@ -73,6 +73,7 @@ private slots:
         tempos_ = ecrit("tempos.mid", midiTempos());
         rmi_ = ecrit("tempos.rmi", rmi(midiTempos()));
         troisMinutes_ = ecrit("trois.mid", midiDuree(180000));
+        interminable_ = ecrit("interminable.mid", midiInterminable(3000));
         tronque_ = ecrit("tronque.mid", midiTronque());
         texte_ = ecrit("texte.mid", niSonNiMidi());
     }
@@ -102,6 +103,7 @@ private slots:
         QTest::newRow("MIDI à tempos") << tempos_ << QStringLiteral("Le son dure 0mn. 59sec. 999ms.");
         QTest::newRow("RMI") << rmi_ << QStringLiteral("Le son dure 0mn. 59sec. 999ms.");
         QTest::newRow("trois minutes") << troisMinutes_ << QStringLiteral("Le son dure 3mn. 0sec. 0ms.");
+        QTest::newRow("retenu à un jour") << interminable_ << QStringLiteral("Le son dure 1440mn. 0sec. 0ms.");
     }
     void dureeDesFichiers()
     {
