@@ -8,7 +8,7 @@
 namespace {
 constexpr quint8 MetaFinPiste = 0x2F;
 constexpr quint8 MetaTempo = 0x51;
-// Blocks of the store: large enough to be few, small enough to waste little.
+// The largest blocks of the store: large enough to be few, small enough to waste little.
 constexpr size_t TailleBloc = 1 << 20;
 // How often a reading looks whether it was cancelled.
 constexpr int PasAnnulation = 1 << 16;
@@ -267,15 +267,20 @@ private:
 
 bool Fusion::entrer(size_t i, qint64 base)
 {
-    pistes_.emplace_back(morceaux_[i].debut, morceaux_[i].longueur, base);
-    Piste& p = pistes_.back();
-    if (!p.lire(erreur_))
-        return false;
-    if (!p.finie())
-        file_.push({p.suivant().tick, i});
-    else if (enchainer_ && i + 1 < morceaux_.size())
-        return entrer(i + 1, p.dernierTick());
-    return true;
+    // In format 2 an empty pattern hands its place on to the next one.
+    for (;; ++i) {
+        pistes_.emplace_back(morceaux_[i].debut, morceaux_[i].longueur, base);
+        Piste& p = pistes_.back();
+        if (!p.lire(erreur_))
+            return false;
+        if (!p.finie()) {
+            file_.push({p.suivant().tick, i});
+            return true;
+        }
+        if (!enchainer_ || i + 1 >= morceaux_.size())
+            return true;
+        base = p.dernierTick();
+    }
 }
 
 bool Fusion::traiter(const EvenementPiste& e)
@@ -359,7 +364,8 @@ bool MorceauMidi::ajouter(const EvenementMidi& e)
 {
     const size_t taille = 10 + 1 + (e.statut == 0xF0 ? 5 + size_t(e.sysexLongueur) : 2);
     if (blocs_.empty() || blocs_.back().capacite - blocs_.back().taille < taille) {
-        const size_t nouveau = std::max(TailleBloc, taille);
+        // Each block as large as the store so far, up to TailleBloc: a short song stays small.
+        const size_t nouveau = std::max(taille, std::clamp(size_t(octets_), size_t(4096), TailleBloc));
         if (octets_ + qint64(nouveau) > OctetsMax)
             return false;
         // Left uninitialised: only what is written becomes resident.

@@ -16,12 +16,12 @@ ResultatOuverture echec(const QString& erreur)
 
 ResultatOuverture ouvrirMidi(const QString& chemin, QFile& f, FormatSon format, const std::atomic_bool* annule)
 {
-    // The size is checked before the read and the read is bounded: a file growing
+    // The size is checked before the read and the read is bounded by it: a file growing
     // meanwhile (or a size the file system got wrong) costs no more.
     const QString tropGrand = QStringLiteral("fichier MIDI trop grand (plus de %1 Mo)").arg(TailleMaxMidi >> 20);
     if (f.size() > TailleMaxMidi)
         return echec(tropGrand);
-    const QByteArray contenu = f.read(TailleMaxMidi + 1);
+    const QByteArray contenu = f.read(qMin(f.size(), TailleMaxMidi) + 1);
     if (contenu.size() > TailleMaxMidi)
         return echec(tropGrand);
     QByteArrayView midi = contenu;
