@@ -117,6 +117,9 @@ void LecteurMci::ouvrir(const QString& chemin)
     auto annule = std::make_shared<std::atomic_bool>(false);
     enCours_ = annule;
     ouvertures_.start([this, chemin, annule] {
+        // Dropped while it waited for a thread: not even read.
+        if (annule->load())
+            return;
         const ResultatOuverture r = ouvrirSon(chemin, annule.get());
         QMetaObject::invokeMethod(
             this,

@@ -42,8 +42,8 @@ public:
     void jouerDepuisDebut();
 
     QString FileName() const { return fichier_; }
-    // Closes what was open, then opens `chemin`. False when the file cannot be played:
-    // the control stays closed, FileName empty, and erreur() tells why.
+    // Closes what was open, then opens `chemin` on the calling thread. False when the
+    // file cannot be played: the control stays closed, FileName empty, and erreur() tells why.
     bool setFileName(const QString& chemin);
     // The same off the calling thread: a song is read on a thread of its own, and
     // ouvert() tells how it went. A newer opening, "close" and "stop" drop an opening
