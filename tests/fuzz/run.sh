@@ -67,7 +67,8 @@ construire fuzz_heif "Qt6Gui libheif lcms2" "$racine"/platform/lecteurheif.cpp "
   "$racine"/tests/fuzz/fuzz_heif.cpp
 construire fuzz_jxl "Qt6Gui libjxl libjxl_threads" "$racine"/platform/lecteurjxl.cpp "${budget[@]}" \
   "$racine"/tests/fuzz/fuzz_jxl.cpp
-construire fuzz_son "Qt6Core sndfile" "$racine"/sound/fichiermidi.cpp "$racine"/sound/sonouvert.cpp \
+construire fuzz_son "Qt6Core sndfile" "$racine"/sound/fichiermidi.cpp "$racine"/sound/morceaumidi.cpp \
+  "$racine"/sound/sonouvert.cpp \
   "$racine"/sound/sourceson.cpp "$racine"/tests/fuzz/fuzz_son.cpp
 
 # Seeds for the library readers, made here from small pictures when the tools are
