@@ -97,6 +97,21 @@ private slots:
         QVERIFY2(envois > 0 && envois <= 10'000, qPrintable(QString::number(envois)));
     }
 
+    void magasinBorneParSaMemoire()
+    {
+        // Past its budget the store refuses an event rather than grow.
+        const QByteArray gros(8 << 20, '\x01');
+        EvenementMidi e;
+        e.statut = 0xF0;
+        e.sysex = gros.constData();
+        e.sysexLongueur = quint32(gros.size());
+        MorceauMidi m;
+        while (m.ajouter(e))
+            QVERIFY(m.nombre() < 100);
+        QVERIFY(m.nombre() > 0);
+        QVERIFY(m.octets() <= MorceauMidi::OctetsMax);
+    }
+
     void pistesFusionneesDansLeTemps()
     {
         PisteMidi a, b;
