@@ -24,8 +24,8 @@ construire() {
   local nom="$1" modules="$2"
   shift 2
   local binaire="$sortie/$nom"
-  if [ ! -x "$binaire" ] || [ -n "$(find "$@" "$racine"/platform/wmf/*.h "$racine"/platform/*.h -newer "$binaire" 2>/dev/null)" ] \
-    || [ -n "$(find "$racine"/sound/*.h -newer "$binaire" 2>/dev/null)" ]; then
+  if [ ! -x "$binaire" ] || [ -n "$(find "$@" "$racine"/platform/wmf/*.h "$racine"/platform/*.h "$racine"/sound/*.h \
+    -newer "$binaire" 2>/dev/null)" ]; then
     echo "fuzz: building $binaire"
     # shellcheck disable=SC2046,SC2086
     clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
