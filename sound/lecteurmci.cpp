@@ -16,6 +16,9 @@ LecteurMci::LecteurMci(QObject* parent) : QObject(parent)
 
 LecteurMci::~LecteurMci()
 {
+    // An opening under way posts its result to this object: it must end first.
+    abandonnerOuverture();
+    ouvertures_.waitForDone();
     if (fil_) {
         fil_->quit();
         fil_->wait();
@@ -57,6 +60,7 @@ bool LecteurMci::Command(const QString& commande)
 
 void LecteurMci::fermer()
 {
+    abandonnerOuverture();
     if (!son_)
         return;
     ++generation_;
@@ -70,6 +74,7 @@ void LecteurMci::fermer()
 
 void LecteurMci::arreter()
 {
+    abandonnerOuverture();
     // A closed device takes the command and does nothing, as the control did.
     if (!son_ || mode_ != ModeLecture)
         return;
@@ -101,7 +106,49 @@ bool LecteurMci::setFileName(const QString& chemin)
         erreur_ = r.erreur;
         return false;
     }
-    son_ = r.son;
+    adopter(chemin, r.son);
+    return true;
+}
+
+void LecteurMci::ouvrir(const QString& chemin)
+{
+    fermer();
+    erreur_.clear();
+    auto annule = std::make_shared<std::atomic_bool>(false);
+    enCours_ = annule;
+    ouvertures_.start([this, chemin, annule] {
+        // Dropped while it waited for a thread: not even read.
+        if (annule->load())
+            return;
+        const ResultatOuverture r = ouvrirSon(chemin, annule.get());
+        QMetaObject::invokeMethod(
+            this,
+            [this, chemin, r, annule] {
+                if (annule != enCours_)
+                    return;
+                enCours_.reset();
+                if (!r.son) {
+                    erreur_ = r.erreur;
+                    emit ouvert(false);
+                    return;
+                }
+                adopter(chemin, r.son);
+                emit ouvert(true);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void LecteurMci::abandonnerOuverture()
+{
+    if (enCours_)
+        enCours_->store(true);
+    enCours_.reset();
+}
+
+void LecteurMci::adopter(const QString& chemin, std::shared_ptr<const SonOuvert> son)
+{
+    son_ = std::move(son);
     fichier_ = chemin;
     mode_ = ModeArrete;
     if (son_->estMidi()) {
@@ -110,7 +157,6 @@ bool LecteurMci::setFileName(const QString& chemin)
         else
             preparer();
     }
-    return true;
 }
 
 void LecteurMci::preparer()

@@ -17,6 +17,8 @@
 #include <QAudioDevice>
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
+#include <atomic>
 #include <memory>
 
 class MoteurSon;
@@ -40,9 +42,14 @@ public:
     void jouerDepuisDebut();
 
     QString FileName() const { return fichier_; }
-    // Closes what was open, then opens `chemin`. False when the file cannot be played:
-    // the control stays closed, FileName empty, and erreur() tells why.
+    // Closes what was open, then opens `chemin` on the calling thread. False when the
+    // file cannot be played: the control stays closed, FileName empty, and erreur() tells why.
     bool setFileName(const QString& chemin);
+    // The same off the calling thread: a song is read on a thread of its own, and
+    // ouvert() tells how it went. A newer opening, "close" and "stop" drop an opening
+    // under way, which then tells nothing.
+    void ouvrir(const QString& chemin);
+    bool enOuverture() const { return enCours_ != nullptr; }
     QString TimeFormat() const { return formatTemps_; }
     // Only "ms" is known; false for any other format, which leaves it unchanged.
     bool setTimeFormat(const QString& format);
@@ -65,11 +72,15 @@ signals:
     void NotifyMode(const QString& mode);
     // The first buffer of a play was handed to the audio output, `us` after the command.
     void premierTampon(qint64 us);
+    // An ouvrir() has ended: the file is open, or erreur() tells why not.
+    void ouvert(bool ok);
 
 private:
     MoteurSon* moteur();
     void changerMode(const QString& mode);
     void fin(int generation);
+    void abandonnerOuverture();
+    void adopter(const QString& chemin, std::shared_ptr<const SonOuvert> son);
 
     QString fichier_;
     QString formatTemps_ = QStringLiteral("ms");
@@ -81,4 +92,6 @@ private:
     bool muette_ = false;
     QThread* fil_ = nullptr;
     MoteurSon* moteur_ = nullptr;
+    QThreadPool ouvertures_;
+    std::shared_ptr<std::atomic_bool> enCours_; // the cancel flag of the opening under way
 };

@@ -180,7 +180,7 @@ void MoteurSon::alimenter()
         if (premier_) {
             premier_ = false;
             emit premierTampon(generation_, usDepuis(commande_));
-            planifierFin(Horloge::now(), source_->trames() * 1'000'000 / source_->frequence());
+            planifierFin(Horloge::now(), dureeUsDe(source_->trames(), source_->frequence()));
         }
     }
     if (finSource_)

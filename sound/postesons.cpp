@@ -7,6 +7,7 @@ const QString PosteSons::TitreDuree = QStringLiteral("Durée du son");
 
 QString texteDureeSon(qint64 ms)
 {
+    ms = qBound<qint64>(0, ms, DureeSonMaxUs / 1000);
     const qint64 mn = ms / 60000;
     const qint64 reste = ms - 60000 * mn;
     const qint64 sec = reste / 1000;
@@ -17,27 +18,35 @@ PosteSons::PosteSons(const QString& nomMinuterie, QObject* parent) : QObject(par
 {
     lecteur_->setObjectName(QStringLiteral("MCIWnd1"));
     repetition_ = new Repetition(*lecteur_, nomMinuterie, this);
+    connect(lecteur_, &LecteurMci::ouvert, this, &PosteSons::ouvert);
 }
 
-bool PosteSons::charger()
+void PosteSons::charger(bool jouer)
 {
     // The SoundFont loads while the user chooses: a MIDI file then starts at once.
     lecteur_->preparer();
     const std::optional<QString> choix = choisirFichier ? choisirFichier(TitreDialogue, FiltreDialogue) : std::nullopt;
     // A cancel is a cancel in both places: the current sound goes on.
     if (!choix || choix->isEmpty())
-        return false;
+        return;
     lecteur_->Command(QStringLiteral("close"));
-    if (!lecteur_->setFileName(*choix))
-        return false;
+    jouerOuvert_ = jouer;
+    lecteur_->ouvrir(*choix);
+}
+
+void PosteSons::ouvert(bool ok)
+{
+    if (!ok)
+        return;
     if (!lecteur_->avertissement().isEmpty() && signaler)
         signaler(lecteur_->avertissement());
-    return true;
+    if (jouerOuvert_)
+        lecteur_->Command(QStringLiteral("play from 0"));
 }
 
 void PosteSons::mnuChargerSon()
 {
-    charger();
+    charger(false);
 }
 
 void PosteSons::mnuJouerSon()
@@ -47,8 +56,7 @@ void PosteSons::mnuJouerSon()
 
 void PosteSons::mnuChargerJouerSon()
 {
-    if (charger())
-        lecteur_->Command(QStringLiteral("play from 0"));
+    charger(true);
 }
 
 void PosteSons::mnuDureeSon()

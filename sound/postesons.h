@@ -43,10 +43,13 @@ public:
     void mnuArretSon();
 
 private:
-    // The load steps; false when the command ends there (a cancel or a file that cannot
-    // be opened), without a message: the command's error guard.
-    bool charger();
+    // The load steps, the file read off the interface thread; `jouer` plays it once it
+    // is open. A cancel or a file that cannot be opened ends the command there, without
+    // a message: the command's error guard.
+    void charger(bool jouer);
+    void ouvert(bool ok);
 
     LecteurMci* lecteur_;
     Repetition* repetition_;
+    bool jouerOuvert_ = false;
 };

@@ -14,18 +14,24 @@ ResultatOuverture echec(const QString& erreur)
     return {nullptr, erreur};
 }
 
-ResultatOuverture ouvrirMidi(const QString& chemin, QFile& f, FormatSon format)
+ResultatOuverture ouvrirMidi(const QString& chemin, QFile& f, FormatSon format, const std::atomic_bool* annule)
 {
+    // The size is checked before the read and the read is bounded by it: a file growing
+    // meanwhile (or a size the file system got wrong) costs no more.
+    const QString tropGrand = QStringLiteral("fichier MIDI trop grand (plus de %1 Mo)").arg(TailleMaxMidi >> 20);
     if (f.size() > TailleMaxMidi)
-        return echec(QStringLiteral("fichier MIDI trop grand"));
-    QByteArray contenu = f.readAll();
+        return echec(tropGrand);
+    const QByteArray contenu = f.read(qMin(f.size(), TailleMaxMidi) + 1);
+    if (contenu.size() > TailleMaxMidi)
+        return echec(tropGrand);
+    QByteArrayView midi = contenu;
     if (format == FormatSon::Rmi) {
         auto interieur = deballerRmi(contenu);
         if (!interieur)
             return echec(QStringLiteral("fichier RMI sans données MIDI"));
-        contenu = *interieur;
+        midi = *interieur;
     }
-    ResultatMidi lu = lireMidi(contenu);
+    ResultatMidi lu = lireMidi(midi, annule);
     if (!lu.morceau)
         return echec(lu.erreur);
     auto son = std::make_shared<SonOuvert>();
@@ -51,7 +57,7 @@ ResultatOuverture ouvrirEchantillons(const QString& chemin)
     son->frequence = info.samplerate;
     son->canaux = info.channels;
     son->trames = info.frames;
-    son->dureeMs = info.frames * 1000 / info.samplerate;
+    son->dureeMs = dureeUsDe(info.frames, info.samplerate) / 1000;
     return {son, QString()};
 }
 } // namespace
@@ -65,14 +71,14 @@ FormatSon detecterFormatSon(const QByteArray& debut)
     return FormatSon::Autre;
 }
 
-ResultatOuverture ouvrirSon(const QString& chemin)
+ResultatOuverture ouvrirSon(const QString& chemin, const std::atomic_bool* annule)
 {
     QFile f(chemin);
     if (chemin.isEmpty() || !f.open(QIODevice::ReadOnly))
         return echec(QStringLiteral("fichier illisible"));
     const FormatSon format = detecterFormatSon(f.peek(12));
     if (format != FormatSon::Autre)
-        return ouvrirMidi(chemin, f, format);
+        return ouvrirMidi(chemin, f, format, annule);
     f.close();
     return ouvrirEchantillons(chemin);
 }

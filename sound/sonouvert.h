@@ -1,8 +1,8 @@
 #pragma once
 // Opening a sound file for the media player: its kind found from its content (never from
-// its extension), its length, and for MIDI its events. QtCore only, and quick: MIDI
-// files are small and parsed at once; sampled sounds are only probed here and decoded
-// while they play, off the interface thread.
+// its extension), its length, and for MIDI its events. QtCore only. MIDI files are read
+// whole here, under the song's memory budget; sampled sounds are only probed here and
+// decoded while they play, off the interface thread.
 #include "sound/fichiermidi.h"
 
 #include <QByteArray>
@@ -37,4 +37,6 @@ struct ResultatOuverture {
     QString erreur;
 };
 
-ResultatOuverture ouvrirSon(const QString& chemin);
+// Reads the whole song for MIDI: call it off the interface thread. `annule`, when
+// given, stops a MIDI reading once set.
+ResultatOuverture ouvrirSon(const QString& chemin, const std::atomic_bool* annule = nullptr);

@@ -32,51 +32,37 @@ void reglerJournal()
 class SourceMidi : public SourceSon {
 public:
     SourceMidi(std::shared_ptr<const MorceauMidi> morceau, SyntheMidi& synthe)
-        : morceau_(std::move(morceau)), synthe_(synthe), total_(trameDe(morceau_->dureeUs))
+        : synthe_(synthe), ordonnanceur_(std::move(morceau), synthe.frequence())
     {
         rembobiner();
     }
 
     int frequence() const override { return synthe_.frequence(); }
     int canaux() const override { return 2; }
-    qint64 trames() const override { return total_; }
+    qint64 trames() const override { return ordonnanceur_.trames(); }
     qint64 lire(float* sortie, qint64 n) override;
     void rembobiner() override
     {
         fluid_synth_system_reset(synthe_.synth());
-        position_ = 0;
-        index_ = 0;
+        ordonnanceur_.rembobiner();
     }
 
 private:
-    qint64 trameDe(qint64 us) const { return (us * synthe_.frequence() + 500'000) / 1'000'000; }
     void envoyer(const EvenementMidi& e);
 
-    std::shared_ptr<const MorceauMidi> morceau_;
     SyntheMidi& synthe_;
-    qint64 total_;
-    qint64 position_ = 0;
-    size_t index_ = 0;
+    OrdonnanceurMidi ordonnanceur_;
 };
 
 qint64 SourceMidi::lire(float* sortie, qint64 n)
 {
-    const auto& evenements = morceau_->evenements;
     fluid_synth_t* synth = synthe_.synth();
-    qint64 fait = 0;
-    while (fait < n && position_ < total_) {
-        while (index_ < evenements.size() && trameDe(evenements[index_].tempsUs) <= position_)
-            envoyer(evenements[index_++]);
-        qint64 jusqua = total_;
-        if (index_ < evenements.size())
-            jusqua = qMin(jusqua, trameDe(evenements[index_].tempsUs));
-        const int k = int(std::min<qint64>({n - fait, jusqua - position_, 1 << 20}));
-        float* p = sortie + 2 * fait;
-        fluid_synth_write_float(synth, k, p, 0, 2, p, 1, 2);
-        fait += k;
-        position_ += k;
-    }
-    return fait;
+    return ordonnanceur_.avancer(
+        n, [this](const EvenementMidi& e) { envoyer(e); },
+        [synth, sortie](qint64 debut, int k) {
+            float* p = sortie + 2 * debut;
+            fluid_synth_write_float(synth, k, p, 0, 2, p, 1, 2);
+        });
 }
 
 void SourceMidi::envoyer(const EvenementMidi& e)
@@ -106,8 +92,7 @@ void SourceMidi::envoyer(const EvenementMidi& e)
         fluid_synth_pitch_bend(s, canal, e.donnee1 | (e.donnee2 << 7));
         break;
     case 0xF0:
-        fluid_synth_sysex(s, morceau_->sysex.constData() + e.sysexDebut, int(e.sysexLongueur), nullptr, nullptr,
-                          nullptr, 0);
+        fluid_synth_sysex(s, e.sysex, int(e.sysexLongueur), nullptr, nullptr, nullptr, 0);
         break;
     default:
         break;

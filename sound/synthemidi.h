@@ -45,5 +45,6 @@ private:
 };
 
 // Plays `morceau` on `synthe` (stereo), which must outlive it. Only one source may use
-// a synthesiser at a time: rewinding resets it.
+// a synthesiser at a time: rewinding resets it. A burst of more events than one batch
+// (OrdonnanceurMidi::LotMax) at one instant spills over into the next buffers.
 std::unique_ptr<SourceSon> creerSourceMidi(std::shared_ptr<const MorceauMidi> morceau, SyntheMidi& synthe);

@@ -159,6 +159,30 @@ inline QByteArray midiDuree(quint32 ms, int note = 69)
 }
 
 // Cut inside its last track: the track announces more bytes than the file holds.
+// `notes` note-ons at time 0 in running status (three bytes each), released a beat later:
+// as dense a song as a file can hold.
+inline QByteArray midiDense(int notes)
+{
+    QByteArray piste("\x00\x90\x3C\x40", 4);
+    piste.reserve(3 * qsizetype(notes) + 16);
+    for (int i = 1; i < notes; ++i)
+        piste.append("\x00\x3C\x40", 3);
+    piste.append("\x60\x80\x3C\x00\x00\xFF\x2F\x00", 8);
+    return "MThd" + be32(6) + be16(0) + be16(1) + be16(96) + "MTrk" + be32(quint32(piste.size())) + piste;
+}
+
+// One track of the longest deltas (28 bits) at the slowest tempo, one tick a beat: one
+// event is 142 years; from about 2050 events the microseconds overflow 64 bits.
+inline QByteArray midiInterminable(int evenements, quint16 division = 1)
+{
+    PisteMidi p;
+    p.tempo(0, 0xFFFFFF);
+    for (int i = 0; i < evenements; ++i)
+        p.programme(0x0FFFFFFF, 0, 1);
+    p.fin();
+    return smf(0, division, {p});
+}
+
 inline QByteArray midiTronque()
 {
     const QByteArray complet = midiTempos();

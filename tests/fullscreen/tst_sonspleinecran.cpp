@@ -49,7 +49,7 @@ private slots:
         QVERIFY(!musique->sonCharge());
         services_.fichiersSon.push_back(tempos_);
         musique->chargerSon();
-        QVERIFY(musique->sonCharge());
+        QTRY_VERIFY(musique->sonCharge());
         QCOMPARE(services_.dialoguesSon.last().first, QStringLiteral("Nom du fichier MIDI, RMI ou WAVE"));
         services_.sons.clear();
         musique->dureeSon();
@@ -70,6 +70,7 @@ private slots:
         QSignalSpy modes(&sons->MCIWnd1(), &LecteurMci::NotifyMode);
         services_.fichiersSon.push_back(tempos_);
         sons->mnuChargerJouerSon();
+        QTRY_COMPARE(sons->MCIWnd1().Mode(), QStringLiteral("playing"));
         // Cancelled twice: the sound is neither closed nor opened again.
         sons->mnuChargerSon();
         sons->mnuChargerJouerSon();
@@ -89,7 +90,7 @@ private slots:
         services_.fichiersSon.push_back(tempos_);
         fenetre.sons().mnuRepetSon(); // nothing loaded yet: nothing plays
         fenetre.sons().mnuChargerJouerSon();
-        QCOMPARE(fenetre.sons().MCIWnd1().Mode(), QStringLiteral("playing"));
+        QTRY_COMPARE(fenetre.sons().MCIWnd1().Mode(), QStringLiteral("playing"));
         // The full-screen player sees nothing of it, and its commands leave it alone.
         plein->mnuDureeSon();
         plein->mnuArretSon();
@@ -99,7 +100,7 @@ private slots:
         // Both can sound at once.
         services_.fichiersSon.push_back(court_);
         plein->mnuChargerJouerSon();
-        QCOMPARE(plein->MCIWnd1().Mode(), QStringLiteral("playing"));
+        QTRY_COMPARE(plein->MCIWnd1().Mode(), QStringLiteral("playing"));
         QCOMPARE(fenetre.sons().MCIWnd1().FileName(), tempos_);
         QTRY_COMPARE_WITH_TIMEOUT(plein->MCIWnd1().Mode(), QStringLiteral("stopped"), 5000);
         QCOMPARE(fenetre.sons().MCIWnd1().Mode(), QStringLiteral("playing"));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzzers (clang, libFuzzer, AddressSanitizer, UBSan) into the folder
 # given: the WMF reader, the HEIC/HEIF and AVIF reader, the JPEG XL reader, the
-# picture header sniffing and the picture loader as a whole;
+# picture header sniffing, the picture loader as a whole and the song opening (MIDI,
+# RMI, WAVE);
 # replays their seeds, then fuzzes each for a bounded time.
 # Exits non-zero on any finding; quietly does nothing without clang++.
 set -euo pipefail
@@ -10,6 +11,7 @@ sortie="${1:-build-fuzz}"
 duree="${FUZZ_SECONDES:-120}"
 # The two image-library readers share one more minute between them.
 duree_bibliotheques="${FUZZ_SECONDES_BIBLIOTHEQUES:-30}"
+duree_son="${FUZZ_SECONDES_SON:-20}"
 if ! command -v clang++ >/dev/null 2>&1; then
   echo "fuzz: clang++ absent, fuzzing skipped"
   exit 0
@@ -24,7 +26,8 @@ construire() {
   local nom="$1" modules="$2 libjpeg"
   shift 2
   local binaire="$sortie/$nom"
-  if [ ! -x "$binaire" ] || [ -n "$(find "$@" "$racine"/platform/wmf/*.h "$racine"/platform/*.h -newer "$binaire" 2>/dev/null)" ]; then
+  if [ ! -x "$binaire" ] || [ -n "$(find "$@" "$racine"/platform/wmf/*.h "$racine"/platform/*.h "$racine"/sound/*.h \
+    -newer "$binaire" 2>/dev/null)" ]; then
     echo "fuzz: building $binaire"
     # shellcheck disable=SC2046,SC2086
     clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
@@ -71,6 +74,9 @@ construire fuzz_chargeur "Qt6Gui lcms2 libheif libjxl libjxl_threads zlib" \
   "$racine"/platform/{chargeurimage,correctionbmp,couleurs,inflation,jpegcmjn,lecteurheif,lecteurjxl}.cpp \
   "$racine"/platform/{nomsfichiers,profilicc}.cpp "$racine"/platform/wmf/*.cpp "${budget[@]}" \
   "$racine"/tests/fuzz/fuzz_chargeur.cpp
+construire fuzz_son "Qt6Core sndfile" "$racine"/sound/fichiermidi.cpp "$racine"/sound/morceaumidi.cpp \
+  "$racine"/sound/sonouvert.cpp \
+  "$racine"/sound/sourceson.cpp "$racine"/tests/fuzz/fuzz_son.cpp
 
 # Seeds for the library readers, made here from small pictures when the tools are
 # installed: plain and with transparency, lossy and lossless, and (for JPEG XL) a JPEG
@@ -128,6 +134,29 @@ if [ ! -d "$images" ] && command -v convert >/dev/null 2>&1; then
     >"$images/commentaires.jpg"
 fi
 
+# Seeds for the song opening, written here byte by byte: MIDI of the three formats (tempo
+# changes, running status, a system exclusive message, a SMPTE division), RMI, WAVE.
+octets() {
+  local h="$1" s="" i
+  for ((i = 0; i < ${#h}; i += 2)); do s+="\\x${h:i:2}"; done
+  printf "$s"
+}
+if [ ! -d "$semences/son" ]; then
+  mkdir -p "$semences/son"
+  piste0=00FF510307A12000C00000903C64603C4060803C0000F0057E7F0901F700FF2F00
+  midi0=4D546864000000060000000100604D54726B00000021$piste0
+  octets "$midi0" >"$semences/son/format0.mid"
+  octets 4D546864000000060000000100E74D54726B00000021$piste0 >"$semences/son/smpte.mid"
+  octets 4D546864000000060001000201E0\
+4D54726B0000001300FF510307A1208360FF51030F424000FF2F00\
+4D54726B0000001600C10500913C6410403C40913C0000E1004000FF2F00 >"$semences/son/format1.mid"
+  octets 4D546864000000060002000200604D54726B0000000C00903C6460803C0000FF2F00\
+4D54726B0000000C00903C6460803C0000FF2F00 >"$semences/son/format2.mid"
+  octets "5249464644000000524944446461746137000000${midi0}00" >"$semences/son/enveloppe.rmi"
+  octets 524946463400000057415645666D74201000000001000100401F0000401F000001000800\
+6461746110000000$(printf '80%.0s' {1..16}) >"$semences/son/court.wav"
+fi
+
 fuzzer fuzz_wmf "$duree" "${FUZZ_ESSAIS:-20000}" \
   "$racine/tests/fuzz/corpus" "$racine/tests/wmf/data" "$racine/../shared/testdata/wmf"
 fuzzer fuzz_heif "$duree_bibliotheques" "${FUZZ_ESSAIS_BIBLIOTHEQUES:-20000}" "$semences/heif"
@@ -135,4 +164,5 @@ fuzzer fuzz_jxl "$duree_bibliotheques" "${FUZZ_ESSAIS_BIBLIOTHEQUES:-20000}" "$s
 # The header sniffing is quick: a few seconds; the loader decodes, hence its share.
 fuzzer fuzz_entetes "${FUZZ_SECONDES_ENTETES:-10}" "${FUZZ_ESSAIS_ENTETES:-20000}" "$images" "${ORMELLE_HOSTILES:-}"
 fuzzer fuzz_chargeur "${FUZZ_SECONDES_CHARGEUR:-30}" "${FUZZ_ESSAIS_CHARGEUR:-3000}" "$images" "${ORMELLE_HOSTILES:-}"
+fuzzer fuzz_son "$duree_son" "${FUZZ_ESSAIS_SON:-20000}" "$semences/son"
 echo "fuzz: no finding"

@@ -132,7 +132,7 @@ private slots:
                  (QList<QPair<QString, QString>>{
                      {QStringLiteral("Nom du fichier MIDI, RMI ou WAVE"),
                       QStringLiteral("Sons MID, RMI et WAV|*.mid;*.rmi;*.wav|Tous les fichiers|*.*")}}));
-        QCOMPARE(f.sons().MCIWnd1().FileName(), long_);
+        QTRY_COMPARE(f.sons().MCIWnd1().FileName(), long_);
         QCOMPARE(f.sons().MCIWnd1().Mode(), QStringLiteral("stopped"));
         b.services.sons.clear();
         menu(b, "mnuDureeSon");
@@ -157,7 +157,7 @@ private slots:
         f.sons().MCIWnd1().setSortieMuette(true);
         b.services.fichiersSon.push_back(court_);
         menu(b, "mnuChargerJouerSon");
-        QCOMPARE(f.sons().MCIWnd1().Mode(), QStringLiteral("playing"));
+        QTRY_COMPARE(f.sons().MCIWnd1().Mode(), QStringLiteral("playing"));
         b.services.fichiersSon.push_back(std::nullopt);
         menu(b, "mnuChargerSon");
         QCOMPARE(f.sons().MCIWnd1().FileName(), court_);

@@ -28,6 +28,22 @@ struct Journal {
         });
     }
 };
+// The resident high-water mark of this process, started again from what is resident now;
+// -1 when the kernel does not allow it.
+qint64 remettrePic()
+{
+    QFile remise(QStringLiteral("/proc/self/clear_refs"));
+    if (!remise.open(QIODevice::WriteOnly) || remise.write("5") != 1)
+        return -1;
+    remise.close();
+    QFile etat(QStringLiteral("/proc/self/status"));
+    if (!etat.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& ligne : etat.readAll().split('\n'))
+        if (ligne.startsWith("VmHWM:"))
+            return ligne.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return -1;
+}
 } // namespace
 
 class TestLecteurMci : public QObject {
@@ -190,6 +206,52 @@ private slots:
         // A good file opens again afterwards.
         QVERIFY(l.setFileName(midi_));
         QVERIFY(l.erreur().isEmpty());
+    }
+
+    void morceauDenseLuACoteSousLeBudget()
+    {
+        // Five million notes at one instant, 15 MB: read beside the interface, whose timer
+        // goes on ticking, in a small part of the 512 MB a file may cost.
+        const QString dense = ecrireDans(dossier_, QStringLiteral("dense.mid"), midiDense(5'000'000));
+        LecteurMci l;
+        l.setSortieMuette(true);
+        QSignalSpy ouvert(&l, &LecteurMci::ouvert);
+        int tics = 0;
+        QTimer minuterie;
+        connect(&minuterie, &QTimer::timeout, this, [&tics] { ++tics; });
+        const qint64 base = remettrePic();
+        l.ouvrir(dense);
+        QVERIFY(l.enOuverture());
+        QCOMPARE(l.FileName(), QString());
+        minuterie.start(1);
+        QVERIFY(ouvert.wait(60000));
+        QVERIFY2(ouvert.first().first().toBool(), qPrintable(l.erreur()));
+        QVERIFY(tics > 0);
+        QCOMPARE(l.Length(), qint64(500));
+        if (base < 0)
+            QSKIP("le noyau ne laisse pas remettre à zéro le pic de mémoire résidente");
+        const qint64 hausse = remettrePic() - base;
+        QVERIFY2(hausse < 128LL << 20, qPrintable(QStringLiteral("%1 Mo").arg(hausse >> 20)));
+    }
+
+    void ouvertureAbandonnee()
+    {
+        // A newer opening and a stop drop the one under way: only the last file opens.
+        const QString dense = ecrireDans(dossier_, QStringLiteral("dense2.mid"), midiDense(100'000));
+        LecteurMci l;
+        QSignalSpy ouvert(&l, &LecteurMci::ouvert);
+        l.ouvrir(dense);
+        l.ouvrir(court_);
+        QVERIFY(ouvert.wait());
+        QCOMPARE(l.FileName(), court_);
+        l.ouvrir(dense);
+        l.Command(QStringLiteral("stop"));
+        QVERIFY(!l.enOuverture());
+        l.ouvrir(midi_);
+        QVERIFY(ouvert.wait());
+        QCOMPARE(ouvert.size(), 2);
+        QCOMPARE(l.FileName(), midi_);
+        QCOMPARE(l.Length(), qint64(59'999));
     }
 
     void deuxLecteursIndependants()

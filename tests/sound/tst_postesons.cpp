@@ -46,7 +46,10 @@ struct Banc {
     {
         reponses.push_back(chemin);
         poste.mnuChargerSon();
+        attendre();
     }
+    // Files are read off the interface thread: the test waits as a user would.
+    void attendre() { QTRY_VERIFY(!poste.MCIWnd1().enOuverture()); }
     int nombre(const QString& mode) const { return int(modes.count(mode)); }
 };
 } // namespace
@@ -55,7 +58,7 @@ class TestPosteSons : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir dossier_;
-    QString court_, autre_, long_, tempos_, rmi_, troisMinutes_, tronque_, texte_;
+    QString court_, autre_, long_, tempos_, rmi_, troisMinutes_, interminable_, tronque_, texte_;
 
 private slots:
     void initTestCase()
@@ -70,6 +73,7 @@ private slots:
         tempos_ = ecrit("tempos.mid", midiTempos());
         rmi_ = ecrit("tempos.rmi", rmi(midiTempos()));
         troisMinutes_ = ecrit("trois.mid", midiDuree(180000));
+        interminable_ = ecrit("interminable.mid", midiInterminable(3000));
         tronque_ = ecrit("tronque.mid", midiTronque());
         texte_ = ecrit("texte.mid", niSonNiMidi());
     }
@@ -99,6 +103,7 @@ private slots:
         QTest::newRow("MIDI à tempos") << tempos_ << QStringLiteral("Le son dure 0mn. 59sec. 999ms.");
         QTest::newRow("RMI") << rmi_ << QStringLiteral("Le son dure 0mn. 59sec. 999ms.");
         QTest::newRow("trois minutes") << troisMinutes_ << QStringLiteral("Le son dure 3mn. 0sec. 0ms.");
+        QTest::newRow("retenu à un jour") << interminable_ << QStringLiteral("Le son dure 1440mn. 0sec. 0ms.");
     }
     void dureeDesFichiers()
     {
@@ -195,6 +200,7 @@ private slots:
         Banc b;
         b.reponses.push_back(court_);
         b.poste.mnuChargerJouerSon();
+        b.attendre();
         QCOMPARE(b.poste.MCIWnd1().Mode(), QStringLiteral("playing"));
         b.poste.mnuChargerSon();         // cancelled
         b.reponses.push_back(QString()); // a dialog closed without a name
@@ -220,6 +226,7 @@ private slots:
         b.poste.mnuJouerSon();
         b.reponses.push_back(fichier);
         b.poste.mnuChargerJouerSon();
+        b.attendre();
         // The old sound was closed first; nothing else is opened or played, nothing shown.
         QCOMPARE(b.poste.MCIWnd1().FileName(), QString());
         QCOMPARE(b.poste.MCIWnd1().Mode(), QStringLiteral("not ready"));

@@ -100,9 +100,9 @@ private slots:
         // A note from 0.2 s to 0.7 s, then silence until the end at 1.0 s.
         PisteMidi p;
         p.tempo(0, 1000000).programme(0, 0, 0).noteOn(200, 0, 69, 120).noteOff(500, 0, 69).fin(300);
-        const ResultatMidi lu = lireMidi(smf(0, 1000, {p}));
+        ResultatMidi lu = lireMidi(smf(0, 1000, {p}));
         QVERIFY(lu.morceau);
-        auto source = creerSourceMidi(std::make_shared<const MorceauMidi>(*lu.morceau), *synthe);
+        auto source = creerSourceMidi(std::make_shared<const MorceauMidi>(std::move(*lu.morceau)), *synthe);
         QCOMPARE(source->canaux(), 2);
         QCOMPARE(source->trames(), qint64(44100));
         const std::vector<float> tout = toutLire(*source);
