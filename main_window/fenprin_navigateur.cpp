@@ -89,6 +89,19 @@ void FenPrin::reglagesDiaporama()
     montrer(fenetre);
 }
 
+namespace {
+// A name typed or passed by a script can be of any length: the message shows
+// enough of it to be recognised, and stays quick to lay out.
+QString nomPourMessage(const QString& chemin)
+{
+    QString nom = texteAffichable(chemin.left(300));
+    if (chemin.size() <= 300)
+        return nom;
+    nom.truncate(nom.at(258).isHighSurrogate() ? 258 : 259);
+    return nom + QStringLiteral("…");
+}
+} // namespace
+
 // A folder is opened, a file is selected in its folder and shown.
 void FenPrin::ouvrirDemande(const QString& chemin)
 {
@@ -98,7 +111,7 @@ void FenPrin::ouvrirDemande(const QString& chemin)
     afficherMessage(QStringLiteral("Ormelle"),
                     QStringLiteral("Impossible d’ouvrir « %1 » : ce fichier ou ce dossier n’existe pas "
                                    "ou ne peut pas être lu.")
-                        .arg(texteAffichable(chemin)));
+                        .arg(nomPourMessage(chemin)));
     navigateur_->ouvrirDossier(parentExistant(demande));
 }
 
