@@ -103,7 +103,12 @@ FenPrin::FenPrin(General& general, MontrerModal montrerModal, QWidget* parent)
     ProcCoulDefUtil();
 }
 
-FenPrin::~FenPrin() = default;
+FenPrin::~FenPrin()
+{
+    // The picture service outlives the window: a copy still decoding must not call back into it.
+    if (ticketCopieImage_)
+        g.images.annuler(ticketCopieImage_);
+}
 
 void FenPrin::construireCadre()
 {
