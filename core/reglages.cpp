@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -58,10 +59,12 @@ int ecrireTout(int fd, const QByteArray& octets)
 // A line longer than any setting Ormelle writes (folder paths included) is not one of
 // them. QSettings would parse it whole, a value of commas as a list of millions of
 // strings, and write it back at every save: such lines are screened out before it
-// reads the file, as if absent. The file as a whole is bounded too, since QSettings
-// reads it into memory at once.
+// reads the file, as if absent. The file as a whole is bounded too, in bytes (QSettings
+// reads it into memory at once; years of stray keys stay well within) and in the
+// strings it would make, a key or a comma each, lines past either bound left out.
 constexpr qsizetype LigneMax = 64 * 1024;
-constexpr qsizetype TotalMax = 1024 * 1024;
+constexpr qsizetype TotalMax = 64 * 1024 * 1024;
+constexpr qsizetype MorceauxMax = 256 * 1024;
 
 // Cuts an INI file into the logical lines QSettings sees (a quoted value and a
 // backslash run on past a line end; an unquoted ";" starts a comment) and passes on
@@ -74,9 +77,21 @@ public:
 
     int ajouter(const char* p, qsizetype n)
     {
-        for (qsizetype i = 0; i < n; ++i)
-            if (const int code = octet(p[i]))
+        for (qsizetype i = 0; i < n;) {
+            // Runs of ordinary bytes inside a line go in one piece: a file of 50 MB
+            // is read at every write.
+            if (enUnite_ && echappe_ == 0) {
+                const qsizetype j = finOrdinaire(p, i, n);
+                if (j > i) {
+                    if (!commentaire_)
+                        unite_.append(p + i, std::min(j - i, std::max<qsizetype>(0, LigneMax + 1 - unite_.size())));
+                    i = j;
+                    continue;
+                }
+            }
+            if (const int code = octet(p[i++]))
                 return code;
+        }
         return 0;
     }
     int finir()
@@ -88,6 +103,17 @@ public:
     }
 
 private:
+    // The first byte from `i` on that can end a line or change how it reads.
+    qsizetype finOrdinaire(const char* p, qsizetype i, qsizetype n) const
+    {
+        for (; i < n; ++i) {
+            const char c = p[i];
+            if (c == '\n' || c == '\r' || (!commentaire_ && (c == '\\' || c == '"' || c == ';')))
+                break;
+        }
+        return i;
+    }
+
     static bool espace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
     int octet(char c)
@@ -134,11 +160,14 @@ private:
         int code = 0;
         if (!commentaire_ && !unite_.isEmpty()) {
             const bool entete = unite_.startsWith('[');
-            const bool garde = unite_.size() <= LigneMax && total_ + unite_.size() <= TotalMax;
+            const qsizetype morceaux = 1 + unite_.count(',');
+            const bool garde =
+                unite_.size() <= LigneMax && total_ + unite_.size() <= TotalMax && morceaux_ + morceaux <= MorceauxMax;
             if (entete)
                 sautSection_ = !garde;
             if (garde && (entete || !sautSection_)) {
                 total_ += unite_.size() + 1;
+                morceaux_ += morceaux;
                 sortie_.append(unite_).append('\n');
                 if (sortie_.size() >= 64 * 1024)
                     code = vider();
@@ -161,6 +190,7 @@ private:
     QByteArray sortie_;
     QByteArray unite_;
     qsizetype total_ = 0;
+    qsizetype morceaux_ = 0;
     bool enUnite_ = false;
     bool commentaire_ = false;
     bool guillemets_ = false;
