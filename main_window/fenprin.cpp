@@ -105,9 +105,10 @@ FenPrin::FenPrin(General& general, MontrerModal montrerModal, QWidget* parent)
 
 FenPrin::~FenPrin()
 {
-    // The picture service outlives the window: a copy still decoding must not call back into it.
-    if (ticketCopieImage_)
-        g.images.annuler(ticketCopieImage_);
+    // The picture service outlives the window: work still running must not call back into it.
+    for (const quint64 ticket : {ticketCopieImage_, ticketParent_})
+        if (ticket)
+            g.images.annuler(ticket);
 }
 
 void FenPrin::construireCadre()

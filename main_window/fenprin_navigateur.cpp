@@ -66,8 +66,24 @@ bool FenPrin::ouvrirDepart(const QString& argument, const QString& dossier)
     }
     if (navigateur_->ouvrirDossier(dossier))
         return true;
-    navigateur_->ouvrirDossier(parentExistant(QDir::cleanPath(QFileInfo(dossier).absoluteFilePath())));
+    ouvrirParentExistant(QDir::cleanPath(QFileInfo(dossier).absoluteFilePath()));
     return false;
+}
+
+// The walk up touches the disk once per name, and a folder on a mount that no
+// longer answers would hold the window: it runs on the picture service's workers.
+void FenPrin::ouvrirParentExistant(const QString& chemin)
+{
+    if (ticketParent_)
+        g.images.annuler(ticketParent_);
+    auto parent = std::make_shared<QString>();
+    ticketParent_ = g.images.executer(
+        ServiceImages::Affichage, [chemin, parent] { *parent = parentExistant(chemin); },
+        [this, parent, avant = g.DossierCourant()] {
+            ticketParent_ = 0;
+            if (g.DossierCourant() == avant)
+                navigateur_->ouvrirDossier(*parent);
+        });
 }
 
 void FenPrin::passagePleinEcran()
@@ -112,7 +128,7 @@ void FenPrin::ouvrirDemande(const QString& chemin)
                     QStringLiteral("Impossible d’ouvrir « %1 » : ce fichier ou ce dossier n’existe pas "
                                    "ou ne peut pas être lu.")
                         .arg(nomPourMessage(chemin)));
-    navigateur_->ouvrirDossier(parentExistant(demande));
+    ouvrirParentExistant(demande);
 }
 
 namespace {
