@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <iterator>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -77,11 +79,25 @@ public:
 
     int ajouter(const char* p, qsizetype n)
     {
+        // The next place of each byte that can end a line or change how it reads,
+        // searched again only once passed: each search crosses the block once.
+        static constexpr char Speciaux[] = {'\n', '\r', '\\', '"', ';'};
+        qsizetype prochain[std::size(Speciaux)];
+        std::fill(std::begin(prochain), std::end(prochain), qsizetype(-1));
+        const auto suivant = [&](size_t k, qsizetype i) {
+            if (prochain[k] < i) {
+                const void* q = std::memchr(p + i, Speciaux[k], size_t(n - i));
+                prochain[k] = q ? static_cast<const char*>(q) - p : n;
+            }
+            return prochain[k];
+        };
         for (qsizetype i = 0; i < n;) {
             // Runs of ordinary bytes inside a line go in one piece: a file of 50 MB
             // is read at every write.
             if (enUnite_ && echappe_ == 0) {
-                const qsizetype j = finOrdinaire(p, i, n);
+                qsizetype j = std::min(suivant(0, i), suivant(1, i));
+                for (size_t k = 2; !commentaire_ && k < std::size(Speciaux); ++k) // a comment ends at a line end
+                    j = std::min(j, suivant(k, i));
                 if (j > i) {
                     if (!commentaire_)
                         unite_.append(p + i, std::min(j - i, std::max<qsizetype>(0, LigneMax + 1 - unite_.size())));
@@ -103,17 +119,6 @@ public:
     }
 
 private:
-    // The first byte from `i` on that can end a line or change how it reads.
-    qsizetype finOrdinaire(const char* p, qsizetype i, qsizetype n) const
-    {
-        for (; i < n; ++i) {
-            const char c = p[i];
-            if (c == '\n' || c == '\r' || (!commentaire_ && (c == '\\' || c == '"' || c == ';')))
-                break;
-        }
-        return i;
-    }
-
     static bool espace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
     int octet(char c)
