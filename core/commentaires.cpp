@@ -74,41 +74,109 @@ QString ligne(const QString& cheminImage, const QString& commentaire)
 }
 
 namespace {
-// The line's text after the key, or nullopt when the line does not begin with it.
-std::optional<QString> apresCle(QByteArrayView l, const QByteArray& cleUtf8, const QByteArray& cleLatin1)
+// Bytes of `tete` up to the last whole UTF-8 character: a line cut short may end
+// inside one, which is no reason to read the line as Latin-1.
+QByteArrayView sansCaractereCoupe(QByteArrayView tete)
 {
-    if (l.endsWith('\r'))
-        l.chop(1);
+    qsizetype i = tete.size();
+    qsizetype suite = 0;
+    while (i > 0 && suite < 3 && (uchar(tete[i - 1]) & 0xC0) == 0x80) {
+        --i;
+        ++suite;
+    }
+    if (i == 0)
+        return tete;
+    const uchar debut = uchar(tete[i - 1]);
+    const qsizetype longueur = debut >= 0xF0 ? 4 : debut >= 0xE0 ? 3 : debut >= 0xC0 ? 2 : 1;
+    return longueur > suite + 1 ? tete.first(i - 1) : tete;
+}
+
+QString borne(QString texte, bool coupee)
+{
+    if (!coupee && texte.size() <= LongueurMax)
+        return texte;
+    texte.truncate(LongueurMax);
+    if (!texte.isEmpty() && texte.back().isHighSurrogate())
+        texte.chop(1);
+    return texte + QChar(0x2026);
+}
+
+// The line's text after the key, or nullopt when the line does not begin with it.
+// `tete` is the line's beginning; `coupee` says that the line went on past it.
+std::optional<QString> apresCle(QByteArrayView tete, bool coupee, const QByteArray& cleUtf8,
+                                const QByteArray& cleLatin1)
+{
+    if (!coupee && tete.endsWith('\r'))
+        tete.chop(1);
+    const QByteArrayView l = coupee ? sansCaractereCoupe(tete) : tete;
     if (l.startsWith(cleUtf8)) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString texte = utf8.decode(l);
         if (!utf8.hasError())
-            return texte.mid(QString::fromUtf8(cleUtf8).size());
+            return borne(texte.mid(QString::fromUtf8(cleUtf8).size()), coupee);
     }
-    if (!cleLatin1.isEmpty() && l.startsWith(cleLatin1)) {
+    if (!cleLatin1.isEmpty() && tete.startsWith(cleLatin1)) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString essai = utf8.decode(l); // decoding is lazy until it becomes a QString
         if (utf8.hasError())                  // a valid UTF-8 line was judged above
-            return QString::fromLatin1(l.sliced(cleLatin1.size()));
+            return borne(QString::fromLatin1(tete.sliced(cleLatin1.size())), coupee);
     }
     return std::nullopt;
 }
+
+// Calls surLigne(tete, coupee) for each line of the file, `tete` its first `garde`
+// bytes at most. False when the read failed or was cancelled.
+template <class F>
+bool parcourirLignes(int fd, qsizetype garde, const std::atomic<bool>* annulation, F&& surLigne)
+{
+    QByteArray bloc(256 * 1024, Qt::Uninitialized);
+    QByteArray tete;
+    bool coupee = false;
+    for (;;) {
+        if (annulation && annulation->load())
+            return false;
+        const ssize_t n = ::read(fd, bloc.data(), size_t(bloc.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        const char* p = bloc.constData();
+        const char* const fin = p + n;
+        while (p < fin) {
+            const char* finLigne = static_cast<const char*>(std::memchr(p, '\n', size_t(fin - p)));
+            const char* bout = finLigne ? finLigne : fin;
+            const qsizetype prise = std::min<qsizetype>(bout - p, garde - tete.size());
+            tete.append(p, prise);
+            coupee = coupee || bout - p > prise;
+            if (!finLigne)
+                break;
+            surLigne(QByteArrayView(tete), coupee);
+            tete.truncate(0); // keeps its room for the next line
+            coupee = false;
+            p = finLigne + 1;
+        }
+    }
+    if (!tete.isEmpty() || coupee)
+        surLigne(QByteArrayView(tete), coupee);
+    return true;
+}
 } // namespace
 
-QString chercher(const QString& fichier, const QString& cheminImage)
+QString chercher(const QString& fichier, const QString& cheminImage, const std::atomic<bool>* annulation)
 {
-    QFile f;
-    if (cheminImage.isEmpty() || !ouvrirEnLecture(f, fichier))
+    if (cheminImage.isEmpty())
         return {};
-    // Runs on every slideshow step: the file is mapped rather than copied, and
-    // searched for the key itself rather than cut into lines.
-    const qint64 taille = f.size();
-    const uchar* carte = taille > 0 ? f.map(0, taille) : nullptr;
-    QByteArray lu;
-    if (!carte)
-        lu = f.readAll();
-    const QByteArray contenu = carte ? QByteArray::fromRawData(reinterpret_cast<const char*>(carte), taille) : lu;
-
+    const int fd = ::open(octetsDepuisChemin(fichier).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    // A link to a device or a pipe would be read without end.
+    struct stat etat {};
+    if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) {
+        ::close(fd);
+        return {};
+    }
     const QString debutLigne = cle(cheminImage) + QLatin1Char('/');
     const QByteArray cleUtf8 = debutLigne.toUtf8();
     // A key that Latin-1 cannot spell cannot begin a Latin-1 line.
@@ -117,39 +185,16 @@ QString chercher(const QString& fichier, const QString& cheminImage)
     if (latin1.hasError())
         cleLatin1.clear();
 
-    // The last line that begins with the key, and its comment. Searched forward:
-    // glibc's memmem is many times faster than any backward search.
-    const auto dernier = [&](const QByteArray& motif, qsizetype* position) -> std::optional<QString> {
-        std::optional<QString> trouve;
-        const char* debut = contenu.constData();
-        const char* const fin = debut + contenu.size();
-        const char* p = debut;
-        while (p < fin) {
-            const void* q = ::memmem(p, size_t(fin - p), motif.constData(), size_t(motif.size()));
-            if (!q)
-                break;
-            const char* i = static_cast<const char*>(q);
-            const char* finLigne = static_cast<const char*>(std::memchr(i, '\n', size_t(fin - i)));
-            if (!finLigne)
-                finLigne = fin;
-            if (i == debut || i[-1] == '\n') {
-                if (std::optional<QString> texte = apresCle(QByteArrayView(i, finLigne - i), cleUtf8, cleLatin1)) {
-                    trouve = std::move(texte);
-                    *position = i - debut;
-                }
-            }
-            p = finLigne; // one record per line: the rest of this one cannot begin another
-        }
-        return trouve;
-    };
-    qsizetype posUtf8 = -1, posLatin1 = -1;
-    std::optional<QString> texte = dernier(cleUtf8, &posUtf8);
-    if (!cleLatin1.isEmpty() && cleLatin1 != cleUtf8) {
-        std::optional<QString> autre = dernier(cleLatin1, &posLatin1);
-        if (autre && posLatin1 > posUtf8)
-            texte = autre;
-    }
-    return texte.value_or(QString());
+    // Enough of each line for its key and the longest comment kept, in UTF-8 (three
+    // bytes at most for each UTF-16 unit), and a byte to tell that it goes on.
+    const qsizetype garde = std::max(cleUtf8.size(), cleLatin1.size()) + 3 * qsizetype(LongueurMax) + 4;
+    std::optional<QString> texte;
+    const bool lu = parcourirLignes(fd, garde, annulation, [&](QByteArrayView tete, bool coupee) {
+        if (std::optional<QString> t = apresCle(tete, coupee, cleUtf8, cleLatin1))
+            texte = std::move(t); // the last record wins
+    });
+    ::close(fd);
+    return lu ? texte.value_or(QString()) : QString();
 }
 
 bool ajouter(const QString& fichier, const QString& cheminImage, const QString& commentaire, QString* erreur)

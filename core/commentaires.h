@@ -5,7 +5,14 @@
 // name that ends another name ("A.JPG", "PLAGEA.JPG") never matches it.
 #include <QString>
 
+#include <atomic>
+
 namespace commentaires {
+
+// The longest comment a lookup gives, in characters: no one writes more over a
+// picture, and a label lays out a few thousand at once. Longer ones come cut, "…"
+// at their end.
+constexpr int LongueurMax = 4000;
 
 // $XDG_DATA_HOME/Ormelle (~/.local/share/Ormelle by default).
 QString dossierUtilisateur();
@@ -27,8 +34,11 @@ QString ligne(const QString& cheminImage, const QString& commentaire);
 
 // The comment of a picture: the text after "cle(cheminImage)/" on the last line
 // that begins with exactly that. Empty for no line or no readable file. Lines may end
-// in CR LF; a line that is not valid UTF-8 is read as Latin-1.
-QString chercher(const QString& fichier, const QString& cheminImage);
+// in CR LF; a line that is not valid UTF-8 is read as Latin-1. The file is read a
+// block at a time and no more than LongueurMax characters of a line are kept, so a
+// file of any size costs little memory; `annulation`, when set, ends the read early
+// (with an empty result).
+QString chercher(const QString& fichier, const QString& cheminImage, const std::atomic<bool>* annulation = nullptr);
 
 // Appends one whole record, creating the file and its folder when missing. The
 // lines already there are never rewritten: the file is opened for appending and

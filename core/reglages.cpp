@@ -11,7 +11,10 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <iterator>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -42,28 +45,6 @@ QMap<QString, QString> valeursDe(const QSettings& s)
     return valeurs;
 }
 
-// The whole file in `octets`; 0, or the errno of the failure (ENOENT for no file).
-int lireOctets(const QByteArray& chemin, QByteArray& octets)
-{
-    const int fd = ::open(chemin.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    char tampon[64 * 1024];
-    int code = 0;
-    for (;;) {
-        const ssize_t n = ::read(fd, tampon, sizeof tampon);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            code = n < 0 ? errno : 0;
-            break;
-        }
-        octets.append(tampon, n);
-    }
-    ::close(fd);
-    return code;
-}
-
 int ecrireTout(int fd, const QByteArray& octets)
 {
     for (qsizetype ecrits = 0; ecrits < octets.size();) {
@@ -75,6 +56,176 @@ int ecrireTout(int fd, const QByteArray& octets)
         ecrits += n;
     }
     return 0;
+}
+
+// A line longer than any setting Ormelle writes (folder paths included) is not one of
+// them. QSettings would parse it whole, a value of commas as a list of millions of
+// strings, and write it back at every save: such lines are screened out before it
+// reads the file, as if absent. The file as a whole is bounded too, in bytes (QSettings
+// reads it into memory at once; years of stray keys stay well within) and in the
+// strings it would make, a key or a comma each, lines past either bound left out.
+constexpr qsizetype LigneMax = 64 * 1024;
+constexpr qsizetype TotalMax = 64 * 1024 * 1024;
+constexpr qsizetype MorceauxMax = 256 * 1024;
+
+// Cuts an INI file into the logical lines QSettings sees (a quoted value and a
+// backslash run on past a line end; an unquoted ";" starts a comment) and passes on
+// those within bounds, one per line. Comments go: QSettings drops them when it
+// writes. Keys under a section header that was screened out go with it, rather
+// than landing in the section before.
+class FiltreIni {
+public:
+    explicit FiltreIni(int fd) : fd_(fd) { sortie_.reserve(64 * 1024); }
+
+    int ajouter(const char* p, qsizetype n)
+    {
+        // The next place of each byte that can end a line or change how it reads,
+        // searched again only once passed: each search crosses the block once.
+        static constexpr char Speciaux[] = {'\n', '\r', '\\', '"', ';'};
+        qsizetype prochain[std::size(Speciaux)];
+        std::fill(std::begin(prochain), std::end(prochain), qsizetype(-1));
+        const auto suivant = [&](size_t k, qsizetype i) {
+            if (prochain[k] < i) {
+                const void* q = std::memchr(p + i, Speciaux[k], size_t(n - i));
+                prochain[k] = q ? static_cast<const char*>(q) - p : n;
+            }
+            return prochain[k];
+        };
+        for (qsizetype i = 0; i < n;) {
+            // Runs of ordinary bytes inside a line go in one piece: a file of 50 MB
+            // is read at every write.
+            if (enUnite_ && echappe_ == 0) {
+                qsizetype j = std::min(suivant(0, i), suivant(1, i));
+                for (size_t k = 2; !commentaire_ && k < std::size(Speciaux); ++k) // a comment ends at a line end
+                    j = std::min(j, suivant(k, i));
+                if (j > i) {
+                    if (!commentaire_)
+                        unite_.append(p + i, std::min(j - i, std::max<qsizetype>(0, LigneMax + 1 - unite_.size())));
+                    i = j;
+                    continue;
+                }
+            }
+            if (const int code = octet(p[i++]))
+                return code;
+        }
+        return 0;
+    }
+    int finir()
+    {
+        if (enUnite_)
+            if (const int code = finUnite())
+                return code;
+        return vider();
+    }
+
+private:
+    static bool espace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+    int octet(char c)
+    {
+        if (!enUnite_) {
+            if (espace(c))
+                return 0;
+            enUnite_ = true;
+            commentaire_ = c == ';';
+        } else if (echappe_ == '\\') {
+            echappe_ = c == '\r' || c == '\n' ? c : 0; // CR LF after a backslash is one line end
+            return garder(c);
+        } else if (echappe_ != 0) {
+            const bool paire = (echappe_ == '\r' && c == '\n') || (echappe_ == '\n' && c == '\r');
+            echappe_ = 0;
+            if (paire)
+                return garder(c);
+        }
+        if (commentaire_)
+            return c == '\n' || c == '\r' ? finUnite() : 0;
+        if (c == '\\') {
+            echappe_ = '\\';
+        } else if (c == '"') {
+            guillemets_ = !guillemets_;
+        } else if (!guillemets_ && (c == '\n' || c == '\r')) {
+            return finUnite();
+        } else if (!guillemets_ && c == ';' && !unite_.isEmpty()) {
+            if (const int code = finUnite())
+                return code;
+            return octet(c);
+        }
+        return garder(c);
+    }
+
+    int garder(char c)
+    {
+        if (unite_.size() <= LigneMax)
+            unite_.append(c);
+        return 0;
+    }
+
+    int finUnite()
+    {
+        int code = 0;
+        if (!commentaire_ && !unite_.isEmpty()) {
+            const bool entete = unite_.startsWith('[');
+            const qsizetype morceaux = 1 + unite_.count(',');
+            const bool garde =
+                unite_.size() <= LigneMax && total_ + unite_.size() <= TotalMax && morceaux_ + morceaux <= MorceauxMax;
+            if (entete)
+                sautSection_ = !garde;
+            if (garde && (entete || !sautSection_)) {
+                total_ += unite_.size() + 1;
+                morceaux_ += morceaux;
+                sortie_.append(unite_).append('\n');
+                if (sortie_.size() >= 64 * 1024)
+                    code = vider();
+            }
+        }
+        unite_.truncate(0);
+        enUnite_ = commentaire_ = guillemets_ = false;
+        echappe_ = 0;
+        return code;
+    }
+
+    int vider()
+    {
+        const int code = ecrireTout(fd_, sortie_);
+        sortie_.truncate(0);
+        return code;
+    }
+
+    int fd_;
+    QByteArray sortie_;
+    QByteArray unite_;
+    qsizetype total_ = 0;
+    qsizetype morceaux_ = 0;
+    bool enUnite_ = false;
+    bool commentaire_ = false;
+    bool guillemets_ = false;
+    bool sautSection_ = false;
+    char echappe_ = 0; // '\\' after a backslash; the line end it took, for its pair
+};
+
+// The settings file `source` screened into `fd`; 0, or the errno of the failure
+// (ENOENT for no file).
+int copierFiltre(const QByteArray& source, int fd)
+{
+    const int entree = ::open(source.constData(), O_RDONLY | O_CLOEXEC);
+    if (entree < 0)
+        return errno;
+    FiltreIni filtre(fd);
+    QByteArray tampon(64 * 1024, Qt::Uninitialized);
+    int code = 0;
+    for (;;) {
+        const ssize_t n = ::read(entree, tampon.data(), size_t(tampon.size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            code = n < 0 ? errno : filtre.finir();
+            break;
+        }
+        if ((code = filtre.ajouter(tampon.constData(), n)) != 0)
+            break;
+    }
+    ::close(entree);
+    return code;
 }
 
 int synchroniser(const QByteArray& chemin, int options)
@@ -141,17 +292,18 @@ Reglages::~Reglages() = default;
 // copy under a name of its own.
 void Reglages::charger()
 {
-    QByteArray octets;
-    if (lireOctets(QFile::encodeName(chemin_), octets) != 0 || octets.isEmpty())
-        return;
     QTemporaryFile copie(QDir::tempPath() + QStringLiteral("/Ormelle-XXXXXX.ini"));
-    if (copie.open() && copie.write(octets) == octets.size() && copie.flush()) {
-        copie.close();
-        octets = QByteArray(); // a settings file can be large: one copy in memory at a time
-        valeurs_ = valeursDe(QSettings(copie.fileName(), QSettings::IniFormat));
-    } else {
-        valeurs_ = valeursDe(QSettings(chemin_, QSettings::IniFormat));
+    if (!copie.open()) {
+        // No line of a file this small can be too long.
+        if (QFileInfo(chemin_).size() <= LigneMax)
+            valeurs_ = valeursDe(QSettings(chemin_, QSettings::IniFormat));
+        return;
     }
+    // Screened on its way, so that QSettings never meets a line too long to be a setting.
+    if (copierFiltre(QFile::encodeName(chemin_), int(copie.handle())) != 0)
+        return;
+    copie.close();
+    valeurs_ = valeursDe(QSettings(copie.fileName(), QSettings::IniFormat));
 }
 
 std::optional<QString> Reglages::lire(const QString& section, const QString& cle) const
@@ -173,6 +325,8 @@ void Reglages::SaveSetting(const QString& application, const QString& section, c
                            const QString& valeur)
 {
     Q_UNUSED(application);
+    if (valeur.size() > LigneMax) // it would be screened out at the next reading
+        return;
     LotReglages lot(*this);
     valeurs_.insert(cleComplete(section, cle), valeur);
     nonEcrits_.append({cleComplete(section, cle), valeur});
@@ -218,12 +372,8 @@ int Reglages::ecrire()
     verrou.tryLock(2000);
 
     const QByteArray fichier = QFile::encodeName(cible);
-    QByteArray actuel;
     struct stat etat {};
     const bool existe = ::stat(fichier.constData(), &etat) == 0;
-    if (!effacement_ && existe)
-        if (const int code = lireOctets(fichier, actuel))
-            return code;
 
     Brouillon brouillon{fichier + ".XXXXXX"};
     const int fd = ::mkostemp(brouillon.chemin.data(), O_CLOEXEC);
@@ -231,7 +381,8 @@ int Reglages::ecrire()
         brouillon.chemin.clear();
         return errno;
     }
-    int code = ecrireTout(fd, actuel);
+    // What is screened out on reading is not written back either.
+    int code = !effacement_ && existe ? copierFiltre(fichier, fd) : 0;
     if (code == 0 && ::fchmod(fd, existe ? etat.st_mode & 07777 : 0600) != 0)
         code = errno;
     if (::close(fd) != 0 && code == 0)
@@ -239,11 +390,9 @@ int Reglages::ecrire()
     if (code != 0)
         return code;
 
-    // A settings file can be large: one copy of it in memory at a time. From here on
-    // QSettings holds every key of the file with every change applied, written or not:
-    // that is what the program reads next, other runs' changes included.
-    const qint64 taille = actuel.size();
-    actuel = QByteArray();
+    // From here on QSettings holds every key of the file with every change applied,
+    // written or not: that is what the program reads next, other runs' changes included.
+    const qint64 taille = QFileInfo(QFile::decodeName(brouillon.chemin)).size();
     valeurs_.clear();
     QSettings s(QFile::decodeName(brouillon.chemin), QSettings::IniFormat);
     for (const auto& [cle, valeur] : std::as_const(nonEcrits_))

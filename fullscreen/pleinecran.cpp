@@ -51,6 +51,7 @@ PleinEcran::PleinEcran(General& general, QWidget* parent)
 
 PleinEcran::~PleinEcran()
 {
+    annulerCommentaire(); // its answer would reach a viewer that is gone
     // Closed with the chooser panel open: its state ends here, and transitions
     // it had switched off come back for the next viewer.
     g.PanneauVisible = false;

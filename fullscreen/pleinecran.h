@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QStringList>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -74,7 +75,10 @@ public:
     // the left click only stops the slideshow.
     // Comments: the lookup of the picture being shown, then AfficheCommentaire,
     // which shows TexteCommentaire in CommentFixe in the comment font and corner.
+    // The lookup reads the comment file on the picture service's workers; until it
+    // answers no comment is shown, and a newer lookup cancels it.
     void chercherCommentaire();
+    bool commentaireEnAttente() const { return m_ticketCommentaire != 0; }
     void AfficheCommentaire();
     QString TexteCommentaire;
     // The font and colour dialogs for the comment; a cancel keeps what was in force.
@@ -138,7 +142,11 @@ private:
 
     General& g;
     SequenceDiaporama m_sequence;
-    QString m_attendue;   // the picture asked for and not shown yet
+    QString m_attendue; // the picture asked for and not shown yet
+    void annulerCommentaire();
+    quint64 m_ticketCommentaire = 0;
+    QString m_cheminCommentaire; // the picture TexteCommentaire belongs to
+    std::shared_ptr<std::atomic<bool>> m_annulationCommentaire;
     QString m_aRemplacer; // the picture on view, being decoded again for a new ratio
     QListWidget* m_fichier1 = nullptr;
     ZoneImage* m_image1 = nullptr;

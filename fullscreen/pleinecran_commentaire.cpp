@@ -5,6 +5,7 @@
 #include "app/general.h"
 #include "app/services.h"
 #include "core/commentaires.h"
+#include "core/serviceimages.h"
 #include "core/schema.h"
 
 #include <QFileInfo>
@@ -12,10 +13,36 @@
 
 void PleinEcran::chercherCommentaire()
 {
-    // Keyed by the whole path: a picture never shows another one's comment.
+    annulerCommentaire();
+    // Keyed by the whole path: a picture never shows another one's comment, not
+    // even while its own is read. The same picture keeps its comment meanwhile.
     const QString chemin = g.FichierCourant();
-    TexteCommentaire = commentaires::chercher(fichierCommentaires(g, QFileInfo(chemin).path()), chemin);
+    if (chemin != m_cheminCommentaire)
+        TexteCommentaire.clear();
+    m_cheminCommentaire = chemin;
     AfficheCommentaire();
+    const QString fichier = fichierCommentaires(g, QFileInfo(chemin).path());
+    auto annulation = std::make_shared<std::atomic<bool>>(false);
+    auto texte = std::make_shared<QString>();
+    m_annulationCommentaire = annulation;
+    m_ticketCommentaire = g.images.executer(
+        ServiceImages::Affichage, [=] { *texte = commentaires::chercher(fichier, chemin, annulation.get()); },
+        [this, texte] {
+            m_ticketCommentaire = 0;
+            m_annulationCommentaire.reset();
+            TexteCommentaire = *texte;
+            AfficheCommentaire();
+        });
+}
+
+void PleinEcran::annulerCommentaire()
+{
+    if (m_annulationCommentaire)
+        m_annulationCommentaire->store(true);
+    m_annulationCommentaire.reset();
+    if (m_ticketCommentaire)
+        g.images.annuler(m_ticketCommentaire);
+    m_ticketCommentaire = 0;
 }
 
 void PleinEcran::AfficheCommentaire()

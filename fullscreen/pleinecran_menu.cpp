@@ -17,6 +17,7 @@ void PleinEcran::apresMenu()
     if (g.CommentaireAffiche) {
         chercherCommentaire();
     } else {
+        annulerCommentaire();
         TexteCommentaire.clear();
         AfficheCommentaire();
     }

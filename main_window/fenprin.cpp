@@ -103,7 +103,13 @@ FenPrin::FenPrin(General& general, MontrerModal montrerModal, QWidget* parent)
     ProcCoulDefUtil();
 }
 
-FenPrin::~FenPrin() = default;
+FenPrin::~FenPrin()
+{
+    // The picture service outlives the window: work still running must not call back into it.
+    for (const quint64 ticket : {ticketCopieImage_, ticketParent_})
+        if (ticket)
+            g.images.annuler(ticket);
+}
 
 void FenPrin::construireCadre()
 {

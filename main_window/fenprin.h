@@ -99,6 +99,9 @@ private:
     QString dossierDepart() const;
     bool ouvrirDepart(const QString& argument, const QString& dossier);
     void ouvrirDemande(const QString& chemin);
+    // Opens the nearest folder above `chemin` that can be read, once found off the
+    // interface thread; unless the user has gone elsewhere meanwhile.
+    void ouvrirParentExistant(const QString& chemin);
     void erreurDemarrage();
     void placerPanneaux();
     void activation();
@@ -156,6 +159,7 @@ private:
     QString dernierDossierCopie_;
     std::unique_ptr<Sablier> sablierCopieImage_;
     quint64 ticketCopieImage_ = 0;
+    quint64 ticketParent_ = 0;
     QString cheminRenomme_; // the file the rename panel was filled for
 
 public:

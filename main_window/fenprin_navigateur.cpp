@@ -66,8 +66,24 @@ bool FenPrin::ouvrirDepart(const QString& argument, const QString& dossier)
     }
     if (navigateur_->ouvrirDossier(dossier))
         return true;
-    navigateur_->ouvrirDossier(parentExistant(QDir::cleanPath(QFileInfo(dossier).absoluteFilePath())));
+    ouvrirParentExistant(QDir::cleanPath(QFileInfo(dossier).absoluteFilePath()));
     return false;
+}
+
+// The walk up touches the disk once per name, and a folder on a mount that no
+// longer answers would hold the window: it runs on the picture service's workers.
+void FenPrin::ouvrirParentExistant(const QString& chemin)
+{
+    if (ticketParent_)
+        g.images.annuler(ticketParent_);
+    auto parent = std::make_shared<QString>();
+    ticketParent_ = g.images.executer(
+        ServiceImages::Affichage, [chemin, parent] { *parent = parentExistant(chemin); },
+        [this, parent, avant = g.DossierCourant()] {
+            ticketParent_ = 0;
+            if (g.DossierCourant() == avant)
+                navigateur_->ouvrirDossier(*parent);
+        });
 }
 
 void FenPrin::passagePleinEcran()
@@ -89,6 +105,19 @@ void FenPrin::reglagesDiaporama()
     montrer(fenetre);
 }
 
+namespace {
+// A name typed or passed by a script can be of any length: the message shows
+// enough of it to be recognised, and stays quick to lay out.
+QString nomPourMessage(const QString& chemin)
+{
+    QString nom = texteAffichable(chemin.left(300));
+    if (chemin.size() <= 300)
+        return nom;
+    nom.truncate(nom.at(258).isHighSurrogate() ? 258 : 259);
+    return nom + QStringLiteral("…");
+}
+} // namespace
+
 // A folder is opened, a file is selected in its folder and shown.
 void FenPrin::ouvrirDemande(const QString& chemin)
 {
@@ -98,8 +127,8 @@ void FenPrin::ouvrirDemande(const QString& chemin)
     afficherMessage(QStringLiteral("Ormelle"),
                     QStringLiteral("Impossible d’ouvrir « %1 » : ce fichier ou ce dossier n’existe pas "
                                    "ou ne peut pas être lu.")
-                        .arg(texteAffichable(chemin)));
-    navigateur_->ouvrirDossier(parentExistant(demande));
+                        .arg(nomPourMessage(chemin)));
+    ouvrirParentExistant(demande);
 }
 
 namespace {

@@ -12,6 +12,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace {
@@ -247,16 +249,43 @@ QString joindreChemin(const QString& dossier, const QString& nom)
     return dossier + u'/' + nom;
 }
 
+// Walked down from the root one name at a time, each looked up in the folder
+// opened before it: the work grows with the path's length, where trying each
+// parent by its whole path would grow with its square. No path longer than
+// PATH_MAX can be opened, so the walk stops there whatever the text holds.
 QString parentExistant(const QString& chemin)
 {
-    QString dossier = chemin;
-    while (dossier.size() > 1) {
-        if (DIR* d = opendir(octetsDepuisChemin(dossier).constData())) {
+    QByteArray octets = octetsDepuisChemin(chemin);
+    if (!octets.startsWith('/')) {
+        if (DIR* d = opendir(octets.constData())) {
             closedir(d);
-            return dossier;
+            return chemin;
         }
-        const qsizetype barre = dossier.lastIndexOf(u'/');
-        dossier = barre > 0 ? dossier.left(barre) : QStringLiteral("/");
+        return QStringLiteral("/");
     }
-    return QStringLiteral("/");
+    if (octets.size() >= PATH_MAX)
+        octets.truncate(PATH_MAX - 1);
+    int dossier = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    qsizetype lisible = 1; // "/" at worst
+    for (qsizetype debut = 1; dossier >= 0 && debut < octets.size();) {
+        qsizetype fin = octets.indexOf('/', debut);
+        if (fin < 0)
+            fin = octets.size();
+        if (fin == debut) {
+            ++debut;
+            continue;
+        }
+        const QByteArray nom = octets.mid(debut, fin - debut);
+        int suivant = ::openat(dossier, nom.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (suivant >= 0)
+            lisible = fin;
+        else if (errno == EACCES) // a folder that can be passed through but not listed
+            suivant = ::openat(dossier, nom.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ::close(dossier);
+        dossier = suivant;
+        debut = fin + 1;
+    }
+    if (dossier >= 0)
+        ::close(dossier);
+    return cheminDepuisOctets(octets.left(lisible));
 }

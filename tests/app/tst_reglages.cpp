@@ -204,6 +204,31 @@ private slots:
         QCOMPARE(g.PoliceSoulignee, "True");
     }
 
+    // A line too long to be a setting is screened out as QSettings would cut the file:
+    // a quoted value and a backslash run on past a line end. The keys around are read
+    // as written.
+    void lignesDemesureesEcartees_data()
+    {
+        const QByteArray long_(100 * 1024, 'v');
+        QTest::addColumn<QByteArray>("milieu");
+        QTest::newRow("valeur entre guillemets") << "[A]\nLongue=\"" + long_ + "\n" + long_ + "\"\n";
+        QTest::newRow("ligne continuée") << "[A]\nLongue=" + long_ + "\\\n" + long_ + "\n";
+    }
+    void lignesDemesureesEcartees()
+    {
+        QFETCH(QByteArray, milieu);
+        QVERIFY(QDir().mkpath(QFileInfo(chemin()).path()));
+        QFile f(chemin());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[A]\nAvant=1 ; note\n" + milieu + "Suite=2\n[B]\nApres=3\n");
+        f.close();
+        Reglages r(chemin());
+        QVERIFY(!r.lire("A", "Longue"));
+        QCOMPARE(r.lire("A", "Avant").value_or("<absent>"), "1");
+        QCOMPARE(r.lire("A", "Suite").value_or("<absent>"), "2");
+        QCOMPARE(r.lire("B", "Apres").value_or("<absent>"), "3");
+    }
+
     void septClesDuDiaporamaEcrites()
     {
         Reglages r(chemin());

@@ -1,5 +1,6 @@
 // What the settings store puts on disk, seen from another process: the same
 // process could be served from QSettings' in-process cache and miss a lost sync.
+#include "commun/sondememoire.h"
 #include "core/reglages.h"
 #include "platform/erreurs.h"
 
@@ -136,6 +137,36 @@ private slots:
         // The run goes on with what the user chose.
         QCOMPARE(r.lire(cles::SectionPause, cles::ClePause), QStringLiteral("7"));
         QCOMPARE(r.lire(cles::SectionTransition, cles::CleEffet), QStringLiteral("Oui"));
+    }
+
+    // 100 MB of commas, which QSettings would read as a list of a hundred million
+    // strings: read as absent at little cost, and gone from the file at the next write.
+    void valeurDemesureeIgnoree()
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(chemin()).path()));
+        QFile f(chemin());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Avertissement]\nAvant=1\nLongue=");
+        const QByteArray virgules(1 << 20, ',');
+        for (int i = 0; i < 100; ++i)
+            QCOMPARE(f.write(virgules), virgules.size());
+        f.write("\nApres=2\n");
+        f.close();
+        if (!sonde::remettrePic())
+            QSKIP("this kernel does not let a process reset its resident peak (/proc/self/clear_refs)");
+        const qint64 avant = sonde::residentMaintenant();
+        {
+            Reglages r(chemin());
+            QVERIFY(!r.lire(QStringLiteral("Avertissement"), QStringLiteral("Longue")));
+            QCOMPARE(r.lire(QStringLiteral("Avertissement"), QStringLiteral("Apres")).value_or(QString()),
+                     QStringLiteral("2"));
+            r.SaveSetting(cles::Application, QStringLiteral("Avertissement"), QStringLiteral("Affichage"),
+                          QStringLiteral("Non"));
+        }
+        const qint64 pic = sonde::picDepuisRemise(avant);
+        QVERIFY2(pic < 64 * 1024 * 1024, qPrintable(QString::number(pic)));
+        QVERIFY2(QFileInfo(chemin()).size() < 1024, qPrintable(QString::number(QFileInfo(chemin()).size())));
+        QCOMPARE(luParUnAutreProcessus(QStringLiteral("Avertissement"), QStringLiteral("Avant")), QStringLiteral("1"));
     }
 
     void lotSansEcritureNeTouchePasAuFichier()

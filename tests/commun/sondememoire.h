@@ -37,6 +37,22 @@ inline qint64 residentMaintenant()
     return qint64(resident) * sysconf(_SC_PAGESIZE);
 }
 
+// The resident high-water mark of this process starts again from what is resident
+// now; false where the kernel does not let a process do so.
+inline bool remettrePic()
+{
+    QFile remise(QStringLiteral("/proc/self/clear_refs"));
+    return remise.open(QIODevice::WriteOnly) && remise.write("5") == 1;
+}
+
+// How far the resident peak rose above what is resident now: call remettrePic first.
+inline qint64 picDepuisRemise(qint64 residentAvant)
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return qint64(u.ru_maxrss) * 1024 - residentAvant;
+}
+
 // Call first thing after the application object: true when this process is the child.
 inline bool executerSiEnfant()
 {

@@ -41,6 +41,8 @@ private slots:
     void cheminsQuiNeForgentRien();
     void commentaireReporte();
     void derniereLigneCoupee();
+    void commentaireDemesureCoupe_data();
+    void commentaireDemesureCoupe();
     void accesRefuse();
     void disquePlein();
 };
@@ -189,6 +191,22 @@ void TestCommentaires::derniereLigneCoupee()
     QCOMPARE(chercher(f, "/c/Coupe/C.JPG"), QString::fromUtf8("après"));
     QCOMPARE(chercher(f, "/c/Coupe/B.JPG"), QString("coup"));
     QCOMPARE(chercher(f, "/c/Coupe/A.JPG"), QString("entier"));
+}
+
+void TestCommentaires::commentaireDemesureCoupe_data()
+{
+    QTest::addColumn<QString>("caractere");
+    QTest::newRow("deux octets") << QStringLiteral("é");
+    // Past what is kept of a line, cut inside a character: still read as UTF-8.
+    QTest::newRow("trois octets") << QStringLiteral("€");
+}
+
+void TestCommentaires::commentaireDemesureCoupe()
+{
+    QFETCH(QString, caractere);
+    const QString f = fichier(QStringLiteral("long.txt"));
+    QVERIFY(ajouter(f, QStringLiteral("/p/a.jpg"), caractere.repeated(LongueurMax + 1000)));
+    QCOMPARE(chercher(f, QStringLiteral("/p/a.jpg")), caractere.repeated(LongueurMax) + QChar(0x2026));
 }
 
 void TestCommentaires::accesRefuse()

@@ -51,7 +51,7 @@ struct BancPlein {
         vue->show();
         montree();
     }
-    void montree() { QTRY_VERIFY_WITH_TIMEOUT(!vue->imageEnAttente(), 10000); }
+    void montree() { QTRY_VERIFY_WITH_TIMEOUT(!vue->imageEnAttente() && !vue->commentaireEnAttente(), 10000); }
     void touche(Qt::Key t)
     {
         QTest::keyClick(vue->findChild<QListWidget*>(QStringLiteral("Fichier1")), t);
@@ -63,7 +63,11 @@ struct BancPlein {
         montree();
     }
     QLabel* commentFixe() const { return vue->findChild<QLabel*>(QStringLiteral("CommentFixe")); }
-    QString commentaireVu() const { return commentFixe()->isVisible() ? commentFixe()->text() : QString(); }
+    QString commentaireVu() const
+    {
+        [[maybe_unused]] const bool lu = QTest::qWaitFor([this] { return !vue->commentaireEnAttente(); }, 10000);
+        return commentFixe()->isVisible() ? commentFixe()->text() : QString();
+    }
 
     // A left click on the picture, as the user opens the menu.
     void ouvrirMenu()

@@ -2,6 +2,7 @@
 // and in the slideshow, in the corner and font the user chose.
 #include "bancplein.h"
 
+#include "commun/sondememoire.h"
 #include "core/reglages.h"
 
 class TestCommentairePlein : public QObject {
@@ -12,6 +13,7 @@ private slots:
     void coins();
     void policeAnnuleeGardee();
     void policeChoisieEnregistree();
+    void commentaireDemesure();
 };
 
 void TestCommentairePlein::chaqueImageSonCommentaire()
@@ -138,6 +140,33 @@ void TestCommentairePlein::policeChoisieEnregistree()
     QVERIFY(l->font().italic() && l->font().underline() && !l->font().bold());
     QCOMPARE(l->palette().color(QPalette::WindowText), QColor(0x11, 0x22, 0x33));
     QCOMPARE(l->pos(), QPoint(0, 0));
+}
+
+// A record of 500 MB (a hole after its first bytes, so the file costs no disk): the
+// viewer keeps answering while the file is read, and shows the comment cut short.
+void TestCommentairePlein::commentaireDemesure()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("A.JPG"), QSize(80, 60), Qt::blue);
+    QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("A.JPG"), QString(8000, u'x')));
+    QFile f(b.fichierCommentaires());
+    QVERIFY(f.resize(500LL * 1024 * 1024));
+    b.ouvrir("A.JPG");
+    if (!sonde::remettrePic())
+        QSKIP("this kernel does not let a process reset its resident peak (/proc/self/clear_refs)");
+    const qint64 avant = sonde::residentMaintenant();
+    QLabel* l = b.commentFixe();
+    int tiquesEnAttente = 0;
+    QTimer tique;
+    QObject::connect(&tique, &QTimer::timeout, [&] { tiquesEnAttente += l->text().isEmpty(); });
+    tique.start(0);
+    b.g.CommentaireAffiche = true;
+    b.vue->chercherCommentaire();
+    QTRY_VERIFY_WITH_TIMEOUT(!l->text().isEmpty(), 20000);
+    QVERIFY(tiquesEnAttente > 0);
+    QCOMPARE(l->text(), QString(commentaires::LongueurMax, u'x') + QChar(0x2026));
+    const qint64 pic = sonde::picDepuisRemise(avant);
+    QVERIFY2(pic < 128 * 1024 * 1024, qPrintable(QString::number(pic)));
 }
 
 QTEST_MAIN(TestCommentairePlein)

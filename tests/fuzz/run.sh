@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzzers (clang, libFuzzer, AddressSanitizer, UBSan) into the folder
 # given: the WMF reader, the HEIC/HEIF and AVIF reader, the JPEG XL reader, the
-# picture header sniffing, the picture loader as a whole and the song opening (MIDI,
-# RMI, WAVE);
+# picture header sniffing, the picture loader as a whole, the song opening (MIDI,
+# RMI, WAVE) and the comment files' reader;
 # replays their seeds, then fuzzes each for a bounded time.
 # Exits non-zero on any finding; quietly does nothing without clang++.
 set -euo pipefail
@@ -27,7 +27,7 @@ construire() {
   shift 2
   local binaire="$sortie/$nom"
   if [ ! -x "$binaire" ] || [ -n "$(find "$@" "$racine"/platform/wmf/*.h "$racine"/platform/*.h "$racine"/sound/*.h \
-    -newer "$binaire" 2>/dev/null)" ]; then
+    "$racine"/core/*.h -newer "$binaire" 2>/dev/null)" ]; then
     echo "fuzz: building $binaire"
     # shellcheck disable=SC2046,SC2086
     clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
@@ -77,6 +77,23 @@ construire fuzz_chargeur "Qt6Gui lcms2 libheif libjxl libjxl_threads zlib" \
 construire fuzz_son "Qt6Core sndfile" "$racine"/sound/fichiermidi.cpp "$racine"/sound/morceaumidi.cpp \
   "$racine"/sound/sonouvert.cpp \
   "$racine"/sound/sourceson.cpp "$racine"/tests/fuzz/fuzz_son.cpp
+construire fuzz_commentaires Qt6Core "$racine"/core/commentaires.cpp "$racine"/platform/nomsfichiers.cpp \
+  "$racine"/tests/fuzz/fuzz_commentaires.cpp
+
+# Seeds for the comment files: the file's bytes, two NUL bytes, the picture's path,
+# a NUL and the comment appended (see fuzz_commentaires.cpp).
+semences_commentaires="$sortie/semences_commentaires"
+if [ ! -d "$semences_commentaires" ]; then
+  mkdir -p "$semences_commentaires"
+  printf '/photos/a.jpg/Plage\n/photos/b.jpg/Port\n\0\0/photos/a.jpg\0Coucher de soleil' \
+    >"$semences_commentaires/simple"
+  printf '/photos/a.jpg/d\xe9j\xe0 vu\r\n/photos/\xe9t\xe9.jpg/plage\0\0/photos/\xe9t\xe9.jpg\0ligne\nsuivante' \
+    >"$semences_commentaires/latin1"
+  printf '\\/p/x\\ny.jpg/\xc3\xa9chapp\xc3\xa9\n/p/coup\0\0/p/x\ny.jpg\0\xe2\x82\xac' \
+    >"$semences_commentaires/echappe"
+  { printf '/p/long.jpg/'; head -c 13000 /dev/zero | tr '\0' 'x'; printf '\0\0/p/long.jpg\0court'; } \
+    >"$semences_commentaires/long"
+fi
 
 # Seeds for the library readers, made here from small pictures when the tools are
 # installed: plain and with transparency, lossy and lossless, and (for JPEG XL) a JPEG
@@ -165,4 +182,5 @@ fuzzer fuzz_jxl "$duree_bibliotheques" "${FUZZ_ESSAIS_BIBLIOTHEQUES:-20000}" "$s
 fuzzer fuzz_entetes "${FUZZ_SECONDES_ENTETES:-10}" "${FUZZ_ESSAIS_ENTETES:-20000}" "$images" "${ORMELLE_HOSTILES:-}"
 fuzzer fuzz_chargeur "${FUZZ_SECONDES_CHARGEUR:-30}" "${FUZZ_ESSAIS_CHARGEUR:-3000}" "$images" "${ORMELLE_HOSTILES:-}"
 fuzzer fuzz_son "$duree_son" "${FUZZ_ESSAIS_SON:-20000}" "$semences/son"
+fuzzer fuzz_commentaires "$duree" "${FUZZ_ESSAIS_COMMENTAIRES:-5000}" "$semences_commentaires"
 echo "fuzz: no finding"

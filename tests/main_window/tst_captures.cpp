@@ -197,6 +197,21 @@ private slots:
     }
 
     // The longest failures, whole in both message panels.
+    // Closed while a picture is being copied: the copy's answer finds no window to call.
+    void fermeePendantUneCopie()
+    {
+        BancFenPrin b;
+        b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
+        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("Non"));
+        b.charger(images_.filePath("Collines.jpg"));
+        QTRY_VERIFY(b.fen->navigateur()->imageCourante().width() > 0);
+        QTest::mouseClick(b.controle("CmdCopImg"), Qt::LeftButton);
+        b.fen.reset();
+        QTRY_VERIFY(b.g->images.enCours() == 0 && b.g->images.enAttente() == 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(b.services.images.size(), 1); // emptied when asked, never filled
+    }
+
     void messagesLongs()
     {
         BancFenPrin b;

@@ -2,6 +2,8 @@
 #include "app/demarre2.h"
 #include "app/instance.h"
 #include "app/lignecommande.h"
+#include "bancfenprin.h"
+#include "main_window/navigateur.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -9,6 +11,8 @@
 #include <QTest>
 
 #include <vector>
+
+#include <sys/resource.h>
 
 class TestDemarrage : public QObject {
     Q_OBJECT
@@ -107,6 +111,59 @@ private slots:
             restes << QString::fromLocal8Bit(argv[size_t(i)]);
         QCOMPARE(restes, pourQt);
         QCOMPARE(argv[size_t(argc)], nullptr);
+    }
+
+    // A start folder of 1 MB, stored or named on the command line: the main window
+    // opens on a folder that exists. Run in a child under a CPU-time limit, which
+    // work growing with the square of the path's length would overrun many times.
+    void dossierDepartDemesure_data()
+    {
+        QTest::addColumn<bool>("ligneCommande");
+        QTest::newRow("réglage") << false;
+        QTest::newRow("ligne de commande") << true;
+    }
+    void dossierDepartDemesure()
+    {
+        QFETCH(bool, ligneCommande);
+        if (!qEnvironmentVariableIsSet("ORMELLE_DEPART_ENFANT")) {
+            QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("ORMELLE_DEPART_ENFANT"), QStringLiteral("1"));
+            p.setProcessEnvironment(env);
+            p.setProcessChannelMode(QProcess::MergedChannels);
+            p.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("dossierDepartDemesure:") + QString::fromUtf8(QTest::currentDataTag())});
+            QVERIFY(p.waitForFinished(-1));
+            QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAll().constData());
+            return;
+        }
+        const rlimit limite{30, 30};
+        QCOMPARE(setrlimit(RLIMIT_CPU, &limite), 0);
+        BancFenPrin b;
+        b.ecrire(cles::SectionAvertissement, cles::CleAffichage, QStringLiteral("Non"));
+        b.ecrire(cles::SectionConseils, cles::CleConseil, QStringLiteral("Non"));
+        QString chemin = b.dossier.filePath(QStringLiteral("absent"));
+        while (chemin.size() < 1024 * 1024)
+            chemin += QStringLiteral("/dossier");
+        if (!ligneCommande) {
+            // Stored by another hand: the store itself never writes a value this long.
+            ecrireTexte(*b.reglages, Reglage::NomDossier, QStringLiteral("@@"));
+            QFile f(b.reglages->fichier());
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QByteArray contenu = f.readAll().replace("@@", chemin.toUtf8());
+            f.close();
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(contenu);
+            f.close();
+            b.g.reset();
+            b.reglages = std::make_unique<Reglages>(f.fileName());
+            b.g = std::make_unique<General>(*b.reglages, b.services);
+        }
+        b.charger(ligneCommande ? chemin : QString());
+        if (ligneCommande)
+            QTRY_COMPARE(b.g->DossierCourant(), b.dossier.path());
+        const QString ouvert = b.g->DossierCourant();
+        QVERIFY2(QFileInfo(ouvert).isDir(), qPrintable(ouvert.left(200)));
     }
 
     // The program itself, with no display to open: it answers or says why in one French
