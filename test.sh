@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the layers, builds and packages the Release build users run
 # and a Debug build with AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer
-# (both with warnings as errors), fuzzes the WMF, HEIF and JPEG XL readers briefly and runs every test
+# (both with warnings as errors), fuzzes every reader of ours for two minutes and runs every test
 # headless.
 set -euo pipefail
 cd "$(dirname "$0")"

@@ -8,10 +8,10 @@
 set -euo pipefail
 racine="$(cd "$(dirname "$0")/../.." && pwd)"
 sortie="${1:-build-fuzz}"
-duree="${FUZZ_SECONDES:-120}"
-# The two image-library readers share one more minute between them.
-duree_bibliotheques="${FUZZ_SECONDES_BIBLIOTHEQUES:-30}"
-duree_son="${FUZZ_SECONDES_SON:-20}"
+# The test script's run: a fixed count of inputs for each fuzzer, capped by a share of
+# two minutes in all. FUZZ_SECONDES=N gives each fuzzer N seconds with no count instead,
+# for the longer hunts (bench/fuzz_long.sh).
+long="${FUZZ_SECONDES:-}"
 if ! command -v clang++ >/dev/null 2>&1; then
   echo "fuzz: clang++ absent, fuzzing skipped"
   exit 0
@@ -45,6 +45,10 @@ mkdir -p "$sortie/findings"
 fuzzer() {
   local nom="$1" secondes="$2" essais="$3"
   shift 3
+  if [ -n "$long" ]; then
+    secondes="$long"
+    essais=-1
+  fi
   local travail="$sortie/corpus_$nom" semences=()
   [ "$nom" = fuzz_wmf ] && travail="$sortie/corpus"
   mkdir -p "$travail"
@@ -174,13 +178,12 @@ if [ ! -d "$semences/son" ]; then
 6461746110000000$(printf '80%.0s' {1..16}) >"$semences/son/court.wav"
 fi
 
-fuzzer fuzz_wmf "$duree" "${FUZZ_ESSAIS:-20000}" \
-  "$racine/tests/fuzz/corpus" "$racine/tests/wmf/data" "$racine/../shared/testdata/wmf"
-fuzzer fuzz_heif "$duree_bibliotheques" "${FUZZ_ESSAIS_BIBLIOTHEQUES:-20000}" "$semences/heif"
-fuzzer fuzz_jxl "$duree_bibliotheques" "${FUZZ_ESSAIS_BIBLIOTHEQUES:-20000}" "$semences/jxl"
-# The header sniffing is quick: a few seconds; the loader decodes, hence its share.
-fuzzer fuzz_entetes "${FUZZ_SECONDES_ENTETES:-10}" "${FUZZ_ESSAIS_ENTETES:-20000}" "$images" "${ORMELLE_HOSTILES:-}"
-fuzzer fuzz_chargeur "${FUZZ_SECONDES_CHARGEUR:-30}" "${FUZZ_ESSAIS_CHARGEUR:-3000}" "$images" "${ORMELLE_HOSTILES:-}"
-fuzzer fuzz_son "$duree_son" "${FUZZ_ESSAIS_SON:-20000}" "$semences/son"
-fuzzer fuzz_commentaires "$duree" "${FUZZ_ESSAIS_COMMENTAIRES:-5000}" "$semences_commentaires"
+# Shares of the two minutes: the readers of our own and the loader as a whole first.
+fuzzer fuzz_wmf 30 20000 "$racine/tests/fuzz/corpus" "$racine/tests/wmf/data" "$racine/../shared/testdata/wmf"
+fuzzer fuzz_chargeur 25 3000 "$images" "${ORMELLE_HOSTILES:-}"
+fuzzer fuzz_son 15 20000 "$semences/son"
+fuzzer fuzz_commentaires 15 5000 "$semences_commentaires"
+fuzzer fuzz_entetes 10 20000 "$images" "${ORMELLE_HOSTILES:-}"
+fuzzer fuzz_heif 15 20000 "$semences/heif"
+fuzzer fuzz_jxl 10 20000 "$semences/jxl"
 echo "fuzz: no finding"
