@@ -6,6 +6,23 @@
 
 namespace wmf {
 
+namespace {
+
+// Filled rectangles take a clipped path through the rasterizer.
+bool estRectangle(const QPainterPath& chemin)
+{
+    if (chemin.elementCount() != 5)
+        return false;
+    for (int i = 1; i < 5; ++i) {
+        const QPainterPath::Element a = chemin.elementAt(i - 1), b = chemin.elementAt(i);
+        if (!b.isLineTo() || (a.x != b.x && a.y != b.y))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QPen JoueurWmf::stylo() const
 {
     const Plume& pl = m_dc.plume;
@@ -141,6 +158,11 @@ qint64 JoueurWmf::coutTrace(const QPainterPath& chemin, const QPen& pen, bool av
         qint64(chemin.elementCount()) * ((avecFond ? 1 : 0) + (largeur > 1 || !pen.isCosmetic() ? 4 : 0));
     if (!visible.isEmpty())
         cout += aretes * qint64(visible.height()) * 8;
+    // A filled shape other than a rectangle is rasterized edge by edge through every
+    // scanline the edge spans, on the picture or off it: a polygon that swings millions
+    // of pixels high across the picture costs that many steps an edge.
+    if (avecFond && !estRectangle(chemin))
+        cout += qint64(qMin<qreal>(lignesParcourues(chemin), 1e15)) * 8;
     if (pen.style() != Qt::NoPen && pen.style() != Qt::SolidLine) {
         qreal longueur = 0;
         for (int i = 1; i < chemin.elementCount(); ++i) {
@@ -151,6 +173,24 @@ qint64 JoueurWmf::coutTrace(const QPainterPath& chemin, const QPen& pen, bool av
         cout += qint64(qMin<qreal>(longueur, 1e15));
     }
     return cout;
+}
+
+qreal JoueurWmf::lignesParcourues(const QPainterPath& chemin) const
+{
+    // Edges wholly above or below the picture are passed over; the others are walked
+    // whole, within the rasterizer's fixed-point range.
+    constexpr qreal Limite = 1 << 23;
+    const qreal hauteur = m_cible->height();
+    auto y = [&](int i) { return qBound(-Limite, m_transfo.map(QPointF(chemin.elementAt(i))).y(), Limite); };
+    qreal lignes = 0;
+    qreal precedente = chemin.elementCount() > 0 ? y(0) : 0;
+    for (int i = 1; i < chemin.elementCount(); ++i) {
+        const qreal courante = y(i);
+        if (qMax(courante, precedente) >= 0 && qMin(courante, precedente) <= hauteur)
+            lignes += qAbs(courante - precedente);
+        precedente = courante;
+    }
+    return lignes;
 }
 
 QPainterPath JoueurWmf::arc(QRectF boite, QPointF debut, QPointF fin, int genre) const

@@ -8,10 +8,12 @@ namespace {
 const QString Tronque = QStringLiteral("Fichier WMF tronqué");
 const QString TailleInvalide = QStringLiteral("Enregistrement WMF de taille invalide");
 const QString TropLong = QStringLiteral("Fichier WMF trop complexe");
+const QString Annule = QStringLiteral("Lecture annulée");
 } // namespace
 
-JoueurWmf::JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible, const dimensions::Budget& budget)
-    : m_donnees(donnees), m_entete(entete), m_cible(cible), m_budget(budget)
+JoueurWmf::JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible, const dimensions::Budget& budget,
+                     const std::atomic<bool>* annulation)
+    : m_donnees(donnees), m_entete(entete), m_cible(cible), m_budget(budget), m_annulation(annulation)
 {
     const int places = qBound(0, entete.nbObjets, int(m_libres.size() * 64));
     m_objets.resize(size_t(places));
@@ -38,6 +40,12 @@ QString JoueurWmf::jouer()
             break; // many writers leave out the closing record
         if (o.reste() < 6) {
             erreur = Tronque;
+            break;
+        }
+        // Looked at before every record: none costs more than the budget lets one cost.
+        if (m_annulation && m_annulation->load(std::memory_order_relaxed)) {
+            m_annule = true;
+            erreur = Annule;
             break;
         }
         if (n >= limite::Enregistrements || m_points > limite::PointsFichier || !payer(1)) {
