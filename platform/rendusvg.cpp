@@ -4,6 +4,7 @@
 
 #include <QImageReader>
 #include <QPainter>
+#include <memory>
 
 namespace rendusvg {
 
@@ -22,6 +23,42 @@ ResultatImage echec(const QString& texte, const QSize& naturelle = {})
     return r;
 }
 
+const QString Illisible = QStringLiteral("Image endommagée ou illisible");
+
+// One read of the text: Qt's reader parses the drawing again each time.
+struct Passe {
+    TamponAnnulable tampon;
+    QImageReader lecteur;
+    Passe(QByteArray* texte, const std::atomic<bool>* annulation) : tampon(texte, annulation), lecteur(&tampon, "svg")
+    {
+    }
+};
+
+// Draws the bands onto `image` in turn, the first with the read that found the size;
+// the French reason when one could not be drawn.
+QString peindreBandes(QByteArray* texte, std::unique_ptr<Passe> passe, QImage* image,
+                      const std::atomic<bool>* annulation)
+{
+    QPainter peintre(image);
+    const QSize taille = image->size();
+    const int hauteurBande = qMax(LignesMin, (taille.height() + Bandes - 1) / Bandes);
+    for (int y = 0; y < taille.height(); y += hauteurBande) {
+        if (!passe)
+            passe = std::make_unique<Passe>(texte, annulation);
+        passe->lecteur.setScaledSize(taille);
+        passe->lecteur.setScaledClipRect(QRect(0, y, taille.width(), qMin(hauteurBande, taille.height() - y)));
+        QImage bande;
+        const bool lue = !passe->tampon.annule() && passe->lecteur.read(&bande);
+        if (passe->tampon.annule())
+            return texteAnnule();
+        if (!lue)
+            return Illisible;
+        peintre.drawImage(0, y, bande);
+        passe.reset();
+    }
+    return {};
+}
+
 } // namespace
 
 QString texteAnnule()
@@ -32,42 +69,20 @@ QString texteAnnule()
 ResultatImage rendre(QByteArray texte, const QSize& cible, const QColor& fond, const dimensions::Budget& budget,
                      const std::atomic<bool>* annulation)
 {
-    const QString illisible = QStringLiteral("Image endommagée ou illisible");
-    auto tampon = std::make_unique<TamponAnnulable>(&texte, annulation);
-    auto lecteur = std::make_unique<QImageReader>(tampon.get(), "svg");
-    const QSize naturelle = lecteur->canRead() ? lecteur->size() : QSize();
-    if (tampon->annule())
+    auto passe = std::make_unique<Passe>(&texte, annulation);
+    const QSize naturelle = passe->lecteur.canRead() ? passe->lecteur.size() : QSize();
+    if (passe->tampon.annule())
         return echec(texteAnnule());
     if (naturelle.isEmpty())
-        return echec(illisible);
-    const QSize taille = dimensions::tailleCouvrante(naturelle, cible, budget.pixels);
-    QImage image(taille, QImage::Format_RGB32);
-    if (image.isNull())
-        return echec(texteImageTropGrande(), naturelle);
-    image.fill(fond);
-    QPainter peintre(&image);
-    const int hauteurBande = qMax(LignesMin, (taille.height() + Bandes - 1) / Bandes);
-    for (int y = 0; y < taille.height(); y += hauteurBande) {
-        if (!lecteur) { // the first band reuses the reader that read the size
-            tampon = std::make_unique<TamponAnnulable>(&texte, annulation);
-            lecteur = std::make_unique<QImageReader>(tampon.get(), "svg");
-        }
-        lecteur->setScaledSize(taille);
-        lecteur->setScaledClipRect(QRect(0, y, taille.width(), qMin(hauteurBande, taille.height() - y)));
-        QImage bande;
-        const bool lue = !tampon->annule() && lecteur->read(&bande);
-        if (tampon->annule())
-            return echec(texteAnnule(), naturelle);
-        if (!lue)
-            return echec(illisible, naturelle);
-        peintre.drawImage(0, y, bande);
-        lecteur.reset();
-    }
-    peintre.end();
+        return echec(Illisible);
     ResultatImage r;
     r.tailleNaturelle = naturelle;
-    r.image = image;
-    return r;
+    r.image = QImage(dimensions::tailleCouvrante(naturelle, cible, budget.pixels), QImage::Format_RGB32);
+    if (r.image.isNull())
+        return echec(texteImageTropGrande(), naturelle);
+    r.image.fill(fond);
+    const QString erreur = peindreBandes(&texte, std::move(passe), &r.image, annulation);
+    return erreur.isEmpty() ? r : echec(erreur, naturelle);
 }
 
 } // namespace rendusvg
