@@ -197,14 +197,27 @@ private slots:
         QCOMPARE(QColor(img.pixel(32, 32)), QColor(255, 128, 0));
     }
 
-    // The region is cut down to its box before its rectangles pass what the table has left.
+    // The region is cut down to its box before its rectangles pass what the table has
+    // left, and building it is paid as work.
+    void regionConstruiteDansLeBudget_data()
+    {
+        QTest::addColumn<qint64>("octetsObjets");
+        QTest::addColumn<qint64>("travail");
+        QTest::newRow("objets") << qint64(2 << 20) << qint64(100'000'000);
+        QTest::newRow("travail") << qint64(96 << 20) << qint64(2'000'000);
+    }
+
     void regionConstruiteDansLeBudget()
     {
+        QFETCH(qint64, octetsObjets);
+        QFETCH(qint64, travail);
         dimensions::Budget b = dimensions::budgetPour(Ecran);
-        b.octetsObjetsWmf = 2 << 20;
+        b.octetsObjetsWmf = octetsObjets;
+        b.travailWmf = travail;
         const wmf::ResultatWmf r = wmf::rendre(regionEnEscalier(600), QSize(100, 100), Qt::white, b);
         QVERIFY2(r.octetsObjetsMax <= b.octetsObjetsWmf, qPrintable(QString::number(r.octetsObjetsMax)));
-        QVERIFY(r.erreur.isEmpty());
+        QVERIFY2(r.travail <= b.travailWmf, qPrintable(QString::number(r.travail)));
+        QCOMPARE(r.budgetAtteint, travail < 10'000'000);
     }
 
     // Each edge is rasterized through every scanline it spans off the picture.
