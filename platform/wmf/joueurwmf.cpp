@@ -347,6 +347,11 @@ void JoueurWmf::selectionner(int index)
 
 void JoueurWmf::appliquerClip()
 {
+    // Handing a region to the painter walks all its rectangles, as does every change
+    // made to it: thousands of rectangles set again at each of millions of records
+    // would take minutes.
+    if (m_dc.clipActif && !payer(m_dc.clip.rectCount()))
+        return;
     const QTransform t = m_peintre.transform();
     m_peintre.resetTransform();
     if (m_dc.clipActif)
@@ -366,7 +371,7 @@ bool JoueurWmf::jouerClip(quint16 fonction, Octets& p)
             return true;
         const QRect rect = m_transfo.mapRect(QRectF(QPointF(l, t), QPointF(r, b)).normalized()).toRect();
         const QRegion base = m_dc.clipActif ? m_dc.clip : QRegion(m_cible->rect());
-        if (base.rectCount() > limite::RectanglesClip)
+        if (base.rectCount() > limite::RectanglesClip || !payer(base.rectCount()))
             return true;
         m_dc.clip = fonction == Fn::IntersectClipRect ? base.intersected(rect) : base.subtracted(rect);
         m_dc.clipActif = true;

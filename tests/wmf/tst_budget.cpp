@@ -120,6 +120,19 @@ QByteArray regionEnEscalier(int n)
     return e.fin().octets();
 }
 
+// A clip riddled with holes, then a hole made and undone again and again: each
+// time the painter is handed the whole region.
+QByteArray clipTroue()
+{
+    EcrivainWmf e = feuille();
+    for (int y = 0; y < 1000; y += 25)
+        for (int x = 0; x < 1000; x += 25)
+            e.enregistrement(0x0415, {qint16(y + 10), qint16(x + 10), qint16(y), qint16(x)});
+    for (int i = 0; i < 2000; ++i)
+        e.sauverDc().enregistrement(0x0415, {507, 507, 506, 506}).restaurerDc(-1);
+    return e.fin().octets();
+}
+
 // A window one unit high stretched over the picture: a filled triangle whose edges
 // run some 3,000 picture heights above and below it.
 QByteArray triangleDemesure()
@@ -218,6 +231,15 @@ private slots:
         QVERIFY2(r.octetsObjetsMax <= b.octetsObjetsWmf, qPrintable(QString::number(r.octetsObjetsMax)));
         QVERIFY2(r.travail <= b.travailWmf, qPrintable(QString::number(r.travail)));
         QCOMPARE(r.budgetAtteint, travail < 10'000'000);
+    }
+
+    void clipsRepetesComptes()
+    {
+        dimensions::Budget b = dimensions::budgetPour(Ecran);
+        b.travailWmf = 2'000'000;
+        const wmf::ResultatWmf r = wmf::rendre(clipTroue(), Ecran, Qt::white, b);
+        QVERIFY(r.budgetAtteint);
+        QVERIFY(r.travail <= b.travailWmf);
     }
 
     // Each edge is rasterized through every scanline it spans off the picture.
