@@ -8,6 +8,9 @@ namespace wmf {
 
 namespace {
 
+// Cells the rasterizer's pool holds for one band, at the least.
+constexpr qreal CellulesParBande = 16384;
+
 // Filled rectangles take a clipped path through the rasterizer.
 bool estRectangle(const QPainterPath& chemin)
 {
@@ -158,11 +161,18 @@ qint64 JoueurWmf::coutTrace(const QPainterPath& chemin, const QPen& pen, bool av
         qint64(chemin.elementCount()) * ((avecFond ? 1 : 0) + (largeur > 1 || !pen.isCosmetic() ? 4 : 0));
     if (!visible.isEmpty())
         cout += aretes * qint64(visible.height()) * 8;
-    // A filled shape other than a rectangle is rasterized edge by edge through every
-    // scanline the edge spans, on the picture or off it: a polygon that swings millions
-    // of pixels high across the picture costs that many steps an edge.
-    if (avecFond && !estRectangle(chemin))
-        cout += qint64(qMin<qreal>(lignesParcourues(chemin), 1e15)) * 8;
+    // A shape other than a rectangle, filled or drawn with a wide pen (whose outline
+    // is filled), is rasterized edge by edge through every cell the edge crosses, on
+    // the picture or off it: a polygon that swings millions of pixels across the
+    // picture costs that many steps an edge. The rasterizer works in bands of as many
+    // cells as its pool holds, and walks every edge that crosses the picture again for
+    // each band.
+    const int contours = (avecFond ? 1 : 0) + (pen.style() != Qt::NoPen && !pen.isCosmetic() ? 2 : 0);
+    if (contours > 0 && !estRectangle(chemin)) {
+        const Pas pas = pasParcourus(chemin, largeur);
+        const qreal bandes = qMax<qreal>(1, pas.visibles * contours / CellulesParBande);
+        cout += qint64(qMin<qreal>(pas.total * bandes, 1e15)) * contours * 8;
+    }
     if (pen.style() != Qt::NoPen && pen.style() != Qt::SolidLine) {
         qreal longueur = 0;
         for (int i = 1; i < chemin.elementCount(); ++i) {
@@ -175,22 +185,28 @@ qint64 JoueurWmf::coutTrace(const QPainterPath& chemin, const QPen& pen, bool av
     return cout;
 }
 
-qreal JoueurWmf::lignesParcourues(const QPainterPath& chemin) const
+JoueurWmf::Pas JoueurWmf::pasParcourus(const QPainterPath& chemin, qreal marge) const
 {
     // Edges wholly above or below the picture are passed over; the others are walked
-    // whole, within the rasterizer's fixed-point range.
+    // whole, row by row and cell by cell, within the rasterizer's fixed-point range.
     constexpr qreal Limite = 1 << 23;
     const qreal hauteur = m_cible->height();
-    auto y = [&](int i) { return qBound(-Limite, m_transfo.map(QPointF(chemin.elementAt(i))).y(), Limite); };
-    qreal lignes = 0;
-    qreal precedente = chemin.elementCount() > 0 ? y(0) : 0;
+    auto point = [&](int i) {
+        const QPointF p = m_transfo.map(QPointF(chemin.elementAt(i)));
+        return QPointF(qBound(-Limite, p.x(), Limite), qBound(-Limite, p.y(), Limite));
+    };
+    Pas pas;
+    QPointF precedent = chemin.elementCount() > 0 ? point(0) : QPointF();
     for (int i = 1; i < chemin.elementCount(); ++i) {
-        const qreal courante = y(i);
-        if (qMax(courante, precedente) >= 0 && qMin(courante, precedente) <= hauteur)
-            lignes += qAbs(courante - precedente);
-        precedente = courante;
+        const QPointF courant = point(i);
+        if (qMax(courant.y(), precedent.y()) >= -marge && qMin(courant.y(), precedent.y()) <= hauteur + marge) {
+            const qreal dx = qAbs(courant.x() - precedent.x()), dy = qAbs(courant.y() - precedent.y());
+            pas.total += dx + dy;
+            pas.visibles += qMin(dx, qreal(m_cible->width())) + qMin(dy, hauteur);
+        }
+        precedent = courant;
     }
-    return lignes;
+    return pas;
 }
 
 QPainterPath JoueurWmf::arc(QRectF boite, QPointF debut, QPointF fin, int genre) const

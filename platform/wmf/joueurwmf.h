@@ -82,8 +82,12 @@ private:
     // Shapes (formeswmf.cpp)
     void dessiner(const QPainterPath& chemin, bool remplir);
     qint64 coutTrace(const QPainterPath& chemin, const QPen& pen, bool avecFond) const;
-    // Scanlines the rasterizer steps through to fill `chemin`.
-    qreal lignesParcourues(const QPainterPath& chemin) const;
+    // Cells the rasterizer steps through to fill `chemin`, or its outline `marge` wide,
+    // along edges that cross the picture: in all, and on the picture.
+    struct Pas {
+        qreal total = 0, visibles = 0;
+    };
+    Pas pasParcourus(const QPainterPath& chemin, qreal marge) const;
     void remplir(const QPainterPath& chemin, const Brosse& brosse);
     QPen stylo() const;
     QBrush pinceau(const Brosse& brosse) const;

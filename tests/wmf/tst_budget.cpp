@@ -135,13 +135,22 @@ QByteArray clipTroue()
 
 // A window one unit high stretched over the picture: a filled triangle whose edges
 // run some 3,000 picture heights above and below it.
-QByteArray triangleDemesure()
+QByteArray polygoneDemesure(const QVector<QPoint>& points)
 {
     EcrivainWmf e = feuille();
     e.fenetre(QPoint(0, 0), QPoint(1000, 1));
     e.brosse(0, Qt::blue).selectionner(0);
-    e.polygone({QPoint(0, -3000), QPoint(1000, 3000), QPoint(500, -3000)});
+    e.polygone(points);
     return e.fin().octets();
+}
+
+// 400 teeth, each running 30 picture heights above and below it.
+QVector<QPoint> dentsDeScie()
+{
+    QVector<QPoint> points;
+    for (int i = 0; i < 400; ++i)
+        points << QPoint(i * 1000 / 400, i % 2 ? 30 : -30);
+    return points;
 }
 
 QByteArray jpegProgressifAnnoncant(QSize annonce)
@@ -242,12 +251,24 @@ private slots:
         QVERIFY(r.travail <= b.travailWmf);
     }
 
-    // Each edge is rasterized through every scanline it spans off the picture.
+    // Each edge is rasterized through every scanline it spans off the picture, once
+    // for each band of the picture's cells.
+    void remplissageHorsCadreCompte_data()
+    {
+        QTest::addColumn<QByteArray>("octets");
+        QTest::addColumn<qint64>("travail");
+        QTest::newRow("triangle") << polygoneDemesure({QPoint(0, -3000), QPoint(1000, 3000), QPoint(500, -3000)})
+                                  << qint64(5'000'000);
+        QTest::newRow("dents de scie") << polygoneDemesure(dentsDeScie()) << qint64(40'000'000);
+    }
+
     void remplissageHorsCadreCompte()
     {
+        QFETCH(QByteArray, octets);
+        QFETCH(qint64, travail);
         dimensions::Budget b = dimensions::budgetPour(Ecran);
-        b.travailWmf = 5'000'000;
-        const wmf::ResultatWmf r = wmf::rendre(triangleDemesure(), QSize(100, 100), Qt::white, b);
+        b.travailWmf = travail;
+        const wmf::ResultatWmf r = wmf::rendre(octets, QSize(100, 100), Qt::white, b);
         QVERIFY(r.budgetAtteint);
         QVERIFY(r.travail <= b.travailWmf);
     }
