@@ -9,6 +9,8 @@
 #include "platform/lecteurjxl.h"
 #include "platform/nomsfichiers.h"
 #include "platform/profilicc.h"
+#include "platform/rendusvg.h"
+#include "platform/tamponannulable.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -241,7 +243,8 @@ bool lireTout(QFile& fichier, QByteArray* donnees, QString* erreur)
     return true;
 }
 
-ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget)
+ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget,
+                      const std::atomic<bool>* annulation)
 {
     QByteArray dib;
     QString erreur;
@@ -250,9 +253,10 @@ ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond, co
     QByteArray bmp = formatimage::dibEnBmp(dib);
     if (bmp.isEmpty())
         return echec(QStringLiteral("Image endommagée ou illisible"));
-    QBuffer tampon(&bmp);
-    tampon.open(QIODevice::ReadOnly);
-    return lireAvecQt(&tampon, "bmp", bmp.left(formatimage::OctetsDebut), cible, fond, budget);
+    TamponAnnulable tampon(&bmp, annulation);
+    ResultatImage r = lireAvecQt(&tampon, "bmp", bmp.left(formatimage::OctetsDebut), cible, fond, budget);
+    // Qt's reader keeps the rows it had when a read fails: that is no picture to show.
+    return tampon.annule() ? echec(rendusvg::texteAnnule()) : r;
 }
 
 bool estWmf(const QByteArray& debut)
@@ -260,7 +264,8 @@ bool estWmf(const QByteArray& debut)
     return wmf::estWmf(debut);
 }
 
-ResultatImage lireWmf(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget)
+ResultatImage lireWmf(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget,
+                      const std::atomic<bool>* annulation)
 {
     QByteArray donnees;
     QString erreur;
@@ -271,7 +276,7 @@ ResultatImage lireWmf(QFile& fichier, const QSize& cible, const QColor& fond, co
         return echec(info.erreur.isEmpty() ? QStringLiteral("Image endommagée ou illisible") : info.erreur);
     const QSize naturelle = info.tailleNaturellePx.toSize().expandedTo(QSize(1, 1));
     const QSize taille = dimensions::tailleRenduVectoriel(info.tailleNaturellePx, cible, wmf::TailleMaxRendu);
-    wmf::ResultatWmf rendu = wmf::rendre(donnees, taille, fond, budget);
+    wmf::ResultatWmf rendu = wmf::rendre(donnees, taille, fond, budget, annulation);
     // Past the work budget the picture drawn so far is shown, as the metafile stood then.
     if (!rendu.ok() && rendu.budgetAtteint)
         return echec(texteImageTropComplexe(), naturelle);
@@ -355,15 +360,14 @@ QSize tailleSvg(const QByteArray& texte)
     return {};
 }
 
-ResultatImage chargerSvg(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget)
+ResultatImage chargerSvg(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget,
+                         const std::atomic<bool>* annulation)
 {
     QString erreur;
     QByteArray texte = lireSvg(fichier, budget, &erreur);
     if (texte.isEmpty())
         return echec(erreur.isEmpty() ? QStringLiteral("Image endommagée ou illisible") : erreur);
-    QBuffer tampon(&texte);
-    tampon.open(QIODevice::ReadOnly);
-    return lireAvecQt(&tampon, "svg", {}, cible, fond, budget);
+    return rendusvg::rendre(std::move(texte), cible, fond, budget, annulation);
 }
 
 // The readers beside Qt's hand back the picture as decoded; it is fitted here like the others.
@@ -394,10 +398,10 @@ ResultatImage decoderImage(QFile& fichier, const QString& chemin, const QSize& c
     const QByteArray debut = fichier.peek(formatimage::OctetsSniff);
     const dimensions::Budget budget = dimensions::budgetPour(cible);
     if (estWmf(debut))
-        return lireWmf(fichier, cible, fondTransparence, budget);
+        return lireWmf(fichier, cible, fondTransparence, budget, annulation);
     const Format format = formatimage::detecter(debut);
     if (format == Format::DibSansEntete)
-        return lireDib(fichier, cible, fondTransparence, budget);
+        return lireDib(fichier, cible, fondTransparence, budget, annulation);
     if (format == Format::Heif)
         return finirDecodee(lecteurheif::lire(&fichier, cible, budget, annulation), cible, fondTransparence, budget);
     if (format == Format::Jxl)
@@ -406,7 +410,7 @@ ResultatImage decoderImage(QFile& fichier, const QString& chemin, const QSize& c
         const formatimage::Contenu contenu = formatimage::genreContenu(debut);
         const bool dessin = contenu == formatimage::Contenu::Svg || contenu == formatimage::Contenu::Svgz;
         if (dessin && nomDessin(chemin))
-            return chargerSvg(fichier, cible, fondTransparence, budget);
+            return chargerSvg(fichier, cible, fondTransparence, budget, annulation);
         if (contenu != formatimage::Contenu::Image)
             return echec(texteContenu(contenu));
     }

@@ -6,6 +6,26 @@
 
 namespace wmf {
 
+namespace {
+
+// Cells the rasterizer's pool holds for one band, at the least.
+constexpr qreal CellulesParBande = 16384;
+
+// Filled rectangles take a clipped path through the rasterizer.
+bool estRectangle(const QPainterPath& chemin)
+{
+    if (chemin.elementCount() != 5)
+        return false;
+    for (int i = 1; i < 5; ++i) {
+        const QPainterPath::Element a = chemin.elementAt(i - 1), b = chemin.elementAt(i);
+        if (!b.isLineTo() || (a.x != b.x && a.y != b.y))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QPen JoueurWmf::stylo() const
 {
     const Plume& pl = m_dc.plume;
@@ -141,6 +161,18 @@ qint64 JoueurWmf::coutTrace(const QPainterPath& chemin, const QPen& pen, bool av
         qint64(chemin.elementCount()) * ((avecFond ? 1 : 0) + (largeur > 1 || !pen.isCosmetic() ? 4 : 0));
     if (!visible.isEmpty())
         cout += aretes * qint64(visible.height()) * 8;
+    // A shape other than a rectangle, filled or drawn with a wide pen (whose outline
+    // is filled), is rasterized edge by edge through every cell the edge crosses, on
+    // the picture or off it: a polygon that swings millions of pixels across the
+    // picture costs that many steps an edge. The rasterizer works in bands of as many
+    // cells as its pool holds, and walks every edge that crosses the picture again for
+    // each band.
+    const int contours = (avecFond ? 1 : 0) + (pen.style() != Qt::NoPen && !pen.isCosmetic() ? 2 : 0);
+    if (contours > 0 && !estRectangle(chemin)) {
+        const Pas pas = pasParcourus(chemin, largeur);
+        const qreal bandes = qMax<qreal>(1, pas.visibles * contours / CellulesParBande);
+        cout += qint64(qMin<qreal>(pas.total * bandes, 1e15)) * contours * 8;
+    }
     if (pen.style() != Qt::NoPen && pen.style() != Qt::SolidLine) {
         qreal longueur = 0;
         for (int i = 1; i < chemin.elementCount(); ++i) {
@@ -151,6 +183,30 @@ qint64 JoueurWmf::coutTrace(const QPainterPath& chemin, const QPen& pen, bool av
         cout += qint64(qMin<qreal>(longueur, 1e15));
     }
     return cout;
+}
+
+JoueurWmf::Pas JoueurWmf::pasParcourus(const QPainterPath& chemin, qreal marge) const
+{
+    // Edges wholly above or below the picture are passed over; the others are walked
+    // whole, row by row and cell by cell, within the rasterizer's fixed-point range.
+    constexpr qreal Limite = 1 << 23;
+    const qreal hauteur = m_cible->height();
+    auto point = [&](int i) {
+        const QPointF p = m_transfo.map(QPointF(chemin.elementAt(i)));
+        return QPointF(qBound(-Limite, p.x(), Limite), qBound(-Limite, p.y(), Limite));
+    };
+    Pas pas;
+    QPointF precedent = chemin.elementCount() > 0 ? point(0) : QPointF();
+    for (int i = 1; i < chemin.elementCount(); ++i) {
+        const QPointF courant = point(i);
+        if (qMax(courant.y(), precedent.y()) >= -marge && qMin(courant.y(), precedent.y()) <= hauteur + marge) {
+            const qreal dx = qAbs(courant.x() - precedent.x()), dy = qAbs(courant.y() - precedent.y());
+            pas.total += dx + dy;
+            pas.visibles += qMin(dx, qreal(m_cible->width())) + qMin(dy, hauteur);
+        }
+        precedent = courant;
+    }
+    return pas;
 }
 
 QPainterPath JoueurWmf::arc(QRectF boite, QPointF debut, QPointF fin, int genre) const

@@ -8,10 +8,12 @@ namespace {
 const QString Tronque = QStringLiteral("Fichier WMF tronqué");
 const QString TailleInvalide = QStringLiteral("Enregistrement WMF de taille invalide");
 const QString TropLong = QStringLiteral("Fichier WMF trop complexe");
+const QString Annule = QStringLiteral("Lecture annulée");
 } // namespace
 
-JoueurWmf::JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible, const dimensions::Budget& budget)
-    : m_donnees(donnees), m_entete(entete), m_cible(cible), m_budget(budget)
+JoueurWmf::JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible, const dimensions::Budget& budget,
+                     const std::atomic<bool>* annulation)
+    : m_donnees(donnees), m_entete(entete), m_cible(cible), m_budget(budget), m_annulation(annulation)
 {
     const int places = qBound(0, entete.nbObjets, int(m_libres.size() * 64));
     m_objets.resize(size_t(places));
@@ -38,6 +40,12 @@ QString JoueurWmf::jouer()
             break; // many writers leave out the closing record
         if (o.reste() < 6) {
             erreur = Tronque;
+            break;
+        }
+        // Looked at before every record: none costs more than the budget lets one cost.
+        if (m_annulation && m_annulation->load(std::memory_order_relaxed)) {
+            m_annule = true;
+            erreur = Annule;
             break;
         }
         if (n >= limite::Enregistrements || m_points > limite::PointsFichier || !payer(1)) {
@@ -339,6 +347,11 @@ void JoueurWmf::selectionner(int index)
 
 void JoueurWmf::appliquerClip()
 {
+    // Handing a region to the painter walks all its rectangles, as does every change
+    // made to it: thousands of rectangles set again at each of millions of records
+    // would take minutes.
+    if (m_dc.clipActif && !payer(m_dc.clip.rectCount()))
+        return;
     const QTransform t = m_peintre.transform();
     m_peintre.resetTransform();
     if (m_dc.clipActif)
@@ -358,7 +371,7 @@ bool JoueurWmf::jouerClip(quint16 fonction, Octets& p)
             return true;
         const QRect rect = m_transfo.mapRect(QRectF(QPointF(l, t), QPointF(r, b)).normalized()).toRect();
         const QRegion base = m_dc.clipActif ? m_dc.clip : QRegion(m_cible->rect());
-        if (base.rectCount() > limite::RectanglesClip)
+        if (base.rectCount() > limite::RectanglesClip || !payer(base.rectCount()))
             return true;
         m_dc.clip = fonction == Fn::IntersectClipRect ? base.intersected(rect) : base.subtracted(rect);
         m_dc.clipActif = true;

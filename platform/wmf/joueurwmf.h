@@ -9,6 +9,7 @@
 #include <QPainterPath>
 #include <QTransform>
 #include <array>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -28,7 +29,8 @@ constexpr int RectanglesClip = 20000;
 
 class JoueurWmf {
 public:
-    JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible, const dimensions::Budget& budget);
+    JoueurWmf(const QByteArray& donnees, const Entete& entete, QImage* cible, const dimensions::Budget& budget,
+              const std::atomic<bool>* annulation = nullptr);
     ~JoueurWmf();
 
     // Plays every record; returns the French text of the fault that stopped
@@ -37,6 +39,7 @@ public:
     // Whether anything reached the picture before playback stopped.
     bool aDessine() const { return m_dessins > 0; }
     bool budgetAtteint() const { return m_budgetAtteint; }
+    bool annule() const { return m_annule; }
     qint64 travail() const { return m_travail; }
     qint64 octetsObjetsMax() const { return m_octetsObjetsMax; }
 
@@ -79,13 +82,19 @@ private:
     // Shapes (formeswmf.cpp)
     void dessiner(const QPainterPath& chemin, bool remplir);
     qint64 coutTrace(const QPainterPath& chemin, const QPen& pen, bool avecFond) const;
+    // Cells the rasterizer steps through to fill `chemin`, or its outline `marge` wide,
+    // along edges that cross the picture: in all, and on the picture.
+    struct Pas {
+        qreal total = 0, visibles = 0;
+    };
+    Pas pasParcourus(const QPainterPath& chemin, qreal marge) const;
     void remplir(const QPainterPath& chemin, const Brosse& brosse);
     QPen stylo() const;
     QBrush pinceau(const Brosse& brosse) const;
     void preparerRop();
     QPainterPath arc(QRectF boite, QPointF debut, QPointF fin, int genre) const;
     bool polyPolygone(Octets& p);
-    QRegion lireRegion(Octets& p) const;
+    QRegion lireRegion(Octets& p);
 
     // Text (textewmf.cpp)
     void texte(QPointF pos, const QByteArray& octets, const QVector<int>& dx, int options, const QRectF& rect);
@@ -108,6 +117,8 @@ private:
     std::array<quint64, 1024> m_libres{};
     std::array<quint64, 16> m_resumeLibres{};
     dimensions::Budget m_budget;
+    const std::atomic<bool>* m_annulation;
+    bool m_annule = false;
     qint64 m_octetsObjets = 0;
     qint64 m_vivants = 0;
     qint64 m_octetsObjetsMax = 0;

@@ -20,7 +20,8 @@ ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor&
     return rendre(donnees, taille, fond, dimensions::budgetPour(taille));
 }
 
-ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor& fond, const dimensions::Budget& budget)
+ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor& fond, const dimensions::Budget& budget,
+                   const std::atomic<bool>* annulation)
 {
     ResultatWmf r;
     Entete e;
@@ -38,13 +39,14 @@ ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor&
         return r;
     }
     image.fill(fond);
-    JoueurWmf joueur(donnees, e, &image, budget);
+    JoueurWmf joueur(donnees, e, &image, budget, annulation);
     r.erreur = joueur.jouer();
     r.budgetAtteint = joueur.budgetAtteint();
+    r.annule = joueur.annule();
     r.travail = joueur.travail();
     r.octetsObjetsMax = joueur.octetsObjetsMax();
     // Damage after the first drawing still shows what came before it.
-    if (r.erreur.isEmpty() || joueur.aDessine())
+    if (r.erreur.isEmpty() || (joueur.aDessine() && !r.annule))
         r.image = image;
     return r;
 }

@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QSizeF>
 #include <QString>
+#include <atomic>
 
 #include "platform/dimensionsimage.h"
 
@@ -28,6 +29,7 @@ struct ResultatWmf {
     QSize tailleNaturelle;
     QString erreur;
     bool budgetAtteint = false; // playback stopped at the work or object budget
+    bool annule = false;        // stopped because nobody wants the picture any more
     qint64 travail = 0;         // records played plus pixels touched
     qint64 octetsObjetsMax = 0; // most bytes the objects alive at once took
     bool ok() const { return !image.isNull(); }
@@ -37,9 +39,10 @@ struct ResultatWmf {
 constexpr int TailleMaxRendu = 16384;
 
 // Renders the whole picture stretched into `taille` on the colour `fond`, within the
-// budget for that size unless one is given.
+// budget for that size unless one is given. Playback stops before the next record
+// once `annulation` is set.
 ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor& fond = Qt::white);
-ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor& fond,
-                   const dimensions::Budget& budget);
+ResultatWmf rendre(const QByteArray& donnees, const QSize& taille, const QColor& fond, const dimensions::Budget& budget,
+                   const std::atomic<bool>* annulation = nullptr);
 
 } // namespace wmf

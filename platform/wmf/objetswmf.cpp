@@ -134,7 +134,7 @@ bool JoueurWmf::jouerObjet(quint16 fonction, Octets& p)
     return true;
 }
 
-QRegion JoueurWmf::lireRegion(Octets& p) const
+QRegion JoueurWmf::lireRegion(Octets& p)
 {
     p.sauter(10); // chain, type, object count, size
     const int nbLignes = p.i16();
@@ -148,9 +148,15 @@ QRegion JoueurWmf::lireRegion(Octets& p) const
         const qint16 haut = p.i16(), bas = p.i16();
         for (int k = 0; k + 1 < n && p.reste() >= 4; k += 2) {
             const qint16 gauche = p.i16(), droite = p.i16();
-            if (++rects > limite::RectanglesRegion)
+            // Staggered rectangles split each other into bands: one union may leave
+            // about three times the rectangles it started from, while they are still
+            // held. Its cost is checked before it is made, against what the table has left,
+            // and its time, a walk over them all, is paid as work.
+            const qint64 avant = qint64(region.rectCount()) * 16;
+            if (++rects > limite::RectanglesRegion || avant * 4 + 64 > resteObjets() || !payer(region.rectCount() + 1))
                 return QRegion(boite);
             region += QRect(QPoint(gauche, haut), QPoint(droite - 1, bas - 1));
+            m_octetsObjetsMax = qMax(m_octetsObjetsMax, m_octetsObjets + avant + qint64(region.rectCount()) * 16);
         }
         p.u16();
     }

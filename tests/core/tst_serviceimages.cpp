@@ -6,6 +6,7 @@
 
 #include <QCryptographicHash>
 #include <QImageReader>
+#include <QThread>
 #include <sys/stat.h>
 
 #include <QTemporaryDir>
@@ -41,6 +42,7 @@ private slots:
     void jamaisDeRappelDansLAppel();
     void vignetteEcriteSelonLeStandard();
     void decodageBloqueNeRetientPasLaFin();
+    void departAnnuleLesDecodagesEnCours();
     void vignetteDuBureauPrisePuisRemplaceeSiPerimee();
 };
 
@@ -212,6 +214,25 @@ void TestServiceImages::decodageBloqueNeRetientPasLaFin()
     QCOMPARE(s->enCours(), 1);
     s.reset();
     porte->release();
+}
+
+// The service's going tells a running decode to stop, which a slow decoder sees.
+void TestServiceImages::departAnnuleLesDecodagesEnCours()
+{
+    auto commence = std::make_shared<QSemaphore>();
+    auto vu = std::make_shared<std::atomic<bool>>(false);
+    auto s = std::make_unique<ServiceImages>([commence, vu](const DemandeImage& d) {
+        commence->release();
+        // A decode of many steps, looking at its flag between them.
+        for (int pas = 0; pas < 100'000 && !*d.annulation; ++pas)
+            QThread::usleep(100);
+        *vu = d.annulation->load();
+        return ImagePrete{};
+    });
+    s->demander(demande("lent"), 0, [](const ImagePrete&) {});
+    QVERIFY(commence->tryAcquire(1, 10000));
+    s.reset();
+    QTRY_VERIFY(vu->load());
 }
 
 namespace {

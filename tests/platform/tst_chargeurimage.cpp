@@ -528,6 +528,36 @@ private slots:
         QCOMPARE(r.image.size(), QSize(640, 480));
     }
 
+    // Bitmaps without a file header and drawings are read from memory: they stop too.
+    void decodageAnnuleEnMemoire_data()
+    {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QByteArray>("octets");
+        QImage quart(640, 480, QImage::Format_RGB32);
+        quart.fill(Bleu);
+        QPainter(&quart).fillRect(0, 0, 320, 240, Rouge);
+        QTest::addColumn<QImage>("attendue");
+        QTest::newRow("DIB") << "annule.dib" << essai::bmp24(quart, false) << quart;
+        QTest::newRow("SVG") << "annule.svg"
+                             << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"640\" height=\"480\">"
+                                           "<rect width=\"640\" height=\"480\" fill=\"blue\"/>"
+                                           "<rect width=\"320\" height=\"240\" fill=\"red\"/></svg>")
+                             << quart;
+    }
+
+    void decodageAnnuleEnMemoire()
+    {
+        QFETCH(QString, nom);
+        QFETCH(QByteArray, octets);
+        QFETCH(QImage, attendue);
+        const QString chemin = fichier(nom, octets);
+        const std::atomic<bool> annule{true};
+        QCOMPARE(chargerImage(chemin, QSize(), Qt::black, &annule).erreur, QStringLiteral("Lecture annulée"));
+        const ResultatImage r = chargerImage(chemin, QSize(), Qt::black);
+        QVERIFY(r.ok());
+        QCOMPARE(r.image, attendue); // drawings are rendered in bands: none is out of place
+    }
+
     void plusieursFilsALaFois()
     {
         const QString chemin = fichier("partagee.jpg", essai::jpeg(moitiesRougeBleu(800, 600), 0, 90));

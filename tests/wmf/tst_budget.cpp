@@ -14,6 +14,8 @@
 #include "commun/fichiershostiles.h"
 
 #include <QtTest>
+#include <atomic>
+#include <thread>
 
 using namespace wmftest;
 
@@ -100,6 +102,57 @@ QByteArray objetsEnRafale(int paires)
     return e.fin().octets();
 }
 
+// One region of `n` rectangles, each a little lower and further right than the one
+// before: their union splits into about n² rectangles.
+QByteArray regionEnEscalier(int n)
+{
+    QByteArray p(10, '\0');
+    ajouter16(p, n);
+    ajouter16(p, 4);
+    for (const int v : {0, 0, 2 * n + 1, 2 * n + 1000})
+        ajouter16(p, v);
+    for (int i = 0; i < n; ++i) {
+        for (const int v : {2, i, i + 1000, 2 * i, 2 * i + 1, 2})
+            ajouter16(p, v);
+    }
+    EcrivainWmf e = feuille();
+    e.brut(0x06FF, p);
+    return e.fin().octets();
+}
+
+// A clip riddled with holes, then a hole made and undone again and again: each
+// time the painter is handed the whole region.
+QByteArray clipTroue()
+{
+    EcrivainWmf e = feuille();
+    for (int y = 0; y < 1000; y += 25)
+        for (int x = 0; x < 1000; x += 25)
+            e.enregistrement(0x0415, {qint16(y + 10), qint16(x + 10), qint16(y), qint16(x)});
+    for (int i = 0; i < 2000; ++i)
+        e.sauverDc().enregistrement(0x0415, {507, 507, 506, 506}).restaurerDc(-1);
+    return e.fin().octets();
+}
+
+// A window one unit high stretched over the picture: a filled triangle whose edges
+// run some 3,000 picture heights above and below it.
+QByteArray polygoneDemesure(const QVector<QPoint>& points)
+{
+    EcrivainWmf e = feuille();
+    e.fenetre(QPoint(0, 0), QPoint(1000, 1));
+    e.brosse(0, Qt::blue).selectionner(0);
+    e.polygone(points);
+    return e.fin().octets();
+}
+
+// 400 teeth, each running 30 picture heights above and below it.
+QVector<QPoint> dentsDeScie()
+{
+    QVector<QPoint> points;
+    for (int i = 0; i < 400; ++i)
+        points << QPoint(i * 1000 / 400, i % 2 ? 30 : -30);
+    return points;
+}
+
 QByteArray jpegProgressifAnnoncant(QSize annonce)
 {
     QImage image(16, 16, QImage::Format_RGB32);
@@ -164,6 +217,73 @@ private slots:
         // The first brush still has its pattern (orange), not the plain black stand-in.
         const QImage img = wmf::rendre(brossesCreuses(500), QSize(64, 64), Qt::white).image;
         QCOMPARE(QColor(img.pixel(32, 32)), QColor(255, 128, 0));
+    }
+
+    // The region is cut down to its box before its rectangles pass what the table has
+    // left, and building it is paid as work.
+    void regionConstruiteDansLeBudget_data()
+    {
+        QTest::addColumn<qint64>("octetsObjets");
+        QTest::addColumn<qint64>("travail");
+        QTest::newRow("objets") << qint64(2 << 20) << qint64(100'000'000);
+        QTest::newRow("travail") << qint64(96 << 20) << qint64(2'000'000);
+    }
+
+    void regionConstruiteDansLeBudget()
+    {
+        QFETCH(qint64, octetsObjets);
+        QFETCH(qint64, travail);
+        dimensions::Budget b = dimensions::budgetPour(Ecran);
+        b.octetsObjetsWmf = octetsObjets;
+        b.travailWmf = travail;
+        const wmf::ResultatWmf r = wmf::rendre(regionEnEscalier(600), QSize(100, 100), Qt::white, b);
+        QVERIFY2(r.octetsObjetsMax <= b.octetsObjetsWmf, qPrintable(QString::number(r.octetsObjetsMax)));
+        QVERIFY2(r.travail <= b.travailWmf, qPrintable(QString::number(r.travail)));
+        QCOMPARE(r.budgetAtteint, travail < 10'000'000);
+    }
+
+    void clipsRepetesComptes()
+    {
+        dimensions::Budget b = dimensions::budgetPour(Ecran);
+        b.travailWmf = 2'000'000;
+        const wmf::ResultatWmf r = wmf::rendre(clipTroue(), Ecran, Qt::white, b);
+        QVERIFY(r.budgetAtteint);
+        QVERIFY(r.travail <= b.travailWmf);
+    }
+
+    // Each edge is rasterized through every scanline it spans off the picture, once
+    // for each band of the picture's cells.
+    void remplissageHorsCadreCompte_data()
+    {
+        QTest::addColumn<QByteArray>("octets");
+        QTest::addColumn<qint64>("travail");
+        QTest::newRow("triangle") << polygoneDemesure({QPoint(0, -3000), QPoint(1000, 3000), QPoint(500, -3000)})
+                                  << qint64(5'000'000);
+        QTest::newRow("dents de scie") << polygoneDemesure(dentsDeScie()) << qint64(40'000'000);
+    }
+
+    void remplissageHorsCadreCompte()
+    {
+        QFETCH(QByteArray, octets);
+        QFETCH(qint64, travail);
+        dimensions::Budget b = dimensions::budgetPour(Ecran);
+        b.travailWmf = travail;
+        const wmf::ResultatWmf r = wmf::rendre(octets, QSize(100, 100), Qt::white, b);
+        QVERIFY(r.budgetAtteint);
+        QVERIFY(r.travail <= b.travailWmf);
+    }
+
+    // Cancelled from another thread as playback starts: it stops before the next record.
+    void annuleeEnCours()
+    {
+        const dimensions::Budget b = dimensions::budgetPour(Ecran);
+        std::atomic<bool> annulation{false};
+        std::thread annuleur([&annulation] { annulation = true; });
+        const wmf::ResultatWmf r = wmf::rendre(ellipses(100'000), Ecran, Qt::white, b, &annulation);
+        annuleur.join();
+        QVERIFY(r.annule);
+        QVERIFY(!r.ok());
+        QVERIFY2(r.travail < b.travailWmf / 4, qPrintable(QString::number(r.travail)));
     }
 
     void travailBorneEtDebutMontre()
