@@ -1,4 +1,5 @@
 #include "core/commentaires.h"
+#include "core/commentaires_lecture.h"
 
 #include "platform/nomsfichiers.h"
 
@@ -73,9 +74,7 @@ QString ligne(const QString& cheminImage, const QString& commentaire)
     return cle(cheminImage) + QLatin1Char('/') + texte;
 }
 
-namespace {
-// Bytes of `tete` up to the last whole UTF-8 character: a line cut short may end
-// inside one, which is no reason to read the line as Latin-1.
+namespace lecture {
 QByteArrayView sansCaractereCoupe(QByteArrayView tete)
 {
     qsizetype i = tete.size();
@@ -101,6 +100,21 @@ QString borne(QString texte, bool coupee)
     return texte + QChar(0x2026);
 }
 
+int ouvrir(const QString& fichier, struct stat* etat)
+{
+    const int fd = ::open(octetsDepuisChemin(fichier).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0 && (::fstat(fd, etat) != 0 || !S_ISREG(etat->st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+} // namespace lecture
+
+namespace {
+using lecture::borne;
+using lecture::sansCaractereCoupe;
+
 // The line's text after the key, or nullopt when the line does not begin with it.
 // `tete` is the line's beginning; `coupee` says that the line went on past it.
 std::optional<QString> apresCle(QByteArrayView tete, bool coupee, const QByteArray& cleUtf8,
@@ -124,59 +138,16 @@ std::optional<QString> apresCle(QByteArrayView tete, bool coupee, const QByteArr
     return std::nullopt;
 }
 
-// Calls surLigne(tete, coupee) for each line of the file, `tete` its first `garde`
-// bytes at most. False when the read failed or was cancelled.
-template <class F>
-bool parcourirLignes(int fd, qsizetype garde, const std::atomic<bool>* annulation, F&& surLigne)
-{
-    QByteArray bloc(256 * 1024, Qt::Uninitialized);
-    QByteArray tete;
-    bool coupee = false;
-    for (;;) {
-        if (annulation && annulation->load())
-            return false;
-        const ssize_t n = ::read(fd, bloc.data(), size_t(bloc.size()));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        const char* p = bloc.constData();
-        const char* const fin = p + n;
-        while (p < fin) {
-            const char* finLigne = static_cast<const char*>(std::memchr(p, '\n', size_t(fin - p)));
-            const char* bout = finLigne ? finLigne : fin;
-            const qsizetype prise = std::min<qsizetype>(bout - p, garde - tete.size());
-            tete.append(p, prise);
-            coupee = coupee || bout - p > prise;
-            if (!finLigne)
-                break;
-            surLigne(QByteArrayView(tete), coupee);
-            tete.truncate(0); // keeps its room for the next line
-            coupee = false;
-            p = finLigne + 1;
-        }
-    }
-    if (!tete.isEmpty() || coupee)
-        surLigne(QByteArrayView(tete), coupee);
-    return true;
-}
 } // namespace
 
 QString chercher(const QString& fichier, const QString& cheminImage, const std::atomic<bool>* annulation)
 {
     if (cheminImage.isEmpty())
         return {};
-    const int fd = ::open(octetsDepuisChemin(fichier).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat etat {};
+    const int fd = lecture::ouvrir(fichier, &etat);
     if (fd < 0)
         return {};
-    // A link to a device or a pipe would be read without end.
-    struct stat etat {};
-    if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) {
-        ::close(fd);
-        return {};
-    }
     const QString debutLigne = cle(cheminImage) + QLatin1Char('/');
     const QByteArray cleUtf8 = debutLigne.toUtf8();
     // A key that Latin-1 cannot spell cannot begin a Latin-1 line.
@@ -185,13 +156,12 @@ QString chercher(const QString& fichier, const QString& cheminImage, const std::
     if (latin1.hasError())
         cleLatin1.clear();
 
-    // Enough of each line for its key and the longest comment kept, in UTF-8 (three
-    // bytes at most for each UTF-16 unit), and a byte to tell that it goes on.
-    const qsizetype garde = std::max(cleUtf8.size(), cleLatin1.size()) + 3 * qsizetype(LongueurMax) + 4;
+    const qsizetype garde = lecture::garde(std::max(cleUtf8.size(), cleLatin1.size()));
     std::optional<QString> texte;
-    const bool lu = parcourirLignes(fd, garde, annulation, [&](QByteArrayView tete, bool coupee) {
+    const bool lu = lecture::parcourirLignes(fd, garde, annulation, [&](QByteArrayView tete, bool coupee) {
         if (std::optional<QString> t = apresCle(tete, coupee, cleUtf8, cleLatin1))
             texte = std::move(t); // the last record wins
+        return true;
     });
     ::close(fd);
     return lu ? texte.value_or(QString()) : QString();
