@@ -1,12 +1,14 @@
 // Comment files: which file a folder writes to, which line a picture reads,
 // and that an append never harms the lines already there.
 #include "core/commentaires.h"
+#include "core/indexcommentaires.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
+#include <cstdio>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -28,6 +30,17 @@ private:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(octets);
     }
+    // Every lookup here goes both ways: through the file, and through an index kept
+    // across the cases, which must follow each file as it is appended to.
+    IndexCommentaires index_;
+    QString chercher(const QString& f, const QString& chemin)
+    {
+        const QString texte = commentaires::chercher(f, chemin), indexe = index_.chercher(f, chemin);
+        if (indexe != texte)
+            QTest::qFail(qPrintable(QStringLiteral("index: %1, file: %2").arg(indexe.left(60), texte.left(60))),
+                         __FILE__, __LINE__);
+        return texte;
+    }
 
 private slots:
     void fichierParNomDeDossier_data();
@@ -45,6 +58,8 @@ private slots:
     void commentaireDemesureCoupe();
     void accesRefuse();
     void disquePlein();
+    void indexSuitLeFichier_data();
+    void indexSuitLeFichier();
 };
 
 void TestCommentaires::fichierParNomDeDossier_data()
@@ -247,6 +262,33 @@ void TestCommentaires::disquePlein()
     QVERIFY(!erreur.isEmpty());
     QCOMPARE(contenu(f), avant);
     QCOMPARE(chercher(f, "/x/Plein/A.JPG"), QString("avant"));
+}
+
+void TestCommentaires::indexSuitLeFichier_data()
+{
+    QTest::addColumn<qsizetype>("budget");
+    QTest::newRow("tenu") << IndexCommentaires::BudgetParDefaut;
+    QTest::newRow("trop grand, lu ligne à ligne") << qsizetype(16);
+}
+
+void TestCommentaires::indexSuitLeFichier()
+{
+    QFETCH(qsizetype, budget);
+    IndexCommentaires index(budget);
+    const QString f = fichier(QStringLiteral("Suivi%1.txt").arg(budget));
+    QVERIFY(ajouter(f, "/s/Suivi/A.JPG", "un"));
+    QCOMPARE(index.chercher(f, "/s/Suivi/A.JPG"), QString("un"));
+    QCOMPARE(index.chercher(f, "/s/Suivi/B.JPG"), QString());
+    QCOMPARE(index.lectures(), 1);
+    QVERIFY(ajouter(f, "/s/Suivi/B.JPG", "deux"));
+    QCOMPARE(index.chercher(f, "/s/Suivi/B.JPG"), QString("deux"));
+    // An editor saves a new file of the same size in its place.
+    const QString neuf = f + ".neuf";
+    ecrire(neuf, contenu(f).replace("deux", "DEUX"));
+    QCOMPARE(std::rename(qPrintable(neuf), qPrintable(f)), 0);
+    QCOMPARE(index.chercher(f, "/s/Suivi/B.JPG"), QString("DEUX"));
+    QCOMPARE(index.chercher(f, "/s/Suivi/A.JPG"), QString("un"));
+    QCOMPARE(index.lectures(), 3);
 }
 
 QTEST_GUILESS_MAIN(TestCommentaires)
