@@ -5,6 +5,7 @@
 #include "core/modeledossier.h"
 #include "core/schema.h"
 #include "core/horloge.h"
+#include "core/indexcommentaires.h"
 #include "core/serviceimages.h"
 
 #include <QColor>
@@ -36,6 +37,9 @@ public:
     // The current folder, its list and the current picture live in the folder
     // model; every decode goes through the picture service.
     ModeleDossier modele;
+    // The comment files read so far, looked up on the picture service's workers:
+    // declared before the service, so that it outlives them.
+    commentaires::IndexCommentaires indexCommentaires;
     ServiceImages images;
     // The time animated pictures play on; a test puts a scripted clock here.
     HorlogeReelle horlogeReelle;

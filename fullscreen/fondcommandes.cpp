@@ -434,6 +434,7 @@ void FondCommandes::enregistrer()
                      true, 21);
         return;
     }
+    g_.indexCommentaires.oublier(fichier);
     text1_->clear();
 }
 

@@ -25,8 +25,9 @@ void PleinEcran::chercherCommentaire()
     auto annulation = std::make_shared<std::atomic<bool>>(false);
     auto texte = std::make_shared<QString>();
     m_annulationCommentaire = annulation;
+    commentaires::IndexCommentaires* index = &g.indexCommentaires;
     m_ticketCommentaire = g.images.executer(
-        ServiceImages::Affichage, [=] { *texte = commentaires::chercher(fichier, chemin, annulation.get()); },
+        ServiceImages::Affichage, [=] { *texte = index->chercher(fichier, chemin, annulation.get()); },
         [this, texte] {
             m_ticketCommentaire = 0;
             m_annulationCommentaire.reset();
