@@ -42,6 +42,7 @@ void TestCommentairePlein::chaqueImageSonCommentaire()
         vus << b.commentaireVu();
     }
     QCOMPARE(vus, (QStringList{"second", "", "premier"}));
+    QCOMPARE(b.g.indexCommentaires.lectures(), 1); // one read of the file for every step
 }
 
 void TestCommentairePlein::nomQuiFinitUnAutreNom()
