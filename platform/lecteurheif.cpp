@@ -302,6 +302,10 @@ ResultatImage lire(QIODevice* appareil, const QSize& cible, const dimensions::Bu
     r.image = decoder(source, &erreur);
     if (r.image.isNull())
         return echec(annulee(annulation) ? texteAnnulee() : texteErreur(erreur), naturelle);
+    // The budget was checked against the size the file declares; a coded picture
+    // larger than that is a damaged file, and must not reach the program.
+    if (aire(r.image.size()) > stockee)
+        return echec(QStringLiteral("Image endommagée ou illisible"), naturelle);
     if (annulee(annulation))
         return echec(texteAnnulee(), naturelle);
     // A thumbnail without a colour box of its own is in the primary image's colours.
