@@ -256,7 +256,7 @@ ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond, co
     TamponAnnulable tampon(&bmp, annulation);
     ResultatImage r = lireAvecQt(&tampon, "bmp", bmp.left(formatimage::OctetsDebut), cible, fond, budget);
     // Qt's reader keeps the rows it had when a read fails: that is no picture to show.
-    return tampon.annule() ? echec(rendusvg::texteAnnule()) : r;
+    return tampon.annule() ? echec(texteLectureAnnulee()) : r;
 }
 
 bool estWmf(const QByteArray& debut)
@@ -387,6 +387,10 @@ QString texteImageTropGrande()
 QString texteImageTropComplexe()
 {
     return QStringLiteral("Image trop complexe pour être affichée");
+}
+QString texteLectureAnnulee()
+{
+    return QStringLiteral("Lecture annulée");
 }
 
 namespace {

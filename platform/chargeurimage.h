@@ -42,6 +42,7 @@ QSize lireTailleNaturelle(const QString& chemin);
 // The loader's answers for a picture past its decoding budget (dimensions::budgetPour).
 QString texteImageTropGrande();
 QString texteImageTropComplexe();
+QString texteLectureAnnulee();
 
 // Reads the frames of an animated picture (GIF, WebP) one after the other, for as
 // long as it lives: Qt's reader composites each frame on the ones before (disposal,

@@ -1,5 +1,6 @@
 #include "platform/rendusvg.h"
 
+#include "platform/chargeurimage.h"
 #include "platform/tamponannulable.h"
 
 #include <QImageReader>
@@ -50,7 +51,7 @@ QString peindreBandes(QByteArray* texte, std::unique_ptr<Passe> passe, QImage* i
         QImage bande;
         const bool lue = !passe->tampon.annule() && passe->lecteur.read(&bande);
         if (passe->tampon.annule())
-            return texteAnnule();
+            return texteLectureAnnulee();
         if (!lue)
             return Illisible;
         peintre.drawImage(0, y, bande);
@@ -61,18 +62,13 @@ QString peindreBandes(QByteArray* texte, std::unique_ptr<Passe> passe, QImage* i
 
 } // namespace
 
-QString texteAnnule()
-{
-    return QStringLiteral("Lecture annulée");
-}
-
 ResultatImage rendre(QByteArray texte, const QSize& cible, const QColor& fond, const dimensions::Budget& budget,
                      const std::atomic<bool>* annulation)
 {
     auto passe = std::make_unique<Passe>(&texte, annulation);
     const QSize naturelle = passe->lecteur.canRead() ? passe->lecteur.size() : QSize();
     if (passe->tampon.annule())
-        return echec(texteAnnule());
+        return echec(texteLectureAnnulee());
     if (naturelle.isEmpty())
         return echec(Illisible);
     ResultatImage r;

@@ -14,6 +14,4 @@ namespace rendusvg {
 ResultatImage rendre(QByteArray texte, const QSize& cible, const QColor& fond, const dimensions::Budget& budget,
                      const std::atomic<bool>* annulation);
 
-QString texteAnnule();
-
 } // namespace rendusvg
