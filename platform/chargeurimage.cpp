@@ -202,24 +202,45 @@ ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QB
     return r;
 }
 
+// Set on a decoding thread once its read was cut: the decoder then warns of data
+// ending early (libjpeg: "Corrupt JPEG data: premature end of data segment"),
+// which says nothing of the file.
+thread_local bool lectureCoupee = false;
+QtMessageHandler gestionnaireSuivant = nullptr;
+
+void taireLecturesCoupees(QtMsgType type, const QMessageLogContext& contexte, const QString& texte)
+{
+    if (type == QtWarningMsg && lectureCoupee)
+        return;
+    gestionnaireSuivant(type, contexte, texte);
+}
+
 // The file as the decoder reads it, refusing to read on once the decode is no
-// longer wanted: libjpeg then stops within a few kilobytes instead of finishing
-// a picture nobody will see.
+// longer wanted: the decoder then runs out of data. libjpeg takes the missing end
+// as grey, which is no picture to show nor to keep as a thumbnail.
 class AppareilAnnulable : public QIODevice {
 public:
     AppareilAnnulable(QFile& fichier, const std::atomic<bool>* annulation) : fichier_(fichier), annulation_(annulation)
     {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
         fichier_.seek(0);
+        if (annulation_) {
+            static std::once_flag installe;
+            std::call_once(installe, [] { gestionnaireSuivant = qInstallMessageHandler(taireLecturesCoupees); });
+        }
     }
+    ~AppareilAnnulable() override { lectureCoupee = false; }
     qint64 size() const override { return fichier_.size(); }
     bool seek(qint64 pos) override { return QIODevice::seek(pos) && fichier_.seek(pos); }
+    bool coupee() const { return coupee_; }
 
 protected:
     qint64 readData(char* donnees, qint64 max) override
     {
-        if (annulation_ && annulation_->load(std::memory_order_relaxed))
+        if (annulation_ && annulation_->load(std::memory_order_relaxed)) {
+            coupee_ = lectureCoupee = true;
             return -1;
+        }
         return fichier_.read(donnees, max);
     }
     qint64 writeData(const char*, qint64) override { return -1; }
@@ -227,6 +248,7 @@ protected:
 private:
     QFile& fichier_;
     const std::atomic<bool>* annulation_;
+    bool coupee_ = false;
 };
 
 bool lireTout(QFile& fichier, QByteArray* donnees, QString* erreur)
@@ -431,8 +453,9 @@ ResultatImage decoderImage(QFile& fichier, const QString& chemin, const QSize& c
         coefficients = jpeg.octetsCoefficients;
     }
     AppareilAnnulable appareil(fichier, annulation);
-    return lireAvecQt(&appareil, formatimage::nomQt(format), debut.left(formatimage::OctetsDebut), cible,
-                      fondTransparence, budget, coefficients);
+    ResultatImage r = lireAvecQt(&appareil, formatimage::nomQt(format), debut.left(formatimage::OctetsDebut), cible,
+                                 fondTransparence, budget, coefficients);
+    return appareil.coupee() ? echec(texteLectureAnnulee(), r.tailleNaturelle) : r;
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -526,6 +528,42 @@ private slots:
         const ResultatImage r = chargerImage(chemin, QSize(), Qt::black, &voulu);
         QVERIFY(r.ok());
         QCOMPARE(r.image.size(), QSize(640, 480));
+    }
+
+    // Cut in the middle of its data, a JPEG decode is no damaged picture: nothing
+    // is shown or kept, and libjpeg's warning of data ending early stays quiet.
+    void decodageCoupeEnCoursDeLecture()
+    {
+        QImage bruit(2000, 1500, QImage::Format_RGB32);
+        QRandomGenerator alea(7);
+        for (int y = 0; y < bruit.height(); ++y)
+            alea.fillRange(reinterpret_cast<quint32*>(bruit.scanLine(y)), bruit.width());
+        const QByteArray octets = essai::jpeg(bruit, 0, 95);
+        const QString chemin = fichier("coupee.jpg", octets);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        // The loader's position in the file, from its descriptor; -1 once closed.
+        const auto position = [&chemin] {
+            for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files | QDir::System))
+                if (QFile info(QStringLiteral("/proc/self/fdinfo/") + fd.fileName());
+                    fd.symLinkTarget() == chemin && info.open(QIODevice::ReadOnly))
+                    return info.readLine().mid(4).trimmed().toLongLong();
+            return -1LL;
+        };
+        std::atomic<bool> annule{false}, fini{false}, aTemps{false};
+        std::thread guetteur([&] {
+            while (!fini && !annule)
+                if (position() > octets.size() / 4) {
+                    annule = true;
+                    const qint64 apres = position(); // data still to read: the loader meets the flag
+                    aTemps = apres >= 0 && apres < octets.size();
+                }
+        });
+        const ResultatImage r = chargerImage(chemin, QSize(), Qt::black, &annule);
+        fini = true;
+        guetteur.join();
+        if (!aTemps)
+            QSKIP("the decode read the whole file before the watching thread ran: the machine is too busy");
+        QCOMPARE(r.erreur, QStringLiteral("Lecture annulée"));
     }
 
     // Bitmaps without a file header and drawings are read from memory: they stop too.
