@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include <dirent.h>
@@ -188,11 +189,12 @@ ContenuDossier lireDossier(const QString& dossier)
             continue;
         IdentiteFichier identite;
         const Genre genre = genreEntree(d, e, &identite);
+        const QByteArray nom = QByteArray::fromRawData(e->d_name, qsizetype(strlen(e->d_name)));
         if (genre == Genre::Fichier) {
-            contenu.fichiers.append(cheminDepuisOctets(QByteArray(e->d_name)));
+            contenu.fichiers.append(cheminDepuisOctets(nom));
             contenu.identites.insert(contenu.fichiers.last(), identite);
         } else if (genre == Genre::Dossier)
-            contenu.sousDossiers.append(cheminDepuisOctets(QByteArray(e->d_name)));
+            contenu.sousDossiers.append(cheminDepuisOctets(nom));
     }
     // A folder that opens but cannot be read through (no search right, I/O error).
     const int code = errno;

@@ -63,7 +63,14 @@ QString cheminDepuisOctets(const QByteArray& octets)
             ++i;
             continue;
         }
-        chemin.append(QString::fromUcs4(&point, 1));
+        // Appended in place: a string made for each character costs more than the
+        // whole listing of a large folder otherwise does.
+        if (QChar::requiresSurrogates(point)) {
+            chemin.append(QChar(QChar::highSurrogate(point)));
+            chemin.append(QChar(QChar::lowSurrogate(point)));
+        } else {
+            chemin.append(QChar(char16_t(point)));
+        }
         i += l;
     }
     return chemin;
