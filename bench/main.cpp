@@ -31,6 +31,7 @@ void usage()
         "  ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] [--capture FILE.png]\n"
         "  ormelle-bench preview FOLDER [--rounds N] [--burst N] [--interval MS]\n"
         "  ormelle-bench thumbnails FOLDER [--pages N] [--make N] [--rate PAGES_PER_S]\n"
+        "  ormelle-bench thumbnail-page FOLDER\n"
         "  ormelle-bench music FILE [--seconds N] [--runs N] [--wav OUT]\n"
         "  ormelle-bench make-midi OUT [--seconds S] [--seed N]\n"
         "  ormelle-bench comments [--lines N] [--repeat N]\n"
@@ -122,6 +123,7 @@ bool estWmf(const QString& fichier)
 int benchSlideshow(int argc, char** argv);
 int benchApercu(int argc, char** argv);
 int benchMiniatures(int argc, char** argv);
+int benchPageMiniatures(int argc, char** argv);
 int benchMusique(const QStringList& args);
 bool fabriquerMidi(const QString& sortie, int secondes, quint32 graine);
 int benchCommentaires(int argc, char** argv);
@@ -136,6 +138,8 @@ int main(int argc, char** argv)
         return benchApercu(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "thumbnails") == 0)
         return benchMiniatures(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "thumbnail-page") == 0)
+        return benchPageMiniatures(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "comments") == 0)
         return benchCommentaires(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "animation") == 0)

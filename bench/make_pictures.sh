@@ -17,6 +17,11 @@ if [ ! -d "$OUT/photos-24mp" ]; then
   done
   mv "$OUT/photos-24mp.tmp" "$OUT/photos-24mp"
 fi
+# The first nine of them, one thumbnail page.
+if [ ! -d "$OUT/photos-24mp-9" ]; then
+  mkdir -p "$OUT/photos-24mp-9"
+  ln -f "$OUT"/photos-24mp/photo0[1-9].jpg "$OUT/photos-24mp-9/"
+fi
 if [ ! -d "$OUT/dossier-100000" ]; then
   "$BENCH" make-folder "$OUT/dossier-100000.tmp" 100000
   mv "$OUT/dossier-100000.tmp" "$OUT/dossier-100000"

@@ -1,4 +1,5 @@
 // ormelle-bench thumbnails FOLDER [--pages N] [--make N] [--rate PAGES_PER_S]
+// ormelle-bench thumbnail-page FOLDER: one page as a whole process (below).
 // Runs the thumbnail page offscreen on FOLDER with the code the window runs and
 // measures, as a user meets them: a page request to its nine cells painted, cold
 // (nothing decoded yet), and a page turn onto a page already decoded ahead; a
@@ -279,5 +280,42 @@ int benchMiniatures(int argc, char** argv)
     afficherTenue("second time", seconde, parSeconde);
     std::printf("last turn to its page painted              %7.1f ms, %7.1f ms\n", premiere.fin, seconde.fin);
     std::printf("peak memory                                %7.1f MB\n", memoire);
+    return 0;
+}
+
+// One thumbnail page as a whole process, for a side-by-side run with another whole
+// process (bench/compare.py): start, the folder listed, its first page of nine
+// cells decoded and painted, exit. The desktop's thumbnails go to a private, empty
+// folder, so that every cell is decoded (and its thumbnail written, as the viewer
+// does). Prints the time from the application object to the page painted.
+int benchPageMiniatures(int argc, char** argv)
+{
+    const QStringList args = argumentsFenetres(argc, argv);
+    reglerMemoireImages();
+    QTemporaryDir profil;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(profil.filePath(QStringLiteral("caches"))));
+    QApplication appli(argc, argv);
+    QElapsedTimer chrono;
+    chrono.start();
+    Reglages reglages(profil.filePath(QStringLiteral("Ormelle.ini")));
+    ServicesMuets services;
+    General g(reglages, services);
+    QWidget fenetre;
+    fenetre.resize(700, 470);
+    fenetre.show();
+    g.modele.ouvrir(args.value(0));
+    attendre([&] { return !g.modele.listageEnCours(); });
+    if (g.modele.fichiers().isEmpty()) {
+        std::fprintf(stderr, "usage: ormelle-bench thumbnail-page FOLDER\n(pictures in the folder)\n");
+        return 2;
+    }
+    {
+        Miniatures m(g, &fenetre);
+        m.setActif(true);
+        jusquAuDessin(m, [&] { m.DossierMiniatures(PagesMiniatures::Milieu + 1); });
+        delete m.FondMiniatures;
+    }
+    std::printf("%lld pictures, first page painted: temps %.1f ms\n", qlonglong(g.modele.fichiers().size()),
+                chrono.nsecsElapsed() / 1e6);
     return 0;
 }
