@@ -5,8 +5,7 @@
 // (nothing decoded yet), and a page turn onto a page already decoded ahead; a
 // visit of the folder (listing and first page) when the desktop's thumbnails are
 // not there yet and when they are; Page Down held through the whole folder; with
-// the peak memory, and beside vipsthumbnail over the same first nine files when
-// it is installed. --make N first fills FOLDER with N photos of 3 megapixels
+// the peak memory. --make N first fills FOLDER with N photos of 3 megapixels
 // (those already there are kept, so a second run starts at once). The shared
 // thumbnails go to a private cache folder, never the user's.
 #include "generateur.h"
@@ -25,8 +24,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
@@ -55,26 +52,6 @@ double jusquAuDessin(Miniatures& m, Action action)
     attendre([&] { return m.pageComplete(); });
     m.FondMiniatures->repaint();
     return chrono.nsecsElapsed() / 1e6;
-}
-
-// vipsthumbnail over the same files in one process, in ms; negative when absent.
-double tempsVips(const QStringList& fichiers, const QString& sortie)
-{
-    const QString vips = QStandardPaths::findExecutable(QStringLiteral("vipsthumbnail"));
-    if (vips.isEmpty())
-        return -1;
-    QStringList args{QStringLiteral("--size"), QStringLiteral("128x96"), QStringLiteral("-o"),
-                     sortie + QStringLiteral("/%s.png")};
-    args += fichiers;
-    std::vector<double> temps;
-    for (int i = 0; i < 3; ++i) {
-        QElapsedTimer chrono;
-        chrono.start();
-        if (QProcess::execute(vips, args) != 0)
-            return -1;
-        temps.push_back(chrono.nsecsElapsed() / 1e6);
-    }
-    return mediane(temps);
 }
 
 // Photos of 3 megapixels, made on both cores; those already made are kept.
@@ -259,19 +236,10 @@ int benchMiniatures(int argc, char** argv)
     const Tenue seconde = tenirPageSuivante(g, fenetre, parSeconde);
     const double memoire = memoireMaxMo();
 
-    QStringList neuf;
-    for (const QString& nom : g.modele.fichiers().mid(0, PagesMiniatures::NbCellules))
-        neuf << g.modele.chemin(nom); // the cold page, centred on the fifth: nine cells
-    QTemporaryDir vignettes;
-    const double vips = tempsVips(neuf, vignettes.path());
-
     std::printf("%lld pictures; medians over %d pages\n", qlonglong(g.modele.fichiers().size()), pages);
     std::printf("page request to nine cells painted, cold   %7.1f ms\n", mediane(froides));
     if (!anticipees.empty())
         std::printf("page turn onto a page decoded ahead        %7.1f ms\n", mediane(anticipees));
-    if (vips >= 0)
-        std::printf("vipsthumbnail --size 128x96, same %lld files %7.1f ms  (cold page: %.2fx)\n",
-                    qlonglong(neuf.size()), vips, mediane(froides) / vips);
     std::printf("first visit, listing to first page painted %7.1f ms\n", mediane(premieres));
     std::printf("second visit, desktop thumbnails there     %7.1f ms  (%.2fx the first)\n", mediane(secondes),
                 mediane(secondes) / mediane(premieres));
