@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QXmlStreamReader>
 
+#include <cstdio>
 #include <mutex>
 
 #include "platform/wmf/lecteurwmf.h"
@@ -206,13 +207,33 @@ ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QB
 // ending early (libjpeg: "Corrupt JPEG data: premature end of data segment"),
 // which says nothing of the file.
 thread_local bool lectureCoupee = false;
-QtMessageHandler gestionnaireSuivant = nullptr;
+thread_local bool transmission = false;
+std::atomic<QtMessageHandler> gestionnaireSuivant{nullptr};
 
 void taireLecturesCoupees(QtMsgType type, const QMessageLogContext& contexte, const QString& texte)
 {
     if (type == QtWarningMsg && lectureCoupee)
         return;
-    gestionnaireSuivant(type, contexte, texte);
+    const QtMessageHandler suivant = gestionnaireSuivant.load();
+    // A handler put in front of this one later may hand the message back here.
+    if (transmission || !suivant) {
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, contexte, texte)));
+        return;
+    }
+    transmission = true;
+    suivant(type, contexte, texte);
+    transmission = false;
+}
+
+// Put (back) in front of the handler in place: the program's start installs its
+// own for a while and then restores the one it found.
+void filtrerLecturesCoupees()
+{
+    static std::mutex verrou;
+    std::lock_guard<std::mutex> garde(verrou);
+    const QtMessageHandler avant = qInstallMessageHandler(taireLecturesCoupees);
+    if (avant != taireLecturesCoupees)
+        gestionnaireSuivant = avant;
 }
 
 // The file as the decoder reads it, refusing to read on once the decode is no
@@ -224,10 +245,6 @@ public:
     {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
         fichier_.seek(0);
-        if (annulation_) {
-            static std::once_flag installe;
-            std::call_once(installe, [] { gestionnaireSuivant = qInstallMessageHandler(taireLecturesCoupees); });
-        }
     }
     ~AppareilAnnulable() override { lectureCoupee = false; }
     qint64 size() const override { return fichier_.size(); }
@@ -238,6 +255,8 @@ protected:
     qint64 readData(char* donnees, qint64 max) override
     {
         if (annulation_ && annulation_->load(std::memory_order_relaxed)) {
+            if (!coupee_)
+                filtrerLecturesCoupees();
             coupee_ = lectureCoupee = true;
             return -1;
         }
