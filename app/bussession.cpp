@@ -21,8 +21,7 @@ bool busSessionPresent()
     if (execution.isEmpty())
         return false;
     struct stat etat {};
-    return ::stat(QFile::encodeName(QString::fromLocal8Bit(execution) + QStringLiteral("/bus")).constData(),
-                  &etat) == 0
+    return ::stat(QFile::encodeName(QString::fromLocal8Bit(execution) + QStringLiteral("/bus")).constData(), &etat) == 0
            && S_ISSOCK(etat.st_mode) && etat.st_uid == ::getuid();
 }
 
