@@ -1,3 +1,4 @@
+#include "app/bussession.h"
 #include "app/demarre2.h"
 #include "app/general.h"
 #include "app/instance.h"
@@ -27,8 +28,10 @@ int main(int argc, char** argv)
         return repondreLigneCommande(ligne);
     reglerMemoireImages();
     GardeAffichage garde(argc, argv);
+    SansLancementBus sansBus;
     QApplication app(argc, argv);
     garde.liberer();
+    sansBus.liberer();
     QApplication::setApplicationName(QStringLiteral("Ormelle"));
     QApplication::setApplicationVersion(QStringLiteral(ORMELLE_VERSION));
     // Names the launcher, so that a Wayland desktop shows Ormelle's icon and name.

@@ -1,5 +1,7 @@
 #include "app/services.h"
 
+#include "app/bussession.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
@@ -108,6 +110,10 @@ bool ServicesBureau::ouvrirUrl(const QUrl& url)
 void ServicesBureau::montrerDansGestionnaire(const QString& adresse, bool dossier, QObject* contexte,
                                              std::function<void(bool)> reponse)
 {
+    if (!busSessionPresent()) {
+        reponse(false);
+        return;
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         reponse(false);

@@ -1,5 +1,7 @@
 #include "fullscreen/inhibitionecran.h"
 
+#include "app/bussession.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -38,7 +40,7 @@ void InhibitionEcran::activer(const QString& raison)
     if (m_voulue)
         return;
     m_voulue = true;
-    if (m_enAttente || m_aCookie)
+    if (m_enAttente || m_aCookie || !busSessionPresent())
         return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())

@@ -130,7 +130,7 @@ void Navigateur::montrerDossier()
     const QString dossier = g_.modele.dossier();
     selectionnerLecteurDe(dossier);
     dir1_->clear();
-    const QIcon ouvert = dir1_->style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon ouvert(QStringLiteral(":/icones/dossier_ouvert.svg"));
     const QStringList chaine = chaineParents(dossier);
     for (int n = 0; n < chaine.size(); ++n) {
         const QString& c = chaine.at(n);
@@ -147,7 +147,7 @@ void Navigateur::recevoirListe()
     const int parents = int(chaineParents(dossier).size());
     while (dir1_->count() > parents)
         delete dir1_->takeItem(dir1_->count() - 1);
-    const QIcon ferme = dir1_->style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const QIcon ferme(QStringLiteral(":/icones/dossier_ferme.svg"));
     const int niveau = dir1_->count();
     for (const QString& s : g_.modele.sousDossiers())
         dir1_->addItem(entreeDossier(s, joindreChemin(dossier, s), niveau, ferme));

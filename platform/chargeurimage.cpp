@@ -172,7 +172,7 @@ ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QB
                          const QColor& fond, const dimensions::Budget& budget, qint64 octetsCoefficients = 0)
 {
     QImageReader lecteur(appareil, format);
-    lecteur.setDecideFormatFromContent(true);
+    formatimage::choisirLecteur(lecteur, format);
     lecteur.setAutoTransform(true);
     if (!lecteur.canRead())
         return echec(texteLecteur(lecteur.error()));
@@ -534,7 +534,7 @@ QSize lireTailleNaturelle(const QString& chemin)
             return {};
     }
     QImageReader lecteur(&fichier, formatimage::nomQt(format));
-    lecteur.setDecideFormatFromContent(true);
+    formatimage::choisirLecteur(lecteur, formatimage::nomQt(format));
     if (formatRefuse(lecteur.format()))
         return {};
     const QSize stockee = lecteur.size();

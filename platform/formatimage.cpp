@@ -1,8 +1,14 @@
 #include "platform/formatimage.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
 #include <QIODevice>
+#include <QImageIOPlugin>
 #include <QImageReader>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPluginLoader>
 #include <QStringList>
 #include <QtEndian>
 
@@ -146,6 +152,12 @@ QByteArray nomQt(Format f)
     default:
         return {};
     }
+}
+
+void choisirLecteur(QImageReader& lecteur, const QByteArray& format)
+{
+    lecteur.setAutoDetectImageFormat(format.isEmpty());
+    lecteur.setDecideFormatFromContent(format.isEmpty());
 }
 
 QSize tailleDib(const QByteArray& debut)
@@ -353,6 +365,31 @@ QByteArray dibEnBmp(const QByteArray& dib)
 
 const char* const MotifSixFormats = "*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf";
 
+namespace {
+// What Qt's image plugins read, as their metadata names it: asking the plugins
+// themselves (QImageReader::supportedImageFormats) would load every one of them,
+// and with them their libraries, before the first picture shows. QtGui reads
+// these few without a plugin.
+QStringList formatsQt()
+{
+    QStringList formats{"bmp", "pbm", "pgm", "png", "ppm", "xbm", "xpm"};
+    const QString iid = QStringLiteral(QImageIOHandlerFactoryInterface_iid);
+    for (const QString& chemin : QCoreApplication::libraryPaths()) {
+        const QDir dossier(chemin + QStringLiteral("/imageformats"));
+        for (const QString& nom : dossier.entryList(QDir::Files)) {
+            const QJsonObject meta = QPluginLoader(dossier.filePath(nom)).metaData();
+            if (meta.value(QLatin1String("IID")).toString() != iid)
+                continue;
+            const QJsonArray cles =
+                meta.value(QLatin1String("MetaData")).toObject().value(QLatin1String("Keys")).toArray();
+            for (const QJsonValue& cle : cles)
+                formats << cle.toString();
+        }
+    }
+    return formats;
+}
+} // namespace
+
 QString motifImagesLisibles()
 {
     static const QString motif = [] {
@@ -360,8 +397,8 @@ QString motifImagesLisibles()
         // Read by the loader's own readers, whatever Qt's plugins are.
         motifs << QStringLiteral("*.heic") << QStringLiteral("*.heif") << QStringLiteral("*.avif")
                << QStringLiteral("*.jxl");
-        for (const QByteArray& f : QImageReader::supportedImageFormats()) {
-            const QString m = QStringLiteral("*.") + QString::fromLatin1(f).toLower();
+        for (const QString& f : formatsQt()) {
+            const QString m = QStringLiteral("*.") + f.toLower();
             if (!motifs.contains(m))
                 motifs << m;
         }

@@ -5,6 +5,7 @@
 #include <QString>
 
 class QIODevice;
+class QImageReader;
 
 namespace formatimage {
 
@@ -17,6 +18,11 @@ Format detecter(const QByteArray& debut);
 
 // Qt's name for the reader of `f` (empty when Qt must guess from the content).
 QByteArray nomQt(Format f);
+
+// How `lecteur` finds its reader: by `format`, named from the first bytes, when there
+// is one, so that no other plugin (and its libraries) is loaded to be asked; else by
+// the content alone, whatever the file is called.
+void choisirLecteur(QImageReader& lecteur, const QByteArray& format);
 
 // A bare device-independent bitmap (the info header first, as the clipboard keeps
 // it) becomes a BMP file by putting the 14-byte file header in front. Empty when the

@@ -201,6 +201,15 @@ private slots:
         env_.insert("QT_ENABLE_HIGHDPI_SCALING", "0");
         env_.remove("DBUS_SESSION_BUS_ADDRESS");
         env_.remove("WAYLAND_DISPLAY");
+        // With no bus, the D-Bus library would look for dbus-launch on the PATH: a stand-in
+        // there notes being run.
+        QVERIFY(QDir().mkpath(bac_.filePath("bin")));
+        QFile lanceBus(bac_.filePath("bin/dbus-launch"));
+        QVERIFY(lanceBus.open(QIODevice::WriteOnly));
+        lanceBus.write("#!/bin/sh\n: > \"$0.lance\"\nexit 1\n");
+        lanceBus.close();
+        QVERIFY(lanceBus.setPermissions(lanceBus.permissions() | QFile::ExeOwner));
+        env_.insert("PATH", bac_.filePath("bin") + QLatin1Char(':') + env_.value("PATH"));
 
         bool pret = false;
         outil(QStringLiteral("xprop"), {"-root", "-len", "1"}, &pret);
@@ -266,6 +275,15 @@ private slots:
         QVERIFY2(wmClass.contains(QStringLiteral(", \"%1\"").arg(classe)), qPrintable(wmClass));
     }
 
+    // Started with no session bus, the program forks no dbus-launch to make one.
+    void pasDeBusLanceAuDemarrage()
+    {
+        if (QFileInfo::exists(QStringLiteral("/usr/bin/dbus-launch")))
+            QSKIP("dbus-launch is installed, and the D-Bus library runs it before the stand-in");
+        QVERIFY(!attendre(QSize(697, 463)).id.isEmpty());
+        QVERIFY(!QFileInfo::exists(bac_.filePath("bin/dbus-launch.lance")));
+    }
+
     // Dragged with the right button, the window follows while the button is held and
     // stays where it was let go.
     void deplacementAuBoutonDroit()
@@ -287,6 +305,17 @@ private slots:
                     QString::number(depart.y() + 60 + 10 * pas)});
             QCOMPARE(cadre(principale.id).topLeft(), attendu);
         }
+    }
+
+    // Started and moved, the program has loaded no image plugin: its folders, bitmaps
+    // and icons need none.
+    void aucunGreffonImageAuDemarrage()
+    {
+        QFile cartes(QStringLiteral("/proc/%1/maps").arg(ormelle_.processId()));
+        QVERIFY(cartes.open(QIODevice::ReadOnly));
+        const QByteArray contenu = cartes.readAll();
+        const qsizetype greffon = contenu.indexOf("/imageformats/");
+        QVERIFY2(greffon < 0, contenu.mid(greffon, 40).constData());
     }
 
     // The colour chooser opens centred on the main window, and its help is usable at once,

@@ -1,7 +1,11 @@
+#include "imagesessai.h"
+#include "platform/chargeurimage.h"
+#include "platform/formatimage.h"
 #include "platform/listedossier.h"
 
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -37,6 +41,27 @@ private slots:
     }
 
     void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    // The list's pattern and the first picture's size load no image plugin but that
+    // picture's own: the others, and their libraries, stay out of the start.
+    void demarrageSansAutresGreffons()
+    {
+        const QStringList motifs = motifImagesLisibles().split(QLatin1Char(';'));
+        QTemporaryDir dossier;
+        const QString gif = dossier.filePath(QStringLiteral("un.gif"));
+        QVERIFY(essai::ecrire(gif, essai::gif(2, 1, {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(0, 0, 0)},
+                                              QByteArray("\0\1", 2), -1)));
+        QCOMPARE(lireTailleNaturelle(gif), QSize(2, 1));
+        QFile cartes(QStringLiteral("/proc/self/maps"));
+        QVERIFY(cartes.open(QIODevice::ReadOnly));
+        QSet<QByteArray> greffons;
+        for (const QByteArray& ligne : cartes.readAll().split('\n'))
+            if (ligne.contains("/imageformats/"))
+                greffons << ligne.mid(ligne.lastIndexOf('/') + 1);
+        QCOMPARE(greffons, QSet<QByteArray>{"libqgif.so"});
+        for (const QByteArray& f : QImageReader::supportedImageFormats())
+            QVERIFY2(motifs.contains(QStringLiteral("*.") + QString::fromLatin1(f)), f.constData());
+    }
 
     void motifs_data()
     {
