@@ -113,8 +113,10 @@ void Animation::recue()
         finLue_ = true;
         lecture_.reset(); // the reader and its file go now
     } else {
-        if (echeance_ < 0)
-            echeance_ = debut_ + dureeAffichage(lecture_->delaiPremiere);
+        if (echeance_ < 0) {
+            dureeAffichee_ = dureeAffichage(lecture_->delaiPremiere);
+            echeance_ = debut_ + dureeAffichee_;
+        }
         file_.push_back(std::move(lecture_->trame));
         lecture_->trame = Trame{};
         demanderSuivante();
@@ -141,7 +143,9 @@ void Animation::verifier()
         Trame trame = std::move(file_.front());
         file_.pop_front();
         echeanceAffichee_ = echeance_;
-        echeance_ = (maintenant - echeance_ > RetardMax ? maintenant : echeance_) + dureeAffichage(trame.delai);
+        tempsJoue_ += dureeAffichee_;
+        dureeAffichee_ = dureeAffichage(trame.delai);
+        echeance_ = (maintenant - echeance_ > RetardMax ? maintenant : echeance_) + dureeAffichee_;
         numero_ = trame.numero;
         tour_ = trame.tour;
         demanderSuivante();
