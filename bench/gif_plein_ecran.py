@@ -9,7 +9,9 @@ Ormelle's ratio to each peer, then what ormelle-bench itself reported on its las
 (frames painted per second, drift, memory).
 
 Usage: bench/gif_plein_ecran.py ORMELLE-BENCH FILE.gif [--runs N] [--seconds S]
-       [--warmup S] [--display N]
+       [--warmup S] [--display N] [--variant NAME ORMELLE-BENCH VAR=VALUE|-]...
+--variant adds another build of ormelle-bench, or the same with a variable set
+(ORMELLE_BENCH_MALLOC_DEFAUT=1: glibc's allocator as it comes), to every round.
 Needs Xvfb, openbox, dbus-daemon, gifsicle (gifview) and eog (scripts/deps.sh --bench).
 The GIF should be 1920x1080: gifview shows it at its own size, on the whole screen.
 """
@@ -31,19 +33,19 @@ def cpu(pid):
     return (int(champs[11]) + int(champs[12])) / TICK
 
 
-def mesurer(commande, env, echauffement, duree, delai_ms):
+def mesurer(commande, env, echauffement, duree):
     """CPU seconds taken from `echauffement` to `echauffement + duree` after start."""
     p = subprocess.Popen(commande, env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    time.sleep(echauffement)
-    avant, t0 = cpu(p.pid), time.monotonic()
-    time.sleep(duree)
-    apres, t1 = cpu(p.pid), time.monotonic()
-    sortie = ""
-    if commande[1:2] == ["animation"]:
-        sortie = p.communicate(timeout=60)[0]
-    else:
-        p.terminate()
-        p.wait(timeout=10)
+    try:
+        time.sleep(echauffement)
+        avant, t0 = cpu(p.pid), time.monotonic()
+        time.sleep(duree)
+        apres, t1 = cpu(p.pid), time.monotonic()
+        sortie = p.communicate(timeout=60)[0] if commande[1:2] == ["animation"] else ""
+    finally:
+        if p.poll() is None:
+            p.terminate()
+            p.wait(timeout=10)
     return (apres - avant) / (t1 - t0), sortie
 
 
@@ -56,6 +58,7 @@ def main():
     a.add_argument("--warmup", type=float, default=4)
     a.add_argument("--delay-ms", type=int, default=40, help="the GIF's delay between frames")
     a.add_argument("--display", type=int, default=93)
+    a.add_argument("--variant", nargs=3, action="append", default=[], metavar=("NAME", "BENCH", "VAR"))
     o = a.parse_args()
     for outil in ("Xvfb", "openbox", "dbus-daemon", "gifview", "eog"):
         if not shutil.which(outil):
@@ -67,33 +70,40 @@ def main():
     time.sleep(1)
     wm = subprocess.Popen(["openbox"], env=env, stderr=subprocess.DEVNULL)
     bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"], stdout=subprocess.PIPE,
-                           text=True)
+                           stderr=subprocess.DEVNULL, text=True)
     env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().strip()
     # The bench stops by itself a little after the stretch measured, and then reports.
     images = int((o.warmup + o.seconds) * 1000 / o.delay_ms) + 10
-    commandes = {
-        "ormelle": [o.bench, "animation", o.gif, "--frames", str(images)],
-        "gifview": ["gifview", "--animate", o.gif],
-        "eog": ["eog", "--fullscreen", o.gif],
-    }
+    commandes = {"ormelle": ([o.bench, "animation", o.gif, "--frames", str(images)], env)}
+    for nom, bench, variable in o.variant:
+        env_variante = dict(env)
+        if variable != "-":
+            cle, valeur = variable.split("=", 1)
+            env_variante[cle] = valeur
+        commandes[nom] = ([bench, "animation", o.gif, "--frames", str(images)], env_variante)
+    ormelles = list(commandes)
+    commandes["gifview"] = (["gifview", "--animate", o.gif], env)
+    commandes["eog"] = (["eog", "--fullscreen", o.gif], env)
     cpus = {nom: [] for nom in commandes}
-    rapport = ""
+    rapports = {}
     try:
         for tour in range(o.runs):
-            for nom, commande in commandes.items():
-                part, sortie = mesurer(commande, env, o.warmup, o.seconds, o.delay_ms)
+            for nom, (commande, env_commande) in commandes.items():
+                part, sortie = mesurer(commande, env_commande, o.warmup, o.seconds)
                 cpus[nom].append(part)
-                rapport = sortie or rapport
-                print("run %d %-8s %5.1f %% of a core" % (tour + 1, nom, 100 * part), flush=True)
+                rapports[nom] = sortie or rapports.get(nom, "")
+                print("run %d %-10s %5.1f %% of a core" % (tour + 1, nom, 100 * part), flush=True)
     finally:
         for p in (bus, wm, xvfb):
             p.terminate()
             p.wait()
     m = {nom: statistics.median(v) for nom, v in cpus.items()}
     for nom, v in m.items():
-        print("median %-8s %5.1f %% of a core" % (nom, 100 * v))
-    print("ormelle / gifview %.2fx, ormelle / eog %.2fx" % (m["ormelle"] / m["gifview"], m["ormelle"] / m["eog"]))
-    print("ormelle-bench's last run:\n" + rapport.strip())
+        print("median %-10s %5.1f %% of a core" % (nom, 100 * v))
+    for nom in ormelles:
+        print("%s / gifview %.2fx, / eog %.2fx" % (nom, m[nom] / m["gifview"], m[nom] / m["eog"]))
+    for nom in ormelles:
+        print("%s, last run:\n%s" % (nom, rapports[nom].strip()))
 
 
 if __name__ == "__main__":
