@@ -88,6 +88,7 @@ int benchAnimation(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("ORMELLE_BENCH_MALLOC_DEFAUT"))
         reglerMemoireImages();
     QApplication appli(argc, argv);
+    restituerMemoireAuRepos(&appli);
     const QSize ecran = lireTaille(option(args, QStringLiteral("--screen"), QStringLiteral("1920x1080")));
     QString fichier = args.value(0).startsWith(QLatin1String("--")) ? QString() : args.value(0);
     QTemporaryDir brouillon;
