@@ -32,6 +32,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     garde.liberer();
     sansBus.liberer();
+    restituerMemoireAuRepos(&app);
     QApplication::setApplicationName(QStringLiteral("Ormelle"));
     QApplication::setApplicationVersion(QStringLiteral(ORMELLE_VERSION));
     // Names the launcher, so that a Wayland desktop shows Ormelle's icon and name.

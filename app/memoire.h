@@ -1,6 +1,13 @@
 #pragma once
+class QObject;
 
-// Picture buffers are mapped apart from the heap, so that each one goes back to the
-// system when freed: a slideshow left running for hours stays flat instead of
-// pinning a heap grown by a few 24-megapixel decodes. Call first thing in main().
+// Picture buffers come from the heap as everything else does: a buffer freed is
+// reused by the next picture of its size, with no fresh pages to fault in.
+// Call first thing in main().
 void reglerMemoireImages();
+
+// Gives back to the system what the heap holds free, every few seconds and only
+// when that is a lot: a slideshow left running for hours stays flat, an idle
+// viewer holds no more than it uses, and nothing is given back buffer by buffer.
+// Call once the application object exists; the check lives as long as `parent`.
+void restituerMemoireAuRepos(QObject* parent);

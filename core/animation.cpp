@@ -4,6 +4,7 @@
 #include "platform/chargeurimage.h"
 
 #include <QPointer>
+#include <array>
 
 // What the reading job works on. Only one job at a time touches it, and the view's
 // thread reads its result only once that job has reported back.
@@ -18,6 +19,21 @@ struct Animation::Lecture {
     // The job's result.
     bool ok = false;
     Trame trame;
+    // Frames are read into these, each again once nobody holds it: the frames
+    // waiting, the one on screen, the one being read, and one spare for a frame
+    // handed out and not let go of yet.
+    std::array<QImage, Avance + 2> tampons;
+    QImage horsTampons;
+
+    QImage* tamponLibre()
+    {
+        for (QImage& t : tampons)
+            if (t.isNull() || t.isDetached())
+                return &t;
+        // Someone keeps frames: this one goes to a buffer of its own.
+        horsTampons = QImage();
+        return &horsTampons;
+    }
 
     // Reads the frame after the last one read, going round again when the loop count allows.
     void suivante()
@@ -29,14 +45,13 @@ struct Animation::Lecture {
                 return; // a still GIF: nothing decoded twice
             // The first frame is on screen already; only its delay is wanted, and its
             // pixels under the frames composited on it.
-            QImage premiere;
-            if (!lecteur->lire(&premiere, &delaiPremiere))
+            if (!lecteur->lire(tamponLibre(), &delaiPremiere))
                 return;
         }
-        QImage image;
+        QImage* image = tamponLibre();
         int delai = 0;
         int numero = lecteur->lues();
-        bool lu = lecteur->lire(&image, &delai);
+        bool lu = lecteur->lire(image, &delai);
         if (!lu) {
             // Past the last frame, or stopped short at a damaged one: only the first
             // starts another play. A single frame never plays again.
@@ -46,15 +61,17 @@ struct Animation::Lecture {
             if (auBout && (boucles < 0 || tour <= boucles) && lecteur->rembobiner()) {
                 ++tour;
                 numero = 0;
-                lu = lecteur->lire(&image, &delai);
+                lu = lecteur->lire(image, &delai);
             }
         }
         if (!lu)
             return;
-        if (image.size() != taille)
-            image = image.scaled(taille, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        trame.image = image.convertToFormat(QImage::Format_RGB32);
-        trame.image.setDevicePixelRatio(ratio);
+        if (image->size() != taille)
+            *image = image->scaled(taille, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                         .convertToFormat(QImage::Format_RGB32);
+        // Set while the buffer is this job's alone: shared, it would be copied.
+        image->setDevicePixelRatio(ratio);
+        trame.image = *image;
         trame.delai = delai;
         trame.numero = numero;
         trame.tour = tour;
@@ -113,8 +130,10 @@ void Animation::recue()
         finLue_ = true;
         lecture_.reset(); // the reader and its file go now
     } else {
-        if (echeance_ < 0)
-            echeance_ = debut_ + dureeAffichage(lecture_->delaiPremiere);
+        if (echeance_ < 0) {
+            dureeAffichee_ = dureeAffichage(lecture_->delaiPremiere);
+            echeance_ = debut_ + dureeAffichee_;
+        }
         file_.push_back(std::move(lecture_->trame));
         lecture_->trame = Trame{};
         demanderSuivante();
@@ -141,7 +160,9 @@ void Animation::verifier()
         Trame trame = std::move(file_.front());
         file_.pop_front();
         echeanceAffichee_ = echeance_;
-        echeance_ = (maintenant - echeance_ > RetardMax ? maintenant : echeance_) + dureeAffichage(trame.delai);
+        tempsJoue_ += dureeAffichee_;
+        dureeAffichee_ = dureeAffichage(trame.delai);
+        echeance_ = (maintenant - echeance_ > RetardMax ? maintenant : echeance_) + dureeAffichee_;
         numero_ = trame.numero;
         tour_ = trame.tour;
         demanderSuivante();

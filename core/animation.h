@@ -41,6 +41,10 @@ public:
     qint64 echeance() const { return echeance_; }
     // When the frame on screen was due.
     qint64 echeanceAffichee() const { return echeanceAffichee_; }
+    // When the first frame was shown, and the display times of the frames shown
+    // since then, the one on screen left out: what the elapsed time should be.
+    qint64 debut() const { return debut_; }
+    qint64 tempsJoue() const { return tempsJoue_; }
     int pretes() const { return int(file_.size()); }
     // The time a frame stays on screen for the delay its file gives: as browsers do,
     // 10 ms and less mean 100 ms, so files made for them play at the same pace.
@@ -74,6 +78,8 @@ private:
     qint64 debut_ = 0;
     qint64 echeance_ = -1;
     qint64 echeanceAffichee_ = 0;
+    qint64 tempsJoue_ = 0;
+    int dureeAffichee_ = 0; // of the frame on screen
     int numero_ = 0;
     int tour_ = 1;
     bool enCours_ = true;

@@ -132,6 +132,23 @@ QImage finir(QImage image, const QSize& couverture, const QColor& fond)
     return image;
 }
 
+// Lays a composited frame on `fond` into *dest. Its buffer is written over when
+// nothing else holds it and it has the frame's size, so that a player goes round
+// the same few buffers; every pixel is written, so nothing of the frame it held
+// before shows through.
+void poserTrame(const QImage& trame, const QColor& fond, QImage* dest)
+{
+    if (!dest->isDetached() || dest->size() != trame.size() || dest->format() != QImage::Format_RGB32)
+        *dest = QImage(trame.size(), QImage::Format_RGB32);
+    dest->setDevicePixelRatio(trame.devicePixelRatio());
+    const bool transparente = trame.hasAlphaChannel();
+    if (transparente)
+        dest->fill(fond);
+    QPainter peintre(dest);
+    peintre.setCompositionMode(transparente ? QPainter::CompositionMode_SourceOver : QPainter::CompositionMode_Source);
+    peintre.drawImage(0, 0, trame);
+}
+
 // Picks the size asked of the reader: a DCT scale for JPEG, the covering size for the
 // readers that scale as they decode, nothing for the others (decoded whole, then scaled).
 // False when no size keeps the decode within the budget.
@@ -588,13 +605,21 @@ bool LecteurAnimation::lire(QImage* image, int* delaiMs)
 {
     if (!lecteur_ || (nombre_ > 0 && lues_ >= nombre_))
         return false;
-    QImage trame;
-    if (!lecteur_->read(&trame))
-        return false;
-    // The delay of the frame just read, before anything else reads on.
-    *delaiMs = lecteur_->nextImageDelay();
+    {
+        // The reader composites on a canvas of its own and hands that out shared:
+        // copied out and let go of before the next read, it is never duplicated
+        // whole just to take the next frame.
+        QImage trame;
+        if (!lecteur_->read(&trame))
+            return false;
+        // The delay of the frame just read, before anything else reads on.
+        *delaiMs = lecteur_->nextImageDelay();
+        const QSize t = trame.size();
+        if (couverture_.isValid() && (t.width() > couverture_.width() || t.height() > couverture_.height()))
+            trame = trame.scaled(couverture_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        poserTrame(trame, fond_, image);
+    }
     ++lues_;
-    *image = finir(std::move(trame), couverture_, fond_);
     couleurs::convertir(*image, profil_, sortie_);
     return true;
 }

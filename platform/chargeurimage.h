@@ -58,6 +58,8 @@ public:
 
     // The next frame and how long it stays on screen (ms, as the file says); false
     // past the last frame, on a damaged one, or when the file cannot be read.
+    // The frame is written into *image's own buffer when nothing else holds that
+    // buffer and it has the frame's size: frames then cost no allocation.
     bool lire(QImage* image, int* delaiMs);
     // Back before the first frame; false when the file can no longer be read.
     bool rembobiner();

@@ -32,9 +32,10 @@ fi
 if [ "${1:-}" = "--tests" ]; then
   PAQUETS+=(dpkg-dev desktop-file-utils appstream lintian)
 fi
-# The start-up race against other viewers, watched on a real X server.
+# The start-up race against other viewers, watched on a real X server, and the animated
+# GIF players its full-screen animation is timed beside.
 if [ "${1:-}" = "--bench" ]; then
-  PAQUETS+=(feh libx11-6)
+  PAQUETS+=(feh libx11-6 gifsicle eog)
 fi
 
 manquants=()

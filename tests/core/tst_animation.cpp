@@ -1,14 +1,16 @@
 // Animated pictures with a scripted clock: each frame handed out at its time and
 // not before, at the size of the first one; the loop count of the file honoured;
 // a still picture or a damaged frame ending the play quietly; nothing handed
-// out once the animation is dropped; and a slow frame shown late rather than
-// rushing the ones after it.
+// out once the animation is dropped; a slow frame shown late rather than
+// rushing the ones after it; and frames going round a few buffers without any
+// of them showing what it held before.
 #include "commun/ecrituregif.h"
 #include "commun/horlogescriptee.h"
 #include "core/animation.h"
 #include "core/serviceimages.h"
 
 #include <QProcess>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -62,6 +64,43 @@ void laisserTourner()
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
+
+// A test of the GIF suite: its file and the raw RGBA file of each of its frames.
+bool lireSuite(const QString& racine, const QString& test, QString* gif, QStringList* pixels)
+{
+    QFile conf(racine + test + QStringLiteral(".conf"));
+    if (!conf.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    for (const QByteArray& ligne : conf.readAll().split('\n')) {
+        const QList<QByteArray> cleValeur = ligne.split('=');
+        if (cleValeur.size() != 2)
+            continue;
+        const QString valeur = QString::fromLatin1(cleValeur[1].trimmed());
+        if (cleValeur[0].trimmed() == "input")
+            *gif = racine + valeur;
+        else if (cleValeur[0].trimmed() == "pixels")
+            *pixels << racine + valeur;
+    }
+    return !gif->isEmpty();
+}
+
+// Whether a frame shows the suite's RGBA pixels, what nothing painted laid on black.
+bool conforme(const QImage& t, const QString& fichierRgba)
+{
+    QFile f(fichierRgba);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray rgba = f.readAll();
+    if (qsizetype(t.width()) * t.height() * 4 != rgba.size())
+        return false;
+    for (int y = 0; y < t.height(); ++y)
+        for (int x = 0; x < t.width(); ++x) {
+            const uchar* p = reinterpret_cast<const uchar*>(rgba.constData()) + (y * t.width() + x) * 4;
+            if (t.pixelColor(x, y) != (p[3] == 0 ? QColor(Qt::black) : QColor(p[0], p[1], p[2])))
+                return false;
+        }
+    return true;
+}
 } // namespace
 
 class TestAnimation : public QObject {
@@ -74,6 +113,8 @@ private slots:
     void abandonneeNeLivrePlusRien();
     void retardRattrapeSansPrecipiter();
     void suiteGif();
+    void tamponsReutilisesSansReste_data();
+    void tamponsReutilisesSansReste();
     void webpAnime();
 
 private:
@@ -259,20 +300,9 @@ void TestAnimation::suiteGif()
     int verifiees = 0;
     // Qt 6.4's reader restores the wrong canvas for "restore previous": left out.
     for (const char* test : {"animation", "dispose-keep", "dispose-none", "dispose-restore-background"}) {
-        QFile conf(racine + QLatin1String(test) + QStringLiteral(".conf"));
-        QVERIFY2(conf.open(QIODevice::ReadOnly | QIODevice::Text), test);
         QString gif;
         QStringList pixels;
-        for (const QByteArray& ligne : conf.readAll().split('\n')) {
-            const QList<QByteArray> cleValeur = ligne.split('=');
-            if (cleValeur.size() != 2)
-                continue;
-            const QString valeur = QString::fromLatin1(cleValeur[1].trimmed());
-            if (cleValeur[0].trimmed() == "input")
-                gif = racine + valeur;
-            else if (cleValeur[0].trimmed() == "pixels")
-                pixels << racine + valeur;
-        }
+        QVERIFY2(lireSuite(racine, QLatin1String(test), &gif, &pixels), test);
         DemandeImage d = demandeNaturelle(gif);
         d.fond = Qt::black;
         const ImagePrete premiere = preparerImage(d);
@@ -303,6 +333,49 @@ void TestAnimation::suiteGif()
         }
     }
     QCOMPARE(verifiees, 12);
+}
+
+// Frames go round a few buffers, and none shows anything of the frame it held
+// before: transparent parts, either disposal, and the first frame again at each play.
+void TestAnimation::tamponsReutilisesSansReste_data()
+{
+    QTest::addColumn<QString>("test");
+    QTest::newRow("garder") << QStringLiteral("dispose-keep");
+    QTest::newRow("effacer") << QStringLiteral("dispose-restore-background");
+}
+
+void TestAnimation::tamponsReutilisesSansReste()
+{
+    QFETCH(QString, test);
+    QString gif;
+    QStringList pixels;
+    if (!lireSuite(qEnvironmentVariable("ORMELLE_TESTDATA") + QStringLiteral("/gif/pygif/"), test, &gif, &pixels))
+        QSKIP("GIF suite absent");
+    DemandeImage d = demandeNaturelle(gif);
+    d.fond = Qt::black;
+    ServiceImages service;
+    HorlogeScriptee h;
+    Animation a(service, h, d, preparerImage(d));
+    int vues = 0;
+    QStringList fausses;
+    QSet<qint64> tampons;
+    // One frame kept throughout, as a slow view might: with a buffer fewer going
+    // round, each comes back to a frame other than the one it held.
+    QImage gardee;
+    QObject::connect(&a, &Animation::imageDue, [&](const QImage& i) {
+        if (gardee.isNull())
+            gardee = i;
+        ++vues;
+        tampons.insert(i.cacheKey() >> 32); // the same buffer keeps the upper half
+        if (!conforme(i, pixels.value(a.numero())))
+            fausses << QStringLiteral("%1.%2").arg(a.tour()).arg(a.numero());
+    });
+    for (int i = 1; i <= 3 * pixels.size(); ++i) {
+        h.avancer(1000);
+        QTRY_COMPARE(vues, i);
+    }
+    QCOMPARE(fausses, QStringList());
+    QVERIFY2(tampons.size() <= Animation::Avance + 2, qPrintable(QString::number(tampons.size())));
 }
 
 // Animated WebP goes through the same reader: made here with img2webp from three PNGs.
