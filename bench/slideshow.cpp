@@ -17,10 +17,14 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -43,6 +47,41 @@ double quantile(std::vector<double> v, double q)
         return 0;
     std::sort(v.begin(), v.end());
     return v[std::min(v.size() - 1, size_t(q * double(v.size())))];
+}
+
+// CPU time of every thread of this process, in ms.
+double cpuProcessus()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+double cpuEnfants()
+{
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+// The reference beside each step: djpeg's full decode of the picture just shown,
+// as a whole process (start-up included). Wall and CPU in ms, or nothing.
+bool djpeg(const QString& fichier, double* mur, double* cpu)
+{
+    static const QString programme = QStandardPaths::findExecutable(QStringLiteral("djpeg"));
+    if (programme.isEmpty())
+        return false;
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    const double avant = cpuEnfants();
+    QElapsedTimer chrono;
+    chrono.start();
+    p.start(programme, {fichier});
+    if (!p.waitForFinished(-1) || p.exitCode() != 0)
+        return false;
+    *mur = chrono.nsecsElapsed() / 1e6;
+    *cpu = cpuEnfants() - avant;
+    return true;
 }
 
 void attendre(int ms)
@@ -73,20 +112,27 @@ void jusquAAffichage(PleinEcran& v, Action action)
     QObject::disconnect(c);
 }
 
-void serie(PleinEcran& v, int etapes, bool prechargement)
+void serie(PleinEcran& v, General& g, int etapes, bool prechargement)
 {
     v.setPrechargementActif(prechargement);
     v.prechargeur().vider();
     jusquAAffichage(v, [&] { v.AfficheImage(); });
     laisserPrecharger(v);
-    std::vector<double> temps;
+    std::vector<double> temps, cpu, refMur, refCpu;
     double rssMax = 0, rssDebut = 0;
     for (int k = 0; k < etapes; ++k) {
         QElapsedTimer chrono;
+        const double cpuAvant = cpuProcessus();
         chrono.start();
         jusquAAffichage(v, [&] { v.etapeMinuterie(); });
         temps.push_back(chrono.nsecsElapsed() / 1e6);
+        cpu.push_back(cpuProcessus() - cpuAvant);
         laisserPrecharger(v);
+        double mur = 0, c = 0;
+        if (!prechargement && djpeg(g.FichierCourant(), &mur, &c)) {
+            refMur.push_back(mur);
+            refCpu.push_back(c);
+        }
         const double rss = memoire("VmRSS:");
         rssMax = std::max(rssMax, rss);
         if (k == std::min(etapes - 1, 20))
@@ -96,6 +142,12 @@ void serie(PleinEcran& v, int etapes, bool prechargement)
                 "max %.0f MB, end %.0f MB\n",
                 prechargement ? "with prefetch" : "without prefetch", etapes, quantile(temps, 0.5),
                 quantile(temps, 0.9), quantile(temps, 1.0), rssDebut, rssMax, memoire("VmRSS:"));
+    std::printf("%-16s CPU a step, median %.1f ms\n", "", quantile(cpu, 0.5));
+    if (!refMur.empty())
+        std::printf("%-16s djpeg of the same file: median %.1f ms wall, %.1f ms CPU; step/djpeg %.2fx wall, "
+                    "%.2fx CPU\n",
+                    "", quantile(refMur, 0.5), quantile(refCpu, 0.5), quantile(temps, 0.5) / quantile(refMur, 0.5),
+                    quantile(cpu, 0.5) / quantile(refCpu, 0.5));
 }
 
 } // namespace
@@ -144,9 +196,9 @@ int benchSlideshow(int argc, char** argv)
         std::printf("capture %s: %s\n", qPrintable(capture), ok ? "saved" : "failed");
         return ok ? 0 : 1;
     }
-    serie(v, etapes, true);
+    serie(v, g, etapes, true);
     std::printf("peak RSS so far %.0f MB\n", memoire("VmHWM:"));
-    serie(v, etapes, false);
+    serie(v, g, etapes, false);
     std::printf("peak RSS over the run %.0f MB\n", memoire("VmHWM:"));
     return 0;
 }
