@@ -1,8 +1,8 @@
 #pragma once
 // The common JPEGs (YCbCr, RGB, grey) decoded by libjpeg itself: at the smallest
-// of its eighths (up to 8/8) that still covers the size asked, written straight
-// as 32-bit pixels into a pooled buffer, so that a large photo fitted to a screen
-// costs one decode at the scale it needs and at most one final scale.
+// DCT scale that still covers the size asked, written straight as 32-bit pixels
+// into a pooled buffer, so that a large photo fitted to a screen costs one decode
+// and at most one final scale, with no conversion between them.
 #include "platform/chargeurimage.h"
 #include "platform/dimensionsimage.h"
 
@@ -11,7 +11,7 @@
 
 namespace lecteurjpeg {
 
-// Smallest n in 1..8 whose n/8 decode of `stockee` covers `couverture` and fits
+// Smallest n of 1, 2, 4, 8 whose n/8 decode of `stockee` covers `couverture` and fits
 // the budget; 0 when none fits.
 int huitiemes(const QSize& stockee, const QSize& couverture, qint64 octetsCoefficients,
               const dimensions::Budget& budget);

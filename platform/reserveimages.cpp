@@ -19,7 +19,7 @@ constexpr qint64 TailleMin = 4 * 1024 * 1024;
 std::mutex verrou;
 std::deque<Tampon> libres; // oldest first
 qint64 octetsLibres_ = 0;
-qint64 plafond_ = 160 * 1024 * 1024;
+qint64 plafond_ = 100 * 1024 * 1024; // one decode of a 24-megapixel photo, whole
 
 void limiter()
 {

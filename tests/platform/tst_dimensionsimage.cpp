@@ -1,5 +1,4 @@
 #include "platform/dimensionsimage.h"
-#include "platform/lecteurjpeg.h"
 
 #include <QtTest>
 
@@ -85,23 +84,6 @@ private slots:
         QFETCH(QSize, couverture);
         QFETCH(QSize, attendue);
         QCOMPARE(tailleDecodageJpeg(stockee, couverture), attendue);
-    }
-
-    // The smallest eighth that covers: a 5K screen no longer takes the whole 24 megapixels.
-    void huitiemesJpeg_data()
-    {
-        QTest::addColumn<QSize>("couverture");
-        QTest::addColumn<int>("attendu");
-        QTest::newRow("1080p") << QSize(1620, 1080) << 3;
-        QTest::newRow("5K") << QSize(4320, 2880) << 6;
-        QTest::newRow("entière") << QSize(6000, 4000) << 8;
-    }
-
-    void huitiemesJpeg()
-    {
-        QFETCH(QSize, couverture);
-        QFETCH(int, attendu);
-        QCOMPARE(lecteurjpeg::huitiemes(QSize(6000, 4000), couverture, 0, budgetPour(couverture)), attendu);
     }
 
     void renduVectoriel_data()
