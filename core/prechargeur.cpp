@@ -33,7 +33,9 @@ qint64 Prechargeur::budget() const
 int Prechargeur::nombreEnAvance() const
 {
     const qint64 une = std::max<qint64>({1, plusGrande_, octetsEcran(parametres_)});
-    return int(std::min<qint64>(budget() / une, 1 << 20));
+    // The picture the view waits for is being made too: its room comes first.
+    const qint64 place = budget() - (tickets_.contains(immediat_) ? une : 0);
+    return int(std::clamp<qint64>(place / une, 0, 1 << 20));
 }
 
 void Prechargeur::setParametres(const ParametresAffichage& parametres)
@@ -74,6 +76,7 @@ void Prechargeur::demander(const QString& chemin, int priorite)
 
 void Prechargeur::precharger(const QStringList& chemins)
 {
+    souhaites_ = chemins;
     voulus_ = chemins.mid(0, nombreEnAvance());
     for (auto it = tickets_.begin(); it != tickets_.end();) {
         if (it.key() != immediat_ && !voulus_.contains(it.key())) {
@@ -131,6 +134,9 @@ void Prechargeur::recu(const QString& chemin, const ImagePrete& image, quint64 g
         it = cache_.erase(it);
     }
     garder(Faite{gardee, identite});
+    // Its room is free for the next ones now.
+    if (chemin == immediat_ && souhaites_.size() > voulus_.size())
+        precharger(souhaites_);
     emit pret(chemin);
 }
 

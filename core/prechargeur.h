@@ -34,8 +34,9 @@ public:
     // above Plafond, whatever the screen (an 8K screen's four would be half a gigabyte).
     static constexpr qint64 Plafond = 192 * 1024 * 1024;
     qint64 budget() const;
-    // How many of the pictures wanted next fit in the budget, made or being made: each
-    // counted as large as the largest made for these settings, or a whole screen.
+    // How many of the pictures wanted next fit in the budget, made or being made, beside
+    // the one the view waits for while it is made: each counted as large as the largest
+    // made for these settings, or a whole screen. The rest follow once it is made.
     int nombreEnAvance() const;
 
     // The pictures wanted next, most wanted first; only as many as fit in the budget are
@@ -78,8 +79,9 @@ private:
     qint64 plancher_;
     ParametresAffichage parametres_;
     quint64 generation_ = 1;
-    QStringList voulus_;
-    QString immediat_; // the picture the view waits for
+    QStringList souhaites_; // as the view asked
+    QStringList voulus_;    // those of them that fit
+    QString immediat_;      // the picture the view waits for
     QHash<QString, quint64> tickets_;
     std::deque<Faite> cache_; // least recently used first
     qint64 octets_ = 0;

@@ -26,6 +26,7 @@ private slots:
     void budgetEnOctets();
     void budgetSuitLEcran();
     void nombreEnAvanceSuitLaTailleDesImages();
+    void imageAttendueCompteeDansLeBudget();
 };
 
 void TestPrechargeur::deuxTravailleursEtCache()
@@ -156,6 +157,26 @@ void TestPrechargeur::nombreEnAvanceSuitLaTailleDesImages()
     QTRY_VERIFY(p.estPret("a") && p.estPret("b"));
     QVERIFY(!p.occupe());
     QCOMPARE(d.commences(), QStringList({"x", "a", "b"}));
+    QVERIFY(p.octetsEnCache() <= p.budget());
+}
+
+void TestPrechargeur::imageAttendueCompteeDansLeBudget()
+{
+    DecodeurScripte d; // 1000 bytes a picture
+    ServiceImages service(par(d));
+    Prechargeur p(service, 2500);
+    p.setParametres(ecran(10, 10));
+    ImagePrete x;
+    p.obtenir("x", &x);
+    QTRY_VERIFY(p.estPret("x"));
+    d.bloquer = true;
+    p.obtenir("y", &x);
+    p.precharger({"a", "b"});
+    QTRY_COMPARE(d.enCours.load(), 2);
+    QCOMPARE(service.enAttente(), 0); // "b" would pass the budget while "y" is made
+    d.bloquer = false;
+    d.porte.release(2);
+    QTRY_VERIFY(p.estPret("b")); // asked once "y" was made
     QVERIFY(p.octetsEnCache() <= p.budget());
 }
 
