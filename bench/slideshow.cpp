@@ -1,8 +1,9 @@
-// ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] [--capture FILE.png]
+// ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--pause MS] [--random] [--capture FILE.png]
 // Runs the full-screen viewer offscreen on FOLDER and times each slideshow
 // step from the timer tick to the fitted picture ready, with the prefetch
-// and without it, and follows the memory over the run. --capture saves the
-// viewer mid-transition.
+// and without it, and follows the memory over the run. --pause adds a run with
+// the prefetch racing a pause of that length. --capture saves the viewer
+// mid-transition.
 #include "outils.h"
 #include "app/general.h"
 #include "app/memoire.h"
@@ -112,7 +113,9 @@ void jusquAAffichage(PleinEcran& v, Action action)
     QObject::disconnect(c);
 }
 
-void serie(PleinEcran& v, General& g, int etapes, bool prechargement)
+// `pause` > 0: the next step comes that many ms after the picture is up, whatever the
+// prefetch is doing (as the slideshow's own timer does); otherwise once it is idle.
+void serie(PleinEcran& v, General& g, int etapes, bool prechargement, int pause = 0)
 {
     v.setPrechargementActif(prechargement);
     v.prechargeur().vider();
@@ -127,7 +130,10 @@ void serie(PleinEcran& v, General& g, int etapes, bool prechargement)
         jusquAAffichage(v, [&] { v.etapeMinuterie(); });
         temps.push_back(chrono.nsecsElapsed() / 1e6);
         cpu.push_back(cpuProcessus() - cpuAvant);
-        laisserPrecharger(v);
+        if (pause > 0)
+            attendre(pause);
+        else
+            laisserPrecharger(v);
         double mur = 0, c = 0;
         if (!prechargement && djpeg(g.FichierCourant(), &mur, &c)) {
             refMur.push_back(mur);
@@ -140,9 +146,12 @@ void serie(PleinEcran& v, General& g, int etapes, bool prechargement)
     }
     std::printf("%-16s steps %d  median %.1f ms  p90 %.1f ms  max %.1f ms  RSS after 20 steps %.0f MB, "
                 "max %.0f MB, end %.0f MB\n",
-                prechargement ? "with prefetch" : "without prefetch", etapes, quantile(temps, 0.5),
+                pause > 0 ? "prefetch, pause" : prechargement ? "with prefetch" : "without prefetch", etapes,
+                quantile(temps, 0.5),
                 quantile(temps, 0.9), quantile(temps, 1.0), rssDebut, rssMax, memoire("VmRSS:"));
-    std::printf("%-16s CPU a step, median %.1f ms\n", "", quantile(cpu, 0.5));
+    std::printf("%-16s CPU a step, median %.1f ms; steps over 50 ms (waiting for their picture): %lld\n", "",
+                quantile(cpu, 0.5),
+                static_cast<long long>(std::count_if(temps.begin(), temps.end(), [](double t) { return t > 50; })));
     if (!refMur.empty())
         std::printf("%-16s djpeg of the same file: median %.1f ms wall, %.1f ms CPU; step/djpeg %.2fx wall, "
                     "%.2fx CPU\n",
@@ -162,11 +171,12 @@ int benchSlideshow(int argc, char** argv)
     const QString dossier = args.value(0);
     const QStringList fichiers = listerFichiers(dossier, QString::fromLatin1(MotifSixFormats));
     if (fichiers.isEmpty()) {
-        std::fprintf(stderr, "usage: ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--random] "
-                             "[--capture FILE.png]\n(no picture in the folder)\n");
+        std::fprintf(stderr, "usage: ormelle-bench slideshow FOLDER [--steps N] [--screen WxH] [--pause MS] "
+                             "[--random] [--capture FILE.png]\n(no picture in the folder)\n");
         return 2;
     }
     const int etapes = option(args, QStringLiteral("--steps"), QStringLiteral("100")).toInt();
+    const int pause = option(args, QStringLiteral("--pause"), QStringLiteral("0")).toInt();
     const QStringList ecran = option(args, QStringLiteral("--screen"), QStringLiteral("1920x1080")).split('x');
     const QString capture = option(args, QStringLiteral("--capture"), QString());
 
@@ -199,6 +209,9 @@ int benchSlideshow(int argc, char** argv)
     serie(v, g, etapes, true);
     std::printf("peak RSS so far %.0f MB\n", memoire("VmHWM:"));
     serie(v, g, etapes, false);
+    std::printf("peak RSS so far %.0f MB\n", memoire("VmHWM:"));
+    if (pause > 0)
+        serie(v, g, etapes, true, pause);
     std::printf("peak RSS over the run %.0f MB\n", memoire("VmHWM:"));
     return 0;
 }
