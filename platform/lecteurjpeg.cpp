@@ -160,19 +160,16 @@ std::optional<ResultatImage> lire(QFile& fichier, const QSize& cible, const dime
     const int n = huitiemes(stockee, pivote ? couverture.transposed() : couverture, octetsCoefficients, budget);
     if (n <= 0)
         return echec(texteImageTropGrande(), naturelle);
-    // The file mapped is read by the decoder as the page cache has it, without a copy.
-    const qint64 taille = fichier.size();
-    uchar* octets = fichier.map(0, taille);
-    QByteArray lu;
-    if (!octets) {
-        fichier.seek(0);
-        lu = fichier.readAll();
-        octets = reinterpret_cast<uchar*>(lu.data());
-    }
-    auto d = std::make_unique<Decodage>();
-    const bool ok = decoder(octets, lu.isEmpty() ? taille : lu.size(), n, annulation, *d);
+    // Read whole rather than mapped: a file cut short under a mapping would kill the
+    // program. Past the budget's share, Qt's reader streams it instead.
+    if (fichier.size() > budget.octetsDecompresses)
+        return std::nullopt;
+    fichier.seek(0);
+    const QByteArray lu = fichier.readAll();
     if (lu.isEmpty())
-        fichier.unmap(octets);
+        return echec(QStringLiteral("Lecture du fichier impossible"), naturelle);
+    auto d = std::make_unique<Decodage>();
+    const bool ok = decoder(reinterpret_cast<const uchar*>(lu.constData()), lu.size(), n, annulation, *d);
     if (!ok && !d->pris)
         return std::nullopt;
     if (!ok)
