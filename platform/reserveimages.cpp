@@ -16,17 +16,26 @@ struct Tampon {
 // Buffers below this size come from the heap as usual: faults do not matter there.
 constexpr qint64 TailleMin = 4 * 1024 * 1024;
 
-std::mutex verrou;
-std::deque<Tampon> libres; // oldest first
-qint64 octetsLibres_ = 0;
-qint64 plafond_ = 100 * 1024 * 1024; // one decode of a 24-megapixel photo, whole
+struct Reserve {
+    std::mutex verrou;
+    std::deque<Tampon> libres; // oldest first
+    qint64 octetsLibres = 0;
+    qint64 plafond = 100 * 1024 * 1024; // one decode of a 24-megapixel photo, whole
+};
 
-void limiter()
+// Never destroyed: a picture may outlive the statics and still give its buffer back.
+Reserve& reserve()
 {
-    while (octetsLibres_ > plafond_ && !libres.empty()) {
-        std::free(libres.front().donnees);
-        octetsLibres_ -= libres.front().octets;
-        libres.pop_front();
+    static Reserve* r = new Reserve;
+    return *r;
+}
+
+void limiter(Reserve& r)
+{
+    while (r.octetsLibres > r.plafond && !r.libres.empty()) {
+        std::free(r.libres.front().donnees);
+        r.octetsLibres -= r.libres.front().octets;
+        r.libres.pop_front();
     }
 }
 
@@ -34,10 +43,11 @@ void rendre(void* info)
 {
     auto* t = static_cast<Tampon*>(info);
     {
-        std::lock_guard<std::mutex> garde(verrou);
-        libres.push_back(*t);
-        octetsLibres_ += t->octets;
-        limiter();
+        Reserve& r = reserve();
+        std::lock_guard<std::mutex> garde(r.verrou);
+        r.libres.push_back(*t);
+        r.octetsLibres += t->octets;
+        limiter(r);
     }
     delete t;
 }
@@ -45,18 +55,19 @@ void rendre(void* info)
 // The smallest free buffer that holds `octets` without wasting more than a third of it.
 uchar* prendre(qint64 octets, qint64* capacite)
 {
-    std::lock_guard<std::mutex> garde(verrou);
-    auto meilleur = libres.end();
-    for (auto it = libres.begin(); it != libres.end(); ++it)
+    Reserve& r = reserve();
+    std::lock_guard<std::mutex> garde(r.verrou);
+    auto meilleur = r.libres.end();
+    for (auto it = r.libres.begin(); it != r.libres.end(); ++it)
         if (it->octets >= octets && it->octets * 2 <= octets * 3
-            && (meilleur == libres.end() || it->octets < meilleur->octets))
+            && (meilleur == r.libres.end() || it->octets < meilleur->octets))
             meilleur = it;
-    if (meilleur == libres.end())
+    if (meilleur == r.libres.end())
         return nullptr;
     uchar* d = meilleur->donnees;
     *capacite = meilleur->octets;
-    octetsLibres_ -= meilleur->octets;
-    libres.erase(meilleur);
+    r.octetsLibres -= meilleur->octets;
+    r.libres.erase(meilleur);
     return d;
 }
 
@@ -81,15 +92,17 @@ QImage imageRgb32(const QSize& taille)
 
 qint64 octetsLibres()
 {
-    std::lock_guard<std::mutex> garde(verrou);
-    return octetsLibres_;
+    Reserve& r = reserve();
+    std::lock_guard<std::mutex> garde(r.verrou);
+    return r.octetsLibres;
 }
 
 void setPlafond(qint64 octets)
 {
-    std::lock_guard<std::mutex> garde(verrou);
-    plafond_ = std::max<qint64>(0, octets);
-    limiter();
+    Reserve& r = reserve();
+    std::lock_guard<std::mutex> garde(r.verrou);
+    r.plafond = std::max<qint64>(0, octets);
+    limiter(r);
 }
 
 } // namespace reserveimages
