@@ -98,15 +98,16 @@ bool decoder(const uchar* octets, qint64 taille, int n, const std::atomic<bool>*
     return true;
 }
 
-// As Qt's reader turns a picture by its EXIF orientation: the quarter turn first.
+// As Qt's reader turns a picture by its EXIF orientation: the mirroring first, then
+// the quarter turn (orientations 5 and 7 depend on the order).
 QImage orienter(QImage image, QImageIOHandler::Transformations t)
 {
-    if (t & QImageIOHandler::TransformationRotate90)
-        image = image.transformed(QTransform().rotate(90));
     const bool miroir = t & QImageIOHandler::TransformationMirror;
     const bool renverse = t & QImageIOHandler::TransformationFlip;
     if (miroir || renverse)
         image = image.mirrored(miroir, renverse);
+    if (t & QImageIOHandler::TransformationRotate90)
+        image = image.transformed(QTransform().rotate(90));
     return image;
 }
 
