@@ -15,11 +15,27 @@ Prechargeur::~Prechargeur()
         service_.annuler(ticket);
 }
 
+namespace {
+
+qint64 octetsEcran(const ParametresAffichage& p)
+{
+    const qreal r = p.ratioPixels > 0 ? p.ratioPixels : 1;
+    return qint64(p.ecran.width() * r) * qint64(p.ecran.height() * r) * 4;
+}
+
+} // namespace
+
 qint64 Prechargeur::budget() const
 {
-    const qreal r = parametres_.ratioPixels > 0 ? parametres_.ratioPixels : 1;
-    const qint64 ecran = qint64(parametres_.ecran.width() * r) * qint64(parametres_.ecran.height() * r) * 4;
-    return std::max<qint64>(plancher_, 4 * ecran);
+    return std::max<qint64>(plancher_, std::min<qint64>(4 * octetsEcran(parametres_), Plafond));
+}
+
+int Prechargeur::nombreEnAvance() const
+{
+    const qint64 une = std::max<qint64>({1, plusGrande_, octetsEcran(parametres_)});
+    // The picture the view waits for is being made too: its room comes first.
+    const qint64 place = budget() - (tickets_.contains(immediat_) ? une : 0);
+    return int(std::clamp<qint64>(place / une, 0, 1 << 20));
 }
 
 void Prechargeur::setParametres(const ParametresAffichage& parametres)
@@ -38,6 +54,7 @@ void Prechargeur::vider()
     tickets_.clear();
     cache_.clear();
     octets_ = 0;
+    plusGrande_ = 0;
     immediat_.clear();
 }
 
@@ -59,16 +76,17 @@ void Prechargeur::demander(const QString& chemin, int priorite)
 
 void Prechargeur::precharger(const QStringList& chemins)
 {
-    voulus_ = chemins;
+    souhaites_ = chemins;
+    voulus_ = chemins.mid(0, nombreEnAvance());
     for (auto it = tickets_.begin(); it != tickets_.end();) {
-        if (it.key() != immediat_ && !chemins.contains(it.key())) {
+        if (it.key() != immediat_ && !voulus_.contains(it.key())) {
             service_.annuler(it.value());
             it = tickets_.erase(it);
         } else {
             ++it;
         }
     }
-    for (const QString& chemin : chemins)
+    for (const QString& chemin : std::as_const(voulus_))
         if (!tickets_.contains(chemin) && !estPret(chemin))
             demander(chemin, ServiceImages::Anticipation);
     limiter();
@@ -100,6 +118,7 @@ void Prechargeur::recu(const QString& chemin, const ImagePrete& image, quint64 g
     if (generation != generation_)
         return; // made for earlier display settings
     tickets_.remove(chemin);
+    plusGrande_ = std::max(plusGrande_, image.octets());
     if (chemin != immediat_ && !voulus_.contains(chemin))
         return;
     ImagePrete gardee = image;
@@ -115,6 +134,9 @@ void Prechargeur::recu(const QString& chemin, const ImagePrete& image, quint64 g
         it = cache_.erase(it);
     }
     garder(Faite{gardee, identite});
+    // Its room is free for the next ones now.
+    if (chemin == immediat_ && souhaites_.size() > voulus_.size())
+        precharger(souhaites_);
     emit pret(chemin);
 }
 

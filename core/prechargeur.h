@@ -30,10 +30,17 @@ public:
     void setParametres(const ParametresAffichage& parametres);
     const ParametresAffichage& parametres() const { return parametres_; }
     quint64 generation() const { return generation_; }
-    // Room for the shown picture and the next three at full screen, and the floor at least.
+    // Room for the next pictures: four screens' worth, the floor at least, and never
+    // above Plafond, whatever the screen (an 8K screen's four would be half a gigabyte).
+    static constexpr qint64 Plafond = 192 * 1024 * 1024;
     qint64 budget() const;
+    // How many of the pictures wanted next fit in the budget, made or being made, beside
+    // the one the view waits for while it is made: each counted as large as the largest
+    // made for these settings, or a whole screen. The rest follow once it is made.
+    int nombreEnAvance() const;
 
-    // The pictures wanted next, most wanted first; requests for others are cancelled.
+    // The pictures wanted next, most wanted first; only as many as fit in the budget are
+    // made, and requests for others are cancelled.
     void precharger(const QStringList& chemins);
 
     // The picture to show now: true with it when it is ready; otherwise it is
@@ -72,9 +79,11 @@ private:
     qint64 plancher_;
     ParametresAffichage parametres_;
     quint64 generation_ = 1;
-    QStringList voulus_;
-    QString immediat_; // the picture the view waits for
+    QStringList souhaites_; // as the view asked
+    QStringList voulus_;    // those of them that fit
+    QString immediat_;      // the picture the view waits for
     QHash<QString, quint64> tickets_;
     std::deque<Faite> cache_; // least recently used first
     qint64 octets_ = 0;
+    qint64 plusGrande_ = 0; // bytes of the largest picture made for these settings
 };

@@ -6,6 +6,7 @@
 #include "platform/inflation.h"
 #include "platform/jpegcmjn.h"
 #include "platform/lecteurheif.h"
+#include "platform/lecteurjpeg.h"
 #include "platform/lecteurjxl.h"
 #include "platform/nomsfichiers.h"
 #include "platform/profilicc.h"
@@ -487,6 +488,9 @@ ResultatImage decoderImage(QFile& fichier, const QString& chemin, const QSize& c
         if (!jpeg.ok)
             return echec(QStringLiteral("Image endommagée ou illisible"));
         coefficients = jpeg.octetsCoefficients;
+        std::optional<ResultatImage> r = lecteurjpeg::lire(fichier, cible, budget, coefficients, annulation);
+        if (r)
+            return finirDecodee(std::move(*r), cible, fondTransparence, budget);
     }
     AppareilAnnulable appareil(fichier, annulation);
     ResultatImage r = lireAvecQt(&appareil, formatimage::nomQt(format), debut.left(formatimage::OctetsDebut), cible,

@@ -25,6 +25,8 @@ private slots:
     void imageEnRouteRejointeSansSecondDecodage();
     void budgetEnOctets();
     void budgetSuitLEcran();
+    void nombreEnAvanceSuitLaTailleDesImages();
+    void imageAttendueCompteeDansLeBudget();
 };
 
 void TestPrechargeur::deuxTravailleursEtCache()
@@ -129,15 +131,53 @@ void TestPrechargeur::budgetSuitLEcran()
     Prechargeur p(service);
     p.setParametres(ecran(1920, 1080));
     QCOMPARE(p.budget(), qint64(64) * 1024 * 1024);
-    // A 5K screen and an 8K one: the shown picture and the next three fit.
+    // A 5K screen and an 8K one: at least one full screen ahead, within the prefetch's own bound.
     for (const QSize s : {QSize(5120, 2880), QSize(7680, 4320)}) {
         p.setParametres(ecran(s.width(), s.height()));
-        QVERIFY(p.budget() >= 4 * qint64(s.width()) * s.height() * 4);
+        QVERIFY(p.budget() >= qint64(s.width()) * s.height() * 4);
+        QCOMPARE(p.budget(), Prechargeur::Plafond);
     }
     ParametresAffichage hidpi = ecran(2560, 1440);
     hidpi.ratioPixels = 2;
     p.setParametres(hidpi);
-    QVERIFY(p.budget() >= 4 * qint64(5120) * 2880 * 4);
+    QCOMPARE(p.budget(), Prechargeur::Plafond);
+}
+
+void TestPrechargeur::nombreEnAvanceSuitLaTailleDesImages()
+{
+    DecodeurScripte d; // 1000 bytes a picture
+    ServiceImages service(par(d));
+    Prechargeur p(service, 2500);
+    p.setParametres(ecran(10, 10)); // 400 bytes a screen: six would fit
+    ImagePrete x;
+    p.obtenir("x", &x);
+    QTRY_VERIFY(p.obtenir("x", &x));
+    // Pictures larger than the screen: two fit, the next ones are not even asked for.
+    p.precharger({"a", "b", "c", "d"});
+    QTRY_VERIFY(p.estPret("a") && p.estPret("b"));
+    QVERIFY(!p.occupe());
+    QCOMPARE(d.commences(), QStringList({"x", "a", "b"}));
+    QVERIFY(p.octetsEnCache() <= p.budget());
+}
+
+void TestPrechargeur::imageAttendueCompteeDansLeBudget()
+{
+    DecodeurScripte d; // 1000 bytes a picture
+    ServiceImages service(par(d));
+    Prechargeur p(service, 2500);
+    p.setParametres(ecran(10, 10));
+    ImagePrete x;
+    p.obtenir("x", &x);
+    QTRY_VERIFY(p.estPret("x"));
+    d.bloquer = true;
+    p.obtenir("y", &x);
+    p.precharger({"a", "b"});
+    QTRY_COMPARE(d.enCours.load(), 2);
+    QCOMPARE(service.enAttente(), 0); // "b" would pass the budget while "y" is made
+    d.bloquer = false;
+    d.porte.release(2);
+    QTRY_VERIFY(p.estPret("b")); // asked once "y" was made
+    QVERIFY(p.octetsEnCache() <= p.budget());
 }
 
 QTEST_GUILESS_MAIN(TestPrechargeur)

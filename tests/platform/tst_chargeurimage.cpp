@@ -1,6 +1,7 @@
 #include "commun/profilsessai.h"
 #include "imagesessai.h"
 #include "platform/chargeurimage.h"
+#include "platform/reserveimages.h"
 
 #include <QColorSpace>
 #include <QImageReader>
@@ -300,6 +301,27 @@ private slots:
         // Stretched into a wide strip: covers it in both directions, proportions kept.
         QCOMPARE(chargerImage(chemin, QSize(200, 50)).image.size(), QSize(200, 150));
         QCOMPARE(chargerImage(chemin, QSize(4000, 4000)).image.size(), QSize(1600, 1200));
+    }
+
+    // The buffer of a larger picture gone is reused by the next: none of its pixels shows.
+    void tamponReutiliseSansAnciensPixels()
+    {
+        QImage rouge(1600, 1200, QImage::Format_RGB32);
+        rouge.fill(Rouge);
+        QImage bleu(1500, 1000, QImage::Format_RGB32);
+        bleu.fill(Bleu);
+        const QString grande = fichier("rouge.jpg", essai::jpeg(rouge));
+        const QString petite = fichier("bleu.jpg", essai::jpeg(bleu));
+        QVERIFY(chargerImage(grande, QSize()).ok());
+        QVERIFY(reserveimages::octetsLibres() >= qint64(1600) * 1200 * 4);
+        const qint64 libres = reserveimages::octetsLibres();
+        const ResultatImage r = chargerImage(petite, QSize());
+        QVERIFY(reserveimages::octetsLibres() < libres); // decoded into the red one's buffer
+        QCOMPARE(r.image.size(), QSize(1500, 1000));
+        for (int y = 0; y < r.image.height(); ++y)
+            for (int x = 0; x < r.image.width(); ++x)
+                if (!proche(r.image.pixel(x, y), Bleu))
+                    QFAIL(qPrintable(QStringLiteral("%1,%2 not blue").arg(x).arg(y)));
     }
 
     void jpegGeantBorneEnMemoire()
