@@ -20,7 +20,6 @@
 #include <QPainter>
 #include <QXmlStreamReader>
 
-#include <cstdio>
 #include <mutex>
 
 #include "platform/wmf/lecteurwmf.h"
@@ -221,42 +220,9 @@ ResultatImage lireAvecQt(QIODevice* appareil, const QByteArray& format, const QB
     return r;
 }
 
-// Set on a decoding thread once its read was cut: the decoder then warns of data
-// ending early (libjpeg: "Corrupt JPEG data: premature end of data segment"),
-// which says nothing of the file.
-thread_local bool lectureCoupee = false;
-thread_local bool transmission = false;
-std::atomic<QtMessageHandler> gestionnaireSuivant{nullptr};
-
-void taireLecturesCoupees(QtMsgType type, const QMessageLogContext& contexte, const QString& texte)
-{
-    if (type == QtWarningMsg && lectureCoupee)
-        return;
-    const QtMessageHandler suivant = gestionnaireSuivant.load();
-    // A handler put in front of this one later may hand the message back here.
-    if (transmission || !suivant) {
-        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, contexte, texte)));
-        return;
-    }
-    transmission = true;
-    suivant(type, contexte, texte);
-    transmission = false;
-}
-
-// Put (back) in front of the handler in place: the program's start installs its
-// own for a while and then restores the one it found.
-void filtrerLecturesCoupees()
-{
-    static std::mutex verrou;
-    std::lock_guard<std::mutex> garde(verrou);
-    const QtMessageHandler avant = qInstallMessageHandler(taireLecturesCoupees);
-    if (avant != taireLecturesCoupees)
-        gestionnaireSuivant = avant;
-}
-
 // The file as the decoder reads it, refusing to read on once the decode is no
 // longer wanted: the decoder then runs out of data. libjpeg takes the missing end
-// as grey, which is no picture to show nor to keep as a thumbnail.
+// as grey (and says so), which is no picture to show nor to keep as a thumbnail.
 class AppareilAnnulable : public QIODevice {
 public:
     AppareilAnnulable(QFile& fichier, const std::atomic<bool>* annulation) : fichier_(fichier), annulation_(annulation)
@@ -264,7 +230,6 @@ public:
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
         fichier_.seek(0);
     }
-    ~AppareilAnnulable() override { lectureCoupee = false; }
     qint64 size() const override { return fichier_.size(); }
     bool seek(qint64 pos) override { return QIODevice::seek(pos) && fichier_.seek(pos); }
     bool coupee() const { return coupee_; }
@@ -273,9 +238,7 @@ protected:
     qint64 readData(char* donnees, qint64 max) override
     {
         if (annulation_ && annulation_->load(std::memory_order_relaxed)) {
-            if (!coupee_)
-                filtrerLecturesCoupees();
-            coupee_ = lectureCoupee = true;
+            coupee_ = true;
             return -1;
         }
         return fichier_.read(donnees, max);

@@ -552,17 +552,20 @@ private slots:
         QCOMPARE(r.image.size(), QSize(640, 480));
     }
 
-    // Cut in the middle of its data, a JPEG decode is no damaged picture: nothing
-    // is shown or kept, and libjpeg's warning of data ending early stays quiet.
+    // Cut in the middle of its data, a decode is no damaged picture: nothing is
+    // shown or kept.
     void decodageCoupeEnCoursDeLecture()
     {
         QImage bruit(2000, 1500, QImage::Format_RGB32);
         QRandomGenerator alea(7);
         for (int y = 0; y < bruit.height(); ++y)
             alea.fillRange(reinterpret_cast<quint32*>(bruit.scanLine(y)), bruit.width());
-        const QByteArray octets = essai::jpeg(bruit, 0, 95);
-        const QString chemin = fichier("coupee.jpg", octets);
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        // Ordinary JPEGs are read whole before libjpeg decodes them: a PNG is read
+        // as it decodes, through Qt's reader.
+        QByteArray octets;
+        QBuffer tampon(&octets);
+        QVERIFY(tampon.open(QIODevice::WriteOnly) && bruit.save(&tampon, "PNG"));
+        const QString chemin = fichier("coupee.png", octets);
         // The loader's position in the file, from its descriptor; -1 once closed.
         const auto position = [&chemin] {
             for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files | QDir::System))
