@@ -548,7 +548,7 @@ bool LecteurAnimation::ouvrirLecteur()
     const Format format = formatimage::detecter(fichier_.peek(formatimage::OctetsSniff));
     profil_ = profilicc::lire(fichier_).icc;
     auto lecteur = std::make_unique<QImageReader>(&fichier_, formatimage::nomQt(format));
-    lecteur->setDecideFormatFromContent(true);
+    formatimage::choisirLecteur(*lecteur, formatimage::nomQt(format));
     lecteur->setAutoTransform(true); // as the first frame was shown
     if (!lecteur->canRead() || !lecteur->supportsAnimation())
         return false;
