@@ -20,18 +20,54 @@ mkdir -p "$sortie"
 sortie="$(cd "$sortie" && pwd)"
 budget=("$racine"/platform/dimensionsimage.cpp "$racine"/platform/formatimage.cpp)
 
-# construire NAME "PKG-CONFIG MODULES" SOURCES...: rebuilt when a source or a header changed.
+# Every source is compiled once into objets/, with the flags of all the libraries the
+# fuzzers use, as many at a time as there are cores; each fuzzer then links the objects it
+# takes (the WMF reader and the size arithmetic go into several).
+# shellcheck disable=SC2054
+drapeaux=(-std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+entetes=("$racine"/platform/wmf/*.h "$racine"/platform/*.h "$racine"/sound/*.h "$racine"/core/*.h)
+objets="$sortie/objets"
+mkdir -p "$objets"
+
+# objet SOURCE: the object SOURCE compiles into.
+objet() {
+  local chemin="${1#"$racine"/}"
+  echo "$objets/${chemin//\//_}.o"
+}
+
+# compiler SOURCE: compiled again when it or a header changed.
+compiler() {
+  local o
+  o="$(objet "$1")"
+  if [ ! -f "$o" ] || [ -n "$(find "$1" "${entetes[@]}" -newer "$o" 2>/dev/null)" ]; then
+    echo "fuzz: compiling $1"
+    # shellcheck disable=SC2046
+    clang++ "${drapeaux[@]}" -I"$racine" $(pkg-config --cflags Qt6Gui libheif lcms2 libjxl libjxl_threads zlib \
+      sndfile libjpeg) -c "$1" -o "$o.partiel"
+    mv "$o.partiel" "$o"
+  fi
+}
+
+# construire NAME "PKG-CONFIG MODULES" SOURCES...: in the listing pass, notes the sources;
+# then links NAME again when one of its objects changed.
 # Every fuzzer links libjpeg: formatimage reads JPEG headers with it.
+sources=()
+passe=liste
 construire() {
-  local nom="$1" modules="$2 libjpeg"
+  local nom="$1" modules="$2 libjpeg" objs=() s
   shift 2
+  if [ "$passe" = liste ]; then
+    sources+=("$@")
+    return
+  fi
+  for s in "$@"; do
+    objs+=("$(objet "$s")")
+  done
   local binaire="$sortie/$nom"
-  if [ ! -x "$binaire" ] || [ -n "$(find "$@" "$racine"/platform/wmf/*.h "$racine"/platform/*.h "$racine"/sound/*.h \
-    "$racine"/core/*.h -newer "$binaire" 2>/dev/null)" ]; then
+  if [ ! -x "$binaire" ] || [ -n "$(find "${objs[@]}" -newer "$binaire")" ]; then
     echo "fuzz: building $binaire"
     # shellcheck disable=SC2046,SC2086
-    clang++ -std=c++17 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-      -I"$racine" $(pkg-config --cflags $modules) "$@" -o "$binaire" $(pkg-config --libs $modules)
+    clang++ "${drapeaux[@]}" "${objs[@]}" -o "$binaire" $(pkg-config --libs $modules)
   fi
 }
 
@@ -68,6 +104,7 @@ fuzzer() {
 }
 graine="${FUZZ_GRAINE:-1}"
 
+fuzzers() {
 construire fuzz_wmf Qt6Gui "$racine"/platform/wmf/*.cpp "${budget[@]}" "$racine"/tests/fuzz/fuzz_wmf.cpp
 construire fuzz_heif "Qt6Gui libheif lcms2" "$racine"/platform/lecteurheif.cpp "${budget[@]}" \
   "$racine"/tests/fuzz/fuzz_heif.cpp
@@ -83,6 +120,22 @@ construire fuzz_son "Qt6Core sndfile" "$racine"/sound/fichiermidi.cpp "$racine"/
   "$racine"/sound/sourceson.cpp "$racine"/tests/fuzz/fuzz_son.cpp
 construire fuzz_commentaires Qt6Core "$racine"/core/commentaires.cpp "$racine"/platform/nomsfichiers.cpp \
   "$racine"/tests/fuzz/fuzz_commentaires.cpp
+}
+fuzzers
+travaux=()
+while IFS= read -r source; do
+  compiler "$source" &
+  travaux+=("$!")
+  if [ "${#travaux[@]}" -ge "$(nproc)" ]; then
+    wait "${travaux[0]}"
+    travaux=("${travaux[@]:1}")
+  fi
+done < <(printf '%s\n' "${sources[@]}" | sort -u)
+for travail in "${travaux[@]}"; do
+  wait "$travail"
+done
+passe=liens
+fuzzers
 
 # Seeds for the comment files: the file's bytes, two NUL bytes, the picture's path,
 # a NUL and the comment appended (see fuzz_commentaires.cpp).
