@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QProcess>
 #include <QStandardPaths>

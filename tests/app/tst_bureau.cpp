@@ -266,6 +266,17 @@ private slots:
         QVERIFY2(wmClass.contains(QStringLiteral(", \"%1\"").arg(classe)), qPrintable(wmClass));
     }
 
+    // A launch maps what pictures need: the sound libraries wait for the first sound.
+    void sonNonChargeAuDemarrage()
+    {
+        QVERIFY(!attendre(QSize(697, 463)).id.isEmpty());
+        QFile cartes(QStringLiteral("/proc/%1/maps").arg(ormelle_.processId()));
+        QVERIFY(cartes.open(QIODevice::ReadOnly));
+        const QByteArray carte = cartes.readAll();
+        for (const char* b : {"libormelle-son", "libQt6Multimedia", "libfluidsynth", "libsndfile"})
+            QVERIFY2(!carte.contains(b), b);
+    }
+
     // Dragged with the right button, the window follows while the button is held and
     // stays where it was let go.
     void deplacementAuBoutonDroit()
