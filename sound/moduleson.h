@@ -1,9 +1,9 @@
 #pragma once
 // Loading the sound module (libormelle-son.so) on the first need of a sound: a picture
 // shown never maps Qt Multimedia, FluidSynth, libsndfile nor what they pull in. It is
-// looked for beside the program as installed (<bindir>/../<libdir>/ormelle/), which the
-// build tree mirrors (bin/ beside lib/ormelle/), then by its bare name (a program that
-// links it already). Once loaded it stays for the life of the process.
+// looked for beside the program as installed (/usr/bin/../lib/<multiarch>/ormelle/), which
+// the build tree mirrors (bin/ beside lib/<multiarch>/ormelle/), then by its bare name (a
+// program that links it already). Once loaded it stays for the life of the process.
 #include "sound/interfaceson.h"
 
 #include <QObject>
