@@ -47,16 +47,16 @@ void charger(Etat& e)
     essais << nom;
     QString raison;
     for (const QString& chemin : essais) {
-        // Never unloaded: the players and cues it made live on.
-        auto* bibliotheque = new QLibrary(chemin);
-        e.points = ouvrir(*bibliotheque);
+        // Never unloaded (a QLibrary gone leaves its library loaded): the players and
+        // cues it made live on.
+        QLibrary bibliotheque(chemin);
+        e.points = ouvrir(bibliotheque);
         if (e.points) {
             charge_ = true;
             return;
         }
         if (raison.isEmpty())
-            raison = bibliotheque->errorString();
-        delete bibliotheque;
+            raison = bibliotheque.errorString();
     }
     e.erreur = QStringLiteral("Le module de son d’Ormelle n’a pu être chargé (%1) : la musique et les sons "
                               "sont indisponibles.")
