@@ -1,6 +1,7 @@
 #include "app/services.h"
 
 #include "app/bussession.h"
+#include "sound/moduleson.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -148,4 +149,11 @@ void ServicesBureau::sablier(bool actif)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QGuiApplication::restoreOverrideCursor();
+}
+
+void ServicesBureau::jouerSon(int numero)
+{
+    // The cues play from the sound module, loaded by the first of them.
+    if (const PointsSon* son = moduleson::points())
+        son->jouerCue(numero);
 }

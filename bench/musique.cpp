@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QProcess>
 #include <QStandardPaths>
@@ -116,6 +117,43 @@ Temps rendreFluidsynth(const QString& midi, const QString& soundFont, const QStr
     if (p.exitCode() != 0)
         return {};
     return {chrono.nsecsElapsed() / 1e6, (cpu(RUSAGE_CHILDREN) - cpu0) * 1000};
+}
+
+// Waits for `fini` with the event loop running, five seconds at most.
+template <typename F>
+void attendreQue(F fini)
+{
+    QElapsedTimer limite;
+    limite.start();
+    while (!fini() && limite.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+}
+
+struct Panneau {
+    double pretMs = -1;    // from the panel's opening to the synthesiser loaded
+    double latenceMs = -1; // from "Jouer" to the first buffer
+};
+
+// "Jouer" on a player that has done nothing but be readied as the music panel readies it
+// on opening; played as soon as its synthesiser is loaded (at once for a sampled sound).
+Panneau jouerApresPanneau(const QString& fichier, bool midi)
+{
+    Panneau r;
+    LecteurMci lecteur;
+    qint64 us = -1;
+    QObject::connect(&lecteur, &LecteurMci::premierTampon, [&](qint64 t) { us = t; });
+    QElapsedTimer ouverture;
+    ouverture.start();
+    lecteur.preparer();
+    if (midi && !trouverSoundFont().isEmpty())
+        attendreQue([&] { return lecteur.synthePret(); });
+    r.pretMs = ouverture.nsecsElapsed() / 1e6;
+    if (!lecteur.setFileName(fichier))
+        return r;
+    lecteur.jouerDepuisDebut();
+    attendreQue([&] { return us >= 0; });
+    r.latenceMs = us / 1000.0;
+    return r;
 }
 
 struct Lecture {
@@ -252,6 +290,16 @@ int benchMusique(const QStringList& args)
         return 0;
     }
     std::printf("sortie : %s\n", qPrintable(QMediaDevices::defaultAudioOutput().description()));
+    std::vector<double> pret, panneau;
+    for (int i = 0; i < runs; ++i) {
+        const Panneau p = jouerApresPanneau(fichier, ouvert.son->estMidi());
+        pret.push_back(p.pretMs);
+        panneau.push_back(p.latenceMs);
+        attendre(300);
+    }
+    std::printf("panneau ouvert, puis « Jouer » : premier tampon %.1f ms après « Jouer » d'un lecteur froid, "
+                "synthétiseur prêt %.0f ms après l'ouverture (médianes de %d)\n",
+                mediane(panneau), mediane(pret), runs);
     const Lecture l = jouer(fichier, secondes, 5);
     std::printf("« play » → premier tampon : %.1f ms après « Charger et jouer » (dialogue de 1 s), %.1f ms ensuite "
                 "(médiane de %zu) ; %.1f ms d'un lecteur froid sans dialogue\n",

@@ -50,8 +50,10 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/paquet/lintian-overrides
 # Stripped as Debian strips (dh_strip): the compiler's notes go too.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
-                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/ormelle\")
+    foreach(f ${CMAKE_INSTALL_BINDIR}/ormelle ${ORMELLE_DOSSIER_MODULES}/libormelle-son.so)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+                      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${f}\")
+    endforeach()
   endif()")
 
 # The package's version is the one its changelog opens with: a new Debian revision is a

@@ -129,6 +129,10 @@ void FenPopUp::construire()
         ->setCheckable(true);
     entree(son, "mnuArretSon", QStringLiteral("Arrêter le son"), musique(&LecteurMusique::arreterSon));
     son->menuAction()->setEnabled(musique_ != nullptr);
+    connect(son, &QMenu::aboutToShow, this, [this] {
+        if (musique_)
+            musique_->preparer();
+    });
     separateur(m, "mnuSep5");
     entree(m, "mnuQuelvio", QStringLiteral("Quelvio"),
            [this] { g_.services.demarrerProgramme(QStringLiteral("/opt/talvenor/quelvio/quelvio"), {}); });

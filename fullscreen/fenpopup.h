@@ -25,6 +25,8 @@ public:
     // Whether the entries that need a loaded sound may be chosen.
     virtual bool sonCharge() const = 0;
     virtual bool repetition() const = 0;
+    // The submenu opens: the next command may well be a play.
+    virtual void preparer() {}
 };
 
 class FenPopUp : public QObject {

@@ -53,3 +53,8 @@ bool MusiquePleinEcran::repetition() const
 {
     return sons_->RepetitionSon();
 }
+
+void MusiquePleinEcran::preparer()
+{
+    sons_->MCIWnd1().preparer();
+}

@@ -27,6 +27,7 @@ public:
     void arreterSon() override;
     bool sonCharge() const override;
     bool repetition() const override;
+    void preparer() override;
 
 private:
     PosteSons* sons_;

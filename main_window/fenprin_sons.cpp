@@ -68,6 +68,8 @@ void FenPrin::basculerSons()
         twips::placer(FondSons, 3660, 3630, 3615, 1995);
         FondSons->show();
         FondSons->raise();
+        // The sound module and the synthesiser load while the user picks a command.
+        sons_->MCIWnd1().preparer();
     } else {
         FondSons->hide();
     }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Keeps the layers apart: the core (core/, platform/, file_ops/) and sound/ (its decoders
-# are in the core, its player only adds the audio output) include no widget header and
+# Keeps the layers apart: the core (core/, platform/, file_ops/) and sound/ (the sound
+# module the program loads on first need, and its loader) include no widget header and
 # nothing from the window folders, and no two folders include each other, however far
 # round. Prints each fault and exits 1 when there is one.
 set -euo pipefail

@@ -1,47 +1,31 @@
 #include "sound/lecteurmci.h"
 
-#include "sound/moteurson.h"
-#include "sound/synthemidi.h"
+#include "sound/moduleson.h"
 
-#include <QMediaDevices>
-#include <QThread>
-
-const QString LecteurMci::ModeFerme = QStringLiteral("not ready");
-const QString LecteurMci::ModeArrete = QStringLiteral("stopped");
-const QString LecteurMci::ModeLecture = QStringLiteral("playing");
+const QString LecteurMci::ModeFerme = QLatin1String(modeson::Ferme);
+const QString LecteurMci::ModeArrete = QLatin1String(modeson::Arrete);
+const QString LecteurMci::ModeLecture = QLatin1String(modeson::Lecture);
 
 LecteurMci::LecteurMci(QObject* parent) : QObject(parent)
 {
 }
 
-LecteurMci::~LecteurMci()
-{
-    // An opening under way posts its result to this object: it must end first.
-    abandonnerOuverture();
-    ouvertures_.waitForDone();
-    if (fil_) {
-        fil_->quit();
-        fil_->wait();
-    }
-}
+LecteurMci::~LecteurMci() = default;
 
-MoteurSon* LecteurMci::moteur()
+InterfaceLecteur* LecteurMci::lecteur()
 {
-    // The thread starts with the first file opened: a player never used costs nothing.
-    if (!moteur_) {
-        fil_ = new QThread(this);
-        fil_->setObjectName(QStringLiteral("Son %1").arg(objectName()));
-        moteur_ = new MoteurSon;
-        moteur_->moveToThread(fil_);
-        connect(fil_, &QThread::finished, moteur_, &QObject::deleteLater);
-        connect(moteur_, &MoteurSon::fini, this, &LecteurMci::fin);
-        connect(moteur_, &MoteurSon::premierTampon, this, [this](int generation, qint64 us) {
-            if (generation == generation_)
-                emit premierTampon(us);
-        });
-        fil_->start();
-    }
-    return moteur_;
+    if (lecteur_)
+        return lecteur_.get();
+    const PointsSon* points = moduleson::points(&erreur_);
+    if (!points)
+        return nullptr;
+    RappelsLecteur rappels;
+    rappels.mode = [this](const QString& mode) { emit NotifyMode(mode); };
+    rappels.premierTampon = [this](qint64 us) { emit premierTampon(us); };
+    rappels.ouvert = [this](bool ok) { emit ouvert(ok); };
+    lecteur_ = points->creerLecteur(objectName(), std::move(rappels));
+    lecteur_->setSortieMuette(muette_);
+    return lecteur_.get();
 }
 
 bool LecteurMci::Command(const QString& commande)
@@ -58,115 +42,48 @@ bool LecteurMci::Command(const QString& commande)
     return true;
 }
 
+// Closing, stopping and playing need an open file: without a player there is none.
 void LecteurMci::fermer()
 {
-    abandonnerOuverture();
-    if (!son_)
-        return;
-    ++generation_;
-    if (moteur_)
-        QMetaObject::invokeMethod(moteur_, &MoteurSon::arreter, Qt::QueuedConnection);
-    son_.reset();
-    fichier_.clear();
-    avertissement_.clear();
-    changerMode(ModeFerme);
+    if (lecteur_)
+        lecteur_->fermer();
 }
 
 void LecteurMci::arreter()
 {
-    abandonnerOuverture();
-    // A closed device takes the command and does nothing, as the control did.
-    if (!son_ || mode_ != ModeLecture)
-        return;
-    ++generation_;
-    QMetaObject::invokeMethod(moteur(), &MoteurSon::arreter, Qt::QueuedConnection);
-    changerMode(ModeArrete);
+    if (lecteur_)
+        lecteur_->arreter();
 }
 
 void LecteurMci::jouerDepuisDebut()
 {
-    if (!son_)
-        return;
-    const auto commande = MoteurSon::Horloge::now();
-    const int generation = ++generation_;
-    const QAudioDevice sortie = muette_ ? QAudioDevice() : QMediaDevices::defaultAudioOutput();
-    MoteurSon* m = moteur();
-    QMetaObject::invokeMethod(
-        m, [m, son = son_, generation, sortie, commande] { m->jouer(son, generation, sortie, commande); },
-        Qt::QueuedConnection);
-    changerMode(ModeLecture);
+    if (lecteur_)
+        lecteur_->jouerDepuisDebut();
+}
+
+QString LecteurMci::FileName() const
+{
+    return lecteur_ ? lecteur_->FileName() : QString();
 }
 
 bool LecteurMci::setFileName(const QString& chemin)
 {
-    fermer();
-    erreur_.clear();
-    const ResultatOuverture r = ouvrirSon(chemin);
-    if (!r.son) {
-        erreur_ = r.erreur;
-        return false;
-    }
-    adopter(chemin, r.son);
-    return true;
+    InterfaceLecteur* l = lecteur();
+    return l && l->setFileName(chemin);
 }
 
 void LecteurMci::ouvrir(const QString& chemin)
 {
-    fermer();
-    erreur_.clear();
-    auto annule = std::make_shared<std::atomic_bool>(false);
-    enCours_ = annule;
-    ouvertures_.start([this, chemin, annule] {
-        // Dropped while it waited for a thread: not even read.
-        if (annule->load())
-            return;
-        const ResultatOuverture r = ouvrirSon(chemin, annule.get());
+    if (InterfaceLecteur* l = lecteur())
+        l->ouvrir(chemin);
+    else
         QMetaObject::invokeMethod(
-            this,
-            [this, chemin, r, annule] {
-                if (annule != enCours_)
-                    return;
-                enCours_.reset();
-                if (!r.son) {
-                    erreur_ = r.erreur;
-                    emit ouvert(false);
-                    return;
-                }
-                adopter(chemin, r.son);
-                emit ouvert(true);
-            },
-            Qt::QueuedConnection);
-    });
+            this, [this] { emit ouvert(false); }, Qt::QueuedConnection);
 }
 
-void LecteurMci::abandonnerOuverture()
+bool LecteurMci::enOuverture() const
 {
-    if (enCours_)
-        enCours_->store(true);
-    enCours_.reset();
-}
-
-void LecteurMci::adopter(const QString& chemin, std::shared_ptr<const SonOuvert> son)
-{
-    son_ = std::move(son);
-    fichier_ = chemin;
-    mode_ = ModeArrete;
-    if (son_->estMidi()) {
-        if (trouverSoundFont().isEmpty())
-            avertissement_ = messageSansSoundFont();
-        else
-            preparer();
-    }
-}
-
-void LecteurMci::preparer()
-{
-    const QString soundFont = trouverSoundFont();
-    if (soundFont.isEmpty())
-        return;
-    MoteurSon* m = moteur();
-    QMetaObject::invokeMethod(
-        m, [m, soundFont] { m->preparer(soundFont); }, Qt::QueuedConnection);
+    return lecteur_ && lecteur_->enOuverture();
 }
 
 bool LecteurMci::setTimeFormat(const QString& format)
@@ -180,23 +97,49 @@ bool LecteurMci::setTimeFormat(const QString& format)
 
 qint64 LecteurMci::Length() const
 {
-    return son_ ? son_->dureeMs : 0;
+    return lecteur_ ? lecteur_->Length() : 0;
 }
 
-void LecteurMci::changerMode(const QString& mode)
+QString LecteurMci::Mode() const
 {
-    if (mode_ == mode)
-        return;
-    mode_ = mode;
-    // Posted: a notification is an event of its own and never runs inside a command.
-    QMetaObject::invokeMethod(
-        this, [this, mode] { emit NotifyMode(mode); }, Qt::QueuedConnection);
+    return lecteur_ ? lecteur_->Mode() : ModeFerme;
 }
 
-void LecteurMci::fin(int generation)
+void LecteurMci::preparer()
 {
-    if (generation != generation_ || mode_ != ModeLecture)
+    if (lecteur_) {
+        lecteur_->preparer();
         return;
-    mode_ = ModeArrete;
-    emit NotifyMode(mode_);
+    }
+    if (preparation_)
+        return;
+    preparation_ = true;
+    // The module is mapped off the interface thread; the player is made on it.
+    moduleson::precharger(this, [this] {
+        preparation_ = false;
+        if (InterfaceLecteur* l = lecteur())
+            l->preparer();
+    });
+}
+
+bool LecteurMci::synthePret() const
+{
+    return lecteur_ && lecteur_->synthePret();
+}
+
+QString LecteurMci::erreur() const
+{
+    return lecteur_ ? lecteur_->erreur() : erreur_;
+}
+
+QString LecteurMci::avertissement() const
+{
+    return lecteur_ ? lecteur_->avertissement() : QString();
+}
+
+void LecteurMci::setSortieMuette(bool muette)
+{
+    muette_ = muette;
+    if (lecteur_)
+        lecteur_->setSortieMuette(muette);
 }

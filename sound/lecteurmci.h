@@ -6,23 +6,14 @@
 // the sound or closing. Opening a file sets the mode to "stopped" without a notification,
 // as the control did.
 //
-// Decoding and rendering run on a thread of the player's own, which also feeds the audio
-// output (QAudioSink), so that nothing the interface thread does can make the sound
-// stutter. Without an audio device the player walks through the sound in real time,
-// silently: modes, notifications and lengths are the same.
-//
-// QtCore and QtMultimedia only.
-#include "sound/sonouvert.h"
+// The player itself lives in the sound module (sound/lecteurson.h), loaded by the first
+// call that needs a sound: a control never used loads nothing. When the module cannot be
+// loaded, every opening fails with erreur() telling why.
+#include "sound/interfaceson.h"
 
-#include <QAudioDevice>
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
-#include <atomic>
 #include <memory>
-
-class MoteurSon;
-class QThread;
 
 class LecteurMci : public QObject {
     Q_OBJECT
@@ -41,7 +32,7 @@ public:
     void arreter();
     void jouerDepuisDebut();
 
-    QString FileName() const { return fichier_; }
+    QString FileName() const;
     // Closes what was open, then opens `chemin` on the calling thread. False when the
     // file cannot be played: the control stays closed, FileName empty, and erreur() tells why.
     bool setFileName(const QString& chemin);
@@ -49,24 +40,27 @@ public:
     // ouvert() tells how it went. A newer opening, "close" and "stop" drop an opening
     // under way, which then tells nothing.
     void ouvrir(const QString& chemin);
-    bool enOuverture() const { return enCours_ != nullptr; }
+    bool enOuverture() const;
     QString TimeFormat() const { return formatTemps_; }
     // Only "ms" is known; false for any other format, which leaves it unchanged.
     bool setTimeFormat(const QString& format);
     // Length of the open sound in the time format; 0 when nothing is open.
     qint64 Length() const;
-    QString Mode() const { return mode_; }
+    QString Mode() const;
 
-    // Loads the SoundFont on the player's thread ahead of time (while a file dialog is
-    // open, say), so that a MIDI file starts at once; nothing when none is installed.
+    // Loads the sound module and then the SoundFont, both off the interface thread, ahead
+    // of time (when the music panel opens, while a file dialog is open), so that the first
+    // play starts at once; no SoundFont is loaded when none is installed.
     void preparer();
+    // The synthesiser is loaded with the SoundFont: a MIDI file plays without waiting.
+    bool synthePret() const;
 
-    QString erreur() const { return erreur_; }
+    QString erreur() const;
     // Set when the open sound will play silently (a MIDI file and no SoundFont installed).
-    QString avertissement() const { return avertissement_; }
+    QString avertissement() const;
 
     // The silent walk even where an audio device exists (tests that must not be heard).
-    void setSortieMuette(bool muette) { muette_ = muette; }
+    void setSortieMuette(bool muette);
 
 signals:
     void NotifyMode(const QString& mode);
@@ -76,22 +70,12 @@ signals:
     void ouvert(bool ok);
 
 private:
-    MoteurSon* moteur();
-    void changerMode(const QString& mode);
-    void fin(int generation);
-    void abandonnerOuverture();
-    void adopter(const QString& chemin, std::shared_ptr<const SonOuvert> son);
+    // The player, the module loaded on the way; null when it cannot be (erreur_ says why).
+    InterfaceLecteur* lecteur();
 
-    QString fichier_;
+    std::unique_ptr<InterfaceLecteur> lecteur_;
     QString formatTemps_ = QStringLiteral("ms");
-    QString mode_ = ModeFerme;
     QString erreur_;
-    QString avertissement_;
-    std::shared_ptr<const SonOuvert> son_;
-    int generation_ = 0;
     bool muette_ = false;
-    QThread* fil_ = nullptr;
-    MoteurSon* moteur_ = nullptr;
-    QThreadPool ouvertures_;
-    std::shared_ptr<std::atomic_bool> enCours_; // the cancel flag of the opening under way
+    bool preparation_ = false; // a preloading of the module is under way
 };

@@ -53,8 +53,10 @@ MoteurSon::~MoteurSon()
 
 void MoteurSon::preparer(const QString& soundFont)
 {
-    if (synthe_ && synthe_->soundFont() == soundFont)
+    if (synthe_ && synthe_->soundFont() == soundFont) {
+        emit pret();
         return;
+    }
     const bool midiEnCours = son_ && son_->estMidi();
     // A MIDI file playing keeps its synthesiser; the next preparation replaces it.
     if (synthe_ && midiEnCours && fin_.isActive())
@@ -67,6 +69,8 @@ void MoteurSon::preparer(const QString& soundFont)
     synthe_ = SyntheMidi::creer(soundFont, SyntheMidi::FrequenceDefaut, &erreur);
     if (!synthe_)
         qWarning("%s", qPrintable(erreur));
+    else
+        emit pret();
 }
 
 void MoteurSon::jouer(std::shared_ptr<const SonOuvert> son, int generation, const QAudioDevice& sortie,

@@ -36,6 +36,8 @@ public:
 
 signals:
     void fini(int generation);
+    // The synthesiser is loaded with the SoundFont preparer() was given.
+    void pret();
     void premierTampon(int generation, qint64 us);
 
 private:

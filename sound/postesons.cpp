@@ -1,5 +1,7 @@
 #include "sound/postesons.h"
 
+#include "sound/morceaumidi.h"
+
 const QString PosteSons::TitreDialogue = QStringLiteral("Nom du fichier MIDI, RMI ou WAVE");
 const QString PosteSons::FiltreDialogue =
     QStringLiteral("Sons MID, RMI et WAV|*.mid;*.rmi;*.wav|Tous les fichiers|*.*");

@@ -307,15 +307,19 @@ private slots:
         }
     }
 
-    // Started and moved, the program has loaded no image plugin: its folders, bitmaps
-    // and icons need none.
-    void aucunGreffonImageAuDemarrage()
+    // Started and moved, the program has loaded what pictures need: its folders,
+    // bitmaps and icons need no image plugin, and the sound libraries wait for the
+    // first sound.
+    void rienDeSuperfluAuDemarrage()
     {
+        QVERIFY(!attendre(QSize(697, 463)).id.isEmpty());
         QFile cartes(QStringLiteral("/proc/%1/maps").arg(ormelle_.processId()));
         QVERIFY(cartes.open(QIODevice::ReadOnly));
-        const QByteArray contenu = cartes.readAll();
-        const qsizetype greffon = contenu.indexOf("/imageformats/");
-        QVERIFY2(greffon < 0, contenu.mid(greffon, 40).constData());
+        const QByteArray carte = cartes.readAll();
+        for (const char* b : {"/imageformats/", "libormelle-son", "libQt6Multimedia", "libfluidsynth", "libsndfile"}) {
+            const qsizetype trouve = carte.indexOf(b);
+            QVERIFY2(trouve < 0, carte.mid(trouve, 60).constData());
+        }
     }
 
     // The colour chooser opens centred on the main window, and its help is usable at once,

@@ -1,5 +1,5 @@
 // Decoding the cue files, and the promise that a machine without sound never waits.
-#include "app/sons.h"
+#include "sound/sonscourts.h"
 
 #include <QFile>
 #include <QMediaDevices>

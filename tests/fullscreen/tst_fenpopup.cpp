@@ -263,6 +263,7 @@ struct MusiqueFactice : LecteurMusique {
     void arreterSon() override { appels << "arreter"; }
     bool sonCharge() const override { return true; }
     bool repetition() const override { return false; }
+    void preparer() override { appels << "preparer"; }
 };
 } // namespace
 
@@ -278,10 +279,15 @@ void TestFenPopUp::musique()
     MusiqueFactice lecteur;
     FenPopUp menu(b.g, *b.vue, &lecteur);
     QVERIFY(menu.action("mnuZiqSon")->isEnabled());
+    // The submenu shown readies the player for what is likely to follow.
+    QMenu* sous = menu.action("mnuZiqSon")->menu();
+    sous->popup(QPoint());
+    sous->hide();
     for (const char* e :
          {"mnuChargerSon", "mnuJouerSon", "mnuChargerJouerSon", "mnuDureeSon", "mnuRepetSon", "mnuArretSon"})
         menu.action(QString::fromLatin1(e))->trigger();
-    QCOMPARE(lecteur.appels, (QStringList{"charger", "jouer", "chargerJouer", "duree", "repeter", "arreter"}));
+    QCOMPARE(lecteur.appels,
+             (QStringList{"preparer", "charger", "jouer", "chargerJouer", "duree", "repeter", "arreter"}));
 }
 
 void TestFenPopUp::barreDesTaches()

@@ -7,6 +7,7 @@
 #include "app/twips.h"
 #include "commun/fixturessons.h"
 #include "sound/postesons.h"
+#include "sound/synthemidi.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -98,6 +99,20 @@ private slots:
         // The panels that hide FondSons still do.
         clic(b.controle("CmdApropos"));
         QVERIFY(b.controle("FondSons")->isHidden());
+    }
+
+    void panneauPrepareLeSynthetiseur()
+    {
+        if (trouverSoundFont().isEmpty())
+            QSKIP("aucune SoundFont General MIDI installée : rien à charger");
+        BancFenPrin b;
+        b.charger();
+        const LecteurMci& lecteur = b.fen->sons().MCIWnd1();
+        QVERIFY(!lecteur.synthePret());
+        // Opened, the panel has the synthesiser loaded before any command is chosen.
+        clic(b.controle("CmdMusique"));
+        QTRY_VERIFY_WITH_TIMEOUT(lecteur.synthePret(), 20000);
+        QCOMPARE(lecteur.Mode(), QStringLiteral("not ready"));
     }
 
     void chaqueEntreeFermeLePanneau_data()

@@ -5,6 +5,7 @@
 #include "sound/lecteurmci.h"
 #include "sound/synthemidi.h"
 
+#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QProcess>
 #include <QSignalSpy>

@@ -2,7 +2,8 @@
 // The program's sound cues: short RIFF/WAVE files compiled in as :/sons/19.wav … 23.wav.
 // A cue is started and the call returns at once: no nested event loop runs timers or
 // finished decodes in the middle of the caller, and a machine without a sound card
-// plays nothing.
+// plays nothing. Part of the sound module: the program plays a cue through
+// moduleson::points()->jouerCue.
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QByteArray>

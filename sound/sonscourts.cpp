@@ -1,6 +1,4 @@
-#include "app/sons.h"
-
-#include "app/services.h"
+#include "sound/sonscourts.h"
 
 #include <QAudioSink>
 #include <QBuffer>
@@ -193,9 +191,4 @@ bool jouerCue(int numero)
         return false;
     const auto son = lireWav(ressource.readAll());
     return son && jouerWav(*son, QMediaDevices::defaultAudioOutput());
-}
-
-void ServicesBureau::jouerSon(int numero)
-{
-    jouerCue(numero);
 }
