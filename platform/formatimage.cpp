@@ -1,5 +1,7 @@
 #include "platform/formatimage.h"
 
+#include "platform/jpegcommun.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
@@ -13,12 +15,9 @@
 #include <QtEndian>
 
 #include <climits>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-
-#include <jpeglib.h>
 
 namespace formatimage {
 
@@ -185,31 +184,17 @@ struct SourceAppareil {
     JOCTET tampon[4096];
 };
 
-struct ErreurEntete {
-    jpeg_error_mgr pub;
-    std::jmp_buf saut;
-};
-
 // Held on the heap so that what the header read fills is in memory, not in
 // registers, when libjpeg jumps back on an error.
 struct LectureEntete {
     jpeg_decompress_struct info{};
-    ErreurEntete erreur{};
+    jpegcommun::ErreurJpeg erreur{};
     SourceAppareil source{};
     InfoJpeg resultat;
 };
 
 void sansEffet(j_decompress_ptr)
 {
-}
-
-void taire(j_common_ptr)
-{
-}
-
-[[noreturn]] void sortirSurErreur(j_common_ptr c)
-{
-    std::longjmp(reinterpret_cast<ErreurEntete*>(c->err)->saut, 1);
 }
 
 boolean remplir(j_decompress_ptr c)
@@ -264,9 +249,7 @@ qint64 octetsCoefficients(jpeg_decompress_struct& c)
 void lireEntete(QIODevice* appareil, LectureEntete& e)
 {
     jpeg_decompress_struct& c = e.info;
-    c.err = jpeg_std_error(&e.erreur.pub);
-    e.erreur.pub.error_exit = sortirSurErreur;
-    e.erreur.pub.output_message = taire;
+    c.err = jpegcommun::brancher(e.erreur);
     jpeg_create_decompress(&c);
     if (setjmp(e.erreur.saut)) {
         jpeg_destroy_decompress(&c);

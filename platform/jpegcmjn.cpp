@@ -2,55 +2,30 @@
 
 #include "platform/dimensionsimage.h"
 #include "platform/formatimage.h"
+#include "platform/jpegcommun.h"
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QTransform>
 
-#include <csetjmp>
-#include <cstdio>
 #include <vector>
 
-#include <jpeglib.h>
-
 namespace {
-
-struct ErreurJpeg {
-    jpeg_error_mgr pub;
-    std::jmp_buf saut;
-};
-
-[[noreturn]] void sortirSurErreur(j_common_ptr c)
-{
-    std::longjmp(reinterpret_cast<ErreurJpeg*>(c->err)->saut, 1);
-}
-
-void taire(j_common_ptr)
-{
-}
 
 // Held on the heap so that what the decode fills is in memory, not in registers,
 // when libjpeg jumps back on an error.
 struct Decodage {
     jpeg_decompress_struct info{};
-    ErreurJpeg erreur{};
+    jpegcommun::ErreurJpeg erreur{};
     std::vector<JSAMPLE> ligne;
     QImage image;
 };
-
-bool annule(const std::atomic<bool>* annulation)
-{
-    return annulation && annulation->load(std::memory_order_relaxed);
-}
 
 // Decodes at `huitiemes`/8 into RGB32 rows, converting each row as it comes.
 bool decoder(const QByteArray& octets, int huitiemes, const QByteArray& icc, couleurs::Sortie sortie,
              const std::atomic<bool>* annulation, Decodage& d)
 {
     jpeg_decompress_struct& info = d.info;
-    info.err = jpeg_std_error(&d.erreur.pub);
-    d.erreur.pub.error_exit = sortirSurErreur;
-    d.erreur.pub.output_message = taire;
+    info.err = jpegcommun::brancher(d.erreur);
     jpeg_create_decompress(&info);
     if (setjmp(d.erreur.saut)) {
         jpeg_destroy_decompress(&info);
@@ -73,7 +48,7 @@ bool decoder(const QByteArray& octets, int huitiemes, const QByteArray& icc, cou
     d.image.fill(0xFFFFFFFF); // lcms writes the colours only: the fourth byte stays opaque
     d.ligne.resize(std::size_t(info.output_width) * 4);
     while (info.output_scanline < info.output_height) {
-        if (annule(annulation)) {
+        if (jpegcommun::annule(annulation)) {
             jpeg_destroy_decompress(&info);
             return false;
         }
@@ -85,18 +60,6 @@ bool decoder(const QByteArray& octets, int huitiemes, const QByteArray& icc, cou
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     return true;
-}
-
-// As Qt's reader turns a picture by its EXIF orientation: the quarter turn first.
-QImage orienter(QImage image, QImageIOHandler::Transformations t)
-{
-    if (t & QImageIOHandler::TransformationRotate90)
-        image = image.transformed(QTransform().rotate(90));
-    const bool miroir = t & QImageIOHandler::TransformationMirror;
-    const bool renverse = t & QImageIOHandler::TransformationFlip;
-    if (miroir || renverse)
-        image = image.mirrored(miroir, renverse);
-    return image;
 }
 
 ResultatImage echec(const QString& texte, const QSize& naturelle = {})
@@ -130,7 +93,7 @@ ResultatImage lireJpegCmjn(const QByteArray& octets, const QByteArray& icc, cons
     auto d = std::make_unique<Decodage>();
     if (!decoder(octets, huitiemes, icc, sortie, annulation, *d))
         return echec(QStringLiteral("Image endommagée ou illisible"), naturelle);
-    QImage image = orienter(std::move(d->image), orientation);
+    QImage image = jpegcommun::orienter(std::move(d->image), orientation);
     if (image.width() > couverture.width() || image.height() > couverture.height())
         image = image.scaled(couverture, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     ResultatImage r;

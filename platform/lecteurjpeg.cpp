@@ -1,47 +1,24 @@
 #include "platform/lecteurjpeg.h"
 
+#include "platform/jpegcommun.h"
 #include "platform/reserveimages.h"
 
 #include <QImageReader>
-#include <QTransform>
 
-#include <csetjmp>
-#include <cstdio>
 #include <memory>
-
-#include <jpeglib.h>
 
 namespace lecteurjpeg {
 
 namespace {
 
-struct ErreurJpeg {
-    jpeg_error_mgr pub;
-    std::jmp_buf saut;
-};
-
-[[noreturn]] void sortirSurErreur(j_common_ptr c)
-{
-    std::longjmp(reinterpret_cast<ErreurJpeg*>(c->err)->saut, 1);
-}
-
-void taire(j_common_ptr)
-{
-}
-
 // Held on the heap so that what the decode fills is in memory, not in registers,
 // when libjpeg jumps back on an error.
 struct Decodage {
     jpeg_decompress_struct info{};
-    ErreurJpeg erreur{};
+    jpegcommun::ErreurJpeg erreur{};
     QImage image;
     bool pris = false; // a colour space this reader writes as RGB32
 };
-
-bool annule(const std::atomic<bool>* annulation)
-{
-    return annulation && annulation->load(std::memory_order_relaxed);
-}
 
 qint64 aire(const QSize& t)
 {
@@ -55,9 +32,7 @@ constexpr int RangsParLot = 16;
 bool decoder(const uchar* octets, qint64 taille, int n, const std::atomic<bool>* annulation, Decodage& d)
 {
     jpeg_decompress_struct& info = d.info;
-    info.err = jpeg_std_error(&d.erreur.pub);
-    d.erreur.pub.error_exit = sortirSurErreur;
-    d.erreur.pub.output_message = taire;
+    info.err = jpegcommun::brancher(d.erreur);
     jpeg_create_decompress(&info);
     if (setjmp(d.erreur.saut)) {
         jpeg_destroy_decompress(&info);
@@ -83,7 +58,7 @@ bool decoder(const uchar* octets, qint64 taille, int n, const std::atomic<bool>*
     }
     JSAMPROW rangs[RangsParLot];
     while (info.output_scanline < info.output_height) {
-        if (annule(annulation)) {
+        if (jpegcommun::annule(annulation)) {
             jpeg_destroy_decompress(&info);
             return false;
         }
@@ -96,19 +71,6 @@ bool decoder(const uchar* octets, qint64 taille, int n, const std::atomic<bool>*
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
     return true;
-}
-
-// As Qt's reader turns a picture by its EXIF orientation: the mirroring first, then
-// the quarter turn (orientations 5 and 7 depend on the order).
-QImage orienter(QImage image, QImageIOHandler::Transformations t)
-{
-    const bool miroir = t & QImageIOHandler::TransformationMirror;
-    const bool renverse = t & QImageIOHandler::TransformationFlip;
-    if (miroir || renverse)
-        image = image.mirrored(miroir, renverse);
-    if (t & QImageIOHandler::TransformationRotate90)
-        image = image.transformed(QTransform().rotate(90));
-    return image;
 }
 
 ResultatImage echec(const QString& texte, const QSize& naturelle)
@@ -174,10 +136,11 @@ std::optional<ResultatImage> lire(QFile& fichier, const QSize& cible, const dime
     if (!ok && !d->pris)
         return std::nullopt;
     if (!ok)
-        return echec(annule(annulation) ? texteLectureAnnulee() : QStringLiteral("Image endommagée ou illisible"),
+        return echec(jpegcommun::annule(annulation) ? texteLectureAnnulee()
+                                                    : QStringLiteral("Image endommagée ou illisible"),
                      naturelle);
     ResultatImage r;
-    r.image = orienter(std::move(d->image), orientation);
+    r.image = jpegcommun::orienter(std::move(d->image), orientation);
     r.tailleNaturelle = naturelle;
     return r;
 }

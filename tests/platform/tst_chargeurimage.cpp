@@ -672,14 +672,27 @@ private slots:
                  qPrintable(QStringLiteral("%1 au lieu de %2").arg(r.image.pixel(16, 16), 0, 16).arg(attendue, 0, 16)));
     }
 
+    // A CMYK JPEG's inks converted through its profile, and its EXIF orientation
+    // made as for any other JPEG (5 and 7 tell the mirroring first from the turn first).
+    void jpegCmjnAvecProfil_data()
+    {
+        QTest::addColumn<int>("orientation");
+        for (int o : {0, 5, 7})
+            QTest::addRow("orientation %d", o) << o;
+    }
+
     void jpegCmjnAvecProfil()
     {
+        QFETCH(int, orientation);
         const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert-im6.q16"));
         const QByteArray cmjn = profilsessai::debian("default_cmyk.icc");
         if (convert.isEmpty() || cmjn.isEmpty())
             QSKIP("ImageMagick ou default_cmyk.icc (ghostscript) absent");
-        QImage image(64, 64, QImage::Format_RGB32);
-        image.fill(qRgb(40, 120, 200));
+        const QRgb teintes[] = {qRgb(40, 120, 200), qRgb(200, 70, 50), qRgb(70, 160, 80)};
+        QImage image(64, 32, QImage::Format_RGB32);
+        image.fill(teintes[0]);
+        QPainter(&image).fillRect(32, 0, 32, 16, QColor(teintes[1]));
+        QPainter(&image).fillRect(32, 16, 32, 16, QColor(teintes[2]));
         const QString png = fichier("source.png", profilsessai::ecrire(image, "png"));
         const QString srgb = fichier("srgb.icc", profilsessai::debian("srgb.icc"));
         const QString jpg = m_dossier.filePath("cmjn.jpg");
@@ -687,13 +700,27 @@ private slots:
             QProcess::execute(convert, {png, "-profile", srgb, "-profile",
                                         "/usr/share/color/icc/ghostscript/default_cmyk.icc", "-quality", "100", jpg}),
             0);
-        const ResultatImage r = chargerImage(jpg, QSize(32, 32));
-        QVERIFY2(r.ok(), qPrintable(r.erreur));
-        QCOMPARE(r.image.size(), QSize(32, 32));
-        // There and back through the inks, as Little CMS goes.
-        const QRgb attendue = cmjnAllerRetour(qRgb(40, 120, 200), cmjn);
-        QVERIFY2(proche(r.image.pixel(16, 16), attendue, 6),
-                 qPrintable(QStringLiteral("%1 au lieu de %2").arg(r.image.pixel(16, 16), 0, 16).arg(attendue, 0, 16)));
+        QFile encre(jpg);
+        QVERIFY(encre.open(QIODevice::ReadOnly));
+        QByteArray octets = encre.readAll();
+        // The EXIF segment of an RGB test JPEG, laid after the start-of-image marker.
+        const QByteArray exif = essai::jpeg(QImage(8, 8, QImage::Format_RGB32), orientation);
+        if (orientation > 0)
+            octets.insert(2, exif.mid(2, 2 + ((uchar(exif[4]) << 8) | uchar(exif[5]))));
+        const ResultatImage r = chargerImage(fichier("cmjn-exif.jpg", octets), QSize(64, 64));
+        const ResultatImage rvb = chargerImage(fichier("rvb-exif.jpg", essai::jpeg(image, orientation)), QSize(64, 64));
+        QVERIFY2(r.ok() && rvb.ok(), qPrintable(r.erreur + rvb.erreur));
+        QCOMPARE(r.image.size(), rvb.image.size());
+        // Each area where the RGB file shows it, there and back through the inks as Little CMS goes.
+        for (const QPoint p : {QPoint(8, 8), QPoint(8, 56), QPoint(24, 8), QPoint(24, 56)}) {
+            const QPoint q(p.x() * r.image.width() / 32, p.y() * r.image.height() / 64);
+            const QRgb* teinte = std::find_if(std::begin(teintes), std::end(teintes),
+                                              [&](QRgb t) { return proche(rvb.image.pixel(q), t, 12); });
+            QVERIFY(teinte != std::end(teintes));
+            const QRgb attendue = cmjnAllerRetour(*teinte, cmjn);
+            QVERIFY2(proche(r.image.pixel(q), attendue, 6),
+                     qPrintable(QStringLiteral("%1 au lieu de %2").arg(r.image.pixel(q), 0, 16).arg(attendue, 0, 16)));
+        }
     }
 
     // "Ouvrir avec" offers Ormelle for every type the loader reads on this machine (Qt's
