@@ -1,5 +1,7 @@
 #include "app/memoire.h"
 
+#include "platform/reserveimages.h"
+
 #include <QTimer>
 #include <malloc.h>
 
@@ -25,6 +27,7 @@ void restituerMemoireAuRepos(QObject* parent)
     auto* minuterie = new QTimer(parent);
     minuterie->setTimerType(Qt::VeryCoarseTimer);
     QObject::connect(minuterie, &QTimer::timeout, [] {
+        reserveimages::rendreLesAnciens();
         if (mallinfo2().fordblks > SeuilRestitution)
             malloc_trim(0);
     });

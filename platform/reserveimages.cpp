@@ -11,6 +11,7 @@ namespace {
 struct Tampon {
     uchar* donnees;
     qint64 octets;
+    bool ancien = false; // free already at the last call to rendreLesAnciens()
 };
 
 // Buffers below this size come from the heap as usual: faults do not matter there.
@@ -45,7 +46,7 @@ void rendre(void* info)
     {
         Reserve& r = reserve();
         std::lock_guard<std::mutex> garde(r.verrou);
-        r.libres.push_back(*t);
+        r.libres.push_back(Tampon{t->donnees, t->octets});
         r.octetsLibres += t->octets;
         limiter(r);
     }
@@ -95,6 +96,20 @@ qint64 octetsLibres()
     Reserve& r = reserve();
     std::lock_guard<std::mutex> garde(r.verrou);
     return r.octetsLibres;
+}
+
+void rendreLesAnciens()
+{
+    Reserve& r = reserve();
+    std::lock_guard<std::mutex> garde(r.verrou);
+    for (auto it = r.libres.begin(); it != r.libres.end();) {
+        if (it->ancien) {
+            std::free(it->donnees);
+            r.octetsLibres -= it->octets;
+            it = r.libres.erase(it);
+        } else
+            (it++)->ancien = true;
+    }
 }
 
 void setPlafond(qint64 octets)

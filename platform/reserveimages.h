@@ -16,4 +16,8 @@ QImage imageRgb32(const QSize& taille);
 qint64 octetsLibres();
 void setPlafond(qint64 octets);
 
+// Gives back to the system the buffers nobody took since the last call: called now
+// and then, it keeps a running slideshow's buffers and lets an idle viewer's go.
+void rendreLesAnciens();
+
 } // namespace reserveimages

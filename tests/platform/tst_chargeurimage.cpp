@@ -324,6 +324,25 @@ private slots:
                     QFAIL(qPrintable(QStringLiteral("%1,%2 not blue").arg(x).arg(y)));
     }
 
+    // A free buffer is kept while pictures keep taking it, and given back once unused
+    // over a whole round of the idle check.
+    void tamponsLibresRendusAuRepos()
+    {
+        reserveimages::rendreLesAnciens();
+        reserveimages::rendreLesAnciens();
+        QCOMPARE(reserveimages::octetsLibres(), 0);
+        const qint64 octets = qint64(2000) * 1000 * 4;
+        reserveimages::imageRgb32(QSize(2000, 1000)); // freed at once, into the pool
+        QCOMPARE(reserveimages::octetsLibres(), octets);
+        reserveimages::rendreLesAnciens();
+        QCOMPARE(reserveimages::octetsLibres(), octets);
+        reserveimages::imageRgb32(QSize(2000, 1000)); // taken and given back: young again
+        reserveimages::rendreLesAnciens();
+        QCOMPARE(reserveimages::octetsLibres(), octets);
+        reserveimages::rendreLesAnciens();
+        QCOMPARE(reserveimages::octetsLibres(), 0);
+    }
+
     void jpegGeantBorneEnMemoire()
     {
         // A small JPEG whose frame header claims 30000x30000: decoded scaled, never whole.
