@@ -1,13 +1,11 @@
 #include "sound/sonouvert.h"
+#include "sound/sourceson.h"
 
 #include <QFile>
-
-#include <sndfile.h>
 
 namespace {
 // A MIDI file larger than this is no song; refused before it is read.
 constexpr qint64 TailleMaxMidi = 64 * 1024 * 1024;
-constexpr int CanauxMax = 8;
 
 ResultatOuverture echec(const QString& erreur)
 {
@@ -44,20 +42,17 @@ ResultatOuverture ouvrirMidi(const QString& chemin, QFile& f, FormatSon format, 
 
 ResultatOuverture ouvrirEchantillons(const QString& chemin)
 {
-    SF_INFO info{};
-    SNDFILE* sf = sf_open(QFile::encodeName(chemin).constData(), SFM_READ, &info);
-    if (!sf)
-        return echec(QString::fromUtf8(sf_strerror(nullptr)));
-    sf_close(sf);
-    if (info.samplerate <= 0 || info.channels <= 0 || info.channels > CanauxMax || info.frames < 0)
-        return echec(QStringLiteral("format de son non pris en charge"));
+    QString erreur;
+    const std::unique_ptr<SourceSon> source = ouvrirSourceEchantillons(chemin, &erreur);
+    if (!source)
+        return echec(erreur);
     auto son = std::make_shared<SonOuvert>();
     son->chemin = chemin;
     son->format = FormatSon::Autre;
-    son->frequence = info.samplerate;
-    son->canaux = info.channels;
-    son->trames = info.frames;
-    son->dureeMs = dureeUsDe(info.frames, info.samplerate) / 1000;
+    son->frequence = source->frequence();
+    son->canaux = source->canaux();
+    son->trames = source->trames();
+    son->dureeMs = dureeUsDe(son->trames, son->frequence) / 1000;
     return {son, QString()};
 }
 } // namespace

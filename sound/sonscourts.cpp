@@ -1,4 +1,5 @@
 #include "sound/sonscourts.h"
+#include "sound/sourceson.h"
 
 #include <QAudioSink>
 #include <QBuffer>
@@ -8,66 +9,11 @@
 #include <QMediaDevices>
 #include <QPointer>
 #include <QTimer>
-#include <QtEndian>
+#include <vector>
 
 namespace {
-constexpr quint16 FormatPcm = 1;
-constexpr quint16 FormatFlottant = 3;
-constexpr quint16 FormatExtensible = 0xFFFE;
 constexpr qint64 LatenceMs = 60;
-
-quint16 lire16(const char* p)
-{
-    return qFromLittleEndian<quint16>(p);
-}
-quint32 lire32(const char* p)
-{
-    return qFromLittleEndian<quint32>(p);
-}
-
-struct EnteteFmt {
-    quint16 codage = 0;
-    quint16 canaux = 0;
-    quint32 frequence = 0;
-    quint16 bits = 0;
-};
-
-std::optional<EnteteFmt> lireFmt(const char* p, quint32 taille)
-{
-    if (taille < 16)
-        return std::nullopt;
-    EnteteFmt f;
-    f.codage = lire16(p);
-    f.canaux = lire16(p + 2);
-    f.frequence = lire32(p + 4);
-    f.bits = lire16(p + 14);
-    // The extensible header carries the real coding in the first two bytes of its GUID.
-    if (f.codage == FormatExtensible) {
-        if (taille < 26)
-            return std::nullopt;
-        f.codage = lire16(p + 24);
-    }
-    return f;
-}
-
-std::optional<QAudioFormat::SampleFormat> formatEchantillon(const EnteteFmt& f)
-{
-    if (f.codage == FormatPcm) {
-        switch (f.bits) {
-        case 8:
-            return QAudioFormat::UInt8;
-        case 16:
-            return QAudioFormat::Int16;
-        case 32:
-            return QAudioFormat::Int32;
-        default:
-            return std::nullopt;
-        }
-    }
-    if (f.codage == FormatFlottant && f.bits == 32)
-        return QAudioFormat::Float;
-    return std::nullopt;
-}
+constexpr qint64 TramesParLecture = 4096;
 } // namespace
 
 qint64 SonWav::dureeMs() const
@@ -78,41 +24,24 @@ qint64 SonWav::dureeMs() const
 
 std::optional<SonWav> lireWav(const QByteArray& fichier)
 {
-    const char* base = fichier.constData();
-    const qint64 taille = fichier.size();
-    if (taille < 12 || !fichier.startsWith("RIFF") || fichier.mid(8, 4) != "WAVE")
+    const std::unique_ptr<SourceSon> source = ouvrirSourceEchantillons(fichier);
+    if (!source)
         return std::nullopt;
-
-    std::optional<EnteteFmt> fmt;
-    qint64 pos = 12;
-    while (pos + 8 <= taille) {
-        const QByteArray id = fichier.mid(pos, 4);
-        const quint32 annonce = lire32(base + pos + 4);
-        const qint64 debut = pos + 8;
-        const qint64 disponible = qMin<qint64>(annonce, taille - debut);
-        if (id == "fmt ") {
-            fmt = lireFmt(base + debut, quint32(disponible));
-            if (!fmt)
-                return std::nullopt;
-        } else if (id == "data") {
-            if (!fmt)
-                return std::nullopt;
-            const auto echantillon = formatEchantillon(*fmt);
-            if (!echantillon || fmt->canaux == 0 || fmt->canaux > 8 || fmt->frequence < 1000 || fmt->frequence > 384000)
-                return std::nullopt;
-            SonWav son;
-            son.format.setSampleFormat(*echantillon);
-            son.format.setChannelCount(fmt->canaux);
-            son.format.setSampleRate(int(fmt->frequence));
-            // Whole frames only, so the sink never receives half a sample.
-            const int trame = son.format.bytesPerFrame();
-            son.echantillons = fichier.mid(debut, disponible - disponible % trame);
-            return son;
-        }
-        // Chunks are padded to an even size.
-        pos = debut + qint64(annonce) + (annonce & 1);
+    SonWav son;
+    son.format.setSampleFormat(QAudioFormat::Int16);
+    son.format.setChannelCount(source->canaux());
+    son.format.setSampleRate(source->frequence());
+    std::vector<float> tampon(size_t(TramesParLecture * source->canaux()));
+    for (qint64 lu; (lu = source->lire(tampon.data(), TramesParLecture)) > 0;) {
+        const qsizetype debut = son.echantillons.size();
+        son.echantillons.resize(debut + qsizetype(lu * source->canaux()) * qsizetype(sizeof(qint16)));
+        auto* sortie = reinterpret_cast<qint16*>(son.echantillons.data() + debut);
+        for (qint64 i = 0; i < lu * source->canaux(); ++i)
+            sortie[i] = qint16(qBound(-32768.0f, tampon[size_t(i)] * 32768.0f, 32767.0f));
     }
-    return std::nullopt;
+    if (son.echantillons.isEmpty())
+        return std::nullopt;
+    return son;
 }
 
 namespace {

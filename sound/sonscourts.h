@@ -1,5 +1,5 @@
 #pragma once
-// The program's sound cues: short RIFF/WAVE files compiled in as :/sons/19.wav … 23.wav.
+// The program's sound cues: short WAVE files compiled in as :/sons/19.wav … 23.wav.
 // A cue is started and the call returns at once: no nested event loop runs timers or
 // finished decodes in the middle of the caller, and a machine without a sound card
 // plays nothing. Part of the sound module: the program plays a cue through
@@ -17,10 +17,10 @@ struct SonWav {
     qint64 dureeMs() const;
 };
 
-// Decodes a RIFF/WAVE file held in memory: PCM 8, 16 or 32-bit, or 32-bit float, any
-// rate and channel count, including the "extensible" header. nullopt for anything else
-// or for a file that is cut short or malformed; a data chunk that claims more than the
-// file holds is clipped to what is there.
+// Decodes a sound file held in memory, as libsndfile reads it (a WAVE of any PCM width or
+// float, the "extensible" header included), to 16-bit samples at its own rate and channel
+// count. nullopt for a file it cannot read or that holds no sample; a data chunk that
+// claims more than the file holds is clipped to what is there.
 std::optional<SonWav> lireWav(const QByteArray& fichier);
 
 // Starts the sound on `sortie` and returns at once; the sound plays on from the event

@@ -1,6 +1,7 @@
 #pragma once
 // What the player's output pulls sound from: interleaved float frames at a fixed rate,
 // until the end of the sound. Decoders live behind it; QtCore only.
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 #include <memory>
@@ -19,5 +20,7 @@ public:
     virtual void rembobiner() = 0;
 };
 
-// A sampled sound read by libsndfile; null with `erreur` set when it cannot be read.
+// A sampled sound read by libsndfile from a file, or from bytes held in memory; null with
+// `erreur` set when it cannot be read, has no rate, or no channel or more than eight.
 std::unique_ptr<SourceSon> ouvrirSourceEchantillons(const QString& chemin, QString* erreur = nullptr);
+std::unique_ptr<SourceSon> ouvrirSourceEchantillons(const QByteArray& contenu, QString* erreur = nullptr);

@@ -39,6 +39,18 @@ QByteArray pcm16Mono(int octets)
 {
     return riff(morceau("fmt ", fmt(1, 1, 8000, 16)) + morceau("data", QByteArray(octets, 'x')));
 }
+// `n` samples at half the full scale, PCM (unsigned at 8 bits) or 32-bit float.
+QByteArray demiEchelle(quint16 codage, quint16 bits, int n)
+{
+    QByteArray un =
+        bits == 8 ? QByteArray(1, '\xC0') : le32(codage == 3 ? 0x3F000000 : 1u << (bits - 2)).left(bits / 8);
+    return un.repeated(n);
+}
+QByteArray wavDemiEchelle(quint16 codage, quint16 canaux, quint32 frequence, quint16 bits, int trames)
+{
+    return riff(morceau("fmt ", fmt(codage, canaux, frequence, bits))
+                + morceau("data", demiEchelle(codage, bits, trames * canaux)));
+}
 } // namespace
 
 class TestSons : public QObject {
@@ -66,42 +78,43 @@ private slots:
     void formatsLus_data()
     {
         QTest::addColumn<QByteArray>("fichier");
-        QTest::addColumn<int>("format");
         QTest::addColumn<int>("canaux");
         QTest::addColumn<int>("frequence");
-        QTest::addColumn<int>("octets");
-        QTest::newRow("16 bits mono") << pcm16Mono(16000) << int(QAudioFormat::Int16) << 1 << 8000 << 16000;
-        QTest::newRow("8 bits stéréo") << riff(morceau("fmt ", fmt(1, 2, 11025, 8))
-                                               + morceau("data", QByteArray(100, 'a')))
-                                       << int(QAudioFormat::UInt8) << 2 << 11025 << 100;
-        QTest::newRow("flottant") << riff(morceau("fmt ", fmt(3, 1, 48000, 32)) + morceau("data", QByteArray(40, 'a')))
-                                  << int(QAudioFormat::Float) << 1 << 48000 << 40;
-        QByteArray extensible =
-            fmt(0xFFFE, 2, 44100, 16) + le16(22) + le16(16) + le32(3) + le16(1) + QByteArray(14, '\x10');
-        QTest::newRow("extensible") << riff(morceau("fmt ", extensible) + morceau("data", QByteArray(8, 'a')))
-                                    << int(QAudioFormat::Int16) << 2 << 44100 << 8;
+        QTest::addColumn<int>("trames");
+        QTest::newRow("8 bits stéréo") << wavDemiEchelle(1, 2, 11025, 8, 50) << 2 << 11025 << 50;
+        QTest::newRow("16 bits mono") << wavDemiEchelle(1, 1, 8000, 16, 800) << 1 << 8000 << 800;
+        QTest::newRow("24 bits") << wavDemiEchelle(1, 1, 22050, 24, 30) << 1 << 22050 << 30;
+        QTest::newRow("32 bits") << wavDemiEchelle(1, 2, 44100, 32, 20) << 2 << 44100 << 20;
+        QTest::newRow("flottant") << wavDemiEchelle(3, 1, 48000, 32, 10) << 1 << 48000 << 10;
+        const QByteArray guidPcm = le16(1) + QByteArray::fromHex("000000001000800000aa00389b71");
+        const QByteArray extensible = fmt(0xFFFE, 2, 44100, 16) + le16(22) + le16(16) + le32(3) + guidPcm;
+        QTest::newRow("extensible") << riff(morceau("fmt ", extensible) + morceau("data", demiEchelle(1, 16, 4))) << 2
+                                    << 44100 << 2;
         // A chunk of odd size is padded; the reader must step over the pad byte.
-        QTest::newRow("morceau impair avant data")
-            << riff(morceau("fmt ", fmt(1, 1, 8000, 16)) + morceau("LIST", "abc") + morceau("data", "wxyz"))
-            << int(QAudioFormat::Int16) << 1 << 8000 << 4;
+        QTest::newRow("morceau impair avant data") << riff(morceau("fmt ", fmt(1, 1, 8000, 16)) + morceau("LIST", "abc")
+                                                           + morceau("data", demiEchelle(1, 16, 2)))
+                                                   << 1 << 8000 << 2;
         // Claims more than is there, and ends mid-sample: whole frames of what exists.
         QTest::newRow("data tronqué") << riff(morceau("fmt ", fmt(1, 2, 8000, 16))
-                                              + morceau("data", QByteArray(10, 'a'), 1000))
-                                      << int(QAudioFormat::Int16) << 2 << 8000 << 8;
+                                              + morceau("data", demiEchelle(1, 16, 5), 1000))
+                                      << 2 << 8000 << 2;
     }
     void formatsLus()
     {
         QFETCH(QByteArray, fichier);
-        QFETCH(int, format);
         QFETCH(int, canaux);
         QFETCH(int, frequence);
-        QFETCH(int, octets);
+        QFETCH(int, trames);
         const auto son = lireWav(fichier);
         QVERIFY(son);
-        QCOMPARE(int(son->format.sampleFormat()), format);
+        QCOMPARE(son->format.sampleFormat(), QAudioFormat::Int16);
         QCOMPARE(son->format.channelCount(), canaux);
         QCOMPARE(son->format.sampleRate(), frequence);
-        QCOMPARE(son->echantillons.size(), octets);
+        QCOMPARE(son->echantillons.size(), trames * canaux * 2);
+        // Every width plays as loud as it was written.
+        const auto* echantillons = reinterpret_cast<const qint16*>(son->echantillons.constData());
+        for (int i = 0; i < trames * canaux; ++i)
+            QCOMPARE(echantillons[i], qint16(0x4000));
     }
 
     void duree()
@@ -120,8 +133,7 @@ private slots:
         QTest::newRow("data avant fmt") << riff(morceau("data", "abcd") + morceau("fmt ", fmt(1, 1, 8000, 16)));
         QTest::newRow("sans data") << riff(morceau("fmt ", fmt(1, 1, 8000, 16)));
         QTest::newRow("fmt trop court") << riff(morceau("fmt ", "abcdefgh") + morceau("data", "abcd"));
-        QTest::newRow("ADPCM") << riff(morceau("fmt ", fmt(2, 1, 8000, 4)) + morceau("data", "abcd"));
-        QTest::newRow("24 bits") << riff(morceau("fmt ", fmt(1, 1, 8000, 24)) + morceau("data", "abcdef"));
+        QTest::newRow("ADPCM incomplet") << riff(morceau("fmt ", fmt(2, 1, 8000, 4)) + morceau("data", "abcd"));
         QTest::newRow("zéro canal") << riff(morceau("fmt ", fmt(1, 0, 8000, 16)) + morceau("data", "abcd"));
         QTest::newRow("fréquence nulle") << riff(morceau("fmt ", fmt(1, 1, 0, 16)) + morceau("data", "abcd"));
         QTest::newRow("morceau géant") << riff(morceau("fmt ", fmt(1, 1, 8000, 16)) + morceau("LIST", "ab", 0xFFFFFFF0)

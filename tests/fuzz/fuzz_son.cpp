@@ -1,7 +1,8 @@
 // libFuzzer entry point over opening a song: its kind from its content, MIDI and RMI read
 // into their store, sampled sounds probed by libsndfile, then the first buffers: MIDI
 // events scheduled as the synthesiser would get them (the synthesiser itself left out: its
-// cost per event is its own, not the file's), samples decoded.
+// cost per event is its own, not the file's), samples decoded from the file and from the
+// same bytes in memory, as the cues are.
 #include "sound/sonouvert.h"
 #include "sound/sourceson.h"
 
@@ -75,11 +76,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     const std::unique_ptr<SourceSon> source = ouvrirSourceEchantillons(fichier);
+    // The same bytes from memory, as the program's cues are read: the same sound.
+    const std::unique_ptr<SourceSon> memoire =
+        ouvrirSourceEchantillons(QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)));
+    if (!source != !memoire)
+        abort();
     if (!source)
         return 0;
+    if (memoire->trames() != source->trames() || memoire->canaux() != source->canaux())
+        abort();
     std::vector<float> tampon(size_t(Trames * source->canaux()));
-    for (int t = 0; t < Tampons; ++t)
-        if (source->lire(tampon.data(), Trames) > Trames)
+    for (int t = 0; t < Tampons; ++t) {
+        const qint64 lu = source->lire(tampon.data(), Trames);
+        if (lu > Trames || memoire->lire(tampon.data(), Trames) != lu)
             abort();
+    }
     return 0;
 }
