@@ -109,19 +109,20 @@ IdentiteFichier identiteDe(const struct stat& st)
 }
 
 // Regular files and folders, links followed to what they point to: devices,
-// pipes and sockets are no pictures and would block a reader. Files are
-// stat'ed for their identity (this runs off the interface thread); the entry
-// type spares a stat of folders on most file systems.
-Genre genreEntree(DIR* d, const dirent* e, IdentiteFichier* identite)
+// pipes and sockets are no pictures and would block a reader. The entry type
+// tells most entries apart without a stat, which would cost more than the rest
+// of the listing; only links and file systems that give no type are stat'ed.
+Genre genreEntree(DIR* d, const dirent* e)
 {
     if (e->d_type == DT_DIR)
         return Genre::Dossier;
-    if (e->d_type != DT_REG && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+    if (e->d_type == DT_REG)
+        return Genre::Fichier;
+    if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
         return Genre::Autre;
     struct stat st;
     if (fstatat(dirfd(d), e->d_name, &st, 0) != 0)
         return Genre::Autre;
-    *identite = identiteDe(st);
     return S_ISREG(st.st_mode) ? Genre::Fichier : S_ISDIR(st.st_mode) ? Genre::Dossier : Genre::Autre;
 }
 
@@ -187,20 +188,18 @@ ContenuDossier lireDossier(const QString& dossier)
             break;
         if (e->d_name[0] == '.')
             continue;
-        IdentiteFichier identite;
-        const Genre genre = genreEntree(d, e, &identite);
+        const Genre genre = genreEntree(d, e);
         const QByteArray nom = QByteArray::fromRawData(e->d_name, qsizetype(strlen(e->d_name)));
-        if (genre == Genre::Fichier) {
+        if (genre == Genre::Fichier)
             contenu.fichiers.append(cheminDepuisOctets(nom));
-            contenu.identites.insert(contenu.fichiers.last(), identite);
-        } else if (genre == Genre::Dossier)
+        else if (genre == Genre::Dossier)
             contenu.sousDossiers.append(cheminDepuisOctets(nom));
     }
     // A folder that opens but cannot be read through (no search right, I/O error).
     const int code = errno;
     closedir(d);
     if (code != 0)
-        return ContenuDossier{{}, {}, {}, texteErreurSysteme(code, ObjetErreur::Dossier)};
+        return ContenuDossier{{}, {}, texteErreurSysteme(code, ObjetErreur::Dossier)};
     trierNoms(contenu.fichiers);
     trierNoms(contenu.sousDossiers);
     return contenu;
