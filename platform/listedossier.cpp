@@ -100,6 +100,49 @@ bool correspond(const std::vector<Motif>& motifs, const QString& nom)
     return false;
 }
 
+enum class Verdict { Non, Oui, Incertain };
+
+// Whether the name's last bytes are `suffixe`, case aside, when both are plain ASCII
+// there: those bytes are then the name's last characters.
+Verdict suffixeOctets(const QString& suffixe, const char* nom, size_t n)
+{
+    const size_t l = size_t(suffixe.size());
+    if (n < l) // fewer characters than the suffix, whatever they are
+        return Verdict::Non;
+    // From the end: past a byte that is not ASCII, bytes no longer tell characters.
+    for (size_t k = l; k-- > 0;) {
+        const char16_t attendu = suffixe.at(qsizetype(k)).unicode();
+        const unsigned char c = static_cast<unsigned char>(nom[n - l + k]);
+        if (attendu >= 0x80 || c >= 0x80)
+            return Verdict::Incertain;
+        if (QChar::toCaseFolded(char32_t(c)) != QChar::toCaseFolded(char32_t(attendu)))
+            return Verdict::Non;
+    }
+    return Verdict::Oui;
+}
+
+// The pattern judged on the name's bytes, before any text is made of them: plain
+// ASCII suffixes and "*.*" are decided here for most names; the rest is left to
+// correspond().
+Verdict verdictOctets(const std::vector<Motif>& motifs, const char* nom, size_t n)
+{
+    Verdict verdict = Verdict::Non;
+    for (const Motif& m : motifs) {
+        Verdict v = Verdict::Incertain;
+        if (m.genre == Motif::Genre::Tout)
+            v = Verdict::Oui;
+        else if (m.genre == Motif::Genre::SansPoint)
+            v = memchr(nom, '.', n) ? Verdict::Non : Verdict::Oui;
+        else if (m.genre == Motif::Genre::Suffixe)
+            v = suffixeOctets(m.texte, nom, n);
+        if (v == Verdict::Oui)
+            return v;
+        if (v == Verdict::Incertain)
+            verdict = v;
+    }
+    return verdict;
+}
+
 enum class Genre { Autre, Fichier, Dossier };
 
 IdentiteFichier identiteDe(const struct stat& st)
@@ -173,7 +216,11 @@ void trierNoms(QStringList& noms)
     trierParCles(noms, cles);
 }
 
-ContenuDossier lireDossier(const QString& dossier)
+namespace {
+
+// One pass over `dossier`. With `motifs`, only the files matching them are kept
+// (subfolders are not wanted): the names left out never become text.
+ContenuDossier lire(const QString& dossier, const std::vector<Motif>* motifs)
 {
     ContenuDossier contenu;
     DIR* d = opendir(octetsDepuisChemin(dossier).constData());
@@ -186,14 +233,19 @@ ContenuDossier lireDossier(const QString& dossier)
         const dirent* e = readdir(d);
         if (!e)
             break;
-        if (e->d_name[0] == '.')
+        if (e->d_name[0] == '.' || (motifs && e->d_type == DT_DIR))
+            continue;
+        const size_t longueur = strlen(e->d_name);
+        const Verdict verdict = motifs ? verdictOctets(*motifs, e->d_name, longueur) : Verdict::Oui;
+        if (verdict == Verdict::Non)
             continue;
         const Genre genre = genreEntree(d, e);
-        const QByteArray nom = QByteArray::fromRawData(e->d_name, qsizetype(strlen(e->d_name)));
-        if (genre == Genre::Fichier)
-            contenu.fichiers.append(cheminDepuisOctets(nom));
-        else if (genre == Genre::Dossier)
-            contenu.sousDossiers.append(cheminDepuisOctets(nom));
+        if (genre == Genre::Autre || (motifs && genre == Genre::Dossier))
+            continue;
+        QString nom = cheminDepuisOctets(QByteArray::fromRawData(e->d_name, qsizetype(longueur)));
+        if (verdict == Verdict::Incertain && !correspond(*motifs, nom))
+            continue;
+        (genre == Genre::Fichier ? contenu.fichiers : contenu.sousDossiers).append(std::move(nom));
     }
     // A folder that opens but cannot be read through (no search right, I/O error).
     const int code = errno;
@@ -203,6 +255,13 @@ ContenuDossier lireDossier(const QString& dossier)
     trierNoms(contenu.fichiers);
     trierNoms(contenu.sousDossiers);
     return contenu;
+}
+
+} // namespace
+
+ContenuDossier lireDossier(const QString& dossier)
+{
+    return lire(dossier, nullptr);
 }
 
 IdentiteFichier identiteFichier(const QString& chemin)
@@ -230,10 +289,11 @@ QStringList filtrerNoms(const QStringList& noms, const QString& motif)
 
 QStringList listerFichiers(const QString& dossier, const QString& motif, QString* erreur)
 {
-    const ContenuDossier contenu = lireDossier(dossier);
+    const std::vector<Motif> motifs = compiler(motif);
+    ContenuDossier contenu = lire(dossier, &motifs);
     if (erreur)
         *erreur = contenu.erreur;
-    return filtrerNoms(contenu.fichiers, motif);
+    return std::move(contenu.fichiers);
 }
 
 bool correspondMotif(const QString& nom, const QString& motif)

@@ -104,6 +104,7 @@ private slots:
                                            << "*-*-*.JPG" << true;
         QTest::newRow("accent et casse") << "ÉTÉ.GIF"
                                          << "été.*" << true;
+        QTest::newRow("signe kelvin") << QString::fromUtf8("x.\u212A") << "*.k" << true;
     }
 
     void motifs()
@@ -112,6 +113,10 @@ private slots:
         QFETCH(QString, motif);
         QFETCH(bool, attendu);
         QCOMPARE(correspondMotif(nom, motif), attendu);
+        // The listing judges most names before making text of them: alike.
+        QTemporaryDir d;
+        QVERIFY(QFile(d.filePath(nom)).open(QIODevice::WriteOnly));
+        QCOMPARE(listerFichiers(d.path(), motif), attendu ? QStringList{nom} : QStringList{});
     }
 
     void listeFiltreeEtTriee()
