@@ -143,6 +143,10 @@ private slots:
         trierNoms(noms);
         // Same name but for case: a fixed order, capital first.
         QCOMPARE(noms, (QStringList{"A", "a", "B", "b", "img10.rle", "img2.rle"}));
+        // Past the first sixteen characters too.
+        QStringList longs{"IMG_20231224_123456.jpg", "img_20231224_123455.JPG", "img_20231224_12345.jpg"};
+        trierNoms(longs);
+        QCOMPARE(longs, (QStringList{"img_20231224_12345.jpg", "img_20231224_123455.JPG", "IMG_20231224_123456.jpg"}));
     }
 
     void triSelonLaLangue()
