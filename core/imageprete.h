@@ -41,8 +41,8 @@ struct DemandeImage {
     QColor fond = Qt::black;
     // Colours for another program (the clipboard) rather than for this display.
     bool srgb = false;
-    // The file as its folder's listing found it: a picture rewritten since is
-    // another request. Unknown for a path no listing has given.
+    // The file as the folder model measured it: a picture rewritten since is
+    // another request. Unknown for a path outside a listed folder.
     IdentiteFichier identite;
     // Set by the picture service once nobody wants the result: the decode stops early.
     std::shared_ptr<const std::atomic<bool>> annulation;

@@ -54,9 +54,16 @@ IdentiteFichier ModeleDossier::identite(const QString& cheminFichier) const
 {
     const qsizetype barre = cheminFichier.lastIndexOf(QLatin1Char('/'));
     const QString nom = cheminFichier.mid(barre + 1);
-    if (barre < 0 || chemin(nom) != cheminFichier)
+    if (!repondu_ || barre < 0 || nom.isEmpty() || nom.startsWith(u'.') || chemin(nom) != cheminFichier)
         return {};
-    return identites_.value(nom);
+    const auto connue = identites_.constFind(nom);
+    if (connue != identites_.cend())
+        return *connue;
+    // One stat, on this thread: the folder answered its listing a moment ago.
+    const IdentiteFichier mesuree = identiteFichier(cheminFichier);
+    if (mesuree.connue())
+        identites_.insert(nom, mesuree);
+    return mesuree;
 }
 
 void ModeleDossier::ouvrir(const QString& dossier, const QString& nomAttendu)
@@ -70,6 +77,7 @@ void ModeleDossier::ouvrir(const QString& dossier, const QString& nomAttendu)
     erreur_.clear();
     sousDossiers_.clear();
     tous_.clear();
+    repondu_ = false;
     identites_.clear();
     fichiers_.clear();
     images_.clear();
@@ -131,11 +139,13 @@ void ModeleDossier::recevoir(const QString& dossier, const ContenuDossier& conte
 void ModeleDossier::appliquer(const ContenuDossier& contenu)
 {
     const QStringList avant = fichiers_;
-    const QHash<QString, IdentiteFichier> identitesAvant = identites_;
+    const IdentiteFichier identiteAvant = identites_.value(NomFichierCourant());
     erreur_ = contenu.erreur;
+    repondu_ = erreur_.isEmpty();
     sousDossiers_ = contenu.sousDossiers;
     tous_ = contenu.fichiers;
-    identites_ = contenu.identites;
+    // What was measured before this listing may have changed since.
+    identites_.clear();
     images_ = filtrerNoms(tous_, motifImagesLisibles());
     filtrer();
     const QString nomAttendu = std::exchange(nomAttendu_, QString());
@@ -143,7 +153,7 @@ void ModeleDossier::appliquer(const ContenuDossier& contenu)
     if (!nomAttendu.isEmpty())
         poserCourant(chemin(nomAttendu), true);
     else if (suite == Suite::Suivre)
-        suivreCourant(avant, identitesAvant);
+        suivreCourant(avant, identiteAvant);
     else if (suite == Suite::Garder)
         poserCourant(courant_, false);
     surveiller();
@@ -152,7 +162,7 @@ void ModeleDossier::appliquer(const ContenuDossier& contenu)
 
 // After a change made by another program: the current picture stays current; when
 // it is gone, the entry before it is, as after a delete; rewritten, it is shown again.
-void ModeleDossier::suivreCourant(const QStringList& avant, const QHash<QString, IdentiteFichier>& identitesAvant)
+void ModeleDossier::suivreCourant(const QStringList& avant, const IdentiteFichier& identiteAvant)
 {
     const QString nom = NomFichierCourant();
     if (courant_.isEmpty() || chemin(nom) != courant_) {
@@ -166,7 +176,7 @@ void ModeleDossier::suivreCourant(const QStringList& avant, const QHash<QString,
             selectionner(qBound<qint64>(0, avant.indexOf(nom) - 1, fichiers_.size() - 1));
         return;
     }
-    poserCourant(courant_, identitesAvant.value(nom) != identites_.value(nom));
+    poserCourant(courant_, identiteAvant != identite(courant_));
 }
 
 // Watched once the folder has answered a listing: adding the watch touches the
@@ -221,6 +231,9 @@ void ModeleDossier::poserCourant(const QString& cheminCourant, bool annoncer)
     const bool change = annoncer || cheminCourant != courant_ || index != index_;
     courant_ = cheminCourant;
     index_ = index;
+    // The current picture's identity is kept from the moment it is current, so that
+    // a listing after another program rewrote it can tell.
+    identite(courant_);
     if (change)
         emit courantChange();
 }

@@ -12,6 +12,7 @@
 #include "platform/listedossier.h"
 #include "platform/veilledossier.h"
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -51,8 +52,10 @@ public:
     // Every picture of the folder whatever the pattern: what the viewer steps through.
     const QStringList& images() const { return images_; }
     QString chemin(const QString& nom) const;
-    // What the listing found on disk for a path of the current folder; unknown
-    // for any other path. Caches key pictures by it without touching the disk.
+    // What a file of the current folder is on disk, measured when first asked
+    // and kept until the folder is listed again (the watcher lists it again
+    // when another program changes it); unknown for any other path, and before
+    // the folder has answered. Caches key pictures by it.
     IdentiteFichier identite(const QString& chemin) const;
 
     // The current picture. Selecting an index of the file list, or naming a
@@ -79,7 +82,7 @@ private:
     void lancer(const QString& dossier);
     void recevoir(const QString& dossier, const ContenuDossier& contenu, bool sautee);
     void appliquer(const ContenuDossier& contenu);
-    void suivreCourant(const QStringList& avant, const QHash<QString, IdentiteFichier>& identitesAvant);
+    void suivreCourant(const QStringList& avant, const IdentiteFichier& identiteAvant);
     void surveiller();
     void filtrer();
     void poserCourant(const QString& chemin, bool annoncer);
@@ -97,7 +100,8 @@ private:
     QString erreur_;
     QStringList sousDossiers_;
     QStringList tous_;
-    QHash<QString, IdentiteFichier> identites_;
+    bool repondu_ = false; // the folder has answered a listing
+    mutable QHash<QString, IdentiteFichier> identites_;
     QStringList fichiers_;
     QStringList images_;
     QString courant_;

@@ -5,8 +5,9 @@
 // before it starts, and a result whose every asker has gone is not delivered.
 // The same request asked twice is decoded once, and the last few results are
 // kept by the identity of the file decoded (never by name alone, and without a
-// stat here: requests carry what the listing found), so a picture asked for again (or decoded ahead, as the one named
-// on the command line is before the window exists) comes at once.
+// stat here: requests carry what the folder model measured), so a picture asked for
+// again (or decoded ahead, as the one named on the command line is before the window
+// exists) comes at once.
 #include "core/imageprete.h"
 
 #include <QObject>

@@ -100,6 +100,49 @@ bool correspond(const std::vector<Motif>& motifs, const QString& nom)
     return false;
 }
 
+enum class Verdict { Non, Oui, Incertain };
+
+// Whether the name's last bytes are `suffixe`, case aside, when both are plain ASCII
+// there: those bytes are then the name's last characters.
+Verdict suffixeOctets(const QString& suffixe, const char* nom, size_t n)
+{
+    const size_t l = size_t(suffixe.size());
+    if (n < l) // fewer characters than the suffix, whatever they are
+        return Verdict::Non;
+    // From the end: past a byte that is not ASCII, bytes no longer tell characters.
+    for (size_t k = l; k-- > 0;) {
+        const char16_t attendu = suffixe.at(qsizetype(k)).unicode();
+        const unsigned char c = static_cast<unsigned char>(nom[n - l + k]);
+        if (attendu >= 0x80 || c >= 0x80)
+            return Verdict::Incertain;
+        if (QChar::toCaseFolded(char32_t(c)) != QChar::toCaseFolded(char32_t(attendu)))
+            return Verdict::Non;
+    }
+    return Verdict::Oui;
+}
+
+// The pattern judged on the name's bytes, before any text is made of them: plain
+// ASCII suffixes and "*.*" are decided here for most names; the rest is left to
+// correspond().
+Verdict verdictOctets(const std::vector<Motif>& motifs, const char* nom, size_t n)
+{
+    Verdict verdict = Verdict::Non;
+    for (const Motif& m : motifs) {
+        Verdict v = Verdict::Incertain;
+        if (m.genre == Motif::Genre::Tout)
+            v = Verdict::Oui;
+        else if (m.genre == Motif::Genre::SansPoint)
+            v = memchr(nom, '.', n) ? Verdict::Non : Verdict::Oui;
+        else if (m.genre == Motif::Genre::Suffixe)
+            v = suffixeOctets(m.texte, nom, n);
+        if (v == Verdict::Oui)
+            return v;
+        if (v == Verdict::Incertain)
+            verdict = v;
+    }
+    return verdict;
+}
+
 enum class Genre { Autre, Fichier, Dossier };
 
 IdentiteFichier identiteDe(const struct stat& st)
@@ -109,25 +152,43 @@ IdentiteFichier identiteDe(const struct stat& st)
 }
 
 // Regular files and folders, links followed to what they point to: devices,
-// pipes and sockets are no pictures and would block a reader. Files are
-// stat'ed for their identity (this runs off the interface thread); the entry
-// type spares a stat of folders on most file systems.
-Genre genreEntree(DIR* d, const dirent* e, IdentiteFichier* identite)
+// pipes and sockets are no pictures and would block a reader. The entry type
+// tells most entries apart without a stat, which would cost more than the rest
+// of the listing; only links and file systems that give no type are stat'ed.
+Genre genreEntree(DIR* d, const dirent* e)
 {
     if (e->d_type == DT_DIR)
         return Genre::Dossier;
-    if (e->d_type != DT_REG && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+    if (e->d_type == DT_REG)
+        return Genre::Fichier;
+    if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
         return Genre::Autre;
     struct stat st;
     if (fstatat(dirfd(d), e->d_name, &st, 0) != 0)
         return Genre::Autre;
-    *identite = identiteDe(st);
     return S_ISREG(st.st_mode) ? Genre::Fichier : S_ISDIR(st.st_mode) ? Genre::Dossier : Genre::Autre;
 }
 
-int comparer(const QString& a, const QString& b)
+// A name with its case folded, its first sixteen code units packed in four integers
+// in code unit order (a camera's names share their first eight): most comparisons of
+// a sort end there, without reading the text.
+struct CleRepliee {
+    quint64 tete[4] = {0, 0, 0, 0};
+    QString texte;
+    explicit CleRepliee(QString t) : texte(std::move(t))
+    {
+        const qsizetype n = std::min<qsizetype>(texte.size(), 16);
+        for (qsizetype i = 0; i < n; ++i)
+            tete[i / 4] |= quint64(texte.at(i).unicode()) << (48 - 16 * (i % 4));
+    }
+};
+
+int comparer(const CleRepliee& a, const CleRepliee& b)
 {
-    return QString::compare(a, b);
+    for (int k = 0; k < 4; ++k)
+        if (a.tete[k] != b.tete[k])
+            return a.tete[k] < b.tete[k] ? -1 : 1;
+    return QString::compare(a.texte, b.texte);
 }
 int comparer(const QCollatorSortKey& a, const QCollatorSortKey& b)
 {
@@ -158,10 +219,10 @@ void trierNoms(QStringList& noms)
     collateur.setNumericMode(false);
     if (collateur.locale().language() == QLocale::C) {
         // Qt's sort keys ignore the case setting in the C locale: fold the case ourselves.
-        std::vector<std::pair<QString, qsizetype>> cles;
+        std::vector<std::pair<CleRepliee, qsizetype>> cles;
         cles.reserve(size_t(noms.size()));
         for (qsizetype i = 0; i < noms.size(); ++i)
-            cles.emplace_back(noms.at(i).toCaseFolded(), i);
+            cles.emplace_back(CleRepliee(noms.at(i).toCaseFolded()), i);
         trierParCles(noms, cles);
         return;
     }
@@ -172,7 +233,11 @@ void trierNoms(QStringList& noms)
     trierParCles(noms, cles);
 }
 
-ContenuDossier lireDossier(const QString& dossier)
+namespace {
+
+// One pass over `dossier`. With `motifs`, only the files matching them are kept
+// (subfolders are not wanted): the names left out never become text.
+ContenuDossier lire(const QString& dossier, const std::vector<Motif>* motifs)
 {
     ContenuDossier contenu;
     DIR* d = opendir(octetsDepuisChemin(dossier).constData());
@@ -185,25 +250,35 @@ ContenuDossier lireDossier(const QString& dossier)
         const dirent* e = readdir(d);
         if (!e)
             break;
-        if (e->d_name[0] == '.')
+        if (e->d_name[0] == '.' || (motifs && e->d_type == DT_DIR))
             continue;
-        IdentiteFichier identite;
-        const Genre genre = genreEntree(d, e, &identite);
-        const QByteArray nom = QByteArray::fromRawData(e->d_name, qsizetype(strlen(e->d_name)));
-        if (genre == Genre::Fichier) {
-            contenu.fichiers.append(cheminDepuisOctets(nom));
-            contenu.identites.insert(contenu.fichiers.last(), identite);
-        } else if (genre == Genre::Dossier)
-            contenu.sousDossiers.append(cheminDepuisOctets(nom));
+        const size_t longueur = strlen(e->d_name);
+        const Verdict verdict = motifs ? verdictOctets(*motifs, e->d_name, longueur) : Verdict::Oui;
+        if (verdict == Verdict::Non)
+            continue;
+        const Genre genre = genreEntree(d, e);
+        if (genre == Genre::Autre || (motifs && genre == Genre::Dossier))
+            continue;
+        QString nom = cheminDepuisOctets(QByteArray::fromRawData(e->d_name, qsizetype(longueur)));
+        if (verdict == Verdict::Incertain && !correspond(*motifs, nom))
+            continue;
+        (genre == Genre::Fichier ? contenu.fichiers : contenu.sousDossiers).append(std::move(nom));
     }
     // A folder that opens but cannot be read through (no search right, I/O error).
     const int code = errno;
     closedir(d);
     if (code != 0)
-        return ContenuDossier{{}, {}, {}, texteErreurSysteme(code, ObjetErreur::Dossier)};
+        return ContenuDossier{{}, {}, texteErreurSysteme(code, ObjetErreur::Dossier)};
     trierNoms(contenu.fichiers);
     trierNoms(contenu.sousDossiers);
     return contenu;
+}
+
+} // namespace
+
+ContenuDossier lireDossier(const QString& dossier)
+{
+    return lire(dossier, nullptr);
 }
 
 IdentiteFichier identiteFichier(const QString& chemin)
@@ -231,10 +306,11 @@ QStringList filtrerNoms(const QStringList& noms, const QString& motif)
 
 QStringList listerFichiers(const QString& dossier, const QString& motif, QString* erreur)
 {
-    const ContenuDossier contenu = lireDossier(dossier);
+    const std::vector<Motif> motifs = compiler(motif);
+    ContenuDossier contenu = lire(dossier, &motifs);
     if (erreur)
         *erreur = contenu.erreur;
-    return filtrerNoms(contenu.fichiers, motif);
+    return std::move(contenu.fichiers);
 }
 
 bool correspondMotif(const QString& nom, const QString& motif)

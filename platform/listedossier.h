@@ -1,7 +1,6 @@
 #pragma once
 // Folder listing shared by every file list: regular files matching a pattern list,
 // in the order the user expects.
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -24,12 +23,13 @@ struct IdentiteFichier {
 // stat() of a path by its exact bytes (links followed); unknown when it fails.
 IdentiteFichier identiteFichier(const QString& chemin);
 
+// Names only: a file's identity is measured when something first needs it
+// (ModeleDossier::identite), not for every file of a folder that may hold thousands.
 struct ContenuDossier {
-    QStringList sousDossiers;                  // names, in list order
-    QStringList fichiers;                      // regular files (links followed), in list order
-    QHash<QString, IdentiteFichier> identites; // of each of `fichiers`
-    QString erreur;                            // French text when the folder could not be read: it is
-                                               // told apart from an empty one
+    QStringList sousDossiers; // names, in list order
+    QStringList fichiers;     // regular files (links followed), in list order
+    QString erreur;           // French text when the folder could not be read: it is
+                              // told apart from an empty one
 };
 
 // One pass over `dossier`: its subfolders and regular files, links followed to

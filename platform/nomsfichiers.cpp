@@ -53,26 +53,32 @@ QString cheminDepuisOctets(const QByteArray& octets)
 {
     const auto* o = reinterpret_cast<const unsigned char*>(octets.constData());
     const qsizetype n = octets.size();
-    QString chemin;
-    chemin.reserve(n);
+    // Written in place: never more code units than bytes. Appending each character
+    // costs more than the whole listing of a large folder otherwise does.
+    QString chemin(n, Qt::Uninitialized);
+    char16_t* u = reinterpret_cast<char16_t*>(chemin.data());
+    qsizetype fin = 0;
     for (qsizetype i = 0; i < n;) {
+        if (o[i] < 0x80) {
+            u[fin++] = o[i++];
+            continue;
+        }
         char32_t point = 0;
         const int l = longueurUtf8(o, i, n, point);
         if (l == 0) {
-            chemin.append(QChar(char16_t(Echappe + o[i])));
+            u[fin++] = char16_t(Echappe + o[i]);
             ++i;
             continue;
         }
-        // Appended in place: a string made for each character costs more than the
-        // whole listing of a large folder otherwise does.
         if (QChar::requiresSurrogates(point)) {
-            chemin.append(QChar(QChar::highSurrogate(point)));
-            chemin.append(QChar(QChar::lowSurrogate(point)));
+            u[fin++] = QChar::highSurrogate(point);
+            u[fin++] = QChar::lowSurrogate(point);
         } else {
-            chemin.append(QChar(char16_t(point)));
+            u[fin++] = char16_t(point);
         }
         i += l;
     }
+    chemin.truncate(fin);
     return chemin;
 }
 

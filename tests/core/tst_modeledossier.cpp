@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,6 +39,7 @@ private slots:
     void dossierIllisible();
     void changementsDesAutresSuivis();
     void courantDisparuDonneSonVoisin();
+    void fichierRemplaceApresLeListage();
     void dossierBloqueNeRetientRien();
 };
 
@@ -244,6 +246,20 @@ void TestModeleDossier::courantDisparuDonneSonVoisin()
     QVERIFY(QFile::remove(d.filePath("b.jpg")));
     QTRY_COMPARE(m.fichiers().size(), 2);
     QCOMPARE(m.FichierCourant(), d.filePath("a.jpg"));
+}
+
+// Replaced by another file after the listing, before the watcher lists it again: what
+// keys a cache is the file as it is when first asked for, never the one it replaced.
+void TestModeleDossier::fichierRemplaceApresLeListage()
+{
+    QTemporaryDir d;
+    for (const char* nom : {"a.jpg", "b.jpg"})
+        creer(d.filePath(nom));
+    ModeleDossier m;
+    m.ouvrir(d.path());
+    attendreListe(m);
+    QCOMPARE(::rename(QFile::encodeName(d.filePath("b.jpg")), QFile::encodeName(d.filePath("a.jpg"))), 0);
+    QCOMPARE(m.identite(d.filePath("a.jpg")), identiteFichier(d.filePath("a.jpg")));
 }
 
 // A folder on a mount that no longer answers: the next folder comes at once, the

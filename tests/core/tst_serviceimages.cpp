@@ -21,7 +21,7 @@ DemandeImage demande(const QString& chemin, int mode = 0)
     return d;
 }
 
-// Asked as the views ask: with the identity the folder's listing found.
+// Asked as the views ask: with the identity the folder model measured.
 DemandeImage telQueListee(const QString& chemin)
 {
     DemandeImage d = demande(chemin);

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QImageReader>
 #include <QLocale>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -102,6 +104,7 @@ private slots:
                                            << "*-*-*.JPG" << true;
         QTest::newRow("accent et casse") << "ÉTÉ.GIF"
                                          << "été.*" << true;
+        QTest::newRow("signe kelvin") << QString::fromUtf8("x.\u212A") << "*.k" << true;
     }
 
     void motifs()
@@ -110,6 +113,10 @@ private slots:
         QFETCH(QString, motif);
         QFETCH(bool, attendu);
         QCOMPARE(correspondMotif(nom, motif), attendu);
+        // The listing judges most names before making text of them: alike.
+        QTemporaryDir d;
+        QVERIFY(QFile(d.filePath(nom)).open(QIODevice::WriteOnly));
+        QCOMPARE(listerFichiers(d.path(), motif), attendu ? QStringList{nom} : QStringList{});
     }
 
     void listeFiltreeEtTriee()
@@ -136,6 +143,10 @@ private slots:
         trierNoms(noms);
         // Same name but for case: a fixed order, capital first.
         QCOMPARE(noms, (QStringList{"A", "a", "B", "b", "img10.rle", "img2.rle"}));
+        // Past the first sixteen characters too.
+        QStringList longs{"IMG_20231224_123456.jpg", "img_20231224_123455.JPG", "img_20231224_12345.jpg"};
+        trierNoms(longs);
+        QCOMPARE(longs, (QStringList{"img_20231224_12345.jpg", "img_20231224_123455.JPG", "IMG_20231224_123456.jpg"}));
     }
 
     void triSelonLaLangue()
@@ -174,12 +185,34 @@ private slots:
         QCOMPARE(joindreChemin(dossier, QStringLiteral("a.jpg")), attendu);
     }
 
+    void fichiersEtDossiersSeulement_data()
+    {
+        QTest::addColumn<bool>("sansTypes");
+        QTest::newRow("types d'entrée") << false;
+        QTest::newRow("sans types d'entrée") << true;
+    }
+
     // Only regular files and folders, links followed: a link to a device named like
-    // a picture is neither, and a pipe would block whoever opened it.
+    // a picture is neither, and a pipe would block whoever opened it. So too on a file
+    // system that gives no entry type (ext2 made without them).
     void fichiersEtDossiersSeulement()
     {
+        QFETCH(bool, sansTypes);
         QTemporaryDir d;
-        const QString racine = d.path();
+        QString racine = d.path();
+        const QString image = d.filePath(QStringLiteral("ext2.img"));
+        if (sansTypes) {
+            racine = d.filePath(QStringLiteral("point"));
+            if (geteuid() != 0 || !QDir().mkdir(racine)
+                || QProcess::execute(QStringLiteral("mke2fs"), {"-q", "-F", "-O", "^filetype", image, "2M"}) != 0
+                || QProcess::execute(QStringLiteral("mount"), {"-o", "loop", image, racine}) != 0)
+                QSKIP("no loop-mounted ext2 here (needs root, mke2fs and loop devices)");
+            QVERIFY(QDir(racine).rmdir(QStringLiteral("lost+found")));
+        }
+        const auto demonter = qScopeGuard([&] {
+            if (sansTypes)
+                QProcess::execute(QStringLiteral("umount"), {racine});
+        });
         QVERIFY(QDir(racine).mkdir(QStringLiteral("vrai")));
         QFile f(racine + QStringLiteral("/photo.jpg"));
         QVERIFY(f.open(QIODevice::WriteOnly));
