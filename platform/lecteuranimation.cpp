@@ -1,6 +1,7 @@
 #include "platform/lecteuranimation.h"
 
 #include "platform/formatimage.h"
+#include "platform/lecteurgif.h"
 #include "platform/outilschargeur.h"
 #include "platform/profilicc.h"
 
@@ -44,6 +45,7 @@ LecteurAnimation::~LecteurAnimation() = default;
 bool LecteurAnimation::ouvrirLecteur()
 {
     lecteur_.reset();
+    gif_.reset();
     lues_ = 0;
     QString erreur;
     fichier_.close();
@@ -51,6 +53,8 @@ bool LecteurAnimation::ouvrirLecteur()
         return false;
     const Format format = formatimage::detecter(fichier_.peek(formatimage::OctetsSniff));
     profil_ = profilicc::lire(fichier_).icc;
+    if (format == Format::Gif)
+        return ouvrirGif();
     auto lecteur = std::make_unique<QImageReader>(&fichier_, formatimage::nomQt(format));
     formatimage::choisirLecteur(*lecteur, formatimage::nomQt(format));
     lecteur->setAutoTransform(true); // as the first frame was shown
@@ -72,9 +76,55 @@ bool LecteurAnimation::ouvrirLecteur()
     return true;
 }
 
+// The file is gone through once for its frame count and loop count; a rewind
+// only starts the decoder again.
+bool LecteurAnimation::ouvrirGif()
+{
+    if (!examine_) {
+        const LecteurGif::Infos infos = LecteurGif::examiner(&fichier_);
+        nombre_ = infos.images;
+        boucles_ = infos.boucles;
+        ecranGif_ = infos.ecran;
+        examine_ = infos.ok;
+    }
+    if (!examine_ || !ecranGif_.isValid() || ecranGif_.isEmpty())
+        return false;
+    const dimensions::Budget budget = dimensions::budgetPour(cible_);
+    couverture_ = dimensions::tailleCouvrante(ecranGif_, cible_, budget.pixels);
+    if (horsBudgetEntier(ecranGif_, couverture_, budget))
+        return false;
+    auto gif = std::make_unique<LecteurGif>(&fichier_, fond_, profil_, sortie_);
+    if (!gif->ok() || gif->ecran() != ecranGif_)
+        return false;
+    gif->limiterTrame(budget.pixels);
+    gif_ = std::move(gif);
+    return true;
+}
+
+// Frames the size shown are composited straight into *image; larger ones on a
+// canvas of the reader's, then fitted.
+bool LecteurAnimation::lireGif(QImage* image, int* delaiMs)
+{
+    if (couverture_ == gif_->ecran())
+        return gif_->lire(image, delaiMs);
+    if (!gif_->lire(&toile_, delaiMs))
+        return false;
+    poserTrame(toile_.scaled(couverture_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), fond_, image);
+    return true;
+}
+
 bool LecteurAnimation::lire(QImage* image, int* delaiMs)
 {
-    if (!lecteur_ || (nombre_ > 0 && lues_ >= nombre_))
+    if (nombre_ > 0 && lues_ >= nombre_)
+        return false;
+    if (gif_) {
+        // The palettes are converted to `sortie_` already.
+        if (!lireGif(image, delaiMs))
+            return false;
+        ++lues_;
+        return true;
+    }
+    if (!lecteur_)
         return false;
     {
         // The reader composites on a canvas of its own and hands that out shared:

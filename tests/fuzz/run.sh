@@ -43,7 +43,7 @@ compiler() {
     echo "fuzz: compiling $1"
     # shellcheck disable=SC2046
     clang++ "${drapeaux[@]}" -I"$racine" $(pkg-config --cflags Qt6Gui libheif lcms2 libjxl libjxl_threads zlib \
-      sndfile libjpeg) -c "$1" -o "$o.partiel"
+      sndfile libjpeg libgif) -c "$1" -o "$o.partiel"
     mv "$o.partiel" "$o"
   fi
 }
@@ -111,8 +111,8 @@ construire fuzz_heif "Qt6Gui libheif lcms2" "$racine"/platform/lecteurheif.cpp "
 construire fuzz_jxl "Qt6Gui libjxl libjxl_threads" "$racine"/platform/lecteurjxl.cpp "${budget[@]}" \
   "$racine"/tests/fuzz/fuzz_jxl.cpp
 construire fuzz_entetes Qt6Gui "$racine"/platform/correctionbmp.cpp "${budget[@]}" "$racine"/tests/fuzz/fuzz_entetes.cpp
-construire fuzz_chargeur "Qt6Gui lcms2 libheif libjxl libjxl_threads zlib" \
-  "$racine"/platform/{chargeurimage,correctionbmp,couleurs,inflation,jpegcmjn,lecteuranimation,lecteurheif,lecteurjpeg,lecteurjxl,lecteursvg,rendusvg,reserveimages}.cpp \
+construire fuzz_chargeur "Qt6Gui lcms2 libheif libjxl libjxl_threads zlib libgif" \
+  "$racine"/platform/{chargeurimage,correctionbmp,couleurs,inflation,jpegcmjn,lecteuranimation,lecteurgif,lecteurheif,lecteurjpeg,lecteurjxl,lecteursvg,rendusvg,reserveimages}.cpp \
   "$racine"/platform/{nomsfichiers,profilicc}.cpp "$racine"/platform/wmf/*.cpp "${budget[@]}" \
   "$racine"/tests/fuzz/fuzz_chargeur.cpp
 construire fuzz_son "Qt6Core sndfile" "$racine"/sound/fichiermidi.cpp "$racine"/sound/morceaumidi.cpp \
