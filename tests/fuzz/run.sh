@@ -194,6 +194,14 @@ if [ ! -d "$images" ] && command -v convert >/dev/null 2>&1; then
   convert "$source" -define bmp:subtype=RGB565 "$images/565.bmp" 2>/dev/null || true
   convert "$source" -colors 16 -compress RLE "BMP3:$images/rle.bmp" 2>/dev/null || true
   convert -delay 10 "$source" -flop "$source" -loop 0 "$images/anime.gif"
+  # The GIF frame reader's cases: each disposal with a transparent part and a frame past
+  # the canvas's corner, interlaced rows, a frame with a colour table of its own.
+  for d in None Background Previous; do
+    convert -dispose "$d" -delay 5 -size 12x8 xc:red \( -size 6x4 xc:none -fill blue -draw 'rectangle 0,0 2,3' \
+      -repage +4+2 \) \( -size 5x5 xc:green -repage +9+5 \) -loop 0 "$images/dispose-$d.gif"
+  done
+  convert -delay 5 "$source" -flop "$source" -interlace GIF "$images/entrelace.gif"
+  convert -delay 5 "$source" \( -size 24x16 gradient:green-yellow \) -loop 2 "$images/palettes.gif"
   convert -delay 10 "$source" -flip "$source" "$images/anime.mng" 2>/dev/null || true
   printf '<svg xmlns="http://www.w3.org/2000/svg" width="20" height="10"><rect width="5" height="5"/></svg>' \
     >"$images/dessin.svg"
