@@ -1,7 +1,7 @@
 #include "core/animation.h"
 
 #include "core/serviceimages.h"
-#include "platform/chargeurimage.h"
+#include "platform/lecteuranimation.h"
 
 #include <QPointer>
 #include <array>

@@ -3,14 +3,14 @@
 #include "platform/correctionbmp.h"
 #include "platform/dimensionsimage.h"
 #include "platform/formatimage.h"
-#include "platform/inflation.h"
 #include "platform/jpegcmjn.h"
 #include "platform/lecteurheif.h"
 #include "platform/lecteurjpeg.h"
 #include "platform/lecteurjxl.h"
+#include "platform/lecteursvg.h"
 #include "platform/nomsfichiers.h"
+#include "platform/outilschargeur.h"
 #include "platform/profilicc.h"
-#include "platform/rendusvg.h"
 #include "platform/tamponannulable.h"
 
 #include <QBuffer>
@@ -18,7 +18,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
-#include <QXmlStreamReader>
 
 #include <mutex>
 
@@ -26,10 +25,24 @@
 
 namespace {
 
-using formatimage::Format;
-
 // Files read whole into memory (metafiles, bare DIBs) are refused above this size.
 constexpr qint64 TailleMaxEnMemoire = qint64(dimensions::LimiteAllocationMo) * 1024 * 1024;
+
+} // namespace
+
+namespace chargeur {
+
+qint64 aire(const QSize& t)
+{
+    return t.isValid() ? qint64(t.width()) * t.height() : 0;
+}
+
+// A reader that cannot scale decodes the whole picture, may convert it once, and
+// the fitted copy is made from it.
+bool horsBudgetEntier(const QSize& stockee, const QSize& couverture, const dimensions::Budget& b)
+{
+    return aire(stockee) > b.pixels || aire(stockee) * 8 + aire(couverture) * 4 > b.octets;
+}
 
 void fixerLimiteAllocation()
 {
@@ -38,28 +51,12 @@ void fixerLimiteAllocation()
     std::call_once(fait, [] { QImageReader::setAllocationLimit(dimensions::LimiteAllocationMo); });
 }
 
-ResultatImage echec(const QString& texte, const QSize& naturelle = {})
+ResultatImage echec(const QString& texte, const QSize& naturelle)
 {
     ResultatImage r;
     r.erreur = texte;
     r.tailleNaturelle = naturelle;
     return r;
-}
-
-QString texteLecteur(QImageReader::ImageReaderError e)
-{
-    switch (e) {
-    case QImageReader::FileNotFoundError:
-        return QStringLiteral("Fichier introuvable");
-    case QImageReader::DeviceError:
-        return QStringLiteral("Lecture du fichier impossible");
-    case QImageReader::UnsupportedFormatError:
-        return QStringLiteral("Format d'image non reconnu");
-    case QImageReader::InvalidDataError:
-        return QStringLiteral("Image endommagée ou illisible");
-    default:
-        return QStringLiteral("Image illisible");
-    }
 }
 
 // Opens `chemin` for reading when it is a regular file: a pipe or a device would block.
@@ -80,21 +77,67 @@ bool ouvrir(QFile& fichier, const QString& chemin, QString* erreur)
     return false;
 }
 
+// Picks the size asked of the reader: a DCT scale for JPEG, the covering size for the
+// readers that scale as they decode, nothing for the others (decoded whole, then scaled).
+// False when no size keeps the decode within the budget.
+bool choisirEchelle(QImageReader& lecteur, const QSize& stockee, const QSize& couvertureStockee,
+                    const dimensions::Budget& budget, qint64 octetsCoefficients)
+{
+    if (lecteur.format() == "jpeg") {
+        const int n = dimensions::echelleJpeg(stockee, couvertureStockee, octetsCoefficients, budget);
+        const QSize t = dimensions::tailleDemandeeJpeg(stockee, n);
+        if (t.isValid())
+            lecteur.setScaledSize(t);
+        return n > 0;
+    }
+    if (couvertureStockee != stockee && lecteur.supportsOption(QImageIOHandler::ScaledSize)) {
+        lecteur.setScaledSize(couvertureStockee);
+        return aire(couvertureStockee) <= budget.pixels;
+    }
+    return !horsBudgetEntier(stockee, couvertureStockee, budget);
+}
+
+bool lireTout(QFile& fichier, QByteArray* donnees, QString* erreur)
+{
+    if (fichier.size() > TailleMaxEnMemoire) {
+        *erreur = QStringLiteral("Fichier trop volumineux");
+        return false;
+    }
+    *donnees = fichier.readAll();
+    if (donnees->isEmpty()) {
+        *erreur = QStringLiteral("Lecture du fichier impossible");
+        return false;
+    }
+    return true;
+}
+
+} // namespace chargeur
+
+using namespace chargeur;
+
+namespace {
+
+using formatimage::Format;
+
+QString texteLecteur(QImageReader::ImageReaderError e)
+{
+    switch (e) {
+    case QImageReader::FileNotFoundError:
+        return QStringLiteral("Fichier introuvable");
+    case QImageReader::DeviceError:
+        return QStringLiteral("Lecture du fichier impossible");
+    case QImageReader::UnsupportedFormatError:
+        return QStringLiteral("Format d'image non reconnu");
+    case QImageReader::InvalidDataError:
+        return QStringLiteral("Image endommagée ou illisible");
+    default:
+        return QStringLiteral("Image illisible");
+    }
+}
+
 bool tropGrandPourLaMemoire(const QSize& t)
 {
     return qint64(t.width()) * t.height() > dimensions::PixelsMax;
-}
-
-qint64 aire(const QSize& t)
-{
-    return t.isValid() ? qint64(t.width()) * t.height() : 0;
-}
-
-// A reader that cannot scale decodes the whole picture, may convert it once, and
-// the fitted copy is made from it.
-bool horsBudgetEntier(const QSize& stockee, const QSize& couverture, const dimensions::Budget& b)
-{
-    return aire(stockee) > b.pixels || aire(stockee) * 8 + aire(couverture) * 4 > b.octets;
 }
 
 QString texteContenu(formatimage::Contenu c)
@@ -130,43 +173,6 @@ QImage finir(QImage image, const QSize& couverture, const QColor& fond)
     if (image.format() != QImage::Format_RGB32)
         image.convertTo(QImage::Format_RGB32);
     return image;
-}
-
-// Lays a composited frame on `fond` into *dest. Its buffer is written over when
-// nothing else holds it and it has the frame's size, so that a player goes round
-// the same few buffers; every pixel is written, so nothing of the frame it held
-// before shows through.
-void poserTrame(const QImage& trame, const QColor& fond, QImage* dest)
-{
-    if (!dest->isDetached() || dest->size() != trame.size() || dest->format() != QImage::Format_RGB32)
-        *dest = QImage(trame.size(), QImage::Format_RGB32);
-    dest->setDevicePixelRatio(trame.devicePixelRatio());
-    const bool transparente = trame.hasAlphaChannel();
-    if (transparente)
-        dest->fill(fond);
-    QPainter peintre(dest);
-    peintre.setCompositionMode(transparente ? QPainter::CompositionMode_SourceOver : QPainter::CompositionMode_Source);
-    peintre.drawImage(0, 0, trame);
-}
-
-// Picks the size asked of the reader: a DCT scale for JPEG, the covering size for the
-// readers that scale as they decode, nothing for the others (decoded whole, then scaled).
-// False when no size keeps the decode within the budget.
-bool choisirEchelle(QImageReader& lecteur, const QSize& stockee, const QSize& couvertureStockee,
-                    const dimensions::Budget& budget, qint64 octetsCoefficients)
-{
-    if (lecteur.format() == "jpeg") {
-        const int n = dimensions::echelleJpeg(stockee, couvertureStockee, octetsCoefficients, budget);
-        const QSize t = dimensions::tailleDemandeeJpeg(stockee, n);
-        if (t.isValid())
-            lecteur.setScaledSize(t);
-        return n > 0;
-    }
-    if (couvertureStockee != stockee && lecteur.supportsOption(QImageIOHandler::ScaledSize)) {
-        lecteur.setScaledSize(couvertureStockee);
-        return aire(couvertureStockee) <= budget.pixels;
-    }
-    return !horsBudgetEntier(stockee, couvertureStockee, budget);
 }
 
 // A GIF whose image data cannot be decoded still has its canvas, which browsers show empty.
@@ -251,20 +257,6 @@ private:
     bool coupee_ = false;
 };
 
-bool lireTout(QFile& fichier, QByteArray* donnees, QString* erreur)
-{
-    if (fichier.size() > TailleMaxEnMemoire) {
-        *erreur = QStringLiteral("Fichier trop volumineux");
-        return false;
-    }
-    *donnees = fichier.readAll();
-    if (donnees->isEmpty()) {
-        *erreur = QStringLiteral("Lecture du fichier impossible");
-        return false;
-    }
-    return true;
-}
-
 ResultatImage lireDib(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget,
                       const std::atomic<bool>* annulation)
 {
@@ -321,77 +313,6 @@ QSize tailleWmf(QFile& fichier)
     return info.ok ? info.tailleNaturellePx.toSize().expandedTo(QSize(1, 1)) : QSize();
 }
 
-bool nomDessin(const QString& chemin)
-{
-    const QString suffixe = QFileInfo(chemin).suffix().toLower();
-    return suffixe == u"svg" || suffixe == u"svgz";
-}
-
-// The drawing's text, inflated when compressed, within the budget; empty with `erreur` otherwise.
-QByteArray lireSvg(QFile& fichier, const dimensions::Budget& budget, QString* erreur)
-{
-    QByteArray octets;
-    if (fichier.size() > budget.octetsDecompresses) {
-        *erreur = texteImageTropComplexe();
-        return {};
-    }
-    if (!lireTout(fichier, &octets, erreur))
-        return {};
-    if (!octets.startsWith("\x1F\x8B"))
-        return octets;
-    QByteArray texte;
-    if (!inflerBorne(octets, budget.octetsDecompresses, &texte)) {
-        *erreur = texte.size() > budget.octetsDecompresses ? texteImageTropComplexe()
-                                                           : QStringLiteral("Image endommagée ou illisible");
-        return {};
-    }
-    return texte;
-}
-
-// A length of the root element in pixels, as Qt's SVG renderer takes it.
-double longueurSvg(QStringView v)
-{
-    // Qt's renderer counts 90 pixels an inch, as SVG 1.1 viewers did.
-    static const struct {
-        const char* unite;
-        double px;
-    } unites[] = {{"px", 1}, {"pt", 1.25}, {"pc", 15}, {"mm", 90 / 25.4}, {"cm", 90 / 2.54}, {"in", 90}};
-    for (const auto& u : unites)
-        if (v.endsWith(QLatin1String(u.unite)))
-            return v.chopped(2).toDouble() * u.px;
-    return v.endsWith(u'%') ? 0 : v.toDouble();
-}
-
-// The natural size from the root element alone, without building the drawing.
-QSize tailleSvg(const QByteArray& texte)
-{
-    QXmlStreamReader xml(texte);
-    while (!xml.atEnd() && !xml.hasError()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const QXmlStreamAttributes a = xml.attributes();
-        const QList<QStringView> vue = a.value(QLatin1String("viewBox")).split(u' ', Qt::SkipEmptyParts);
-        double w = longueurSvg(a.value(QLatin1String("width")).trimmed());
-        double h = longueurSvg(a.value(QLatin1String("height")).trimmed());
-        if ((w <= 0 || h <= 0) && vue.size() == 4) {
-            w = vue[2].toDouble();
-            h = vue[3].toDouble();
-        }
-        return w >= 1 && h >= 1 && w < 1e6 && h < 1e6 ? QSize(qRound(w), qRound(h)) : QSize();
-    }
-    return {};
-}
-
-ResultatImage chargerSvg(QFile& fichier, const QSize& cible, const QColor& fond, const dimensions::Budget& budget,
-                         const std::atomic<bool>* annulation)
-{
-    QString erreur;
-    QByteArray texte = lireSvg(fichier, budget, &erreur);
-    if (texte.isEmpty())
-        return echec(erreur.isEmpty() ? QStringLiteral("Image endommagée ou illisible") : erreur);
-    return rendusvg::rendre(std::move(texte), cible, fond, budget, annulation);
-}
-
 // The readers beside Qt's hand back the picture as decoded; it is fitted here like the others.
 ResultatImage finirDecodee(ResultatImage r, const QSize& cible, const QColor& fond, const dimensions::Budget& budget)
 {
@@ -435,8 +356,8 @@ ResultatImage decoderImage(QFile& fichier, const QString& chemin, const QSize& c
     if (format == Format::Inconnu) {
         const formatimage::Contenu contenu = formatimage::genreContenu(debut);
         const bool dessin = contenu == formatimage::Contenu::Svg || contenu == formatimage::Contenu::Svgz;
-        if (dessin && nomDessin(chemin))
-            return chargerSvg(fichier, cible, fondTransparence, budget, annulation);
+        if (dessin && lecteursvg::nomDessin(chemin))
+            return lecteursvg::charger(fichier, cible, fondTransparence, budget, annulation);
         if (contenu != formatimage::Contenu::Image)
             return echec(texteContenu(contenu));
     }
@@ -510,10 +431,8 @@ QSize lireTailleNaturelle(const QString& chemin)
     if (format == Format::Inconnu) {
         const formatimage::Contenu contenu = formatimage::genreContenu(debut);
         const bool dessin = contenu == formatimage::Contenu::Svg || contenu == formatimage::Contenu::Svgz;
-        if (dessin && nomDessin(chemin)) {
-            QString erreur;
-            return tailleSvg(lireSvg(fichier, dimensions::budgetPour({}), &erreur));
-        }
+        if (dessin && lecteursvg::nomDessin(chemin))
+            return lecteursvg::taille(fichier);
         if (contenu != formatimage::Contenu::Image)
             return {};
     }
@@ -525,73 +444,4 @@ QSize lireTailleNaturelle(const QString& chemin)
     if (!stockee.isValid() || stockee.isEmpty())
         return {};
     return (lecteur.transformation() & QImageIOHandler::TransformationRotate90) ? stockee.transposed() : stockee;
-}
-
-LecteurAnimation::LecteurAnimation(const QString& chemin, const QSize& cible, const QColor& fond,
-                                   couleurs::Sortie sortie)
-    : chemin_(chemin), cible_(cible), fond_(fond), sortie_(sortie)
-{
-    fixerLimiteAllocation();
-    ouvrirLecteur();
-}
-
-LecteurAnimation::~LecteurAnimation() = default;
-
-bool LecteurAnimation::ouvrirLecteur()
-{
-    lecteur_.reset();
-    lues_ = 0;
-    QString erreur;
-    fichier_.close();
-    if (!ouvrir(fichier_, chemin_, &erreur))
-        return false;
-    const Format format = formatimage::detecter(fichier_.peek(formatimage::OctetsSniff));
-    profil_ = profilicc::lire(fichier_).icc;
-    auto lecteur = std::make_unique<QImageReader>(&fichier_, formatimage::nomQt(format));
-    formatimage::choisirLecteur(*lecteur, formatimage::nomQt(format));
-    lecteur->setAutoTransform(true); // as the first frame was shown
-    if (!lecteur->canRead() || !lecteur->supportsAnimation())
-        return false;
-    // Frames are composited at the canvas size whatever is asked: the budget is the whole decode's.
-    const QSize stockee = lecteur->size();
-    if (!stockee.isValid() || stockee.isEmpty())
-        return false;
-    const bool pivote = lecteur->transformation() & QImageIOHandler::TransformationRotate90;
-    const dimensions::Budget budget = dimensions::budgetPour(cible_);
-    couverture_ = dimensions::tailleCouvrante(pivote ? stockee.transposed() : stockee, cible_, budget.pixels);
-    if (!choisirEchelle(*lecteur, stockee, pivote ? couverture_.transposed() : couverture_, budget, 0))
-        return false;
-    // Both are read before the first frame: asked later, GIF's reader may look past the frame it is on.
-    nombre_ = std::max(0, lecteur->imageCount());
-    boucles_ = lecteur->loopCount();
-    lecteur_ = std::move(lecteur);
-    return true;
-}
-
-bool LecteurAnimation::lire(QImage* image, int* delaiMs)
-{
-    if (!lecteur_ || (nombre_ > 0 && lues_ >= nombre_))
-        return false;
-    {
-        // The reader composites on a canvas of its own and hands that out shared:
-        // copied out and let go of before the next read, it is never duplicated
-        // whole just to take the next frame.
-        QImage trame;
-        if (!lecteur_->read(&trame))
-            return false;
-        // The delay of the frame just read, before anything else reads on.
-        *delaiMs = lecteur_->nextImageDelay();
-        const QSize t = trame.size();
-        if (couverture_.isValid() && (t.width() > couverture_.width() || t.height() > couverture_.height()))
-            trame = trame.scaled(couverture_, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        poserTrame(trame, fond_, image);
-    }
-    ++lues_;
-    couleurs::convertir(*image, profil_, sortie_);
-    return true;
-}
-
-bool LecteurAnimation::rembobiner()
-{
-    return ouvrirLecteur();
 }

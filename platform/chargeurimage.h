@@ -8,11 +8,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
-#include <QFile>
 #include <atomic>
-#include <memory>
-
-class QImageReader;
 
 struct ResultatImage {
     QImage image;          // decoded, already oriented, at no more than needed for `cible`
@@ -43,45 +39,3 @@ QSize lireTailleNaturelle(const QString& chemin);
 QString texteImageTropGrande();
 QString texteImageTropComplexe();
 QString texteLectureAnnulee();
-
-// Reads the frames of an animated picture (GIF, WebP) one after the other, for as
-// long as it lives: Qt's reader composites each frame on the ones before (disposal,
-// transparency, offsets); each comes out covering `cible` and laid on `fond`, as
-// chargerImage's would, within the same budget. Never more than the frame being
-// composited and the one handed back are held. Use it from one thread at a time.
-// Frames come out converted to `sortie` as chargerImage's pictures do.
-class LecteurAnimation {
-public:
-    LecteurAnimation(const QString& chemin, const QSize& cible, const QColor& fond,
-                     couleurs::Sortie sortie = couleurs::Sortie::Ecran);
-    ~LecteurAnimation();
-
-    // The next frame and how long it stays on screen (ms, as the file says); false
-    // past the last frame, on a damaged one, or when the file cannot be read.
-    // The frame is written into *image's own buffer when nothing else holds that
-    // buffer and it has the frame's size: frames then cost no allocation.
-    bool lire(QImage* image, int* delaiMs);
-    // Back before the first frame; false when the file can no longer be read.
-    bool rembobiner();
-    // Frames the file declares (0: unknown), and its loop count as Qt gives it
-    // (-1: forever; n: played n more times after the first).
-    int nombreImages() const { return nombre_; }
-    int boucles() const { return boucles_; }
-    // Frames read since the last rewind.
-    int lues() const { return lues_; }
-
-private:
-    bool ouvrirLecteur();
-
-    QString chemin_;
-    QSize cible_;
-    QColor fond_;
-    couleurs::Sortie sortie_;
-    QByteArray profil_;
-    QFile fichier_;
-    std::unique_ptr<QImageReader> lecteur_;
-    QSize couverture_;
-    int nombre_ = 0;
-    int boucles_ = 0;
-    int lues_ = 0;
-};

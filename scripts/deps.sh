@@ -9,7 +9,7 @@ PAQUETS=(
   libheif-dev libjxl-dev liblcms2-dev
   fonts-liberation2 fonts-dejavu fonts-texgyre
   xvfb xauth qt6-translations-l10n qt6-wayland xdg-utils
-  libjpeg62-turbo-dev libxcb1-dev
+  libjpeg62-turbo-dev libxcb1-dev libgif-dev
 )
 # Only the tests want these: the fuzzer (clang's libFuzzer), a private session bus, a
 # private sound server for the player's test and its recorder (parec), a private X server

@@ -7,14 +7,20 @@
 #include <QColor>
 #include <QFile>
 #include <QList>
+#include <QRect>
 #include <QSize>
 #include <QString>
+#include <utility>
 #include <vector>
 
 struct ImageGif {
-    QColor couleur;       // the whole frame in one colour
+    QColor couleur;       // palette entry n for frame n, the whole frame in it unless `indices` says
     int delaiCentiemes;   // delay after the frame, in 1/100 s
     QByteArray donnees{}; // replaces the frame's LZW data when set (a damaged frame)
+    QRect cadre{};        // the frame's rectangle; empty: the whole canvas
+    int disposition = 1;  // 1 keep, 2 clear to the background, 3 restore what was under
+    QByteArray indices{}; // palette index of each pixel, row by row (255: transparent)
+    bool entrelacee = false;
 };
 
 namespace ecrituregif {
@@ -25,16 +31,16 @@ inline void mot(QByteArray& o, int v)
     o.append(char((v >> 8) & 0xFF));
 }
 
-// LZW data of `n` pixels of palette entry `indice`, at a minimum code size of 8.
-inline QByteArray lzwLitteral(int n, int indice)
+// LZW data of the pixels' palette entries, at a minimum code size of 8.
+inline QByteArray lzwLitteral(const QByteArray& pixels)
 {
     constexpr int Effacer = 256, Fin = 257, Largeur = 9;
     std::vector<int> codes{Effacer};
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < pixels.size(); ++i) {
         // A clear before the table reaches 512 entries keeps every code 9 bits wide.
         if (i > 0 && i % 250 == 0)
             codes.push_back(Effacer);
-        codes.push_back(indice);
+        codes.push_back(uchar(pixels[i]));
     }
     codes.push_back(Fin);
     QByteArray octets;
@@ -61,6 +67,18 @@ inline QByteArray lzwLitteral(int n, int indice)
     return blocs;
 }
 
+// Rows in the order an interlaced image stores them: every 8th from 0, every 8th
+// from 4, every 4th from 2, every 2nd from 1.
+inline QByteArray entrelacer(const QByteArray& pixels, int largeur)
+{
+    const int hauteur = int(pixels.size() / largeur);
+    QByteArray o;
+    for (auto [debut, pas] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+        for (int y = debut; y < hauteur; y += pas)
+            o.append(pixels.mid(qsizetype(y) * largeur, largeur));
+    return o;
+}
+
 // `boucles`: the NETSCAPE loop count (0: forever); negative writes no loop extension (played once).
 inline QByteArray gif(QSize taille, const QList<ImageGif>& images, int boucles)
 {
@@ -85,18 +103,25 @@ inline QByteArray gif(QSize taille, const QList<ImageGif>& images, int boucles)
         o.append(char(0));
     }
     for (int i = 0; i < images.size(); ++i) {
-        o.append("\x21\xF9\x04\x04", 4); // disposal: keep
-        mot(o, images[i].delaiCentiemes);
-        o.append(char(0));
+        const ImageGif& im = images[i];
+        const QRect cadre = im.cadre.isEmpty() ? QRect(QPoint(0, 0), taille) : im.cadre;
+        const bool transparence = im.indices.contains(char(255));
+        o.append("\x21\xF9\x04", 3);
+        o.append(char(im.disposition << 2 | (transparence ? 1 : 0)));
+        mot(o, im.delaiCentiemes);
+        o.append(char(transparence ? 255 : 0));
         o.append(char(0));
         o.append(char(0x2C));
-        mot(o, 0);
-        mot(o, 0);
-        mot(o, taille.width());
-        mot(o, taille.height());
-        o.append(char(0));
+        mot(o, cadre.x());
+        mot(o, cadre.y());
+        mot(o, cadre.width());
+        mot(o, cadre.height());
+        o.append(char(im.entrelacee ? 0x40 : 0));
         o.append(char(8));
-        o.append(images[i].donnees.isEmpty() ? lzwLitteral(taille.width() * taille.height(), i) : images[i].donnees);
+        QByteArray pixels = im.indices.isEmpty() ? QByteArray(cadre.width() * cadre.height(), char(i)) : im.indices;
+        if (im.entrelacee)
+            pixels = entrelacer(pixels, cadre.width());
+        o.append(im.donnees.isEmpty() ? lzwLitteral(pixels) : im.donnees);
     }
     o.append(char(0x3B));
     return o;

@@ -2,8 +2,9 @@
 // not before, at the size of the first one; the loop count of the file honoured;
 // a still picture or a damaged frame ending the play quietly; nothing handed
 // out once the animation is dropped; a slow frame shown late rather than
-// rushing the ones after it; and frames going round a few buffers without any
-// of them showing what it held before.
+// rushing the ones after it; frames going round a few buffers without any
+// of them showing what it held before; GIF frames composited as their disposal,
+// transparency, interlacing and rectangle say.
 #include "commun/ecrituregif.h"
 #include "commun/horlogescriptee.h"
 #include "core/animation.h"
@@ -116,6 +117,8 @@ private slots:
     void tamponsReutilisesSansReste_data();
     void tamponsReutilisesSansReste();
     void webpAnime();
+    void compositionGif_data();
+    void compositionGif();
 
 private:
     QTemporaryDir dossier_;
@@ -298,7 +301,7 @@ void TestAnimation::suiteGif()
     if (!QFileInfo::exists(racine + QStringLiteral("TESTS")))
         QSKIP("GIF suite absent");
     int verifiees = 0;
-    // Qt 6.4's reader restores the wrong canvas for "restore previous": left out.
+    // "dispose-restore-previous" takes an image with no control block for part of the next frame: left out.
     for (const char* test : {"animation", "dispose-keep", "dispose-none", "dispose-restore-background"}) {
         QString gif;
         QStringList pixels;
@@ -413,6 +416,69 @@ void TestAnimation::webpAnime()
     QCOMPARE(r.couleurs, (QList<QColor>{Qt::green, Qt::blue, Qt::red, Qt::green, Qt::blue}));
     QCOMPARE(r.temps, (QList<qint64>{100, 300, 600, 700, 900}));
     QCOMPARE(r.taille, QSize(20, 12));
+}
+
+// A frame with a transparent part over a red one, then a pixel elsewhere: what
+// the second frame leaves shows through the third as its disposal says, its
+// interlaced rows in place, what sticks out of the canvas left out; the next play
+// starts again from the background.
+void TestAnimation::compositionGif_data()
+{
+    QTest::addColumn<int>("disposition");
+    QTest::addColumn<bool>("entrelacee");
+    QTest::addColumn<QRect>("cadre");
+    QTest::addColumn<QColor>("transparentApres"); // where the second frame was transparent
+    QTest::addColumn<QColor>("opaqueApres");      // where it was green
+    const QRect dedans(2, 2, 4, 4), debordant(4, 2, 6, 4);
+    QTest::newRow("garder") << 1 << false << dedans << QColor(Qt::red) << QColor(Qt::green);
+    QTest::newRow("effacer") << 2 << false << dedans << QColor(Qt::white) << QColor(Qt::white);
+    QTest::newRow("restaurer") << 3 << false << dedans << QColor(Qt::red) << QColor(Qt::red);
+    QTest::newRow("restaurer entrelacée") << 3 << true << dedans << QColor(Qt::red) << QColor(Qt::red);
+    QTest::newRow("effacer débordant") << 2 << true << debordant << QColor(Qt::white) << QColor(Qt::white);
+    QTest::newRow("restaurer débordant") << 3 << false << debordant << QColor(Qt::red) << QColor(Qt::red);
+}
+
+void TestAnimation::compositionGif()
+{
+    QFETCH(int, disposition);
+    QFETCH(bool, entrelacee);
+    QFETCH(QRect, cadre);
+    QFETCH(QColor, transparentApres);
+    QFETCH(QColor, opaqueApres);
+    // Red with its last pixel transparent; then two transparent columns, a blue row
+    // among green ones; then a blue pixel where the first frame was transparent.
+    QByteArray premiere(64, char(0)), seconde;
+    premiere[63] = char(255);
+    for (int y = 0; y < cadre.height(); ++y)
+        for (int x = 0; x < cadre.width(); ++x)
+            seconde.append(char(x < 2 ? 255 : y == 1 ? 2 : 1));
+    const QString chemin = dossier_.filePath(QStringLiteral("composition%1.gif").arg(QTest::currentDataTag()));
+    QVERIFY(ecrituregif::ecrire(chemin, QSize(8, 8),
+                                {{Qt::red, 10, {}, {}, 1, premiere},
+                                 {Qt::green, 10, {}, cadre, disposition, seconde, entrelacee},
+                                 {Qt::blue, 10, {}, QRect(7, 7, 1, 1)}},
+                                0));
+    DemandeImage d = demandeNaturelle(chemin);
+    d.fond = Qt::white;
+    ServiceImages service;
+    HorlogeScriptee h;
+    Animation a(service, h, d, preparerImage(d));
+    QList<QImage> t;
+    QObject::connect(&a, &Animation::imageDue, [&](const QImage& i) { t << i.copy(); });
+    for (int i = 1; i <= 4; ++i) {
+        h.avancer(100);
+        QTRY_COMPARE(t.size(), i);
+    }
+    const QPoint transparent = cadre.topLeft(), vert = cadre.topLeft() + QPoint(3, 2);
+    QCOMPARE(t[0].pixelColor(transparent), QColor(Qt::red));
+    QCOMPARE(t[0].pixelColor(vert), QColor(Qt::green));
+    QCOMPARE(t[0].pixelColor(vert - QPoint(0, 1)), QColor(Qt::blue));
+    QCOMPARE(t[1].pixelColor(transparent), transparentApres);
+    QCOMPARE(t[1].pixelColor(vert), opaqueApres);
+    QCOMPARE(t[1].pixelColor(7, 7), QColor(Qt::blue));
+    QCOMPARE(a.tour(), 2);
+    QCOMPARE(t[2].pixelColor(7, 7), QColor(Qt::white));
+    QCOMPARE(t[3], t[0]);
 }
 
 QTEST_GUILESS_MAIN(TestAnimation)

@@ -3,6 +3,7 @@
 // and the first frames of what may be animated. The heap is watched while it runs:
 // a rise past the decode's budget is a fault, however the file was built.
 #include "platform/chargeurimage.h"
+#include "platform/lecteuranimation.h"
 #include "platform/dimensionsimage.h"
 #include "platform/formatimage.h"
 

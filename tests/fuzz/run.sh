@@ -43,7 +43,7 @@ compiler() {
     echo "fuzz: compiling $1"
     # shellcheck disable=SC2046
     clang++ "${drapeaux[@]}" -I"$racine" $(pkg-config --cflags Qt6Gui libheif lcms2 libjxl libjxl_threads zlib \
-      sndfile libjpeg) -c "$1" -o "$o.partiel"
+      sndfile libjpeg libgif) -c "$1" -o "$o.partiel"
     mv "$o.partiel" "$o"
   fi
 }
@@ -111,8 +111,8 @@ construire fuzz_heif "Qt6Gui libheif lcms2" "$racine"/platform/lecteurheif.cpp "
 construire fuzz_jxl "Qt6Gui libjxl libjxl_threads" "$racine"/platform/lecteurjxl.cpp "${budget[@]}" \
   "$racine"/tests/fuzz/fuzz_jxl.cpp
 construire fuzz_entetes Qt6Gui "$racine"/platform/correctionbmp.cpp "${budget[@]}" "$racine"/tests/fuzz/fuzz_entetes.cpp
-construire fuzz_chargeur "Qt6Gui lcms2 libheif libjxl libjxl_threads zlib" \
-  "$racine"/platform/{chargeurimage,correctionbmp,couleurs,inflation,jpegcmjn,lecteurheif,lecteurjpeg,lecteurjxl,rendusvg,reserveimages}.cpp \
+construire fuzz_chargeur "Qt6Gui lcms2 libheif libjxl libjxl_threads zlib libgif" \
+  "$racine"/platform/{chargeurimage,correctionbmp,couleurs,inflation,jpegcmjn,lecteuranimation,lecteurgif,lecteurheif,lecteurjpeg,lecteurjxl,lecteursvg,rendusvg,reserveimages}.cpp \
   "$racine"/platform/{nomsfichiers,profilicc}.cpp "$racine"/platform/wmf/*.cpp "${budget[@]}" \
   "$racine"/tests/fuzz/fuzz_chargeur.cpp
 construire fuzz_son "Qt6Core sndfile" "$racine"/sound/fichiermidi.cpp "$racine"/sound/morceaumidi.cpp \
@@ -194,6 +194,14 @@ if [ ! -d "$images" ] && command -v convert >/dev/null 2>&1; then
   convert "$source" -define bmp:subtype=RGB565 "$images/565.bmp" 2>/dev/null || true
   convert "$source" -colors 16 -compress RLE "BMP3:$images/rle.bmp" 2>/dev/null || true
   convert -delay 10 "$source" -flop "$source" -loop 0 "$images/anime.gif"
+  # The GIF frame reader's cases: each disposal with a transparent part and a frame past
+  # the canvas's corner, interlaced rows, a frame with a colour table of its own.
+  for d in None Background Previous; do
+    convert -dispose "$d" -delay 5 -size 12x8 xc:red \( -size 6x4 xc:none -fill blue -draw 'rectangle 0,0 2,3' \
+      -repage +4+2 \) \( -size 5x5 xc:green -repage +9+5 \) -loop 0 "$images/dispose-$d.gif"
+  done
+  convert -delay 5 "$source" -flop "$source" -interlace GIF "$images/entrelace.gif"
+  convert -delay 5 "$source" \( -size 24x16 gradient:green-yellow \) -loop 2 "$images/palettes.gif"
   convert -delay 10 "$source" -flip "$source" "$images/anime.mng" 2>/dev/null || true
   printf '<svg xmlns="http://www.w3.org/2000/svg" width="20" height="10"><rect width="5" height="5"/></svg>' \
     >"$images/dessin.svg"

@@ -62,7 +62,7 @@ fi
 depends=$(champ Depends)
 # From the program's links (dpkg-shlibdeps) and the run-time loads.
 for d in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6multimedia6 'libfluidsynth[0-9]' \
-         libsndfile1 libheif1 'libjxl0\.[0-9]+' liblcms2-2 qt6-image-formats-plugins \
+         libsndfile1 libheif1 'libjxl0\.[0-9]+' liblcms2-2 libgif7 qt6-image-formats-plugins \
          'timgm6mb-soundfont \| sf2-soundfont-gm' fonts-liberation2 fonts-texgyre; do
   grep -qE "(^|, )$d( |,|$)" <<<"$depends" || faute "Depends sans $d : $depends"
 done
