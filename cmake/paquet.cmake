@@ -50,7 +50,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/paquet/lintian-overrides
 # Stripped as Debian strips (dh_strip): the compiler's notes go too.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
-    foreach(f ${CMAKE_INSTALL_BINDIR}/ormelle ${ORMELLE_DOSSIER_MODULES}/libormelle-son.so)
+    foreach(f ${CMAKE_INSTALL_BINDIR}/ormelle ${ORMELLE_DOSSIER_MODULES}/libormelle-son.so
+             ${ORMELLE_DOSSIER_MODULES}/libormelle-images.so)
       execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
                       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${f}\")
     endforeach()

@@ -42,7 +42,8 @@ public:
     bool ouvrirFichier(const QString& chemin);
     void appliquerCouleurs(); // list colours, format buttons' gradients from the scheme
     void AfficheImage();
-    // What the preview asks of the picture service for `chemin`.
+    // What the preview asks of the picture service for `chemin`; the file is looked at
+    // (stat) when no listing has given it.
     static DemandeImage demandeApercu(General& g, const QString& chemin, qreal ratioPixels);
     static QString NomFichierR(const QString& chemin, const QString& separateur);
     PanneauSkin* FondTypExt() const;

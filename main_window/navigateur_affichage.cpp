@@ -17,6 +17,11 @@ DemandeImage Navigateur::demandeApercu(General& g, const QString& chemin, qreal 
 {
     DemandeImage d = demandeBoite(chemin, BoiteTwips, ratioPixels, g.couleur(Role::Visualisation));
     d.identite = g.modele.identite(chemin);
+    // Before any listing (the picture named on the command line, decoding while the
+    // window is built), the file as it is now: the listing's request for it, made while
+    // that decode still runs, is then the same and joins it rather than decoding again.
+    if (!d.identite.connue())
+        d.identite = identiteFichier(chemin);
     return d;
 }
 

@@ -4,10 +4,9 @@
 #include "platform/dimensionsimage.h"
 #include "platform/formatimage.h"
 #include "platform/jpegcmjn.h"
-#include "platform/lecteurheif.h"
 #include "platform/lecteurjpeg.h"
-#include "platform/lecteurjxl.h"
 #include "platform/lecteursvg.h"
+#include "platform/moduleimages.h"
 #include "platform/nomsfichiers.h"
 #include "platform/outilschargeur.h"
 #include "platform/profilicc.h"
@@ -323,19 +322,6 @@ ResultatImage finirDecodee(ResultatImage r, const QSize& cible, const QColor& fo
 
 } // namespace
 
-QString texteImageTropGrande()
-{
-    return QStringLiteral("Image trop grande pour être affichée");
-}
-QString texteImageTropComplexe()
-{
-    return QStringLiteral("Image trop complexe pour être affichée");
-}
-QString texteLectureAnnulee()
-{
-    return QStringLiteral("Lecture annulée");
-}
-
 namespace {
 
 // `fichier` is `chemin` opened by ouvrir().
@@ -349,10 +335,9 @@ ResultatImage decoderImage(QFile& fichier, const QString& chemin, const QSize& c
     const Format format = formatimage::detecter(debut);
     if (format == Format::DibSansEntete)
         return lireDib(fichier, cible, fondTransparence, budget, annulation);
-    if (format == Format::Heif)
-        return finirDecodee(lecteurheif::lire(&fichier, cible, budget, annulation), cible, fondTransparence, budget);
-    if (format == Format::Jxl)
-        return finirDecodee(lecteurjxl::lire(&fichier, cible, budget, annulation), cible, fondTransparence, budget);
+    if (format == Format::Heif || format == Format::Jxl)
+        return finirDecodee(moduleimages::lire(format, &fichier, cible, budget, annulation), cible, fondTransparence,
+                            budget);
     if (format == Format::Inconnu) {
         const formatimage::Contenu contenu = formatimage::genreContenu(debut);
         const bool dessin = contenu == formatimage::Contenu::Svg || contenu == formatimage::Contenu::Svgz;
@@ -424,10 +409,8 @@ QSize lireTailleNaturelle(const QString& chemin)
         return formatimage::tailleDib(debut);
     if (format == Format::Bmp)
         return formatimage::tailleDib(debut.mid(14));
-    if (format == Format::Heif)
-        return lecteurheif::lireTaille(&fichier);
-    if (format == Format::Jxl)
-        return lecteurjxl::lireTaille(&fichier);
+    if (format == Format::Heif || format == Format::Jxl)
+        return moduleimages::lireTaille(format, &fichier);
     if (format == Format::Inconnu) {
         const formatimage::Contenu contenu = formatimage::genreContenu(debut);
         const bool dessin = contenu == formatimage::Contenu::Svg || contenu == formatimage::Contenu::Svgz;

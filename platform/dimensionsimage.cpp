@@ -1,5 +1,7 @@
 #include "platform/dimensionsimage.h"
 
+#include "platform/chargeurimage.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -157,3 +159,17 @@ qint64 memoireJpeg(qint64 octetsCoefficients, const QSize& stockee, int huitieme
 }
 
 } // namespace dimensions
+
+// Here rather than with the loader: the readers in the image module give the same answers.
+QString texteImageTropGrande()
+{
+    return QStringLiteral("Image trop grande pour être affichée");
+}
+QString texteImageTropComplexe()
+{
+    return QStringLiteral("Image trop complexe pour être affichée");
+}
+QString texteLectureAnnulee()
+{
+    return QStringLiteral("Lecture annulée");
+}

@@ -1,5 +1,6 @@
 #include "platform/lecteurjpeg.h"
 
+#include "platform/formatimage.h"
 #include "platform/jpegcommun.h"
 #include "platform/reserveimages.h"
 
@@ -113,6 +114,8 @@ std::optional<ResultatImage> lire(QFile& fichier, const QSize& cible, const dime
 {
     fichier.seek(0);
     QImageReader entete(&fichier, "jpeg");
+    // Named, not guessed: asking every plugin in turn whether it reads "jpeg" loads them all.
+    formatimage::choisirLecteur(entete, "jpeg");
     const QSize stockee = entete.size();
     if (!stockee.isValid() || stockee.isEmpty())
         return std::nullopt;

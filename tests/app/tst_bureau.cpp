@@ -308,15 +308,16 @@ private slots:
     }
 
     // Started and moved, the program has loaded what pictures need: its folders,
-    // bitmaps and icons need no image plugin, and the sound libraries wait for the
-    // first sound.
+    // bitmaps and icons need no image plugin, the sound libraries wait for the first
+    // sound, and the HEIF and JPEG XL readers for the first such picture.
     void rienDeSuperfluAuDemarrage()
     {
         QVERIFY(!attendre(QSize(697, 463)).id.isEmpty());
         QFile cartes(QStringLiteral("/proc/%1/maps").arg(ormelle_.processId()));
         QVERIFY(cartes.open(QIODevice::ReadOnly));
         const QByteArray carte = cartes.readAll();
-        for (const char* b : {"/imageformats/", "libormelle-son", "libQt6Multimedia", "libfluidsynth", "libsndfile"}) {
+        for (const char* b : {"/imageformats/", "libormelle-son", "libQt6Multimedia", "libfluidsynth", "libsndfile",
+                              "libheif", "libjxl"}) {
             const qsizetype trouve = carte.indexOf(b);
             QVERIFY2(trouve < 0, carte.mid(trouve, 60).constData());
         }

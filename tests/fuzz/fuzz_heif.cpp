@@ -6,12 +6,6 @@
 #include <QBuffer>
 #include <cstdlib>
 
-// The loader's answer for a picture past its budget; the loader itself is not linked here.
-QString texteImageTropGrande()
-{
-    return QStringLiteral("Image trop grande pour être affichée");
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     QByteArray octets = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));

@@ -155,6 +155,7 @@ private slots:
     void clicSurLImage();
     void fichierHorsMotif();
     void derniereDemandeGagne();
+    void demandeAvantLaListe();
     void retourDuPleinEcranSurLaDerniereImage();
     void nomQuiNEstPasUtf8();
     void nomFichierR();
@@ -315,6 +316,19 @@ void TestAffichage::derniereDemandeGagne()
     QCoreApplication::processEvents();
     QCOMPARE(spy.count(), 1);
     QCOMPARE(b.nav->rectangleImage().size(), QSizeF(150, 150));
+}
+
+// The picture asked before its folder is listed (the command line's, decoding while the
+// window is built) is the request the listing then makes: it joins that decode.
+void TestAffichage::demandeAvantLaListe()
+{
+    const QString chemin = d(QStringLiteral("avant.bmp"));
+    QVERIFY(uni(20, 20, Qt::blue).save(chemin, "BMP"));
+    Banc b;
+    const DemandeImage avant = Navigateur::demandeApercu(b.g, chemin, 1);
+    QVERIFY(b.montrer(chemin));
+    QVERIFY(b.g.modele.identite(chemin).connue());
+    QVERIFY(avant == Navigateur::demandeApercu(b.g, chemin, 1));
 }
 
 void TestAffichage::nomFichierR()

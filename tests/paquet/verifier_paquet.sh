@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks Ormelle's Debian package: the files a user's system needs are in it (the
-# program and its sound module, every help page, the tips, the launcher, the icon, the AppStream record,
+# program and its sound and image modules, every help page, the tips, the launcher, the icon, the AppStream record,
 # the manual page, the copyright and the changelog), the launcher and the record name
 # each other, the icon and the same picture types, both validate, Depends names the
 # libraries and what is only loaded at run time, and lintian finds no error or warning.
@@ -52,6 +52,8 @@ done
 grep -qE '^-rwxr-xr-x .* \./usr/bin/ormelle$' <<<"$contenu" || faute "/usr/bin/ormelle n'est pas exécutable"
 grep -qE '^/usr/lib/([^/]+/)?ormelle/libormelle-son\.so$' <<<"$fichiers" \
   || faute "absent : le module de son /usr/lib/…/ormelle/libormelle-son.so"
+grep -qE '^/usr/lib/([^/]+/)?ormelle/libormelle-images\.so$' <<<"$fichiers" \
+  || faute "absent : le module d’images /usr/lib/…/ormelle/libormelle-images.so"
 
 champ() { dpkg-deb -f "$paquet" "$1"; }
 [ "$(champ Package)" = ormelle ] || faute "nom : $(champ Package)"
@@ -70,11 +72,14 @@ done
 # The installed files, as a user's system reads them.
 racine=$temp/racine
 dpkg-deb -x "$paquet" "$racine"
-# The sound libraries come with the module, loaded on the first sound, never at launch.
+# The sound libraries come with their module, loaded on the first sound, and libheif and
+# libjxl with theirs, loaded on the first such picture: never at launch.
 if command -v readelf >/dev/null; then
   lies=$(readelf -d "$racine/usr/bin/ormelle" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
   son=$(grep -E 'Multimedia|fluidsynth|sndfile|pulse|SDL|jack' <<<"$lies" | tr '\n' ' ' || true)
   [ -z "$son" ] || faute "le programme se lie lui-même au son : $son"
+  images=$(grep -E 'heif|jxl' <<<"$lies" | tr '\n' ' ' || true)
+  [ -z "$images" ] || faute "le programme se lie lui-même à libheif ou libjxl : $images"
 fi
 bureau=$racine/usr/share/applications/io.github.ormelle.desktop
 meta=$racine/usr/share/metainfo/io.github.ormelle.metainfo.xml

@@ -142,7 +142,7 @@ private:
 
     static QImage lignes(const ResultatImage& r) { return r.image.convertToFormat(QImage::Format_RGB32); }
 
-    // `source` written as `nom` (HEIC, AVIF or JPEG XL, from its suffix) by the tool
+    // `source` written as `nom` (HEIC, AVIF, JPEG XL or JPEG, from its suffix) by the tool
     // that makes it; empty when the tool is not installed.
     QString produire(const QString& source, const QString& nom, const QStringList& options = {})
     {
@@ -174,6 +174,31 @@ private:
 
 private slots:
     void initTestCase() { QVERIFY(m_dossier.isValid()); }
+
+    // Early, before other pictures: a JPEG is read by Qt's JPEG plugin alone, as asking
+    // each plugin whether it reads JPEG would load them all.
+    void jpegSansAutrePlugin()
+    {
+        const auto plugins = [] {
+            QFile cartes(QStringLiteral("/proc/self/maps"));
+            QSet<QByteArray> charges;
+            if (cartes.open(QIODevice::ReadOnly))
+                for (const QByteArray& ligne : cartes.readAll().split('\n'))
+                    if (ligne.contains("/imageformats/"))
+                        charges.insert(ligne.mid(ligne.lastIndexOf('/')));
+            return charges;
+        };
+        // Written by ImageMagick from a bare PPM: Qt's writer would ask every plugin too.
+        const QString ppm = fichier("seule.ppm", QByteArray("P6\n64 48\n255\n") + QByteArray(64 * 48 * 3, '\x80'));
+        const QString chemin = produire(ppm, QStringLiteral("seule.jpg"));
+        if (chemin.isEmpty())
+            QSKIP("convert (imagemagick) is not installed");
+        const QSet<QByteArray> avant = plugins();
+        QVERIFY(chargerImage(chemin, QSize(32, 24)).ok());
+        QSet<QByteArray> nouveaux = plugins() - avant;
+        nouveaux.remove("/libqjpeg.so");
+        QCOMPARE(nouveaux, QSet<QByteArray>());
+    }
 
     void illisibles_data()
     {
