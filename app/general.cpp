@@ -80,10 +80,7 @@ int BoiteMessage(General& g, const QString& texte, const QString& titre, QWidget
 int Demander(General& g, int icone, const QString& titre, const QString& texte, QWidget* parent)
 {
     g.IconeMessage = icone;
-    g.TitreMessage = titre;
-    g.TexteMessage = texte;
-    g.ReponseMessage = BoiteMessage(g, g.TexteMessage, g.TitreMessage, parent);
-    return g.ReponseMessage;
+    return BoiteMessage(g, texte, titre, parent);
 }
 
 void JouerSon(General& g, int numero)

@@ -100,11 +100,8 @@ public:
     int PositionVert = 255;
     int PositionBleu = 255;
 
-    // Message box request
-    QString TitreMessage;
-    QString TexteMessage;
+    // The icon and sound cue of the next message box, set by whoever asks the question.
     int IconeMessage = 0;
-    int ReponseMessage = 0;
 
     QColor couleur(Role r) const { return Couleurs.couleur(r); }
     QColor couleurTransition() const;
@@ -121,7 +118,7 @@ QString DossierProgramme();
 
 // Shared procedures.
 int BoiteMessage(General& g, const QString& texte, const QString& titre, QWidget* parent = nullptr);
-// A whole request: icon kind, title and text set, the box shown, the answer kept and returned.
+// A whole request: the icon kind set, the box shown, its answer returned.
 int Demander(General& g, int icone, const QString& titre, const QString& texte, QWidget* parent = nullptr);
 void JouerSon(General& g, int numero);
 // Opens a help page ("fenêtre_principale.htm"); an empty page opens the help's start page.
