@@ -6,6 +6,7 @@
 #include "core/schema.h"
 #include "core/horloge.h"
 #include "core/indexcommentaires.h"
+#include "core/reglagescommentaire.h"
 #include "core/serviceimages.h"
 
 #include <QColor>
@@ -65,11 +66,7 @@ public:
     bool VueUnique = false;
     bool CurseurMasque = false;
     bool CommentaireAffiche = false;
-    // Comment corner; at most one true, none until comments are first switched on.
-    bool PositionHG = false;
-    bool PositionHD = false;
-    bool PositionBG = false;
-    bool PositionBD = false;
+    CoinCommentaire Coin = CoinCommentaire::Aucun;
 
     // Requests of the pop-up menu, carried out once it has closed.
     bool CopieDemandee = false;

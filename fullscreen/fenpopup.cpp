@@ -89,15 +89,17 @@ void FenPopUp::construire()
     afficherCommentaire_ = entree(comment, "mnuAfficherCommentaire", QStringLiteral("Afficher le commentaire"), [this] {
         g_.CommentaireAffiche = !g_.CommentaireAffiche;
         if (g_.CommentaireAffiche) // switched on, always bottom-left
-            choisirCoin(g_.PositionBG);
+            choisirCoin(CoinCommentaire::BasGauche);
         synchroniser();
     });
     QMenu* position = comment->addMenu(QStringLiteral("Position du commentaire"));
     position->menuAction()->setObjectName(QStringLiteral("mnuPosComment"));
-    hg_ = entree(position, "mnuHG", QStringLiteral("Haut-Gauche"), [this] { choisirCoin(g_.PositionHG); });
-    hd_ = entree(position, "mnuHD", QStringLiteral("Haut-Droite"), [this] { choisirCoin(g_.PositionHD); });
-    bg_ = entree(position, "mnuBG", QStringLiteral("Bas-Gauche"), [this] { choisirCoin(g_.PositionBG); });
-    bd_ = entree(position, "mnuBD", QStringLiteral("Bas-Droite"), [this] { choisirCoin(g_.PositionBD); });
+    hg_ =
+        entree(position, "mnuHG", QStringLiteral("Haut-Gauche"), [this] { choisirCoin(CoinCommentaire::HautGauche); });
+    hd_ =
+        entree(position, "mnuHD", QStringLiteral("Haut-Droite"), [this] { choisirCoin(CoinCommentaire::HautDroite); });
+    bg_ = entree(position, "mnuBG", QStringLiteral("Bas-Gauche"), [this] { choisirCoin(CoinCommentaire::BasGauche); });
+    bd_ = entree(position, "mnuBD", QStringLiteral("Bas-Droite"), [this] { choisirCoin(CoinCommentaire::BasDroite); });
     entree(comment, "mnuOpComment", QStringLiteral("Modifier la police d'affichage"),
            [this] { g_.ChangerPolice = true; });
     for (QAction* a : {afficherCommentaire_, hg_, hd_, bg_, bd_})
@@ -170,22 +172,18 @@ void FenPopUp::synchroniser()
         adaptC_[i]->setChecked(g_.AdapterImage == i);
     afAl_->setChecked(g_.OrdreAleatoire);
     afficherCommentaire_->setChecked(g_.CommentaireAffiche);
-    // The corner ticks follow the first corner set, as the label does.
-    const bool* coins[4] = {&g_.PositionHG, &g_.PositionHD, &g_.PositionBG, &g_.PositionBD};
-    QAction* entrees[4] = {hg_, hd_, bg_, bd_};
-    int premier = -1;
-    for (int i = 0; i < 4 && premier < 0; ++i)
-        if (*coins[i])
-            premier = i;
-    if (premier >= 0)
-        for (int i = 0; i < 4; ++i)
-            entrees[i]->setChecked(i == premier);
+    // No corner yet: the ticks stay as they are, as the label keeps its place.
+    if (g_.Coin == CoinCommentaire::Aucun)
+        return;
+    hg_->setChecked(g_.Coin == CoinCommentaire::HautGauche);
+    hd_->setChecked(g_.Coin == CoinCommentaire::HautDroite);
+    bg_->setChecked(g_.Coin == CoinCommentaire::BasGauche);
+    bd_->setChecked(g_.Coin == CoinCommentaire::BasDroite);
 }
 
-void FenPopUp::choisirCoin(bool& coin)
+void FenPopUp::choisirCoin(CoinCommentaire coin)
 {
-    g_.PositionHG = g_.PositionHD = g_.PositionBG = g_.PositionBD = false;
-    coin = true;
+    g_.Coin = coin;
     synchroniser();
 }
 

@@ -56,14 +56,22 @@ void PleinEcran::AfficheCommentaire()
     m_commentFixe->setText(TexteCommentaire);
     m_commentFixe->adjustSize();
     const QSize ecran = tailleEcran(), l = m_commentFixe->size();
-    if (g.PositionHG)
+    switch (g.Coin) {
+    case CoinCommentaire::Aucun:
+        break;
+    case CoinCommentaire::HautGauche:
         m_commentFixe->move(0, 0);
-    else if (g.PositionHD)
+        break;
+    case CoinCommentaire::HautDroite:
         m_commentFixe->move(ecran.width() - l.width(), 0);
-    else if (g.PositionBG)
+        break;
+    case CoinCommentaire::BasGauche:
         m_commentFixe->move(0, ecran.height() - l.height());
-    else if (g.PositionBD)
+        break;
+    case CoinCommentaire::BasDroite:
         m_commentFixe->move(ecran.width() - l.width(), ecran.height() - l.height());
+        break;
+    }
     m_commentFixe->raise();
 }
 

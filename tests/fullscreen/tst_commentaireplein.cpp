@@ -24,7 +24,7 @@ void TestCommentairePlein::chaqueImageSonCommentaire()
     QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("IMG_0001.JPG"), "premier"));
     QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("IMG_0002.JPG"), "second"));
     b.g.CommentaireAffiche = true;
-    b.g.PositionBG = true;
+    b.g.Coin = CoinCommentaire::BasGauche;
     b.ouvrir("IMG_0001.JPG");
     QCOMPARE(b.commentaireVu(), QString("premier"));
     b.touche(Qt::Key_Right);
@@ -52,7 +52,7 @@ void TestCommentairePlein::nomQuiFinitUnAutreNom()
     BancPlein::image(b.chemin("PLAGEA.JPG"), QSize(80, 60), Qt::blue);
     QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("PLAGEA.JPG"), "la plage"));
     b.g.CommentaireAffiche = true;
-    b.g.PositionBG = true;
+    b.g.Coin = CoinCommentaire::BasGauche;
     b.ouvrir("A.JPG");
     QCOMPARE(b.commentaireVu(), QString());
     b.touche(Qt::Key_Right);
@@ -117,7 +117,7 @@ void TestCommentairePlein::policeChoisieEnregistree()
     BancPlein::image(b.chemin("A.JPG"), QSize(80, 60), Qt::blue);
     QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("A.JPG"), "Police"));
     b.g.CommentaireAffiche = true;
-    b.g.PositionHG = true;
+    b.g.Coin = CoinCommentaire::HautGauche;
     b.ouvrir("A.JPG");
     QFont police(QStringLiteral("DejaVu Serif"));
     police.setPointSize(30);

@@ -128,7 +128,7 @@ void TestFenPopUp::copieImageSeuleEtEcran()
     b.g.AdapterImage = 1; // centred, smaller than the screen
     b.g.CouleurFond = Qt::black;
     b.g.CommentaireAffiche = true;
-    b.g.PositionHG = true;
+    b.g.Coin = CoinCommentaire::HautGauche;
     b.g.CouleurPrincipale = QString::number(0x0000FF); // red
     b.g.PoliceTaille = QStringLiteral("40");
     b.ouvrir("a.bmp");
