@@ -62,25 +62,19 @@ public:
     QColor CouleurFond = Qt::black;
     bool LancerDiaporama = false;
     bool DiaporamaEnCours = false;
-    bool RetourFenetre = false;
     bool VueUnique = false;
     bool CurseurMasque = false;
     bool CommentaireAffiche = false;
     CoinCommentaire Coin = CoinCommentaire::Aucun;
 
-    // Requests of the pop-up menu, carried out once it has closed.
-    bool CopieDemandee = false;
+    // The copy extent last chosen in a viewer's menu: the single-picture view copies with it.
     bool CopieEcranEntier = false;
-    bool ChangerPolice = false;
-    bool ModeCommentaire = false;
     // Where the comment files live ($XDG_DATA_HOME/Ormelle); a test points it elsewhere.
     QString DossierCommentaires;
 
     // Slideshow settings dialog
     bool EnregistrerReglages = false;
     bool ReglagesDepuisPleinEcran = false;
-    bool RetourReglages = false;
-    bool PanneauVisible = false;
 
     // Comment font, as stored
     QString PoliceNom = texteParDefaut(Reglage::PoliceNom);

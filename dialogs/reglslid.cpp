@@ -307,8 +307,7 @@ void ReglSlid::reject()
 
 void ReglSlid::demanderDossier()
 {
-    g_.RetourReglages = true;
-    g_.PanneauVisible = true;
+    emit dossierDemande();
     // Hidden, not closed: the folder chooser shows this same dialog again.
     done(Dossier);
 }

@@ -32,6 +32,10 @@ public:
     // Cancel: the six values as they were when the dialog was built.
     void reject() override;
 
+signals:
+    // "Dossier", just before the dialog hides: the viewer opens its chooser panel.
+    void dossierDemande();
+
 private:
     // What Cancel restores.
     struct Instantane {

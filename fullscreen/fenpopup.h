@@ -1,7 +1,7 @@
 #pragma once
 // FenPopUp: the viewer's pop-up menu. Never shown itself, it carries the menu
-// tree; most entries only leave a request in General that the viewer carries
-// out once the menu has closed (PleinEcran::apresMenu).
+// tree; most entries only ask the viewer for something it carries out once the
+// menu has closed (PleinEcran::apresMenu).
 #include "core/reglagescommentaire.h"
 
 #include <QObject>

@@ -54,8 +54,6 @@ PleinEcran::~PleinEcran()
     annulerCommentaire(); // its answer would reach a viewer that is gone
     // Closed with the chooser panel open: its state ends here, and transitions
     // it had switched off come back for the next viewer.
-    g.PanneauVisible = false;
-    g.ModeCommentaire = false;
     if (TransitionSuspendue)
         g.EffetTransition = true;
     if (g.CurseurMasque) // one show for each hide, even when torn down

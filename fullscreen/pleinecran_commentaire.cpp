@@ -94,5 +94,5 @@ void PleinEcran::changerPolice()
     if (police || (couleur && couleur->isValid()))
         EnregistrerPolice(g);
     AfficheCommentaire();
-    g.ChangerPolice = false;
+    m_demandes.police = false;
 }

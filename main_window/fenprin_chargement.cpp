@@ -63,7 +63,6 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
 
     g.lireReglagesDiaporama();
     g.DiaporamaEnCours = false;
-    g.RetourFenetre = false;
     g.lireReglagesCommentaire();
     cacherBoutonsImage();
     ModeMiniatures = false;

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -246,13 +247,14 @@ private slots:
     {
         b->g.ReglagesDepuisPleinEcran = false;
         ReglSlid principale(b->g);
+        QSignalSpy dossierPrincipale(&principale, &ReglSlid::dossierDemande);
         principale.show();
         auto* rep = enfant<BoutonSkin>(principale, "CmdRep");
         QVERIFY(!rep->isEnabled());
         QCOMPARE(rep->text(), QString());
         QTest::mouseClick(rep, Qt::LeftButton);
         QVERIFY(principale.isVisible());
-        QVERIFY(!b->g.RetourReglages);
+        QVERIFY(dossierPrincipale.isEmpty());
 
         b->g.ReglagesDepuisPleinEcran = true;
         ReglSlid pleinEcran(b->g);
@@ -266,6 +268,7 @@ private slots:
         valeursDeDepart();
         b->g.ReglagesDepuisPleinEcran = true;
         ReglSlid d(b->g);
+        QSignalSpy dossier(&d, &ReglSlid::dossierDemande);
 
         QTimer::singleShot(0, &d, [&] {
             toutChanger(d);
@@ -273,13 +276,11 @@ private slots:
         });
         QCOMPARE(d.exec(), ReglSlid::Dossier);
         QVERIFY(!d.isVisible());
-        QVERIFY(b->g.RetourReglages);
-        QVERIFY(b->g.PanneauVisible);
+        QCOMPARE(dossier.count(), 1);
         QCOMPARE(b->g.DureePause, 60); // the viewer works with the changed values meanwhile
 
         // The chooser stores a folder, then shows the same dialog again.
         b->g.modele.ouvrir(QStringLiteral("/home/moi/Vacances"));
-        b->g.RetourReglages = false;
         bool etatGarde = false;
         QTimer::singleShot(0, &d, [&] {
             etatGarde = enfant<QScrollBar>(d, "DéfilPause")->value() == 60

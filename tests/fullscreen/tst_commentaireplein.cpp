@@ -108,7 +108,7 @@ void TestCommentairePlein::policeAnnuleeGardee()
     b.choisir("mnuOpComment"); // both dialogs cancelled
     QCOMPARE(b.g.PoliceNom + b.g.PoliceTaille + b.g.CouleurPrincipale + b.g.PoliceGras, avant);
     QVERIFY(!b.env.storeEcrit());
-    QVERIFY(!b.g.ChangerPolice);
+    QVERIFY(!b.vue->demandes().police);
 }
 
 void TestCommentairePlein::policeChoisieEnregistree()
