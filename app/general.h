@@ -74,7 +74,6 @@ public:
 
     // Slideshow settings dialog
     bool EnregistrerReglages = false;
-    bool ReglagesDepuisPleinEcran = false;
 
     // Comment font, as stored
     QString PoliceNom = texteParDefaut(Reglage::PoliceNom);

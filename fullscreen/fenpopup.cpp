@@ -207,7 +207,6 @@ void FenPopUp::fondEcran()
 
 void FenPopUp::reglages()
 {
-    g_.ReglagesDepuisPleinEcran = true;
     viewer_.ouvrirReglages();
 }
 

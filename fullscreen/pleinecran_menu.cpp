@@ -88,7 +88,7 @@ void PleinEcran::panneauFerme(bool valide)
 void PleinEcran::ouvrirReglages()
 {
     if (!m_reglSlid) {
-        m_reglSlid = std::make_unique<ReglSlid>(g, this);
+        m_reglSlid = std::make_unique<ReglSlid>(g, this, true);
         connect(m_reglSlid.get(), &ReglSlid::dossierDemande, this, [this] {
             m_retourReglages = true;
             m_demandes.panneau = true;

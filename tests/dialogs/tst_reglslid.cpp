@@ -245,7 +245,6 @@ private slots:
 
     void dossierSelonLOuvreur()
     {
-        b->g.ReglagesDepuisPleinEcran = false;
         ReglSlid principale(b->g);
         QSignalSpy dossierPrincipale(&principale, &ReglSlid::dossierDemande);
         principale.show();
@@ -256,8 +255,7 @@ private slots:
         QVERIFY(principale.isVisible());
         QVERIFY(dossierPrincipale.isEmpty());
 
-        b->g.ReglagesDepuisPleinEcran = true;
-        ReglSlid pleinEcran(b->g);
+        ReglSlid pleinEcran(b->g, nullptr, true);
         auto* rep2 = enfant<BoutonSkin>(pleinEcran, "CmdRep");
         QVERIFY(rep2->isEnabled());
         QCOMPARE(rep2->text(), QStringLiteral("Dossier"));
@@ -266,8 +264,7 @@ private slots:
     void dossierCacheSansPerdreLEtat()
     {
         valeursDeDepart();
-        b->g.ReglagesDepuisPleinEcran = true;
-        ReglSlid d(b->g);
+        ReglSlid d(b->g, nullptr, true);
         QSignalSpy dossier(&d, &ReglSlid::dossierDemande);
 
         QTimer::singleShot(0, &d, [&] {

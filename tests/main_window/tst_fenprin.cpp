@@ -535,11 +535,9 @@ private slots:
         clic(b.controle("CmdApropos"));
         clic(b.controle("CmdApropos2"));
         QVERIFY(b.controle("PopUpInfos")->isHidden());
-        b.g->ReglagesDepuisPleinEcran = true;
         b.controle("CmdSlideShow")->setEnabled(true);
         QTest::mousePress(b.controle("CmdSlideShow"), Qt::RightButton);
         QCOMPARE(b.modaux, (QStringList{QStringLiteral("Apropos"), QStringLiteral("ReglSlid")}));
-        QVERIFY(!b.g->ReglagesDepuisPleinEcran);
     }
 
     void reduire()
