@@ -64,8 +64,7 @@ public:
     bool DiaporamaEnCours = false;
     bool VueUnique = false;
     bool CurseurMasque = false;
-    bool CommentaireAffiche = false;
-    CoinCommentaire Coin = CoinCommentaire::Aucun;
+    ReglagesCommentaire commentaire;
 
     // The copy extent last chosen in a viewer's menu: the single-picture view copies with it.
     bool CopieEcranEntier = false;
@@ -74,15 +73,6 @@ public:
 
     // Slideshow settings dialog
     bool EnregistrerReglages = false;
-
-    // Comment font, as stored
-    QString PoliceNom = texteParDefaut(Reglage::PoliceNom);
-    QString CouleurPrincipale = texteParDefaut(Reglage::CouleurPrincipale);
-    QString PoliceTaille = texteParDefaut(Reglage::PoliceTaille);
-    QString PoliceGras = texteParDefaut(Reglage::PoliceGras);
-    QString PoliceItalic = texteParDefaut(Reglage::PoliceItalic);
-    QString PoliceBarree = texteParDefaut(Reglage::PoliceBarree);
-    QString PoliceSoulignee = texteParDefaut(Reglage::PoliceSoulignee);
 
     // Backdrop
     QColor CouleurFenFond = Qt::black;
@@ -96,9 +86,8 @@ public:
     QColor couleur(Role r) const { return Couleurs.couleur(r); }
     QColor couleurTransition() const;
 
-    // Reads the slideshow settings and the comment font with their range and marker rules.
+    // Reads the slideshow settings with their range and marker rules.
     void lireReglagesDiaporama();
-    void lireReglagesCommentaire();
     // Writes the seven slideshow keys, "Nom du dossier" first, in one write of the file.
     void enregistrerReglagesDiaporama();
 };
@@ -118,12 +107,6 @@ void AfficherPressePapiers(General& g, QWidget* parent = nullptr);
 const QStringList& ProgrammesDessin();
 // Starts the first of them installed on `image` (on nothing when empty); false when none started.
 bool LancerDessin(General& g, const QString& image);
-// Writes the seven comment-font keys, in one write of the file.
-void EnregistrerPolice(General& g);
-// The comment font and colour as the settings hold them.
-class QFont;
-QFont policeCommentaire(const General& g);
-QColor couleurCommentaire(const General& g);
 // The comment file of a picture folder.
 QString fichierCommentaires(const General& g, const QString& dossier);
 // Unloads every top-level window, last opened first.

@@ -81,8 +81,8 @@ void FenPopUp::construire()
     entree(comment, "mnuCreerCommentaire", QStringLiteral("Créer le commentaire"),
            [this] { viewer_.demanderCommentaire(); });
     afficherCommentaire_ = entree(comment, "mnuAfficherCommentaire", QStringLiteral("Afficher le commentaire"), [this] {
-        g_.CommentaireAffiche = !g_.CommentaireAffiche;
-        if (g_.CommentaireAffiche) // switched on, always bottom-left
+        g_.commentaire.affiche = !g_.commentaire.affiche;
+        if (g_.commentaire.affiche) // switched on, always bottom-left
             choisirCoin(CoinCommentaire::BasGauche);
         synchroniser();
     });
@@ -165,19 +165,19 @@ void FenPopUp::synchroniser()
     for (int i = 0; i < 3; ++i)
         adaptC_[i]->setChecked(g_.AdapterImage == i);
     afAl_->setChecked(g_.OrdreAleatoire);
-    afficherCommentaire_->setChecked(g_.CommentaireAffiche);
+    afficherCommentaire_->setChecked(g_.commentaire.affiche);
     // No corner yet: the ticks stay as they are, as the label keeps its place.
-    if (g_.Coin == CoinCommentaire::Aucun)
+    if (g_.commentaire.coin == CoinCommentaire::Aucun)
         return;
-    hg_->setChecked(g_.Coin == CoinCommentaire::HautGauche);
-    hd_->setChecked(g_.Coin == CoinCommentaire::HautDroite);
-    bg_->setChecked(g_.Coin == CoinCommentaire::BasGauche);
-    bd_->setChecked(g_.Coin == CoinCommentaire::BasDroite);
+    hg_->setChecked(g_.commentaire.coin == CoinCommentaire::HautGauche);
+    hd_->setChecked(g_.commentaire.coin == CoinCommentaire::HautDroite);
+    bg_->setChecked(g_.commentaire.coin == CoinCommentaire::BasGauche);
+    bd_->setChecked(g_.commentaire.coin == CoinCommentaire::BasDroite);
 }
 
 void FenPopUp::choisirCoin(CoinCommentaire coin)
 {
-    g_.Coin = coin;
+    g_.commentaire.coin = coin;
     synchroniser();
 }
 

@@ -196,7 +196,7 @@ void PleinEcran::activer()
     else if (ecran && !isFullScreen())
         setGeometry(ecran->geometry());
     m_fichier1->setFocus();
-    if (g.CommentaireAffiche)
+    if (g.commentaire.affiche)
         chercherCommentaire();
     AfficheImage();
 }
@@ -231,7 +231,7 @@ void PleinEcran::allerA(int position)
     g.modele.setFichierCourant(cheminPosition(position));
     const QSignalBlocker silence(m_fichier1);
     m_fichier1->setCurrentRow(position);
-    if (g.CommentaireAffiche) // every step, by keys or by the timer, looks up its own comment
+    if (g.commentaire.affiche) // every step, by keys or by the timer, looks up its own comment
         chercherCommentaire();
     AfficheImage();
 }

@@ -48,15 +48,15 @@ void PleinEcran::annulerCommentaire()
 
 void PleinEcran::AfficheCommentaire()
 {
-    m_commentFixe->setVisible(g.CommentaireAffiche);
-    m_commentFixe->setFont(policeCommentaire(g));
+    m_commentFixe->setVisible(g.commentaire.affiche);
+    m_commentFixe->setFont(g.commentaire.police.police());
     QPalette p = m_commentFixe->palette();
-    p.setColor(QPalette::WindowText, couleurCommentaire(g));
+    p.setColor(QPalette::WindowText, g.commentaire.police.couleur());
     m_commentFixe->setPalette(p);
     m_commentFixe->setText(TexteCommentaire);
     m_commentFixe->adjustSize();
     const QSize ecran = tailleEcran(), l = m_commentFixe->size();
-    switch (g.Coin) {
+    switch (g.commentaire.coin) {
     case CoinCommentaire::Aucun:
         break;
     case CoinCommentaire::HautGauche:
@@ -77,22 +77,16 @@ void PleinEcran::AfficheCommentaire()
 
 void PleinEcran::changerPolice()
 {
-    const std::optional<QFont> police = g.services.choisirPolice(this, policeCommentaire(g));
-    if (police) {
-        const auto vraiFaux = [](bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); };
-        g.PoliceNom = police->family();
-        g.PoliceTaille = QString::number(qRound(police->pointSizeF()));
-        g.PoliceGras = vraiFaux(police->bold());
-        g.PoliceItalic = vraiFaux(police->italic());
-        g.PoliceBarree = vraiFaux(police->strikeOut());
-        g.PoliceSoulignee = vraiFaux(police->underline());
-    }
+    PoliceCommentaire& reglee = g.commentaire.police;
+    const std::optional<QFont> police = g.services.choisirPolice(this, reglee.police());
+    if (police)
+        reglee.setPolice(*police);
     // Qt's font dialog has no colour: the colour dialog follows it.
-    const std::optional<QColor> couleur = g.services.choisirCouleur(this, couleurCommentaire(g));
+    const std::optional<QColor> couleur = g.services.choisirCouleur(this, reglee.couleur());
     if (couleur && couleur->isValid())
-        g.CouleurPrincipale = QString::number(depuisQColor(*couleur));
+        reglee.setCouleur(*couleur);
     if (police || (couleur && couleur->isValid()))
-        EnregistrerPolice(g);
+        reglee.ecrire(g.reglages);
     AfficheCommentaire();
     m_demandes.police = false;
 }

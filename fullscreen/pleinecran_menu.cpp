@@ -14,7 +14,7 @@ void PleinEcran::apresMenu()
 {
     if (m_demandes.modeCommentaire)
         m_demandes.panneau = true;
-    if (g.CommentaireAffiche) {
+    if (g.commentaire.affiche) {
         chercherCommentaire();
     } else {
         annulerCommentaire();
@@ -79,7 +79,7 @@ void PleinEcran::panneauFerme(bool valide)
         }
     }
     m_fichier1->setFocus();
-    if (g.CommentaireAffiche)
+    if (g.commentaire.affiche)
         chercherCommentaire();
     if (valide)
         AfficheImage();

@@ -63,7 +63,7 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
 
     g.lireReglagesDiaporama();
     g.DiaporamaEnCours = false;
-    g.lireReglagesCommentaire();
+    g.commentaire.police.lire(g.reglages);
     cacherBoutonsImage();
     ModeMiniatures = false;
     g.PositionRouge = g.PositionVert = g.PositionBleu = 255;

@@ -127,10 +127,12 @@ void TestFenPopUp::copieImageSeuleEtEcran()
     QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("a.bmp"), "MMMMMMMM"));
     b.g.AdapterImage = 1; // centred, smaller than the screen
     b.g.CouleurFond = Qt::black;
-    b.g.CommentaireAffiche = true;
-    b.g.Coin = CoinCommentaire::HautGauche;
-    b.g.CouleurPrincipale = QString::number(0x0000FF); // red
-    b.g.PoliceTaille = QStringLiteral("40");
+    b.g.commentaire.affiche = true;
+    b.g.commentaire.coin = CoinCommentaire::HautGauche;
+    b.g.commentaire.police.setCouleur(Qt::red);
+    QFont police = b.g.commentaire.police.police();
+    police.setPointSize(40);
+    b.g.commentaire.police.setPolice(police);
     b.ouvrir("a.bmp");
     b.choisir("mnuImageSeule");
     QCOMPARE(b.env.services.images.size(), 1);

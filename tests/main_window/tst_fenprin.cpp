@@ -134,8 +134,8 @@ private slots:
         QCOMPARE(b.g->DossierLecteur, disparu);
         QCOMPARE(b.g->DureeTransition, 100);
         QVERIFY(b.g->OrdreAleatoire);
-        QCOMPARE(b.g->PoliceNom, QStringLiteral("Arial"));
-        QCOMPARE(b.g->CouleurPrincipale, QStringLiteral("&H0FFFF"));
+        QCOMPARE(b.g->commentaire.police.police().family(), QStringLiteral("Arial"));
+        QCOMPARE(b.g->commentaire.police.couleur(), QColor(255, 255, 0));
 
         clic(b.controle("CmdOKMsg"));
         QVERIFY(message->isHidden());
