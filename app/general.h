@@ -7,6 +7,7 @@
 #include "core/horloge.h"
 #include "core/indexcommentaires.h"
 #include "core/reglagescommentaire.h"
+#include "core/reglagesdemarrage.h"
 #include "core/serviceimages.h"
 
 #include <QColor>
@@ -27,11 +28,9 @@ public:
     // Start-up and interface
     QString TitreProgramme = QStringLiteral("Ormelle");
     SchemaCouleurs Couleurs;
-    QString AvertisAuDemarrage = texteParDefaut(Reglage::Avertissement);
-    QString InfoBullesTexte = texteParDefaut(Reglage::InfoBulles);
+    ReglagesDemarrage demarrage;
     bool InfoBulles = true;
     QString FichierAide;
-    QString ConseilDemarrage = texteParDefaut(Reglage::ConseilDemarrage);
     bool OuvrirRemarques = false;
     bool BarreTacheMasquee = false;
 

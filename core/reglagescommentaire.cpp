@@ -4,8 +4,8 @@
 #include "core/schema.h"
 
 namespace {
-constexpr Reglage Cles[7] = {Reglage::PoliceNom,  Reglage::CouleurPrincipale, Reglage::PoliceTaille,
-                             Reglage::PoliceGras, Reglage::PoliceItalic,      Reglage::PoliceBarree,
+constexpr Reglage Cles[7] = {Reglage::PoliceNom,      Reglage::CouleurPrincipale, Reglage::PoliceTaille,
+                             Reglage::PoliceGras,     Reglage::PoliceItalic,      Reglage::PoliceBarree,
                              Reglage::PoliceSoulignee};
 enum Index { Nom, Couleur, Taille, Gras, Italique, Barree, Soulignee };
 

@@ -47,12 +47,12 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
 
     // Every setting the welcome notice shows with (colours, tooltips) is read before it opens.
     lireOptions();
-    g.AvertisAuDemarrage = lireTexte(g.reglages, Reglage::Avertissement);
-    if (estOui(g.AvertisAuDemarrage))
+    g.demarrage.avertissement = lireOui(g.reglages, Reglage::Avertissement);
+    if (g.demarrage.avertissement)
         montrerAvertissement();
     g.FichierAide = DossierProgramme() + QStringLiteral("/Ormelle.chm");
-    g.ConseilDemarrage = lireTexte(g.reglages, Reglage::ConseilDemarrage);
-    const bool conseils = estOui(g.ConseilDemarrage);
+    g.demarrage.conseils = lireOui(g.reglages, Reglage::ConseilDemarrage);
+    const bool conseils = g.demarrage.conseils;
     CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), conseils));
     if (conseils)
         montrerConseils();
@@ -72,8 +72,7 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
 
 void FenPrin::lireOptions()
 {
-    g.InfoBullesTexte = lireTexte(g.reglages, Reglage::InfoBulles);
-    g.InfoBulles = estOui(g.InfoBullesTexte);
+    g.InfoBulles = lireOui(g.reglages, Reglage::InfoBulles);
     CmdBulAide->setText(legende(QStringLiteral("Affichage des info-bulles"), g.InfoBulles));
 }
 
@@ -116,7 +115,7 @@ void FenPrin::placerPanneaux()
 void FenPrin::activation()
 {
     CmdDeplaceFen->setText(g.TitreProgramme);
-    CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), estOui(g.ConseilDemarrage)));
+    CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), g.demarrage.conseils));
     if (g.OuvrirRemarques) {
         // Cleared first: the topic opens once, whatever the help viewer does.
         g.OuvrirRemarques = false;

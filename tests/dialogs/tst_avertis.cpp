@@ -112,10 +112,10 @@ private slots:
         QVERIFY(coche->isChecked());
         QTest::mouseClick(coche, Qt::LeftButton);
         QCOMPARE(stocke(), "Non");
-        QCOMPARE(e_->g.AvertisAuDemarrage, "Non");
+        QVERIFY(!e_->g.demarrage.avertissement);
         QTest::mouseClick(coche, Qt::LeftButton);
         QCOMPARE(stocke(), "Oui");
-        QCOMPARE(e_->g.AvertisAuDemarrage, "Oui");
+        QVERIFY(e_->g.demarrage.avertissement);
     }
 
     void valeurAutreQueOuiDecochee()

@@ -500,7 +500,7 @@ private slots:
         QVERIFY(!b.g->OuvrirRemarques);
 
         // Another window in front, then back: title and tips caption again, the topic not.
-        b.g->ConseilDemarrage = QStringLiteral("Non");
+        b.g->demarrage.conseils = false;
         QWidget autre;
         autre.show();
         autre.activateWindow();
