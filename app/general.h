@@ -8,6 +8,7 @@
 #include "core/indexcommentaires.h"
 #include "core/reglagescommentaire.h"
 #include "core/reglagesdemarrage.h"
+#include "core/toilefond.h"
 #include "core/serviceimages.h"
 
 #include <QColor>
@@ -73,11 +74,7 @@ public:
     // Slideshow settings dialog
     bool EnregistrerReglages = false;
 
-    // Backdrop
-    QColor CouleurFenFond = Qt::black;
-    int PositionRouge = 255;
-    int PositionVert = 255;
-    int PositionBleu = 255;
+    ToileFond fond;
 
     // The icon and sound cue of the next message box, set by whoever asks the question.
     int IconeMessage = 0;

@@ -66,7 +66,7 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
     g.commentaire.police.lire(g.reglages);
     cacherBoutonsImage();
     ModeMiniatures = false;
-    g.PositionRouge = g.PositionVert = g.PositionBleu = 255;
+    g.fond.positions = {255, 255, 255};
     placerPanneaux();
 }
 
