@@ -32,7 +32,6 @@ public:
     ReglagesDemarrage demarrage;
     bool InfoBulles = true;
     QString FichierAide;
-    bool OuvrirRemarques = false;
     bool BarreTacheMasquee = false;
 
     // The current folder, its list and the current picture live in the folder

@@ -223,7 +223,7 @@ void Avertis::construire()
                             2535, 510, debut, fin, g.couleur(Role::AutresTextes), g.couleur(Role::Lumiere));
     rem->setRetourLigne(true);
     connect(rem, &BoutonSkin::clicked, this, [this] {
-        g_.OuvrirRemarques = true;
+        emit remarquesDemandees();
         accept();
     });
 }

@@ -79,6 +79,7 @@ void FenPrin::lireOptions()
 void FenPrin::montrerAvertissement()
 {
     Avertis fenetre(g, this);
+    connect(&fenetre, &Avertis::remarquesDemandees, this, [this] { remarquesDemandees_ = true; });
     montrer(fenetre);
 }
 
@@ -116,9 +117,9 @@ void FenPrin::activation()
 {
     CmdDeplaceFen->setText(g.TitreProgramme);
     CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), g.demarrage.conseils));
-    if (g.OuvrirRemarques) {
+    if (remarquesDemandees_) {
         // Cleared first: the topic opens once, whatever the help viewer does.
-        g.OuvrirRemarques = false;
+        remarquesDemandees_ = false;
         OuvrirAide(g, QStringLiteral("remarques_et_particularites.htm"));
     }
 }

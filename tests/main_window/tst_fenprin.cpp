@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+#include "dialogs/avertis.h"
 #include "app/skin.h"
 #include "app/twips.h"
 #include "main_window/miniatures.h"
@@ -491,13 +492,12 @@ private slots:
         // The notice's remarks button asks for the topic when it closes.
         b.surModal = [&b](QDialog& d) {
             if (QLatin1String(d.metaObject()->className()) == QLatin1String("Avertis"))
-                b.g->OuvrirRemarques = true;
+                emit static_cast<Avertis&>(d).remarquesDemandees();
         };
         FenPrin& f = b.charger();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         const QString remarques = b.g->FichierAide + QStringLiteral("::/htm/remarques_et_particularites.htm");
         QTRY_COMPARE(b.services.aides, QStringList{remarques});
-        QVERIFY(!b.g->OuvrirRemarques);
 
         // Another window in front, then back: title and tips caption again, the topic not.
         b.g->demarrage.conseils = false;
