@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFont>
 #include <QFileInfo>
 #include <QPointer>
 #include <QWidget>
@@ -37,17 +36,6 @@ void General::lireReglagesDiaporama()
     const int mode = AdapterImageTexte.trimmed().toInt(&ok);
     AdapterImage = ok ? mode : -1;
     OrdreAleatoire = lireOui(reglages, Reglage::AffichageAleatoire);
-}
-
-void General::lireReglagesCommentaire()
-{
-    PoliceNom = lireTexte(reglages, Reglage::PoliceNom);
-    CouleurPrincipale = lireTexte(reglages, Reglage::CouleurPrincipale);
-    PoliceTaille = lireTexte(reglages, Reglage::PoliceTaille);
-    PoliceGras = lireTexte(reglages, Reglage::PoliceGras);
-    PoliceItalic = lireTexte(reglages, Reglage::PoliceItalic);
-    PoliceBarree = lireTexte(reglages, Reglage::PoliceBarree);
-    PoliceSoulignee = lireTexte(reglages, Reglage::PoliceSoulignee);
 }
 
 void General::enregistrerReglagesDiaporama()
@@ -80,10 +68,7 @@ int BoiteMessage(General& g, const QString& texte, const QString& titre, QWidget
 int Demander(General& g, int icone, const QString& titre, const QString& texte, QWidget* parent)
 {
     g.IconeMessage = icone;
-    g.TitreMessage = titre;
-    g.TexteMessage = texte;
-    g.ReponseMessage = BoiteMessage(g, g.TexteMessage, g.TitreMessage, parent);
-    return g.ReponseMessage;
+    return BoiteMessage(g, texte, titre, parent);
 }
 
 void JouerSon(General& g, int numero)
@@ -156,37 +141,6 @@ void FermerTout()
     }
     enCours = false;
     QCoreApplication::quit();
-}
-
-void EnregistrerPolice(General& g)
-{
-    LotReglages lot(g.reglages);
-    ecrireTexte(g.reglages, Reglage::PoliceNom, g.PoliceNom);
-    ecrireTexte(g.reglages, Reglage::CouleurPrincipale, g.CouleurPrincipale);
-    ecrireTexte(g.reglages, Reglage::PoliceTaille, g.PoliceTaille);
-    ecrireTexte(g.reglages, Reglage::PoliceGras, g.PoliceGras);
-    ecrireTexte(g.reglages, Reglage::PoliceItalic, g.PoliceItalic);
-    ecrireTexte(g.reglages, Reglage::PoliceBarree, g.PoliceBarree);
-    ecrireTexte(g.reglages, Reglage::PoliceSoulignee, g.PoliceSoulignee);
-}
-
-QFont policeCommentaire(const General& g)
-{
-    QFont police(g.PoliceNom);
-    bool ok = false;
-    const double taille = g.PoliceTaille.toDouble(&ok);
-    police.setPointSizeF(ok && taille > 0 && taille < 1000 ? taille : 18);
-    const auto vrai = [](const QString& t) { return t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0; };
-    police.setBold(vrai(g.PoliceGras));
-    police.setItalic(vrai(g.PoliceItalic));
-    police.setStrikeOut(vrai(g.PoliceBarree));
-    police.setUnderline(vrai(g.PoliceSoulignee));
-    return police;
-}
-
-QColor couleurCommentaire(const General& g)
-{
-    return versQColor(lireNombreCouleur(g.CouleurPrincipale).value_or(0xFFFF));
 }
 
 QString fichierCommentaires(const General& g, const QString& dossier)

@@ -6,6 +6,9 @@
 #include "core/schema.h"
 #include "core/horloge.h"
 #include "core/indexcommentaires.h"
+#include "core/reglagescommentaire.h"
+#include "core/reglagesdemarrage.h"
+#include "core/toilefond.h"
 #include "core/serviceimages.h"
 
 #include <QColor>
@@ -26,12 +29,9 @@ public:
     // Start-up and interface
     QString TitreProgramme = QStringLiteral("Ormelle");
     SchemaCouleurs Couleurs;
-    QString AvertisAuDemarrage = texteParDefaut(Reglage::Avertissement);
-    QString InfoBullesTexte = texteParDefaut(Reglage::InfoBulles);
+    ReglagesDemarrage demarrage;
     bool InfoBulles = true;
     QString FichierAide;
-    QString ConseilDemarrage = texteParDefaut(Reglage::ConseilDemarrage);
-    bool OuvrirRemarques = false;
     bool BarreTacheMasquee = false;
 
     // The current folder, its list and the current picture live in the folder
@@ -61,57 +61,28 @@ public:
     QColor CouleurFond = Qt::black;
     bool LancerDiaporama = false;
     bool DiaporamaEnCours = false;
-    bool RetourFenetre = false;
     bool VueUnique = false;
     bool CurseurMasque = false;
-    bool CommentaireAffiche = false;
-    // Comment corner; at most one true, none until comments are first switched on.
-    bool PositionHG = false;
-    bool PositionHD = false;
-    bool PositionBG = false;
-    bool PositionBD = false;
+    ReglagesCommentaire commentaire;
 
-    // Requests of the pop-up menu, carried out once it has closed.
-    bool CopieDemandee = false;
+    // The copy extent last chosen in a viewer's menu: the single-picture view copies with it.
     bool CopieEcranEntier = false;
-    bool ChangerPolice = false;
-    bool ModeCommentaire = false;
     // Where the comment files live ($XDG_DATA_HOME/Ormelle); a test points it elsewhere.
     QString DossierCommentaires;
 
     // Slideshow settings dialog
     bool EnregistrerReglages = false;
-    bool ReglagesDepuisPleinEcran = false;
-    bool RetourReglages = false;
-    bool PanneauVisible = false;
 
-    // Comment font, as stored
-    QString PoliceNom = texteParDefaut(Reglage::PoliceNom);
-    QString CouleurPrincipale = texteParDefaut(Reglage::CouleurPrincipale);
-    QString PoliceTaille = texteParDefaut(Reglage::PoliceTaille);
-    QString PoliceGras = texteParDefaut(Reglage::PoliceGras);
-    QString PoliceItalic = texteParDefaut(Reglage::PoliceItalic);
-    QString PoliceBarree = texteParDefaut(Reglage::PoliceBarree);
-    QString PoliceSoulignee = texteParDefaut(Reglage::PoliceSoulignee);
+    ToileFond fond;
 
-    // Backdrop
-    QColor CouleurFenFond = Qt::black;
-    int PositionRouge = 255;
-    int PositionVert = 255;
-    int PositionBleu = 255;
-
-    // Message box request
-    QString TitreMessage;
-    QString TexteMessage;
+    // The icon and sound cue of the next message box, set by whoever asks the question.
     int IconeMessage = 0;
-    int ReponseMessage = 0;
 
     QColor couleur(Role r) const { return Couleurs.couleur(r); }
     QColor couleurTransition() const;
 
-    // Reads the slideshow settings and the comment font with their range and marker rules.
+    // Reads the slideshow settings with their range and marker rules.
     void lireReglagesDiaporama();
-    void lireReglagesCommentaire();
     // Writes the seven slideshow keys, "Nom du dossier" first, in one write of the file.
     void enregistrerReglagesDiaporama();
 };
@@ -121,7 +92,7 @@ QString DossierProgramme();
 
 // Shared procedures.
 int BoiteMessage(General& g, const QString& texte, const QString& titre, QWidget* parent = nullptr);
-// A whole request: icon kind, title and text set, the box shown, the answer kept and returned.
+// A whole request: the icon kind set, the box shown, its answer returned.
 int Demander(General& g, int icone, const QString& titre, const QString& texte, QWidget* parent = nullptr);
 void JouerSon(General& g, int numero);
 // Opens a help page ("fenêtre_principale.htm"); an empty page opens the help's start page.
@@ -131,12 +102,6 @@ void AfficherPressePapiers(General& g, QWidget* parent = nullptr);
 const QStringList& ProgrammesDessin();
 // Starts the first of them installed on `image` (on nothing when empty); false when none started.
 bool LancerDessin(General& g, const QString& image);
-// Writes the seven comment-font keys, in one write of the file.
-void EnregistrerPolice(General& g);
-// The comment font and colour as the settings hold them.
-class QFont;
-QFont policeCommentaire(const General& g);
-QColor couleurCommentaire(const General& g);
 // The comment file of a picture folder.
 QString fichierCommentaires(const General& g, const QString& dossier);
 // Unloads every top-level window, last opened first.

@@ -42,12 +42,6 @@ void ZoneCouleur::paintEvent(QPaintEvent*)
 // ---------------------------------------------------------------- FenColors
 
 namespace {
-int* position(General& g, int k)
-{
-    int* positions[] = {&g.PositionRouge, &g.PositionVert, &g.PositionBleu};
-    return positions[k];
-}
-
 // A slider position p stands for the intensity 255 - p: the top is full colour.
 int intensite(const QScrollBar* s)
 {
@@ -60,7 +54,7 @@ FenColors::FenColors(General& g, QWidget* parent, FenFond* fond)
 {
     setObjectName(QStringLiteral("FenColors"));
     setWindowTitle(QStringLiteral("Fond d'écran en dégradé de couleurs"));
-    positionsInitiales_ = {g.PositionRouge, g.PositionVert, g.PositionBleu};
+    positionsInitiales_ = g.fond.positions;
     creerCadre();
     creerPanneaux();
     appliquerSchema();
@@ -175,16 +169,16 @@ void FenColors::glissiereChangee(int k)
     const int v = intensite(glissieres_[k]);
     parts_[k]->setCouleur(QColor(k == 0 ? v : 0, k == 1 ? v : 0, k == 2 ? v : 0));
     melange_->setCouleur(couleurMelangee());
-    *position(g_, k) = glissieres_[k]->value();
+    g_.fond.positions[k] = glissieres_[k]->value();
 }
 
 void FenColors::valider()
 {
     for (int k = 0; k < 3; ++k)
-        *position(g_, k) = glissieres_[k]->value();
-    g_.CouleurFenFond = couleurMelangee();
+        g_.fond.positions[k] = glissieres_[k]->value();
+    g_.fond.couleur = couleurMelangee();
     if (fond_)
-        fond_->setCouleur(g_.CouleurFenFond);
+        fond_->setCouleur(g_.fond.couleur);
     accept();
 }
 
@@ -193,6 +187,6 @@ void FenColors::reject()
     // Cancel leaves everything as it was, the positions the backdrop's gradient
     // and the next opening start from included.
     for (int k = 0; k < 3; ++k)
-        *position(g_, k) = positionsInitiales_[k];
+        g_.fond.positions[k] = positionsInitiales_[k];
     QDialog::reject();
 }

@@ -31,14 +31,14 @@ private:
 class FenColors : public QDialog {
     Q_OBJECT
 public:
-    // `fond` may be null: OK then only sets CouleurFenFond, which the backdrop
+    // `fond` may be null: OK then only sets the backdrop colour, which the backdrop
     // takes when it is next created.
     FenColors(General& g, QWidget* parent, FenFond* fond = nullptr);
 
     // The colour the three sliders mix.
     QColor couleurMelangee() const;
 
-    // Cancel: CouleurFenFond and the three positions as they were at opening.
+    // Cancel: the backdrop colour and the three positions as they were at opening.
     void reject() override;
 
 private:

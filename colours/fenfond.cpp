@@ -12,7 +12,7 @@ FenFond::FenFond(General& g, QWidget* fenetrePrincipale)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       g_(g),
       principale_(fenetrePrincipale),
-      couleur_(g.CouleurFenFond)
+      couleur_(g.fond.couleur)
 {
     setObjectName(QStringLiteral("FenFond"));
     setWindowTitle(QStringLiteral("Fond"));
@@ -65,7 +65,7 @@ void FenFond::dessinerDegrade(int y, Qt::MouseButton bouton)
 {
     if (bouton != Qt::LeftButton && bouton != Qt::RightButton)
         return;
-    const QColor base = g_.CouleurFenFond;
+    const QColor base = g_.fond.couleur;
     // 256 bands, each 1/256 of the window's height, from the pressed row down;
     // those below the bottom edge fall outside the canvas. Counted in the canvas's
     // own (device) pixels.

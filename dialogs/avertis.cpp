@@ -170,8 +170,8 @@ Avertis::Avertis(General& g, QWidget* parent) : QDialog(parent), g_(g)
 {
     setObjectName(QStringLiteral("Avertis"));
     construire();
-    g_.AvertisAuDemarrage = lireTexte(g_.reglages, Reglage::Avertissement);
-    coche1_->setChecked(estOui(g_.AvertisAuDemarrage));
+    g_.demarrage.avertissement = lireOui(g_.reglages, Reglage::Avertissement);
+    coche1_->setChecked(g_.demarrage.avertissement);
     text1_->setPlainText(texteBienvenue());
     choisirPolice(text1_, QFontDatabase::families());
 }
@@ -215,15 +215,15 @@ void Avertis::construire()
     coche1_->setFont(verdana);
     peindreFondWidget(coche1_, g.couleur(Role::FondFenetres), g.couleur(Role::AutresTextes));
     connect(coche1_, &QCheckBox::clicked, this, [this](bool coche) {
-        g_.AvertisAuDemarrage = texteOuiNon(coche);
-        ecrireTexte(g_.reglages, Reglage::Avertissement, g_.AvertisAuDemarrage);
+        g_.demarrage.avertissement = coche;
+        ecrireOui(g_.reglages, Reglage::Avertissement, coche);
     });
 
     auto* rem = creerBouton(this, QStringLiteral("CmdRem"), QStringLiteral("Remarques et particularités"), 4800, 4020,
                             2535, 510, debut, fin, g.couleur(Role::AutresTextes), g.couleur(Role::Lumiere));
     rem->setRetourLigne(true);
     connect(rem, &BoutonSkin::clicked, this, [this] {
-        g_.OuvrirRemarques = true;
+        emit remarquesDemandees();
         accept();
     });
 }

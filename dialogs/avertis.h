@@ -22,6 +22,11 @@ public:
     // (else the one that overflows least) and returns it.
     static QString choisirPolice(QTextEdit* boite, const QStringList& installees);
 
+signals:
+    // "Remarques et particularités", just before the notice closes: the topic opens
+    // once the main window is active again.
+    void remarquesDemandees();
+
 private:
     void construire();
 

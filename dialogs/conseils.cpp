@@ -126,15 +126,15 @@ void Conseils::construire()
     chk_->setFont(police);
     peindreFondWidget(chk_, g.couleur(Role::FondFenetres), g.couleur(Role::AutresTextes));
     connect(chk_, &QCheckBox::clicked, this, [this](bool coche) {
-        g_.ConseilDemarrage = texteOuiNon(coche);
-        ecrireTexte(g_.reglages, Reglage::ConseilDemarrage, g_.ConseilDemarrage);
+        g_.demarrage.conseils = coche;
+        ecrireOui(g_.reglages, Reglage::ConseilDemarrage, coche);
     });
 }
 
 void Conseils::appliquerCoches()
 {
-    g_.ConseilDemarrage = lireTexte(g_.reglages, Reglage::ConseilDemarrage);
-    chk_->setChecked(estOui(g_.ConseilDemarrage));
+    g_.demarrage.conseils = lireOui(g_.reglages, Reglage::ConseilDemarrage);
+    chk_->setChecked(g_.demarrage.conseils);
 }
 
 bool Conseils::LoadTips(const QString& sFile)

@@ -45,7 +45,8 @@ QScrollBar* defilement(QWidget* parent, const QString& nom, int maximum, double 
 }
 } // namespace
 
-ReglSlid::ReglSlid(General& g, QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), g_(g)
+ReglSlid::ReglSlid(General& g, QWidget* parent, bool depuisPleinEcran)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), g_(g)
 {
     setObjectName(QStringLiteral("ReglSlid"));
     setWindowTitle(QStringLiteral("Réglages du \"SlideShow\""));
@@ -57,7 +58,7 @@ ReglSlid::ReglSlid(General& g, QWidget* parent) : QDialog(parent, Qt::Dialog | Q
     appliquerSchema();
     setFixedSize(twips::taille(5820, 6495));
     centrerAOuverture(this);
-    charger();
+    charger(depuisPleinEcran);
 }
 
 // ---------------------------------------------------------------- building
@@ -244,7 +245,7 @@ void ReglSlid::appliquerSchema()
 
 // ---------------------------------------------------------------- load and handlers
 
-void ReglSlid::charger()
+void ReglSlid::charger(bool depuisPleinEcran)
 {
     instantane_ = {g_.DureePause,      g_.AdapterImage,      g_.AdapterImageTexte, g_.EffetTransition,
                    g_.DureeTransition, g_.CouleurTransition, g_.OrdreAleatoire};
@@ -261,7 +262,6 @@ void ReglSlid::charger()
     cocheTransit_->setChecked(instantane_.effetTransition);
     cocheAfAl_->setChecked(instantane_.ordreAleatoire);
 
-    const bool depuisPleinEcran = g_.ReglagesDepuisPleinEcran;
     rep_->setEnabled(depuisPleinEcran);
     rep_->setText(depuisPleinEcran ? QStringLiteral("Dossier") : QString());
 
@@ -307,8 +307,7 @@ void ReglSlid::reject()
 
 void ReglSlid::demanderDossier()
 {
-    g_.RetourReglages = true;
-    g_.PanneauVisible = true;
+    emit dossierDemande();
     // Hidden, not closed: the folder chooser shows this same dialog again.
     done(Dossier);
 }

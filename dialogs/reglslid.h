@@ -27,10 +27,15 @@ public:
     // exec() result when "Dossier" hid the dialog.
     static constexpr int Dossier = 2;
 
-    ReglSlid(General& g, QWidget* parent = nullptr);
+    // From the full-screen viewer, "Dossier" is there to choose the folder in its panel.
+    explicit ReglSlid(General& g, QWidget* parent = nullptr, bool depuisPleinEcran = false);
 
     // Cancel: the six values as they were when the dialog was built.
     void reject() override;
+
+signals:
+    // "Dossier", just before the dialog hides: the viewer opens its chooser panel.
+    void dossierDemande();
 
 private:
     // What Cancel restores.
@@ -50,7 +55,7 @@ private:
     void creerTransition();
     void creerBas();
     void appliquerSchema();
-    void charger();
+    void charger(bool depuisPleinEcran);
 
     void choisirTaille(int mode);
     void choisirCouleur();

@@ -46,14 +46,8 @@ void FenPopUp::construire()
     separateur(m, "mnuSep1");
     QMenu* copie = m->addMenu(QStringLiteral("Copier l'image"));
     copie->menuAction()->setObjectName(QStringLiteral("mnuCopImg"));
-    entree(copie, "mnuImageSeule", QStringLiteral("Image seule"), [this] {
-        g_.CopieDemandee = true;
-        g_.CopieEcranEntier = false;
-    });
-    entree(copie, "mnuToutEcran", QStringLiteral("Tout l'écran"), [this] {
-        g_.CopieDemandee = true;
-        g_.CopieEcranEntier = true;
-    });
+    entree(copie, "mnuImageSeule", QStringLiteral("Image seule"), [this] { viewer_.demanderCopie(false); });
+    entree(copie, "mnuToutEcran", QStringLiteral("Tout l'écran"), [this] { viewer_.demanderCopie(true); });
     entree(m, "mnuPressPap", QStringLiteral("Presse-papiers"), [this] {
         for (const char* p : {"copyq", "gpaste-client", "diodon"}) // a missing viewer is no error here
             if (g_.services.programmeInstalle(QString::fromLatin1(p))) {
@@ -65,7 +59,7 @@ void FenPopUp::construire()
     });
     entree(m, "mnuPaintbrush", QStringLiteral("Programme de dessin"), [this] { paint(); });
     entree(m, "mnuChangRep", QStringLiteral("Changer de dossier/Choisir une image..."),
-           [this] { g_.PanneauVisible = true; });
+           [this] { viewer_.demanderPanneau(); });
     separateur(m, "mnuSep2");
     entree(m, "mnuFondEcran", QStringLiteral("Fond d'écran..."), [this] { fondEcran(); });
     QMenu* adapt = m->addMenu(QStringLiteral("Adapter l'image à l'écran"));
@@ -85,21 +79,23 @@ void FenPopUp::construire()
     QMenu* comment = m->addMenu(QStringLiteral("Commentaire sur l'image"));
     comment->menuAction()->setObjectName(QStringLiteral("mnuCommentaire"));
     entree(comment, "mnuCreerCommentaire", QStringLiteral("Créer le commentaire"),
-           [this] { g_.ModeCommentaire = true; });
+           [this] { viewer_.demanderCommentaire(); });
     afficherCommentaire_ = entree(comment, "mnuAfficherCommentaire", QStringLiteral("Afficher le commentaire"), [this] {
-        g_.CommentaireAffiche = !g_.CommentaireAffiche;
-        if (g_.CommentaireAffiche) // switched on, always bottom-left
-            choisirCoin(g_.PositionBG);
+        g_.commentaire.affiche = !g_.commentaire.affiche;
+        if (g_.commentaire.affiche) // switched on, always bottom-left
+            choisirCoin(CoinCommentaire::BasGauche);
         synchroniser();
     });
     QMenu* position = comment->addMenu(QStringLiteral("Position du commentaire"));
     position->menuAction()->setObjectName(QStringLiteral("mnuPosComment"));
-    hg_ = entree(position, "mnuHG", QStringLiteral("Haut-Gauche"), [this] { choisirCoin(g_.PositionHG); });
-    hd_ = entree(position, "mnuHD", QStringLiteral("Haut-Droite"), [this] { choisirCoin(g_.PositionHD); });
-    bg_ = entree(position, "mnuBG", QStringLiteral("Bas-Gauche"), [this] { choisirCoin(g_.PositionBG); });
-    bd_ = entree(position, "mnuBD", QStringLiteral("Bas-Droite"), [this] { choisirCoin(g_.PositionBD); });
+    hg_ =
+        entree(position, "mnuHG", QStringLiteral("Haut-Gauche"), [this] { choisirCoin(CoinCommentaire::HautGauche); });
+    hd_ =
+        entree(position, "mnuHD", QStringLiteral("Haut-Droite"), [this] { choisirCoin(CoinCommentaire::HautDroite); });
+    bg_ = entree(position, "mnuBG", QStringLiteral("Bas-Gauche"), [this] { choisirCoin(CoinCommentaire::BasGauche); });
+    bd_ = entree(position, "mnuBD", QStringLiteral("Bas-Droite"), [this] { choisirCoin(CoinCommentaire::BasDroite); });
     entree(comment, "mnuOpComment", QStringLiteral("Modifier la police d'affichage"),
-           [this] { g_.ChangerPolice = true; });
+           [this] { viewer_.demanderPolice(); });
     for (QAction* a : {afficherCommentaire_, hg_, hd_, bg_, bd_})
         a->setCheckable(true);
     separateur(m, "mnuSep3");
@@ -137,7 +133,7 @@ void FenPopUp::construire()
     entree(m, "mnuQuelvio", QStringLiteral("Quelvio"),
            [this] { g_.services.demarrerProgramme(QStringLiteral("/opt/talvenor/quelvio/quelvio"), {}); });
     entree(m, "mnuAide", QStringLiteral("Aide"), [this] { OuvrirAide(g_, QStringLiteral("plein_ecran.htm")); });
-    entree(m, "mnuRetFen", QStringLiteral("Retour fenêtre principale"), [this] { g_.RetourFenetre = true; });
+    entree(m, "mnuRetFen", QStringLiteral("Retour fenêtre principale"), [this] { viewer_.demanderRetour(); });
 
     // The triggered entry runs first; the after-menu work follows it.
     connect(m, &QMenu::aboutToHide, this, [this] {
@@ -169,23 +165,19 @@ void FenPopUp::synchroniser()
     for (int i = 0; i < 3; ++i)
         adaptC_[i]->setChecked(g_.AdapterImage == i);
     afAl_->setChecked(g_.OrdreAleatoire);
-    afficherCommentaire_->setChecked(g_.CommentaireAffiche);
-    // The corner ticks follow the first corner set, as the label does.
-    const bool* coins[4] = {&g_.PositionHG, &g_.PositionHD, &g_.PositionBG, &g_.PositionBD};
-    QAction* entrees[4] = {hg_, hd_, bg_, bd_};
-    int premier = -1;
-    for (int i = 0; i < 4 && premier < 0; ++i)
-        if (*coins[i])
-            premier = i;
-    if (premier >= 0)
-        for (int i = 0; i < 4; ++i)
-            entrees[i]->setChecked(i == premier);
+    afficherCommentaire_->setChecked(g_.commentaire.affiche);
+    // No corner yet: the ticks stay as they are, as the label keeps its place.
+    if (g_.commentaire.coin == CoinCommentaire::Aucun)
+        return;
+    hg_->setChecked(g_.commentaire.coin == CoinCommentaire::HautGauche);
+    hd_->setChecked(g_.commentaire.coin == CoinCommentaire::HautDroite);
+    bg_->setChecked(g_.commentaire.coin == CoinCommentaire::BasGauche);
+    bd_->setChecked(g_.commentaire.coin == CoinCommentaire::BasDroite);
 }
 
-void FenPopUp::choisirCoin(bool& coin)
+void FenPopUp::choisirCoin(CoinCommentaire coin)
 {
-    g_.PositionHG = g_.PositionHD = g_.PositionBG = g_.PositionBD = false;
-    coin = true;
+    g_.commentaire.coin = coin;
     synchroniser();
 }
 
@@ -215,7 +207,6 @@ void FenPopUp::fondEcran()
 
 void FenPopUp::reglages()
 {
-    g_.ReglagesDepuisPleinEcran = true;
     viewer_.ouvrirReglages();
 }
 

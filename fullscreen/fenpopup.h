@@ -1,7 +1,9 @@
 #pragma once
 // FenPopUp: the viewer's pop-up menu. Never shown itself, it carries the menu
-// tree; most entries only leave a request in General that the viewer carries
-// out once the menu has closed (PleinEcran::apresMenu).
+// tree; most entries only ask the viewer for something it carries out once the
+// menu has closed (PleinEcran::apresMenu).
+#include "core/reglagescommentaire.h"
+
 #include <QObject>
 #include <QPoint>
 #include <functional>
@@ -50,7 +52,7 @@ private:
     void apresFermeture();
     QAction* entree(QMenu* m, const char* nom, const QString& texte, std::function<void()> action = {});
     void separateur(QMenu* m, const char* nom);
-    void choisirCoin(bool& coin);
+    void choisirCoin(CoinCommentaire coin);
     void fondEcran();
     void reglages();
     void paint();

@@ -130,8 +130,8 @@ void FondCommandes::construire()
     connect(cmdOK_, &QAbstractButton::clicked, this, &FondCommandes::valider);
     connect(cmdAnnul_, &QAbstractButton::clicked, this, &FondCommandes::annuler);
     connect(cmdAide_, &QAbstractButton::clicked, this, [this] {
-        OuvrirAide(g_, g_.ModeCommentaire ? QStringLiteral("creation_du_commentaire.htm")
-                                          : QStringLiteral("choix_du_dossier.htm"));
+        OuvrirAide(g_, modeCommentaire_ ? QStringLiteral("creation_du_commentaire.htm")
+                                        : QStringLiteral("choix_du_dossier.htm"));
     });
     connect(cmdTalvenor_, &QAbstractButton::clicked, this, &FondCommandes::talvenor);
 }
@@ -182,6 +182,7 @@ void FondCommandes::appliquerSchema()
 
 void FondCommandes::preparer(bool modeCommentaire, QSize ecran)
 {
+    modeCommentaire_ = modeCommentaire;
     const int hauteur = modeCommentaire ? HauteurCommentaire : HauteurDossier;
     setTitre(modeCommentaire ? QStringLiteral("Créer un commentaire et l'associer à une image")
                              : QStringLiteral("Choix du dossier d'images / Choix d'une image"));
@@ -388,26 +389,23 @@ bool FondCommandes::apercuVisible() const
 
 void FondCommandes::valider()
 {
-    g_.PanneauVisible = false;
     hide();
-    g_.ModeCommentaire = false;
+    modeCommentaire_ = false;
     emit ferme(true);
 }
 
 void FondCommandes::annuler()
 {
-    g_.PanneauVisible = false;
     hide();
     g_.DossierLecteur = dossierLecteurInitial_;
-    g_.ModeCommentaire = false;
+    modeCommentaire_ = false;
     emit ferme(false);
 }
 
 void FondCommandes::sortir()
 {
-    g_.PanneauVisible = false;
     hide();
-    g_.ModeCommentaire = false;
+    modeCommentaire_ = false;
     cmdTalvenor_->hide();
     // Transitions switched off for the panel come back as after OK or Cancel.
     emit ferme(false);

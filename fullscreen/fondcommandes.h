@@ -86,6 +86,7 @@ private:
     int lecteurDemande_ = -1;
     QString dossier_;
     QString dossierLecteurInitial_;
+    bool modeCommentaire_ = false;
     QComboBox* drive1_ = nullptr;
     QListWidget* dir1_ = nullptr;
     QListWidget* file1_ = nullptr;

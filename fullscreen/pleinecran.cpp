@@ -54,8 +54,6 @@ PleinEcran::~PleinEcran()
     annulerCommentaire(); // its answer would reach a viewer that is gone
     // Closed with the chooser panel open: its state ends here, and transitions
     // it had switched off come back for the next viewer.
-    g.PanneauVisible = false;
-    g.ModeCommentaire = false;
     if (TransitionSuspendue)
         g.EffetTransition = true;
     if (g.CurseurMasque) // one show for each hide, even when torn down
@@ -198,7 +196,7 @@ void PleinEcran::activer()
     else if (ecran && !isFullScreen())
         setGeometry(ecran->geometry());
     m_fichier1->setFocus();
-    if (g.CommentaireAffiche)
+    if (g.commentaire.affiche)
         chercherCommentaire();
     AfficheImage();
 }
@@ -233,7 +231,7 @@ void PleinEcran::allerA(int position)
     g.modele.setFichierCourant(cheminPosition(position));
     const QSignalBlocker silence(m_fichier1);
     m_fichier1->setCurrentRow(position);
-    if (g.CommentaireAffiche) // every step, by keys or by the timer, looks up its own comment
+    if (g.commentaire.affiche) // every step, by keys or by the timer, looks up its own comment
         chercherCommentaire();
     AfficheImage();
 }

@@ -83,10 +83,24 @@ public:
     QString TexteCommentaire;
     // The font and colour dialogs for the comment; a cancel keeps what was in force.
     void changerPolice();
-    // The requests left by the pop-up menu, carried out once it has closed.
+    // What the pop-up menu asks for, carried out by apresMenu once it has closed.
+    struct Demandes {
+        bool copie = false;
+        bool police = false;
+        bool retour = false;
+        // Also true while the chooser panel is open, and, for comment editing, while it edits one.
+        bool panneau = false;
+        bool modeCommentaire = false;
+    };
+    void demanderCopie(bool ecranEntier);
+    void demanderPolice() { m_demandes.police = true; }
+    void demanderRetour() { m_demandes.retour = true; }
+    void demanderPanneau() { m_demandes.panneau = true; }
+    void demanderCommentaire() { m_demandes.modeCommentaire = true; }
+    const Demandes& demandes() const { return m_demandes; }
     void apresMenu();
     FondCommandes* panneau() { return m_fondCommandes; }
-    // Opens the chooser panel in the mode ModeCommentaire asks for, switching
+    // Opens the chooser panel, for comments when they were asked for, switching
     // transitions off while it is open.
     void ouvrirPanneau();
     // "Réglages slideshow...": the settings dialog, kept while it waits for the
@@ -161,7 +175,9 @@ private:
     QLabel* m_lblMessageTalvenor = nullptr;
     FondCommandes* m_fondCommandes = nullptr;
     std::unique_ptr<ReglSlid> m_reglSlid;
-    QString m_courantAOuverture; // the picture shown when the panel opened
+    Demandes m_demandes;
+    bool m_retourReglages = false; // the settings dialog comes back when the panel closes
+    QString m_courantAOuverture;   // the picture shown when the panel opened
     QTimer m_minuterie;
     QTimer m_effet;
     std::vector<RectangleEffet> m_etapesEffet;

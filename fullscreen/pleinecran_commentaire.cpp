@@ -48,43 +48,45 @@ void PleinEcran::annulerCommentaire()
 
 void PleinEcran::AfficheCommentaire()
 {
-    m_commentFixe->setVisible(g.CommentaireAffiche);
-    m_commentFixe->setFont(policeCommentaire(g));
+    m_commentFixe->setVisible(g.commentaire.affiche);
+    m_commentFixe->setFont(g.commentaire.police.police());
     QPalette p = m_commentFixe->palette();
-    p.setColor(QPalette::WindowText, couleurCommentaire(g));
+    p.setColor(QPalette::WindowText, g.commentaire.police.couleur());
     m_commentFixe->setPalette(p);
     m_commentFixe->setText(TexteCommentaire);
     m_commentFixe->adjustSize();
     const QSize ecran = tailleEcran(), l = m_commentFixe->size();
-    if (g.PositionHG)
+    switch (g.commentaire.coin) {
+    case CoinCommentaire::Aucun:
+        break;
+    case CoinCommentaire::HautGauche:
         m_commentFixe->move(0, 0);
-    else if (g.PositionHD)
+        break;
+    case CoinCommentaire::HautDroite:
         m_commentFixe->move(ecran.width() - l.width(), 0);
-    else if (g.PositionBG)
+        break;
+    case CoinCommentaire::BasGauche:
         m_commentFixe->move(0, ecran.height() - l.height());
-    else if (g.PositionBD)
+        break;
+    case CoinCommentaire::BasDroite:
         m_commentFixe->move(ecran.width() - l.width(), ecran.height() - l.height());
+        break;
+    }
     m_commentFixe->raise();
 }
 
 void PleinEcran::changerPolice()
 {
-    const std::optional<QFont> police = g.services.choisirPolice(this, policeCommentaire(g));
-    if (police) {
-        const auto vraiFaux = [](bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); };
-        g.PoliceNom = police->family();
-        g.PoliceTaille = QString::number(qRound(police->pointSizeF()));
-        g.PoliceGras = vraiFaux(police->bold());
-        g.PoliceItalic = vraiFaux(police->italic());
-        g.PoliceBarree = vraiFaux(police->strikeOut());
-        g.PoliceSoulignee = vraiFaux(police->underline());
-    }
+    PoliceCommentaire& reglee = g.commentaire.police;
+    const std::optional<QFont> police = g.services.choisirPolice(this, reglee.police());
+    if (police)
+        reglee.setPolice(*police);
     // Qt's font dialog has no colour: the colour dialog follows it.
-    const std::optional<QColor> couleur = g.services.choisirCouleur(this, couleurCommentaire(g));
+    const std::optional<QColor> couleur = g.services.choisirCouleur(this, reglee.couleur());
     if (couleur && couleur->isValid())
-        g.CouleurPrincipale = QString::number(depuisQColor(*couleur));
+        reglee.setCouleur(*couleur);
     if (police || (couleur && couleur->isValid()))
-        EnregistrerPolice(g);
+        reglee.ecrire(g.reglages);
     AfficheCommentaire();
-    g.ChangerPolice = false;
+    m_demandes.police = false;
 }

@@ -12,26 +12,26 @@
 
 void PleinEcran::apresMenu()
 {
-    if (g.ModeCommentaire)
-        g.PanneauVisible = true;
-    if (g.CommentaireAffiche) {
+    if (m_demandes.modeCommentaire)
+        m_demandes.panneau = true;
+    if (g.commentaire.affiche) {
         chercherCommentaire();
     } else {
         annulerCommentaire();
         TexteCommentaire.clear();
         AfficheCommentaire();
     }
-    if (g.ChangerPolice)
+    if (m_demandes.police)
         changerPolice();
-    if (g.PanneauVisible)
+    if (m_demandes.panneau)
         ouvrirPanneau();
-    if (g.RetourFenetre) {
-        g.RetourFenetre = false;
+    if (m_demandes.retour) {
+        m_demandes.retour = false;
         fermerParTouche(); // the hourglass stays until the main window has taken over
         return;
     }
-    if (g.CopieDemandee) {
-        g.CopieDemandee = false;
+    if (m_demandes.copie) {
+        m_demandes.copie = false;
         CopierImage(g.CopieEcranEntier);
     }
     AfficheImage();
@@ -45,14 +45,22 @@ void PleinEcran::ouvrirPanneau()
         g.EffetTransition = false;
         m_courantAOuverture = g.FichierCourant();
     }
-    g.PanneauVisible = true;
-    m_fondCommandes->preparer(g.ModeCommentaire, tailleEcran());
+    m_demandes.panneau = true;
+    m_fondCommandes->preparer(m_demandes.modeCommentaire, tailleEcran());
     m_fondCommandes->raise();
     m_fondCommandes->show();
 }
 
+void PleinEcran::demanderCopie(bool ecranEntier)
+{
+    m_demandes.copie = true;
+    g.CopieEcranEntier = ecranEntier;
+}
+
 void PleinEcran::panneauFerme(bool valide)
 {
+    m_demandes.panneau = false;
+    m_demandes.modeCommentaire = false;
     if (TransitionSuspendue) {
         g.EffetTransition = true;
         TransitionSuspendue = false;
@@ -62,16 +70,16 @@ void PleinEcran::panneauFerme(bool valide)
         // clicked there: the keys go on from the picture still on screen.
         g.modele.setFichierCourant(m_courantAOuverture);
     }
-    if (g.RetourReglages) {
-        g.RetourReglages = false;
+    if (m_retourReglages) {
+        m_retourReglages = false;
         ouvrirReglages();
-        if (g.PanneauVisible) { // "Dossier" again
+        if (m_demandes.panneau) { // "Dossier" again
             ouvrirPanneau();
             return;
         }
     }
     m_fichier1->setFocus();
-    if (g.CommentaireAffiche)
+    if (g.commentaire.affiche)
         chercherCommentaire();
     if (valide)
         AfficheImage();
@@ -79,8 +87,13 @@ void PleinEcran::panneauFerme(bool valide)
 
 void PleinEcran::ouvrirReglages()
 {
-    if (!m_reglSlid)
-        m_reglSlid = std::make_unique<ReglSlid>(g, this);
+    if (!m_reglSlid) {
+        m_reglSlid = std::make_unique<ReglSlid>(g, this, true);
+        connect(m_reglSlid.get(), &ReglSlid::dossierDemande, this, [this] {
+            m_retourReglages = true;
+            m_demandes.panneau = true;
+        });
+    }
     if (m_reglSlid->exec() != ReglSlid::Dossier)
         m_reglSlid.reset();
 }

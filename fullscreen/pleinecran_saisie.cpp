@@ -136,7 +136,7 @@ void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
             done(QDialog::Accepted);
             return;
         }
-        if (g.PanneauVisible) // the chooser panel is open over the picture
+        if (m_demandes.panneau) // the chooser panel is open over the picture
             return;
         if (g.CurseurMasque)
             montrerCurseur();

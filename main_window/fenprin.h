@@ -157,6 +157,7 @@ private:
     QColor derniereCouleurDialogue_ = Qt::black;
     // Where the last copy went: the next Save As dialog opens there.
     QString dernierDossierCopie_;
+    bool remarquesDemandees_ = false; // by the welcome notice, for the next activation
     std::unique_ptr<Sablier> sablierCopieImage_;
     quint64 ticketCopieImage_ = 0;
     quint64 ticketParent_ = 0;

@@ -47,12 +47,12 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
 
     // Every setting the welcome notice shows with (colours, tooltips) is read before it opens.
     lireOptions();
-    g.AvertisAuDemarrage = lireTexte(g.reglages, Reglage::Avertissement);
-    if (estOui(g.AvertisAuDemarrage))
+    g.demarrage.avertissement = lireOui(g.reglages, Reglage::Avertissement);
+    if (g.demarrage.avertissement)
         montrerAvertissement();
     g.FichierAide = DossierProgramme() + QStringLiteral("/Ormelle.chm");
-    g.ConseilDemarrage = lireTexte(g.reglages, Reglage::ConseilDemarrage);
-    const bool conseils = estOui(g.ConseilDemarrage);
+    g.demarrage.conseils = lireOui(g.reglages, Reglage::ConseilDemarrage);
+    const bool conseils = g.demarrage.conseils;
     CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), conseils));
     if (conseils)
         montrerConseils();
@@ -63,24 +63,23 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
 
     g.lireReglagesDiaporama();
     g.DiaporamaEnCours = false;
-    g.RetourFenetre = false;
-    g.lireReglagesCommentaire();
+    g.commentaire.police.lire(g.reglages);
     cacherBoutonsImage();
     ModeMiniatures = false;
-    g.PositionRouge = g.PositionVert = g.PositionBleu = 255;
+    g.fond.positions = {255, 255, 255};
     placerPanneaux();
 }
 
 void FenPrin::lireOptions()
 {
-    g.InfoBullesTexte = lireTexte(g.reglages, Reglage::InfoBulles);
-    g.InfoBulles = estOui(g.InfoBullesTexte);
+    g.InfoBulles = lireOui(g.reglages, Reglage::InfoBulles);
     CmdBulAide->setText(legende(QStringLiteral("Affichage des info-bulles"), g.InfoBulles));
 }
 
 void FenPrin::montrerAvertissement()
 {
     Avertis fenetre(g, this);
+    connect(&fenetre, &Avertis::remarquesDemandees, this, [this] { remarquesDemandees_ = true; });
     montrer(fenetre);
 }
 
@@ -117,10 +116,10 @@ void FenPrin::placerPanneaux()
 void FenPrin::activation()
 {
     CmdDeplaceFen->setText(g.TitreProgramme);
-    CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), estOui(g.ConseilDemarrage)));
-    if (g.OuvrirRemarques) {
+    CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), g.demarrage.conseils));
+    if (remarquesDemandees_) {
         // Cleared first: the topic opens once, whatever the help viewer does.
-        g.OuvrirRemarques = false;
+        remarquesDemandees_ = false;
         OuvrirAide(g, QStringLiteral("remarques_et_particularites.htm"));
     }
 }

@@ -100,7 +100,6 @@ void FenPrin::lancerDiaporama()
 
 void FenPrin::reglagesDiaporama()
 {
-    g.ReglagesDepuisPleinEcran = false;
     ReglSlid fenetre(g, this);
     montrer(fenetre);
 }

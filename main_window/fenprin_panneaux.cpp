@@ -185,18 +185,17 @@ void FenPrin::basculerInfoBulles()
 {
     PopUpInfos->hide();
     g.InfoBulles = !g.InfoBulles;
-    g.InfoBullesTexte = texteOuiNon(g.InfoBulles);
     CmdBulAide->setText(g.InfoBulles ? LegendeBulles + MarqueActive : LegendeBulles);
-    ecrireTexte(g.reglages, Reglage::InfoBulles, g.InfoBullesTexte);
+    ecrireOui(g.reglages, Reglage::InfoBulles, g.InfoBulles);
 }
 
 void FenPrin::basculerConseilDemarrage()
 {
     PopUpInfos->hide();
-    const bool actif = !estOui(g.ConseilDemarrage);
-    g.ConseilDemarrage = texteOuiNon(actif);
+    const bool actif = !g.demarrage.conseils;
+    g.demarrage.conseils = actif;
     CmdConseilDem->setText(actif ? LegendeConseils + MarqueActive : LegendeConseils);
-    ecrireTexte(g.reglages, Reglage::ConseilDemarrage, g.ConseilDemarrage);
+    ecrireOui(g.reglages, Reglage::ConseilDemarrage, actif);
 }
 
 void FenPrin::montrerApropos()

@@ -123,7 +123,7 @@ private slots:
         General g(r, s);
         g.Couleurs.lire(r);
         g.lireReglagesDiaporama();
-        g.lireReglagesCommentaire();
+        g.commentaire.police.lire(r);
         QCOMPARE(g.Couleurs[Role::DebutDegrade], "&H808000");
         QCOMPARE(g.Couleurs[Role::FinDegrade], "&HE0E0E0");
         QCOMPARE(g.DureePause, 1);
@@ -132,11 +132,12 @@ private slots:
         QCOMPARE(g.couleurTransition(), QColor(1, 0, 0));
         QCOMPARE(g.AdapterImage, 1);
         QVERIFY(!g.OrdreAleatoire);
-        QCOMPARE(g.PoliceNom, "Comic Sans MS");
-        QCOMPARE(g.PoliceTaille, "18");
-        QCOMPARE(g.PoliceGras, "True");
-        QCOMPARE(g.PoliceItalic, "False");
-        QCOMPARE(versQColor(*lireNombreCouleur(g.CouleurPrincipale)), QColor(255, 255, 0));
+        const QFont police = g.commentaire.police.police();
+        QCOMPARE(police.family(), "Comic Sans MS");
+        QCOMPARE(police.pointSizeF(), 18);
+        QVERIFY(police.bold());
+        QVERIFY(!police.italic());
+        QCOMPARE(g.commentaire.police.couleur(), QColor(255, 255, 0));
     }
 
     void ouiExactement()
@@ -159,9 +160,9 @@ private slots:
         r.SaveSetting(cles::Application, cles::SectionCommentaire, "PoliceTaille", "1");
         ServicesFactices s;
         General g(r, s);
-        g.lireReglagesCommentaire();
-        QCOMPARE(g.PoliceNom, "Comic Sans MS");
-        QCOMPARE(g.PoliceTaille, "1");
+        g.commentaire.police.lire(r);
+        QCOMPARE(g.commentaire.police.police().family(), "Comic Sans MS");
+        QCOMPARE(g.commentaire.police.police().pointSizeF(), 1);
     }
 
     void fichierDUneVersionPrecedente()
@@ -194,14 +195,14 @@ private slots:
         ServicesFactices s;
         General g(r, s);
         g.lireReglagesDiaporama();
-        g.lireReglagesCommentaire();
+        g.commentaire.police.lire(r);
         QCOMPARE(g.DureePause, 42);
         QVERIFY(g.EffetTransition);
         QCOMPARE(g.DureeTransition, 17);
         QCOMPARE(g.couleurTransition(), QColor(0, 255, 0));
         QCOMPARE(g.AdapterImage, 2);
         QVERIFY(g.OrdreAleatoire);
-        QCOMPARE(g.PoliceSoulignee, "True");
+        QVERIFY(g.commentaire.police.police().underline());
     }
 
     // A line too long to be a setting is screened out as QSettings would cut the file:

@@ -61,7 +61,7 @@ private slots:
             QCOMPARE(peinte(d, image), QColor(Qt::black));
         QTest::mouseClick(d.findChild<QWidget*>(QStringLiteral("CmdOK")), Qt::LeftButton);
         QCOMPARE(d.result(), int(QDialog::Accepted));
-        QCOMPARE(b->g.CouleurFenFond, QColor(Qt::black));
+        QCOMPARE(b->g.fond.couleur, QColor(Qt::black));
         QCOMPARE(fond.couleur(), QColor(Qt::black));
     }
 
@@ -70,7 +70,7 @@ private slots:
         FenColors d(b->g, nullptr);
         d.show();
         glissiere(d, 1)->triggerAction(QAbstractSlider::SliderToMinimum);
-        QCOMPARE(b->g.PositionRouge, 0); // written as the slider moves
+        QCOMPARE(b->g.fond.positions[0], 0); // written as the slider moves
         QCOMPARE(peinte(d, "Image1"), QColor(255, 0, 0));
         QCOMPARE(peinte(d, "Image4"), QColor(255, 0, 0));
         QCOMPARE(peinte(d, "Image2"), QColor(Qt::black));
@@ -84,8 +84,8 @@ private slots:
     void rouvertureRepartDesPositions()
     {
         // A slider left at its first value sends no change: the areas must be painted anyway.
-        b->g.PositionRouge = 0;
-        b->g.PositionVert = 127;
+        b->g.fond.positions[0] = 0;
+        b->g.fond.positions[1] = 127;
         FenColors d(b->g, nullptr);
         d.show();
         QCOMPARE(glissiere(d, 1)->value(), 0);
@@ -113,10 +113,10 @@ private slots:
         glissiere(d, 1)->setValue(0);
         glissiere(d, 2)->setValue(127);
         QTest::mouseClick(d.findChild<QWidget*>(QStringLiteral("CmdOK")), Qt::LeftButton);
-        QCOMPARE(b->g.CouleurFenFond, QColor(255, 128, 0));
-        QCOMPARE(b->g.PositionRouge, 0);
-        QCOMPARE(b->g.PositionVert, 127);
-        QCOMPARE(b->g.PositionBleu, 255);
+        QCOMPARE(b->g.fond.couleur, QColor(255, 128, 0));
+        QCOMPARE(b->g.fond.positions[0], 0);
+        QCOMPARE(b->g.fond.positions[1], 127);
+        QCOMPARE(b->g.fond.positions[2], 255);
         if (!fond)
             fond = std::make_unique<FenFond>(b->g, nullptr); // takes the colour when it is created
         QCOMPARE(peinte(*fond, fond->height() / 2), QColor(255, 128, 0));
@@ -124,8 +124,8 @@ private slots:
 
     void annulerLaisseToutCommeAvant()
     {
-        b->g.CouleurFenFond = QColor(0, 0, 90);
-        b->g.PositionBleu = 165;
+        b->g.fond.couleur = QColor(0, 0, 90);
+        b->g.fond.positions[2] = 165;
         FenFond fond(b->g, nullptr);
         FenColors d(b->g, nullptr, &fond);
         d.show();
@@ -133,11 +133,11 @@ private slots:
         glissiere(d, 3)->setValue(0);
         QTest::mouseClick(d.findChild<QWidget*>(QStringLiteral("CmdAnnul")), Qt::LeftButton);
         QCOMPARE(d.result(), int(QDialog::Rejected));
-        QCOMPARE(b->g.CouleurFenFond, QColor(0, 0, 90));
+        QCOMPARE(b->g.fond.couleur, QColor(0, 0, 90));
         QCOMPARE(fond.couleur(), QColor(0, 0, 90));
-        QCOMPARE(b->g.PositionRouge, 255);
-        QCOMPARE(b->g.PositionVert, 255);
-        QCOMPARE(b->g.PositionBleu, 165);
+        QCOMPARE(b->g.fond.positions[0], 255);
+        QCOMPARE(b->g.fond.positions[1], 255);
+        QCOMPARE(b->g.fond.positions[2], 165);
     }
 
     void clicDroitSurOKOuvreLAide()
@@ -158,7 +158,7 @@ private slots:
 
     void fondCouvreLEcranSansBord()
     {
-        b->g.CouleurFenFond = QColor(12, 34, 56);
+        b->g.fond.couleur = QColor(12, 34, 56);
         QWidget principale;
         principale.show();
         FenFond fond(b->g, &principale);
@@ -182,7 +182,7 @@ private slots:
         QFETCH(int, bouton);
         QFETCH(int, rouge);
         QFETCH(int, vert);
-        b->g.CouleurFenFond = QColor(200, 100, 50);
+        b->g.fond.couleur = QColor(200, 100, 50);
         FenFond fond(b->g, nullptr);
         fond.show();
         const int y = fond.height() / 4;

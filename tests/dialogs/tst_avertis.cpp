@@ -9,6 +9,7 @@
 #include <QFontDatabase>
 #include <QTextEdit>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -112,10 +113,10 @@ private slots:
         QVERIFY(coche->isChecked());
         QTest::mouseClick(coche, Qt::LeftButton);
         QCOMPARE(stocke(), "Non");
-        QCOMPARE(e_->g.AvertisAuDemarrage, "Non");
+        QVERIFY(!e_->g.demarrage.avertissement);
         QTest::mouseClick(coche, Qt::LeftButton);
         QCOMPARE(stocke(), "Oui");
-        QCOMPARE(e_->g.AvertisAuDemarrage, "Oui");
+        QVERIFY(e_->g.demarrage.avertissement);
     }
 
     void valeurAutreQueOuiDecochee()
@@ -129,10 +130,11 @@ private slots:
     void remarquesDemandeesPuisFermeture()
     {
         Avertis a(e_->g);
+        QSignalSpy remarques(&a, &Avertis::remarquesDemandees);
         a.show();
         QTest::mouseClick(a.findChild<BoutonSkin*>("CmdRem"), Qt::LeftButton);
         QVERIFY(!a.isVisible());
-        QVERIFY(e_->g.OuvrirRemarques);
+        QCOMPARE(remarques.count(), 1);
         // The topic opens later, from the main window once it is active again.
         QVERIFY(e_->services.aides.isEmpty());
     }
@@ -140,10 +142,11 @@ private slots:
     void fermerNOuvreRien()
     {
         Avertis a(e_->g);
+        QSignalSpy remarques(&a, &Avertis::remarquesDemandees);
         a.show();
         QTest::mouseClick(a.findChild<BoutonSkin*>("CmdFermer"), Qt::LeftButton);
         QVERIFY(!a.isVisible());
-        QVERIFY(!e_->g.OuvrirRemarques);
+        QVERIFY(remarques.isEmpty());
         QVERIFY(e_->services.aides.isEmpty());
     }
 

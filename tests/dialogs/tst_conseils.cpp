@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(stocke(), "<absent>"); // opening writes nothing
         QTest::mouseClick(coche, Qt::LeftButton);
         QCOMPARE(stocke(), "Non");
-        QCOMPARE(e_->g.ConseilDemarrage, "Non");
+        QVERIFY(!e_->g.demarrage.conseils);
         QTest::mouseClick(coche, Qt::LeftButton);
         QCOMPARE(stocke(), "Oui");
     }
@@ -143,7 +143,7 @@ private slots:
         e_->reglages.SaveSetting(cles::Application, cles::SectionConseils, cles::CleConseil, valeur);
         Conseils c(e_->g, fichierConseils("un"), tirage(0));
         QCOMPARE(c.findChild<QCheckBox*>("chkLoadTipsAtStartup")->isChecked(), coche);
-        QCOMPARE(e_->g.ConseilDemarrage, valeur);
+        QCOMPARE(e_->g.demarrage.conseils, coche);
     }
 
     void fenetreEtSchema()

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -244,18 +245,17 @@ private slots:
 
     void dossierSelonLOuvreur()
     {
-        b->g.ReglagesDepuisPleinEcran = false;
         ReglSlid principale(b->g);
+        QSignalSpy dossierPrincipale(&principale, &ReglSlid::dossierDemande);
         principale.show();
         auto* rep = enfant<BoutonSkin>(principale, "CmdRep");
         QVERIFY(!rep->isEnabled());
         QCOMPARE(rep->text(), QString());
         QTest::mouseClick(rep, Qt::LeftButton);
         QVERIFY(principale.isVisible());
-        QVERIFY(!b->g.RetourReglages);
+        QVERIFY(dossierPrincipale.isEmpty());
 
-        b->g.ReglagesDepuisPleinEcran = true;
-        ReglSlid pleinEcran(b->g);
+        ReglSlid pleinEcran(b->g, nullptr, true);
         auto* rep2 = enfant<BoutonSkin>(pleinEcran, "CmdRep");
         QVERIFY(rep2->isEnabled());
         QCOMPARE(rep2->text(), QStringLiteral("Dossier"));
@@ -264,8 +264,8 @@ private slots:
     void dossierCacheSansPerdreLEtat()
     {
         valeursDeDepart();
-        b->g.ReglagesDepuisPleinEcran = true;
-        ReglSlid d(b->g);
+        ReglSlid d(b->g, nullptr, true);
+        QSignalSpy dossier(&d, &ReglSlid::dossierDemande);
 
         QTimer::singleShot(0, &d, [&] {
             toutChanger(d);
@@ -273,13 +273,11 @@ private slots:
         });
         QCOMPARE(d.exec(), ReglSlid::Dossier);
         QVERIFY(!d.isVisible());
-        QVERIFY(b->g.RetourReglages);
-        QVERIFY(b->g.PanneauVisible);
+        QCOMPARE(dossier.count(), 1);
         QCOMPARE(b->g.DureePause, 60); // the viewer works with the changed values meanwhile
 
         // The chooser stores a folder, then shows the same dialog again.
         b->g.modele.ouvrir(QStringLiteral("/home/moi/Vacances"));
-        b->g.RetourReglages = false;
         bool etatGarde = false;
         QTimer::singleShot(0, &d, [&] {
             etatGarde = enfant<QScrollBar>(d, "DéfilPause")->value() == 60

@@ -23,8 +23,8 @@ void TestCommentairePlein::chaqueImageSonCommentaire()
         BancPlein::image(b.chemin(nom), QSize(80, 60), Qt::blue);
     QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("IMG_0001.JPG"), "premier"));
     QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("IMG_0002.JPG"), "second"));
-    b.g.CommentaireAffiche = true;
-    b.g.PositionBG = true;
+    b.g.commentaire.affiche = true;
+    b.g.commentaire.coin = CoinCommentaire::BasGauche;
     b.ouvrir("IMG_0001.JPG");
     QCOMPARE(b.commentaireVu(), QString("premier"));
     b.touche(Qt::Key_Right);
@@ -51,8 +51,8 @@ void TestCommentairePlein::nomQuiFinitUnAutreNom()
     BancPlein::image(b.chemin("A.JPG"), QSize(80, 60), Qt::blue);
     BancPlein::image(b.chemin("PLAGEA.JPG"), QSize(80, 60), Qt::blue);
     QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("PLAGEA.JPG"), "la plage"));
-    b.g.CommentaireAffiche = true;
-    b.g.PositionBG = true;
+    b.g.commentaire.affiche = true;
+    b.g.commentaire.coin = CoinCommentaire::BasGauche;
     b.ouvrir("A.JPG");
     QCOMPARE(b.commentaireVu(), QString());
     b.touche(Qt::Key_Right);
@@ -104,11 +104,13 @@ void TestCommentairePlein::policeAnnuleeGardee()
     BancPlein b;
     BancPlein::image(b.chemin("A.JPG"), QSize(80, 60), Qt::blue);
     b.ouvrir("A.JPG");
-    const QString avant = b.g.PoliceNom + b.g.PoliceTaille + b.g.CouleurPrincipale + b.g.PoliceGras;
+    const QFont police = b.g.commentaire.police.police();
+    const QColor couleur = b.g.commentaire.police.couleur();
     b.choisir("mnuOpComment"); // both dialogs cancelled
-    QCOMPARE(b.g.PoliceNom + b.g.PoliceTaille + b.g.CouleurPrincipale + b.g.PoliceGras, avant);
+    QCOMPARE(b.g.commentaire.police.police(), police);
+    QCOMPARE(b.g.commentaire.police.couleur(), couleur);
     QVERIFY(!b.env.storeEcrit());
-    QVERIFY(!b.g.ChangerPolice);
+    QVERIFY(!b.vue->demandes().police);
 }
 
 void TestCommentairePlein::policeChoisieEnregistree()
@@ -116,8 +118,8 @@ void TestCommentairePlein::policeChoisieEnregistree()
     BancPlein b;
     BancPlein::image(b.chemin("A.JPG"), QSize(80, 60), Qt::blue);
     QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("A.JPG"), "Police"));
-    b.g.CommentaireAffiche = true;
-    b.g.PositionHG = true;
+    b.g.commentaire.affiche = true;
+    b.g.commentaire.coin = CoinCommentaire::HautGauche;
     b.ouvrir("A.JPG");
     QFont police(QStringLiteral("DejaVu Serif"));
     police.setPointSize(30);
@@ -161,7 +163,7 @@ void TestCommentairePlein::commentaireDemesure()
     QTimer tique;
     QObject::connect(&tique, &QTimer::timeout, [&] { tiquesEnAttente += l->text().isEmpty(); });
     tique.start(0);
-    b.g.CommentaireAffiche = true;
+    b.g.commentaire.affiche = true;
     b.vue->chercherCommentaire();
     QTRY_VERIFY_WITH_TIMEOUT(!l->text().isEmpty(), 20000);
     QVERIFY(tiquesEnAttente > 0);

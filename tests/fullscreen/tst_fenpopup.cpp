@@ -127,10 +127,12 @@ void TestFenPopUp::copieImageSeuleEtEcran()
     QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("a.bmp"), "MMMMMMMM"));
     b.g.AdapterImage = 1; // centred, smaller than the screen
     b.g.CouleurFond = Qt::black;
-    b.g.CommentaireAffiche = true;
-    b.g.PositionHG = true;
-    b.g.CouleurPrincipale = QString::number(0x0000FF); // red
-    b.g.PoliceTaille = QStringLiteral("40");
+    b.g.commentaire.affiche = true;
+    b.g.commentaire.coin = CoinCommentaire::HautGauche;
+    b.g.commentaire.police.setCouleur(Qt::red);
+    QFont police = b.g.commentaire.police.police();
+    police.setPointSize(40);
+    b.g.commentaire.police.setPolice(police);
     b.ouvrir("a.bmp");
     b.choisir("mnuImageSeule");
     QCOMPARE(b.env.services.images.size(), 1);
@@ -160,7 +162,7 @@ void TestFenPopUp::panneauSuspendLesTransitions()
     QTRY_VERIFY(!b.vue->effetEnCours());
     b.choisir("mnuChangRep");
     QVERIFY(b.panneau()->isVisible());
-    QVERIFY(b.g.PanneauVisible);
+    QVERIFY(b.vue->demandes().panneau);
     QVERIFY(!b.g.EffetTransition);
     QCOMPARE(b.panneau()->titre(), QString("Choix du dossier d'images / Choix d'une image"));
     // While the panel is open a click does not open the menu.
@@ -179,7 +181,7 @@ void TestFenPopUp::panneauSuspendLesTransitions()
     // Leaving the editor puts transitions back as OK and Cancel do.
     b.cliquer("CmdSortir");
     QVERIFY(!b.panneau()->isVisible());
-    QVERIFY(!b.g.ModeCommentaire && !b.g.PanneauVisible);
+    QVERIFY(!b.vue->demandes().modeCommentaire && !b.vue->demandes().panneau);
     QVERIFY(b.g.EffetTransition);
 
     // Leaving the viewer with the panel open does not leave transitions off.
@@ -189,7 +191,6 @@ void TestFenPopUp::panneauSuspendLesTransitions()
     QVERIFY(!b.vue->isVisible());
     b.vue.reset();
     QVERIFY(b.g.EffetTransition);
-    QVERIFY(!b.g.PanneauVisible);
 }
 
 void TestFenPopUp::fondEcranAnnuleGarde()
@@ -230,7 +231,7 @@ void TestFenPopUp::retourFenetrePrincipale()
     b.choisir("mnuRetFen");
     QCOMPARE(fini.count(), 1);
     QVERIFY(!b.vue->isVisible());
-    QVERIFY(!b.g.RetourFenetre);
+    QVERIFY(!b.vue->demandes().retour);
     QCOMPARE(b.env.services.sabliers, 1); // the main window takes it off
 }
 

@@ -138,7 +138,7 @@ void TestFondCommandes::okAttendUnFichier()
     QVERIFY(ok->isEnabled());
     b.cliquer("CmdOK");
     b.montree();
-    QVERIFY(!b.panneau()->isVisible() && !b.g.PanneauVisible);
+    QVERIFY(!b.panneau()->isVisible() && !b.vue->demandes().panneau);
     QCOMPARE(b.g.FichierCourant(), b.chemin("b.bmp"));
     QCOMPARE(b.vue->imageAffichee().pixelColor(0, 0), QColor(Qt::red));
     // Opened again: OK waits for a new click.

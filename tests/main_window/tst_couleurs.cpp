@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(b.g->IconeMessage, 1);
         QVERIFY(!b.lu(cles::SectionConseils, cles::CleConseil));
         // The run goes on with what it has, and writes again what changes.
-        QCOMPARE(b.g->ConseilDemarrage, QStringLiteral("Non"));
+        QVERIFY(!b.g->demarrage.conseils);
         ouvrirOptions(b);
         clic(b.controle("CmdBulAide"));
         QCOMPARE(b.lu(cles::SectionInfoBulles, cles::CleValeur), QStringLiteral("Non"));

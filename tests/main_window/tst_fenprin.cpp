@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+#include "dialogs/avertis.h"
 #include "app/skin.h"
 #include "app/twips.h"
 #include "main_window/miniatures.h"
@@ -134,8 +135,8 @@ private slots:
         QCOMPARE(b.g->DossierLecteur, disparu);
         QCOMPARE(b.g->DureeTransition, 100);
         QVERIFY(b.g->OrdreAleatoire);
-        QCOMPARE(b.g->PoliceNom, QStringLiteral("Arial"));
-        QCOMPARE(b.g->CouleurPrincipale, QStringLiteral("&H0FFFF"));
+        QCOMPARE(b.g->commentaire.police.police().family(), QStringLiteral("Arial"));
+        QCOMPARE(b.g->commentaire.police.couleur(), QColor(255, 255, 0));
 
         clic(b.controle("CmdOKMsg"));
         QVERIFY(message->isHidden());
@@ -491,16 +492,15 @@ private slots:
         // The notice's remarks button asks for the topic when it closes.
         b.surModal = [&b](QDialog& d) {
             if (QLatin1String(d.metaObject()->className()) == QLatin1String("Avertis"))
-                b.g->OuvrirRemarques = true;
+                emit static_cast<Avertis&>(d).remarquesDemandees();
         };
         FenPrin& f = b.charger();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         const QString remarques = b.g->FichierAide + QStringLiteral("::/htm/remarques_et_particularites.htm");
         QTRY_COMPARE(b.services.aides, QStringList{remarques});
-        QVERIFY(!b.g->OuvrirRemarques);
 
         // Another window in front, then back: title and tips caption again, the topic not.
-        b.g->ConseilDemarrage = QStringLiteral("Non");
+        b.g->demarrage.conseils = false;
         QWidget autre;
         autre.show();
         autre.activateWindow();
@@ -535,11 +535,9 @@ private slots:
         clic(b.controle("CmdApropos"));
         clic(b.controle("CmdApropos2"));
         QVERIFY(b.controle("PopUpInfos")->isHidden());
-        b.g->ReglagesDepuisPleinEcran = true;
         b.controle("CmdSlideShow")->setEnabled(true);
         QTest::mousePress(b.controle("CmdSlideShow"), Qt::RightButton);
         QCOMPARE(b.modaux, (QStringList{QStringLiteral("Apropos"), QStringLiteral("ReglSlid")}));
-        QVERIFY(!b.g->ReglagesDepuisPleinEcran);
     }
 
     void reduire()
