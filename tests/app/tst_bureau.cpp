@@ -121,7 +121,11 @@ class TestBureau : public QObject {
                                                                               : QDir::currentPath();
         const QString ecran = dossier + QStringLiteral("/app_bureau-blocage.png");
         outil(QStringLiteral("import"), {"-window", "root", ecran});
-        etat << QStringLiteral("screen: ") + ecran;
+        etat << QStringLiteral("screen: ") + ecran << QStringLiteral("openbox, last lines:");
+        gestionnaire_.waitForReadyRead(500);
+        const QStringList journal =
+            QString::fromLocal8Bit(gestionnaire_.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        etat << journal.mid(qMax(0, journal.size() - 30));
         blocage_ = etat.join(QStringLiteral("\n  "));
         diagnostic_ = false;
     }
@@ -298,7 +302,9 @@ private slots:
             QSKIP("Xvfb does not answer");
         gestionnaire_.setProcessEnvironment(env_);
         gestionnaire_.setProcessChannelMode(QProcess::MergedChannels);
-        gestionnaire_.start(QStringLiteral("openbox"), {"--sm-disable"});
+        // --debug, line by line: what it was doing (a move, a menu, a focus change) goes in
+        // the log of a run that hangs.
+        gestionnaire_.start(QStringLiteral("stdbuf"), {"-oL", "-eL", "openbox", "--sm-disable", "--debug"});
         if (!gestionnaire_.waitForStarted(5000))
             QSKIP("openbox cannot start");
         const bool gere = QTest::qWaitFor(
