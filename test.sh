@@ -25,6 +25,6 @@ if [ -x tests/fuzz/run.sh ]; then
 fi
 export QT_QPA_PLATFORM=offscreen
 cd build-test
-# A test that fails is run once more, and shows in the log either way: the desktop test has
-# hung once in many runs (its xdotool calls waiting on the pointer), not reproduced since.
+# A test that fails is run once more, and shows in the log either way: the tests that race a
+# real X server, window manager or worker threads are the ones a loaded machine can upset.
 ctest --output-on-failure -j2 --repeat until-pass:2
