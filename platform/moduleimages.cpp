@@ -1,16 +1,10 @@
 #include "platform/moduleimages.h"
 
 #include "platform/interfaceimages.h"
+#include "platform/modulesprives.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QLibrary>
 #include <QtDebug>
 #include <mutex>
-
-#ifndef ORMELLE_DOSSIER_MODULES // a build with the readers inside never looks for the module
-#define ORMELLE_DOSSIER_MODULES "lib/ormelle"
-#endif
 
 // Defined only where the readers are built into the program itself (the fuzzers).
 extern "C" const PointsImages* ormelle_points_images() __attribute__((weak));
@@ -29,35 +23,16 @@ Etat& etat()
     return e;
 }
 
-const PointsImages* ouvrir(QLibrary& bibliotheque)
-{
-    bibliotheque.setLoadHints(QLibrary::ResolveAllSymbolsHint);
-    if (!bibliotheque.load())
-        return nullptr;
-    using Entree = const PointsImages* (*)();
-    const auto entree = reinterpret_cast<Entree>(bibliotheque.resolve(ORMELLE_SYMBOLE_IMAGES));
-    return entree ? entree() : nullptr;
-}
-
 const PointsImages* charger()
 {
     if (ormelle_points_images)
         return ormelle_points_images();
-    const QString nom = QStringLiteral("libormelle-images.so");
-    QStringList essais;
-    if (QCoreApplication::instance())
-        essais << QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../")
-                                  + QStringLiteral(ORMELLE_DOSSIER_MODULES) + QLatin1Char('/') + nom);
-    essais << nom;
     QString raison;
-    for (const QString& chemin : essais) {
-        // Never unloaded (a QLibrary gone leaves its library loaded): the readers stay.
-        QLibrary bibliotheque(chemin);
-        if (const PointsImages* points = ouvrir(bibliotheque))
+    using Entree = const PointsImages* (*)();
+    if (const auto f = reinterpret_cast<Entree>(
+            modulesprives::entree(QStringLiteral("libormelle-images.so"), ORMELLE_SYMBOLE_IMAGES, &raison)))
+        if (const PointsImages* points = f())
             return points;
-        if (raison.isEmpty())
-            raison = bibliotheque.errorString();
-    }
     qWarning("Ormelle's image module could not be loaded: HEIF, AVIF and JPEG XL pictures are unreadable (%s).",
              qPrintable(raison));
     return nullptr;

@@ -1,8 +1,8 @@
 #include "sound/moduleson.h"
 
+#include "platform/modulesprives.h"
+
 #include <QCoreApplication>
-#include <QDir>
-#include <QLibrary>
 #include <QPointer>
 #include <QThreadPool>
 #include <QtDebug>
@@ -27,36 +27,16 @@ Etat& etat()
 
 std::atomic_bool charge_{false};
 
-const PointsSon* ouvrir(QLibrary& bibliotheque)
-{
-    bibliotheque.setLoadHints(QLibrary::ResolveAllSymbolsHint);
-    if (!bibliotheque.load())
-        return nullptr;
-    using Entree = const PointsSon* (*)();
-    const auto entree = reinterpret_cast<Entree>(bibliotheque.resolve(ORMELLE_SYMBOLE_SON));
-    return entree ? entree() : nullptr;
-}
-
 void charger(Etat& e)
 {
-    const QString nom = QStringLiteral("libormelle-son.so");
-    QStringList essais;
-    if (QCoreApplication::instance())
-        essais << QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../")
-                                  + QStringLiteral(ORMELLE_DOSSIER_MODULES) + QLatin1Char('/') + nom);
-    essais << nom;
     QString raison;
-    for (const QString& chemin : essais) {
-        // Never unloaded (a QLibrary gone leaves its library loaded): the players and
-        // cues it made live on.
-        QLibrary bibliotheque(chemin);
-        e.points = ouvrir(bibliotheque);
-        if (e.points) {
-            charge_ = true;
-            return;
-        }
-        if (raison.isEmpty())
-            raison = bibliotheque.errorString();
+    using Entree = const PointsSon* (*)();
+    if (const auto f = reinterpret_cast<Entree>(
+            modulesprives::entree(QStringLiteral("libormelle-son.so"), ORMELLE_SYMBOLE_SON, &raison)))
+        e.points = f();
+    if (e.points) {
+        charge_ = true;
+        return;
     }
     e.erreur = QStringLiteral("Le module de son d’Ormelle n’a pu être chargé (%1) : la musique et les sons "
                               "sont indisponibles.")

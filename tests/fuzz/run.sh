@@ -112,7 +112,7 @@ construire fuzz_jxl "Qt6Gui libjxl libjxl_threads" "$racine"/platform/lecteurjxl
   "$racine"/tests/fuzz/fuzz_jxl.cpp
 construire fuzz_entetes Qt6Gui "$racine"/platform/correctionbmp.cpp "${budget[@]}" "$racine"/tests/fuzz/fuzz_entetes.cpp
 construire fuzz_chargeur "Qt6Gui lcms2 libheif libjxl libjxl_threads zlib libgif" \
-  "$racine"/platform/{chargeurimage,correctionbmp,couleurs,entreeimages,inflation,jpegcmjn,lecteuranimation,lecteurgif,lecteurheif,lecteurjpeg,lecteurjxl,lecteursvg,moduleimages,rendusvg,reserveimages}.cpp \
+  "$racine"/platform/{chargeurimage,correctionbmp,couleurs,entreeimages,inflation,jpegcmjn,lecteuranimation,lecteurgif,lecteurheif,lecteurjpeg,lecteurjxl,lecteursvg,moduleimages,modulesprives,rendusvg,reserveimages}.cpp \
   "$racine"/platform/{nomsfichiers,profilicc}.cpp "$racine"/platform/wmf/*.cpp "${budget[@]}" \
   "$racine"/tests/fuzz/fuzz_chargeur.cpp
 construire fuzz_son "Qt6Core sndfile" "$racine"/sound/fichiermidi.cpp "$racine"/sound/morceaumidi.cpp \
