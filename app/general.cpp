@@ -20,36 +20,6 @@ General::General(Reglages& r, Services& s) : reglages(r), services(s)
     ordrefenetres::suivre();
 }
 
-QColor General::couleurTransition() const
-{
-    return versQColor(lireNombreCouleur(CouleurTransition).value_or(1));
-}
-
-void General::lireReglagesDiaporama()
-{
-    DureePause = lireEntier(reglages, Reglage::DureePause);
-    EffetTransition = lireOui(reglages, Reglage::EffetTransition);
-    DureeTransition = lireEntier(reglages, Reglage::DureeTransition);
-    CouleurTransition = lireTexte(reglages, Reglage::CouleurTransition);
-    AdapterImageTexte = lireTexte(reglages, Reglage::AdapterImage);
-    bool ok = false;
-    const int mode = AdapterImageTexte.trimmed().toInt(&ok);
-    AdapterImage = ok ? mode : -1;
-    OrdreAleatoire = lireOui(reglages, Reglage::AffichageAleatoire);
-}
-
-void General::enregistrerReglagesDiaporama()
-{
-    LotReglages lot(reglages);
-    ecrireTexte(reglages, Reglage::NomDossier, DossierCourant());
-    ecrireEntier(reglages, Reglage::DureePause, DureePause);
-    ecrireOui(reglages, Reglage::EffetTransition, EffetTransition);
-    ecrireEntier(reglages, Reglage::DureeTransition, DureeTransition);
-    ecrireTexte(reglages, Reglage::CouleurTransition, CouleurTransition);
-    ecrireTexte(reglages, Reglage::AdapterImage, AdapterImage < 0 ? AdapterImageTexte : QString::number(AdapterImage));
-    ecrireOui(reglages, Reglage::AffichageAleatoire, OrdreAleatoire);
-}
-
 QString DossierProgramme()
 {
     // Installed: <prefix>/bin/ormelle beside <prefix>/share/ormelle; the build tree mirrors it.

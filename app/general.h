@@ -8,6 +8,7 @@
 #include "core/indexcommentaires.h"
 #include "core/reglagescommentaire.h"
 #include "core/reglagesdemarrage.h"
+#include "core/reglagesdiaporama.h"
 #include "core/toilefond.h"
 #include "core/serviceimages.h"
 
@@ -51,13 +52,7 @@ public:
     QString DossierLecteur; // the folder reached by the last drive change
 
     // Slideshow and full-screen view
-    int DureePause = 1;
-    bool EffetTransition = false;
-    int DureeTransition = 1;
-    QString CouleurTransition = texteParDefaut(Reglage::CouleurTransition); // kept as read until the user picks one
-    int AdapterImage = 1;                                                   // -1: a stored text that is no mode
-    QString AdapterImageTexte = texteParDefaut(Reglage::AdapterImage);
-    bool OrdreAleatoire = false;
+    ReglagesDiaporama diaporama;
     QColor CouleurFond = Qt::black;
     bool LancerDiaporama = false;
     bool DiaporamaEnCours = false;
@@ -79,12 +74,6 @@ public:
     int IconeMessage = 0;
 
     QColor couleur(Role r) const { return Couleurs.couleur(r); }
-    QColor couleurTransition() const;
-
-    // Reads the slideshow settings with their range and marker rules.
-    void lireReglagesDiaporama();
-    // Writes the seven slideshow keys, "Nom du dossier" first, in one write of the file.
-    void enregistrerReglagesDiaporama();
 };
 
 // Folder holding the program's read-only data (tips, help), beside the executable.

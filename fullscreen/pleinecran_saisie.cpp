@@ -18,7 +18,7 @@
 
 void PleinEcran::etapeMinuterie()
 {
-    m_sequence.setAleatoire(g.OrdreAleatoire);
+    m_sequence.setAleatoire(g.diaporama.ordreAleatoire);
     const std::optional<int> position = m_sequence.etape();
     if (!position)
         return; // an empty folder: the background stays and the timer goes on
@@ -155,7 +155,7 @@ void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
             if (m_minuterie.isActive())
                 m_minuterie.stop();
             else
-                m_minuterie.start(std::clamp(g.DureePause, 1, 60) * 1000);
+                m_minuterie.start(std::clamp(g.diaporama.dureePause, 1, 60) * 1000);
             JouerSon(g, 19);
         }
     }

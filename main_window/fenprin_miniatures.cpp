@@ -83,7 +83,7 @@ void FenPrin::pleinEcranCentree()
         return;
     g.modele.setFichierCourant(chemin);
     g.VueUnique = true;
-    g.AdapterImage = 1;
+    g.diaporama.setAdaptation(ajustement::NePasAdapter);
     passagePleinEcran();
 }
 

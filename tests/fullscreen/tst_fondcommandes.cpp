@@ -449,15 +449,15 @@ void TestFondCommandes::okRemetLesTransitions()
     BancPlein b;
     BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
     BancPlein::image(b.chemin("b.bmp"), QSize(20, 20), Qt::red);
-    b.g.EffetTransition = true;
+    b.g.diaporama.effetTransition = true;
     b.ouvrir("a.bmp");
     QTRY_VERIFY(!b.vue->effetEnCours());
     b.choisir("mnuChangRep");
-    QVERIFY(!b.g.EffetTransition);
+    QVERIFY(!b.g.diaporama.effetTransition);
     cliquerLigne(b.controle<QListWidget>("File1"), "b.bmp");
     QSignalSpy effet(b.vue.get(), &PleinEcran::effetTermine);
     b.cliquer("CmdOK");
-    QVERIFY(b.g.EffetTransition);
+    QVERIFY(b.g.diaporama.effetTransition);
     // The picked picture comes with the effect.
     QTRY_COMPARE_WITH_TIMEOUT(effet.count(), 1, 10000);
     QCOMPARE(b.vue->imageAffichee().pixelColor(0, 0), QColor(Qt::red));
@@ -480,7 +480,7 @@ void TestFondCommandes::reglagesRepris()
     BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
     BancPlein::image(b.chemin("b.bmp"), QSize(20, 20), Qt::red);
     b.ouvrir("a.bmp");
-    b.g.DureePause = 5;
+    b.g.diaporama.dureePause = 5;
     int fois = 0;
     // The settings dialog: "Dossier" the first time, Cancel the second.
     const auto repondre = [&] {
@@ -505,7 +505,7 @@ void TestFondCommandes::reglagesRepris()
     QCOMPARE(fois, 2);
     QVERIFY(!b.panneau()->isVisible());
     QCOMPARE(b.g.FichierCourant(), b.chemin("b.bmp"));
-    QCOMPARE(b.g.DureePause, 5);
+    QCOMPARE(b.g.diaporama.dureePause, 5);
 }
 
 void TestFondCommandes::lecteurSansSupport()

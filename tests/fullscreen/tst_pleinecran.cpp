@@ -116,7 +116,7 @@ void TestPleinEcran::init()
     m_reglages = std::make_unique<Reglages>(m_dossier->filePath(QStringLiteral("Ormelle.ini")));
     m_services = std::make_unique<ServicesFactices>();
     m_g = std::make_unique<General>(*m_reglages, *m_services);
-    m_g->DureePause = 3;
+    m_g->diaporama.dureePause = 3;
 }
 
 void TestPleinEcran::cleanup()
@@ -159,7 +159,7 @@ void TestPleinEcran::dossierUneImage()
     QFile::remove(m_dossier->filePath(QStringLiteral("c.bmp")));
     PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), true);
     for (bool aleatoire : {false, true}) {
-        m_g->OrdreAleatoire = aleatoire;
+        m_g->diaporama.ordreAleatoire = aleatoire;
         for (int k = 0; k < 3; ++k) {
             etape(*v);
             QCOMPARE(couleurAffichee(*v), 1);
@@ -169,7 +169,7 @@ void TestPleinEcran::dossierUneImage()
 
 void TestPleinEcran::ordreAleatoireDansLaListe()
 {
-    m_g->OrdreAleatoire = true;
+    m_g->diaporama.ordreAleatoire = true;
     PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
     QSet<int> vues;
     for (int k = 0; k < 60; ++k) {
@@ -302,7 +302,7 @@ void TestPleinEcran::imageIlliseEtDossierVide()
 void TestPleinEcran::vueUnique()
 {
     m_g->VueUnique = true;
-    m_g->AdapterImage = 1;
+    m_g->diaporama.setAdaptation(ajustement::NePasAdapter);
     PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), false);
     QWidget* image1 = v->findChild<QWidget*>(QStringLiteral("Image1"));
     QCOMPARE(image1->size(), QSize(160, 120)); // natural size, centred
@@ -325,9 +325,9 @@ void TestPleinEcran::vueUnique()
 
 void TestPleinEcran::transition()
 {
-    m_g->EffetTransition = true;
-    m_g->DureeTransition = 1;
-    m_g->AdapterImage = 1;
+    m_g->diaporama.effetTransition = true;
+    m_g->diaporama.dureeTransition = 1;
+    m_g->diaporama.setAdaptation(ajustement::NePasAdapter);
     PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), false);
     QWidget* picture2 = v->findChild<QWidget*>(QStringLiteral("Picture2"));
     QWidget* image1 = v->findChild<QWidget*>(QStringLiteral("Image1"));
@@ -346,7 +346,7 @@ void TestPleinEcran::transition()
     QVERIFY(!picture2->isVisible());
     QCOMPARE(couleurAffichee(*v), 1);
 
-    m_g->EffetTransition = false;
+    m_g->diaporama.effetTransition = false;
     v->AfficheImage();
     montree(*v);
     QVERIFY(!v->effetEnCours());
@@ -425,9 +425,9 @@ void TestPleinEcran::diaporamaRepartDeLImageAtteinteAuClavier()
 // An effect longer than the pause runs to its end; the pause counts from there.
 void TestPleinEcran::transitionPlusLongueQueLaPause()
 {
-    m_g->EffetTransition = true;
-    m_g->DureeTransition = 100; // 51 steps of 100 ms: far longer than the pause
-    m_g->DureePause = 1;
+    m_g->diaporama.effetTransition = true;
+    m_g->diaporama.dureeTransition = 100; // 51 steps of 100 ms: far longer than the pause
+    m_g->diaporama.dureePause = 1;
     PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
     QVERIFY(v->effetEnCours());
     QVERIFY(!v->Minuterie1().isActive());

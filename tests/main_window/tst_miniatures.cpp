@@ -562,14 +562,14 @@ private slots:
         QTRY_VERIFY(m().pageComplete());
         QCOMPARE(m().centree(), chemin(10));
         bool vueUnique = false;
-        int ajustement = -1;
+        std::optional<ajustement::Mode> adaptation;
         const QImage montree = pleinEcranDeLaCentree([&] {
             vueUnique = g().VueUnique;
-            ajustement = g().AdapterImage;
+            adaptation = g().diaporama.adaptation();
         });
         QCOMPARE(g().FichierCourant(), chemin(10));
         QVERIFY(vueUnique);
-        QCOMPARE(ajustement, 1);
+        QCOMPARE(adaptation, std::optional(ajustement::NePasAdapter));
         QCOMPARE(montree.size(), QSize(64, 48));
         QCOMPARE(montree.pixel(32, 24), couleur(10).rgb());
         QVERIFY(!g().VueUnique);
