@@ -54,10 +54,7 @@ public:
     // Slideshow and full-screen view
     ReglagesDiaporama diaporama;
     QColor CouleurFond = Qt::black;
-    bool LancerDiaporama = false;
     bool DiaporamaEnCours = false;
-    bool VueUnique = false;
-    bool CurseurMasque = false;
     ReglagesCommentaire commentaire;
 
     // The copy extent last chosen in a viewer's menu: the single-picture view copies with it.

@@ -194,11 +194,10 @@ int benchSlideshow(int argc, char** argv)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     g.diaporama.setAdaptation(ajustement::Proportions);
     g.diaporama.ordreAleatoire = args.contains(QStringLiteral("--random"));
-    g.LancerDiaporama = true;
     g.diaporama.effetTransition = !capture.isEmpty();
     g.diaporama.dureeTransition = 20;
     g.diaporama.setCouleurTransition(QColor(255, 192, 0)); // an orange
-    PleinEcran v(g);
+    PleinEcran v(g, nullptr, OuverturePleinEcran::Diaporama);
     v.setTailleEcranForcee(QSize(ecran.value(0).toInt(), ecran.value(1).toInt()));
     v.show();
     std::printf("%lld pictures, screen %s, %s order, peak RSS at start %.0f MB\n",

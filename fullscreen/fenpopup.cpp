@@ -104,7 +104,7 @@ void FenPopUp::construire()
         synchroniser();
     });
     afAl_->setCheckable(true);
-    entree(m, "mnuSlide", QStringLiteral("SlideShow"), [this] { g_.LancerDiaporama = true; });
+    entree(m, "mnuSlide", QStringLiteral("SlideShow"), [this] { viewer_.demanderDiaporama(); });
     separateur(m, "mnuSep4");
     QMenu* son = m->addMenu(QStringLiteral("Musique et sons"));
     son->menuAction()->setObjectName(QStringLiteral("mnuZiqSon"));

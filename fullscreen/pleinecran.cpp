@@ -28,8 +28,11 @@
 #include <algorithm>
 #include <cmath>
 
-PleinEcran::PleinEcran(General& general, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), g(general)
+PleinEcran::PleinEcran(General& general, QWidget* parent, OuverturePleinEcran ouverture)
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint),
+      g(general),
+      m_lancerDiaporama(ouverture == OuverturePleinEcran::Diaporama),
+      m_vueUnique(ouverture == OuverturePleinEcran::VueUnique)
 {
     setObjectName(QStringLiteral("PleinEcran"));
     setAutoFillBackground(true);
@@ -56,7 +59,7 @@ PleinEcran::~PleinEcran()
     // it had switched off come back for the next viewer.
     if (TransitionSuspendue)
         g.diaporama.effetTransition = true;
-    if (g.CurseurMasque) // one show for each hide, even when torn down
+    if (m_curseurMasque) // one show for each hide, even when torn down
         montrerCurseur();
 }
 
@@ -238,8 +241,8 @@ void PleinEcran::allerA(int position)
 
 void PleinEcran::AfficheImage()
 {
-    if (g.LancerDiaporama) {
-        g.LancerDiaporama = false;
+    if (m_lancerDiaporama) {
+        m_lancerDiaporama = false;
         masquerCurseur();
         g.DiaporamaEnCours = true;
     }

@@ -14,6 +14,7 @@ private slots:
     void panneauSuspendLesTransitions();
     void fondEcranAnnuleGarde();
     void diaporamaRelance();
+    void vueUniqueFinitAvecSaVue();
     void retourFenetrePrincipale();
     void programmesEtAide();
     void musique();
@@ -212,14 +213,28 @@ void TestFenPopUp::diaporamaRelance()
     BancPlein b;
     BancPlein::image(b.chemin("a.bmp"), QSize(80, 60), Qt::blue);
     BancPlein::image(b.chemin("b.bmp"), QSize(80, 60), Qt::red);
-    b.ouvrir("a.bmp", true);
+    b.ouvrir("a.bmp", OuverturePleinEcran::Diaporama);
     QVERIFY(b.vue->Minuterie1().isActive());
     b.ouvrirMenu(); // the click stops the slideshow
     QVERIFY(!b.g.DiaporamaEnCours);
     QVERIFY(!b.vue->Minuterie1().isActive());
     b.choisir("mnuSlide");
-    QVERIFY(b.g.DiaporamaEnCours && b.g.CurseurMasque);
+    QVERIFY(b.g.DiaporamaEnCours && b.vue->curseurMasque());
     QTRY_VERIFY(b.vue->Minuterie1().isActive());
+}
+
+// The view of one picture ends with its viewer, however it was left: a click in
+// the next one opens the menu.
+void TestFenPopUp::vueUniqueFinitAvecSaVue()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(80, 60), Qt::blue);
+    b.ouvrir("a.bmp", OuverturePleinEcran::VueUnique);
+    b.touche(Qt::Key_Escape);
+    QVERIFY(!b.vue->isVisible());
+    b.ouvrir("a.bmp");
+    b.ouvrirMenu();
+    QVERIFY(b.vue->isVisible());
 }
 
 void TestFenPopUp::retourFenetrePrincipale()

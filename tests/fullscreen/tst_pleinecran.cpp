@@ -98,7 +98,7 @@ private slots:
     void suitLesAutresProgrammes();
 
 private:
-    PleinEcran* ouvrir(const QString& nom, bool diaporama);
+    PleinEcran* ouvrir(const QString& nom, OuverturePleinEcran ouverture);
     QListWidget* fichier1() { return m_vue->findChild<QListWidget*>(QStringLiteral("Fichier1")); }
 
     std::unique_ptr<QTemporaryDir> m_dossier;
@@ -125,12 +125,11 @@ void TestPleinEcran::cleanup()
     m_g.reset();
 }
 
-PleinEcran* TestPleinEcran::ouvrir(const QString& nom, bool diaporama)
+PleinEcran* TestPleinEcran::ouvrir(const QString& nom, OuverturePleinEcran ouverture)
 {
     m_g->modele.ouvrir(m_dossier->path(), nom);
     listee(m_g->modele);
-    m_g->LancerDiaporama = diaporama;
-    m_vue = std::make_unique<PleinEcran>(*m_g);
+    m_vue = std::make_unique<PleinEcran>(*m_g, nullptr, ouverture);
     m_vue->show();
     montree(*m_vue);
     return m_vue.get();
@@ -138,9 +137,9 @@ PleinEcran* TestPleinEcran::ouvrir(const QString& nom, bool diaporama)
 
 void TestPleinEcran::diaporamaOuvertSurLeDeuxieme()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), OuverturePleinEcran::Diaporama);
     QCOMPARE(couleurAffichee(*v), 1);
-    QVERIFY(m_g->DiaporamaEnCours && m_g->CurseurMasque);
+    QVERIFY(m_g->DiaporamaEnCours && v->curseurMasque());
     QVERIFY(v->Minuterie1().isActive());
     QCOMPARE(v->Minuterie1().interval(), 3000);
     QList<int> vues;
@@ -157,7 +156,7 @@ void TestPleinEcran::dossierUneImage()
 {
     QFile::remove(m_dossier->filePath(QStringLiteral("a.bmp")));
     QFile::remove(m_dossier->filePath(QStringLiteral("c.bmp")));
-    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), OuverturePleinEcran::Diaporama);
     for (bool aleatoire : {false, true}) {
         m_g->diaporama.ordreAleatoire = aleatoire;
         for (int k = 0; k < 3; ++k) {
@@ -170,7 +169,7 @@ void TestPleinEcran::dossierUneImage()
 void TestPleinEcran::ordreAleatoireDansLaListe()
 {
     m_g->diaporama.ordreAleatoire = true;
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     QSet<int> vues;
     for (int k = 0; k < 60; ++k) {
         etape(*v);
@@ -183,7 +182,7 @@ void TestPleinEcran::ordreAleatoireDansLaListe()
 
 void TestPleinEcran::flechesBouclent()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), false);
+    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), OuverturePleinEcran::Normale);
     QCOMPARE(couleurAffichee(*v), 2);
     touche(*v, fichier1(), Qt::Key_Right);
     QCOMPARE(couleurAffichee(*v), 0);
@@ -204,7 +203,7 @@ void TestPleinEcran::flechesBouclent()
 
 void TestPleinEcran::rouletteCommeLesFleches()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), false);
+    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), OuverturePleinEcran::Normale);
     roulette(*v, -120); // towards the user: the next picture, wrapping to the first
     QCOMPARE(couleurAffichee(*v), 0);
     roulette(*v, 120);
@@ -229,7 +228,7 @@ void TestPleinEcran::quitter_data()
 void TestPleinEcran::quitter()
 {
     QFETCH(int, touche);
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     QSignalSpy curseur(v, &PleinEcran::curseurBascule);
     if (touche)
         QTest::keyClick(fichier1(), Qt::Key(touche));
@@ -238,7 +237,7 @@ void TestPleinEcran::quitter()
     QVERIFY(!v->isVisible());
     QCOMPARE(curseur.count(), 1);
     QCOMPARE(curseur.at(0).at(0).toBool(), true);
-    QVERIFY(!m_g->CurseurMasque);
+    QVERIFY(!v->curseurMasque());
     QCOMPARE(m_services->sabliers, 1); // the main window restores it
     QVERIFY(!v->Minuterie1().isActive());
     m_vue.reset();
@@ -247,7 +246,7 @@ void TestPleinEcran::quitter()
 
 void TestPleinEcran::ctrlClicDroitSuspendEtReprend()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     QTest::mousePress(v, Qt::RightButton, Qt::ControlModifier, QPoint(2, 2));
     QVERIFY(!v->Minuterie1().isActive());
     QTest::mousePress(v, Qt::RightButton, Qt::ControlModifier, QPoint(2, 2));
@@ -262,13 +261,13 @@ void TestPleinEcran::ctrlClicDroitSuspendEtReprend()
 
 void TestPleinEcran::clicGaucheArreteLeDiaporama()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), OuverturePleinEcran::Diaporama);
     QSignalSpy curseur(v, &PleinEcran::curseurBascule);
     QTest::mousePress(v, Qt::LeftButton, Qt::NoModifier, QPoint(400, 300));
     montree(*v);
     QVERIFY(!m_g->DiaporamaEnCours);
     QVERIFY(!v->Minuterie1().isActive());
-    QVERIFY(!m_g->CurseurMasque);
+    QVERIFY(!v->curseurMasque());
     QCOMPARE(curseur.count(), 1);
     QVERIFY(v->isVisible());
     QCOMPARE(couleurAffichee(*v), 1); // redisplayed
@@ -280,7 +279,7 @@ void TestPleinEcran::imageIlliseEtDossierVide()
     QVERIFY(abimee.open(QIODevice::WriteOnly | QIODevice::Truncate));
     abimee.write("BM pas une image");
     abimee.close();
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     etape(*v);
     QCOMPARE(couleurAffichee(*v), -1);
     QVERIFY(!v->findChild<QWidget*>(QStringLiteral("Image1"))->isVisible());
@@ -292,7 +291,7 @@ void TestPleinEcran::imageIlliseEtDossierVide()
     for (const char* nom : {"a.bmp", "b.bmp", "c.bmp"})
         QFile::remove(m_dossier->filePath(nom));
     m_vue.reset();
-    v = ouvrir(QStringLiteral("a.bmp"), true);
+    v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     etape(*v);
     QCOMPARE(couleurAffichee(*v), -1);
     QVERIFY(v->Minuterie1().isActive());
@@ -301,25 +300,23 @@ void TestPleinEcran::imageIlliseEtDossierVide()
 
 void TestPleinEcran::vueUnique()
 {
-    m_g->VueUnique = true;
     m_g->diaporama.setAdaptation(ajustement::NePasAdapter);
-    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), false);
+    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), OuverturePleinEcran::VueUnique);
     QWidget* image1 = v->findChild<QWidget*>(QStringLiteral("Image1"));
     QCOMPARE(image1->size(), QSize(160, 120)); // natural size, centred
     QCOMPARE(image1->pos(), QPoint((v->width() - 160) / 2, (v->height() - 120) / 2));
     QTest::mousePress(image1, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
     QVERIFY(!v->isVisible());
-    QVERIFY(!m_g->VueUnique);
+    QVERIFY(!v->vueUnique());
     QCOMPARE(m_services->images.size(), 1);
     QCOMPARE(m_services->images[0].size(), QSize(160, 120));
     QCOMPARE(m_services->images[0].pixelColor(80, 60), QColor(Qt::blue));
     QCOMPARE(m_services->sons, (QList<int>{19}));
 
-    m_g->VueUnique = true;
-    v = ouvrir(QStringLiteral("a.bmp"), false);
+    v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::VueUnique);
     QTest::mousePress(v, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
     QVERIFY(!v->isVisible());
-    QVERIFY(!m_g->VueUnique);
+    QVERIFY(!v->vueUnique());
     QCOMPARE(m_services->images.size(), 1);
 }
 
@@ -328,7 +325,7 @@ void TestPleinEcran::transition()
     m_g->diaporama.effetTransition = true;
     m_g->diaporama.dureeTransition = 1;
     m_g->diaporama.setAdaptation(ajustement::NePasAdapter);
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), false);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Normale);
     QWidget* picture2 = v->findChild<QWidget*>(QStringLiteral("Picture2"));
     QWidget* image1 = v->findChild<QWidget*>(QStringLiteral("Image1"));
     QVERIFY(v->effetEnCours());
@@ -381,7 +378,7 @@ void TestPleinEcran::passagePleinEcran()
     QCOMPARE(m_services->sabliers, 0); // the pointer set on leaving is restored
 
     // Task bar shown again from inside: a plain window of the screen's size.
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), false);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Normale);
     m_g->BarreTacheMasquee = true;
     MasquerBarreTaches(v);
     QVERIFY(v->isFullScreen());
@@ -398,7 +395,7 @@ void TestPleinEcran::ouvertSurUneImageHorsDesSixFormats()
     QImage jaune(160, 120, QImage::Format_RGB32);
     jaune.fill(Qt::yellow);
     QVERIFY(jaune.save(m_dossier->filePath(QStringLiteral("d.png")), "PNG"));
-    PleinEcran* v = ouvrir(QStringLiteral("d.png"), false);
+    PleinEcran* v = ouvrir(QStringLiteral("d.png"), OuverturePleinEcran::Normale);
     fichier1()->setFocus();
     QCoreApplication::processEvents();
     QCOMPARE(m_g->FichierCourant(), m_dossier->filePath(QStringLiteral("d.png")));
@@ -412,7 +409,7 @@ void TestPleinEcran::ouvertSurUneImageHorsDesSixFormats()
 
 void TestPleinEcran::diaporamaRepartDeLImageAtteinteAuClavier()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     touche(*v, fichier1(), Qt::Key_Right);
     touche(*v, fichier1(), Qt::Key_Right);
     QCOMPARE(couleurAffichee(*v), 2);
@@ -428,7 +425,7 @@ void TestPleinEcran::transitionPlusLongueQueLaPause()
     m_g->diaporama.effetTransition = true;
     m_g->diaporama.dureeTransition = 100; // 51 steps of 100 ms: far longer than the pause
     m_g->diaporama.dureePause = 1;
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     QVERIFY(v->effetEnCours());
     QVERIFY(!v->Minuterie1().isActive());
     QSignalSpy fin(v, &PleinEcran::effetTermine);
@@ -448,7 +445,7 @@ void TestPleinEcran::transitionPlusLongueQueLaPause()
 // copies a picture in: the sequence takes the new file, the next step the new pixels.
 void TestPleinEcran::suitLesAutresProgrammes()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     const QString b = m_dossier->filePath(QStringLiteral("b.bmp"));
     QTRY_VERIFY(v->prechargeur().estPret(b));
     struct stat avant;
