@@ -30,15 +30,14 @@ QString DossierProgramme()
     return QStringLiteral(ORMELLE_SOURCE_DATA);
 }
 
-int BoiteMessage(General& g, const QString& texte, const QString& titre, QWidget* parent)
+int BoiteMessage(General& g, int icone, const QString& texte, const QString& titre, QWidget* parent)
 {
-    return g.services.boiteMessage(g, parent, texte, titre);
+    return g.services.boiteMessage(g, parent, icone, texte, titre);
 }
 
 int Demander(General& g, int icone, const QString& titre, const QString& texte, QWidget* parent)
 {
-    g.IconeMessage = icone;
-    return BoiteMessage(g, texte, titre, parent);
+    return BoiteMessage(g, icone, texte, titre, parent);
 }
 
 void JouerSon(General& g, int numero)

@@ -67,9 +67,6 @@ public:
 
     ToileFond fond;
 
-    // The icon and sound cue of the next message box, set by whoever asks the question.
-    int IconeMessage = 0;
-
     QColor couleur(Role r) const { return Couleurs.couleur(r); }
 };
 
@@ -77,8 +74,9 @@ public:
 QString DossierProgramme();
 
 // Shared procedures.
-int BoiteMessage(General& g, const QString& texte, const QString& titre, QWidget* parent = nullptr);
-// A whole request: the icon kind set, the box shown, its answer returned.
+// The message box with the icon and cue of `icone`; -1 for "Oui", 0 for "Non" or a close.
+int BoiteMessage(General& g, int icone, const QString& texte, const QString& titre, QWidget* parent = nullptr);
+// A whole request: the box shown with its icon kind, its answer returned.
 int Demander(General& g, int icone, const QString& titre, const QString& texte, QWidget* parent = nullptr);
 void JouerSon(General& g, int numero);
 // Opens a help page ("fenêtre_principale.htm"); an empty page opens the help's start page.
