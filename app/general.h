@@ -1,6 +1,15 @@
 #pragma once
 // The state every window shares, one instance for the whole run. The application
 // creates it and hands it by reference to each window it opens; a test creates its own.
+//
+// It keeps only what more than one window reads, or what outlives the window that
+// sets it: the owners every window asks (settings store, desktop services, folder
+// model, picture service, comment index, clock, colour scheme, the typed settings
+// structs), and the few values one window leaves for another: the folder of the last
+// drive change (the main window's lists and the viewer's panel), what one viewer
+// leaves for the next, and the settings dialog's choice kept between its openings.
+// A request from one window to another is a call, a signal or an argument, never a
+// field set here and read later; a value only one window reads is that window's own.
 #include "core/tablereglages.h"
 #include "core/modeledossier.h"
 #include "core/schema.h"
@@ -54,15 +63,17 @@ public:
     // Slideshow and full-screen view
     ReglagesDiaporama diaporama;
     QColor CouleurFond = Qt::black;
-    bool DiaporamaEnCours = false;
     ReglagesCommentaire commentaire;
-
-    // The copy extent last chosen in a viewer's menu: the single-picture view copies with it.
+    // Left by one viewer for the next: whether the slideshow runs (a viewer opened
+    // later goes on with it until a click stops it), and the copy extent last chosen
+    // in a viewer's menu, which the view of one picture copies with.
+    bool DiaporamaEnCours = false;
     bool CopieEcranEntier = false;
     // Where the comment files live ($XDG_DATA_HOME/Ormelle); a test points it elsewhere.
     QString DossierCommentaires;
 
-    // Slideshow settings dialog
+    // The settings dialog's "Enregistrer les réglages": it lives for the run, from one
+    // opening of the dialog to the next, from either window.
     bool EnregistrerReglages = false;
 
     ToileFond fond;
