@@ -1,5 +1,7 @@
 // The viewer as a user drives it: slideshow steps, keys, mouse buttons,
 // leaving, the transition, unreadable pictures and empty folders.
+#include "pilotage.h"
+
 #include "app/general.h"
 #include "core/reglages.h"
 #include "commun/servicesfactices.h"
@@ -15,64 +17,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-namespace {
-const QList<QColor> Couleurs{Qt::red, Qt::green, Qt::blue};
-
-void ecrireImage(const QString& chemin, const QColor& couleur)
-{
-    QImage image(160, 120, QImage::Format_RGB32);
-    image.fill(couleur);
-    QVERIFY(image.save(chemin, "BMP"));
-}
-
-void listee(const ModeleDossier& m)
-{
-    QTRY_VERIFY_WITH_TIMEOUT(!m.listageEnCours(), 10000);
-}
-
-// Waits until the picture asked for is on screen (decodes run on workers).
-void montree(const PleinEcran& v)
-{
-    QTRY_VERIFY_WITH_TIMEOUT(!v.imageEnAttente(), 10000);
-}
-
-void etape(PleinEcran& v)
-{
-    v.etapeMinuterie();
-    montree(v);
-}
-
-void touche(PleinEcran& v, QWidget* cible, Qt::Key t)
-{
-    QTest::keyClick(cible, t);
-    montree(v);
-}
-
-// Turns the wheel by `huitiemes` eighths of a degree (120 a notch; negative towards
-// the user). Sent to the viewer itself: a wheel event that is not the window
-// system's does not climb from the picture to its parent.
-void roulette(PleinEcran& v, int huitiemes)
-{
-    const QPoint ici(5, 5);
-    QWheelEvent e(ici, v.mapToGlobal(ici), QPoint(), QPoint(0, huitiemes), Qt::NoButton, Qt::NoModifier,
-                  Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(&v, &e);
-    montree(v);
-}
-
-// Which of the fixture colours the viewer shows; -1 for none (background only).
-int couleurAffichee(const PleinEcran& v)
-{
-    const QImage image = v.imageAffichee();
-    if (image.isNull())
-        return -1;
-    const QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
-    for (int i = 0; i < Couleurs.size(); ++i)
-        if (c == Couleurs[i])
-            return i;
-    return -2;
-}
-} // namespace
+using namespace pilotage;
 
 class TestPleinEcran : public QObject {
     Q_OBJECT
