@@ -35,7 +35,7 @@ const IconeMessage* icone(int n)
 constexpr int CoteIcone = 32;
 } // namespace
 
-FenMsgBox::FenMsgBox(General& g, QWidget* parent) : QDialog(parent), g_(g)
+FenMsgBox::FenMsgBox(General& g, QWidget* parent, int genre) : QDialog(parent), g_(g), icone_(genre)
 {
     setObjectName(QStringLiteral("FenMsgBox"));
     preparerDialogueSkin(this, g, Largeur, Hauteur);
@@ -85,7 +85,7 @@ FenMsgBox::FenMsgBox(General& g, QWidget* parent) : QDialog(parent), g_(g)
     }
     fondMessage_->setBoutonsClavier(boutons[0], boutons[1]);
 
-    if (const IconeMessage* choisie = icone(g.IconeMessage)) {
+    if (const IconeMessage* choisie = icone(icone_)) {
         auto* pic = findChild<QLabel*>(QString::fromLatin1(choisie->nom));
         icoMsg_->setPixmap(pic->pixmap());
     }
@@ -93,7 +93,7 @@ FenMsgBox::FenMsgBox(General& g, QWidget* parent) : QDialog(parent), g_(g)
 
 void FenMsgBox::jouerCue()
 {
-    if (const IconeMessage* choisie = icone(g_.IconeMessage))
+    if (const IconeMessage* choisie = icone(icone_))
         g_.services.jouerSon(choisie->cue);
 }
 
@@ -126,9 +126,9 @@ void FenMsgBox::repondre(const QString& tag)
     hide();
 }
 
-int afficherBoiteMessage(General& g, QWidget* parent, const QString& texte, const QString& titre)
+int afficherBoiteMessage(General& g, QWidget* parent, int icone, const QString& texte, const QString& titre)
 {
-    FenMsgBox boite(g, parent);
+    FenMsgBox boite(g, parent, icone);
     boite.setTitre(titre);
     boite.setTexte(texte);
     // At the moment the box appears, not while it is being built.
@@ -137,9 +137,9 @@ int afficherBoiteMessage(General& g, QWidget* parent, const QString& texte, cons
     return boite.tag().toInt();
 }
 
-int ServicesBureau::boiteMessage(General& g, QWidget* parent, const QString& texte, const QString& titre)
+int ServicesBureau::boiteMessage(General& g, QWidget* parent, int icone, const QString& texte, const QString& titre)
 {
-    return afficherBoiteMessage(g, parent, texte, titre);
+    return afficherBoiteMessage(g, parent, icone, texte, titre);
 }
 
 // ---------------------------------------------------------------- skinned dialogs

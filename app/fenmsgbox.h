@@ -15,9 +15,9 @@ class QLabel;
 class FenMsgBox : public QDialog {
     Q_OBJECT
 public:
-    // Loads the box: scheme, size, and the icon chosen by g.IconeMessage.
-    FenMsgBox(General& g, QWidget* parent);
-    // The cue of g.IconeMessage, played by afficherBoiteMessage just before the box shows.
+    // Loads the box: scheme, size, and the icon of its kind `icone`.
+    FenMsgBox(General& g, QWidget* parent, int icone);
+    // The cue of the icon, played by afficherBoiteMessage just before the box shows.
     void jouerCue();
 
     void setTitre(const QString& titre);
@@ -34,6 +34,7 @@ private:
     void repondre(const QString& tag);
 
     General& g_;
+    int icone_;
     PanneauSkin* fondMessage_;
     QLabel* lblMessage_;
     QLabel* icoMsg_;
@@ -42,4 +43,4 @@ private:
 
 // What BoiteMessage runs: shows the box modally and returns -1 for "Oui", 0 for "Non"
 // or for a close. An empty title reads "Confirmation", an empty text the default question.
-int afficherBoiteMessage(General& g, QWidget* parent, const QString& texte, const QString& titre);
+int afficherBoiteMessage(General& g, QWidget* parent, int icone, const QString& texte, const QString& titre);

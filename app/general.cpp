@@ -20,36 +20,6 @@ General::General(Reglages& r, Services& s) : reglages(r), services(s)
     ordrefenetres::suivre();
 }
 
-QColor General::couleurTransition() const
-{
-    return versQColor(lireNombreCouleur(CouleurTransition).value_or(1));
-}
-
-void General::lireReglagesDiaporama()
-{
-    DureePause = lireEntier(reglages, Reglage::DureePause);
-    EffetTransition = lireOui(reglages, Reglage::EffetTransition);
-    DureeTransition = lireEntier(reglages, Reglage::DureeTransition);
-    CouleurTransition = lireTexte(reglages, Reglage::CouleurTransition);
-    AdapterImageTexte = lireTexte(reglages, Reglage::AdapterImage);
-    bool ok = false;
-    const int mode = AdapterImageTexte.trimmed().toInt(&ok);
-    AdapterImage = ok ? mode : -1;
-    OrdreAleatoire = lireOui(reglages, Reglage::AffichageAleatoire);
-}
-
-void General::enregistrerReglagesDiaporama()
-{
-    LotReglages lot(reglages);
-    ecrireTexte(reglages, Reglage::NomDossier, DossierCourant());
-    ecrireEntier(reglages, Reglage::DureePause, DureePause);
-    ecrireOui(reglages, Reglage::EffetTransition, EffetTransition);
-    ecrireEntier(reglages, Reglage::DureeTransition, DureeTransition);
-    ecrireTexte(reglages, Reglage::CouleurTransition, CouleurTransition);
-    ecrireTexte(reglages, Reglage::AdapterImage, AdapterImage < 0 ? AdapterImageTexte : QString::number(AdapterImage));
-    ecrireOui(reglages, Reglage::AffichageAleatoire, OrdreAleatoire);
-}
-
 QString DossierProgramme()
 {
     // Installed: <prefix>/bin/ormelle beside <prefix>/share/ormelle; the build tree mirrors it.
@@ -60,15 +30,14 @@ QString DossierProgramme()
     return QStringLiteral(ORMELLE_SOURCE_DATA);
 }
 
-int BoiteMessage(General& g, const QString& texte, const QString& titre, QWidget* parent)
+int BoiteMessage(General& g, int icone, const QString& texte, const QString& titre, QWidget* parent)
 {
-    return g.services.boiteMessage(g, parent, texte, titre);
+    return g.services.boiteMessage(g, parent, icone, texte, titre);
 }
 
 int Demander(General& g, int icone, const QString& titre, const QString& texte, QWidget* parent)
 {
-    g.IconeMessage = icone;
-    return BoiteMessage(g, texte, titre, parent);
+    return BoiteMessage(g, icone, texte, titre, parent);
 }
 
 void JouerSon(General& g, int numero)

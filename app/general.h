@@ -1,6 +1,15 @@
 #pragma once
 // The state every window shares, one instance for the whole run. The application
 // creates it and hands it by reference to each window it opens; a test creates its own.
+//
+// It keeps only what more than one window reads, or what outlives the window that
+// sets it: the owners every window asks (settings store, desktop services, folder
+// model, picture service, comment index, clock, colour scheme, the typed settings
+// structs), and the few values one window leaves for another: the folder of the last
+// drive change (the main window's lists and the viewer's panel), what one viewer
+// leaves for the next, and the settings dialog's choice kept between its openings.
+// A request from one window to another is a call, a signal or an argument, never a
+// field set here and read later; a value only one window reads is that window's own.
 #include "core/tablereglages.h"
 #include "core/modeledossier.h"
 #include "core/schema.h"
@@ -8,6 +17,7 @@
 #include "core/indexcommentaires.h"
 #include "core/reglagescommentaire.h"
 #include "core/reglagesdemarrage.h"
+#include "core/reglagesdiaporama.h"
 #include "core/toilefond.h"
 #include "core/serviceimages.h"
 
@@ -51,48 +61,33 @@ public:
     QString DossierLecteur; // the folder reached by the last drive change
 
     // Slideshow and full-screen view
-    int DureePause = 1;
-    bool EffetTransition = false;
-    int DureeTransition = 1;
-    QString CouleurTransition = texteParDefaut(Reglage::CouleurTransition); // kept as read until the user picks one
-    int AdapterImage = 1;                                                   // -1: a stored text that is no mode
-    QString AdapterImageTexte = texteParDefaut(Reglage::AdapterImage);
-    bool OrdreAleatoire = false;
+    ReglagesDiaporama diaporama;
     QColor CouleurFond = Qt::black;
-    bool LancerDiaporama = false;
-    bool DiaporamaEnCours = false;
-    bool VueUnique = false;
-    bool CurseurMasque = false;
     ReglagesCommentaire commentaire;
-
-    // The copy extent last chosen in a viewer's menu: the single-picture view copies with it.
+    // Left by one viewer for the next: whether the slideshow runs (a viewer opened
+    // later goes on with it until a click stops it), and the copy extent last chosen
+    // in a viewer's menu, which the view of one picture copies with.
+    bool DiaporamaEnCours = false;
     bool CopieEcranEntier = false;
     // Where the comment files live ($XDG_DATA_HOME/Ormelle); a test points it elsewhere.
     QString DossierCommentaires;
 
-    // Slideshow settings dialog
+    // The settings dialog's "Enregistrer les réglages": it lives for the run, from one
+    // opening of the dialog to the next, from either window.
     bool EnregistrerReglages = false;
 
     ToileFond fond;
 
-    // The icon and sound cue of the next message box, set by whoever asks the question.
-    int IconeMessage = 0;
-
     QColor couleur(Role r) const { return Couleurs.couleur(r); }
-    QColor couleurTransition() const;
-
-    // Reads the slideshow settings with their range and marker rules.
-    void lireReglagesDiaporama();
-    // Writes the seven slideshow keys, "Nom du dossier" first, in one write of the file.
-    void enregistrerReglagesDiaporama();
 };
 
 // Folder holding the program's read-only data (tips, help), beside the executable.
 QString DossierProgramme();
 
 // Shared procedures.
-int BoiteMessage(General& g, const QString& texte, const QString& titre, QWidget* parent = nullptr);
-// A whole request: the icon kind set, the box shown, its answer returned.
+// The message box with the icon and cue of `icone`; -1 for "Oui", 0 for "Non" or a close.
+int BoiteMessage(General& g, int icone, const QString& texte, const QString& titre, QWidget* parent = nullptr);
+// A whole request: the box shown with its icon kind, its answer returned.
 int Demander(General& g, int icone, const QString& titre, const QString& texte, QWidget* parent = nullptr);
 void JouerSon(General& g, int numero);
 // Opens a help page ("fenêtre_principale.htm"); an empty page opens the help's start page.

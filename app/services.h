@@ -21,8 +21,9 @@ public:
     // Sound cue 19 to 23, started; returns at once.
     virtual void jouerSon(int numero) = 0;
 
-    // The program's own message box; -1 for the first button, 0 for the second or a close.
-    virtual int boiteMessage(General& g, QWidget* parent, const QString& texte, const QString& titre) = 0;
+    // The program's own message box with the icon and cue of `icone` (1 stop, 2 exclamation,
+    // 3 information, 4 question, none otherwise); -1 for the first button, 0 for the second or a close.
+    virtual int boiteMessage(General& g, QWidget* parent, int icone, const QString& texte, const QString& titre) = 0;
 
     // The desktop's own dialogs. nullopt is a cancel.
     virtual std::optional<QColor> choisirCouleur(QWidget* parent, const QColor& initiale) = 0;
@@ -64,7 +65,7 @@ public:
 class ServicesBureau : public Services {
 public:
     void jouerSon(int numero) override;
-    int boiteMessage(General& g, QWidget* parent, const QString& texte, const QString& titre) override;
+    int boiteMessage(General& g, QWidget* parent, int icone, const QString& texte, const QString& titre) override;
     std::optional<QColor> choisirCouleur(QWidget* parent, const QColor& initiale) override;
     std::optional<QFont> choisirPolice(QWidget* parent, const QFont& initiale) override;
     std::optional<QString> saisirTexte(QWidget* parent, const QString& titre, const QString& invite,
@@ -90,7 +91,7 @@ public:
 class ServicesMuets : public Services {
 public:
     void jouerSon(int) override {}
-    int boiteMessage(General&, QWidget*, const QString&, const QString&) override { return 0; }
+    int boiteMessage(General&, QWidget*, int, const QString&, const QString&) override { return 0; }
     std::optional<QColor> choisirCouleur(QWidget*, const QColor&) override { return std::nullopt; }
     std::optional<QFont> choisirPolice(QWidget*, const QFont&) override { return std::nullopt; }
     std::optional<QString> saisirTexte(QWidget*, const QString&, const QString&, const QString&) override

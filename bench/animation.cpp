@@ -115,7 +115,7 @@ int benchAnimation(int argc, char** argv)
     g.modele.ouvrir(info.absolutePath(), info.fileName());
     while (g.modele.listageEnCours())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    g.AdapterImage = 0;
+    g.diaporama.setAdaptation(ajustement::Proportions);
     PleinEcran v(g);
     v.setTailleEcranForcee(ecran);
     const double rssAvant = memoireMaxMo();

@@ -192,21 +192,20 @@ int benchSlideshow(int argc, char** argv)
     g.modele.ouvrir(dossier, fichiers.first());
     while (g.modele.listageEnCours())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    g.AdapterImage = 0;
-    g.OrdreAleatoire = args.contains(QStringLiteral("--random"));
-    g.LancerDiaporama = true;
-    g.EffetTransition = !capture.isEmpty();
-    g.DureeTransition = 20;
-    g.CouleurTransition = QStringLiteral("&H00C0FF"); // an orange
-    PleinEcran v(g);
+    g.diaporama.setAdaptation(ajustement::Proportions);
+    g.diaporama.ordreAleatoire = args.contains(QStringLiteral("--random"));
+    g.diaporama.effetTransition = !capture.isEmpty();
+    g.diaporama.dureeTransition = 20;
+    g.diaporama.setCouleurTransition(QColor(255, 192, 0)); // an orange
+    PleinEcran v(g, nullptr, OuverturePleinEcran::Diaporama);
     v.setTailleEcranForcee(QSize(ecran.value(0).toInt(), ecran.value(1).toInt()));
     v.show();
     std::printf("%lld pictures, screen %s, %s order, peak RSS at start %.0f MB\n",
                 static_cast<long long>(fichiers.size()), qPrintable(ecran.join('x')),
-                g.OrdreAleatoire ? "random" : "sequential", memoire("VmHWM:"));
+                g.diaporama.ordreAleatoire ? "random" : "sequential", memoire("VmHWM:"));
     if (!capture.isEmpty()) {
         v.etapeMinuterie();
-        attendre(25 * g.DureeTransition); // about half of the 51 steps
+        attendre(25 * g.diaporama.dureeTransition); // about half of the 51 steps
         const bool ok = v.grab().save(capture);
         std::printf("capture %s: %s\n", qPrintable(capture), ok ? "saved" : "failed");
         return ok ? 0 : 1;

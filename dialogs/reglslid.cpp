@@ -125,7 +125,7 @@ void ReglSlid::creerPause()
     defilPause_ = defilement(fond_, QStringLiteral("DéfilPause"), 60, 270, 390, 2955);
     txtPause_ = afficheur("TxtPause", 3420, 360, 735, 375);
     connect(defilPause_, &QScrollBar::valueChanged, this, [this](int v) {
-        g_.DureePause = v;
+        g_.diaporama.dureePause = v;
         txtPause_->setText(QString::number(v));
     });
 }
@@ -166,7 +166,7 @@ void ReglSlid::creerTransition()
     dureeTransit_ = defilement(fond_, QStringLiteral("DureeTransit"), 100, 270, 2730, 2235);
     txtTransit_ = afficheur("TxtTransit", 2700, 2700, 735, 375);
     connect(dureeTransit_, &QScrollBar::valueChanged, this, [this](int v) {
-        g_.DureeTransition = v;
+        g_.diaporama.dureeTransition = v;
         txtTransit_->setText(QString::number(v));
     });
 
@@ -180,11 +180,11 @@ void ReglSlid::creerTransition()
 
     cocheTransit_ = coche(QStringLiteral("CocheTransit"), 240, 3180);
     libelle("LblTransit", 540, 3180, 2265, 195, QStringLiteral("Effet de transition actif"));
-    connect(cocheTransit_, &QCheckBox::toggled, this, [this](bool oui) { g_.EffetTransition = oui; });
+    connect(cocheTransit_, &QCheckBox::toggled, this, [this](bool oui) { g_.diaporama.effetTransition = oui; });
 
     cocheAfAl_ = coche(QStringLiteral("CocheAfAl"), 240, 3600);
     libelle("LblAfAl", 540, 3600, 3825, 195, QStringLiteral("Ordre d'affichage des images aléatoire"));
-    connect(cocheAfAl_, &QCheckBox::toggled, this, [this](bool oui) { g_.OrdreAleatoire = oui; });
+    connect(cocheAfAl_, &QCheckBox::toggled, this, [this](bool oui) { g_.diaporama.ordreAleatoire = oui; });
 }
 
 void ReglSlid::creerBas()
@@ -247,18 +247,17 @@ void ReglSlid::appliquerSchema()
 
 void ReglSlid::charger(bool depuisPleinEcran)
 {
-    instantane_ = {g_.DureePause,      g_.AdapterImage,      g_.AdapterImageTexte, g_.EffetTransition,
-                   g_.DureeTransition, g_.CouleurTransition, g_.OrdreAleatoire};
+    instantane_ = g_.diaporama;
 
     // Setting a control runs its handler, which writes back the value just read:
     // nothing changes except that the display labels fill in.
     defilPause_->setValue(instantane_.dureePause);
     txtPause_->setText(QString::number(defilPause_->value()));
-    if (QAbstractButton* b = taille_->button(instantane_.adapterImage))
-        b->setChecked(true);
+    if (const std::optional<ajustement::Mode> mode = instantane_.adaptation())
+        taille_->button(*mode)->setChecked(true);
     dureeTransit_->setValue(instantane_.dureeTransition);
     txtTransit_->setText(QString::number(dureeTransit_->value()));
-    coulTransit_->setCouleurTexte(g_.couleurTransition());
+    coulTransit_->setCouleurTexte(g_.diaporama.couleurTransition());
     cocheTransit_->setChecked(instantane_.effetTransition);
     cocheAfAl_->setChecked(instantane_.ordreAleatoire);
 
@@ -272,36 +271,29 @@ void ReglSlid::charger(bool depuisPleinEcran)
 
 void ReglSlid::choisirTaille(int mode)
 {
-    g_.AdapterImage = mode;
-    g_.AdapterImageTexte = QString::number(mode);
+    g_.diaporama.setAdaptation(ajustement::Mode(mode));
 }
 
 void ReglSlid::choisirCouleur()
 {
     // A cancel keeps the colour in force; a colour is written as its decimal number.
-    const std::optional<QColor> c = g_.services.choisirCouleur(this, g_.couleurTransition());
+    const std::optional<QColor> c = g_.services.choisirCouleur(this, g_.diaporama.couleurTransition());
     if (!c || !c->isValid())
         return;
-    g_.CouleurTransition = QString::number(depuisQColor(*c));
-    coulTransit_->setCouleurTexte(g_.couleurTransition());
+    g_.diaporama.setCouleurTransition(*c);
+    coulTransit_->setCouleurTexte(g_.diaporama.couleurTransition());
 }
 
 void ReglSlid::valider()
 {
     if (g_.EnregistrerReglages)
-        g_.enregistrerReglagesDiaporama();
+        g_.diaporama.ecrire(g_.reglages, g_.DossierCourant());
     accept();
 }
 
 void ReglSlid::reject()
 {
-    g_.DureePause = instantane_.dureePause;
-    g_.AdapterImage = instantane_.adapterImage;
-    g_.AdapterImageTexte = instantane_.adapterImageTexte;
-    g_.EffetTransition = instantane_.effetTransition;
-    g_.DureeTransition = instantane_.dureeTransition;
-    g_.CouleurTransition = instantane_.couleurTransition;
-    g_.OrdreAleatoire = instantane_.ordreAleatoire;
+    g_.diaporama = instantane_;
     QDialog::reject();
 }
 

@@ -9,6 +9,8 @@
 // full-screen folder chooser: the dialog is only hidden, and the chooser runs
 // exec() on the same object again afterwards, so the controls and the snapshot of
 // the first opening are still there for a later Cancel.
+#include "core/reglagesdiaporama.h"
+
 #include <QColor>
 #include <QDialog>
 #include <QString>
@@ -38,17 +40,6 @@ signals:
     void dossierDemande();
 
 private:
-    // What Cancel restores.
-    struct Instantane {
-        int dureePause;
-        int adapterImage;
-        QString adapterImageTexte;
-        bool effetTransition;
-        int dureeTransition;
-        QString couleurTransition;
-        bool ordreAleatoire;
-    };
-
     void creerCadre();
     void creerPause();
     void creerTaille();
@@ -68,7 +59,7 @@ private:
     QCheckBox* coche(const QString& nom, double g, double h);
 
     General& g_;
-    Instantane instantane_{};
+    ReglagesDiaporama instantane_; // what Cancel restores
 
     PanneauSkin* fond_ = nullptr;
     BoutonSkin* titre_ = nullptr;

@@ -68,8 +68,7 @@ void FenPopUp::construire()
                               QStringLiteral("Affichage sur tout l'écran")};
     for (int i = 0; i < 3; ++i) {
         adaptC_[i] = entree(adapt, "mnuAdaptC", modes[i], [this, i] {
-            g_.AdapterImage = i;
-            g_.AdapterImageTexte = QString::number(i);
+            g_.diaporama.setAdaptation(ajustement::Mode(i));
             synchroniser();
             viewer_.AfficheImage(); // at once, on the picture being shown
         });
@@ -101,11 +100,11 @@ void FenPopUp::construire()
     separateur(m, "mnuSep3");
     entree(m, "mnuRegl", QStringLiteral("Réglages slideshow..."), [this] { reglages(); });
     afAl_ = entree(m, "mnuAfAl", QStringLiteral("Ordre d'affichage aléatoire"), [this] {
-        g_.OrdreAleatoire = !g_.OrdreAleatoire;
+        g_.diaporama.ordreAleatoire = !g_.diaporama.ordreAleatoire;
         synchroniser();
     });
     afAl_->setCheckable(true);
-    entree(m, "mnuSlide", QStringLiteral("SlideShow"), [this] { g_.LancerDiaporama = true; });
+    entree(m, "mnuSlide", QStringLiteral("SlideShow"), [this] { viewer_.demanderDiaporama(); });
     separateur(m, "mnuSep4");
     QMenu* son = m->addMenu(QStringLiteral("Musique et sons"));
     son->menuAction()->setObjectName(QStringLiteral("mnuZiqSon"));
@@ -163,8 +162,8 @@ QAction* FenPopUp::action(const QString& nom) const
 void FenPopUp::synchroniser()
 {
     for (int i = 0; i < 3; ++i)
-        adaptC_[i]->setChecked(g_.AdapterImage == i);
-    afAl_->setChecked(g_.OrdreAleatoire);
+        adaptC_[i]->setChecked(g_.diaporama.adaptation() == ajustement::Mode(i));
+    afAl_->setChecked(g_.diaporama.ordreAleatoire);
     afficherCommentaire_->setChecked(g_.commentaire.affiche);
     // No corner yet: the ticks stay as they are, as the label keeps its place.
     if (g_.commentaire.coin == CoinCommentaire::Aucun)

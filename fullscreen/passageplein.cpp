@@ -22,11 +22,11 @@ void AfficherBarreTaches(QWidget* pleinEcran)
         v->appliquerBarreTaches();
 }
 
-void LancerPleinEcran(General& g, QWidget* fenetrePrincipale)
+void LancerPleinEcran(General& g, QWidget* fenetrePrincipale, OuverturePleinEcran ouverture)
 {
     bool sablier = false;
     {
-        PleinEcran viewer(g, fenetrePrincipale);
+        PleinEcran viewer(g, fenetrePrincipale, ouverture);
         // On the screen that holds the main window.
         if (fenetrePrincipale && fenetrePrincipale->screen()) {
             viewer.setGeometry(fenetrePrincipale->screen()->geometry());

@@ -28,8 +28,11 @@
 #include <algorithm>
 #include <cmath>
 
-PleinEcran::PleinEcran(General& general, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint), g(general)
+PleinEcran::PleinEcran(General& general, QWidget* parent, OuverturePleinEcran ouverture)
+    : QDialog(parent, Qt::Window | Qt::FramelessWindowHint),
+      g(general),
+      m_lancerDiaporama(ouverture == OuverturePleinEcran::Diaporama),
+      m_vueUnique(ouverture == OuverturePleinEcran::VueUnique)
 {
     setObjectName(QStringLiteral("PleinEcran"));
     setAutoFillBackground(true);
@@ -55,8 +58,8 @@ PleinEcran::~PleinEcran()
     // Closed with the chooser panel open: its state ends here, and transitions
     // it had switched off come back for the next viewer.
     if (TransitionSuspendue)
-        g.EffetTransition = true;
-    if (g.CurseurMasque) // one show for each hide, even when torn down
+        g.diaporama.effetTransition = true;
+    if (m_curseurMasque) // one show for each hide, even when torn down
         montrerCurseur();
 }
 
@@ -147,7 +150,7 @@ ParametresAffichage PleinEcran::parametres() const
     ParametresAffichage p;
     p.ecran = tailleEcran();
     p.ratioPixels = devicePixelRatioF();
-    p.mode = g.AdapterImage;
+    p.mode = g.diaporama.adaptation().value_or(ajustement::Mode(-1)); // none: placed as not fitted
     p.fond = g.CouleurFond;
     return p;
 }
@@ -238,8 +241,8 @@ void PleinEcran::allerA(int position)
 
 void PleinEcran::AfficheImage()
 {
-    if (g.LancerDiaporama) {
-        g.LancerDiaporama = false;
+    if (m_lancerDiaporama) {
+        m_lancerDiaporama = false;
         masquerCurseur();
         g.DiaporamaEnCours = true;
     }
@@ -327,7 +330,7 @@ void PleinEcran::montrer(const ImagePrete& image)
         m_image1->show();
         m_imageVisible = true;
         animer(image);
-        if (g.EffetTransition) {
+        if (g.diaporama.effetTransition) {
             demarrerEffet();
             emit imageMontree();
             return; // the pause starts when the effect ends
@@ -356,7 +359,7 @@ void PleinEcran::animer(const ImagePrete& image)
 void PleinEcran::relancerMinuterie()
 {
     if (g.DiaporamaEnCours)
-        m_minuterie.start(std::clamp(g.DureePause, 1, 60) * 1000);
+        m_minuterie.start(std::clamp(g.diaporama.dureePause, 1, 60) * 1000);
 }
 
 QImage PleinEcran::imageAffichee() const
@@ -370,7 +373,7 @@ void PleinEcran::precharger()
     if (!m_prechargementActif || n == 0)
         return;
     QStringList voulus;
-    m_sequence.setAleatoire(g.OrdreAleatoire); // the draw made ahead is the one the step takes
+    m_sequence.setAleatoire(g.diaporama.ordreAleatoire); // the draw made ahead is the one the step takes
     if (g.DiaporamaEnCours) {
         for (const std::optional<int>& p : {m_sequence.prochaineEtape(), m_sequence.etapeSuivante()})
             if (p)
@@ -387,12 +390,12 @@ void PleinEcran::precharger()
 void PleinEcran::demarrerEffet()
 {
     m_picture2->setGeometry(m_image1->geometry());
-    m_picture2->preparer(g.CouleurFond, g.couleurTransition());
+    m_picture2->preparer(g.CouleurFond, g.diaporama.couleurTransition());
     m_etapesEffet = EffetCarre(twips::depuisPx(m_image1->width()), twips::depuisPx(m_image1->height()), 100);
     m_etapeEffet = 0;
     m_picture2->raise();
     m_picture2->show();
-    m_effet.start(std::clamp(g.DureeTransition, 1, 100));
+    m_effet.start(std::clamp(g.diaporama.dureeTransition, 1, 100));
 }
 
 void PleinEcran::pasEffet()

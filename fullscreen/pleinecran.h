@@ -6,6 +6,7 @@
 
 #include "core/imageprete.h"
 #include "core/sequencediaporama.h"
+#include "fullscreen/passageplein.h"
 
 #include <QDialog>
 #include <QImage>
@@ -34,7 +35,8 @@ struct RectangleEffet;
 class PleinEcran : public QDialog {
     Q_OBJECT
 public:
-    explicit PleinEcran(General& g, QWidget* parent = nullptr);
+    explicit PleinEcran(General& g, QWidget* parent = nullptr,
+                        OuverturePleinEcran ouverture = OuverturePleinEcran::Normale);
     ~PleinEcran() override;
 
     // Shows FichierCourant fitted, at once when it is ready and as soon as it
@@ -97,6 +99,8 @@ public:
     void demanderRetour() { m_demandes.retour = true; }
     void demanderPanneau() { m_demandes.panneau = true; }
     void demanderCommentaire() { m_demandes.modeCommentaire = true; }
+    // "SlideShow": the slideshow starts at the next display, the pointer hidden.
+    void demanderDiaporama() { m_lancerDiaporama = true; }
     const Demandes& demandes() const { return m_demandes; }
     void apresMenu();
     FondCommandes* panneau() { return m_fondCommandes; }
@@ -109,6 +113,9 @@ public:
     ReglSlid* reglages() { return m_reglSlid.get(); }
     // Whether transitions were switched off while the chooser panel is open.
     bool TransitionSuspendue = false;
+    // Opened on the picture alone, until the first click closes the viewer.
+    bool vueUnique() const { return m_vueUnique; }
+    bool curseurMasque() const { return m_curseurMasque; }
     void setOuvreurMenu(std::function<void(PleinEcran&, QPoint)> ouvreur) { m_ouvreurMenu = std::move(ouvreur); }
 
 signals:
@@ -185,6 +192,9 @@ private:
     Prechargeur* m_prechargeur = nullptr;
     std::unique_ptr<Animation> m_animation;
     InhibitionEcran* m_inhibition = nullptr;
+    bool m_lancerDiaporama;
+    bool m_vueUnique;
+    bool m_curseurMasque = false; // one show for each hide
     bool m_imageVisible = false;
     bool m_attenteImage1 = false;
     bool m_sablierPose = false;

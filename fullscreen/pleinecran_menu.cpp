@@ -41,8 +41,8 @@ void PleinEcran::ouvrirPanneau()
 {
     if (!m_fondCommandes->isVisible()) {
         // Transitions off while the panel is open; OK, Cancel and exit put them back.
-        TransitionSuspendue = g.EffetTransition;
-        g.EffetTransition = false;
+        TransitionSuspendue = g.diaporama.effetTransition;
+        g.diaporama.effetTransition = false;
         m_courantAOuverture = g.FichierCourant();
     }
     m_demandes.panneau = true;
@@ -62,7 +62,7 @@ void PleinEcran::panneauFerme(bool valide)
     m_demandes.panneau = false;
     m_demandes.modeCommentaire = false;
     if (TransitionSuspendue) {
-        g.EffetTransition = true;
+        g.diaporama.effetTransition = true;
         TransitionSuspendue = false;
     }
     if (!valide && !m_courantAOuverture.isEmpty()) {

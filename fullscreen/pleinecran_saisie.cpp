@@ -18,7 +18,7 @@
 
 void PleinEcran::etapeMinuterie()
 {
-    m_sequence.setAleatoire(g.OrdreAleatoire);
+    m_sequence.setAleatoire(g.diaporama.ordreAleatoire);
     const std::optional<int> position = m_sequence.etape();
     if (!position)
         return; // an empty folder: the background stays and the timer goes on
@@ -92,7 +92,7 @@ void PleinEcran::reject()
 
 void PleinEcran::fermerParTouche()
 {
-    if (g.CurseurMasque)
+    if (m_curseurMasque)
         montrerCurseur();
     if (!m_sablierPose) {
         g.services.sablier(true); // the main window restores the pointer
@@ -127,8 +127,8 @@ void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
         return;
     }
     if (e->button() == Qt::LeftButton) {
-        if (g.VueUnique) {
-            g.VueUnique = false;
+        if (m_vueUnique) {
+            m_vueUnique = false;
             // Wayland keeps the pointer where the user left it.
             QScreen* ecran = screen() ? screen() : QGuiApplication::primaryScreen();
             if (ecran && fenetrage::placementLibre())
@@ -138,7 +138,7 @@ void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
         }
         if (m_demandes.panneau) // the chooser panel is open over the picture
             return;
-        if (g.CurseurMasque)
+        if (m_curseurMasque)
             montrerCurseur();
         g.DiaporamaEnCours = false;
         m_minuterie.stop();
@@ -147,15 +147,15 @@ void PleinEcran::sourisEnfoncee(QMouseEvent* e, bool surImage)
         else
             AfficheImage();
     } else if (e->button() == Qt::RightButton) {
-        if (surImage && g.VueUnique) {
+        if (surImage && m_vueUnique) {
             CopierImage(g.CopieEcranEntier); // the extent last chosen in the menu
-            g.VueUnique = false;
+            m_vueUnique = false;
             fermerParTouche();
         } else if (e->modifiers() & Qt::ControlModifier) {
             if (m_minuterie.isActive())
                 m_minuterie.stop();
             else
-                m_minuterie.start(std::clamp(g.DureePause, 1, 60) * 1000);
+                m_minuterie.start(std::clamp(g.diaporama.dureePause, 1, 60) * 1000);
             JouerSon(g, 19);
         }
     }
@@ -179,25 +179,25 @@ void PleinEcran::CopierImage(bool ecranEntier)
 
 void PleinEcran::masquerCurseur()
 {
-    if (g.CurseurMasque)
+    if (m_curseurMasque)
         return;
-    g.CurseurMasque = true;
+    m_curseurMasque = true;
     appliquerPointeurs();
     emit curseurBascule(false);
 }
 
 void PleinEcran::montrerCurseur()
 {
-    if (!g.CurseurMasque)
+    if (!m_curseurMasque)
         return;
-    g.CurseurMasque = false;
+    m_curseurMasque = false;
     appliquerPointeurs();
     emit curseurBascule(true);
 }
 
 void PleinEcran::appliquerPointeurs()
 {
-    if (g.CurseurMasque) {
+    if (m_curseurMasque) {
         setCursor(Qt::BlankCursor);
         m_image1->setCursor(Qt::BlankCursor);
     } else {

@@ -61,7 +61,7 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
     if (!ouvrirDepart(argument, g.DossierLecteur))
         erreurDemarrage();
 
-    g.lireReglagesDiaporama();
+    g.diaporama.lire(g.reglages);
     g.DiaporamaEnCours = false;
     g.commentaire.police.lire(g.reglages);
     cacherBoutonsImage();

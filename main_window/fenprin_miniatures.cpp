@@ -6,6 +6,7 @@
 #include "app/services.h"
 #include "app/skin.h"
 #include "app/twips.h"
+#include "fullscreen/passageplein.h"
 #include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
 
@@ -82,9 +83,8 @@ void FenPrin::pleinEcranCentree()
     if (chemin.isEmpty())
         return;
     g.modele.setFichierCourant(chemin);
-    g.VueUnique = true;
-    g.AdapterImage = 1;
-    passagePleinEcran();
+    g.diaporama.setAdaptation(ajustement::NePasAdapter);
+    LancerPleinEcran(g, this, OuverturePleinEcran::VueUnique);
 }
 
 void FenPrin::couleurFond()

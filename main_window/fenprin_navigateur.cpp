@@ -94,8 +94,7 @@ void FenPrin::passagePleinEcran()
 void FenPrin::lancerDiaporama()
 {
     masquerPanneaux(true, true, true, true);
-    g.LancerDiaporama = true;
-    passagePleinEcran();
+    LancerPleinEcran(g, this, OuverturePleinEcran::Diaporama);
 }
 
 void FenPrin::reglagesDiaporama()

@@ -32,7 +32,7 @@ struct Vu {
 
 // Opens the box and, once it is shown, runs `action` on it (clicking, closing).
 int demander(General& g, QWidget* parent, const QString& texte, const QString& titre, Vu& vu,
-             const std::function<void(FenMsgBox*)>& action)
+             const std::function<void(FenMsgBox*)>& action, int icone = 0)
 {
     QTimer::singleShot(0, [&] {
         FenMsgBox* b = boiteOuverte();
@@ -45,7 +45,7 @@ int demander(General& g, QWidget* parent, const QString& texte, const QString& t
         vu.geometrie = b->frameGeometry();
         action(b);
     });
-    return afficherBoiteMessage(g, parent, texte, titre);
+    return afficherBoiteMessage(g, parent, icone, texte, titre);
 }
 
 void cliquer(FenMsgBox* b, int index)
@@ -164,9 +164,9 @@ private slots:
     {
         QFETCH(int, icone);
         QFETCH(int, cue);
-        g_->IconeMessage = icone;
         Vu vu;
-        demander(*g_, nullptr, "texte", "titre", vu, [](FenMsgBox* b) { cliquer(b, 0); });
+        demander(
+            *g_, nullptr, "texte", "titre", vu, [](FenMsgBox* b) { cliquer(b, 0); }, icone);
         QCOMPARE(vu.icone, cue != 0);
         QCOMPARE(services_->sons, cue ? QList<int>{cue} : QList<int>{});
         // The cue sounds before the box appears, never while it waits.
@@ -189,8 +189,7 @@ private slots:
     // Building the box plays nothing: the cue belongs to the moment it is shown.
     void construireNeJoueRien()
     {
-        g_->IconeMessage = 2;
-        FenMsgBox b(*g_, nullptr);
+        FenMsgBox b(*g_, nullptr, 2);
         QVERIFY(services_->sons.isEmpty());
     }
 
@@ -215,7 +214,7 @@ private slots:
         g_->Couleurs[Role::FinDegrade] = "65280";      // green
         g_->Couleurs[Role::AutresTextes] = "16711680"; // blue
         g_->Couleurs[Role::Lumiere] = "65535";         // yellow
-        FenMsgBox b(*g_, nullptr);
+        FenMsgBox b(*g_, nullptr, 0);
         auto* fond = b.findChild<PanneauSkin*>("FondMessage");
         QCOMPARE(fond->gradientDebut(), QColor(Qt::red));
         QCOMPARE(fond->gradientFin(), QColor(Qt::green));

@@ -37,13 +37,9 @@ private slots:
         QFETCH(int, reponse);
         QFETCH(QStringList, aides);
         Environnement e;
-        int icone = -1;
-        e.services.surBoite = [&](General& g, const QString&, const QString&) {
-            icone = g.IconeMessage;
-            return reponse;
-        };
+        e.services.reponsesBoite = {reponse};
         AfficherPressePapiers(e.g);
-        QCOMPARE(icone, 3); // information: the box plays cue 22
+        QCOMPARE(e.services.icones, QList<int>{3}); // information: the box plays cue 22
         QCOMPARE(e.services.boites.size(), 1);
         QCOMPARE(e.services.boites[0].first, "Presse-papiers");
         QCOMPARE(e.services.boites[0].second,

@@ -111,9 +111,9 @@ private slots:
         r.SaveSetting(cles::Application, cles::SectionTransition, cles::CleDureeTransition, transition);
         ServicesFactices s;
         General g(r, s);
-        g.lireReglagesDiaporama();
-        QTEST(g.DureePause, "pauseLue");
-        QTEST(g.DureeTransition, "transitionLue");
+        g.diaporama.lire(r);
+        QTEST(g.diaporama.dureePause, "pauseLue");
+        QTEST(g.diaporama.dureeTransition, "transitionLue");
     }
 
     void magasinVide()
@@ -122,16 +122,16 @@ private slots:
         ServicesFactices s;
         General g(r, s);
         g.Couleurs.lire(r);
-        g.lireReglagesDiaporama();
+        g.diaporama.lire(r);
         g.commentaire.police.lire(r);
         QCOMPARE(g.Couleurs[Role::DebutDegrade], "&H808000");
         QCOMPARE(g.Couleurs[Role::FinDegrade], "&HE0E0E0");
-        QCOMPARE(g.DureePause, 1);
-        QVERIFY(!g.EffetTransition);
-        QCOMPARE(g.DureeTransition, 1);
-        QCOMPARE(g.couleurTransition(), QColor(1, 0, 0));
-        QCOMPARE(g.AdapterImage, 1);
-        QVERIFY(!g.OrdreAleatoire);
+        QCOMPARE(g.diaporama.dureePause, 1);
+        QVERIFY(!g.diaporama.effetTransition);
+        QCOMPARE(g.diaporama.dureeTransition, 1);
+        QCOMPARE(g.diaporama.couleurTransition(), QColor(1, 0, 0));
+        QCOMPARE(g.diaporama.adaptation(), std::optional(ajustement::NePasAdapter));
+        QVERIFY(!g.diaporama.ordreAleatoire);
         const QFont police = g.commentaire.police.police();
         QCOMPARE(police.family(), "Comic Sans MS");
         QCOMPARE(police.pointSizeF(), 18);
@@ -147,9 +147,9 @@ private slots:
         r.SaveSetting(cles::Application, cles::SectionAleatoire, cles::CleAleatoire, "Oui");
         ServicesFactices s;
         General g(r, s);
-        g.lireReglagesDiaporama();
-        QVERIFY(!g.EffetTransition);
-        QVERIFY(g.OrdreAleatoire);
+        g.diaporama.lire(r);
+        QVERIFY(!g.diaporama.effetTransition);
+        QVERIFY(g.diaporama.ordreAleatoire);
     }
 
     void marqueursDeLaPoliceRemplaces()
@@ -194,14 +194,14 @@ private slots:
         QVERIFY(!lireOui(r, Reglage::ConseilDemarrage));
         ServicesFactices s;
         General g(r, s);
-        g.lireReglagesDiaporama();
+        g.diaporama.lire(r);
         g.commentaire.police.lire(r);
-        QCOMPARE(g.DureePause, 42);
-        QVERIFY(g.EffetTransition);
-        QCOMPARE(g.DureeTransition, 17);
-        QCOMPARE(g.couleurTransition(), QColor(0, 255, 0));
-        QCOMPARE(g.AdapterImage, 2);
-        QVERIFY(g.OrdreAleatoire);
+        QCOMPARE(g.diaporama.dureePause, 42);
+        QVERIFY(g.diaporama.effetTransition);
+        QCOMPARE(g.diaporama.dureeTransition, 17);
+        QCOMPARE(g.diaporama.couleurTransition(), QColor(0, 255, 0));
+        QCOMPARE(g.diaporama.adaptation(), std::optional(ajustement::ToutEcran));
+        QVERIFY(g.diaporama.ordreAleatoire);
         QVERIFY(g.commentaire.police.police().underline());
     }
 
@@ -236,13 +236,13 @@ private slots:
         ServicesFactices s;
         General g(r, s);
         g.modele.ouvrir("/home/moi/Images");
-        g.DureePause = 5;
-        g.EffetTransition = true;
-        g.DureeTransition = 30;
-        g.CouleurTransition = "255";
-        g.AdapterImage = 2;
-        g.OrdreAleatoire = false;
-        g.enregistrerReglagesDiaporama();
+        g.diaporama.dureePause = 5;
+        g.diaporama.effetTransition = true;
+        g.diaporama.dureeTransition = 30;
+        g.diaporama.setCouleurTransition(QColor(255, 0, 0));
+        g.diaporama.setAdaptation(ajustement::ToutEcran);
+        g.diaporama.ordreAleatoire = false;
+        g.diaporama.ecrire(r, g.DossierCourant());
         Reglages relu(chemin());
         const auto lire = [&](const QString& sec, const QString& cle) {
             return relu.lire(sec, cle).value_or("<absent>");

@@ -13,6 +13,7 @@ public:
     QList<int> sons;
     QStringList aides;
     QList<QPair<QString, QString>> boites; // (titre, texte)
+    QList<int> icones;                     // the icon kind of each of the program's message boxes
     QList<QPair<QString, QStringList>> programmes;
     QList<QUrl> urls;
     QList<QPair<QString, bool>> gestionnaire; // (adresse, dossier) asked of the file manager
@@ -34,9 +35,10 @@ public:
     std::function<int(General&, const QString&, const QString&)> surBoite;
 
     void jouerSon(int numero) override { sons << numero; }
-    int boiteMessage(General& g, QWidget*, const QString& texte, const QString& titre) override
+    int boiteMessage(General& g, QWidget*, int icone, const QString& texte, const QString& titre) override
     {
         boites << qMakePair(titre, texte);
+        icones << icone;
         if (surBoite)
             return surBoite(g, texte, titre);
         return prendre(reponsesBoite, 0);

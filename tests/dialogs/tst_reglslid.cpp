@@ -37,17 +37,25 @@ class TestReglSlid : public QObject {
 
     std::unique_ptr<Banc> b;
 
-    // Values unlike the defaults, so a restore to the defaults would be caught.
-    void valeursDeDepart()
+    // The slideshow settings as read from a store holding only `texte` for `cle`.
+    void lireDiaporama(const QString& section, const QString& cle, const QString& texte)
     {
-        b->g.DureePause = 7;
-        b->g.AdapterImage = 0;
-        b->g.AdapterImageTexte = QStringLiteral("0");
-        b->g.EffetTransition = false;
-        b->g.DureeTransition = 30;
-        b->g.CouleurTransition = QStringLiteral("&HFF"); // as read from the store
-        b->g.OrdreAleatoire = true;
+        Reglages lus(b->dossier.filePath(QStringLiteral("lus.ini")));
+        lus.SaveSetting(cles::Application, section, cle, texte);
+        b->g.diaporama.lire(lus);
+    }
+
+    // Values unlike the defaults, so a restore to the defaults would be caught.
+    ReglagesDiaporama valeursDeDepart()
+    {
+        lireDiaporama(cles::SectionTransition, cles::CleCouleurTransition, QStringLiteral("&HFF"));
+        b->g.diaporama.dureePause = 7;
+        b->g.diaporama.setAdaptation(ajustement::Proportions);
+        b->g.diaporama.effetTransition = false;
+        b->g.diaporama.dureeTransition = 30;
+        b->g.diaporama.ordreAleatoire = true;
         b->g.modele.ouvrir(QStringLiteral("/home/moi/Images"));
+        return b->g.diaporama;
     }
 
     // Moves every control away from where it opened.
@@ -72,13 +80,13 @@ private slots:
         ReglSlid d(b->g);
         d.show();
         toutChanger(d);
-        QCOMPARE(b->g.DureePause, 60);
-        QCOMPARE(b->g.DureeTransition, 40);
-        QCOMPARE(b->g.AdapterImage, 1);
-        QCOMPARE(b->g.CouleurTransition, QString::number(depuisQColor(QColor(10, 20, 30))));
+        QCOMPARE(b->g.diaporama.dureePause, 60);
+        QCOMPARE(b->g.diaporama.dureeTransition, 40);
+        QCOMPARE(b->g.diaporama.adaptation(), std::optional(ajustement::NePasAdapter));
+        QCOMPARE(b->g.diaporama.couleurTransition(), QColor(10, 20, 30));
         QCOMPARE(enfant<BoutonSkin>(d, "CmdCoulTransit")->couleurTexte(), QColor(10, 20, 30));
-        QCOMPARE(b->g.EffetTransition, true);
-        QCOMPARE(b->g.OrdreAleatoire, false);
+        QCOMPARE(b->g.diaporama.effetTransition, true);
+        QCOMPARE(b->g.diaporama.ordreAleatoire, false);
     }
 
     void annulerRestaureLesSixValeurs_data()
@@ -90,7 +98,7 @@ private slots:
     void annulerRestaureLesSixValeurs()
     {
         QFETCH(bool, parEchap);
-        valeursDeDepart();
+        const ReglagesDiaporama depart = valeursDeDepart();
         ReglSlid d(b->g);
         d.show();
         toutChanger(d);
@@ -102,13 +110,12 @@ private slots:
 
         QCOMPARE(d.result(), int(QDialog::Rejected));
         QVERIFY(!d.isVisible());
-        QCOMPARE(b->g.DureePause, 7);
-        QCOMPARE(b->g.AdapterImage, 0);
-        QCOMPARE(b->g.AdapterImageTexte, QStringLiteral("0"));
-        QCOMPARE(b->g.EffetTransition, false);
-        QCOMPARE(b->g.DureeTransition, 30);
-        QCOMPARE(b->g.CouleurTransition, QStringLiteral("&HFF"));
-        QCOMPARE(b->g.OrdreAleatoire, true);
+        QCOMPARE(b->g.diaporama.dureePause, 7);
+        QCOMPARE(b->g.diaporama.adaptation(), std::optional(ajustement::Proportions));
+        QCOMPARE(b->g.diaporama.effetTransition, false);
+        QCOMPARE(b->g.diaporama.dureeTransition, 30);
+        QVERIFY(b->g.diaporama == depart); // the colour's text as read, too
+        QCOMPARE(b->g.diaporama.ordreAleatoire, true);
         QVERIFY(!b->storeEcrit());
     }
 
@@ -120,8 +127,8 @@ private slots:
         toutChanger(d);
         cliquer(d, QStringLiteral("CmdOK"));
         QCOMPARE(d.result(), int(QDialog::Accepted));
-        QCOMPARE(b->g.DureePause, 60);
-        QCOMPARE(b->g.AdapterImage, 1);
+        QCOMPARE(b->g.diaporama.dureePause, 60);
+        QCOMPARE(b->g.diaporama.adaptation(), std::optional(ajustement::NePasAdapter));
         QVERIFY(!b->storeEcrit());
     }
 
@@ -154,9 +161,9 @@ private slots:
         QVERIFY(enfant<QCheckBox>(d, "CocheEnregistrer")->isChecked());
         b->services.couleurs = {QColor(255, 0, 0), std::nullopt};
         cliquer(d, QStringLiteral("CmdCoulTransit"));
-        QCOMPARE(b->g.CouleurTransition, QStringLiteral("255"));
+        QCOMPARE(b->g.diaporama.couleurTransition(), QColor(255, 0, 0));
         cliquer(d, QStringLiteral("CmdCoulTransit")); // the colour dialog cancelled
-        QCOMPARE(b->g.CouleurTransition, QStringLiteral("255"));
+        QCOMPARE(b->g.diaporama.couleurTransition(), QColor(255, 0, 0));
         QCOMPARE(enfant<BoutonSkin>(d, "CmdCoulTransit")->couleurTexte(), QColor(255, 0, 0));
         cliquer(d, QStringLiteral("CmdOK"));
         QCOMPARE(b->lu(cles::SectionTransition, cles::CleCouleurTransition), QStringLiteral("255"));
@@ -165,8 +172,7 @@ private slots:
     void modeAdapterInconnu()
     {
         // A stored text that is no mode: no box, and it goes back unchanged unless a box is picked.
-        b->g.AdapterImage = -1;
-        b->g.AdapterImageTexte = QStringLiteral("plein");
+        lireDiaporama(cles::SectionAdapter, cles::CleAdapter, QStringLiteral("plein"));
         b->g.EnregistrerReglages = true;
         {
             ReglSlid d(b->g);
@@ -185,7 +191,7 @@ private slots:
 
     void taillesEnGroupeRadio()
     {
-        b->g.AdapterImage = 2;
+        b->g.diaporama.setAdaptation(ajustement::ToutEcran);
         ReglSlid d(b->g);
         d.show();
         auto* t0 = enfant<QCheckBox>(d, "Taille0");
@@ -197,10 +203,10 @@ private slots:
 
         cliquer(d, QStringLiteral("Taille2"));
         QVERIFY(t2->isChecked());
-        QCOMPARE(b->g.AdapterImage, 2);
+        QCOMPARE(b->g.diaporama.adaptation(), std::optional(ajustement::ToutEcran));
 
         cliquer(d, QStringLiteral("Taille0"));
-        QCOMPARE(b->g.AdapterImage, 0);
+        QCOMPARE(b->g.diaporama.adaptation(), std::optional(ajustement::Proportions));
         QCOMPARE(int(t0->isChecked()) + int(t1->isChecked()) + int(t2->isChecked()), 1);
         QVERIFY(t0->isChecked());
     }
@@ -226,8 +232,8 @@ private slots:
         QFETCH(QString, afficheur);
         QFETCH(QString, bas);
         QFETCH(QString, haut);
-        b->g.DureePause = 5;
-        b->g.DureeTransition = 5;
+        b->g.diaporama.dureePause = 5;
+        b->g.diaporama.dureeTransition = 5;
         ReglSlid d(b->g);
         d.show();
         auto* s = enfant<QScrollBar>(d, defilement);
@@ -263,7 +269,7 @@ private slots:
 
     void dossierCacheSansPerdreLEtat()
     {
-        valeursDeDepart();
+        const ReglagesDiaporama depart = valeursDeDepart();
         ReglSlid d(b->g, nullptr, true);
         QSignalSpy dossier(&d, &ReglSlid::dossierDemande);
 
@@ -274,7 +280,7 @@ private slots:
         QCOMPARE(d.exec(), ReglSlid::Dossier);
         QVERIFY(!d.isVisible());
         QCOMPARE(dossier.count(), 1);
-        QCOMPARE(b->g.DureePause, 60); // the viewer works with the changed values meanwhile
+        QCOMPARE(b->g.diaporama.dureePause, 60); // the viewer works with the changed values meanwhile
 
         // The chooser stores a folder, then shows the same dialog again.
         b->g.modele.ouvrir(QStringLiteral("/home/moi/Vacances"));
@@ -290,12 +296,12 @@ private slots:
         QCOMPARE(d.exec(), int(QDialog::Rejected));
         QVERIFY(etatGarde);
         // The snapshot is the one of the first opening; the folder is not part of it.
-        QCOMPARE(b->g.DureePause, 7);
-        QCOMPARE(b->g.AdapterImage, 0);
-        QCOMPARE(b->g.CouleurTransition, QStringLiteral("&HFF"));
-        QCOMPARE(b->g.EffetTransition, false);
-        QCOMPARE(b->g.OrdreAleatoire, true);
-        QCOMPARE(b->g.DureeTransition, 30);
+        QCOMPARE(b->g.diaporama.dureePause, 7);
+        QCOMPARE(b->g.diaporama.adaptation(), std::optional(ajustement::Proportions));
+        QVERIFY(b->g.diaporama == depart); // the colour's text as read, too
+        QCOMPARE(b->g.diaporama.effetTransition, false);
+        QCOMPARE(b->g.diaporama.ordreAleatoire, true);
+        QCOMPARE(b->g.diaporama.dureeTransition, 30);
         QCOMPARE(b->g.DossierCourant(), QStringLiteral("/home/moi/Vacances"));
         QVERIFY(!b->storeEcrit());
     }

@@ -36,12 +36,11 @@ struct BancPlein {
     }
     QString fichierCommentaires() const { return ::fichierCommentaires(g, photos.path()); }
 
-    void ouvrir(const QString& nom, bool diaporama = false)
+    void ouvrir(const QString& nom, OuverturePleinEcran ouverture = OuverturePleinEcran::Normale)
     {
         g.modele.ouvrir(photos.path(), nom);
         QTRY_VERIFY_WITH_TIMEOUT(!g.modele.listageEnCours(), 10000);
-        g.LancerDiaporama = diaporama;
-        vue = std::make_unique<PleinEcran>(g);
+        vue = std::make_unique<PleinEcran>(g, nullptr, ouverture);
         vue->setTailleEcranForcee(QSize(800, 600));
         vue->setOuvreurMenu([this](PleinEcran& v, QPoint p) {
             if (!menu)

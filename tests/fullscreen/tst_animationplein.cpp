@@ -30,11 +30,11 @@ void TestAnimationPlein::deuxiemeImageApresSonDelai()
     BancPlein b;
     HorlogeScriptee h;
     b.g.horloge = &h;
-    b.g.DureePause = 3;
-    b.g.AdapterImage = 0;
+    b.g.diaporama.dureePause = 3;
+    b.g.diaporama.setAdaptation(ajustement::Proportions);
     QVERIFY(ecrituregif::ecrire(b.chemin("anime.gif"), QSize(1600, 1200), RougeVertBleu, 0));
     BancPlein::image(b.chemin("zfixe.bmp"), QSize(40, 30), Qt::yellow);
-    b.ouvrir("anime.gif", true);
+    b.ouvrir("anime.gif", OuverturePleinEcran::Diaporama);
 
     auto* image1 = b.vue->findChild<QWidget*>(QStringLiteral("Image1"));
     QVERIFY(image1 && image1->isVisible());

@@ -14,6 +14,7 @@ private slots:
     void panneauSuspendLesTransitions();
     void fondEcranAnnuleGarde();
     void diaporamaRelance();
+    void vueUniqueFinitAvecSaVue();
     void retourFenetrePrincipale();
     void programmesEtAide();
     void musique();
@@ -77,17 +78,17 @@ void TestFenPopUp::premiereOuvertureGardeLOrdre()
 {
     BancPlein b;
     BancPlein::image(b.chemin("a.bmp"), QSize(80, 60), Qt::blue);
-    b.g.OrdreAleatoire = true;
-    b.g.AdapterImage = 2;
+    b.g.diaporama.ordreAleatoire = true;
+    b.g.diaporama.setAdaptation(ajustement::ToutEcran);
     b.ouvrir("a.bmp");
     b.ouvrirMenu();
-    QVERIFY(b.g.OrdreAleatoire);
+    QVERIFY(b.g.diaporama.ordreAleatoire);
     QVERIFY(b.coche("mnuAfAl"));
     b.choisir("mnuAnnul");
-    QVERIFY(b.g.OrdreAleatoire);
-    QCOMPARE(b.g.AdapterImage, 2);
+    QVERIFY(b.g.diaporama.ordreAleatoire);
+    QCOMPARE(b.g.diaporama.adaptation(), std::optional(ajustement::ToutEcran));
     b.choisir("mnuAfAl");
-    QVERIFY(!b.g.OrdreAleatoire);
+    QVERIFY(!b.g.diaporama.ordreAleatoire);
     QVERIFY(!b.coche("mnuAfAl"));
 }
 
@@ -95,13 +96,13 @@ void TestFenPopUp::adaptationImmediate()
 {
     BancPlein b;
     BancPlein::image(b.chemin("a.bmp"), QSize(160, 60), Qt::blue);
-    b.g.AdapterImage = 1;
+    b.g.diaporama.setAdaptation(ajustement::NePasAdapter);
     b.ouvrir("a.bmp");
     QCOMPARE(b.vue->imageAffichee().size() / b.vue->imageAffichee().devicePixelRatio(), QSize(160, 60));
     b.ouvrirMenu();
     const QList<QAction*> modes = b.menu->action("mnuAdapt")->menu()->actions();
     modes[0]->trigger(); // applies at once, the menu still open
-    QCOMPARE(b.g.AdapterImage, 0);
+    QCOMPARE(b.g.diaporama.adaptation(), std::optional(ajustement::Proportions));
     b.montree();
     QCOMPARE(b.vue->imageAffichee().size() / b.vue->imageAffichee().devicePixelRatio(), QSize(800, 300));
     QCOMPARE((QList<bool>{modes[0]->isChecked(), modes[1]->isChecked(), modes[2]->isChecked()}),
@@ -125,7 +126,7 @@ void TestFenPopUp::copieImageSeuleEtEcran()
             motif.setPixel(x, y, qRgb(x * 2, y * 2, 200));
     QVERIFY(motif.save(b.chemin("a.bmp"), "BMP"));
     QVERIFY(commentaires::ajouter(b.fichierCommentaires(), b.chemin("a.bmp"), "MMMMMMMM"));
-    b.g.AdapterImage = 1; // centred, smaller than the screen
+    b.g.diaporama.setAdaptation(ajustement::NePasAdapter); // centred, smaller than the screen
     b.g.CouleurFond = Qt::black;
     b.g.commentaire.affiche = true;
     b.g.commentaire.coin = CoinCommentaire::HautGauche;
@@ -157,40 +158,40 @@ void TestFenPopUp::panneauSuspendLesTransitions()
 {
     BancPlein b;
     BancPlein::image(b.chemin("a.bmp"), QSize(80, 60), Qt::blue);
-    b.g.EffetTransition = true;
+    b.g.diaporama.effetTransition = true;
     b.ouvrir("a.bmp");
     QTRY_VERIFY(!b.vue->effetEnCours());
     b.choisir("mnuChangRep");
     QVERIFY(b.panneau()->isVisible());
     QVERIFY(b.vue->demandes().panneau);
-    QVERIFY(!b.g.EffetTransition);
+    QVERIFY(!b.g.diaporama.effetTransition);
     QCOMPARE(b.panneau()->titre(), QString("Choix du dossier d'images / Choix d'une image"));
     // While the panel is open a click does not open the menu.
     QTest::mouseClick(b.vue.get(), Qt::LeftButton, {}, QPoint(1, 1));
     QVERIFY(!b.menu->menu()->isVisible());
     b.cliquer("CmdAnnul");
     QVERIFY(!b.panneau()->isVisible());
-    QVERIFY(b.g.EffetTransition);
+    QVERIFY(b.g.diaporama.effetTransition);
 
     b.choisir("mnuCreerCommentaire");
     QVERIFY(b.panneau()->isVisible());
     QCOMPARE(b.panneau()->titre(), QString("Créer un commentaire et l'associer à une image"));
     QCOMPARE(b.panneau()->height(), 369); // 5535 twips: the comment box shows three lines
     QVERIFY(b.controle<BoutonSkin>("CmdTalvenor")->isVisible());
-    QVERIFY(!b.g.EffetTransition);
+    QVERIFY(!b.g.diaporama.effetTransition);
     // Leaving the editor puts transitions back as OK and Cancel do.
     b.cliquer("CmdSortir");
     QVERIFY(!b.panneau()->isVisible());
     QVERIFY(!b.vue->demandes().modeCommentaire && !b.vue->demandes().panneau);
-    QVERIFY(b.g.EffetTransition);
+    QVERIFY(b.g.diaporama.effetTransition);
 
     // Leaving the viewer with the panel open does not leave transitions off.
     b.choisir("mnuChangRep");
-    QVERIFY(!b.g.EffetTransition);
+    QVERIFY(!b.g.diaporama.effetTransition);
     QTest::keyClick(b.controle<QListWidget>("File1"), Qt::Key_Escape);
     QVERIFY(!b.vue->isVisible());
     b.vue.reset();
-    QVERIFY(b.g.EffetTransition);
+    QVERIFY(b.g.diaporama.effetTransition);
 }
 
 void TestFenPopUp::fondEcranAnnuleGarde()
@@ -212,14 +213,28 @@ void TestFenPopUp::diaporamaRelance()
     BancPlein b;
     BancPlein::image(b.chemin("a.bmp"), QSize(80, 60), Qt::blue);
     BancPlein::image(b.chemin("b.bmp"), QSize(80, 60), Qt::red);
-    b.ouvrir("a.bmp", true);
+    b.ouvrir("a.bmp", OuverturePleinEcran::Diaporama);
     QVERIFY(b.vue->Minuterie1().isActive());
     b.ouvrirMenu(); // the click stops the slideshow
     QVERIFY(!b.g.DiaporamaEnCours);
     QVERIFY(!b.vue->Minuterie1().isActive());
     b.choisir("mnuSlide");
-    QVERIFY(b.g.DiaporamaEnCours && b.g.CurseurMasque);
+    QVERIFY(b.g.DiaporamaEnCours && b.vue->curseurMasque());
     QTRY_VERIFY(b.vue->Minuterie1().isActive());
+}
+
+// The view of one picture ends with its viewer, however it was left: a click in
+// the next one opens the menu.
+void TestFenPopUp::vueUniqueFinitAvecSaVue()
+{
+    BancPlein b;
+    BancPlein::image(b.chemin("a.bmp"), QSize(80, 60), Qt::blue);
+    b.ouvrir("a.bmp", OuverturePleinEcran::VueUnique);
+    b.touche(Qt::Key_Escape);
+    QVERIFY(!b.vue->isVisible());
+    b.ouvrir("a.bmp");
+    b.ouvrirMenu();
+    QVERIFY(b.vue->isVisible());
 }
 
 void TestFenPopUp::retourFenetrePrincipale()

@@ -1,6 +1,7 @@
 // The chooser panel over the full-screen picture: folder and picture choice,
 // the preview, OK and Cancel, and the comment editor.
 #include "bancplein.h"
+#include "outilspanneau.h"
 
 #include "dialogs/reglslid.h"
 
@@ -11,7 +12,6 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-#include <cmath>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -38,79 +38,7 @@ private slots:
     void lecteurSansSupport();
 };
 
-namespace {
-QListWidgetItem* ligne(QListWidget* l, const QString& texte)
-{
-    const QList<QListWidgetItem*> t = l->findItems(texte, Qt::MatchExactly);
-    return t.isEmpty() ? nullptr : t.first();
-}
-void cliquerLigne(QListWidget* l, const QString& texte)
-{
-    QListWidgetItem* i = ligne(l, texte);
-    QVERIFY2(i, qPrintable(texte));
-    l->scrollToItem(i);
-    QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(i).center());
-}
-// The comment editor opened on the picture `nom` of the folder shown: its text box.
-QPlainTextEdit* editerCommentaire(BancPlein& b, const QString& nom)
-{
-    b.choisir("mnuCreerCommentaire");
-    cliquerLigne(b.controle<QListWidget>("File1"), nom);
-    return b.controle<QPlainTextEdit>("Text1");
-}
-// Contrast ratio of two colours as the web's accessibility guidelines reckon it (1 to 21).
-double contraste(const QColor& a, const QColor& b)
-{
-    const auto luminance = [](const QColor& c) {
-        const auto canal = [](int v) {
-            const double x = v / 255.0;
-            return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * canal(c.red()) + 0.7152 * canal(c.green()) + 0.0722 * canal(c.blue());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-// The colour most of a panel's caption row is painted in.
-QColor fondDuTitre(PanneauSkin* panneau)
-{
-    const QImage image = panneau->grab().toImage();
-    const qreal ratio = image.devicePixelRatio();
-    QHash<QRgb, int> nombres;
-    for (int y = int(2 * ratio); y < int((panneau->hauteurTitre() - 2) * ratio); ++y)
-        for (int x = int(2 * ratio); x < image.width() - int(2 * ratio); ++x)
-            ++nombres[image.pixel(x, y)];
-    QRgb plusFrequente = 0;
-    for (auto it = nombres.cbegin(); it != nombres.cend(); ++it)
-        if (it.value() > nombres.value(plusFrequente))
-            plusFrequente = it.key();
-    return QColor(plusFrequente);
-}
-// Dir1 indents each folder by its depth.
-QListWidgetItem* dossier(QListWidget* l, const QString& nom)
-{
-    for (int i = 0; i < l->count(); ++i)
-        if (l->item(i)->text().trimmed() == nom)
-            return l->item(i);
-    return nullptr;
-}
-void entrerDossier(QListWidget* l, const QString& texte)
-{
-    QListWidgetItem* i = dossier(l, texte);
-    QVERIFY2(i, qPrintable(texte));
-    l->setCurrentItem(i);
-    QTest::keyClick(l, Qt::Key_Return);
-    auto* panneau = qobject_cast<FondCommandes*>(l->parentWidget());
-    QTRY_VERIFY(panneau && !panneau->listageEnCours());
-}
-QStringList textes(const QListWidget* l)
-{
-    QStringList t;
-    for (int i = 0; i < l->count(); ++i)
-        t << l->item(i)->text();
-    return t;
-}
-} // namespace
+using namespace outilsPanneau;
 
 void TestFondCommandes::motifFixeSansCasse()
 {
@@ -449,15 +377,15 @@ void TestFondCommandes::okRemetLesTransitions()
     BancPlein b;
     BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
     BancPlein::image(b.chemin("b.bmp"), QSize(20, 20), Qt::red);
-    b.g.EffetTransition = true;
+    b.g.diaporama.effetTransition = true;
     b.ouvrir("a.bmp");
     QTRY_VERIFY(!b.vue->effetEnCours());
     b.choisir("mnuChangRep");
-    QVERIFY(!b.g.EffetTransition);
+    QVERIFY(!b.g.diaporama.effetTransition);
     cliquerLigne(b.controle<QListWidget>("File1"), "b.bmp");
     QSignalSpy effet(b.vue.get(), &PleinEcran::effetTermine);
     b.cliquer("CmdOK");
-    QVERIFY(b.g.EffetTransition);
+    QVERIFY(b.g.diaporama.effetTransition);
     // The picked picture comes with the effect.
     QTRY_COMPARE_WITH_TIMEOUT(effet.count(), 1, 10000);
     QCOMPARE(b.vue->imageAffichee().pixelColor(0, 0), QColor(Qt::red));
@@ -480,7 +408,7 @@ void TestFondCommandes::reglagesRepris()
     BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
     BancPlein::image(b.chemin("b.bmp"), QSize(20, 20), Qt::red);
     b.ouvrir("a.bmp");
-    b.g.DureePause = 5;
+    b.g.diaporama.dureePause = 5;
     int fois = 0;
     // The settings dialog: "Dossier" the first time, Cancel the second.
     const auto repondre = [&] {
@@ -505,7 +433,7 @@ void TestFondCommandes::reglagesRepris()
     QCOMPARE(fois, 2);
     QVERIFY(!b.panneau()->isVisible());
     QCOMPARE(b.g.FichierCourant(), b.chemin("b.bmp"));
-    QCOMPARE(b.g.DureePause, 5);
+    QCOMPARE(b.g.diaporama.dureePause, 5);
 }
 
 void TestFondCommandes::lecteurSansSupport()

@@ -16,8 +16,8 @@ private slots:
     void init()
     {
         b_ = std::make_unique<BancPlein>();
-        b_->g.EffetTransition = false;
-        b_->g.AdapterImage = 0; // keeping its proportions, to two opposite edges
+        b_->g.diaporama.effetTransition = false;
+        b_->g.diaporama.setAdaptation(ajustement::Proportions); // keeping its proportions, to two opposite edges
         b_->g.CouleurFond = QColor(40, 90, 160);
     }
     void cleanup() { b_.reset(); }

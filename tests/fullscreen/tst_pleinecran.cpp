@@ -1,5 +1,7 @@
 // The viewer as a user drives it: slideshow steps, keys, mouse buttons,
 // leaving, the transition, unreadable pictures and empty folders.
+#include "pilotage.h"
+
 #include "app/general.h"
 #include "core/reglages.h"
 #include "commun/servicesfactices.h"
@@ -15,64 +17,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-namespace {
-const QList<QColor> Couleurs{Qt::red, Qt::green, Qt::blue};
-
-void ecrireImage(const QString& chemin, const QColor& couleur)
-{
-    QImage image(160, 120, QImage::Format_RGB32);
-    image.fill(couleur);
-    QVERIFY(image.save(chemin, "BMP"));
-}
-
-void listee(const ModeleDossier& m)
-{
-    QTRY_VERIFY_WITH_TIMEOUT(!m.listageEnCours(), 10000);
-}
-
-// Waits until the picture asked for is on screen (decodes run on workers).
-void montree(const PleinEcran& v)
-{
-    QTRY_VERIFY_WITH_TIMEOUT(!v.imageEnAttente(), 10000);
-}
-
-void etape(PleinEcran& v)
-{
-    v.etapeMinuterie();
-    montree(v);
-}
-
-void touche(PleinEcran& v, QWidget* cible, Qt::Key t)
-{
-    QTest::keyClick(cible, t);
-    montree(v);
-}
-
-// Turns the wheel by `huitiemes` eighths of a degree (120 a notch; negative towards
-// the user). Sent to the viewer itself: a wheel event that is not the window
-// system's does not climb from the picture to its parent.
-void roulette(PleinEcran& v, int huitiemes)
-{
-    const QPoint ici(5, 5);
-    QWheelEvent e(ici, v.mapToGlobal(ici), QPoint(), QPoint(0, huitiemes), Qt::NoButton, Qt::NoModifier,
-                  Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(&v, &e);
-    montree(v);
-}
-
-// Which of the fixture colours the viewer shows; -1 for none (background only).
-int couleurAffichee(const PleinEcran& v)
-{
-    const QImage image = v.imageAffichee();
-    if (image.isNull())
-        return -1;
-    const QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
-    for (int i = 0; i < Couleurs.size(); ++i)
-        if (c == Couleurs[i])
-            return i;
-    return -2;
-}
-} // namespace
+using namespace pilotage;
 
 class TestPleinEcran : public QObject {
     Q_OBJECT
@@ -98,7 +43,7 @@ private slots:
     void suitLesAutresProgrammes();
 
 private:
-    PleinEcran* ouvrir(const QString& nom, bool diaporama);
+    PleinEcran* ouvrir(const QString& nom, OuverturePleinEcran ouverture);
     QListWidget* fichier1() { return m_vue->findChild<QListWidget*>(QStringLiteral("Fichier1")); }
 
     std::unique_ptr<QTemporaryDir> m_dossier;
@@ -116,7 +61,7 @@ void TestPleinEcran::init()
     m_reglages = std::make_unique<Reglages>(m_dossier->filePath(QStringLiteral("Ormelle.ini")));
     m_services = std::make_unique<ServicesFactices>();
     m_g = std::make_unique<General>(*m_reglages, *m_services);
-    m_g->DureePause = 3;
+    m_g->diaporama.dureePause = 3;
 }
 
 void TestPleinEcran::cleanup()
@@ -125,12 +70,11 @@ void TestPleinEcran::cleanup()
     m_g.reset();
 }
 
-PleinEcran* TestPleinEcran::ouvrir(const QString& nom, bool diaporama)
+PleinEcran* TestPleinEcran::ouvrir(const QString& nom, OuverturePleinEcran ouverture)
 {
     m_g->modele.ouvrir(m_dossier->path(), nom);
     listee(m_g->modele);
-    m_g->LancerDiaporama = diaporama;
-    m_vue = std::make_unique<PleinEcran>(*m_g);
+    m_vue = std::make_unique<PleinEcran>(*m_g, nullptr, ouverture);
     m_vue->show();
     montree(*m_vue);
     return m_vue.get();
@@ -138,9 +82,9 @@ PleinEcran* TestPleinEcran::ouvrir(const QString& nom, bool diaporama)
 
 void TestPleinEcran::diaporamaOuvertSurLeDeuxieme()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), OuverturePleinEcran::Diaporama);
     QCOMPARE(couleurAffichee(*v), 1);
-    QVERIFY(m_g->DiaporamaEnCours && m_g->CurseurMasque);
+    QVERIFY(m_g->DiaporamaEnCours && v->curseurMasque());
     QVERIFY(v->Minuterie1().isActive());
     QCOMPARE(v->Minuterie1().interval(), 3000);
     QList<int> vues;
@@ -157,9 +101,9 @@ void TestPleinEcran::dossierUneImage()
 {
     QFile::remove(m_dossier->filePath(QStringLiteral("a.bmp")));
     QFile::remove(m_dossier->filePath(QStringLiteral("c.bmp")));
-    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), OuverturePleinEcran::Diaporama);
     for (bool aleatoire : {false, true}) {
-        m_g->OrdreAleatoire = aleatoire;
+        m_g->diaporama.ordreAleatoire = aleatoire;
         for (int k = 0; k < 3; ++k) {
             etape(*v);
             QCOMPARE(couleurAffichee(*v), 1);
@@ -169,8 +113,8 @@ void TestPleinEcran::dossierUneImage()
 
 void TestPleinEcran::ordreAleatoireDansLaListe()
 {
-    m_g->OrdreAleatoire = true;
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    m_g->diaporama.ordreAleatoire = true;
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     QSet<int> vues;
     for (int k = 0; k < 60; ++k) {
         etape(*v);
@@ -183,7 +127,7 @@ void TestPleinEcran::ordreAleatoireDansLaListe()
 
 void TestPleinEcran::flechesBouclent()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), false);
+    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), OuverturePleinEcran::Normale);
     QCOMPARE(couleurAffichee(*v), 2);
     touche(*v, fichier1(), Qt::Key_Right);
     QCOMPARE(couleurAffichee(*v), 0);
@@ -204,7 +148,7 @@ void TestPleinEcran::flechesBouclent()
 
 void TestPleinEcran::rouletteCommeLesFleches()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), false);
+    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), OuverturePleinEcran::Normale);
     roulette(*v, -120); // towards the user: the next picture, wrapping to the first
     QCOMPARE(couleurAffichee(*v), 0);
     roulette(*v, 120);
@@ -229,7 +173,7 @@ void TestPleinEcran::quitter_data()
 void TestPleinEcran::quitter()
 {
     QFETCH(int, touche);
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     QSignalSpy curseur(v, &PleinEcran::curseurBascule);
     if (touche)
         QTest::keyClick(fichier1(), Qt::Key(touche));
@@ -238,7 +182,7 @@ void TestPleinEcran::quitter()
     QVERIFY(!v->isVisible());
     QCOMPARE(curseur.count(), 1);
     QCOMPARE(curseur.at(0).at(0).toBool(), true);
-    QVERIFY(!m_g->CurseurMasque);
+    QVERIFY(!v->curseurMasque());
     QCOMPARE(m_services->sabliers, 1); // the main window restores it
     QVERIFY(!v->Minuterie1().isActive());
     m_vue.reset();
@@ -247,7 +191,7 @@ void TestPleinEcran::quitter()
 
 void TestPleinEcran::ctrlClicDroitSuspendEtReprend()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     QTest::mousePress(v, Qt::RightButton, Qt::ControlModifier, QPoint(2, 2));
     QVERIFY(!v->Minuterie1().isActive());
     QTest::mousePress(v, Qt::RightButton, Qt::ControlModifier, QPoint(2, 2));
@@ -262,13 +206,13 @@ void TestPleinEcran::ctrlClicDroitSuspendEtReprend()
 
 void TestPleinEcran::clicGaucheArreteLeDiaporama()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("b.bmp"), OuverturePleinEcran::Diaporama);
     QSignalSpy curseur(v, &PleinEcran::curseurBascule);
     QTest::mousePress(v, Qt::LeftButton, Qt::NoModifier, QPoint(400, 300));
     montree(*v);
     QVERIFY(!m_g->DiaporamaEnCours);
     QVERIFY(!v->Minuterie1().isActive());
-    QVERIFY(!m_g->CurseurMasque);
+    QVERIFY(!v->curseurMasque());
     QCOMPARE(curseur.count(), 1);
     QVERIFY(v->isVisible());
     QCOMPARE(couleurAffichee(*v), 1); // redisplayed
@@ -280,7 +224,7 @@ void TestPleinEcran::imageIlliseEtDossierVide()
     QVERIFY(abimee.open(QIODevice::WriteOnly | QIODevice::Truncate));
     abimee.write("BM pas une image");
     abimee.close();
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     etape(*v);
     QCOMPARE(couleurAffichee(*v), -1);
     QVERIFY(!v->findChild<QWidget*>(QStringLiteral("Image1"))->isVisible());
@@ -292,7 +236,7 @@ void TestPleinEcran::imageIlliseEtDossierVide()
     for (const char* nom : {"a.bmp", "b.bmp", "c.bmp"})
         QFile::remove(m_dossier->filePath(nom));
     m_vue.reset();
-    v = ouvrir(QStringLiteral("a.bmp"), true);
+    v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     etape(*v);
     QCOMPARE(couleurAffichee(*v), -1);
     QVERIFY(v->Minuterie1().isActive());
@@ -301,34 +245,32 @@ void TestPleinEcran::imageIlliseEtDossierVide()
 
 void TestPleinEcran::vueUnique()
 {
-    m_g->VueUnique = true;
-    m_g->AdapterImage = 1;
-    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), false);
+    m_g->diaporama.setAdaptation(ajustement::NePasAdapter);
+    PleinEcran* v = ouvrir(QStringLiteral("c.bmp"), OuverturePleinEcran::VueUnique);
     QWidget* image1 = v->findChild<QWidget*>(QStringLiteral("Image1"));
     QCOMPARE(image1->size(), QSize(160, 120)); // natural size, centred
     QCOMPARE(image1->pos(), QPoint((v->width() - 160) / 2, (v->height() - 120) / 2));
     QTest::mousePress(image1, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
     QVERIFY(!v->isVisible());
-    QVERIFY(!m_g->VueUnique);
+    QVERIFY(!v->vueUnique());
     QCOMPARE(m_services->images.size(), 1);
     QCOMPARE(m_services->images[0].size(), QSize(160, 120));
     QCOMPARE(m_services->images[0].pixelColor(80, 60), QColor(Qt::blue));
     QCOMPARE(m_services->sons, (QList<int>{19}));
 
-    m_g->VueUnique = true;
-    v = ouvrir(QStringLiteral("a.bmp"), false);
+    v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::VueUnique);
     QTest::mousePress(v, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
     QVERIFY(!v->isVisible());
-    QVERIFY(!m_g->VueUnique);
+    QVERIFY(!v->vueUnique());
     QCOMPARE(m_services->images.size(), 1);
 }
 
 void TestPleinEcran::transition()
 {
-    m_g->EffetTransition = true;
-    m_g->DureeTransition = 1;
-    m_g->AdapterImage = 1;
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), false);
+    m_g->diaporama.effetTransition = true;
+    m_g->diaporama.dureeTransition = 1;
+    m_g->diaporama.setAdaptation(ajustement::NePasAdapter);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Normale);
     QWidget* picture2 = v->findChild<QWidget*>(QStringLiteral("Picture2"));
     QWidget* image1 = v->findChild<QWidget*>(QStringLiteral("Image1"));
     QVERIFY(v->effetEnCours());
@@ -346,7 +288,7 @@ void TestPleinEcran::transition()
     QVERIFY(!picture2->isVisible());
     QCOMPARE(couleurAffichee(*v), 1);
 
-    m_g->EffetTransition = false;
+    m_g->diaporama.effetTransition = false;
     v->AfficheImage();
     montree(*v);
     QVERIFY(!v->effetEnCours());
@@ -381,7 +323,7 @@ void TestPleinEcran::passagePleinEcran()
     QCOMPARE(m_services->sabliers, 0); // the pointer set on leaving is restored
 
     // Task bar shown again from inside: a plain window of the screen's size.
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), false);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Normale);
     m_g->BarreTacheMasquee = true;
     MasquerBarreTaches(v);
     QVERIFY(v->isFullScreen());
@@ -398,7 +340,7 @@ void TestPleinEcran::ouvertSurUneImageHorsDesSixFormats()
     QImage jaune(160, 120, QImage::Format_RGB32);
     jaune.fill(Qt::yellow);
     QVERIFY(jaune.save(m_dossier->filePath(QStringLiteral("d.png")), "PNG"));
-    PleinEcran* v = ouvrir(QStringLiteral("d.png"), false);
+    PleinEcran* v = ouvrir(QStringLiteral("d.png"), OuverturePleinEcran::Normale);
     fichier1()->setFocus();
     QCoreApplication::processEvents();
     QCOMPARE(m_g->FichierCourant(), m_dossier->filePath(QStringLiteral("d.png")));
@@ -412,7 +354,7 @@ void TestPleinEcran::ouvertSurUneImageHorsDesSixFormats()
 
 void TestPleinEcran::diaporamaRepartDeLImageAtteinteAuClavier()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     touche(*v, fichier1(), Qt::Key_Right);
     touche(*v, fichier1(), Qt::Key_Right);
     QCOMPARE(couleurAffichee(*v), 2);
@@ -425,10 +367,10 @@ void TestPleinEcran::diaporamaRepartDeLImageAtteinteAuClavier()
 // An effect longer than the pause runs to its end; the pause counts from there.
 void TestPleinEcran::transitionPlusLongueQueLaPause()
 {
-    m_g->EffetTransition = true;
-    m_g->DureeTransition = 100; // 51 steps of 100 ms: far longer than the pause
-    m_g->DureePause = 1;
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    m_g->diaporama.effetTransition = true;
+    m_g->diaporama.dureeTransition = 100; // 51 steps of 100 ms: far longer than the pause
+    m_g->diaporama.dureePause = 1;
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     QVERIFY(v->effetEnCours());
     QVERIFY(!v->Minuterie1().isActive());
     QSignalSpy fin(v, &PleinEcran::effetTermine);
@@ -448,7 +390,7 @@ void TestPleinEcran::transitionPlusLongueQueLaPause()
 // copies a picture in: the sequence takes the new file, the next step the new pixels.
 void TestPleinEcran::suitLesAutresProgrammes()
 {
-    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), true);
+    PleinEcran* v = ouvrir(QStringLiteral("a.bmp"), OuverturePleinEcran::Diaporama);
     const QString b = m_dossier->filePath(QStringLiteral("b.bmp"));
     QTRY_VERIFY(v->prechargeur().estPret(b));
     struct stat avant;

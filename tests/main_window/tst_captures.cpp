@@ -184,8 +184,7 @@ private slots:
     {
         BancFenPrin b;
         b.charger();
-        b.g->IconeMessage = 1;
-        FenMsgBox boite(*b.g, b.fen.get());
+        FenMsgBox boite(*b.g, b.fen.get(), 1);
         boite.setTitre(QStringLiteral("DÉSINSTALLATION"));
         boite.setTexte(QStringLiteral(
             "Cette opération ne devrait être effectuée que si vous souhaitez désinstaller le programme.\n"

@@ -140,7 +140,7 @@ private slots:
                  QStringLiteral("Cette opération ne devrait être effectuée que si vous souhaitez désinstaller le "
                                 "programme.\nEtes-vous sûr(e) de vouloir supprimer la clé d'enregistrement des "
                                 "données d'initialisation dans le fichier de réglages ?"));
-        QCOMPARE(b.g->IconeMessage, 1);
+        QCOMPARE(b.services.icones, QList<int>{1});
         QVERIFY(!b.lu(cles::SectionConseils, cles::CleConseil));
         // The run goes on with what it has, and writes again what changes.
         QVERIFY(!b.g->demarrage.conseils);

@@ -133,8 +133,8 @@ private slots:
                  QStringLiteral("Le dossier contenant les images du slideshow\na été renommé ou supprimé."));
         QCOMPARE(b.services.sons, QList<int>{21});
         QCOMPARE(b.g->DossierLecteur, disparu);
-        QCOMPARE(b.g->DureeTransition, 100);
-        QVERIFY(b.g->OrdreAleatoire);
+        QCOMPARE(b.g->diaporama.dureeTransition, 100);
+        QVERIFY(b.g->diaporama.ordreAleatoire);
         QCOMPARE(b.g->commentaire.police.police().family(), QStringLiteral("Arial"));
         QCOMPARE(b.g->commentaire.police.couleur(), QColor(255, 255, 0));
 

@@ -55,7 +55,7 @@ class TestMiniatures : public QObject {
     }
     // Full screen on the middle picture: what it shows once decoded (`pendant` runs
     // then, while it is open); a click on the picture closes it.
-    QImage pleinEcranDeLaCentree(const std::function<void()>& pendant = {})
+    QImage pleinEcranDeLaCentree(const std::function<void(PleinEcran&)>& pendant = {})
     {
         QImage montree;
         QTimer::singleShot(0, this, [&] {
@@ -65,7 +65,7 @@ class TestMiniatures : public QObject {
             (void)QTest::qWaitFor([v] { return !v->imageEnAttente(); }, 10000);
             montree = v->imageAffichee();
             if (pendant)
-                pendant();
+                pendant(*v);
             QTest::mouseClick(v->findChild<QWidget*>(QStringLiteral("Image1")), Qt::LeftButton);
         });
         presser(m().CmdVPlEcr);
@@ -562,17 +562,19 @@ private slots:
         QTRY_VERIFY(m().pageComplete());
         QCOMPARE(m().centree(), chemin(10));
         bool vueUnique = false;
-        int ajustement = -1;
-        const QImage montree = pleinEcranDeLaCentree([&] {
-            vueUnique = g().VueUnique;
-            ajustement = g().AdapterImage;
+        bool vueUniqueALaFermeture = true;
+        std::optional<ajustement::Mode> adaptation;
+        const QImage montree = pleinEcranDeLaCentree([&](PleinEcran& v) {
+            vueUnique = v.vueUnique();
+            adaptation = g().diaporama.adaptation();
+            connect(&v, &QDialog::finished, this, [&] { vueUniqueALaFermeture = v.vueUnique(); });
         });
         QCOMPARE(g().FichierCourant(), chemin(10));
         QVERIFY(vueUnique);
-        QCOMPARE(ajustement, 1);
+        QCOMPARE(adaptation, std::optional(ajustement::NePasAdapter));
         QCOMPARE(montree.size(), QSize(64, 48));
         QCOMPARE(montree.pixel(32, 24), couleur(10).rgb());
-        QVERIFY(!g().VueUnique);
+        QVERIFY(!vueUniqueALaFermeture);
     }
 
     // A photo tagged with a wide-gamut profile shows its true colours in the

@@ -332,7 +332,7 @@ void TestNavigateur::autreExtension()
         QCOMPARE(b.services.boites.first().second,
                  QStringLiteral(
                      "L'extension «jpeg» comporte plus de 3 caractères.\nVous êtes sûr(e) de ne pas vous tromper ?"));
-        QCOMPARE(b.g.IconeMessage, 4);
+        QCOMPARE(b.services.icones.first(), 4);
     }
 }
 
