@@ -2,6 +2,7 @@
 // The main window: a borderless frame with its own title row, the browser column,
 // the display box, the icon bar and the pop-up panels drawn over them on demand.
 #include "core/schema.h"
+#include "main_window/controlesfenprin.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -84,7 +85,6 @@ private:
     void construirePopUpInfos();
     void construirePanneaux();
     void construireNavigateur();
-    void poserInfoBulles();
     void relierCadre();
     void relierBarreIcones();
     void relierPanneaux();
@@ -106,8 +106,6 @@ private:
     void placerPanneaux();
     void activation();
     void montrer(QDialog& d);
-    // A control of this window by name, never one of a dialog it owns.
-    QWidget* controle(const QString& nom) const;
 
     // Options panel
     void basculerInfoBulles();
@@ -162,6 +160,9 @@ private:
     quint64 ticketCopieImage_ = 0;
     quint64 ticketParent_ = 0;
     QString cheminRenomme_; // the file the rename panel was filled for
+    Boutons<Icone, Icone::Nombre> icones_;
+    Boutons<Option, Option::Nombre> options_;
+    Boutons<EntreeFichier, EntreeFichier::Nombre> menuFichier_;
 
 public:
     // Controls, under the objectNames the tests and the colour scheme find them by.
@@ -171,14 +172,7 @@ public:
     BoutonSkin* Forme3 = nullptr;
     PanneauSkin* FondIcones = nullptr;
     BoutonSkin* CmdTypExt = nullptr;
-    BoutonSkin* CmdSlideShow = nullptr;
-    BoutonSkin* CmdCopFich = nullptr;
-    BoutonSkin* CmdCopImg = nullptr;
-    BoutonSkin* CmdRenommer = nullptr;
-    BoutonSkin* CmdSupFic = nullptr;
-    PanneauSkin* PopUpInfos = nullptr;
-    BoutonSkin* CmdBulAide = nullptr;
-    BoutonSkin* CmdConseilDem = nullptr;
+    PanneauOptions* PopUpInfos = nullptr;
     LibelleCouleurs* LblChangerCoul = nullptr;
     PanneauSkin* FondFilePopUp = nullptr;
     PanneauSkin* FondSons = nullptr;

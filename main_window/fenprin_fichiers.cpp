@@ -59,42 +59,40 @@ void FenPrin::construireRenommer()
 
 void FenPrin::relierFichiers()
 {
-    const auto clic = [this](QWidget* dans, const char* nom, auto action) {
-        connect(dans->findChild<BoutonSkin*>(QLatin1String(nom)), &QAbstractButton::clicked, this, action);
-    };
-    clic(FondIcones, "CmdCopFich", [this] {
+    const auto clic = [this](BoutonSkin* b, auto action) { connect(b, &QAbstractButton::clicked, this, action); };
+    clic(icones_[Icone::CmdCopFich], [this] {
         masquerPanneaux(true, true, true, true);
         ProcCopFic();
     });
-    clic(FondIcones, "CmdSupFic", [this] {
+    clic(icones_[Icone::CmdSupFic], [this] {
         masquerPanneaux(true, true, true, true);
         ProcSupFic();
     });
-    clic(FondIcones, "CmdRenommer", [this] {
+    clic(icones_[Icone::CmdRenommer], [this] {
         masquerPanneaux(true, true, true, true);
         ouvrirRenommer();
     });
-    clic(FondIcones, "CmdCopImg", [this] {
+    clic(icones_[Icone::CmdCopImg], [this] {
         masquerPanneaux(true, true, true, true);
         ProcCopImg();
     });
-    clic(FondIcones, "CmdPaint", [this] {
+    clic(icones_[Icone::CmdPaint], [this] {
         masquerPanneaux(true, true, true, true);
         lancerPaint(fichierSelectionne());
     });
-    clic(FondIcones, "CmdExplorer", [this] {
+    clic(icones_[Icone::CmdExplorer], [this] {
         masquerPanneaux(true, true, true, true);
         ProcGestFich();
     });
-    clic(FondFilePopUp, "mnuCopierFile", [this] {
+    clic(menuFichier_[EntreeFichier::mnuCopierFile], [this] {
         FondFilePopUp->hide();
         ProcCopFic();
     });
-    clic(FondFilePopUp, "mnuSupprimerFile", [this] {
+    clic(menuFichier_[EntreeFichier::mnuSupprimerFile], [this] {
         FondFilePopUp->hide();
         ProcSupFic();
     });
-    clic(FondFilePopUp, "mnuRenommerFile", [this] {
+    clic(menuFichier_[EntreeFichier::mnuRenommerFile], [this] {
         FondFilePopUp->hide();
         ouvrirRenommer();
     });

@@ -52,8 +52,7 @@ void FenPrin::construireMiniatures()
         if (b == Qt::RightButton)
             OuvrirAide(g, QStringLiteral("miniatures.htm"));
     });
-    connect(FondIcones->findChild<BoutonSkin*>(QStringLiteral("CmdMiniatures")), &QAbstractButton::clicked, this,
-            [this] { afficherMiniatures(true); });
+    connect(icones_[Icone::CmdMiniatures], &QAbstractButton::clicked, this, [this] { afficherMiniatures(true); });
 }
 
 // The list is not rebuilt on entry: the page shows what it showed last, until

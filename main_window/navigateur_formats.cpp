@@ -16,17 +16,19 @@ struct Format {
     const char* motif;
     const char* legendeTypExt;
     const char* legendeV;
+    bool aide; // the right button opens the help topic on formats
 };
 
 const Format formats[] = {
-    {"CmdBMP", "BMP", 300, 120, 945, 480, "*.bmp", " BMP", "BMP"},
-    {"CmdDIB", "DIB", 1260, 120, 945, 480, "*.dib", " DIB", "DIB"},
-    {"CmdGIF", "GIF", 300, 600, 945, 480, "*.gif", " GIF", "GIF"},
-    {"CmdJPG", "JPG", 1260, 600, 945, 480, "*.jpg", " JPG", "JPG"},
-    {"CmdRLE", "RLE", 300, 1080, 945, 480, "*.rle", " RLE", "RLE"},
-    {"CmdWMF", "WMF", 1260, 1080, 945, 480, "*.wmf", "WMF", "WMF"},
-    {"CmdTousImg", "Tous les formats", 300, 2040, 1905, 780, "*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf", "TOUS", "TOUS"},
-    {"CmdTOUS", "Tous les fichiers (*.*)", 300, 2820, 1905, 1140, "*.*", "  *.*", "*.*"},
+    {"CmdBMP", "BMP", 300, 120, 945, 480, "*.bmp", " BMP", "BMP", false},
+    {"CmdDIB", "DIB", 1260, 120, 945, 480, "*.dib", " DIB", "DIB", false},
+    {"CmdGIF", "GIF", 300, 600, 945, 480, "*.gif", " GIF", "GIF", false},
+    {"CmdJPG", "JPG", 1260, 600, 945, 480, "*.jpg", " JPG", "JPG", false},
+    {"CmdRLE", "RLE", 300, 1080, 945, 480, "*.rle", " RLE", "RLE", false},
+    {"CmdWMF", "WMF", 1260, 1080, 945, 480, "*.wmf", "WMF", "WMF", false},
+    {"CmdTousImg", "Tous les formats", 300, 2040, 1905, 780, "*.bmp;*.dib;*.gif;*.jpg;*.rle;*.wmf", "TOUS", "TOUS",
+     false},
+    {"CmdTOUS", "Tous les fichiers (*.*)", 300, 2820, 1905, 1140, "*.*", "  *.*", "*.*", true},
 };
 
 const Format* formatDuMotif(const QString& motif)
@@ -57,19 +59,19 @@ void Navigateur::construirePanneauFormats()
         connect(b, &QAbstractButton::clicked, this,
                 [this, motif, legende, legendeV] { choisirFormat(motif, legende, legendeV); });
         boutonsFormats_ << b;
+        if (f.aide) {
+            b->setInfoBulle(QStringLiteral("Clic droit : appel de la rubrique d'aide"), &g_.InfoBulles);
+            connect(b, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton bouton) {
+                if (bouton == Qt::RightButton)
+                    OuvrirAide(g_, QStringLiteral("format_dimage.htm"));
+            });
+        }
     }
 
     auto* autre = new BoutonSkin(fondTypExt_, QStringLiteral("CmdAutre"), QStringLiteral("Autre..."));
     twips::placer(autre, 300, 1560, 1905, 480);
     connect(autre, &QAbstractButton::clicked, this, [this] { choisirAutre(); });
     boutonsFormats_ << autre;
-
-    auto* tous = fondTypExt_->findChild<BoutonSkin*>(QStringLiteral("CmdTOUS"));
-    tous->setInfoBulle(QStringLiteral("Clic droit : appel de la rubrique d'aide"), &g_.InfoBulles);
-    connect(tous, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton bouton) {
-        if (bouton == Qt::RightButton)
-            OuvrirAide(g_, QStringLiteral("format_dimage.htm"));
-    });
 }
 
 void Navigateur::basculerPanneauFormats()
