@@ -159,7 +159,7 @@ void FenPrin::relierBarreIcones()
     });
     connect(b[Icone::CmdFond], &BoutonSkin::sourisEnfoncee, this,
             [this](Qt::MouseButton bouton) { boutonFond(bouton); });
-    clic(b[Icone::CmdFond], [this] { afficherFenFond(!FondAffiche); });
+    clic(b[Icone::CmdFond], [this] { afficherFenFond(!fondAffiche_); });
     clic(b[Icone::CmdPressPap], [this] { AfficherPressePapiers(g, this); });
     clic(b[Icone::CmdDorvik], [this] {
         masquerPanneaux(true, true, true, true);

@@ -65,8 +65,10 @@ public:
     void lancerPaint(const QString& image);
     void ProcGestFich();
 
-    bool ModeMiniatures = false;
-    bool FondAffiche = false;
+    // The thumbnail page is shown in place of the browser's picture.
+    bool modeMiniatures() const { return modeMiniatures_; }
+    // The backdrop window is on screen.
+    bool fondAffiche() const { return fondAffiche_; }
 
     Navigateur* navigateur() const { return navigateur_.get(); }
     Miniatures* miniatures() const { return miniatures_; }
@@ -160,11 +162,12 @@ private:
     quint64 ticketCopieImage_ = 0;
     quint64 ticketParent_ = 0;
     QString cheminRenomme_; // the file the rename panel was filled for
+    bool modeMiniatures_ = false;
+    bool fondAffiche_ = false;
     Boutons<Icone, Icone::Nombre> icones_;
     Boutons<Option, Option::Nombre> options_;
     Boutons<EntreeFichier, EntreeFichier::Nombre> menuFichier_;
 
-public:
     // Controls, under the objectNames the tests and the colour scheme find them by.
     BoutonSkin* CmdDeplaceFen = nullptr;
     BoutonSkin* CmdReduire = nullptr;
@@ -187,6 +190,4 @@ public:
     BoutonSkin* CmdRenOK = nullptr;
     BoutonSkin* CmdRenAnul = nullptr;
     PanneauCopie* FondCopie = nullptr;
-    QString NomImageCentree;
-    QString NouveauNom;
 };

@@ -65,7 +65,7 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
     g.DiaporamaEnCours = false;
     g.commentaire.police.lire(g.reglages);
     cacherBoutonsImage();
-    ModeMiniatures = false;
+    modeMiniatures_ = false;
     g.fond.positions = {255, 255, 255};
     placerPanneaux();
 }

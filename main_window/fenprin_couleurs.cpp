@@ -196,7 +196,7 @@ void FenPrin::boutonFond(Qt::MouseButton bouton)
     FenColors choix(g, this, qobject_cast<FenFond*>(fenFond_.data()));
     montrer(choix);
     // Shown again so that the backdrop takes the colour just chosen.
-    if (FondAffiche)
+    if (fondAffiche_)
         afficherFenFond(true);
     raise();
     activateWindow();
@@ -204,7 +204,7 @@ void FenPrin::boutonFond(Qt::MouseButton bouton)
 
 void FenPrin::afficherFenFond(bool oui)
 {
-    FondAffiche = oui;
+    fondAffiche_ = oui;
     delete fenFond_.data();
     if (!oui)
         return;

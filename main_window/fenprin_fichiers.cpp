@@ -223,7 +223,7 @@ void FenPrin::oublierCourant()
 {
     g.modele.effacerCourant();
     navigateur_->AfficheImage();
-    if (!ModeMiniatures)
+    if (!modeMiniatures_)
         Forme3->setText(QString());
 }
 
@@ -252,7 +252,7 @@ void FenPrin::ouvrirPanneauRenommer(const QString& chemin, bool prendreFocus)
 // in the view on display, and the focus stays in that view.
 void FenPrin::suivreSelectionRenommer(bool formeMiniatures)
 {
-    if (RenommerFile->isHidden() || formeMiniatures != ModeMiniatures)
+    if (RenommerFile->isHidden() || formeMiniatures != modeMiniatures_)
         return;
     const QString chemin = formeMiniatures ? miniatures_->centree() : g.FichierCourant();
     if (chemin == cheminRenomme_)
@@ -262,23 +262,21 @@ void FenPrin::suivreSelectionRenommer(bool formeMiniatures)
         cheminRenomme_.clear();
         return;
     }
-    if (formeMiniatures)
-        NomImageCentree = nomDe(chemin);
     ouvrirPanneauRenommer(chemin, false);
 }
 
 void FenPrin::confirmerRenommer()
 {
-    NouveauNom = NouvNom->text();
+    const QString nouveauNom = NouvNom->text();
     const QString ancien = cheminRenomme_;
     if (ancien.isEmpty())
         return;
     // The name as shown: a name that is not UTF-8 shows otherwise than it is spelt.
-    if (NouveauNom == AncNom->text()) {
+    if (nouveauNom == AncNom->text()) {
         RenommerFile->hide();
         return;
     }
-    const ResultatRenommage r = renommerFichier(ancien, NouveauNom);
+    const ResultatRenommage r = renommerFichier(ancien, nouveauNom);
     switch (r.issue) {
     // Whatever the refusal, the panel stays open with the typed name to correct.
     case ResultatRenommage::Existe:
@@ -286,7 +284,7 @@ void FenPrin::confirmerRenommer()
                         QStringLiteral("Une image portant ce nom\nexiste déjà dans le dossier."), false, 22);
         return;
     case ResultatRenommage::NomRefuse: {
-        QString nom = NouveauNom;
+        QString nom = nouveauNom;
         if (nom.size() > 40) {
             nom.truncate(nom.at(38).isHighSurrogate() ? 38 : 39);
             nom += QStringLiteral("…");
@@ -309,7 +307,7 @@ void FenPrin::confirmerRenommer()
     cheminRenomme_.clear();
     // On the thumbnail page the picture stays in the middle, under its new name.
     selectionnerApresRelecture(g.modele.IndexFichier(), [this, nouveau = r.chemin] {
-        if (ModeMiniatures)
+        if (modeMiniatures_)
             miniatures_->centrer(nouveau);
     });
 }

@@ -15,7 +15,7 @@ void FenPrin::construireMiniatures()
     Miniatures* m = miniatures_;
     // While the page is shown, the caption line names its middle picture.
     connect(m, &Miniatures::legendeChangee, this, [this](const QString& t) {
-        if (ModeMiniatures)
+        if (modeMiniatures_)
             Forme3->setText(t);
     });
     connect(navigateur_.get(), &Navigateur::dossierMiniaturesDemande, m, &Miniatures::DossierMiniaturesSur);
@@ -29,8 +29,8 @@ void FenPrin::construireMiniatures()
     });
     connect(m->CmdVRename, &QAbstractButton::clicked, this, [this] {
         const QString chemin = miniatures_->centree();
-        NomImageCentree = chemin.mid(chemin.lastIndexOf(QLatin1Char('/')) + 1);
-        if (!NomImageCentree.isEmpty())
+        // Nothing in the middle cell: nothing to rename.
+        if (!chemin.mid(chemin.lastIndexOf(QLatin1Char('/')) + 1).isEmpty())
             ouvrirPanneauRenommer(chemin);
     });
     connect(m, &Miniatures::centreeChangee, this, [this] { suivreSelectionRenommer(true); });
@@ -61,7 +61,7 @@ void FenPrin::afficherMiniatures(bool oui)
 {
     if (oui)
         masquerPanneaux(true, true, true, true);
-    ModeMiniatures = oui;
+    modeMiniatures_ = oui;
     navigateur_->setModeMiniatures(oui);
     navigateur_->activerFichiers(!oui);
     if (oui)

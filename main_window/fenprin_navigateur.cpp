@@ -27,7 +27,7 @@ void FenPrin::construireNavigateur()
     // The icon bar comes after the browser: its buttons are reached when the signals come.
     // The thumbnail page, while it is shown, names its own middle picture there.
     connect(n, &Navigateur::legendeChangee, this, [this](const QString& t) {
-        if (!ModeMiniatures)
+        if (!modeMiniatures_)
             Forme3->setText(t);
     });
     connect(n, &Navigateur::legendeTypExtChangee, this, [this](const QString& t) { CmdTypExt->setText(t); });
