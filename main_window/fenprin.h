@@ -13,7 +13,8 @@
 class BoutonSkin;
 class PanneauSkin;
 class PanneauCopie;
-class PanneauMessage;
+class PanneauRenommer;
+class MessageFenPrin;
 class PosteSons;
 class General;
 class Navigateur;
@@ -57,10 +58,6 @@ public:
     void copierFichierVers(const QString& source, bool formeListe);
     void supprimerFichier(const QString& source, bool formeListe);
     void copierImage(const QString& source);
-    // Fills the rename panel for `chemin`, the file its confirm step will rename,
-    // and shows it; `prendreFocus`: the new name is typed at once.
-    void ouvrirPanneauRenommer(const QString& chemin, bool prendreFocus = true);
-    void confirmerRenommer();
     // The first paint program installed, on `image`; a message when there is none.
     void lancerPaint(const QString& image);
     void ProcGestFich();
@@ -132,6 +129,8 @@ private:
     // The picture selected in the file list, empty when none is.
     QString fichierSelectionne() const;
     void suivreSelectionRenommer(bool formeMiniatures);
+    // Renames `chemin` as the rename panel asks; a refusal is said, the panel staying open.
+    void renommer(const QString& chemin, const QString& nouveauNom);
     // Selects the entry `index` (0 when below) once the folder has been listed again.
     void selectionnerApresRelecture(qint64 index, std::function<void()> ensuite = {});
     void oublierCourant();
@@ -161,7 +160,6 @@ private:
     std::unique_ptr<Sablier> sablierCopieImage_;
     quint64 ticketCopieImage_ = 0;
     quint64 ticketParent_ = 0;
-    QString cheminRenomme_; // the file the rename panel was filled for
     bool modeMiniatures_ = false;
     bool fondAffiche_ = false;
     Boutons<Icone, Icone::Nombre> icones_;
@@ -179,15 +177,9 @@ private:
     LibelleCouleurs* LblChangerCoul = nullptr;
     PanneauSkin* FondFilePopUp = nullptr;
     PanneauSkin* FondSons = nullptr;
-    PanneauMessage* FondMessage = nullptr;
-    QLabel* IcoFondMessage = nullptr;
-    QLabel* LblMessage = nullptr;
+    MessageFenPrin* FondMessage = nullptr;
     PanneauSkin* CacheIcones = nullptr;
     PanneauSkin* CacheFichiers = nullptr;
-    PanneauSkin* RenommerFile = nullptr;
-    QLabel* AncNom = nullptr;
-    QLineEdit* NouvNom = nullptr;
-    BoutonSkin* CmdRenOK = nullptr;
-    BoutonSkin* CmdRenAnul = nullptr;
+    PanneauRenommer* RenommerFile = nullptr;
     PanneauCopie* FondCopie = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "app/twips.h"
 #include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
+#include "main_window/panneaurenommer.h"
 
 void FenPrin::construireMiniatures()
 {
@@ -31,7 +32,7 @@ void FenPrin::construireMiniatures()
         const QString chemin = miniatures_->centree();
         // Nothing in the middle cell: nothing to rename.
         if (!chemin.mid(chemin.lastIndexOf(QLatin1Char('/')) + 1).isEmpty())
-            ouvrirPanneauRenommer(chemin);
+            RenommerFile->ouvrir(chemin, true);
     });
     connect(m, &Miniatures::centreeChangee, this, [this] { suivreSelectionRenommer(true); });
     connect(m->CmdVCopFich, &QAbstractButton::clicked, this,

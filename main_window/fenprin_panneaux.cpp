@@ -3,13 +3,13 @@
 #include "main_window/navigateur.h"
 
 #include "app/general.h"
-#include "app/panneaumessage.h"
 #include "app/services.h"
 #include "core/reglages.h"
 #include "core/tablereglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
 #include "main_window/controlesfenprin.h"
+#include "main_window/messagefenprin.h"
 
 #include "dialogs/apropos.h"
 
@@ -92,23 +92,7 @@ void FenPrin::construirePanneaux()
         m[e.entree] = entreeMenu(FondFilePopUp, e.nom, e.texte, 120, e.haut, 3795);
     ligneSeparation(FondFilePopUp, QStringLiteral("Line5"), 120, 840, 3795);
 
-    FondMessage = new PanneauMessage(this, QStringLiteral("FondMessage"), QStringLiteral("Erreur"), {3915, 1635},
-                                     {600, 360, 3165, 630}, {1380, 1260, 1155, 255});
-    twips::deplacer(FondMessage, 720, 2220);
-    FondMessage->hide();
-    FondMessage->setAlignementTitre(Qt::AlignLeft);
-    FondMessage->bouton()->setObjectName(QStringLiteral("CmdOKMsg"));
-    IcoFondMessage = new QLabel(FondMessage);
-    IcoFondMessage->setObjectName(QStringLiteral("IcoFondMessage"));
-    twips::placer(IcoFondMessage, 60, 360, 480, 480);
-    IcoFondMessage->setPixmap(QIcon(QStringLiteral(":/icones/exclam.svg")).pixmap(IcoFondMessage->size()));
-    LblMessage = FondMessage->texte();
-    LblMessage->setObjectName(QStringLiteral("LblMessage"));
-    LblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QFont f = LblMessage->font();
-    f.setFamily(QStringLiteral("Verdana"));
-    f.setPointSizeF(8.25);
-    LblMessage->setFont(f);
+    FondMessage = new MessageFenPrin(g, this);
 
     CacheIcones = panneau(this, "CacheIcones", QString(), 0, 5940, 10455, 615);
     CacheFichiers = panneau(this, "CacheFichiers", QString(), 600, 630, 2520, 5055);
@@ -140,7 +124,6 @@ void FenPrin::relierPanneaux()
     connect(LblChangerCoul, &LibelleCouleurs::boutonDroit, this, [this] { secondSchema(); });
 
     clic(menuFichier_[EntreeFichier::mnuAnnulerFile], [this] { FondFilePopUp->hide(); });
-    clic(FondMessage->bouton(), [this] { FondMessage->hide(); });
     connect(&g.reglages, &Reglages::ecritureImpossible, this, [this](const QString& raison) {
         afficherMessage(QStringLiteral("Réglages"),
                         QStringLiteral("Les réglages n'ont pas pu être enregistrés :\n%1.").arg(raison));
@@ -162,14 +145,7 @@ void FenPrin::masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, b
 
 void FenPrin::afficherMessage(const QString& titre, const QString& texte, bool avecIcone, int son)
 {
-    IcoFondMessage->setEnabled(avecIcone);
-    twips::deplacer(FondMessage, 720, 2220);
-    FondMessage->setTitre(titre);
-    FondMessage->setTexte(texte);
-    JouerSon(g, son);
-    FondMessage->show(); // takes the focus, and gives it back when closed
-    FondMessage->raise();
-    FondMessage->setFocus(); // a second message over the first
+    FondMessage->afficher(titre, texte, avecIcone, son);
 }
 
 void FenPrin::basculerPopUpInfos()
