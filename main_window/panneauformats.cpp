@@ -29,8 +29,7 @@ const Format formats[] = {
 
 // The buttons fill the panel from its top edge: the caption names it for
 // assistive tools instead of being painted under them.
-PanneauFormats::PanneauFormats(General& g, QWidget* fenetre)
-    : PanneauSkin(fenetre, QStringLiteral("FondTypExt")), g_(g)
+PanneauFormats::PanneauFormats(General& g, QWidget* fenetre) : PanneauSkin(fenetre, QStringLiteral("FondTypExt")), g_(g)
 {
     setAccessibleName(QStringLiteral("Choix du format d'image"));
     twips::placer(this, 3180, 1530, 2355, 4095);
