@@ -96,10 +96,7 @@ void FenPrin::ProcCoulDefUtil()
     const QColor lumiere = g.couleur(Role::Lumiere);
     const QColor autres = g.couleur(Role::AutresTextes);
     const QHash<QString, QList<QWidget*>> parNom = controlesParNom(this);
-    const auto controle = [&parNom](const QString& nom) -> QWidget* {
-        const auto trouves = parNom.constFind(nom);
-        return trouves == parNom.cend() ? nullptr : trouves->first();
-    };
+    const auto controle = [&parNom](const QString& nom) { return parNom.value(nom).value(0); };
     const auto skin = [&controle](const QString& nom) { return dynamic_cast<ControleSkin*>(controle(nom)); };
     const auto bouton = [&controle](const QString& nom) { return qobject_cast<BoutonSkin*>(controle(nom)); };
 
