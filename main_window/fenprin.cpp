@@ -15,53 +15,31 @@
 #include <QLabel>
 
 namespace {
-// Left-click action, then after "/" the right-button action.
-const struct {
-    const char* nom;
-    const char* texte;
-} InfoBulles[] = {
-    {"CmdDeplaceFen", "Déplacement de la fenêtre"},
-    {"CmdReduire", "Réduire"},
-    {"CmdFermer", "Fermer"},
-    {"CmdTypExt", "Choix du format d'image (bmp, dib, gif, jpg, rle, wmf)/Masquer la zone de fichiers"},
-    {"CmdExplorer", "Gestionnaire de fichiers"},
-    {"CmdRenommer", "Renommer l'image"},
-    {"CmdCopFich", "Copier le fichier d'image"},
-    {"CmdSupFic", "Supprimer l'image"},
-    {"CmdCopImg", "Copier l'image dans le presse-papiers"},
-    {"CmdSlideShow", "SlideShow/Réglage du slideshow"},
-    {"CmdFond", "Affichage du fond d'écran/Choix de la couleur"},
-    {"CmdMusique", "Musique et sons"},
-    {"CmdPaint", "Programme de dessin"},
-    {"CmdPressPap", "Appel du presse-papiers"},
-    {"CmdMiniatures", "Affichage des miniatures"},
-    {"CmdDorvik", "Visualisation des images avec Dorvik"},
-    {"CmdApropos", "A propos d'Ormelle, couleurs et options/Affichage de la fenêtre d'avertissement"},
-    {"CmdAide", "Appel de l'aide sur la fenêtre/Appel de l'aide générale"},
-    {"CacheFichiers", "Masquer/démasquer la barre d'icônes"},
-    {"LblChangerCoul", "Clic droit pour changer les couleurs..."},
-};
-
-// Icon bar: name, picture, left (twips); all 600 × 480 at top 60 unless noted.
+// Icon bar: name, picture, left (twips), height, tooltip (left-click action, then after
+// "/" the right-button action); all 600 wide at top 60.
 const struct {
     const char* nom;
     const char* icone;
     int gauche;
+    int hauteur;
+    const char* infoBulle;
+    Icone bouton;
 } Icones[] = {
-    {"CmdExplorer", "explorer", 1290},
-    {"CmdRenommer", "renommer", 1920},
-    {"CmdCopFich", "copfich", 2550},
-    {"CmdSupFic", "supfic", 3180},
-    {"CmdCopImg", "copimg", 3810},
-    {"CmdSlideShow", "slideshow", 4440},
-    {"CmdFond", "fond", 5070},
-    {"CmdMusique", "musique", 5700},
-    {"CmdPaint", "paint", 6330},
-    {"CmdPressPap", "presspap", 6960},
-    {"CmdMiniatures", "miniatures", 7590},
-    {"CmdDorvik", "dorvik", 8220},
-    {"CmdApropos", "apropos", 8850},
-    {"CmdAide", "aide", 9480},
+    {"CmdExplorer", "explorer", 1290, 480, "Gestionnaire de fichiers", Icone::CmdExplorer},
+    {"CmdRenommer", "renommer", 1920, 480, "Renommer l'image", Icone::CmdRenommer},
+    {"CmdCopFich", "copfich", 2550, 480, "Copier le fichier d'image", Icone::CmdCopFich},
+    {"CmdSupFic", "supfic", 3180, 480, "Supprimer l'image", Icone::CmdSupFic},
+    {"CmdCopImg", "copimg", 3810, 480, "Copier l'image dans le presse-papiers", Icone::CmdCopImg},
+    {"CmdSlideShow", "slideshow", 4440, 480, "SlideShow/Réglage du slideshow", Icone::CmdSlideShow},
+    {"CmdFond", "fond", 5070, 480, "Affichage du fond d'écran/Choix de la couleur", Icone::CmdFond},
+    {"CmdMusique", "musique", 5700, 480, "Musique et sons", Icone::CmdMusique},
+    {"CmdPaint", "paint", 6330, 480, "Programme de dessin", Icone::CmdPaint},
+    {"CmdPressPap", "presspap", 6960, 480, "Appel du presse-papiers", Icone::CmdPressPap},
+    {"CmdMiniatures", "miniatures", 7590, 540, "Affichage des miniatures", Icone::CmdMiniatures},
+    {"CmdDorvik", "dorvik", 8220, 480, "Visualisation des images avec Dorvik", Icone::CmdDorvik},
+    {"CmdApropos", "apropos", 8850, 480,
+     "A propos d'Ormelle, couleurs et options/Affichage de la fenêtre d'avertissement", Icone::CmdApropos},
+    {"CmdAide", "aide", 9480, 480, "Appel de l'aide sur la fenêtre/Appel de l'aide générale", Icone::CmdAide},
 };
 
 BoutonSkin* bouton(QWidget* parent, const char* nom, const QString& texte, int g, int h, int l, int ht)
@@ -92,7 +70,6 @@ FenPrin::FenPrin(General& general, MontrerModal montrerModal, QWidget* parent)
     construirePopUpInfos();
     construirePanneaux();
     construireSons();
-    poserInfoBulles();
     relierCadre();
     relierBarreIcones();
     relierPanneaux();
@@ -115,8 +92,11 @@ void FenPrin::construireCadre()
 {
     CmdDeplaceFen = bouton(this, "CmdDeplaceFen", g.TitreProgramme, 0, 0, 9855, 315);
     CmdDeplaceFen->setDeplaceFenetre(true);
+    CmdDeplaceFen->setInfoBulle(QStringLiteral("Déplacement de la fenêtre"), &g.InfoBulles);
     CmdReduire = bouton(this, "CmdReduire", QStringLiteral("-"), 9855, 0, 300, 315);
+    CmdReduire->setInfoBulle(QStringLiteral("Réduire"), &g.InfoBulles);
     CmdFermer = bouton(this, "CmdFermer", QStringLiteral("x"), 10155, 0, 300, 315);
+    CmdFermer->setInfoBulle(QStringLiteral("Fermer"), &g.InfoBulles);
     bande(this, "Forme4", 0, 315, 10455, 315, Qt::Vertical);
     bande(this, "Forme1", 0, 615, 600, 2520, Qt::Vertical);
     bande(this, "Forme2", 0, 3135, 600, 2550, Qt::Vertical);
@@ -130,36 +110,24 @@ void FenPrin::construireCadre()
 
 void FenPrin::construireBarreIcones()
 {
+    auto& b = icones_;
     FondIcones = new PanneauSkin(this, QStringLiteral("FondIcones"));
     twips::placer(FondIcones, 0, 5940, 10455, 615);
     CmdTypExt = bouton(FondIcones, "CmdTypExt", QStringLiteral("  *.*"), 240, 60, 1095, 480);
     CmdTypExt->setIconeSvg(QStringLiteral(":/icones/typext.svg"));
     CmdTypExt->setAlignementTexte(Qt::AlignLeft | Qt::AlignVCenter);
+    CmdTypExt->setInfoBulle(
+        QStringLiteral("Choix du format d'image (bmp, dib, gif, jpg, rle, wmf)/Masquer la zone de fichiers"),
+        &g.InfoBulles);
     for (const auto& i : Icones) {
-        const int hauteur = QLatin1String(i.nom) == QLatin1String("CmdMiniatures") ? 540 : 480;
-        BoutonSkin* b = bouton(FondIcones, i.nom, QString(), i.gauche, 60, 600, hauteur);
-        b->setIconeSvg(QStringLiteral(":/icones/%1.svg").arg(QLatin1String(i.icone)));
+        BoutonSkin* icone = bouton(FondIcones, i.nom, QString(), i.gauche, 60, 600, i.hauteur);
+        icone->setIconeSvg(QStringLiteral(":/icones/%1.svg").arg(QLatin1String(i.icone)));
         // The icon buttons keep their own colours whatever the scheme.
-        b->setDegrade(QColor(0, 150, 150), QColor(0, 88, 96));
+        icone->setDegrade(QColor(0, 150, 150), QColor(0, 88, 96));
+        icone->setInfoBulle(QString::fromUtf8(i.infoBulle), &g.InfoBulles);
+        b[i.bouton] = icone;
     }
     CmdTypExt->setDegrade(QColor(0, 150, 150), QColor(0, 88, 96));
-    CmdSlideShow = FondIcones->findChild<BoutonSkin*>(QStringLiteral("CmdSlideShow"));
-    CmdCopFich = FondIcones->findChild<BoutonSkin*>(QStringLiteral("CmdCopFich"));
-    CmdCopImg = FondIcones->findChild<BoutonSkin*>(QStringLiteral("CmdCopImg"));
-    CmdRenommer = FondIcones->findChild<BoutonSkin*>(QStringLiteral("CmdRenommer"));
-    CmdSupFic = FondIcones->findChild<BoutonSkin*>(QStringLiteral("CmdSupFic"));
-}
-
-void FenPrin::poserInfoBulles()
-{
-    for (const auto& i : InfoBulles) {
-        const QString nom = QString::fromLatin1(i.nom);
-        const QString texte = QString::fromUtf8(i.texte);
-        if (auto* l = findChild<LibelleCouleurs*>(nom))
-            l->setInfoBulle(texte, &g.InfoBulles);
-        else if (auto* c = dynamic_cast<ControleSkin*>(findChild<QWidget*>(nom)))
-            c->setInfoBulle(texte, &g.InfoBulles);
-    }
 }
 
 void FenPrin::relierCadre()
@@ -170,42 +138,40 @@ void FenPrin::relierCadre()
 
 void FenPrin::relierBarreIcones()
 {
-    const auto clic = [this](const char* nom, auto action) {
-        connect(FondIcones->findChild<BoutonSkin*>(QLatin1String(nom)), &QAbstractButton::clicked, this, action);
+    const auto clic = [this](BoutonSkin* b, auto action) { connect(b, &QAbstractButton::clicked, this, action); };
+    const auto droit = [this](BoutonSkin* b, auto action) {
+        connect(b, &BoutonSkin::sourisEnfoncee, this, [action](Qt::MouseButton bouton) {
+            if (bouton == Qt::RightButton)
+                action();
+        });
     };
-    const auto droit = [this](const char* nom, auto action) {
-        connect(FondIcones->findChild<BoutonSkin*>(QLatin1String(nom)), &BoutonSkin::sourisEnfoncee, this,
-                [action](Qt::MouseButton b) {
-                    if (b == Qt::RightButton)
-                        action();
-                });
-    };
-    clic("CmdTypExt", [this] {
+    const auto& b = icones_;
+    clic(CmdTypExt, [this] {
         masquerPanneaux(true, true, false, true);
         navigateur_->basculerPanneauFormats();
     });
-    droit("CmdTypExt", [this] { navigateur_->boutonDroitTypExt(); });
-    clic("CmdSlideShow", [this] { lancerDiaporama(); });
-    connect(CmdSlideShow, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton b) {
+    droit(CmdTypExt, [this] { navigateur_->boutonDroitTypExt(); });
+    clic(b[Icone::CmdSlideShow], [this] { lancerDiaporama(); });
+    connect(b[Icone::CmdSlideShow], &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton bouton) {
         masquerPanneaux(true, false, false, false);
-        if (b == Qt::RightButton)
+        if (bouton == Qt::RightButton)
             reglagesDiaporama();
     });
-    connect(FondIcones->findChild<BoutonSkin*>(QStringLiteral("CmdFond")), &BoutonSkin::sourisEnfoncee, this,
-            [this](Qt::MouseButton b) { boutonFond(b); });
-    clic("CmdFond", [this] { afficherFenFond(!FondAffiche); });
-    clic("CmdPressPap", [this] { AfficherPressePapiers(g, this); });
-    clic("CmdDorvik", [this] {
+    connect(b[Icone::CmdFond], &BoutonSkin::sourisEnfoncee, this,
+            [this](Qt::MouseButton bouton) { boutonFond(bouton); });
+    clic(b[Icone::CmdFond], [this] { afficherFenFond(!fondAffiche_); });
+    clic(b[Icone::CmdPressPap], [this] { AfficherPressePapiers(g, this); });
+    clic(b[Icone::CmdDorvik], [this] {
         masquerPanneaux(true, true, true, true);
         g.services.demarrerProgramme(QStringLiteral("/opt/talvenor/dorvik/dorvik"), {});
     });
-    clic("CmdApropos", [this] { basculerPopUpInfos(); });
-    droit("CmdApropos", [this] { montrerAvertissement(); });
-    clic("CmdAide", [this] {
+    clic(b[Icone::CmdApropos], [this] { basculerPopUpInfos(); });
+    droit(b[Icone::CmdApropos], [this] { montrerAvertissement(); });
+    clic(b[Icone::CmdAide], [this] {
         masquerPanneaux(true, true, true, true);
         OuvrirAide(g, QStringLiteral("fenêtre_principale.htm"));
     });
-    droit("CmdAide", [this] { OuvrirAide(g, QString()); });
+    droit(b[Icone::CmdAide], [this] { OuvrirAide(g, QString()); });
 }
 
 bool FenPrin::event(QEvent* e)

@@ -2,6 +2,7 @@
 // The main window: a borderless frame with its own title row, the browser column,
 // the display box, the icon bar and the pop-up panels drawn over them on demand.
 #include "core/schema.h"
+#include "main_window/controlesfenprin.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -10,20 +11,21 @@
 #include <memory>
 
 class BoutonSkin;
-class PanneauSkin;
-class PanneauCopie;
-class PanneauMessage;
-class PosteSons;
 class General;
-class Navigateur;
-class QDialog;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class Sablier;
 class LibelleCouleurs;
+class MessageFenPrin;
 class Miniatures;
+class Navigateur;
+class PanneauCopie;
+class PanneauRenommer;
+class PanneauSkin;
+class PosteSons;
+class QDialog;
+class Sablier;
 
+// Each part below is in the file its heading names; the panels with behaviour of
+// their own are classes of their own (MessageFenPrin, PanneauRenommer, PanneauCopie,
+// and the browser's PanneauFormats).
 class FenPrin : public QWidget {
     Q_OBJECT
 public:
@@ -37,36 +39,16 @@ public:
     // shows the welcome notice and the tips, opens the start folder. `argument` is
     // the command line's file or folder (empty: the stored start folder).
     void charger(QWidget* splash = nullptr, const QString& argument = QString(), bool autreInstance = false);
-
     // Applies the seven scheme colours to every control of the window.
     void ProcCoulDefUtil();
-
-    // Hides the named pop-up panels (true: hide).
-    void masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp);
     // Shows a message in the message panel, by default as errors are reported here:
     // with its icon and cue 21.
     void afficherMessage(const QString& titre, const QString& texte, bool avecIcone = true, int son = 21);
 
-    // File operations (fenprin_fichiers.cpp). `source` is the file acted on: the
-    // current picture in the list form, the centred thumbnail in the other.
-    void ProcCopFic();
-    void ProcSupFic();
-    void ProcCopImg();
-    void ouvrirRenommer();
-    void copierFichierVers(const QString& source, bool formeListe);
-    void supprimerFichier(const QString& source, bool formeListe);
-    void copierImage(const QString& source);
-    // Fills the rename panel for `chemin`, the file its confirm step will rename,
-    // and shows it; `prendreFocus`: the new name is typed at once.
-    void ouvrirPanneauRenommer(const QString& chemin, bool prendreFocus = true);
-    void confirmerRenommer();
-    // The first paint program installed, on `image`; a message when there is none.
-    void lancerPaint(const QString& image);
-    void ProcGestFich();
-
-    bool ModeMiniatures = false;
-    bool FondAffiche = false;
-
+    // The thumbnail page is shown in place of the browser's picture.
+    bool modeMiniatures() const { return modeMiniatures_; }
+    // The backdrop window is on screen.
+    bool fondAffiche() const { return fondAffiche_; }
     Navigateur* navigateur() const { return navigateur_.get(); }
     Miniatures* miniatures() const { return miniatures_; }
     // The music panel's player: MCIWnd1, Timer2, RepetitionSon (fenprin_sons.cpp).
@@ -78,65 +60,111 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
-    // Layout (fenprin.cpp, fenprin_panneaux.cpp)
+    // The frame, the icon bar, the window's own events (fenprin.cpp)
     void construireCadre();
     void construireBarreIcones();
-    void construirePopUpInfos();
-    void construirePanneaux();
-    void construireNavigateur();
-    void poserInfoBulles();
     void relierCadre();
     void relierBarreIcones();
-    void relierPanneaux();
-    void construireSons();
-    void relierSons();
-    void basculerSons();
+    void montrer(QDialog& d);
+    General& g;
+    MontrerModal montrerModal_;
+    BoutonSkin* CmdDeplaceFen = nullptr;
+    BoutonSkin* CmdReduire = nullptr;
+    BoutonSkin* CmdFermer = nullptr;
+    BoutonSkin* Forme3 = nullptr; // the caption line under the display box
+    PanneauSkin* FondIcones = nullptr;
+    BoutonSkin* CmdTypExt = nullptr;
+    Boutons<Icone, Icone::Nombre> icones_;
 
     // Start-up and activation (fenprin_chargement.cpp)
     void lireOptions();
     void montrerAvertissement();
     void montrerConseils();
     QString dossierDepart() const;
+    void erreurDemarrage();
+    void cacherBoutonsImage();
+    void placerPanneaux();
+    void activation();
+    bool remarquesDemandees_ = false; // by the welcome notice, for the next activation
+
+    // The browser, the full-screen view, drops (fenprin_navigateur.cpp)
+    void construireNavigateur();
     bool ouvrirDepart(const QString& argument, const QString& dossier);
     void ouvrirDemande(const QString& chemin);
     // Opens the nearest folder above `chemin` that can be read, once found off the
     // interface thread; unless the user has gone elsewhere meanwhile.
     void ouvrirParentExistant(const QString& chemin);
-    void erreurDemarrage();
-    void placerPanneaux();
-    void activation();
-    void montrer(QDialog& d);
-    // A control of this window by name, never one of a dialog it owns.
-    QWidget* controle(const QString& nom) const;
-
-    // Options panel
-    void basculerInfoBulles();
-    void basculerConseilDemarrage();
-    void basculerPopUpInfos();
-    void montrerApropos();
-    void cacherBoutonsImage();
     void passagePleinEcran();
     void lancerDiaporama();
     void reglagesDiaporama();
+    std::unique_ptr<Navigateur> navigateur_;
+    quint64 ticketParent_ = 0;
 
-    // Thumbnail page (fenprin_miniatures.cpp)
+    // The pop-up panels: options, file menu, message, covers (fenprin_panneaux.cpp)
+    void construirePopUpInfos();
+    void construirePanneaux();
+    void relierPanneaux();
+    // Hides the named pop-up panels (true: hide).
+    void masquerPanneaux(bool popUpInfos, bool fondSons, bool fondTypExt, bool fondFilePopUp);
+    void basculerPopUpInfos();
+    void basculerInfoBulles();
+    void basculerConseilDemarrage();
+    void montrerApropos();
+    PanneauOptions* PopUpInfos = nullptr;
+    LibelleCouleurs* LblChangerCoul = nullptr;
+    Boutons<Option, Option::Nombre> options_;
+    PanneauSkin* FondFilePopUp = nullptr;
+    Boutons<EntreeFichier, EntreeFichier::Nombre> menuFichier_;
+    MessageFenPrin* FondMessage = nullptr;
+    PanneauSkin* CacheIcones = nullptr;
+    PanneauSkin* CacheFichiers = nullptr;
+
+    // The music panel (fenprin_sons.cpp)
+    void construireSons();
+    void relierSons();
+    void basculerSons();
+    PanneauSkin* FondSons = nullptr;
+    PosteSons* sons_ = nullptr;
+
+    // The thumbnail page (fenprin_miniatures.cpp)
     void construireMiniatures();
     void afficherMiniatures(bool oui);
     void pleinEcranCentree();
     void couleurFond();
+    Miniatures* miniatures_ = nullptr;
+    bool modeMiniatures_ = false;
 
-    // File operations (fenprin_fichiers.cpp)
+    // File operations (fenprin_fichiers.cpp). `source` is the file acted on: the
+    // current picture in the list form, the centred thumbnail in the other.
     void construireRenommer();
     void relierFichiers();
     bool selectionPresente();
     // The picture selected in the file list, empty when none is.
     QString fichierSelectionne() const;
+    void ProcCopFic();
+    void ProcSupFic();
+    void ProcCopImg();
+    void ouvrirRenommer();
+    void copierFichierVers(const QString& source, bool formeListe);
+    void supprimerFichier(const QString& source, bool formeListe);
+    void copierImage(const QString& source);
+    // The first paint program installed, on `image`; a message when there is none.
+    void lancerPaint(const QString& image);
+    void ProcGestFich();
     void suivreSelectionRenommer(bool formeMiniatures);
+    // Renames `chemin` as the rename panel asks; a refusal is said, the panel staying open.
+    void renommer(const QString& chemin, const QString& nouveauNom);
     // Selects the entry `index` (0 when below) once the folder has been listed again.
     void selectionnerApresRelecture(qint64 index, std::function<void()> ensuite = {});
     void oublierCourant();
+    PanneauRenommer* RenommerFile = nullptr;
+    PanneauCopie* FondCopie = nullptr;
+    // Where the last copy went: the next Save As dialog opens there.
+    QString dernierDossierCopie_;
+    std::unique_ptr<Sablier> sablierCopieImage_;
+    quint64 ticketCopieImage_ = 0;
 
-    // Colours (fenprin_couleurs.cpp)
+    // Colours and the backdrop (fenprin_couleurs.cpp)
     void changerCouleur(Role r);
     void ProcChangeCoul();
     void reinitialiserCouleurs();
@@ -144,55 +172,9 @@ private:
     void desinstaller();
     void boutonFond(Qt::MouseButton bouton);
     void afficherFenFond(bool oui);
-
-    General& g;
-    MontrerModal montrerModal_;
-    std::unique_ptr<Navigateur> navigateur_;
-    Miniatures* miniatures_ = nullptr;
-    PosteSons* sons_ = nullptr;
-    QPointer<QWidget> fenFond_;
-
     std::array<bool, NbRoles> ChoixCouleur{};
     std::array<QString, NbRoles> CouleurAvantChoix;
     QColor derniereCouleurDialogue_ = Qt::black;
-    // Where the last copy went: the next Save As dialog opens there.
-    QString dernierDossierCopie_;
-    bool remarquesDemandees_ = false; // by the welcome notice, for the next activation
-    std::unique_ptr<Sablier> sablierCopieImage_;
-    quint64 ticketCopieImage_ = 0;
-    quint64 ticketParent_ = 0;
-    QString cheminRenomme_; // the file the rename panel was filled for
-
-public:
-    // Controls, under the objectNames the tests and the colour scheme find them by.
-    BoutonSkin* CmdDeplaceFen = nullptr;
-    BoutonSkin* CmdReduire = nullptr;
-    BoutonSkin* CmdFermer = nullptr;
-    BoutonSkin* Forme3 = nullptr;
-    PanneauSkin* FondIcones = nullptr;
-    BoutonSkin* CmdTypExt = nullptr;
-    BoutonSkin* CmdSlideShow = nullptr;
-    BoutonSkin* CmdCopFich = nullptr;
-    BoutonSkin* CmdCopImg = nullptr;
-    BoutonSkin* CmdRenommer = nullptr;
-    BoutonSkin* CmdSupFic = nullptr;
-    PanneauSkin* PopUpInfos = nullptr;
-    BoutonSkin* CmdBulAide = nullptr;
-    BoutonSkin* CmdConseilDem = nullptr;
-    LibelleCouleurs* LblChangerCoul = nullptr;
-    PanneauSkin* FondFilePopUp = nullptr;
-    PanneauSkin* FondSons = nullptr;
-    PanneauMessage* FondMessage = nullptr;
-    QLabel* IcoFondMessage = nullptr;
-    QLabel* LblMessage = nullptr;
-    PanneauSkin* CacheIcones = nullptr;
-    PanneauSkin* CacheFichiers = nullptr;
-    PanneauSkin* RenommerFile = nullptr;
-    QLabel* AncNom = nullptr;
-    QLineEdit* NouvNom = nullptr;
-    BoutonSkin* CmdRenOK = nullptr;
-    BoutonSkin* CmdRenAnul = nullptr;
-    PanneauCopie* FondCopie = nullptr;
-    QString NomImageCentree;
-    QString NouveauNom;
+    QPointer<QWidget> fenFond_;
+    bool fondAffiche_ = false;
 };

@@ -53,7 +53,7 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
     g.FichierAide = DossierProgramme() + QStringLiteral("/Ormelle.chm");
     g.demarrage.conseils = lireOui(g.reglages, Reglage::ConseilDemarrage);
     const bool conseils = g.demarrage.conseils;
-    CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), conseils));
+    options_[Option::CmdConseilDem]->setText(legende(QStringLiteral("Conseils au démarrage"), conseils));
     if (conseils)
         montrerConseils();
 
@@ -65,7 +65,7 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
     g.DiaporamaEnCours = false;
     g.commentaire.police.lire(g.reglages);
     cacherBoutonsImage();
-    ModeMiniatures = false;
+    modeMiniatures_ = false;
     g.fond.positions = {255, 255, 255};
     placerPanneaux();
 }
@@ -73,7 +73,7 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
 void FenPrin::lireOptions()
 {
     g.InfoBulles = lireOui(g.reglages, Reglage::InfoBulles);
-    CmdBulAide->setText(legende(QStringLiteral("Affichage des info-bulles"), g.InfoBulles));
+    options_[Option::CmdBulAide]->setText(legende(QStringLiteral("Affichage des info-bulles"), g.InfoBulles));
 }
 
 void FenPrin::montrerAvertissement()
@@ -102,7 +102,8 @@ void FenPrin::erreurDemarrage()
 
 void FenPrin::cacherBoutonsImage()
 {
-    for (BoutonSkin* b : {CmdSlideShow, CmdCopFich, CmdCopImg, CmdRenommer, CmdSupFic})
+    for (BoutonSkin* b : {icones_[Icone::CmdSlideShow], icones_[Icone::CmdCopFich], icones_[Icone::CmdCopImg],
+                          icones_[Icone::CmdRenommer], icones_[Icone::CmdSupFic]})
         b->setEnabled(false);
 }
 
@@ -116,7 +117,7 @@ void FenPrin::placerPanneaux()
 void FenPrin::activation()
 {
     CmdDeplaceFen->setText(g.TitreProgramme);
-    CmdConseilDem->setText(legende(QStringLiteral("Conseils au démarrage"), g.demarrage.conseils));
+    options_[Option::CmdConseilDem]->setText(legende(QStringLiteral("Conseils au démarrage"), g.demarrage.conseils));
     if (remarquesDemandees_) {
         // Cleared first: the topic opens once, whatever the help viewer does.
         remarquesDemandees_ = false;

@@ -13,6 +13,7 @@
 
 #include <QDialog>
 #include <QFrame>
+#include <QHash>
 #include <QStringList>
 
 namespace {
@@ -74,16 +75,18 @@ const QStringList Textes = {
 };
 const QStringList Lignes = {"Line1", "Line2", "Line3", "Line4", "Line5", "Line6"};
 const QStringList Vues = {"Drive1", "Dir1", "File1", "AncNom", "NouvNom"};
-} // namespace
 
-QWidget* FenPrin::controle(const QString& nom) const
+// The window's own controls by name, in the order of a walk down its children; a
+// dialog it owns has controls of the same names, and is left out.
+QHash<QString, QList<QWidget*>> controlesParNom(const QWidget* fenetre)
 {
-    const auto trouves = findChildren<QWidget*>(nom);
-    for (QWidget* w : trouves)
-        if (w->window() == this)
-            return w;
-    return nullptr;
+    QHash<QString, QList<QWidget*>> parNom;
+    for (QWidget* w : fenetre->findChildren<QWidget*>())
+        if (w->window() == fenetre && !w->objectName().isEmpty())
+            parNom[w->objectName()] << w;
+    return parNom;
 }
+} // namespace
 
 void FenPrin::ProcCoulDefUtil()
 {
@@ -92,8 +95,10 @@ void FenPrin::ProcCoulDefUtil()
     const QColor texteBoutons = g.couleur(Role::TexteBoutons);
     const QColor lumiere = g.couleur(Role::Lumiere);
     const QColor autres = g.couleur(Role::AutresTextes);
-    const auto skin = [this](const QString& nom) { return dynamic_cast<ControleSkin*>(controle(nom)); };
-    const auto bouton = [this](const QString& nom) { return qobject_cast<BoutonSkin*>(controle(nom)); };
+    const QHash<QString, QList<QWidget*>> parNom = controlesParNom(this);
+    const auto controle = [&parNom](const QString& nom) { return parNom.value(nom).value(0); };
+    const auto skin = [&controle](const QString& nom) { return dynamic_cast<ControleSkin*>(controle(nom)); };
+    const auto bouton = [&controle](const QString& nom) { return qobject_cast<BoutonSkin*>(controle(nom)); };
 
     for (const QString& n : DegradeDirect)
         if (auto* c = skin(n))
@@ -115,9 +120,8 @@ void FenPrin::ProcCoulDefUtil()
             peindreLibelle(w, autres);
     // Two panels each have a "Line5" (the file menu and the music panel).
     for (const QString& n : Lignes)
-        for (QWidget* w : findChildren<QWidget*>(n))
-            if (w->window() == this)
-                peindreFondWidget(w, autres);
+        for (QWidget* w : parNom.value(n))
+            peindreFondWidget(w, autres);
     peindreFondWidget(this, g.couleur(Role::FondFenetres));
     for (const QString& n : Vues)
         if (QWidget* w = controle(n))
@@ -189,7 +193,7 @@ void FenPrin::boutonFond(Qt::MouseButton bouton)
     FenColors choix(g, this, qobject_cast<FenFond*>(fenFond_.data()));
     montrer(choix);
     // Shown again so that the backdrop takes the colour just chosen.
-    if (FondAffiche)
+    if (fondAffiche_)
         afficherFenFond(true);
     raise();
     activateWindow();
@@ -197,7 +201,7 @@ void FenPrin::boutonFond(Qt::MouseButton bouton)
 
 void FenPrin::afficherFenFond(bool oui)
 {
-    FondAffiche = oui;
+    fondAffiche_ = oui;
     delete fenFond_.data();
     if (!oui)
         return;

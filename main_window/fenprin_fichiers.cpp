@@ -15,93 +15,63 @@
 #include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
 #include "main_window/panneaucopie.h"
+#include "main_window/panneaurenommer.h"
 #include "platform/nomsfichiers.h"
 
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
 
 namespace {
 QString nomDe(const QString& chemin)
 {
     return chemin.mid(chemin.lastIndexOf(QLatin1Char('/')) + 1);
 }
-
-QLabel* libelle(QWidget* parent, const char* nom, const QString& texte, int g, int h, int l, int ht)
-{
-    auto* label = new QLabel(texte, parent);
-    label->setObjectName(QString::fromLatin1(nom));
-    twips::placer(label, g, h, l, ht);
-    return label;
-}
 } // namespace
 
 void FenPrin::construireRenommer()
 {
-    RenommerFile = new PanneauSkin(this, QStringLiteral("RenommerFile"), QStringLiteral("Renommer l'image"));
-    twips::placer(RenommerFile, 2640, 3900, 5175, 2295);
-    RenommerFile->hide();
-    libelle(RenommerFile, "LblNomActuel", QStringLiteral("Nom actuel"), 120, 300, 1095, 195);
-    AncNom = libelle(RenommerFile, "AncNom", QString(), 120, 600, 4935, 300);
-    libelle(RenommerFile, "LblNouvNom", QStringLiteral("Nouveau nom"), 120, 960, 1335, 195);
-    NouvNom = new QLineEdit(RenommerFile);
-    NouvNom->setObjectName(QStringLiteral("NouvNom"));
-    twips::placer(NouvNom, 120, 1200, 4935, 300);
-    CmdRenOK = new BoutonSkin(RenommerFile, QStringLiteral("CmdRenOK"));
-    twips::placer(CmdRenOK, 300, 1620, 600, 600);
-    CmdRenOK->setIconeSvg(QStringLiteral(":/icones/ok.svg"));
-    CmdRenOK->setInfoBulle(QStringLiteral("D'accord !"), &g.InfoBulles);
-    CmdRenAnul = new BoutonSkin(RenommerFile, QStringLiteral("CmdRenAnul"));
-    twips::placer(CmdRenAnul, 1140, 1560, 600, 600);
-    CmdRenAnul->setIconeSvg(QStringLiteral(":/icones/annuler.svg"));
-    CmdRenAnul->setInfoBulle(QStringLiteral("Annuler"), &g.InfoBulles);
+    RenommerFile = new PanneauRenommer(g, this);
 }
 
 void FenPrin::relierFichiers()
 {
-    const auto clic = [this](QWidget* dans, const char* nom, auto action) {
-        connect(dans->findChild<BoutonSkin*>(QLatin1String(nom)), &QAbstractButton::clicked, this, action);
-    };
-    clic(FondIcones, "CmdCopFich", [this] {
+    const auto clic = [this](BoutonSkin* b, auto action) { connect(b, &QAbstractButton::clicked, this, action); };
+    clic(icones_[Icone::CmdCopFich], [this] {
         masquerPanneaux(true, true, true, true);
         ProcCopFic();
     });
-    clic(FondIcones, "CmdSupFic", [this] {
+    clic(icones_[Icone::CmdSupFic], [this] {
         masquerPanneaux(true, true, true, true);
         ProcSupFic();
     });
-    clic(FondIcones, "CmdRenommer", [this] {
+    clic(icones_[Icone::CmdRenommer], [this] {
         masquerPanneaux(true, true, true, true);
         ouvrirRenommer();
     });
-    clic(FondIcones, "CmdCopImg", [this] {
+    clic(icones_[Icone::CmdCopImg], [this] {
         masquerPanneaux(true, true, true, true);
         ProcCopImg();
     });
-    clic(FondIcones, "CmdPaint", [this] {
+    clic(icones_[Icone::CmdPaint], [this] {
         masquerPanneaux(true, true, true, true);
         lancerPaint(fichierSelectionne());
     });
-    clic(FondIcones, "CmdExplorer", [this] {
+    clic(icones_[Icone::CmdExplorer], [this] {
         masquerPanneaux(true, true, true, true);
         ProcGestFich();
     });
-    clic(FondFilePopUp, "mnuCopierFile", [this] {
+    clic(menuFichier_[EntreeFichier::mnuCopierFile], [this] {
         FondFilePopUp->hide();
         ProcCopFic();
     });
-    clic(FondFilePopUp, "mnuSupprimerFile", [this] {
+    clic(menuFichier_[EntreeFichier::mnuSupprimerFile], [this] {
         FondFilePopUp->hide();
         ProcSupFic();
     });
-    clic(FondFilePopUp, "mnuRenommerFile", [this] {
+    clic(menuFichier_[EntreeFichier::mnuRenommerFile], [this] {
         FondFilePopUp->hide();
         ouvrirRenommer();
     });
-    connect(NouvNom, &QLineEdit::textChanged, this, [this](const QString& t) { CmdRenOK->setEnabled(!t.isEmpty()); });
-    connect(NouvNom, &QLineEdit::returnPressed, this, &FenPrin::confirmerRenommer);
-    connect(CmdRenOK, &QAbstractButton::clicked, this, &FenPrin::confirmerRenommer);
-    connect(CmdRenAnul, &QAbstractButton::clicked, RenommerFile, &QWidget::hide);
+    connect(RenommerFile, &PanneauRenommer::renommage, this, &FenPrin::renommer);
     connect(&g.modele, &ModeleDossier::courantChange, this, [this] { suivreSelectionRenommer(false); });
 }
 
@@ -225,62 +195,34 @@ void FenPrin::oublierCourant()
 {
     g.modele.effacerCourant();
     navigateur_->AfficheImage();
-    if (!ModeMiniatures)
+    if (!modeMiniatures_)
         Forme3->setText(QString());
 }
 
 void FenPrin::ouvrirRenommer()
 {
     if (selectionPresente())
-        ouvrirPanneauRenommer(g.FichierCourant());
-}
-
-// The panel keeps the path it was filled for: what it shows is what the confirm
-// step renames, whatever is selected by then.
-void FenPrin::ouvrirPanneauRenommer(const QString& chemin, bool prendreFocus)
-{
-    cheminRenomme_ = chemin;
-    twips::deplacer(RenommerFile, 2640, 3900);
-    RenommerFile->show();
-    RenommerFile->raise();
-    AncNom->setText(texteAffichable(nomDe(chemin)));
-    NouvNom->setText(AncNom->text());
-    CmdRenOK->setEnabled(!NouvNom->text().isEmpty());
-    if (prendreFocus)
-        NouvNom->setFocus();
+        RenommerFile->ouvrir(g.FichierCourant(), true);
 }
 
 // The panel is modeless: while it is open, it follows the file the user moves to
 // in the view on display, and the focus stays in that view.
 void FenPrin::suivreSelectionRenommer(bool formeMiniatures)
 {
-    if (RenommerFile->isHidden() || formeMiniatures != ModeMiniatures)
+    if (RenommerFile->isHidden() || formeMiniatures != modeMiniatures_)
         return;
     const QString chemin = formeMiniatures ? miniatures_->centree() : g.FichierCourant();
-    if (chemin == cheminRenomme_)
+    if (chemin == RenommerFile->chemin())
         return;
-    if (chemin.isEmpty()) {
-        RenommerFile->hide();
-        cheminRenomme_.clear();
-        return;
-    }
-    if (formeMiniatures)
-        NomImageCentree = nomDe(chemin);
-    ouvrirPanneauRenommer(chemin, false);
+    if (chemin.isEmpty())
+        RenommerFile->fermer();
+    else
+        RenommerFile->ouvrir(chemin, false);
 }
 
-void FenPrin::confirmerRenommer()
+void FenPrin::renommer(const QString& ancien, const QString& nouveauNom)
 {
-    NouveauNom = NouvNom->text();
-    const QString ancien = cheminRenomme_;
-    if (ancien.isEmpty())
-        return;
-    // The name as shown: a name that is not UTF-8 shows otherwise than it is spelt.
-    if (NouveauNom == AncNom->text()) {
-        RenommerFile->hide();
-        return;
-    }
-    const ResultatRenommage r = renommerFichier(ancien, NouveauNom);
+    const ResultatRenommage r = renommerFichier(ancien, nouveauNom);
     switch (r.issue) {
     // Whatever the refusal, the panel stays open with the typed name to correct.
     case ResultatRenommage::Existe:
@@ -288,7 +230,7 @@ void FenPrin::confirmerRenommer()
                         QStringLiteral("Une image portant ce nom\nexiste déjà dans le dossier."), false, 22);
         return;
     case ResultatRenommage::NomRefuse: {
-        QString nom = NouveauNom;
+        QString nom = nouveauNom;
         if (nom.size() > 40) {
             nom.truncate(nom.at(38).isHighSurrogate() ? 38 : 39);
             nom += QStringLiteral("…");
@@ -307,11 +249,10 @@ void FenPrin::confirmerRenommer()
     commentaires::reporter(g.DossierCommentaires, ancien, r.chemin);
     g.images.oublier(ancien);
     miniatures_->oublier(ancien);
-    RenommerFile->hide();
-    cheminRenomme_.clear();
+    RenommerFile->fermer();
     // On the thumbnail page the picture stays in the middle, under its new name.
     selectionnerApresRelecture(g.modele.IndexFichier(), [this, nouveau = r.chemin] {
-        if (ModeMiniatures)
+        if (modeMiniatures_)
             miniatures_->centrer(nouveau);
     });
 }

@@ -9,6 +9,7 @@
 #include "fullscreen/passageplein.h"
 #include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
+#include "main_window/panneaurenommer.h"
 
 void FenPrin::construireMiniatures()
 {
@@ -16,7 +17,7 @@ void FenPrin::construireMiniatures()
     Miniatures* m = miniatures_;
     // While the page is shown, the caption line names its middle picture.
     connect(m, &Miniatures::legendeChangee, this, [this](const QString& t) {
-        if (ModeMiniatures)
+        if (modeMiniatures_)
             Forme3->setText(t);
     });
     connect(navigateur_.get(), &Navigateur::dossierMiniaturesDemande, m, &Miniatures::DossierMiniaturesSur);
@@ -30,9 +31,9 @@ void FenPrin::construireMiniatures()
     });
     connect(m->CmdVRename, &QAbstractButton::clicked, this, [this] {
         const QString chemin = miniatures_->centree();
-        NomImageCentree = chemin.mid(chemin.lastIndexOf(QLatin1Char('/')) + 1);
-        if (!NomImageCentree.isEmpty())
-            ouvrirPanneauRenommer(chemin);
+        // Nothing in the middle cell: nothing to rename.
+        if (!chemin.mid(chemin.lastIndexOf(QLatin1Char('/')) + 1).isEmpty())
+            RenommerFile->ouvrir(chemin, true);
     });
     connect(m, &Miniatures::centreeChangee, this, [this] { suivreSelectionRenommer(true); });
     connect(m->CmdVCopFich, &QAbstractButton::clicked, this,
@@ -53,8 +54,7 @@ void FenPrin::construireMiniatures()
         if (b == Qt::RightButton)
             OuvrirAide(g, QStringLiteral("miniatures.htm"));
     });
-    connect(FondIcones->findChild<BoutonSkin*>(QStringLiteral("CmdMiniatures")), &QAbstractButton::clicked, this,
-            [this] { afficherMiniatures(true); });
+    connect(icones_[Icone::CmdMiniatures], &QAbstractButton::clicked, this, [this] { afficherMiniatures(true); });
 }
 
 // The list is not rebuilt on entry: the page shows what it showed last, until
@@ -63,7 +63,7 @@ void FenPrin::afficherMiniatures(bool oui)
 {
     if (oui)
         masquerPanneaux(true, true, true, true);
-    ModeMiniatures = oui;
+    modeMiniatures_ = oui;
     navigateur_->setModeMiniatures(oui);
     navigateur_->activerFichiers(!oui);
     if (oui)

@@ -27,16 +27,17 @@ void FenPrin::construireNavigateur()
     // The icon bar comes after the browser: its buttons are reached when the signals come.
     // The thumbnail page, while it is shown, names its own middle picture there.
     connect(n, &Navigateur::legendeChangee, this, [this](const QString& t) {
-        if (!ModeMiniatures)
+        if (!modeMiniatures_)
             Forme3->setText(t);
     });
     connect(n, &Navigateur::legendeTypExtChangee, this, [this](const QString& t) { CmdTypExt->setText(t); });
     connect(n, &Navigateur::imageAffichee, this, [this](bool ok) {
         if (ok)
-            for (BoutonSkin* b : {CmdCopFich, CmdCopImg, CmdRenommer, CmdSupFic})
+            for (BoutonSkin* b : {icones_[Icone::CmdCopFich], icones_[Icone::CmdCopImg], icones_[Icone::CmdRenommer],
+                                  icones_[Icone::CmdSupFic]})
                 b->setEnabled(true);
     });
-    connect(n, &Navigateur::diaporamaPossible, this, [this] { CmdSlideShow->setEnabled(true); });
+    connect(n, &Navigateur::diaporamaPossible, this, [this] { icones_[Icone::CmdSlideShow]->setEnabled(true); });
     connect(n, &Navigateur::menuFichierDemande, this, [this] {
         masquerPanneaux(true, true, true, false);
         FondFilePopUp->show();

@@ -36,7 +36,12 @@ void FenPrin::construireSons()
     twips::placer(FondSons, 3660, 3630, 3615, 2835);
     FondSons->hide();
     for (const auto& e : EntreesSons)
-        entreeMenu(FondSons, e.nom, e.texte, 300, e.haut, 3195);
+        connect(entreeMenu(FondSons, e.nom, e.texte, 300, e.haut, 3195), &QAbstractButton::clicked, this,
+                [this, commande = e.commande] {
+                    FondSons->hide();
+                    if (commande)
+                        commande(*sons_);
+                });
     ligneSeparation(FondSons, QStringLiteral("Line5"), 300, 1560, 3180);
 
     sons_ = new PosteSons(QStringLiteral("Timer2"), this);
@@ -49,16 +54,7 @@ void FenPrin::construireSons()
 
 void FenPrin::relierSons()
 {
-    connect(FondIcones->findChild<BoutonSkin*>(QStringLiteral("CmdMusique")), &QAbstractButton::clicked, this,
-            [this] { basculerSons(); });
-    for (const auto& e : EntreesSons) {
-        auto* bouton = FondSons->findChild<BoutonSkin*>(QLatin1String(e.nom));
-        connect(bouton, &QAbstractButton::clicked, this, [this, commande = e.commande] {
-            FondSons->hide();
-            if (commande)
-                commande(*sons_);
-        });
-    }
+    connect(icones_[Icone::CmdMusique], &QAbstractButton::clicked, this, [this] { basculerSons(); });
 }
 
 void FenPrin::basculerSons()

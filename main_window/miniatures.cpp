@@ -27,17 +27,19 @@ const struct {
     const char* icone;
     int haut;
     int hauteur;
+    BoutonSkin* Miniatures::*membre;
 } Colonne[] = {
-    {"CmdVHaut", "Page précédente/Début du dossier", "", 90, 420},
-    {"CmdVBas", "Page suivante/Fin du dossier", "", 600, 420},
-    {"CmdVTypExt", "Choix du format d'image (bmp, dib, gif, jpg, rle, wmf)", "", 1020, 735},
-    {"CmdVPlEcr", "Affichage en taille réelle de l'image centrée/Couleur du fond", "fond", 1740, 480},
-    {"CmdVRename", "Renommer l'image centrée", "renommer", 2280, 480},
+    {"CmdVHaut", "Page précédente/Début du dossier", "", 90, 420, &Miniatures::CmdVHaut},
+    {"CmdVBas", "Page suivante/Fin du dossier", "", 600, 420, &Miniatures::CmdVBas},
+    {"CmdVTypExt", "Choix du format d'image (bmp, dib, gif, jpg, rle, wmf)", "", 1020, 735, &Miniatures::CmdVTypExt},
+    {"CmdVPlEcr", "Affichage en taille réelle de l'image centrée/Couleur du fond", "fond", 1740, 480,
+     &Miniatures::CmdVPlEcr},
+    {"CmdVRename", "Renommer l'image centrée", "renommer", 2280, 480, &Miniatures::CmdVRename},
     {"CmdVCopFich", "Copier le fichier d'image centrée/Copier l'image centrée dans le presse-papiers", "copfich", 2820,
-     480},
-    {"CmdVSupFic", "Supprimer l'image centrée", "supfic", 3360, 480},
-    {"CmdVPaint", "Programme de dessin/Presse-papiers", "paint", 3900, 480},
-    {"CmdOrmelle", "Fenêtre principale/Appel de la rubrique d'aide", "ormelle", 4440, 480},
+     480, &Miniatures::CmdVCopFich},
+    {"CmdVSupFic", "Supprimer l'image centrée", "supfic", 3360, 480, &Miniatures::CmdVSupFic},
+    {"CmdVPaint", "Programme de dessin/Presse-papiers", "paint", 3900, 480, &Miniatures::CmdVPaint},
+    {"CmdOrmelle", "Fenêtre principale/Appel de la rubrique d'aide", "ormelle", 4440, 480, &Miniatures::CmdOrmelle},
 };
 } // namespace
 
@@ -123,20 +125,11 @@ void Miniatures::construire(QWidget* fenetre)
         if (*c.icone)
             b->setIconeSvg(QStringLiteral(":/icones/%1.svg").arg(QLatin1String(c.icone)));
         b->setInfoBulle(QString::fromUtf8(c.infoBulle), &g_.InfoBulles);
+        this->*c.membre = b;
     }
-    const auto bouton = [this](const char* nom) { return FondMiniatures->findChild<BoutonSkin*>(QLatin1String(nom)); };
-    CmdVHaut = bouton("CmdVHaut");
     CmdVHaut->setText(QStringLiteral("▲"));
-    CmdVBas = bouton("CmdVBas");
     CmdVBas->setText(QStringLiteral("▼"));
-    CmdVTypExt = bouton("CmdVTypExt");
     CmdVTypExt->setRetourLigne(true);
-    CmdVPlEcr = bouton("CmdVPlEcr");
-    CmdVRename = bouton("CmdVRename");
-    CmdVCopFich = bouton("CmdVCopFich");
-    CmdVSupFic = bouton("CmdVSupFic");
-    CmdVPaint = bouton("CmdVPaint");
-    CmdOrmelle = bouton("CmdOrmelle");
 }
 
 void Miniatures::relier()

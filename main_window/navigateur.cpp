@@ -7,6 +7,7 @@
 #include "app/twips.h"
 #include "core/animation.h"
 #include "main_window/affichageimage.h"
+#include "main_window/panneauformats.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -170,14 +171,5 @@ void Navigateur::appliquerCouleurs()
     peindreFondWidget(drive1_, visu, texte);
     peindreFondWidget(dir1_, visu, texte);
     peindreFondWidget(file1_, visu, texte);
-    const QColor debut = g_.couleur(Role::DebutDegrade);
-    const QColor fin = g_.couleur(Role::FinDegrade);
-    fondTypExt_->setDegrade(fin, debut);
-    fondTypExt_->setCouleurTexte(g_.couleur(Role::TexteBoutons));
-    for (BoutonSkin* b : boutonsFormats_) {
-        b->setDegrade(fin, debut);
-        b->setCouleurLumiere(g_.couleur(Role::Lumiere));
-        b->setCouleurTexte(texte);
-    }
-    fondTypExt_->update();
+    fondTypExt_->appliquerCouleurs();
 }

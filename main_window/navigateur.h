@@ -16,6 +16,7 @@
 #include <memory>
 
 class General;
+class PanneauFormats;
 class PanneauSkin;
 class BoutonSkin;
 class Sablier;
@@ -135,8 +136,7 @@ private:
     QListView* file1_ = nullptr;
     QStringListModel* modeleFichiers_ = nullptr;
     AffichageImage* image1_ = nullptr;
-    PanneauSkin* fondTypExt_ = nullptr;
-    QList<BoutonSkin*> boutonsFormats_;
+    PanneauFormats* fondTypExt_ = nullptr;
 
     bool clicSurCourant_ = false; // the mouse went down on the entry already selected
     bool apercuSuspendu_ = false; // the full-screen view covers the window

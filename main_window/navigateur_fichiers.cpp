@@ -5,6 +5,7 @@
 #include "app/general.h"
 #include "app/skin.h"
 #include "core/animation.h"
+#include "main_window/panneauformats.h"
 #include "platform/nomsfichiers.h"
 
 #include <QKeyEvent>

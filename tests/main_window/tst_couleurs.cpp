@@ -172,14 +172,14 @@ private slots:
         };
         ouvrirOptions(b);
         clic(b.controle("CmdFond"));
-        QVERIFY(f.FondAffiche);
+        QVERIFY(f.fondAffiche());
         QVERIFY(b.controle("PopUpInfos")->isHidden());
         QCOMPARE(fenetresFond(), 1);
         clic(b.controle("CmdFond"), Qt::RightButton);
         QCOMPARE(b.modaux, (QStringList{"Avertis", "Conseils", "FenColors"}));
         QCOMPARE(fenetresFond(), 1); // shown again with the new colour
         clic(b.controle("CmdFond"));
-        QVERIFY(!f.FondAffiche);
+        QVERIFY(!f.fondAffiche());
         QTRY_COMPARE(fenetresFond(), 0);
     }
 };

@@ -555,7 +555,7 @@ private slots:
         BancFenPrin b;
         FenPrin& f = b.charger();
         clic(b.controle("CmdFond"));
-        QVERIFY(f.FondAffiche);
+        QVERIFY(f.fondAffiche());
         QWidget* fond = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->inherits("FenFond") && w->isVisible())

@@ -381,7 +381,7 @@ private slots:
         presser(m().CmdOrmelle);
         QVERIFY(!m().FondMiniatures->isVisible());
         QVERIFY(b_->controle<QListView>("File1")->isEnabled());
-        QVERIFY(!b_->fen->ModeMiniatures);
+        QVERIFY(!b_->fen->modeMiniatures());
         presser(b_->controle<BoutonSkin>("CmdMiniatures"));
         QCOMPARE(m().pages().ImageCentree(), qint64(10));
         QCOMPARE(grille(), (QList<int>{6, 7, 8, 9, 10, 0, 0, 0, 0}));
