@@ -2,6 +2,7 @@
 // private to the test), driven with xdotool and seen with xwininfo and screenshots:
 // what only shows between the program and a window manager. Skipped where these tools
 // or the program are missing.
+#include "commun/connexionsrompues.h"
 #include "commun/profilsessai.h"
 #include "core/reglages.h"
 
@@ -361,6 +362,7 @@ private slots:
 
     void init()
     {
+        echouerSurConnexionRompue();
         if (!blocage_.isEmpty())
             QSKIP("The desktop stopped answering in an earlier case");
     }

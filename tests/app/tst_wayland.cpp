@@ -9,6 +9,7 @@
 // mouse (the system move, full screen on the output of the main window, the clipboard).
 // Skipped where weston, its tools or Qt's Wayland plugin are missing.
 #include "core/reglages.h"
+#include "commun/connexionsrompues.h"
 
 #include <QDir>
 #include <QFile>
@@ -294,6 +295,7 @@ class TestWayland : public QObject {
     }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase()
     {
         for (const char* o : {"weston", "weston-debug"})

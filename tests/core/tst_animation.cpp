@@ -5,6 +5,7 @@
 // rushing the ones after it; frames going round a few buffers without any
 // of them showing what it held before; GIF frames composited as their disposal,
 // transparency, interlacing and rectangle say.
+#include "commun/connexionsrompues.h"
 #include "commun/ecrituregif.h"
 #include "commun/horlogescriptee.h"
 #include "core/animation.h"
@@ -107,6 +108,7 @@ bool conforme(const QImage& t, const QString& fichierRgba)
 class TestAnimation : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void chaqueImageASonHeure();
     void nombreDeBouclesRespecte_data();
     void nombreDeBouclesRespecte();

@@ -3,6 +3,7 @@
 #include "file_ops/corbeille.h"
 #include "file_ops/renommage.h"
 #include "platform/nomsfichiers.h"
+#include "commun/connexionsrompues.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -211,6 +212,7 @@ class TestOperationsFichiers : public QObject {
 private slots:
     void init()
     {
+        echouerSurConnexionRompue();
         d_ = dir_.filePath(QStringLiteral("cas"));
         QDir(d_).removeRecursively();
         QVERIFY(QDir().mkpath(d_ + QStringLiteral("/sous")));

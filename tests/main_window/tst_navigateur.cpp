@@ -4,6 +4,7 @@
 #include "core/reglages.h"
 #include "app/skin.h"
 #include "app/twips.h"
+#include "commun/connexionsrompues.h"
 #include "commun/environnement.h"
 #include "main_window/navigateur.h"
 
@@ -101,6 +102,7 @@ private:
 
 void TestNavigateur::init()
 {
+    echouerSurConnexionRompue();
     QVERIFY(dossier_.isValid());
     for (const char* nom : {"b.jpg", "A.JPG", "c.bmp", "d.Gif", "e.dib", "f.rle", "g.wmf", "notes.txt", "sans"})
         creer(d(QString::fromLatin1(nom)));

@@ -1,3 +1,4 @@
+#include "commun/connexionsrompues.h"
 #include "commun/profilsessai.h"
 #include "imagesessai.h"
 #include "platform/chargeurimage.h"
@@ -173,6 +174,7 @@ private:
     }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase() { QVERIFY(m_dossier.isValid()); }
 
     // Early, before other pictures: a JPEG is read by Qt's JPEG plugin alone, as asking
