@@ -64,10 +64,10 @@ FenMsgBox::FenMsgBox(General& g, QWidget* parent, int genre) : QDialog(parent), 
                          CoteIcone);
 
     // The four pictures stay hidden; the chosen one is copied into IcoMsg.
-    for (const auto& i : Icones) {
-        auto* pic = new QLabel(this);
-        pic->setObjectName(QString::fromLatin1(i.nom));
-        pic->setPixmap(QIcon(QString::fromLatin1(i.ressource)).pixmap(CoteIcone, CoteIcone));
+    for (std::size_t n = 0; n < std::size(Icones); ++n) {
+        auto* pic = pics_[n] = new QLabel(this);
+        pic->setObjectName(QString::fromLatin1(Icones[n].nom));
+        pic->setPixmap(QIcon(QString::fromLatin1(Icones[n].ressource)).pixmap(CoteIcone, CoteIcone));
         pic->hide();
     }
 
@@ -85,10 +85,8 @@ FenMsgBox::FenMsgBox(General& g, QWidget* parent, int genre) : QDialog(parent), 
     }
     fondMessage_->setBoutonsClavier(boutons[0], boutons[1]);
 
-    if (const IconeMessage* choisie = icone(icone_)) {
-        auto* pic = findChild<QLabel*>(QString::fromLatin1(choisie->nom));
-        icoMsg_->setPixmap(pic->pixmap());
-    }
+    if (const IconeMessage* choisie = icone(icone_))
+        icoMsg_->setPixmap(pics_[choisie - Icones]->pixmap());
 }
 
 void FenMsgBox::jouerCue()

@@ -6,6 +6,7 @@
 // afficherBoiteMessage waits in the box's modal loop.
 #include <QDialog>
 #include <QString>
+#include <array>
 
 class BoutonSkin;
 class General;
@@ -38,6 +39,8 @@ private:
     PanneauSkin* fondMessage_;
     QLabel* lblMessage_;
     QLabel* icoMsg_;
+    // PicArret, PicExclam, PicInfo, PicQuest: icon kinds 1 to 4.
+    std::array<QLabel*, 4> pics_{};
     QString tag_;
 };
 

@@ -20,8 +20,7 @@ FenPopUp::~FenPopUp() = default;
 
 QAction* FenPopUp::entree(QMenu* m, const char* nom, const QString& texte, std::function<void()> action)
 {
-    QAction* a = m->addAction(texte);
-    a->setObjectName(QString::fromLatin1(nom));
+    QAction* a = nommer(m->addAction(texte), nom);
     if (action)
         connect(a, &QAction::triggered, this, std::move(action));
     return a;
@@ -29,7 +28,24 @@ QAction* FenPopUp::entree(QMenu* m, const char* nom, const QString& texte, std::
 
 void FenPopUp::separateur(QMenu* m, const char* nom)
 {
-    m->addSeparator()->setObjectName(QString::fromLatin1(nom));
+    nommer(m->addSeparator(), nom);
+}
+
+QMenu* FenPopUp::sousMenu(QMenu* m, const char* nom, const QString& titre)
+{
+    QMenu* sous = m->addMenu(titre);
+    nommer(sous->menuAction(), nom);
+    return sous;
+}
+
+QAction* FenPopUp::nommer(QAction* a, const char* nom)
+{
+    const QString n = QString::fromLatin1(nom);
+    a->setObjectName(n);
+    // The three fit modes share a name; the first one answers for it.
+    if (!parNom_.contains(n))
+        parNom_.insert(n, a);
+    return a;
 }
 
 void FenPopUp::construire()
@@ -44,8 +60,7 @@ void FenPopUp::construire()
         viewer_.appliquerBarreTaches();
     });
     separateur(m, "mnuSep1");
-    QMenu* copie = m->addMenu(QStringLiteral("Copier l'image"));
-    copie->menuAction()->setObjectName(QStringLiteral("mnuCopImg"));
+    QMenu* copie = sousMenu(m, "mnuCopImg", QStringLiteral("Copier l'image"));
     entree(copie, "mnuImageSeule", QStringLiteral("Image seule"), [this] { viewer_.demanderCopie(false); });
     entree(copie, "mnuToutEcran", QStringLiteral("Tout l'écran"), [this] { viewer_.demanderCopie(true); });
     entree(m, "mnuPressPap", QStringLiteral("Presse-papiers"), [this] {
@@ -62,8 +77,7 @@ void FenPopUp::construire()
            [this] { viewer_.demanderPanneau(); });
     separateur(m, "mnuSep2");
     entree(m, "mnuFondEcran", QStringLiteral("Fond d'écran..."), [this] { fondEcran(); });
-    QMenu* adapt = m->addMenu(QStringLiteral("Adapter l'image à l'écran"));
-    adapt->menuAction()->setObjectName(QStringLiteral("mnuAdapt"));
+    QMenu* adapt = sousMenu(m, "mnuAdapt", QStringLiteral("Adapter l'image à l'écran"));
     const QString modes[3] = {QStringLiteral("En respectant les proportions"), QStringLiteral("Ne pas adapter"),
                               QStringLiteral("Affichage sur tout l'écran")};
     for (int i = 0; i < 3; ++i) {
@@ -75,8 +89,7 @@ void FenPopUp::construire()
         adaptC_[i]->setCheckable(true);
         adaptC_[i]->setProperty("Index", i);
     }
-    QMenu* comment = m->addMenu(QStringLiteral("Commentaire sur l'image"));
-    comment->menuAction()->setObjectName(QStringLiteral("mnuCommentaire"));
+    QMenu* comment = sousMenu(m, "mnuCommentaire", QStringLiteral("Commentaire sur l'image"));
     entree(comment, "mnuCreerCommentaire", QStringLiteral("Créer le commentaire"),
            [this] { viewer_.demanderCommentaire(); });
     afficherCommentaire_ = entree(comment, "mnuAfficherCommentaire", QStringLiteral("Afficher le commentaire"), [this] {
@@ -85,8 +98,7 @@ void FenPopUp::construire()
             choisirCoin(CoinCommentaire::BasGauche);
         synchroniser();
     });
-    QMenu* position = comment->addMenu(QStringLiteral("Position du commentaire"));
-    position->menuAction()->setObjectName(QStringLiteral("mnuPosComment"));
+    QMenu* position = sousMenu(comment, "mnuPosComment", QStringLiteral("Position du commentaire"));
     hg_ =
         entree(position, "mnuHG", QStringLiteral("Haut-Gauche"), [this] { choisirCoin(CoinCommentaire::HautGauche); });
     hd_ =
@@ -106,8 +118,7 @@ void FenPopUp::construire()
     afAl_->setCheckable(true);
     entree(m, "mnuSlide", QStringLiteral("SlideShow"), [this] { viewer_.demanderDiaporama(); });
     separateur(m, "mnuSep4");
-    QMenu* son = m->addMenu(QStringLiteral("Musique et sons"));
-    son->menuAction()->setObjectName(QStringLiteral("mnuZiqSon"));
+    QMenu* son = sousMenu(m, "mnuZiqSon", QStringLiteral("Musique et sons"));
     const auto musique = [this](void (LecteurMusique::*f)()) {
         return [this, f] {
             if (musique_)
@@ -145,18 +156,7 @@ void FenPopUp::construire()
 
 QAction* FenPopUp::action(const QString& nom) const
 {
-    const QList<QAction*> toutes = menu_->findChildren<QAction*>(nom);
-    if (!toutes.isEmpty())
-        return toutes.first();
-    // Entries of submenus are children of their own menu.
-    for (QMenu* sous : menu_->findChildren<QMenu*>())
-        for (QAction* a : sous->actions())
-            if (a->objectName() == nom)
-                return a;
-    for (QAction* a : menu_->actions())
-        if (a->objectName() == nom)
-            return a;
-    return nullptr;
+    return parNom_.value(nom);
 }
 
 void FenPopUp::synchroniser()

@@ -4,6 +4,7 @@
 // menu has closed (PleinEcran::apresMenu).
 #include "core/reglagescommentaire.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPoint>
 #include <functional>
@@ -52,6 +53,8 @@ private:
     void apresFermeture();
     QAction* entree(QMenu* m, const char* nom, const QString& texte, std::function<void()> action = {});
     void separateur(QMenu* m, const char* nom);
+    QMenu* sousMenu(QMenu* m, const char* nom, const QString& titre);
+    QAction* nommer(QAction* a, const char* nom);
     void choisirCoin(CoinCommentaire coin);
     void fondEcran();
     void reglages();
@@ -66,4 +69,5 @@ private:
     QAction* afficherCommentaire_ = nullptr;
     QAction *hg_ = nullptr, *hd_ = nullptr, *bg_ = nullptr, *bd_ = nullptr;
     bool fermetureEnAttente_ = false;
+    QHash<QString, QAction*> parNom_; // every entry, separator and submenu, by objectName
 };

@@ -1,6 +1,7 @@
 // The built-in help viewer: from a topic address to a page of the help folder.
 #include "app/aide.h"
 #include "app/services.h"
+#include "commun/connexionsrompues.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -23,6 +24,7 @@ class TestAide : public QObject {
     }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase()
     {
         aide_ = racine_.filePath("share/ormelle/Ormelle.chm");

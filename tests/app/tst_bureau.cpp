@@ -2,6 +2,8 @@
 // private to the test), driven with xdotool and seen with xwininfo and screenshots:
 // what only shows between the program and a window manager. Skipped where these tools
 // or the program are missing.
+#include "bancbureau.h"
+#include "commun/connexionsrompues.h"
 #include "commun/profilsessai.h"
 #include "core/reglages.h"
 
@@ -20,56 +22,12 @@
 #include <sys/prctl.h>
 #include <xcb/xcb.h>
 
-namespace {
-struct Fenetre {
-    QString id;
-    QRect cadre;
-};
-
-constexpr int Attente = 20000;
-const QList<QColor> Couleurs{QColor(200, 30, 30), QColor(30, 160, 60), QColor(40, 60, 190)};
-} // namespace
-
-class TestBureau : public QObject {
+class TestBureau : public QObject, private BancBureau {
     Q_OBJECT
-
-    QTemporaryDir bac_;
-    QProcess serveur_;
-    QProcess gestionnaire_;
-    QProcess ormelle_;
-    QString affichage_;
-    QString programme_;
-    QProcessEnvironment env_;
-    // What the desktop looked like when a tool first stopped answering; from then on no
-    // tool is run and every case stops at once, instead of each call waiting its turn.
-    QString blocage_;
-    bool blocageSignale_ = false;
-    bool diagnostic_ = false;
-    QString journal_; // the window manager's output
-
-    QString outil(const QString& nom, const QStringList& arguments, bool* ok = nullptr)
-    {
-        if (ok)
-            *ok = false;
-        if (!blocage_.isEmpty())
-            return {};
-        QProcess p;
-        p.setProcessEnvironment(env_);
-        p.start(nom, arguments);
-        if (!p.waitForFinished(10000) && p.state() != QProcess::NotRunning) {
-            p.kill();
-            p.waitForFinished(5000);
-            noterBlocage(nom + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
-            return {};
-        }
-        if (ok)
-            *ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-        return QString::fromLocal8Bit(p.readAllStandardOutput());
-    }
 
     // Whether another client holds the pointer or the keyboard: moves wait for a
     // pointer that a grab, or a synchronous grab nobody released, keeps still.
-    QString saisies()
+    QString saisies() override
     {
         xcb_connection_t* c = xcb_connect(qPrintable(affichage_), nullptr);
         if (xcb_connection_has_error(c)) {
@@ -107,127 +65,6 @@ class TestBureau : public QObject {
         return texte;
     }
 
-    // The state of the desktop in the log, and the screen beside it, for a run that hung.
-    void noterBlocage(const QString& commande)
-    {
-        if (diagnostic_)
-            return;
-        diagnostic_ = true;
-        QStringList etat{commande + QStringLiteral(" did not finish"), saisies(),
-                         outil(QStringLiteral("xprop"), {"-root", "_NET_ACTIVE_WINDOW"}).trimmed()};
-        for (const QString& id : empilement())
-            etat << id + QStringLiteral(": ")
-                        + outil(QStringLiteral("xprop"), {"-id", id, "WM_NAME", "_NET_WM_STATE"}).simplified();
-        const QString dossier = qEnvironmentVariableIsSet("ORMELLE_CAPTURES") ? qEnvironmentVariable("ORMELLE_CAPTURES")
-                                                                              : QDir::currentPath();
-        const QString ecran = dossier + QStringLiteral("/app_bureau-blocage.png");
-        outil(QStringLiteral("import"), {"-window", "root", ecran});
-        etat << QStringLiteral("screen: ") + ecran << QStringLiteral("openbox, last lines:");
-        gestionnaire_.waitForReadyRead(500);
-        const QStringList journal = journal_.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        etat << journal.mid(qMax(0, journal.size() - 30));
-        blocage_ = etat.join(QStringLiteral("\n  "));
-        diagnostic_ = false;
-    }
-
-    QRect cadre(const QString& id)
-    {
-        const QString info = outil(QStringLiteral("xwininfo"), {"-id", id});
-        if (!info.contains(QLatin1String("IsViewable")))
-            return {};
-        const auto valeur = [&](const char* cle) {
-            const QRegularExpression re(QString::fromLatin1(cle) + QStringLiteral(":\\s*(-?\\d+)"));
-            return re.match(info).captured(1).toInt();
-        };
-        return {valeur("Absolute upper-left X"), valeur("Absolute upper-left Y"), valeur("Width"), valeur("Height")};
-    }
-
-    // The program's windows on screen of the given size.
-    QList<Fenetre> fenetres(const QSize& taille)
-    {
-        QList<Fenetre> trouvees;
-        const QStringList ids = outil(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--class", "ormelle"})
-                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (const QString& id : ids) {
-            const QRect r = cadre(id);
-            if (r.size() == taille)
-                trouvees << Fenetre{id, r};
-        }
-        return trouvees;
-    }
-
-    // The first window of that size once one is on screen; an empty id after the wait.
-    Fenetre attendre(const QSize& taille)
-    {
-        QList<Fenetre> f;
-        (void)QTest::qWaitFor([&] { return !(f = fenetres(taille)).isEmpty(); }, Attente);
-        return f.isEmpty() ? Fenetre{} : f.first();
-    }
-
-    // False once xdotool hangs: the case stops there, the desktop's state is in the log.
-    [[nodiscard]] bool souris(const QStringList& arguments)
-    {
-        outil(QStringLiteral("xdotool"), arguments);
-        return blocage_.isEmpty();
-    }
-
-    // The pointer sent there and seen there. xdotool's own --sync was seen waiting past its
-    // bound with nothing holding the pointer, on a retried click at the same place.
-    [[nodiscard]] bool amenerPointeur(QPoint p)
-    {
-        if (!souris({"mousemove", QString::number(p.x()), QString::number(p.y())}))
-            return false;
-        static const QRegularExpression position(QStringLiteral("X=(\\d+)\\s+Y=(\\d+)"));
-        const bool arrive = QTest::qWaitFor(
-            [&] {
-                const auto m = position.match(outil(QStringLiteral("xdotool"), {"getmouselocation", "--shell"}));
-                return !blocage_.isEmpty()
-                       || (m.hasMatch() && QPoint(m.captured(1).toInt(), m.captured(2).toInt()) == p);
-            },
-            Attente);
-        return arrive && blocage_.isEmpty();
-    }
-
-    // File1's first line clicked and Return pressed, again while no full-screen
-    // window shows: the folder is listed off the interface thread, and on a busy
-    // machine the window can be on screen before its list is filled.
-    bool pleinEcranDepuisLaListe(const Fenetre& principale)
-    {
-        for (int essai = 0; essai < 4; ++essai) {
-            if (!cliquer(principale, QPoint(60, 212), 1) || !souris({"key", "Return"}))
-                return false;
-            if (QTest::qWaitFor([&] { return !fenetres(QSize(1280, 1024)).isEmpty(); }, Attente / 4))
-                return true;
-        }
-        return false;
-    }
-
-    [[nodiscard]] bool cliquer(const Fenetre& f, QPoint point, int bouton)
-    {
-        point += f.cadre.topLeft();
-        return amenerPointeur(point) && souris({"click", QString::number(bouton)});
-    }
-
-    void capturer(const QString& nom)
-    {
-        const QString dossier =
-            qEnvironmentVariableIsSet("ORMELLE_CAPTURES") ? qEnvironmentVariable("ORMELLE_CAPTURES") : bac_.path();
-        const QString fichier = dossier + QLatin1Char('/') + nom;
-        outil(QStringLiteral("import"), {"-window", "root", fichier});
-        QImage image(fichier);
-        QVERIFY2(!image.isNull(), qPrintable(fichier));
-        QCOMPARE(image.size(), QSize(1280, 1024));
-    }
-
-    // Alt+F4 as a user types it: a real key press on the active window, which the window
-    // manager's binding turns into a close request (a key sent to the window would bypass it).
-    void fermerParLeGestionnaire(const QString& id)
-    {
-        QVERIFY(souris({"windowactivate", "--sync", id}));
-        QTRY_COMPARE_WITH_TIMEOUT(outil(QStringLiteral("xdotool"), {"getactivewindow"}).trimmed(), id, Attente);
-        QVERIFY(souris({"key", "alt+F4"}));
-    }
-
     // As colord does (xprop stops at 64 values). Checked, so that the server has it
     // before this connection goes; being -noreset, it keeps it.
     bool poserProfilRacine(const QByteArray& icc)
@@ -249,17 +86,6 @@ class TestBureau : public QObject {
         std::free(erreur);
         xcb_disconnect(c);
         return ok;
-    }
-
-    // Windows from bottom to top, as the window manager stacks them.
-    QStringList empilement()
-    {
-        const QString texte = outil(QStringLiteral("xprop"), {"-root", "_NET_CLIENT_LIST_STACKING"});
-        QStringList ids;
-        static const QRegularExpression hex(QStringLiteral("0x[0-9a-f]+"));
-        for (auto it = hex.globalMatch(texte); it.hasNext();)
-            ids << QString::number(it.next().captured(0).toUInt(nullptr, 16));
-        return ids;
     }
 
 private slots:
@@ -361,6 +187,7 @@ private slots:
 
     void init()
     {
+        echouerSurConnexionRompue();
         if (!blocage_.isEmpty())
             QSKIP("The desktop stopped answering in an earlier case");
     }

@@ -4,6 +4,7 @@
 #include "app/general.h"
 #include "core/reglages.h"
 #include "app/skin.h"
+#include "commun/connexionsrompues.h"
 #include "commun/servicesfactices.h"
 
 #include <QApplication>
@@ -78,6 +79,7 @@ class TestFenMsgBox : public QObject {
 private slots:
     void init()
     {
+        echouerSurConnexionRompue();
         reglages_ = std::make_unique<Reglages>(dossier_.filePath("Ormelle.ini"));
         services_ = std::make_unique<ServicesEcoute>();
         g_ = std::make_unique<General>(*reglages_, *services_);

@@ -1,11 +1,13 @@
 // Filters written as label|patterns pairs, as Qt's file dialogs take them.
 #include "app/services.h"
+#include "commun/connexionsrompues.h"
 
 #include <QtTest>
 
 class TestFiltreDialogue : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void conversion_data()
     {
         QTest::addColumn<QString>("concu");

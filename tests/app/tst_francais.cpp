@@ -2,6 +2,7 @@
 #include "app/traductions.h"
 #include "platform/lecteurs.h"
 #include "platform/erreurs.h"
+#include "commun/connexionsrompues.h"
 
 #include <QColorDialog>
 #include <QDialogButtonBox>
@@ -29,6 +30,7 @@ class TestFrancais : public QObject {
     }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase()
     {
         // Before any dialog exists, as the program does at start.

@@ -1,3 +1,4 @@
+#include "commun/connexionsrompues.h"
 #include "commun/environnement.h"
 
 #include <QDBusConnection>
@@ -25,6 +26,7 @@ class TestGeneral : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void pressePapiersAbsent_data()
     {
         QTest::addColumn<int>("reponse");

@@ -1,6 +1,7 @@
 #include "app/general.h"
 #include "core/reglages.h"
 #include "core/schema.h"
+#include "commun/connexionsrompues.h"
 #include "commun/servicesfactices.h"
 
 #include <QTemporaryDir>
@@ -13,7 +14,11 @@ class TestReglages : public QObject {
     QString chemin() const { return dossier_.filePath(QStringLiteral("Ormelle/Ormelle.ini")); }
 
 private slots:
-    void init() { QFile::remove(chemin()); }
+    void init()
+    {
+        echouerSurConnexionRompue();
+        QFile::remove(chemin());
+    }
 
     void valeursRevenuesTellesQuelles_data()
     {

@@ -1,5 +1,6 @@
 // What the settings store puts on disk, seen from another process: the same
 // process could be served from QSettings' in-process cache and miss a lost sync.
+#include "commun/connexionsrompues.h"
 #include "commun/sondememoire.h"
 #include "core/reglages.h"
 #include "platform/erreurs.h"
@@ -48,7 +49,11 @@ class TestReglagesDisque : public QObject {
     }
 
 private slots:
-    void init() { QFile::remove(chemin()); }
+    void init()
+    {
+        echouerSurConnexionRompue();
+        QFile::remove(chemin());
+    }
 
     void valeurEnregistreeSurLeDisque()
     {

@@ -1,5 +1,6 @@
 #include "core/reglages.h"
 #include "core/schema.h"
+#include "commun/connexionsrompues.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -8,6 +9,7 @@ class TestSchema : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void lectureDesNombres_data()
     {
         QTest::addColumn<QString>("texte");

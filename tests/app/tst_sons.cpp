@@ -1,5 +1,6 @@
 // Decoding the cue files, and the promise that a machine without sound never waits.
 #include "sound/sonscourts.h"
+#include "commun/connexionsrompues.h"
 
 #include <QFile>
 #include <QMediaDevices>
@@ -56,6 +57,7 @@ QByteArray wavDemiEchelle(quint16 codage, quint16 canaux, quint32 frequence, qui
 class TestSons : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void cuesDuProgrammeLisibles_data()
     {
         QTest::addColumn<int>("numero");

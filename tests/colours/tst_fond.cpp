@@ -3,6 +3,7 @@
 #include "app/skin.h"
 #include "colours/fencolors.h"
 #include "colours/fenfond.h"
+#include "commun/connexionsrompues.h"
 #include "commun/environnement.h"
 
 #include <QApplication>
@@ -42,7 +43,11 @@ class TestFond : public QObject {
     std::unique_ptr<Banc> b;
 
 private slots:
-    void init() { b = std::make_unique<Banc>(); }
+    void init()
+    {
+        echouerSurConnexionRompue();
+        b = std::make_unique<Banc>();
+    }
     void cleanup() { b.reset(); }
 
     // ---------------------------------------------------------------- FenColors

@@ -5,6 +5,8 @@
 // rushing the ones after it; frames going round a few buffers without any
 // of them showing what it held before; GIF frames composited as their disposal,
 // transparency, interlacing and rectangle say.
+#include "animationessai.h"
+#include "commun/connexionsrompues.h"
 #include "commun/ecrituregif.h"
 #include "commun/horlogescriptee.h"
 #include "core/animation.h"
@@ -17,96 +19,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-const QList<ImageGif> RougeVertBleu{{Qt::red, 10}, {Qt::green, 20}, {Qt::blue, 30}};
-
-// What the view would have: the first frame fitted in a box twice the picture's size.
-struct Vue {
-    DemandeImage demande;
-    ImagePrete premiere;
-    explicit Vue(const QString& chemin)
-    {
-        // Frames are read at the size shown: half the pictures' own.
-        demande = demandeBoite(chemin, QRectF(0, 0, 20 * 15, 12 * 15), 1, Qt::white);
-        premiere = preparerImage(demande);
-    }
-};
-
-// The colour and number of each frame handed out, and when.
-struct Releve {
-    QList<QColor> couleurs;
-    QList<int> numeros;
-    QList<qint64> temps;
-    QSize taille;
-    Releve(Animation& a, const HorlogeScriptee& h)
-    {
-        QObject::connect(&a, &Animation::imageDue, &a, [this, &a, &h](const QImage& image) {
-            couleurs << image.pixelColor(image.width() / 2, image.height() / 2);
-            numeros << a.numero();
-            temps << h.maintenant();
-            taille = image.size();
-        });
-    }
-};
-
-// Time moves on in steps shorter than any frame, each once the next frame is
-// decoded and waits for its time, until the animation stops.
-void jouerJusquAuBout(Animation& a, HorlogeScriptee& h)
-{
-    for (int i = 0; i < 60 && a.enCours(); ++i) {
-        QTRY_VERIFY(!a.enCours() || h.enAttente() == 1);
-        h.avancer(50);
-    }
-}
-
-// Lets the workers and the event loop run without moving the clock.
-void laisserTourner()
-{
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
-// A test of the GIF suite: its file and the raw RGBA file of each of its frames.
-bool lireSuite(const QString& racine, const QString& test, QString* gif, QStringList* pixels)
-{
-    QFile conf(racine + test + QStringLiteral(".conf"));
-    if (!conf.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    for (const QByteArray& ligne : conf.readAll().split('\n')) {
-        const QList<QByteArray> cleValeur = ligne.split('=');
-        if (cleValeur.size() != 2)
-            continue;
-        const QString valeur = QString::fromLatin1(cleValeur[1].trimmed());
-        if (cleValeur[0].trimmed() == "input")
-            *gif = racine + valeur;
-        else if (cleValeur[0].trimmed() == "pixels")
-            *pixels << racine + valeur;
-    }
-    return !gif->isEmpty();
-}
-
-// Whether a frame shows the suite's RGBA pixels, what nothing painted laid on black.
-bool conforme(const QImage& t, const QString& fichierRgba)
-{
-    QFile f(fichierRgba);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray rgba = f.readAll();
-    if (qsizetype(t.width()) * t.height() * 4 != rgba.size())
-        return false;
-    for (int y = 0; y < t.height(); ++y)
-        for (int x = 0; x < t.width(); ++x) {
-            const uchar* p = reinterpret_cast<const uchar*>(rgba.constData()) + (y * t.width() + x) * 4;
-            if (t.pixelColor(x, y) != (p[3] == 0 ? QColor(Qt::black) : QColor(p[0], p[1], p[2])))
-                return false;
-        }
-    return true;
-}
-} // namespace
-
 class TestAnimation : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void chaqueImageASonHeure();
     void nombreDeBouclesRespecte_data();
     void nombreDeBouclesRespecte();

@@ -2,6 +2,7 @@
 // and that an append never harms the lines already there.
 #include "core/commentaires.h"
 #include "core/indexcommentaires.h"
+#include "commun/connexionsrompues.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -43,6 +44,7 @@ private:
     }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void fichierParNomDeDossier_data();
     void fichierParNomDeDossier();
     void dernierEnregistrementGagne();

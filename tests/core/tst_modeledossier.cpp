@@ -4,6 +4,7 @@
 #include "core/modeledossier.h"
 #include "core/imageprete.h"
 #include "platform/nomsfichiers.h"
+#include "commun/connexionsrompues.h"
 
 #include <QBuffer>
 #include <QSemaphore>
@@ -31,6 +32,7 @@ void attendreListe(const ModeleDossier& m)
 class TestModeleDossier : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void listeMotifEtOrdre();
     void nomsDerivesDuCourant();
     void listageTardifAbandonne();

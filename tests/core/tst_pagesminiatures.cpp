@@ -2,6 +2,7 @@
 #include "core/ajustement.h"
 #include "core/cacheminiatures.h"
 #include "core/pagesminiatures.h"
+#include "commun/connexionsrompues.h"
 
 #include <QtTest>
 
@@ -35,6 +36,7 @@ ImagePrete image(const QString& chemin, int cote)
 class TestPagesMiniatures : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void dixImages()
     {
         PagesMiniatures p;

@@ -4,6 +4,7 @@
 // twice, and the cache kept within a budget that follows the screen.
 #include "decodeurscripte.h"
 #include "core/prechargeur.h"
+#include "commun/connexionsrompues.h"
 
 #include <QtTest>
 
@@ -20,6 +21,7 @@ ParametresAffichage ecran(int largeur, int hauteur, int mode = 0)
 class TestPrechargeur : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void deuxTravailleursEtCache();
     void rienDePrepareAvantUnChangementNestMontre();
     void imageEnRouteRejointeSansSecondDecodage();

@@ -3,6 +3,7 @@
 // request decoded once, and kept results that a changed file invalidates.
 #include "decodeurscripte.h"
 #include "core/vignettesbureau.h"
+#include "commun/connexionsrompues.h"
 
 #include <QCryptographicHash>
 #include <QImageReader>
@@ -33,6 +34,7 @@ DemandeImage telQueListee(const QString& chemin)
 class TestServiceImages : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void prioritesPuisOrdreDArrivee();
     void annuleeAvantDeCommencer();
     void annuleeEnCoursJamaisLivree();

@@ -2,6 +2,7 @@
 #include "app/general.h"
 #include "core/reglages.h"
 #include "app/skin.h"
+#include "commun/connexionsrompues.h"
 #include "commun/environnement.h"
 #include "dialogs/apropos.h"
 
@@ -28,7 +29,11 @@ class TestApropos : public QObject {
     std::unique_ptr<Environnement> e_;
 
 private slots:
-    void init() { e_ = std::make_unique<Environnement>(); }
+    void init()
+    {
+        echouerSurConnexionRompue();
+        e_ = std::make_unique<Environnement>();
+    }
 
     void fenetreEtTexte()
     {

@@ -2,6 +2,7 @@
 #include "app/general.h"
 #include "core/reglages.h"
 #include "app/skin.h"
+#include "commun/connexionsrompues.h"
 #include "commun/environnement.h"
 #include "dialogs/avertis.h"
 
@@ -23,7 +24,11 @@ class TestAvertis : public QObject {
     QString stocke() const { return e_->lu(cles::SectionAvertissement, cles::CleAffichage); }
 
 private slots:
-    void init() { e_ = std::make_unique<Environnement>(); }
+    void init()
+    {
+        echouerSurConnexionRompue();
+        e_ = std::make_unique<Environnement>();
+    }
 
     void texteDeBienvenue()
     {

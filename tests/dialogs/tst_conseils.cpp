@@ -3,6 +3,7 @@
 #include "app/general.h"
 #include "core/reglages.h"
 #include "app/skin.h"
+#include "commun/connexionsrompues.h"
 #include "commun/environnement.h"
 #include "dialogs/conseils.h"
 
@@ -33,7 +34,11 @@ class TestConseils : public QObject {
     QString stocke() const { return e_->lu(cles::SectionConseils, cles::CleConseil); }
 
 private slots:
-    void init() { e_ = std::make_unique<Environnement>(); }
+    void init()
+    {
+        echouerSurConnexionRompue();
+        e_ = std::make_unique<Environnement>();
+    }
 
     void lignes_data()
     {

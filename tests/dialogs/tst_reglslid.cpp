@@ -2,6 +2,7 @@
 #include "core/reglages.h"
 #include "app/skin.h"
 #include "core/schema.h"
+#include "commun/connexionsrompues.h"
 #include "commun/environnement.h"
 #include "dialogs/reglslid.h"
 
@@ -71,7 +72,11 @@ class TestReglSlid : public QObject {
     }
 
 private slots:
-    void init() { b = std::make_unique<Banc>(); }
+    void init()
+    {
+        echouerSurConnexionRompue();
+        b = std::make_unique<Banc>();
+    }
     void cleanup() { b.reset(); }
 
     void lesControlesEditentEnDirect()

@@ -3,6 +3,7 @@
 // size the first one was fitted to; the slideshow's pause left as it runs; the
 // frames stopped when the picture changes or the viewer closes.
 #include "bancplein.h"
+#include "commun/connexionsrompues.h"
 #include "commun/ecrituregif.h"
 #include "commun/horlogescriptee.h"
 #include "core/animation.h"
@@ -21,6 +22,7 @@ QColor couleurVue(QWidget* surface)
 class TestAnimationPlein : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void deuxiemeImageApresSonDelai();
     void apercuDuPanneau();
 };

@@ -2,12 +2,14 @@
 // and in the slideshow, in the corner and font the user chose.
 #include "bancplein.h"
 
+#include "commun/connexionsrompues.h"
 #include "commun/sondememoire.h"
 #include "core/reglages.h"
 
 class TestCommentairePlein : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void chaqueImageSonCommentaire();
     void nomQuiFinitUnAutreNom();
     void coins();

@@ -3,10 +3,12 @@
 #include "bancplein.h"
 
 #include "dialogs/reglslid.h"
+#include "commun/connexionsrompues.h"
 
 class TestFenPopUp : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void arbre();
     void premiereOuvertureGardeLOrdre();
     void adaptationImmediate();

@@ -4,6 +4,7 @@
 #include "outilspanneau.h"
 
 #include "dialogs/reglslid.h"
+#include "commun/connexionsrompues.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +19,7 @@
 class TestFondCommandes : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void motifFixeSansCasse();
     void okAttendUnFichier();
     void apercu();

@@ -3,6 +3,7 @@
 #include "core/ajustement.h"
 #include "fullscreen/effetcarre.h"
 #include "core/sequencediaporama.h"
+#include "commun/connexionsrompues.h"
 
 #include <QtTest>
 
@@ -11,6 +12,7 @@ Q_DECLARE_METATYPE(QRectF)
 class TestGeometrie : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void pleinEcran_data();
     void pleinEcran();
     void pleinEcranTailleNulle();

@@ -2,6 +2,7 @@
 // screen's pixels and reaches it untouched, and a move to a screen of ratio 1
 // decodes it again there, in place.
 #include "bancplein.h"
+#include "commun/connexionsrompues.h"
 #include "commun/ecranshd.h"
 
 #include "fullscreen/surfaces.h"
@@ -15,6 +16,7 @@ class TestHauteDensitePleinEcran : public QObject {
 private slots:
     void init()
     {
+        echouerSurConnexionRompue();
         b_ = std::make_unique<BancPlein>();
         b_->g.diaporama.effetTransition = false;
         b_->g.diaporama.setAdaptation(ajustement::Proportions); // keeping its proportions, to two opposite edges

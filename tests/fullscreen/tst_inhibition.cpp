@@ -1,6 +1,7 @@
 // The screen-saver hold against a session bus of the test's own, with a scripted
 // screen saver that answers when the test says so.
 #include "fullscreen/inhibitionecran.h"
+#include "commun/connexionsrompues.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -66,6 +67,7 @@ private slots:
 
     void init()
     {
+        echouerSurConnexionRompue();
         ecran_.demandes.clear();
         ecran_.rendus.clear();
     }

@@ -4,6 +4,7 @@
 
 #include "app/general.h"
 #include "core/reglages.h"
+#include "commun/connexionsrompues.h"
 #include "commun/servicesfactices.h"
 #include "fullscreen/passageplein.h"
 #include "fullscreen/pleinecran.h"
@@ -55,6 +56,7 @@ private:
 
 void TestPleinEcran::init()
 {
+    echouerSurConnexionRompue();
     m_dossier = std::make_unique<QTemporaryDir>();
     for (int i = 0; i < 3; ++i)
         ecrireImage(m_dossier->filePath(QStringLiteral("%1.bmp").arg(QChar('a' + i))), Couleurs[i]);

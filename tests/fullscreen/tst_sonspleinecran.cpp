@@ -4,6 +4,7 @@
 #include "app/general.h"
 #include "core/reglages.h"
 #include "app/skin.h"
+#include "commun/connexionsrompues.h"
 #include "commun/fixturessons.h"
 #include "commun/servicesfactices.h"
 #include "fullscreen/pleinecran.h"
@@ -28,6 +29,7 @@ private:
     QString court_, tempos_;
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase()
     {
         QVERIFY(dossier_.isValid());

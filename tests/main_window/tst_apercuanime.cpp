@@ -2,6 +2,7 @@
 // drawn in turn at their delays, at the preview's size; another picture, the
 // thumbnail page or the full-screen view stopping them.
 #include "app/twips.h"
+#include "commun/connexionsrompues.h"
 #include "commun/ecrituregif.h"
 #include "commun/environnement.h"
 #include "commun/horlogescriptee.h"
@@ -36,6 +37,7 @@ struct Banc : Environnement {
 class TestApercuAnime : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void lesImagesSeSuivent();
 };
 

@@ -13,6 +13,7 @@
 #include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
 #include "platform/erreurs.h"
+#include "commun/connexionsrompues.h"
 
 #include <QColorDialog>
 #include <QMessageBox>
@@ -78,6 +79,7 @@ class TestCaptures : public QObject {
     }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase()
     {
         sortie_ = qEnvironmentVariable("ORMELLE_CAPTURES", temporaire_.path());

@@ -3,6 +3,7 @@
 #include "bancfenprin.h"
 
 #include "app/skin.h"
+#include "commun/connexionsrompues.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -35,6 +36,7 @@ private:
     static void ouvrirOptions(BancFenPrin& b) { clic(b.controle("CmdApropos")); }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void chaqueRolePeintSesControles()
     {
         BancFenPrin b;

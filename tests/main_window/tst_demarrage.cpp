@@ -4,6 +4,7 @@
 #include "app/lignecommande.h"
 #include "bancfenprin.h"
 #include "main_window/navigateur.h"
+#include "commun/connexionsrompues.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -18,6 +19,7 @@ class TestDemarrage : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void splashChargeUneFoisPuisSeFerme()
     {
         int appels = 0;

@@ -4,6 +4,7 @@
 #include "bancfenprin.h"
 
 #include "dialogs/reglslid.h"
+#include "commun/connexionsrompues.h"
 
 #include <QFile>
 #include <QTest>
@@ -90,6 +91,7 @@ class TestEcrituresReglages : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void uneEcritureParActionSurUnFichierDe50Mo()
     {
         BancFenPrin b;

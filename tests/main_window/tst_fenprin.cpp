@@ -11,6 +11,7 @@
 #include "main_window/navigateur.h"
 #include "platform/erreurs.h"
 #include "platform/nomsfichiers.h"
+#include "commun/connexionsrompues.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -74,6 +75,7 @@ private:
     }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void storeVideDonneLesReglagesParDefaut()
     {
         BancFenPrin b;

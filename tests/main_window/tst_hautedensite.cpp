@@ -3,6 +3,7 @@
 // gradient has bands on single device rows; moving to a screen of ratio 1 decodes
 // again for it.
 #include "bancfenprin.h"
+#include "commun/connexionsrompues.h"
 #include "commun/ecranshd.h"
 
 #include "app/skin.h"
@@ -87,6 +88,7 @@ private slots:
     void initTestCase() { qputenv("XDG_DATA_HOME", QFile::encodeName(donnees_.filePath(QStringLiteral("share")))); }
     void init()
     {
+        echouerSurConnexionRompue();
         b_ = std::make_unique<BancFenPrin>();
         d_ = b_->dossier.filePath(QStringLiteral("images"));
         QVERIFY(QDir().mkpath(d_));

@@ -4,6 +4,7 @@
 #include "bancfenprin.h"
 
 #include "app/skin.h"
+#include "commun/connexionsrompues.h"
 #include "commun/profilsessai.h"
 #include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
@@ -105,6 +106,7 @@ private slots:
 
     void init()
     {
+        echouerSurConnexionRompue();
         b_ = std::make_unique<BancFenPrin>();
         d_ = b_->dossier.filePath(QStringLiteral("images"));
         QVERIFY(QDir().mkpath(d_ + QStringLiteral("/vide")));

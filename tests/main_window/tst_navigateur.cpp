@@ -2,6 +2,7 @@
 // pattern, the format panel. Every folder is made here, in a temporary folder.
 #include "bancnavigateur.h"
 #include "core/reglages.h"
+#include "commun/connexionsrompues.h"
 
 #include <QComboBox>
 #include <QListWidget>
@@ -36,6 +37,7 @@ private:
 
 void TestNavigateur::init()
 {
+    echouerSurConnexionRompue();
     QVERIFY(dossier_.isValid());
     for (const char* nom : {"b.jpg", "A.JPG", "c.bmp", "d.Gif", "e.dib", "f.rle", "g.wmf", "notes.txt", "sans"})
         creer(d(QString::fromLatin1(nom)));

@@ -3,6 +3,7 @@
 #include "app/general.h"
 #include "core/reglages.h"
 #include "app/twips.h"
+#include "commun/connexionsrompues.h"
 #include "commun/environnement.h"
 #include "fullscreen/passageplein.h"
 #include "fullscreen/pleinecran.h"
@@ -144,6 +145,7 @@ QImage uni(int l, int h, QColor c)
 class TestAffichage : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase();
     void ajustementEtCentrage_data();
     void ajustementEtCentrage();

@@ -5,6 +5,7 @@
 
 #include "app/skin.h"
 #include "app/twips.h"
+#include "commun/connexionsrompues.h"
 #include "commun/fixturessons.h"
 #include "sound/postesons.h"
 #include "sound/synthemidi.h"
@@ -37,6 +38,7 @@ private:
     }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase()
     {
         QVERIFY(dossier_.isValid());

@@ -1,4 +1,5 @@
 #include "platform/dimensionsimage.h"
+#include "commun/connexionsrompues.h"
 
 #include <QtTest>
 
@@ -8,6 +9,7 @@ class TestDimensionsImage : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void couvrante_data()
     {
         QTest::addColumn<QSize>("naturelle");

@@ -1,5 +1,6 @@
 // Files made to cost a viewer gigabytes or minutes: each must give a picture or a
 // clean error, within the decoding budget, measured in a child process.
+#include "commun/connexionsrompues.h"
 #include "commun/sondememoire.h"
 #include "imagesessai.h"
 #include "platform/chargeurimage.h"
@@ -98,6 +99,7 @@ class TestHostiles : public QObject {
     QString fichier(const QString& nom, const QByteArray& octets) { return ecrireHostile(m_dossier, nom, octets); }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase() { QVERIFY(m_dossier.isValid()); }
 
     void dansLeBudget_data()

@@ -2,6 +2,7 @@
 #include "platform/chargeurimage.h"
 #include "platform/formatimage.h"
 #include "platform/listedossier.h"
+#include "commun/connexionsrompues.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,6 +29,7 @@ private:
     }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase()
     {
         QVERIFY(m_dossier.isValid());

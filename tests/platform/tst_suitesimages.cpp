@@ -1,6 +1,7 @@
 // The public conformance suites (BMP, GIF, JPEG) through the picture loader.
 #include "imagesessai.h"
 #include "platform/chargeurimage.h"
+#include "commun/connexionsrompues.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,6 +54,7 @@ private:
     }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase()
     {
         const QString racine = qEnvironmentVariable("ORMELLE_TESTDATA");

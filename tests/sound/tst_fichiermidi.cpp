@@ -1,5 +1,6 @@
 // Reading MIDI and RMI files: lengths from the tempo map to the microsecond, the events a
 // synthesiser gets and in which order, the format from the content, and broken files.
+#include "commun/connexionsrompues.h"
 #include "commun/fixturessons.h"
 #include "sound/fichiermidi.h"
 #include "sound/sonouvert.h"
@@ -16,6 +17,7 @@ private:
     QString ecrit(const QString& nom, const QByteArray& contenu) { return ecrireDans(dossier_, nom, contenu); }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void dureeSelonLesTempos()
     {
         const ResultatMidi r = lireMidi(midiTempos());

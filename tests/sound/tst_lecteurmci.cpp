@@ -2,6 +2,7 @@
 // real time, and what a closed device, a broken file or a second player do. The output is
 // the silent walk here, so that nothing is heard and no machine's sound card matters;
 // tests/sound/tst_pulse.cpp plays through a real sound server.
+#include "commun/connexionsrompues.h"
 #include "commun/fixturessons.h"
 #include "sound/lecteurmci.h"
 
@@ -53,6 +54,7 @@ private:
     QString court_, long_, midi_, rmi_, tronque_, texte_;
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase()
     {
         QVERIFY(dossier_.isValid());

@@ -1,5 +1,6 @@
 // The six commands of one place and its repeat: the dialog, the
 // duration text, repeat and stop, a load while a sound plays, cancels and broken files.
+#include "commun/connexionsrompues.h"
 #include "commun/fixturessons.h"
 #include "sound/postesons.h"
 #include "sound/synthemidi.h"
@@ -61,6 +62,7 @@ private:
     QString court_, autre_, long_, tempos_, rmi_, troisMinutes_, interminable_, tronque_, texte_;
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase()
     {
         QVERIFY(dossier_.isValid());

@@ -1,6 +1,7 @@
 // The player against a real sound server: a private PulseAudio daemon with a null sink,
 // whose monitor is recorded with parec. Sound must come out while a WAVE or a MIDI file
 // plays, and silence after "stop". Skipped where the daemon or parec cannot run.
+#include "commun/connexionsrompues.h"
 #include "commun/fixturessons.h"
 #include "sound/lecteurmci.h"
 #include "sound/synthemidi.h"
@@ -67,6 +68,7 @@ private:
     void jouerEtEcouter(const QString& chemin);
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase();
     void cleanupTestCase();
     void wave();

@@ -1,5 +1,6 @@
 // The decoders behind the player: libsndfile's samples as they are in the file, and MIDI
 // rendered by FluidSynth with the installed General MIDI SoundFont, to the exact frame.
+#include "commun/connexionsrompues.h"
 #include "commun/fixturessons.h"
 #include "sound/sonouvert.h"
 #include "sound/sourceson.h"
@@ -42,6 +43,7 @@ private:
     QString ecrit(const QString& nom, const QByteArray& contenu) { return ecrireDans(dossier_, nom, contenu); }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void wavLuTelQuel()
     {
         const QString chemin = ecrit(QStringLiteral("la.wav"), wav(22050, 2, 16, 2205, 441, 0.5));

@@ -1,5 +1,6 @@
 // Metafiles made to cost gigabytes or minutes: objects alive at once and drawing
 // work stay within the decoding budget, and what was drawn before it ran out is shown.
+#include "commun/connexionsrompues.h"
 #include "commun/sondememoire.h"
 #include "outilstest.h"
 
@@ -203,6 +204,7 @@ class TestBudget : public QObject {
     QString fichier(const QString& nom, const QByteArray& octets) { return ecrireHostile(m_dossier, nom, octets); }
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase() { QVERIFY(m_dossier.isValid()); }
 
     void brossesVivantesBornees()

@@ -3,6 +3,7 @@
 #include "comparaison.h"
 
 #include "platform/wmf/lecteurwmf.h"
+#include "commun/connexionsrompues.h"
 
 #include <QDir>
 #include <QtTest>
@@ -28,6 +29,7 @@ class TestCorpus : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void initTestCase();
     void chaqueFichier_data();
     void chaqueFichier();

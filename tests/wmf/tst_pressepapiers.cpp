@@ -1,6 +1,7 @@
 // A metafile copied to the clipboard from the main window goes there as the
 // picture it draws, at its natural size.
 #include "app/skin.h"
+#include "commun/connexionsrompues.h"
 #include "commun/environnement.h"
 #include "main_window/fenprin.h"
 #include "outilstest.h"
@@ -13,6 +14,7 @@ using namespace wmftest;
 class TestPressePapiers : public QObject {
     Q_OBJECT
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void metafichierCopieCommeSonDessin()
     {
         Environnement env;

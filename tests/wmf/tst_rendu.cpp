@@ -1,5 +1,6 @@
 // Metafiles written by the tests, played and checked pixel by pixel.
 #include "outilstest.h"
+#include "commun/connexionsrompues.h"
 
 #include <QtTest>
 
@@ -9,6 +10,7 @@ class TestRendu : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void tailleNaturelle_data();
     void tailleNaturelle();
     void rectangleEtEllipse();

@@ -1,6 +1,7 @@
 // Damaged and hostile metafiles: each gives an error result or the part drawn
 // before the damage, never a crash, a hang or a runaway allocation.
 #include "outilstest.h"
+#include "commun/connexionsrompues.h"
 
 #include <QDir>
 #include <QtTest>
@@ -52,6 +53,7 @@ class TestRobustesse : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { echouerSurConnexionRompue(); }
     void pasUnMetafichier_data();
     void pasUnMetafichier();
     void enregistrementTronqueGardeLeDebut();
