@@ -32,15 +32,12 @@ public:
     std::deque<QMessageBox::StandardButton> questions; // default: Cancel
     QStringList installes;                             // programs that exist
     bool gestionnaireRepond = false;                   // a file manager takes the request
-    std::function<int(General&, const QString&, const QString&)> surBoite;
 
     void jouerSon(int numero) override { sons << numero; }
-    int boiteMessage(General& g, QWidget*, int icone, const QString& texte, const QString& titre) override
+    int boiteMessage(General&, QWidget*, int icone, const QString& texte, const QString& titre) override
     {
         boites << qMakePair(titre, texte);
         icones << icone;
-        if (surBoite)
-            return surBoite(g, texte, titre);
         return prendre(reponsesBoite, 0);
     }
     std::optional<QColor> choisirCouleur(QWidget*, const QColor&) override { return prendre(couleurs, {}); }
