@@ -1,5 +1,5 @@
 // The chooser panel over the full-screen picture: folder and picture choice,
-// the preview, OK and Cancel, and the comment editor.
+// the preview, OK and Cancel, help and the message panel.
 #include "bancplein.h"
 #include "outilspanneau.h"
 
@@ -9,12 +9,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTimer>
-
-#include <csignal>
-#include <sys/resource.h>
 
 class TestFondCommandes : public QObject {
     Q_OBJECT
@@ -25,17 +21,8 @@ private slots:
     void apercu();
     void annulerGardeLeNouveauDossier();
     void aide();
-    void talvenor();
-    void editeurEnregistre();
-    void avertissement255();
-    void boiteMontreLeCurseur_data();
-    void boiteMontreLeCurseur();
-    void enregistrementImpossible();
     void messageEntierLisibleEtFermeAuClavier();
-    void disquePlein();
-    void enregistrerSansImage();
     void okRemetLesTransitions();
-    void voirFichier();
     void reglagesRepris();
     void lecteurSansSupport();
 };
@@ -145,32 +132,6 @@ void TestFondCommandes::annulerGardeLeNouveauDossier()
     QCOMPARE(retrait(dossier(dir1, "sous")), retrait(dossier(dir1, QFileInfo(b.photos.path()).fileName())) + 2);
 }
 
-void TestFondCommandes::talvenor()
-{
-    BancPlein b;
-    BancPlein::image(b.chemin("a.bmp"), QSize(20, 20), Qt::blue);
-    b.ouvrir("a.bmp");
-    b.choisir("mnuCreerCommentaire");
-    auto* bouton = b.controle<BoutonSkin>("CmdTalvenor");
-    // Over OK and Cancel.
-    QVERIFY(bouton->geometry().contains(b.controle<BoutonSkin>("CmdOK")->geometry().center()));
-    QVERIFY(bouton->geometry().contains(b.controle<BoutonSkin>("CmdAnnul")->geometry().center()));
-    b.cliquer("CmdTalvenor");
-    auto* fond = b.controle<PanneauSkin>("FondMessageTalvenor");
-    QVERIFY(fond->isVisible());
-    QCOMPARE(fond->geometry().center(), QRect(0, 0, 800, 600).center());
-    b.cliquer("CmdOKMsgTalvenor");
-    QVERIFY(!fond->isVisible());
-    QCOMPARE(b.controle<BoutonSkin>("CmdOKMsgTalvenor")->text(), QString("D'accord !"));
-    b.cliquer("CmdTalvenor");
-    QTest::keyClick(b.vue->focusWidget(), Qt::Key_Return);
-    QVERIFY(!fond->isVisible());
-    // Not in folder mode.
-    b.cliquer("CmdSortir");
-    b.choisir("mnuChangRep");
-    QVERIFY(!bouton->isVisible());
-}
-
 void TestFondCommandes::aide()
 {
     BancPlein b;
@@ -183,121 +144,6 @@ void TestFondCommandes::aide()
     b.choisir("mnuCreerCommentaire");
     b.cliquer("CmdAide");
     QVERIFY(b.env.services.aides.last().endsWith("::/htm/creation_du_commentaire.htm"));
-}
-
-void TestFondCommandes::editeurEnregistre()
-{
-    BancPlein b;
-    BancPlein::image(b.chemin("plage.jpg"), QSize(20, 20), Qt::blue);
-    b.ouvrir("plage.jpg");
-    b.choisir("mnuCreerCommentaire");
-    QCOMPARE(b.controle<QLabel>("LblComment")->text(),
-             QString("Tapez ci-dessous le commentaire à associer à l'image sélectionnée puis cliquez sur "
-                     "'Enregistrer'"));
-    cliquerLigne(b.controle<QListWidget>("File1"), "plage.jpg");
-    auto* text1 = b.controle<QPlainTextEdit>("Text1");
-    QTest::keyClicks(text1, "Bonjour");
-    b.cliquer("CmdEnregistrer");
-    QVERIFY(text1->toPlainText().isEmpty());
-    QTest::keyClicks(text1, "Au revoir");
-    b.cliquer("CmdEnregistrer");
-    QFile f(b.fichierCommentaires());
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QString p = b.chemin("plage.jpg");
-    QCOMPARE(QString::fromUtf8(f.readAll()), p + "/Bonjour\n" + p + "/Au revoir\n");
-    b.cliquer("CmdSortir");
-    b.choisir("mnuAfficherCommentaire");
-    QCOMPARE(b.commentaireVu(), QString("Au revoir"));
-}
-
-void TestFondCommandes::avertissement255()
-{
-    BancPlein b;
-    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
-    b.ouvrir("a.jpg");
-    auto* text1 = editerCommentaire(b, "a.jpg");
-    text1->setPlainText(QString(255, QLatin1Char('a')));
-    text1->moveCursor(QTextCursor::End);
-    text1->setFocus();
-    QVERIFY(!b.env.services.sons.contains(22));
-    QTest::keyClick(text1, Qt::Key_B);
-    QCOMPARE(b.env.services.sons.count(22), 1);
-    QCOMPARE(b.vue->focusWidget(), text1); // the typing goes on
-    QCOMPARE(b.titreMessage(), QString("Commentaire"));
-    QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
-             QString("La taille du commentaire est limitée à 255 caractères..."));
-    QVERIFY(!b.controle<BoutonSkin>("IcoFondMessage")->isEnabled());
-    QTest::keyClicks(text1, "XYZW"); // every key past the limit reaches the box
-    QCOMPARE(b.env.services.sons.count(22), 5);
-    b.cliquer("CmdEnregistrer");
-    QCOMPARE(commentaires::chercher(b.fichierCommentaires(), b.chemin("a.jpg")),
-             QString(255, QLatin1Char('a')) + "bXYZW");
-}
-
-// Typed key by key, a comment of several lines or wider than the box keeps the
-// caret's line in view, and every key is saved (a line break as a space).
-void TestFondCommandes::boiteMontreLeCurseur_data()
-{
-    QTest::addColumn<QStringList>("lignes");
-    QTest::addColumn<bool>("debutVisible");
-    QTest::newRow("trois lignes") << QStringList{"Coucher de soleil", "sur la plage", "de Carnac"} << true;
-    QString longue;
-    for (int i = 0; longue.size() < 400; ++i)
-        longue += QString("mot%1 ").arg(i);
-    QTest::newRow("400 caractères") << QStringList{longue.left(400)} << false;
-}
-
-void TestFondCommandes::boiteMontreLeCurseur()
-{
-    QFETCH(QStringList, lignes);
-    QFETCH(bool, debutVisible);
-    BancPlein b;
-    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
-    b.ouvrir("a.jpg");
-    auto* text1 = editerCommentaire(b, "a.jpg");
-    text1->setFocus();
-    for (int i = 0; i < lignes.size(); ++i) {
-        if (i > 0)
-            QTest::keyClick(text1, Qt::Key_Return);
-        for (const QChar c : lignes.at(i)) {
-            QTest::keyClicks(text1, QString(c));
-            const QRect curseur = text1->cursorRect();
-            QVERIFY2(text1->viewport()->rect().contains(curseur),
-                     qPrintable(QString("caret at %1,%2 %3x%4 out of the box")
-                                    .arg(curseur.x())
-                                    .arg(curseur.y())
-                                    .arg(curseur.width())
-                                    .arg(curseur.height())));
-        }
-    }
-    // A comment of a few lines shows whole, its first line included.
-    QCOMPARE(text1->viewport()->rect().contains(text1->cursorRect(QTextCursor(text1->document()))), debutVisible);
-    b.cliquer("CmdEnregistrer");
-    QCOMPARE(commentaires::chercher(b.fichierCommentaires(), b.chemin("a.jpg")), lignes.join(' '));
-}
-
-void TestFondCommandes::enregistrementImpossible()
-{
-    BancPlein b;
-    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
-    // The data folder is a file: nothing can be written under it.
-    QFile bloque(b.env.dossier.filePath("bloque"));
-    QVERIFY(bloque.open(QIODevice::WriteOnly));
-    bloque.close();
-    b.g.DossierCommentaires = bloque.fileName();
-    b.ouvrir("a.jpg");
-    auto* text1 = editerCommentaire(b, "a.jpg");
-    QTest::keyClicks(text1, "rien");
-    b.cliquer("CmdEnregistrer");
-    QCOMPARE(b.titreMessage(), QString("Enregistrer : Erreur d'accès !"));
-    QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
-             QString("Il est probable que vous tentez d'écrire sur un support protégé en écriture : CD ou DVD par "
-                     "exemple...\nEn principe, vous devriez utiliser le disque dur (éventuellement ZIP,  "
-                     "SyQuest...)."));
-    QVERIFY(b.controle<BoutonSkin>("IcoFondMessage")->isEnabled());
-    QCOMPARE(b.env.services.sons.last(), 21);
-    QCOMPARE(text1->toPlainText(), QString("rien"));
-    QCOMPARE(bloque.size(), 0);
 }
 
 // A message taller than the panel's box shows whole, its caption reads on the panel,
@@ -332,48 +178,6 @@ void TestFondCommandes::messageEntierLisibleEtFermeAuClavier()
     QCOMPARE(b.vue->focusWidget(), fichier1);
 }
 
-void TestFondCommandes::disquePlein()
-{
-    BancPlein b;
-    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
-    const QString p = b.chemin("a.jpg");
-    QVERIFY(commentaires::ajouter(b.fichierCommentaires(), p, "avant"));
-    QFile f(b.fichierCommentaires());
-    const qint64 taille = f.size();
-    b.ouvrir("a.jpg");
-    auto* text1 = editerCommentaire(b, "a.jpg");
-    text1->setPlainText(QString(200, QLatin1Char('x')));
-    // Room for a few bytes only, as on a disk that fills up during the write.
-    struct rlimit ancienne {};
-    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &ancienne), 0);
-    const auto ancienSignal = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limite = ancienne;
-    limite.rlim_cur = rlim_t(taille + 10);
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limite), 0);
-    b.cliquer("CmdEnregistrer");
-    ::setrlimit(RLIMIT_FSIZE, &ancienne);
-    std::signal(SIGXFSZ, ancienSignal);
-    QCOMPARE(b.titreMessage(), QString("Enregistrer : Erreur d'accès !"));
-    QCOMPARE(f.size(), taille);
-    QCOMPARE(commentaires::chercher(b.fichierCommentaires(), p), QString("avant"));
-    QCOMPARE(text1->toPlainText().size(), 200);
-}
-
-void TestFondCommandes::enregistrerSansImage()
-{
-    BancPlein b;
-    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
-    b.ouvrir("a.jpg");
-    b.choisir("mnuCreerCommentaire");
-    auto* enregistrer = b.controle<BoutonSkin>("CmdEnregistrer");
-    QVERIFY(!enregistrer->isEnabled());
-    cliquerLigne(b.controle<QListWidget>("File1"), "a.jpg");
-    QVERIFY(enregistrer->isEnabled());
-    // Another folder: its pictures are not picked yet.
-    entrerDossier(b.controle<QListWidget>("Dir1"), QFileInfo(b.photos.path()).path().section('/', -1));
-    QVERIFY(!enregistrer->isEnabled());
-}
-
 void TestFondCommandes::okRemetLesTransitions()
 {
     BancPlein b;
@@ -391,17 +195,6 @@ void TestFondCommandes::okRemetLesTransitions()
     // The picked picture comes with the effect.
     QTRY_COMPARE_WITH_TIMEOUT(effet.count(), 1, 10000);
     QCOMPARE(b.vue->imageAffichee().pixelColor(0, 0), QColor(Qt::red));
-}
-
-void TestFondCommandes::voirFichier()
-{
-    BancPlein b;
-    BancPlein::image(b.chemin("a.jpg"), QSize(20, 20), Qt::blue);
-    b.ouvrir("a.jpg");
-    b.choisir("mnuCreerCommentaire");
-    b.cliquer("CmdVoirFichier");
-    QCOMPARE(b.env.services.urls.size(), 1);
-    QCOMPARE(b.env.services.urls[0].toLocalFile(), b.fichierCommentaires());
 }
 
 void TestFondCommandes::reglagesRepris()
