@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 #include <memory>
 
@@ -49,3 +50,10 @@ struct BancFenPrin {
         return fen->findChild<T*>(QString::fromLatin1(nom));
     }
 };
+
+// A click in the middle of a control, as the pointer gives it.
+inline void clic(QWidget* w, Qt::MouseButton bouton = Qt::LeftButton)
+{
+    QVERIFY2(w, "control missing");
+    QTest::mouseClick(w, bouton, {}, w->rect().center());
+}

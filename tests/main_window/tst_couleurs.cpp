@@ -28,11 +28,6 @@ class TestCouleurs : public QObject {
     Q_OBJECT
 
 private:
-    static void clic(QWidget* w, Qt::MouseButton bouton = Qt::LeftButton)
-    {
-        QVERIFY2(w, "control missing");
-        QTest::mouseClick(w, bouton, {}, w->rect().center());
-    }
     static void ouvrirOptions(BancFenPrin& b) { clic(b.controle("CmdApropos")); }
 
 private slots:

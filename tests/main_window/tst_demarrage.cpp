@@ -1,22 +1,57 @@
-// The splash window, the single-instance check and the command line.
+// The splash window, the single-instance check, the command line, and what the main
+// window opens on: a start folder since removed, a path or a drop from a file manager.
 #include "app/demarre2.h"
 #include "app/instance.h"
 #include "app/lignecommande.h"
+#include "app/skin.h"
 #include "bancfenprin.h"
+#include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
+#include "platform/nomsfichiers.h"
 #include "commun/connexionsrompues.h"
 
+#include <QBuffer>
+#include <QDir>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 class TestDemarrage : public QObject {
     Q_OBJECT
+
+private:
+    // What a file manager sends when `urls` are dropped on the display box; true when taken.
+    static bool deposer(FenPrin& f, const QList<QUrl>& urls)
+    {
+        QMimeData donnees;
+        donnees.setUrls(urls);
+        QWidget* cible = f.findChild<QWidget*>(QStringLiteral("Image1"));
+        const QPoint ici = cible->mapTo(&f, cible->rect().center());
+        QDragEnterEvent entree(ici, Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&f, &entree);
+        if (!entree.isAccepted())
+            return false;
+        QDropEvent depot(QPointF(ici), Qt::CopyAction, &donnees, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&f, &depot);
+        return depot.isAccepted();
+    }
+
+    static void ecrireImage(const QString& chemin, const QColor& c)
+    {
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(c);
+        QVERIFY(image.save(chemin));
+    }
 
 private slots:
     void init() { echouerSurConnexionRompue(); }
@@ -222,6 +257,165 @@ private slots:
             QCOMPARE(erreurs.count(QLatin1Char('\n')), 1);
             QVERIFY(erreurs.endsWith(QLatin1Char('\n')));
         }
+    }
+
+    void dossierSupprimeSignaleEtLaSuiteEstLue()
+    {
+        BancFenPrin b;
+        const QString disparu = b.dossier.filePath(QStringLiteral("Vacances"));
+        QVERIFY(QDir().mkpath(disparu));
+        b.ecrire(cles::SectionDossier, cles::CleDossier, disparu);
+        QVERIFY(QDir(disparu).removeRecursively());
+        b.ecrire(cles::SectionTransition, cles::CleDureeTransition, QStringLiteral("250"));
+        b.ecrire(cles::SectionAleatoire, cles::CleAleatoire, QStringLiteral("Oui"));
+        b.ecrire(cles::SectionCommentaire, QStringLiteral("PoliceNom"), QStringLiteral("Arial"));
+        b.charger();
+
+        auto* message = b.controle<PanneauSkin>("FondMessage");
+        QVERIFY(message->isVisible());
+        QCOMPARE(message->pos(), QPoint(48, 148));
+        QCOMPARE(message->titre(), QStringLiteral("Ormelle"));
+        QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
+                 QStringLiteral("Le dossier contenant les images du slideshow\na été renommé ou supprimé."));
+        QCOMPARE(b.services.sons, QList<int>{21});
+        QCOMPARE(b.g->DossierLecteur, disparu);
+        QCOMPARE(b.g->diaporama.dureeTransition, 100);
+        QVERIFY(b.g->diaporama.ordreAleatoire);
+        QCOMPARE(b.g->commentaire.police.police().family(), QStringLiteral("Arial"));
+        QCOMPARE(b.g->commentaire.police.couleur(), QColor(255, 255, 0));
+
+        clic(b.controle("CmdOKMsg"));
+        QVERIFY(message->isHidden());
+        // The browser stands on the nearest folder that is still there.
+        QTRY_COMPARE(b.g->DossierCourant(), b.dossier.path());
+    }
+
+    void cheminEnArgumentAbsentSignale()
+    {
+        BancFenPrin b;
+        const QString absent = b.dossier.filePath(QStringLiteral("Photos/Été/manquante.jpg"));
+        QVERIFY(QDir().mkpath(b.dossier.filePath(QStringLiteral("Photos"))));
+        b.charger(absent);
+        QVERIFY(b.controle("FondMessage")->isVisible());
+        QVERIFY(
+            b.controle<QLabel>("LblMessage")->text().contains(QStringLiteral("« ") + absent + QStringLiteral(" »")));
+        QCOMPARE(b.services.sons, QList<int>{21});
+        QTRY_COMPARE(b.g->DossierCourant(), b.dossier.filePath(QStringLiteral("Photos")));
+    }
+
+    void secondeInstanceLeDitEtContinue()
+    {
+        BancFenPrin b;
+        b.charger(QString(), true);
+        QVERIFY(b.controle("FondMessage")->isVisible());
+        QCOMPARE(b.controle<QLabel>("LblMessage")->text(),
+                 QStringLiteral("Une première instance d'Ormelle est déjà en cours d'exécution."));
+        QCOMPARE(b.services.sons, QList<int>{21});
+        QCOMPARE(b.modaux.size(), 2); // the start goes on
+    }
+
+    void dossierEnArgumentRemplaceLeDossierEnregistre()
+    {
+        BancFenPrin b;
+        b.ecrire(cles::SectionDossier, cles::CleDossier, b.dossier.filePath(QStringLiteral("absent")));
+        const QString voulu = b.dossier.filePath(QStringLiteral("Photos"));
+        QVERIFY(QDir().mkpath(voulu));
+        b.charger(voulu);
+        QVERIFY(b.controle("FondMessage")->isHidden());
+        QVERIFY(b.services.sons.isEmpty());
+        QTRY_COMPARE(b.g->DossierCourant(), voulu);
+    }
+
+    void fichierEnArgumentEstSelectionneEtMontre()
+    {
+        BancFenPrin b;
+        const QString photo = b.dossier.filePath(QStringLiteral("Photos/Phare.png"));
+        QVERIFY(QDir().mkpath(b.dossier.filePath(QStringLiteral("Photos"))));
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(photo));
+        b.charger(photo);
+        QTRY_COMPARE(b.g->FichierCourant(), photo);
+        QTRY_COMPARE(b.fen->navigateur()->imageCourante().size(), QSize(40, 30));
+        QVERIFY(b.controle("CmdCopFich")->isEnabled());
+    }
+
+    // What a file manager drops: a folder opens, a picture is selected and shown, a
+    // name that is not UTF-8 keeps its bytes, a web address is refused.
+    void deposerOuvreCommeLaLigneDeCommande()
+    {
+        BancFenPrin b;
+        const QString photos = b.dossier.filePath(QStringLiteral("Photos"));
+        QVERIFY(QDir().mkpath(photos + QStringLiteral("/Été")));
+        QImage image(40, 30, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(photos + QStringLiteral("/Phare.png")));
+        const QByteArray latin1 = QFile::encodeName(photos) + "/caf\xe9.bmp";
+        {
+            QByteArray bmp;
+            QBuffer tampon(&bmp);
+            QVERIFY(tampon.open(QIODevice::WriteOnly) && image.save(&tampon, "BMP"));
+            const int fd = ::open(latin1.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            QVERIFY(fd >= 0);
+            QCOMPARE(::write(fd, bmp.constData(), size_t(bmp.size())), ssize_t(bmp.size()));
+            ::close(fd);
+        }
+        FenPrin& f = b.charger();
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QVERIFY(deposer(f, {QUrl::fromLocalFile(photos + QStringLiteral("/Été"))}));
+        QTRY_COMPARE(b.g->DossierCourant(), photos + QStringLiteral("/Été"));
+        QVERIFY(deposer(f, {QUrl::fromLocalFile(photos + QStringLiteral("/Phare.png"))}));
+        QTRY_COMPARE(b.g->FichierCourant(), photos + QStringLiteral("/Phare.png"));
+        QTRY_COMPARE(b.fen->navigateur()->imageCourante().size(), QSize(40, 30));
+        QUrl octets(QStringLiteral("file://"));
+        octets.setPath(QString::fromLatin1(latin1.toPercentEncoding("/")), QUrl::TolerantMode);
+        QVERIFY(deposer(f, {QUrl(QStringLiteral("https://exemple.fr/a.jpg")), octets}));
+        QTRY_COMPARE(b.g->FichierCourant(), cheminDepuisOctets(latin1));
+        QVERIFY(!deposer(f, {QUrl(QStringLiteral("https://exemple.fr/a.jpg"))}));
+        QVERIFY(b.controle("FondMessage")->isHidden());
+    }
+
+    void deposerSurLaPageDesMiniaturesLaCentre()
+    {
+        BancFenPrin b;
+        const QString photos = b.dossier.filePath(QStringLiteral("Photos"));
+        QVERIFY(QDir().mkpath(photos));
+        for (int i = 1; i <= 12; ++i)
+            ecrireImage(photos + QStringLiteral("/p%1.png").arg(i, 2, 10, QLatin1Char('0')), Qt::gray);
+        FenPrin& f = b.charger(photos);
+        clic(b.controle("CmdMiniatures"));
+        const QString onzieme = photos + QStringLiteral("/p11.png");
+        QVERIFY(deposer(f, {QUrl::fromLocalFile(onzieme)}));
+        QTRY_COMPARE(f.miniatures()->centree(), onzieme);
+        QCOMPARE(f.miniatures()->pages().ImageCentree(), qint64(11));
+        QCOMPARE(b.controle<BoutonSkin>("Forme3")->text(), QStringLiteral("          p11"));
+    }
+
+    // A picture the chosen format hides is listed all the same, and acted on as selected.
+    void deposeeCacheeParLeFormatSeCopie()
+    {
+        BancFenPrin b;
+        const QString photos = b.dossier.filePath(QStringLiteral("Photos"));
+        QVERIFY(QDir().mkpath(photos));
+        ecrireImage(photos + QStringLiteral("/a.bmp"), Qt::red);
+        const QString png = photos + QStringLiteral("/b.png");
+        ecrireImage(png, Qt::blue);
+        FenPrin& f = b.charger(photos);
+        clic(b.controle("CmdTypExt"));
+        clic(b.controle("CmdBMP"));
+        QTRY_COMPARE(f.navigateur()->fichiers(), QStringList{QStringLiteral("a.bmp")});
+        QVERIFY(deposer(f, {QUrl::fromLocalFile(png)}));
+        QTRY_COMPARE(f.navigateur()->fichiers(), (QStringList{QStringLiteral("a.bmp"), QStringLiteral("b.png")}));
+        QCOMPARE(b.g->modele.IndexFichier(), 1);
+        QCOMPARE(b.controle<BoutonSkin>("CmdTypExt")->text(), QStringLiteral("  *.*"));
+        QCOMPARE(b.controle<BoutonSkin>("CmdVTypExt")->text(), QStringLiteral("*.*"));
+        QTRY_VERIFY(b.controle("CmdCopFich")->isEnabled());
+        const QString copie = b.dossier.filePath(QStringLiteral("b.png"));
+        b.services.fichiers.push_back(copie);
+        clic(b.controle("CmdCopFich"));
+        QVERIFY(b.controle("FondMessage")->isHidden());
+        QCOMPARE(QImage(copie).pixelColor(0, 0), QColor(Qt::blue));
     }
 };
 

@@ -79,12 +79,6 @@ ino_t inodeDe(const QString& chemin)
     struct stat st {};
     return ::stat(QFile::encodeName(chemin).constData(), &st) == 0 ? st.st_ino : 0;
 }
-
-void clic(QWidget* w, Qt::MouseButton bouton = Qt::LeftButton)
-{
-    QVERIFY2(w, "control missing");
-    QTest::mouseClick(w, bouton, {}, w->rect().center());
-}
 } // namespace
 
 class TestEcrituresReglages : public QObject {
