@@ -57,3 +57,10 @@ inline void clic(QWidget* w, Qt::MouseButton bouton = Qt::LeftButton)
     QVERIFY2(w, "control missing");
     QTest::mouseClick(w, bouton, {}, w->rect().center());
 }
+
+// The bytes of a file, or "<absent>".
+inline QByteArray lire(const QString& chemin)
+{
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}

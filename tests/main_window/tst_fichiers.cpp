@@ -1,9 +1,8 @@
 // The file operations of the main window driven as a user does: the icon bar, the
-// file menu, the rename panel and its keys, with scripted dialogs. Each test
-// checks the bytes of every file involved afterwards.
-#include "bancfenprin.h"
+// file menu, the clipboard and the desktop's programs, with scripted dialogs. Each
+// test checks the bytes of every file involved afterwards.
+#include "bancfichiers.h"
 
-#include "app/skin.h"
 #include "commun/connexionsrompues.h"
 #include "commun/profilsessai.h"
 #include "core/commentaires.h"
@@ -11,69 +10,16 @@
 #include "main_window/navigateur.h"
 #include "main_window/panneaucopie.h"
 #include "platform/couleurs.h"
-#include "platform/nomsfichiers.h"
 
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
 #include <QListWidget>
 #include <QSemaphore>
-#include <QSignalSpy>
 #include <QtTest>
 #include <csignal>
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
-namespace {
-QByteArray lire(const QString& chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
-// Four small pictures, each of its own colour and size, so that their bytes differ.
-const char* const Noms[] = {"a.bmp", "b.bmp", "c.bmp", "d.bmp"};
-} // namespace
-
-class TestFichiers : public QObject {
+class TestFichiers : public QObject, BancFichiers {
     Q_OBJECT
-    std::unique_ptr<BancFenPrin> b_;
-    QTemporaryDir donnees_;
-    QString d_;
-    QMap<QString, QByteArray> octets_;
 
-    QString chemin(const QString& nom) const { return d_ + QLatin1Char('/') + nom; }
-    FenPrin& fen() { return *b_->fen; }
-    ServicesFactices& s() { return b_->services; }
-    General& g() { return *b_->g; }
-
-    void cliquer(const char* nom)
-    {
-        auto* bouton = b_->controle<BoutonSkin>(nom);
-        QVERIFY2(bouton, nom);
-        QVERIFY2(bouton->isVisible(), nom);
-        QTest::mouseClick(bouton, Qt::LeftButton);
-    }
-    void choisir(int ligne)
-    {
-        auto* file1 = b_->controle<QListView>("File1");
-        const QRect r = file1->visualRect(file1->model()->index(ligne, 0));
-        QTest::mouseClick(file1->viewport(), Qt::LeftButton, {}, r.center());
-        QTRY_COMPARE(g().modele.IndexFichier(), qint64(ligne));
-        // The icon bar's file buttons wake up once a picture has been shown.
-        QTRY_VERIFY(b_->controle<BoutonSkin>("CmdCopFich")->isEnabled());
-    }
-    void verifierIntacts(const QStringList& sauf = {})
-    {
-        for (auto it = octets_.cbegin(); it != octets_.cend(); ++it)
-            if (!sauf.contains(it.key()))
-                QCOMPARE(lire(chemin(it.key())), it.value());
-    }
-    QString message() const { return b_->controle<QLabel>("LblMessage")->text(); }
-    QString titreMessage() const { return b_->controle<PanneauSkin>("FondMessage")->titre(); }
-    bool messageVisible() const { return b_->controle<PanneauSkin>("FondMessage")->isVisible(); }
     // The copy is held after its first chunk while `pendant` plays the user's part.
     void tenirLaCopie(std::function<void()> pendant)
     {
@@ -96,31 +42,11 @@ class TestFichiers : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
-        // The trash of this run, away from the user's.
-        qputenv("XDG_DATA_HOME", QFile::encodeName(donnees_.filePath(QStringLiteral("share"))));
-    }
-
+    void initTestCase() { donneesAPart(); }
     void init()
     {
         echouerSurConnexionRompue();
-        b_ = std::make_unique<BancFenPrin>();
-        d_ = b_->dossier.filePath(QStringLiteral("images"));
-        QVERIFY(QDir().mkpath(d_ + QStringLiteral("/sous")));
-        octets_.clear();
-        int i = 0;
-        for (const char* n : Noms) {
-            QImage image(20 + 10 * i, 10 + 5 * i, QImage::Format_RGB32);
-            image.fill(QColor::fromHsv(80 * i, 200, 200));
-            QVERIFY(image.save(chemin(QLatin1String(n)), "BMP"));
-            octets_.insert(QLatin1String(n), lire(chemin(QLatin1String(n))));
-            ++i;
-        }
-        b_->charger(d_);
-        b_->fen->show();
-        QVERIFY(QTest::qWaitForWindowExposed(b_->fen.get()));
-        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(4));
+        preparer();
     }
     void cleanup() { b_.reset(); }
 
@@ -318,142 +244,6 @@ private slots:
         QCOMPARE(s().boites.size(), 1);
         verifierIntacts();
         QTRY_COMPARE(g().NomFichierCourant(), QStringLiteral("a.bmp"));
-    }
-
-    void renommerParLaToucheEntree()
-    {
-        const QString commentaires = fichierCommentaires(g(), d_);
-        QVERIFY(commentaires::ajouter(commentaires, chemin(QStringLiteral("b.bmp")), QStringLiteral("Le port")));
-        choisir(1);
-        auto* file1 = b_->controle<QListView>("File1");
-        QTest::mousePress(file1->viewport(), Qt::RightButton, {},
-                          file1->visualRect(file1->model()->index(1, 0)).center());
-        cliquer("mnuRenommerFile");
-        auto* panneau = b_->controle<QWidget>("RenommerFile");
-        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
-        QVERIFY(panneau->isVisible());
-        QCOMPARE(b_->controle<QLabel>("AncNom")->text(), QStringLiteral("b.bmp"));
-        QCOMPARE(nouvNom->text(), QStringLiteral("b.bmp"));
-        QTRY_VERIFY(nouvNom->hasFocus());
-        nouvNom->selectAll();
-        QTest::keyClicks(nouvNom, QStringLiteral("Bateau.BMP"));
-        QTest::keyClick(nouvNom, Qt::Key_Return);
-        QVERIFY(!panneau->isVisible());
-        QCOMPARE(lire(chemin(QStringLiteral("Bateau.BMP"))), octets_.value(QStringLiteral("b.bmp")));
-        QVERIFY(!QFileInfo::exists(chemin(QStringLiteral("b.bmp"))));
-        QTRY_VERIFY(g().modele.fichiers().contains(QStringLiteral("Bateau.BMP")));
-        verifierIntacts({QStringLiteral("b.bmp")});
-        QCOMPARE(commentaires::chercher(commentaires, chemin(QStringLiteral("Bateau.BMP"))), QStringLiteral("Le port"));
-    }
-
-    // The panel is modeless: a click in the list while it is open moves it to the
-    // file clicked, and that file alone is renamed.
-    void renommerLeFichierAffiche()
-    {
-        choisir(0);
-        cliquer("CmdRenommer");
-        choisir(2);
-        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
-        QCOMPARE(b_->controle<QLabel>("AncNom")->text(), QStringLiteral("c.bmp"));
-        QCOMPARE(nouvNom->text(), QStringLiteral("c.bmp"));
-        QVERIFY(b_->controle<QListView>("File1")->hasFocus());
-        nouvNom->selectAll();
-        QTest::keyClicks(nouvNom, QStringLiteral("mer.bmp"));
-        QTest::keyClick(nouvNom, Qt::Key_Return);
-        QCOMPARE(lire(chemin(QStringLiteral("mer.bmp"))), octets_.value(QStringLiteral("c.bmp")));
-        verifierIntacts({QStringLiteral("c.bmp")});
-    }
-
-    // Shown with a replacement character, the name is left as it is spelt on disk.
-    void nomNonUtf8InchangeGarde()
-    {
-        const QString nom = QStringLiteral("\xe9t\xe9.bmp").replace(QChar(0xe9), QChar(0xdce9));
-        const QByteArray octets = octets_.value(QStringLiteral("a.bmp"));
-        const int fd = ::open(octetsDepuisChemin(chemin(nom)).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-        QVERIFY(fd >= 0);
-        QCOMPARE(::write(fd, octets.constData(), size_t(octets.size())), ssize_t(octets.size()));
-        ::close(fd);
-        g().modele.relire();
-        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(5));
-        choisir(int(g().modele.fichiers().indexOf(nom)));
-        cliquer("CmdRenommer");
-        QCOMPARE(b_->controle<QLineEdit>("NouvNom")->text(), texteAffichable(nom));
-        QTest::keyClick(b_->controle<QLineEdit>("NouvNom"), Qt::Key_Return);
-        QVERIFY(!b_->controle<QWidget>("RenommerFile")->isVisible());
-        QFile f;
-        QVERIFY(ouvrirEnLecture(f, chemin(nom)));
-        QCOMPARE(f.readAll(), octets);
-        QVERIFY(!etatFichier(chemin(texteAffichable(nom))).existe);
-        QVERIFY(!messageVisible());
-    }
-
-    void renommerSurUnNomPrisLeDit()
-    {
-        choisir(0);
-        cliquer("CmdRenommer");
-        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
-        nouvNom->selectAll();
-        QTest::keyClicks(nouvNom, QStringLiteral("d.bmp"));
-        cliquer("CmdRenOK");
-        QVERIFY(b_->controle<QWidget>("RenommerFile")->isVisible());
-        QCOMPARE(nouvNom->text(), QStringLiteral("d.bmp"));
-        QCOMPARE(titreMessage(), QStringLiteral("Existe déjà"));
-        QCOMPARE(message(), QStringLiteral("Une image portant ce nom\nexiste déjà dans le dossier."));
-        QCOMPARE(s().sons, QList<int>{22});
-        verifierIntacts();
-    }
-
-    void nomsQuiQuittentLeDossierRefuses_data()
-    {
-        QTest::addColumn<QString>("nom");
-        QTest::addColumn<bool>("disparu");
-        QTest::addColumn<QString>("debut");
-        const QString refuse = QStringLiteral("Le nom « %1 » n'est pas accepté :\n");
-        QTest::newRow("barre") << "sous/a.bmp" << false << refuse.arg("sous/a.bmp");
-        QTest::newRow("remonte") << "../a.bmp" << false << refuse.arg("../a.bmp");
-        QTest::newRow("point") << "." << false << refuse.arg(".");
-        QTest::newRow("point point") << ".." << false << refuse.arg("..");
-        QTest::newRow("vide") << "" << false << refuse.arg("");
-        QTest::newRow("trop long") << QString(256, QLatin1Char('x')) << false << QStringLiteral("Le nom « xxx");
-        QTest::newRow("fichier disparu") << "e.bmp" << true << QStringLiteral("L'image n'a pas été renommée :\n");
-    }
-    void nomsQuiQuittentLeDossierRefuses()
-    {
-        QFETCH(QString, nom);
-        QFETCH(bool, disparu);
-        QFETCH(QString, debut);
-        choisir(0);
-        cliquer("CmdRenommer");
-        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
-        nouvNom->clear();
-        QCOMPARE(b_->controle<BoutonSkin>("CmdRenOK")->isEnabled(), false);
-        QTest::keyClicks(nouvNom, nom);
-        QCOMPARE(b_->controle<BoutonSkin>("CmdRenOK")->isEnabled(), !nom.isEmpty());
-        if (disparu) {
-            QVERIFY(QFile::rename(chemin(QStringLiteral("a.bmp")), d_ + QStringLiteral("/sous/a.bmp")));
-            octets_.remove(QStringLiteral("a.bmp"));
-        }
-        QTest::keyClick(nouvNom, Qt::Key_Return);
-        QVERIFY(b_->controle<QWidget>("RenommerFile")->isVisible());
-        QCOMPARE(nouvNom->text(), nom);
-        QVERIFY(messageVisible());
-        QCOMPARE(titreMessage(), QStringLiteral("Erreur"));
-        QVERIFY2(message().startsWith(debut) && message().endsWith(QLatin1Char('.')), qPrintable(message()));
-        QCOMPARE(message().count(QLatin1Char('\n')), 1);
-        QCOMPARE(s().sons, QList<int>{22});
-        verifierIntacts();
-        QVERIFY(!QFileInfo(chemin(nom)).isFile());
-        QCOMPARE(QDir(d_ + QStringLiteral("/sous")).isEmpty(), !disparu);
-    }
-
-    void annulerLeRenommage()
-    {
-        choisir(0);
-        cliquer("CmdRenommer");
-        QTest::keyClicks(b_->controle<QLineEdit>("NouvNom"), QStringLiteral("x"));
-        cliquer("CmdRenAnul");
-        QVERIFY(!b_->controle<QWidget>("RenommerFile")->isVisible());
-        verifierIntacts();
     }
 
     void copieDeLImageDansLePressePapiers()

@@ -1,124 +1,31 @@
 // The thumbnail page driven as a user does: the grid around the position, paging
-// with both buttons, clicks on cells, the switch to the centred view and back,
-// and the file operations on the middle picture.
-#include "bancfenprin.h"
+// with both buttons, clicks on cells, the switch to the centred view and back, and
+// where each cell and button stands.
+#include "bancminiatures.h"
 
-#include "app/skin.h"
 #include "commun/connexionsrompues.h"
-#include "commun/profilsessai.h"
-#include "main_window/miniatures.h"
 #include "main_window/navigateur.h"
-#include "fullscreen/pleinecran.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtTest>
 
-#include <functional>
-
 #include <sys/stat.h>
 
-namespace {
-QColor couleur(int i)
-{
-    return QColor::fromHsv((i * 37) % 360, 220, 230);
-}
-
-QByteArray lire(const QString& chemin)
-{
-    QFile f(chemin);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-} // namespace
-
-class TestMiniatures : public QObject {
+class TestMiniatures : public QObject, BancMiniatures {
     Q_OBJECT
-    std::unique_ptr<BancFenPrin> b_;
-    QTemporaryDir donnees_;
-    QString d_;
-
-    QString chemin(int i) const { return d_ + QStringLiteral("/IMG_%1.BMP").arg(i, 4, 10, QLatin1Char('0')); }
-    Miniatures& m() { return *b_->fen->miniatures(); }
-    ServicesFactices& s() { return b_->services; }
-    General& g() { return *b_->g; }
-
-    void presser(BoutonSkin* b, Qt::MouseButton bouton = Qt::LeftButton)
-    {
-        QVERIFY(b->isVisible());
-        QTest::mouseClick(b, bouton);
-    }
-    // Full screen on the middle picture: what it shows once decoded (`pendant` runs
-    // then, while it is open); a click on the picture closes it.
-    QImage pleinEcranDeLaCentree(const std::function<void(PleinEcran&)>& pendant = {})
-    {
-        QImage montree;
-        QTimer::singleShot(0, this, [&] {
-            auto* v = qobject_cast<PleinEcran*>(QApplication::activeModalWidget());
-            if (!v)
-                return;
-            (void)QTest::qWaitFor([v] { return !v->imageEnAttente(); }, 10000);
-            montree = v->imageAffichee();
-            if (pendant)
-                pendant(*v);
-            QTest::mouseClick(v->findChild<QWidget*>(QStringLiteral("Image1")), Qt::LeftButton);
-        });
-        presser(m().CmdVPlEcr);
-        return montree;
-    }
-    // The picture index each cell shows, from its colour (within `ecart` on each channel
-    // for lossy pictures); 0 for an empty cell.
-    QList<int> grille(int ecart = 0)
-    {
-        QList<int> r;
-        for (CelluleMiniature* c : m().Image2) {
-            if (!c->aImage()) {
-                r << 0;
-                continue;
-            }
-            const QColor vu = c->image().pixelColor(c->image().width() / 2, c->image().height() / 2);
-            int trouve = -1;
-            for (int i = 1; i <= 10; ++i)
-                if (std::abs(vu.red() - couleur(i).red()) <= ecart && std::abs(vu.green() - couleur(i).green()) <= ecart
-                    && std::abs(vu.blue() - couleur(i).blue()) <= ecart)
-                    trouve = i;
-            r << trouve;
-        }
-        return r;
-    }
-    void entrer()
-    {
-        presser(b_->controle<BoutonSkin>("CmdMiniatures"));
-        QVERIFY(m().FondMiniatures->isVisible());
-        auto* dir1 = b_->controle<QListWidget>("Dir1");
-        QTest::mousePress(dir1->viewport(), Qt::RightButton, {}, QPoint(5, 5));
-        QTRY_VERIFY(m().pageComplete() && m().pages().NbMiniatures() > 0);
-    }
 
 private slots:
-    void initTestCase() { qputenv("XDG_DATA_HOME", QFile::encodeName(donnees_.filePath(QStringLiteral("share")))); }
-
+    void initTestCase() { donneesAPart(); }
     void init()
     {
         echouerSurConnexionRompue();
-        b_ = std::make_unique<BancFenPrin>();
-        d_ = b_->dossier.filePath(QStringLiteral("images"));
-        QVERIFY(QDir().mkpath(d_ + QStringLiteral("/vide")));
-        for (int i = 1; i <= 10; ++i) {
-            QImage image(64, 48, QImage::Format_RGB32);
-            image.fill(couleur(i));
-            QVERIFY(image.save(chemin(i), "BMP"));
-        }
-        b_->charger(d_);
-        b_->fen->show();
-        QVERIFY(QTest::qWaitForWindowExposed(b_->fen.get()));
-        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(10));
+        preparer();
     }
     void cleanup() { b_.reset(); }
 
@@ -391,106 +298,6 @@ private slots:
         QVERIFY(s().aides.last().endsWith(QStringLiteral("miniatures.htm")));
     }
 
-    void supprimerLImageCentree()
-    {
-        entrer();
-        presser(m().CmdVBas);
-        QTRY_VERIFY(m().pageComplete());
-        const QByteArray octets = lire(chemin(10));
-        s().reponsesBoite.push_back(-1);
-        presser(m().CmdVSupFic);
-        QCOMPARE(s().boites.value(0).second,
-                 QStringLiteral("Êtes-vous sûr(e) de vouloir envoyer « IMG_0010.BMP » dans la Corbeille ?"));
-        QVERIFY(!QFileInfo::exists(chemin(10)));
-        QCOMPARE(lire(donnees_.filePath(QStringLiteral("share/Trash/files/IMG_0010.BMP"))), octets);
-        QTRY_COMPARE(m().pages().NbMiniatures(), qint64(9));
-        QTRY_VERIFY(m().pageComplete());
-        QCOMPARE(m().pages().ImageCentree(), qint64(1));
-        QCOMPARE(grille(), (QList<int>{0, 0, 0, 0, 1, 2, 3, 4, 5}));
-    }
-
-    void renommerLImageCentree()
-    {
-        entrer();
-        const QByteArray octets = lire(chemin(1));
-        presser(m().CmdVRename);
-        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
-        QCOMPARE(nouvNom->text(), QStringLiteral("IMG_0001.BMP"));
-        nouvNom->selectAll();
-        QTest::keyClicks(nouvNom, QStringLiteral("Zebre.bmp"));
-        QTest::keyClick(nouvNom, Qt::Key_Return);
-        QCOMPARE(lire(d_ + QStringLiteral("/Zebre.bmp")), octets);
-        QVERIFY(!QFileInfo::exists(chemin(1)));
-        QCOMPARE(lire(chemin(2)).size(), octets.size());
-        // Listed again, last by name, and still in the middle, named under its new name.
-        QTRY_COMPARE(m().centree(), d_ + QStringLiteral("/Zebre.bmp"));
-        QCOMPARE(m().pages().ImageCentree(), qint64(10));
-        QCOMPARE(b_->controle<BoutonSkin>("Forme3")->text(), QStringLiteral("          Zebre"));
-    }
-
-    // Once the last picture of the folder is in the trash, the caption line names nothing,
-    // on the page and in the main view.
-    void derniereImageALaCorbeille_data()
-    {
-        QTest::addColumn<bool>("page");
-        QTest::newRow("page") << true;
-        QTest::newRow("vue principale") << false;
-    }
-    void derniereImageALaCorbeille()
-    {
-        QFETCH(bool, page);
-        const QString seule = d_ + QStringLiteral("/vide/Seule.bmp");
-        QVERIFY(QFile::copy(chemin(1), seule));
-        if (page)
-            presser(b_->controle<BoutonSkin>("CmdMiniatures"));
-        QVERIFY(b_->fen->navigateur()->ouvrirDossier(d_ + QStringLiteral("/vide")));
-        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(1));
-        if (!page)
-            g().modele.selectionner(0);
-        auto* forme3 = b_->controle<BoutonSkin>("Forme3");
-        QTRY_COMPARE(forme3->text(), QStringLiteral("          Seule"));
-        auto* supprimer = page ? m().CmdVSupFic : b_->controle<BoutonSkin>("CmdSupFic");
-        QTRY_VERIFY(supprimer->isEnabled());
-        s().reponsesBoite.push_back(-1);
-        presser(supprimer);
-        QVERIFY(!QFileInfo::exists(seule));
-        QTRY_COMPARE(forme3->text(), QString());
-        QVERIFY(g().FichierCourant().isEmpty());
-        QVERIFY(b_->fen->navigateur()->imageCourante().isNull());
-    }
-
-    // The panel stays open while another picture comes to the middle: it follows it.
-    void renommerApresUnAutreCentrage()
-    {
-        entrer();
-        const QByteArray premier = lire(chemin(1)), deuxieme = lire(chemin(2));
-        presser(m().CmdVRename);
-        QTest::mouseClick(m().Image2[5], Qt::LeftButton, {}, QPoint(3, 3));
-        QCOMPARE(m().centree(), chemin(2));
-        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
-        QCOMPARE(b_->controle<QLabel>("AncNom")->text(), QStringLiteral("IMG_0002.BMP"));
-        QCOMPARE(nouvNom->text(), QStringLiteral("IMG_0002.BMP"));
-        nouvNom->selectAll();
-        QTest::keyClicks(nouvNom, QStringLiteral("Zebre.bmp"));
-        QTest::keyClick(nouvNom, Qt::Key_Return);
-        QCOMPARE(lire(d_ + QStringLiteral("/Zebre.bmp")), deuxieme);
-        QCOMPARE(lire(chemin(1)), premier);
-        QVERIFY(!QFileInfo::exists(chemin(2)));
-    }
-
-    void copierLImageCentree()
-    {
-        entrer();
-        presser(m().CmdVCopFich); // cancelled
-        QCOMPARE(s().nomsProposes, QStringList{chemin(1)});
-        s().fichiers.push_back(d_ + QStringLiteral("/vide/copie.bmp"));
-        presser(m().CmdVCopFich);
-        QCOMPARE(lire(d_ + QStringLiteral("/vide/copie.bmp")), lire(chemin(1)));
-        presser(m().CmdVCopFich, Qt::RightButton);
-        QTRY_COMPARE(s().images.size(), 2);
-        QCOMPARE(s().images.at(1).pixelColor(3, 3).rgb(), couleur(1).rgb());
-    }
-
     void colonneEtCellulesASaPlace_data()
     {
         QTest::addColumn<QString>("nom");
@@ -554,69 +361,6 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(m().pageComplete(), 60000);
         }
         m().FondMiniatures->grab();
-    }
-
-    // The middle picture at its own size, alone; a click on it comes back.
-    void tailleReelleDeLImageCentree()
-    {
-        entrer();
-        presser(m().CmdVBas);
-        QTRY_VERIFY(m().pageComplete());
-        QCOMPARE(m().centree(), chemin(10));
-        bool vueUnique = false;
-        bool vueUniqueALaFermeture = true;
-        std::optional<ajustement::Mode> adaptation;
-        const QImage montree = pleinEcranDeLaCentree([&](PleinEcran& v) {
-            vueUnique = v.vueUnique();
-            adaptation = g().diaporama.adaptation();
-            connect(&v, &QDialog::finished, this, [&] { vueUniqueALaFermeture = v.vueUnique(); });
-        });
-        QCOMPARE(g().FichierCourant(), chemin(10));
-        QVERIFY(vueUnique);
-        QCOMPARE(adaptation, std::optional(ajustement::NePasAdapter));
-        QCOMPARE(montree.size(), QSize(64, 48));
-        QCOMPARE(montree.pixel(32, 24), couleur(10).rgb());
-        QVERIFY(!vueUniqueALaFermeture);
-    }
-
-    // A photo tagged with a wide-gamut profile shows its true colours in the
-    // preview, its thumbnail and full screen alike.
-    void profilIccPartout()
-    {
-        const QByteArray romm = profilsessai::romm();
-        QImage image(64, 48, QImage::Format_RGB32);
-        image.fill(qRgb(100, 150, 79));
-        QFile f(chemin(10));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(profilsessai::png(image, romm)) > 0);
-        f.close();
-        const QRgb attendue = profilsessai::convertir(qRgb(100, 150, 79), romm);
-        auto proche = [attendue](const QImage& i) {
-            const QRgb vu = i.isNull() ? 0 : i.pixel(i.width() / 2, i.height() / 2);
-            return std::abs(qRed(vu) - qRed(attendue)) <= 2 && std::abs(qGreen(vu) - qGreen(attendue)) <= 2
-                   && std::abs(qBlue(vu) - qBlue(attendue)) <= 2;
-        };
-
-        auto* file1 = b_->controle<QListView>("File1");
-        const QModelIndex dixieme = file1->model()->index(9, 0);
-        file1->scrollTo(dixieme);
-        QTest::mouseClick(file1->viewport(), Qt::LeftButton, {}, file1->visualRect(dixieme).center());
-        QTRY_COMPARE(g().FichierCourant(), chemin(10));
-        QTRY_VERIFY(proche(b_->fen->navigateur()->imageCourante()));
-
-        entrer();
-        presser(m().CmdVBas);
-        QTRY_VERIFY(m().pageComplete());
-        QCOMPARE(m().centree(), chemin(10));
-        QVERIFY(proche(m().Image2[4]->image()));
-        QVERIFY(proche(pleinEcranDeLaCentree()));
-    }
-
-    void couleurDuFond()
-    {
-        entrer();
-        s().couleurs.push_back(QColor(10, 20, 30));
-        presser(m().CmdVPlEcr, Qt::RightButton);
-        QCOMPARE(g().CouleurFond, QColor(10, 20, 30));
     }
 };
 
