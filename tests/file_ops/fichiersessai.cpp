@@ -70,17 +70,18 @@ void ecrireOctets(const QByteArray& chemin, const QByteArray& contenu)
     ::close(fd);
 }
 
-void preparerCas(const QString& d, const QByteArray& source)
+void CasFichiers::preparerCas()
 {
-    QDir(d).removeRecursively();
-    QVERIFY(QDir().mkpath(d + QStringLiteral("/sous")));
-    ecrire(d + QStringLiteral("/photo.jpg"), source);
+    d_ = dir_.filePath(QStringLiteral("cas"));
+    QDir(d_).removeRecursively();
+    QVERIFY(QDir().mkpath(d_ + QStringLiteral("/sous")));
+    ecrire(d_ + QStringLiteral("/photo.jpg"), source_);
 }
 
-void effacerCas(const QString& d)
+void CasFichiers::effacerCas()
 {
     ::nftw(
-        QFile::encodeName(d).constData(),
+        QFile::encodeName(d_).constData(),
         [](const char* chemin, const struct stat*, int, struct FTW*) { return ::remove(chemin); }, 16,
         FTW_DEPTH | FTW_PHYS);
 }

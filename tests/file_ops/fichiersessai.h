@@ -6,6 +6,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <sys/types.h>
 
@@ -20,10 +21,18 @@ QList<QByteArray> entrees(const QByteArray& dossier);
 QByteArray lireOctets(const QByteArray& chemin);
 void ecrireOctets(const QByteArray& chemin, const QByteArray& contenu);
 
-// The case folder `d`, empty but for "sous/" and "photo.jpg" holding `source`.
-void preparerCas(const QString& d, const QByteArray& source);
-// By bytes too: QDir cannot remove a name that is not UTF-8.
-void effacerCas(const QString& d);
+// Each test's case folder `d_`, empty but for "sous/" and "photo.jpg" holding `source_`.
+class CasFichiers {
+protected:
+    QTemporaryDir dir_;
+    QString d_;
+    const QByteArray source_ = octets(300000, 'a');
+
+    // For init.
+    void preparerCas();
+    // For cleanup; by bytes: QDir cannot remove a name that is not UTF-8.
+    void effacerCas();
+};
 
 // The trash called in a child process: with its own environment, working folder and
 // user, and ended by an alarm if it never returns, so that a loop fails the test.

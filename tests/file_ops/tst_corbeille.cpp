@@ -13,21 +13,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-class TestCorbeille : public QObject {
+class TestCorbeille : public QObject, CasFichiers {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString d_;
-    const QByteArray source_ = octets(300000, 'a');
 
 private slots:
     void init()
     {
         echouerSurConnexionRompue();
-        d_ = dir_.filePath(QStringLiteral("cas"));
-        preparerCas(d_, source_);
+        preparerCas();
     }
 
-    void cleanup() { effacerCas(d_); }
+    void cleanup() { effacerCas(); }
 
     // The trash of a fresh account, whose data folder does not exist yet.
     void corbeilleRestaurable()

@@ -15,22 +15,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-class TestOperationsFichiers : public QObject {
+class TestOperationsFichiers : public QObject, CasFichiers {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QString d_;
-    const QByteArray source_ = octets(300000, 'a');
     const QByteArray ancienne_ = octets(1000, 'z');
 
 private slots:
     void init()
     {
         echouerSurConnexionRompue();
-        d_ = dir_.filePath(QStringLiteral("cas"));
-        preparerCas(d_, source_);
+        preparerCas();
     }
 
-    void cleanup() { effacerCas(d_); }
+    void cleanup() { effacerCas(); }
 
     void copieSurElleMeme_data()
     {
