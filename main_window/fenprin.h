@@ -20,6 +20,7 @@ class PanneauCopie;
 class PanneauRenommer;
 class PanneauSkin;
 class PosteSons;
+struct ResultatCopie;
 class QDialog;
 class Sablier;
 
@@ -77,6 +78,8 @@ private:
     Boutons<Icone, Icone::Nombre> icones_;
 
     // Start-up and activation (fenprin_chargement.cpp)
+    // Shown centred where the splash `splash` (if any) stands, which then closes.
+    void prendreLaPlaceDe(QWidget* splash);
     void lireOptions();
     void montrerAvertissement();
     void montrerConseils();
@@ -128,6 +131,7 @@ private:
 
     // The thumbnail page (fenprin_miniatures.cpp)
     void construireMiniatures();
+    void relierColonneMiniatures();
     void afficherMiniatures(bool oui);
     void pleinEcranCentree();
     void couleurFond();
@@ -146,6 +150,8 @@ private:
     void ProcCopImg();
     void ouvrirRenommer();
     void copierFichierVers(const QString& source, bool formeListe);
+    // What the copy of `source` to `destination` came to: its sound, or its message.
+    void rendreCompteCopie(const QString& source, const QString& destination, const ResultatCopie& r);
     void supprimerFichier(const QString& source, bool formeListe);
     void copierImage(const QString& source);
     // The first paint program installed, on `image`; a message when there is none.

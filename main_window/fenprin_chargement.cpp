@@ -24,19 +24,7 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
     setFixedSize(twips::taille(10455, 6945));
     g.TitreProgramme = QStringLiteral("Ormelle");
     CmdDeplaceFen->setText(g.TitreProgramme);
-    // Centred on the splash's screen from the start, so that the notices opened
-    // over it during start-up are centred on where it really stands.
-    if (QScreen* ecran = splash ? splash->screen() : screen()) {
-        QRect cadre = rect();
-        cadre.moveCenter(ecran->availableGeometry().center());
-        move(cadre.topLeft());
-    }
-    // Shown before the splash goes, so that the run never has no window at all.
-    show();
-    raise();
-    activateWindow();
-    if (splash)
-        splash->close();
+    prendreLaPlaceDe(splash);
 
     if (autreInstance)
         afficherMessage(QStringLiteral("Ormelle"),
@@ -68,6 +56,23 @@ void FenPrin::charger(QWidget* splash, const QString& argument, bool autreInstan
     modeMiniatures_ = false;
     g.fond.positions = {255, 255, 255};
     placerPanneaux();
+}
+
+void FenPrin::prendreLaPlaceDe(QWidget* splash)
+{
+    // Centred on the splash's screen from the start, so that the notices opened
+    // over it during start-up are centred on where it really stands.
+    if (QScreen* ecran = splash ? splash->screen() : screen()) {
+        QRect cadre = rect();
+        cadre.moveCenter(ecran->availableGeometry().center());
+        move(cadre.topLeft());
+    }
+    // Shown before the splash goes, so that the run never has no window at all.
+    show();
+    raise();
+    activateWindow();
+    if (splash)
+        splash->close();
 }
 
 void FenPrin::lireOptions()

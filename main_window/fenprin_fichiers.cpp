@@ -34,43 +34,30 @@ void FenPrin::construireRenommer()
 
 void FenPrin::relierFichiers()
 {
-    const auto clic = [this](BoutonSkin* b, auto action) { connect(b, &QAbstractButton::clicked, this, action); };
-    clic(icones_[Icone::CmdCopFich], [this] {
-        masquerPanneaux(true, true, true, true);
-        ProcCopFic();
-    });
-    clic(icones_[Icone::CmdSupFic], [this] {
-        masquerPanneaux(true, true, true, true);
-        ProcSupFic();
-    });
-    clic(icones_[Icone::CmdRenommer], [this] {
-        masquerPanneaux(true, true, true, true);
-        ouvrirRenommer();
-    });
-    clic(icones_[Icone::CmdCopImg], [this] {
-        masquerPanneaux(true, true, true, true);
-        ProcCopImg();
-    });
-    clic(icones_[Icone::CmdPaint], [this] {
-        masquerPanneaux(true, true, true, true);
-        lancerPaint(fichierSelectionne());
-    });
-    clic(icones_[Icone::CmdExplorer], [this] {
-        masquerPanneaux(true, true, true, true);
-        ProcGestFich();
-    });
-    clic(menuFichier_[EntreeFichier::mnuCopierFile], [this] {
-        FondFilePopUp->hide();
-        ProcCopFic();
-    });
-    clic(menuFichier_[EntreeFichier::mnuSupprimerFile], [this] {
-        FondFilePopUp->hide();
-        ProcSupFic();
-    });
-    clic(menuFichier_[EntreeFichier::mnuRenommerFile], [this] {
-        FondFilePopUp->hide();
-        ouvrirRenommer();
-    });
+    // The icon bar's buttons close every panel before they act; the file menu's entries, the menu.
+    const std::pair<Icone, std::function<void()>> icones[] = {
+        {Icone::CmdCopFich, [this] { ProcCopFic(); }},
+        {Icone::CmdSupFic, [this] { ProcSupFic(); }},
+        {Icone::CmdRenommer, [this] { ouvrirRenommer(); }},
+        {Icone::CmdCopImg, [this] { ProcCopImg(); }},
+        {Icone::CmdPaint, [this] { lancerPaint(fichierSelectionne()); }},
+        {Icone::CmdExplorer, [this] { ProcGestFich(); }},
+    };
+    for (const auto& [icone, action] : icones)
+        connect(icones_[icone], &QAbstractButton::clicked, this, [this, action = action] {
+            masquerPanneaux(true, true, true, true);
+            action();
+        });
+    const std::pair<EntreeFichier, std::function<void()>> entrees[] = {
+        {EntreeFichier::mnuCopierFile, [this] { ProcCopFic(); }},
+        {EntreeFichier::mnuSupprimerFile, [this] { ProcSupFic(); }},
+        {EntreeFichier::mnuRenommerFile, [this] { ouvrirRenommer(); }},
+    };
+    for (const auto& [entree, action] : entrees)
+        connect(menuFichier_[entree], &QAbstractButton::clicked, this, [this, action = action] {
+            FondFilePopUp->hide();
+            action();
+        });
     connect(RenommerFile, &PanneauRenommer::renommage, this, &FenPrin::renommer);
     connect(&g.modele, &ModeleDossier::courantChange, this, [this] { suivreSelectionRenommer(false); });
 }
@@ -120,28 +107,32 @@ void FenPrin::copierFichierVers(const QString& source, bool formeListe)
                 continue;
             }
         }
-        const ResultatCopie r = FondCopie->copier(source, destination, existe);
-        switch (r.issue) {
-        case ResultatCopie::Copie:
-            commentaires::reporter(g.DossierCommentaires, source, destination);
-            g.images.oublier(destination);
-            miniatures_->oublier(destination);
-            JouerSon(g, 19);
-            break;
-        case ResultatCopie::MemeFichier:
-            afficherMessage(QStringLiteral("Petite erreur !"),
-                            QStringLiteral("Source et destination sont identiques.\n"
-                                           "Il n'est pas possible de copier l'image sur elle-même ! ! !"),
-                            true, 21);
-            break;
-        case ResultatCopie::Annulee: // stopped by the user: the folder is as it was
-            break;
-        case ResultatCopie::Echec:
-            afficherMessage(QStringLiteral("Erreur"), QStringLiteral("L'image n'a pas été copiée :\n%1.").arg(r.erreur),
-                            true, 21);
-            break;
-        }
+        rendreCompteCopie(source, destination, FondCopie->copier(source, destination, existe));
         return;
+    }
+}
+
+void FenPrin::rendreCompteCopie(const QString& source, const QString& destination, const ResultatCopie& r)
+{
+    switch (r.issue) {
+    case ResultatCopie::Copie:
+        commentaires::reporter(g.DossierCommentaires, source, destination);
+        g.images.oublier(destination);
+        miniatures_->oublier(destination);
+        JouerSon(g, 19);
+        break;
+    case ResultatCopie::MemeFichier:
+        afficherMessage(QStringLiteral("Petite erreur !"),
+                        QStringLiteral("Source et destination sont identiques.\n"
+                                       "Il n'est pas possible de copier l'image sur elle-même ! ! !"),
+                        true, 21);
+        break;
+    case ResultatCopie::Annulee: // stopped by the user: the folder is as it was
+        break;
+    case ResultatCopie::Echec:
+        afficherMessage(QStringLiteral("Erreur"), QStringLiteral("L'image n'a pas été copiée :\n%1.").arg(r.erreur),
+                        true, 21);
+        break;
     }
 }
 

@@ -22,7 +22,14 @@ void FenPrin::construireMiniatures()
     });
     connect(navigateur_.get(), &Navigateur::dossierMiniaturesDemande, m, &Miniatures::DossierMiniaturesSur);
     navigateur_->setLegendeVTypExt([m](const QString& legende) { m->CmdVTypExt->setText(legende); });
+    connect(icones_[Icone::CmdMiniatures], &QAbstractButton::clicked, this, [this] { afficherMiniatures(true); });
+    relierColonneMiniatures();
+}
 
+// The column's buttons act on the middle picture; a right click does the second half of their tooltip.
+void FenPrin::relierColonneMiniatures()
+{
+    Miniatures* m = miniatures_;
     connect(m->CmdVTypExt, &QAbstractButton::clicked, this, [this] { navigateur_->montrerPanneauFormats(); });
     connect(m->CmdVPlEcr, &QAbstractButton::clicked, this, [this] { pleinEcranCentree(); });
     connect(m->CmdVPlEcr, &BoutonSkin::sourisEnfoncee, this, [this](Qt::MouseButton b) {
@@ -54,7 +61,6 @@ void FenPrin::construireMiniatures()
         if (b == Qt::RightButton)
             OuvrirAide(g, QStringLiteral("miniatures.htm"));
     });
-    connect(icones_[Icone::CmdMiniatures], &QAbstractButton::clicked, this, [this] { afficherMiniatures(true); });
 }
 
 // The list is not rebuilt on entry: the page shows what it showed last, until
