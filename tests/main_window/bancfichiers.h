@@ -1,51 +1,40 @@
 #pragma once
 // The main window over four small BMPs (a.bmp to d.bmp, each of its own colour and
-// size, so that their bytes differ) and an empty subfolder; the bytes of each kept
-// to check afterwards, the trash of the run away from the user's.
+// size, so that their bytes differ) and an empty subfolder "sous"; the bytes of each
+// kept to check afterwards.
 #include "bancfenprin.h"
 
 #include "app/skin.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QListView>
 #include <QMap>
 
-class BancFichiers {
+class BancFichiers : protected BancDossier {
 protected:
     static constexpr const char* Noms[] = {"a.bmp", "b.bmp", "c.bmp", "d.bmp"};
 
-    std::unique_ptr<BancFenPrin> b_;
-    QTemporaryDir donnees_;
-    QString d_;
     QMap<QString, QByteArray> octets_;
 
     QString chemin(const QString& nom) const { return d_ + QLatin1Char('/') + nom; }
     FenPrin& fen() { return *b_->fen; }
-    ServicesFactices& s() { return b_->services; }
-    General& g() { return *b_->g; }
 
-    // For initTestCase: the run's data folder, and the trash in it, away from the user's.
-    void donneesAPart() { qputenv("XDG_DATA_HOME", QFile::encodeName(donnees_.filePath(QStringLiteral("share")))); }
-    // For init: the folder written and shown in the main window.
     void preparer()
     {
-        b_ = std::make_unique<BancFenPrin>();
-        d_ = b_->dossier.filePath(QStringLiteral("images"));
-        QVERIFY(QDir().mkpath(d_ + QStringLiteral("/sous")));
         octets_.clear();
-        int i = 0;
-        for (const char* n : Noms) {
-            QImage image(20 + 10 * i, 10 + 5 * i, QImage::Format_RGB32);
-            image.fill(QColor::fromHsv(80 * i, 200, 200));
-            QVERIFY(image.save(chemin(QLatin1String(n)), "BMP"));
-            octets_.insert(QLatin1String(n), lire(chemin(QLatin1String(n))));
-            ++i;
-        }
-        b_->charger(d_);
-        b_->fen->show();
-        QVERIFY(QTest::qWaitForWindowExposed(b_->fen.get()));
-        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(4));
+        ouvrirSur(
+            QStringLiteral("sous"),
+            [this] {
+                int i = 0;
+                for (const char* n : Noms) {
+                    QImage image(20 + 10 * i, 10 + 5 * i, QImage::Format_RGB32);
+                    image.fill(QColor::fromHsv(80 * i, 200, 200));
+                    QVERIFY(image.save(chemin(QLatin1String(n)), "BMP"));
+                    octets_.insert(QLatin1String(n), lire(chemin(QLatin1String(n))));
+                    ++i;
+                }
+            },
+            4);
     }
 
     void cliquer(const char* nom)

@@ -1,12 +1,11 @@
 #pragma once
 // The thumbnail page over ten plain 64 × 48 BMPs (IMG_0001.BMP to IMG_0010.BMP, each of
-// its own colour) and an empty subfolder; the trash of the run away from the user's.
+// its own colour) and an empty subfolder "vide".
 #include "bancfenprin.h"
 
 #include "app/skin.h"
 #include "main_window/miniatures.h"
 
-#include <QDir>
 #include <QListWidget>
 
 inline QColor couleur(int i)
@@ -14,34 +13,23 @@ inline QColor couleur(int i)
     return QColor::fromHsv((i * 37) % 360, 220, 230);
 }
 
-class BancMiniatures {
+class BancMiniatures : protected BancDossier {
 protected:
-    std::unique_ptr<BancFenPrin> b_;
-    QTemporaryDir donnees_;
-    QString d_;
-
     QString chemin(int i) const { return d_ + QStringLiteral("/IMG_%1.BMP").arg(i, 4, 10, QLatin1Char('0')); }
     Miniatures& m() { return *b_->fen->miniatures(); }
-    ServicesFactices& s() { return b_->services; }
-    General& g() { return *b_->g; }
 
-    // For initTestCase: the run's data folder, and the trash in it, away from the user's.
-    void donneesAPart() { qputenv("XDG_DATA_HOME", QFile::encodeName(donnees_.filePath(QStringLiteral("share")))); }
-    // For init: the folder written and shown in the main window.
     void preparer()
     {
-        b_ = std::make_unique<BancFenPrin>();
-        d_ = b_->dossier.filePath(QStringLiteral("images"));
-        QVERIFY(QDir().mkpath(d_ + QStringLiteral("/vide")));
-        for (int i = 1; i <= 10; ++i) {
-            QImage image(64, 48, QImage::Format_RGB32);
-            image.fill(couleur(i));
-            QVERIFY(image.save(chemin(i), "BMP"));
-        }
-        b_->charger(d_);
-        b_->fen->show();
-        QVERIFY(QTest::qWaitForWindowExposed(b_->fen.get()));
-        QTRY_COMPARE(g().modele.fichiers().size(), qsizetype(10));
+        ouvrirSur(
+            QStringLiteral("vide"),
+            [this] {
+                for (int i = 1; i <= 10; ++i) {
+                    QImage image(64, 48, QImage::Format_RGB32);
+                    image.fill(couleur(i));
+                    QVERIFY(image.save(chemin(i), "BMP"));
+                }
+            },
+            10);
     }
 
     void presser(BoutonSkin* b, Qt::MouseButton bouton = Qt::LeftButton)

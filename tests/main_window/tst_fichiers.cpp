@@ -3,7 +3,6 @@
 // test checks the bytes of every file involved afterwards.
 #include "bancfichiers.h"
 
-#include "commun/connexionsrompues.h"
 #include "commun/profilsessai.h"
 #include "core/commentaires.h"
 #include "main_window/miniatures.h"
@@ -42,12 +41,7 @@ class TestFichiers : public QObject, BancFichiers {
     }
 
 private slots:
-    void initTestCase() { donneesAPart(); }
-    void init()
-    {
-        echouerSurConnexionRompue();
-        preparer();
-    }
+    void init() { preparer(); }
     void cleanup() { b_.reset(); }
 
     void sansSelectionChaqueOperationLeDit_data()

@@ -2,7 +2,6 @@
 // keys, a name already taken or leaving the folder, a name that is not UTF-8.
 #include "bancfichiers.h"
 
-#include "commun/connexionsrompues.h"
 #include "core/commentaires.h"
 #include "platform/nomsfichiers.h"
 
@@ -17,12 +16,7 @@ class TestRenommer : public QObject, BancFichiers {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { donneesAPart(); }
-    void init()
-    {
-        echouerSurConnexionRompue();
-        preparer();
-    }
+    void init() { preparer(); }
     void cleanup() { b_.reset(); }
 
     void renommerParLaToucheEntree()

@@ -3,7 +3,6 @@
 // where each cell and button stands.
 #include "bancminiatures.h"
 
-#include "commun/connexionsrompues.h"
 #include "main_window/navigateur.h"
 
 #include <QBuffer>
@@ -21,12 +20,7 @@ class TestMiniatures : public QObject, BancMiniatures {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { donneesAPart(); }
-    void init()
-    {
-        echouerSurConnexionRompue();
-        preparer();
-    }
+    void init() { preparer(); }
     void cleanup() { b_.reset(); }
 
     // Another program copies a picture in and retouches one in place (same size,

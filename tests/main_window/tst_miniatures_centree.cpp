@@ -2,7 +2,6 @@
 // copied, shown alone at its own size in its true colours, and the background colour.
 #include "bancminiatures.h"
 
-#include "commun/connexionsrompues.h"
 #include "commun/profilsessai.h"
 #include "main_window/navigateur.h"
 #include "fullscreen/pleinecran.h"
@@ -37,12 +36,7 @@ class TestMiniaturesCentree : public QObject, BancMiniatures {
     }
 
 private slots:
-    void initTestCase() { donneesAPart(); }
-    void init()
-    {
-        echouerSurConnexionRompue();
-        preparer();
-    }
+    void init() { preparer(); }
     void cleanup() { b_.reset(); }
 
     void supprimerLImageCentree()
