@@ -4,6 +4,7 @@
 #include "app/twips.h"
 #include "platform/nomsfichiers.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -73,4 +74,14 @@ void PanneauRenommer::confirmer()
         return;
     }
     emit renommage(chemin_, nouveauNom);
+}
+
+// The new name's box leaves Escape to its panel.
+void PanneauRenommer::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape) {
+        CmdRenAnul_->click();
+        return;
+    }
+    PanneauSkin::keyPressEvent(e);
 }

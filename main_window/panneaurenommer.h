@@ -1,7 +1,8 @@
 #pragma once
 // The rename panel RenommerFile: the current name, the new name typed below it, OK
 // and Cancel. It keeps the path it was filled for: what it shows is what it asks to
-// rename, whatever is selected by then. Return in the new name confirms, as OK does.
+// rename, whatever is selected by then. Return in the new name confirms, as OK does;
+// Escape cancels, as Cancel does.
 #include "app/skin.h"
 
 class General;
@@ -22,6 +23,9 @@ public:
 signals:
     // Confirmed with a name other than the current one.
     void renommage(const QString& chemin, const QString& nouveauNom);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void confirmer();

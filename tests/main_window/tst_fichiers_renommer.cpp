@@ -145,12 +145,23 @@ private slots:
         QCOMPARE(QDir(d_ + QStringLiteral("/sous")).isEmpty(), !disparu);
     }
 
+    void annulerLeRenommage_data()
+    {
+        QTest::addColumn<bool>("clavier");
+        QTest::newRow("bouton") << false;
+        QTest::newRow("Échap") << true;
+    }
     void annulerLeRenommage()
     {
+        QFETCH(bool, clavier);
         choisir(0);
         cliquer("CmdRenommer");
-        QTest::keyClicks(b_->controle<QLineEdit>("NouvNom"), QStringLiteral("x"));
-        cliquer("CmdRenAnul");
+        auto* nouvNom = b_->controle<QLineEdit>("NouvNom");
+        QTest::keyClicks(nouvNom, QStringLiteral("x"));
+        if (clavier)
+            QTest::keyClick(nouvNom, Qt::Key_Escape);
+        else
+            cliquer("CmdRenAnul");
         QVERIFY(!b_->controle<QWidget>("RenommerFile")->isVisible());
         verifierIntacts();
     }
