@@ -82,6 +82,7 @@ void FenPrin::construirePopUpInfos()
     ligneSeparation(PopUpInfos, QStringLiteral("Line2"), 300, 2880, 2835);
     ligneSeparation(PopUpInfos, QStringLiteral("Line3"), 300, 3540, 2835);
     ligneSeparation(PopUpInfos, QStringLiteral("Line4"), 300, 4380, 2835);
+    PopUpInfos->setBoutonsClavier(nullptr, o[Option::CmdFerMnu]);
 }
 
 void FenPrin::construirePanneaux()
@@ -91,6 +92,7 @@ void FenPrin::construirePanneaux()
     for (const auto& e : EntreesFichier)
         m[e.entree] = entreeMenu(FondFilePopUp, e.nom, e.texte, 120, e.haut, 3795);
     ligneSeparation(FondFilePopUp, QStringLiteral("Line5"), 120, 840, 3795);
+    FondFilePopUp->setBoutonsClavier(nullptr, m[EntreeFichier::mnuAnnulerFile]);
 
     FondMessage = new MessageFenPrin(g, this);
 

@@ -35,13 +35,16 @@ void FenPrin::construireSons()
     FondSons = new PanneauOptions(this, QStringLiteral("FondSons"), TitrePanneau);
     twips::placer(FondSons, 3660, 3630, 3615, 2835);
     FondSons->hide();
-    for (const auto& e : EntreesSons)
-        connect(entreeMenu(FondSons, e.nom, e.texte, 300, e.haut, 3195), &QAbstractButton::clicked, this,
-                [this, commande = e.commande] {
-                    FondSons->hide();
-                    if (commande)
-                        commande(*sons_);
-                });
+    for (const auto& e : EntreesSons) {
+        BoutonSkin* entree = entreeMenu(FondSons, e.nom, e.texte, 300, e.haut, 3195);
+        connect(entree, &QAbstractButton::clicked, this, [this, commande = e.commande] {
+            FondSons->hide();
+            if (commande)
+                commande(*sons_);
+        });
+        if (!e.commande) // "Fermer le menu"
+            FondSons->setBoutonsClavier(nullptr, entree);
+    }
     ligneSeparation(FondSons, QStringLiteral("Line5"), 300, 1560, 3180);
 
     sons_ = new PosteSons(QStringLiteral("Timer2"), this);

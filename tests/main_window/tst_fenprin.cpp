@@ -141,6 +141,32 @@ private slots:
         QVERIFY(menu->isHidden());
     }
 
+    // Escape in a menu closes it, as its last entry does.
+    void menusFermesParEchap_data()
+    {
+        QTest::addColumn<QByteArray>("bouton"); // the icon that opens it; none: shown directly
+        QTest::addColumn<QByteArray>("menu");
+        QTest::newRow("options") << QByteArray("CmdApropos") << QByteArray("PopUpInfos");
+        QTest::newRow("musique") << QByteArray("CmdMusique") << QByteArray("FondSons");
+        QTest::newRow("fichier") << QByteArray() << QByteArray("FondFilePopUp");
+    }
+    void menusFermesParEchap()
+    {
+        QFETCH(QByteArray, bouton);
+        QFETCH(QByteArray, menu);
+        BancFenPrin b;
+        b.charger();
+        QWidget* panneau = b.controle(menu.constData());
+        if (bouton.isEmpty())
+            panneau->show();
+        else
+            clic(b.controle(bouton.constData()));
+        QVERIFY(panneau->isVisible());
+        QVERIFY(b.fen->focusWidget());
+        QTest::keyClick(b.fen->focusWidget(), Qt::Key_Escape);
+        QVERIFY(panneau->isHidden());
+    }
+
     void cacheFichiersBasculeLaBarreDIcones()
     {
         BancFenPrin b;
