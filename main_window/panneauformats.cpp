@@ -3,6 +3,8 @@
 #include "app/general.h"
 #include "app/twips.h"
 
+#include <QKeyEvent>
+
 namespace {
 struct Format {
     const char* nom;
@@ -62,13 +64,10 @@ PanneauFormats::PanneauFormats(General& g, QWidget* fenetre) : PanneauSkin(fenet
 
 void PanneauFormats::basculer()
 {
-    if (isHidden()) {
-        twips::deplacer(this, 3180, 1530);
-        raise();
-        show();
-    } else {
+    if (isHidden())
+        montrer();
+    else
         hide();
-    }
 }
 
 void PanneauFormats::montrer()
@@ -77,6 +76,16 @@ void PanneauFormats::montrer()
     raise();
     show();
     setFocus();
+}
+
+// No entry closes the panel: Escape does.
+void PanneauFormats::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    PanneauSkin::keyPressEvent(e);
 }
 
 void PanneauFormats::appliquerCouleurs()

@@ -20,7 +20,7 @@ public:
 
     PanneauFormats(General& g, QWidget* fenetre);
 
-    // CmdTypExt's click: shown at its place, or hidden.
+    // CmdTypExt's click: shown at its place with the focus, or hidden. Escape hides it.
     void basculer();
     // Shown at its place, with the focus.
     void montrer();
@@ -31,6 +31,9 @@ public:
 signals:
     void formatChoisi(const QString& motif, const QString& legende, const QString& legendeV);
     void autreDemande();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     General& g_;

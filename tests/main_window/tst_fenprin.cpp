@@ -141,16 +141,18 @@ private slots:
         QVERIFY(menu->isHidden());
     }
 
-    // Escape in a menu closes it, as its last entry does.
-    void menusFermesParEchap_data()
+    // Escape in a menu closes it, as its last entry does; the format panel, which has no
+    // such entry, closes too.
+    void panneauxFermesParEchap_data()
     {
         QTest::addColumn<QByteArray>("bouton"); // the icon that opens it; none: shown directly
         QTest::addColumn<QByteArray>("menu");
         QTest::newRow("options") << QByteArray("CmdApropos") << QByteArray("PopUpInfos");
         QTest::newRow("musique") << QByteArray("CmdMusique") << QByteArray("FondSons");
         QTest::newRow("fichier") << QByteArray() << QByteArray("FondFilePopUp");
+        QTest::newRow("formats") << QByteArray("CmdTypExt") << QByteArray("FondTypExt");
     }
-    void menusFermesParEchap()
+    void panneauxFermesParEchap()
     {
         QFETCH(QByteArray, bouton);
         QFETCH(QByteArray, menu);
