@@ -31,7 +31,6 @@ public:
     void setAdaptation(ajustement::Mode mode);
 
     bool operator==(const ReglagesDiaporama& o) const;
-    bool operator!=(const ReglagesDiaporama& o) const { return !(*this == o); }
 
 private:
     QColor couleurTransition_;

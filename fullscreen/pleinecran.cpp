@@ -150,7 +150,8 @@ ParametresAffichage PleinEcran::parametres() const
     ParametresAffichage p;
     p.ecran = tailleEcran();
     p.ratioPixels = devicePixelRatioF();
-    p.mode = g.diaporama.adaptation().value_or(ajustement::Mode(-1)); // none: placed as not fitted
+    const std::optional<ajustement::Mode> mode = g.diaporama.adaptation();
+    p.mode = mode ? int(*mode) : -1; // none: placed as not fitted
     p.fond = g.CouleurFond;
     return p;
 }
